@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Conversions the file formats need beyond UTF-8.
+namespace TextEncoding {
+
+// Strict Shift-JIS (CP932) through iconv: nullopt when any character has no
+// CP932 form, never a substitution.
+std::optional<QByteArray> encodeCp932(const QString &text);
+
+// Strict CP932 decoding: nullopt on any invalid or incomplete byte sequence.
+std::optional<QString> decodeCp932(const QByteArray &bytes);
+
+// UTF-16 little-endian; a trailing odd byte is ignored, unpaired surrogates
+// become U+FFFD.
+QString decodeUtf16LE(const QByteArray &bytes);
+
+} // namespace TextEncoding

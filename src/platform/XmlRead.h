@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <pugixml.hpp>
+#include <vector>
+
+// Reading helpers over pugixml. Names are matched with their prefixes as
+// written ("r:id"); an empty node is safe to pass and gives empty results.
+namespace XmlRead {
+
+// Parses the file at `path` into `doc`. External entities are never resolved.
+// Returns false and sets *error ("<path>: <reason> at offset N") on failure.
+bool loadFile(pugi::xml_document &doc, const QString &path, QString *error);
+bool loadBytes(pugi::xml_document &doc, const QByteArray &bytes, QString *error);
+
+// First direct child named exactly `name`, or an empty node.
+pugi::xml_node firstChild(pugi::xml_node node, const char *name);
+// All direct children named exactly `name`, in document order.
+std::vector<pugi::xml_node> children(pugi::xml_node node, const char *name);
+// The attribute's value, or "" when absent.
+QString attribute(pugi::xml_node node, const char *name);
+bool hasAttribute(pugi::xml_node node, const char *name);
+// The element's own text (its character data), trimmed of white space.
+QString text(pugi::xml_node node);
+// The element's own text exactly as the XML gives it.
+QString rawText(pugi::xml_node node);
+
+} // namespace XmlRead

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// ZIP packages on libzip. Errors are returned as readable text; libzip's own
+// error values never leave this module.
+namespace ZipArchive {
+
+enum class Compression { Stored, Deflated };
+
+struct Limits {
+    qint64 maxEntrySize = qint64(256) * 1024 * 1024;  // uncompressed bytes per entry
+    qint64 maxTotalSize = qint64(1024) * 1024 * 1024; // uncompressed bytes in all
+    int maxEntries = 20000;
+};
+
+// Zips the contents of `folder` (not the folder itself) into a new archive at
+// `archivePath`, "[Content_Types].xml" first when present. The archive is
+// built beside the destination and renamed over it only when complete, so an
+// existing file survives any failure. Returns false and sets *error on failure.
+bool zipFolder(const QString &folder, const QString &archivePath, Compression compression,
+               QString *error);
+
+// Extracts every entry of `archivePath` into `targetFolder` (created if
+// needed), checking CRC-32. Refuses absolute names, ".." segments,
+// backslashes, symlinks and entries over the limits; nothing is ever written
+// outside targetFolder. Returns false and sets *error on failure; what was
+// extracted before the failure stays in targetFolder.
+bool unzipToFolder(const QString &archivePath, const QString &targetFolder, QString *error,
+                   const Limits &limits = {});
+
+} // namespace ZipArchive
