@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// Zero-based cell address.
+struct CellAddress {
+    int row = 0;
+    int col = 0;
+    friend bool operator==(const CellAddress &, const CellAddress &) = default;
+};
+
+// Cell reference text ("B3"): column letters (bijective base 26) and the
+// 1-based row. Input is case-insensitive and may carry leading zeros.
+namespace CellReference {
+
+// Column letters: 0 → "A", 25 → "Z", 26 → "AA", 702 → "AAA". Negative → "".
+QString columnName(int column);
+// Canonical reference text of a zero-based address: (2, 1) → "B3".
+QString text(int row, int column);
+// Parses reference text without checking any grid; nullopt when malformed or
+// beyond the int range ("$A$1", "A0", "Sheet1!A1" are malformed).
+std::optional<CellAddress> parse(const QString &text);
+// `text` in canonical form ("b03" → "B3"), or nullopt when malformed.
+std::optional<QString> canonical(const QString &text);
+
+} // namespace CellReference

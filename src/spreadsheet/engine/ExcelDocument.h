@@ -1,0 +1,150 @@
+#pragma once
+
+#include "CellReference.h"
+#include "ExcelError.h"
+#include "ExcelSheet.h"
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+#include <optional>
+
+// The spreadsheet document: the sheet list plus a working copy of the active
+// sheet (cells, evaluatedCells, cachedEvaluatedCells, cellStyles, objects,
+// mergedRanges). The matching entry of sheets() lags until saveCurrentSheet().
+//
+// Every write of a published property emits its change signal, even of an
+// equal value. Every write of the raw grid marks the spreadsheet's share of
+// AppState unsaved and queues one deferred saveCurrentSheet() + recalculate()
+// (at most one pending at a time). Row and column indices are zero-based;
+// every access by index is bounds-checked and ignores what lies outside.
+class ExcelDocument : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int defaultRowCount = 100;
+    static constexpr int defaultColumnCount = 50;
+    static constexpr int maxRowCount = 1000;    // readers' limit
+    static constexpr int maxColumnCount = 200;
+
+    // One sheet "Sheet1" of 100 × 50 empty cells; touches no unsaved state.
+    explicit ExcelDocument(QObject *parent = nullptr);
+
+    // ---- published properties ----
+    const QList<ExcelSheet> &sheets() const { return m_sheets; }
+    int activeSheetIndex() const { return m_activeSheetIndex; }
+    const QMap<QString, QString> &macros() const { return m_macros; }
+    const CellGrid &cells() const { return m_cells; }
+    const CellGrid &evaluatedCells() const { return m_evaluatedCells; }
+    const CellGrid &cachedEvaluatedCells() const { return m_cachedEvaluatedCells; }
+    const CellStyleMap &cellStyles() const { return m_cellStyles; }
+    const QList<ExcelObject> &objects() const { return m_objects; }
+    const QList<ExcelRange> &mergedRanges() const { return m_mergedRanges; }
+
+    int rowCount() const;    // rows of cells()
+    int columnCount() const; // length of the first row, or 50 without rows
+
+    // Raw and display text at (row, col), or "" outside the grid.
+    QString cell(int row, int col) const;
+    QString evaluatedCell(int row, int col) const;
+    // The style at a canonical reference, or the default style.
+    CellStyle cellStyle(const QString &reference) const;
+
+    // Writes one raw cell; ignored outside the grid.
+    void setCell(int row, int col, const QString &text);
+    // Replaces the whole raw grid in one write (the bulk path for readers,
+    // macros and structure operations). The value grids are brought to the
+    // new shape, keeping what overlaps.
+    void setCells(CellGrid grid);
+    // Replace a value grid; a grid of another shape than cells() is brought
+    // to that shape.
+    void setEvaluatedCells(CellGrid grid);
+    void setCachedEvaluatedCells(CellGrid grid); // emits nothing
+    // Writes one style under the canonical form of `reference`; a malformed
+    // reference is ignored. Marks unsaved and emits changed().
+    void setCellStyle(const QString &reference, const CellStyle &style);
+    void setCellStyles(CellStyleMap styles);
+    void setObjects(QList<ExcelObject> objects);
+    // Replaces the object with object.id; marks unsaved. Unknown id: nothing.
+    void updateObject(const ExcelObject &object);
+    void setMergedRanges(QList<ExcelRange> ranges);
+    void setMacro(const QString &name, const QString &code);
+    void removeMacro(const QString &name);
+    void setMacros(QMap<QString, QString> macros);
+
+    // ---- sheets ----
+    void saveCurrentSheet();
+    void switchToSheet(int index);
+    // Appends an empty sheet of the working grid's size and shows it. An
+    // empty or taken name (case-insensitive) gets the first free "SheetN".
+    void addSheet(const QString &name = QString());
+    void deleteSheet(int index); // never the last sheet
+    // Refuses (returns false, changes nothing) an empty name or one another
+    // sheet has, compared case-insensitively.
+    bool renameSheet(int index, const QString &name);
+    void clearSheet();
+    // The first "SheetN" (N from 1) no sheet is named, case-insensitively.
+    QString nextFreeSheetName() const;
+    // Replaces every sheet at once (readers) and shows the first; `sheets`
+    // must not be empty.
+    void replaceSheets(QList<ExcelSheet> sheets);
+
+    // ---- merges, rows, columns, objects ----
+    std::optional<ExcelRange> mergedRange(int row, int col) const;
+    void mergeCells(int startRow, int startCol, int endRow, int endCol);
+    void unmergeCells(int row, int col);
+    // Removes every merge that touches the rectangle, recalculating once.
+    void unmergeRange(const ExcelRange &range);
+    void insertRow(int index);
+    void deleteRow(int index);
+    void insertColumn(int index);
+    void deleteColumn(int index);
+    ExcelObject addObject(ExcelObjectType type);
+    void removeObject(const QUuid &id);
+
+    // ---- evaluation ----
+    void recalculate();
+    QString evaluate(const QString &raw, int row, int col) const;
+    // Valid only inside the working grid.
+    std::optional<CellAddress> parseCellReference(const QString &text) const;
+    // Row-major addresses of a range inside the grid; empty when invalid.
+    QList<CellAddress> parseRange(const QString &text) const;
+
+    // ---- files ----
+    explicit ExcelDocument(const QString &csv, QObject *parent = nullptr);
+    QString exportCSV() const;
+    bool exportXLSX(const QString &path, ExcelError *error);
+    // Read whole first; the document changes only when the read succeeded.
+    bool importXLSX(const QString &path, ExcelError *error);
+    bool importLotus(const QString &path, ExcelError *error);
+
+    // Marks the spreadsheet's share of AppState unsaved.
+    void markUnsaved();
+
+signals:
+    void sheetsChanged();
+    void activeSheetIndexChanged();
+    void macrosChanged();
+    void cellsChanged();
+    void evaluatedCellsChanged();
+    void cellStylesChanged();
+    void objectsChanged();
+    void mergedRangesChanged();
+    // The document-wide change announcement.
+    void changed();
+
+private:
+    void scheduleSaveAndRecalculate();
+    void loadSheetIntoWorkingCopy(int index);
+
+    QList<ExcelSheet> m_sheets;
+    int m_activeSheetIndex = 0;
+    QMap<QString, QString> m_macros;
+    CellGrid m_cells;
+    CellGrid m_evaluatedCells;
+    CellGrid m_cachedEvaluatedCells;
+    CellStyleMap m_cellStyles;
+    QList<ExcelObject> m_objects;
+    QList<ExcelRange> m_mergedRanges;
+    bool m_saveAndRecalculatePending = false;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// A rectangle of cells, zero-based, both ends inclusive.
+struct ExcelRange {
+    int startRow = 0;
+    int startCol = 0;
+    int endRow = 0;
+    int endCol = 0;
+
+    // "startRow_startCol_endRow_endCol", e.g. "0_2_1_3".
+    QString id() const
+    {
+        return QStringLiteral("%1_%2_%3_%4").arg(startRow).arg(startCol).arg(endRow).arg(endCol);
+    }
+    bool contains(int row, int col) const
+    {
+        return startRow <= row && row <= endRow && startCol <= col && col <= endCol;
+    }
+    // The same rectangle with start not after end.
+    ExcelRange normalized() const;
+    friend bool operator==(const ExcelRange &, const ExcelRange &) = default;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CellStyle.h"
+#include "ExcelObject.h"
+#include "ExcelRange.h"
+
+#include <QList>
+#include <QMap>
+#include <QStringList>
+#include <QUuid>
+
+// A grid of texts: a list of rows, each a list of cell texts. Implicitly
+// shared, so copies are cheap until written.
+using CellGrid = QList<QStringList>;
+
+// Styles keyed by canonical cell reference text ("B3").
+using CellStyleMap = QMap<QString, CellStyle>;
+
+// `rows` × `columns` empty texts.
+CellGrid makeEmptyGrid(int rows, int columns);
+
+// One worksheet.
+struct ExcelSheet {
+    QUuid id;
+    QString name;
+    CellGrid cells;                // raw texts; "=..." is a formula
+    CellGrid evaluatedCells;       // display values, same shape as cells
+    CellGrid cachedEvaluatedCells; // values cached in the file the sheet came from
+    CellStyleMap cellStyles;
+    QList<ExcelObject> objects;
+    QList<ExcelRange> mergedRanges;
+
+    friend bool operator==(const ExcelSheet &, const ExcelSheet &) = default;
+};
