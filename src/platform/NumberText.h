@@ -25,7 +25,9 @@ std::optional<qint64> toInteger(const QString &text);
 // Integral values have no point ("5", "-0").
 QString shortest(double value);
 
-// value with exactly `decimals` digits after the point ("2.50"), C locale.
+// value with exactly `decimals` digits after the point ("2.50"), C locale;
+// a tie rounds away from zero (2.5 with no decimals gives "3"), as spreadsheets
+// display it. Negative `decimals` count as 0.
 QString fixed(double value, int decimals);
 
 } // namespace NumberText

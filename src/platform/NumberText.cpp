@@ -1,0 +1,124 @@
+#include "NumberText.h"
+
+#include <QVarLengthArray>
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string_view>
+#include <locale.h>
+
+namespace {
+
+// strtod_l with this object reads a point whatever LC_NUMERIC the process has.
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return locale;
+}
+
+bool isCBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+// The text as ASCII bytes with a terminating NUL; false when it holds any other
+// character (which strtod would never consume anyway).
+bool toAscii(const QString &text, QVarLengthArray<char, 64> &out)
+{
+    out.resize(text.size() + 1);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == 0 || c > 0x7f)
+            return false;
+        out[i] = char(c);
+    }
+    out[text.size()] = '\0';
+    return true;
+}
+
+// Decimal exponent of a scientific text such as "1.5e+16" or "1e-05".
+int exponentOf(std::string_view scientific)
+{
+    const auto e = scientific.find('e');
+    int exponent = 0;
+    std::from_chars(scientific.data() + e + 2, scientific.data() + scientific.size(), exponent);
+    return scientific[e + 1] == '-' ? -exponent : exponent;
+}
+
+} // namespace
+
+namespace NumberText {
+
+std::optional<double> toDouble(const QString &text)
+{
+    if (text.isEmpty() || isCBlank(text.front().unicode()))
+        return std::nullopt;
+    QVarLengthArray<char, 64> ascii;
+    if (!toAscii(text, ascii))
+        return std::nullopt;
+    char *end = nullptr;
+    const double value = strtod_l(ascii.data(), &end, cLocale());
+    if (end != ascii.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool isNumber(const QString &text)
+{
+    return toDouble(text).has_value();
+}
+
+std::optional<qint64> toInteger(const QString &text)
+{
+    qsizetype start = 0;
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
+        negative = text.front() == u'-';
+        start = 1;
+    }
+    if (start == text.size())
+        return std::nullopt;
+    // Accumulate as a negative number so that the lowest value fits too.
+    qint64 value = 0;
+    constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const int digit = c - u'0';
+        if (value < (lowest + digit) / 10)
+            return std::nullopt;
+        value = value * 10 - digit;
+    }
+    if (negative)
+        return value;
+    if (value == lowest)
+        return std::nullopt;
+    return -value;
+}
+
+QString shortest(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
+    // The shortest scientific text carries the exponent of the rounded digits,
+    // which decides between the two notations.
+    char buffer[400]; // DBL_MAX in fixed notation needs 309 digits
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const int exponent = exponentOf(std::string_view(buffer, result.ptr - buffer));
+    if (exponent >= -4 && exponent <= 15)
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+QString fixed(double value, int decimals)
+{
+    // QString::number always formats in the C locale.
+    return QString::number(value, 'f', qMax(decimals, 0));
+}
+
+} // namespace NumberText
