@@ -33,6 +33,11 @@ public:
 
     // Indented form: one tab per depth level, "<name />" for an element with
     // neither value nor children, "<f></f>" for an empty value.
+    // This element has no indentation; each child sits on a line of its own
+    // and the closing tag of an element with children on its own line at the
+    // element's indentation. No line feed follows the last closing tag; the
+    // caller writes the declaration and its line feed before it. A value of an
+    // element with children is written right after its opening tag.
     QString toIndentedString() const;
     // The same without any line break or indentation.
     QString toCompactString() const;
@@ -41,6 +46,8 @@ private:
     void writeIndented(QString &out, int depth) const;
     void writeCompact(QString &out) const;
     void writeOpenTag(QString &out) const;
+    void writeLeafEnd(QString &out) const;
+    void writeCloseTag(QString &out) const;
 
     QString m_name;
     std::optional<QString> m_value;
