@@ -8,9 +8,14 @@
 // written ("r:id"); an empty node is safe to pass and gives empty results.
 namespace XmlRead {
 
-// Parses the file at `path` into `doc`. External entities are never resolved.
-// Returns false and sets *error ("<path>: <reason> at offset N") on failure.
+// Parses the file at `path` into `doc`. External entities are never resolved;
+// only the predefined and numeric references are expanded. White space that
+// is an element's only content is kept as text, so rawText() of "<t> </t>" is
+// " "; white space between elements is dropped. Returns false, leaves `doc`
+// empty and sets *error ("<path>: <reason> at offset N") on failure.
 bool loadFile(pugi::xml_document &doc, const QString &path, QString *error);
+// The same for bytes in memory (encoding from BOM or declaration, UTF-8 by
+// default); *error is "<reason> at offset N".
 bool loadBytes(pugi::xml_document &doc, const QByteArray &bytes, QString *error);
 
 // First direct child named exactly `name`, or an empty node.
@@ -20,9 +25,10 @@ std::vector<pugi::xml_node> children(pugi::xml_node node, const char *name);
 // The attribute's value, or "" when absent.
 QString attribute(pugi::xml_node node, const char *name);
 bool hasAttribute(pugi::xml_node node, const char *name);
-// The element's own text (its character data), trimmed of white space.
+// rawText() trimmed of white space and line breaks; "" when there is none.
 QString text(pugi::xml_node node);
-// The element's own text exactly as the XML gives it.
+// The element's own text exactly as the XML gives it: its direct character
+// data and CDATA children joined, without the text of child elements.
 QString rawText(pugi::xml_node node);
 
 } // namespace XmlRead

@@ -1,0 +1,114 @@
+#include "XmlRead.h"
+
+#include <QFile>
+
+namespace {
+
+QString describe(const pugi::xml_parse_result &result)
+{
+    return QStringLiteral("%1 at offset %2")
+        .arg(QString::fromUtf8(result.description()))
+        .arg(qint64(result.offset));
+}
+
+// pugixml takes several top-level elements; well-formed XML has one.
+pugi::xml_node secondRoot(const pugi::xml_document &doc)
+{
+    bool seen = false;
+    for (pugi::xml_node node = doc.first_child(); node; node = node.next_sibling()) {
+        if (node.type() != pugi::node_element)
+            continue;
+        if (seen)
+            return node;
+        seen = true;
+    }
+    return {};
+}
+
+} // namespace
+
+namespace XmlRead {
+
+bool loadFile(pugi::xml_document &doc, const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QString reason;
+    if (loadBytes(doc, file.readAll(), &reason))
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(path, reason);
+    return false;
+}
+
+bool loadBytes(pugi::xml_document &doc, const QByteArray &bytes, QString *error)
+{
+    // parse_default keeps DOCTYPE declarations out of the tree and expands only
+    // the predefined and numeric references, so no entity is ever fetched.
+    // White space that is an element's whole content is text ("<t> </t>").
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    const pugi::xml_parse_result result =
+        doc.load_buffer(bytes.constData(), size_t(bytes.size()), options, pugi::encoding_auto);
+    QString reason;
+    if (!result) {
+        reason = describe(result);
+    } else if (const pugi::xml_node extra = secondRoot(doc)) {
+        reason = QStringLiteral("Extra root element at offset %1").arg(qint64(extra.offset_debug()));
+    } else {
+        return true;
+    }
+    doc.reset();
+    if (error)
+        *error = reason;
+    return false;
+}
+
+pugi::xml_node firstChild(pugi::xml_node node, const char *name)
+{
+    for (pugi::xml_node child = node.child(name); child; child = child.next_sibling(name)) {
+        if (child.type() == pugi::node_element)
+            return child;
+    }
+    return {};
+}
+
+std::vector<pugi::xml_node> children(pugi::xml_node node, const char *name)
+{
+    std::vector<pugi::xml_node> found;
+    for (pugi::xml_node child = node.child(name); child; child = child.next_sibling(name)) {
+        if (child.type() == pugi::node_element)
+            found.push_back(child);
+    }
+    return found;
+}
+
+QString attribute(pugi::xml_node node, const char *name)
+{
+    return QString::fromUtf8(node.attribute(name).value());
+}
+
+bool hasAttribute(pugi::xml_node node, const char *name)
+{
+    return !node.attribute(name).empty();
+}
+
+QString text(pugi::xml_node node)
+{
+    return rawText(node).trimmed();
+}
+
+QString rawText(pugi::xml_node node)
+{
+    QString out;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            out += QString::fromUtf8(child.value());
+    }
+    return out;
+}
+
+} // namespace XmlRead
