@@ -103,7 +103,12 @@ public:
     void removeObject(const QUuid &id);
 
     // ---- evaluation ----
+    // Evaluates every cell in row-major order and writes evaluatedCells once
+    // (one evaluatedCellsChanged); a grid without rows is left alone. A cell
+    // sees this pass's values before it and the previous pass's after it.
     void recalculate();
+    // The display text `raw` would have at (row, col) against the present
+    // grids; changes nothing.
     QString evaluate(const QString &raw, int row, int col) const;
     // Valid only inside the working grid.
     std::optional<CellAddress> parseCellReference(const QString &text) const;
@@ -130,12 +135,26 @@ signals:
     void cellStylesChanged();
     void objectsChanged();
     void mergedRangesChanged();
-    // The document-wide change announcement.
+    // The document-wide announcement, sent besides the property signals by
+    // sheet switches (also through add, delete and replace), renames, merges,
+    // unmerges and style edits.
     void changed();
 
 private:
     void scheduleSaveAndRecalculate();
     void loadSheetIntoWorkingCopy(int index);
+    // Sets the index, loads the sheet, recalculates and announces; no save.
+    void showSheet(int index);
+    // After a write of m_cells: marks unsaved and queues save + recalculate.
+    void cellsWritten();
+    // Brings the value grids to the shape of m_cells; true when
+    // evaluatedCells changed shape (the caller then emits its signal).
+    bool fitValueGrids();
+    // Evaluates every cell into m_evaluatedCells and m_valueCells; no signal.
+    void evaluateAll();
+    // After a row or column edit of all four grids, styles and merges.
+    void structureEdited();
+    bool isSheetNameTaken(const QString &name, int exceptIndex) const;
 
     QList<ExcelSheet> m_sheets;
     int m_activeSheetIndex = 0;
@@ -146,5 +165,9 @@ private:
     CellStyleMap m_cellStyles;
     QList<ExcelObject> m_objects;
     QList<ExcelRange> m_mergedRanges;
+    // What each cell evaluated to before its date display: references read
+    // these, so a date shown as "3/15" still adds up as its serial number.
+    // Always the shape of m_cells.
+    CellGrid m_valueCells;
     bool m_saveAndRecalculatePending = false;
 };

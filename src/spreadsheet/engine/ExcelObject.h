@@ -25,3 +25,8 @@ struct ExcelObject {
 
     friend bool operator==(const ExcelObject &, const ExcelObject &) = default;
 };
+
+// A new object of `type` with a fresh id at (100, 100): shapes 100 × 100 in
+// "#34C759" without text, a text box 150 × 60 in "#FFFFFF" reading
+// "テキスト入力...".
+ExcelObject makeExcelObject(ExcelObjectType type);

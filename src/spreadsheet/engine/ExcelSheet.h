@@ -16,8 +16,15 @@ using CellGrid = QList<QStringList>;
 // Styles keyed by canonical cell reference text ("B3").
 using CellStyleMap = QMap<QString, CellStyle>;
 
-// `rows` × `columns` empty texts.
+// `rows` × `columns` empty texts (negative sizes count as 0).
 CellGrid makeEmptyGrid(int rows, int columns);
+// `grid` cut or padded with "" to exactly `rows` × `columns`, keeping the
+// texts where the two shapes overlap.
+CellGrid resizeGrid(CellGrid grid, int rows, int columns);
+// The length of the longest row; 0 without rows.
+int gridWidth(const CellGrid &grid);
+// True when `grid` has `rows` rows, each of `columns` texts.
+bool hasShape(const CellGrid &grid, int rows, int columns);
 
 // One worksheet.
 struct ExcelSheet {

@@ -1,0 +1,102 @@
+#include "CellDateFormat.h"
+
+#include "platform/NumberText.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+constexpr int headerRowLimit = 15;
+constexpr double maxDayOffset = 1e9; // far beyond any date QDate formats
+}
+
+CellDateFormat::CellDateFormat(const CellGrid &cells)
+    : m_cells(cells)
+{
+}
+
+std::optional<QString> CellDateFormat::display(const QString &value, int row, int col) const
+{
+    if (value.isEmpty())
+        return std::nullopt;
+    const auto number = NumberText::toDouble(value);
+    if (!number || !(*number >= firstSerial && *number <= lastSerial))
+        return std::nullopt;
+    return formatDateCell(*number, row, col);
+}
+
+std::optional<QString> CellDateFormat::formatDateCell(double serial, int row, int col) const
+{
+    const auto date = dateFromSerial(serial);
+    if (!date)
+        return std::nullopt;
+    Rule rule = columnRule(col);
+    if (rule == Rule::None) {
+        if (col == 0)
+            rule = Rule::MonthDay;
+        else if (col == 1)
+            rule = Rule::Weekday;
+        else if (row == 1)
+            rule = Rule::YearMonth;
+    }
+    static const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    switch (rule) {
+    case Rule::MonthDay:
+        return QLocale().toString(*date, QStringLiteral("M/d"));
+    case Rule::Weekday:
+        return japanese.toString(*date, QStringLiteral("ddd"));
+    case Rule::YearMonth:
+        return japanese.toString(*date, QStringLiteral("yyyy年M月分"));
+    case Rule::Unknown:
+    case Rule::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDate> CellDateFormat::dateFromSerial(double serial)
+{
+    if (!std::isfinite(serial))
+        return std::nullopt;
+    if (serial > 60)
+        serial -= 1;
+    const double days = std::trunc(serial);
+    if (std::fabs(days) > maxDayOffset)
+        return std::nullopt;
+    const QDate date = QDate(1899, 12, 31).addDays(qint64(days));
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+CellDateFormat::Rule CellDateFormat::columnRule(int col) const
+{
+    if (col < 0)
+        return Rule::None;
+    if (col >= m_columnRules.size()) {
+        const qsizetype width = m_cells.isEmpty() ? 0 : m_cells.first().size();
+        if (col >= width)
+            return headerRule(col);
+        m_columnRules.resize(width, Rule::Unknown);
+    }
+    Rule &rule = m_columnRules[col];
+    if (rule == Rule::Unknown)
+        rule = headerRule(col);
+    return rule;
+}
+
+CellDateFormat::Rule CellDateFormat::headerRule(int col) const
+{
+    const qsizetype rows = std::min<qsizetype>(m_cells.size(), headerRowLimit);
+    for (qsizetype r = 0; r < rows; ++r) {
+        const QStringList &row = m_cells.at(r);
+        if (col >= row.size())
+            continue;
+        const QString text = row.at(col).trimmed();
+        if (text.contains(u"曜日"))
+            return Rule::Weekday;
+        if (text == u"日" || text.contains(u"日付") || text.contains(u"年月日"))
+            return Rule::MonthDay;
+    }
+    return Rule::None;
+}

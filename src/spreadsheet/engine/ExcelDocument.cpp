@@ -1,0 +1,417 @@
+#include "ExcelDocument.h"
+
+#include "CsvFormat.h"
+#include "FormulaEvaluator.h"
+#include "platform/AppState.h"
+#include "platform/Deferral.h"
+
+#include <algorithm>
+
+namespace {
+
+ExcelSheet makeSheet(const QString &name, const CellGrid &cells, const CellGrid &values)
+{
+    ExcelSheet sheet;
+    sheet.id = QUuid::createUuid();
+    sheet.name = name;
+    sheet.cells = cells;
+    sheet.evaluatedCells = values;
+    sheet.cachedEvaluatedCells = values;
+    return sheet;
+}
+
+// Rows padded to the longest one, so the grid is rectangular.
+CellGrid rectangular(CellGrid grid)
+{
+    const int rows = int(grid.size());
+    const int columns = gridWidth(grid);
+    return resizeGrid(std::move(grid), rows, columns);
+}
+
+// The sheet with a rectangular raw grid and value grids of its shape.
+ExcelSheet shaped(ExcelSheet sheet)
+{
+    sheet.cells = rectangular(std::move(sheet.cells));
+    const int rows = int(sheet.cells.size());
+    const int columns = gridWidth(sheet.cells);
+    sheet.evaluatedCells = resizeGrid(std::move(sheet.evaluatedCells), rows, columns);
+    sheet.cachedEvaluatedCells = resizeGrid(std::move(sheet.cachedEvaluatedCells), rows, columns);
+    return sheet;
+}
+
+} // namespace
+
+ExcelDocument::ExcelDocument(QObject *parent)
+    : QObject(parent)
+{
+    const CellGrid empty = makeEmptyGrid(defaultRowCount, defaultColumnCount);
+    m_sheets = {makeSheet(QStringLiteral("Sheet1"), empty, empty)};
+    m_cells = empty;
+    m_evaluatedCells = empty;
+    m_cachedEvaluatedCells = empty;
+    m_valueCells = empty;
+}
+
+ExcelDocument::ExcelDocument(const QString &csv, QObject *parent)
+    : QObject(parent)
+{
+    const CellGrid cells = CsvFormat::read(csv);
+    const CellGrid empty = makeEmptyGrid(int(cells.size()), gridWidth(cells));
+    m_sheets = {makeSheet(QStringLiteral("Sheet1"), cells, empty)};
+    m_cells = cells;
+    m_evaluatedCells = empty;
+    m_cachedEvaluatedCells = empty;
+    m_valueCells = empty;
+    evaluateAll();
+}
+
+QString ExcelDocument::exportCSV() const
+{
+    return CsvFormat::write(m_cells);
+}
+
+int ExcelDocument::rowCount() const
+{
+    return int(m_cells.size());
+}
+
+int ExcelDocument::columnCount() const
+{
+    return m_cells.isEmpty() ? defaultColumnCount : int(m_cells.first().size());
+}
+
+QString ExcelDocument::cell(int row, int col) const
+{
+    if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cells.at(row).size())
+        return {};
+    return m_cells.at(row).at(col);
+}
+
+QString ExcelDocument::evaluatedCell(int row, int col) const
+{
+    if (row < 0 || row >= m_evaluatedCells.size() || col < 0 || col >= m_evaluatedCells.at(row).size())
+        return {};
+    return m_evaluatedCells.at(row).at(col);
+}
+
+CellStyle ExcelDocument::cellStyle(const QString &reference) const
+{
+    const auto key = CellReference::canonical(reference);
+    return key ? m_cellStyles.value(*key) : CellStyle();
+}
+
+// ---- writes ----
+
+void ExcelDocument::setCell(int row, int col, const QString &text)
+{
+    if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cells.at(row).size())
+        return;
+    m_cells[row][col] = text;
+    emit cellsChanged();
+    cellsWritten();
+}
+
+void ExcelDocument::setCells(CellGrid grid)
+{
+    m_cells = rectangular(std::move(grid));
+    emit cellsChanged();
+    if (fitValueGrids())
+        emit evaluatedCellsChanged();
+    cellsWritten();
+}
+
+void ExcelDocument::setEvaluatedCells(CellGrid grid)
+{
+    m_evaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+    m_valueCells = m_evaluatedCells;
+    emit evaluatedCellsChanged();
+}
+
+void ExcelDocument::setCachedEvaluatedCells(CellGrid grid)
+{
+    m_cachedEvaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+}
+
+void ExcelDocument::setCellStyle(const QString &reference, const CellStyle &style)
+{
+    const auto key = CellReference::canonical(reference);
+    if (!key)
+        return;
+    m_cellStyles.insert(*key, style);
+    emit cellStylesChanged();
+    markUnsaved();
+    emit changed();
+}
+
+void ExcelDocument::setCellStyles(CellStyleMap styles)
+{
+    m_cellStyles = std::move(styles);
+    emit cellStylesChanged();
+}
+
+void ExcelDocument::setObjects(QList<ExcelObject> objects)
+{
+    m_objects = std::move(objects);
+    emit objectsChanged();
+}
+
+void ExcelDocument::updateObject(const ExcelObject &object)
+{
+    const auto it = std::find_if(m_objects.begin(), m_objects.end(),
+                                 [&object](const ExcelObject &o) { return o.id == object.id; });
+    if (it == m_objects.end())
+        return;
+    *it = object;
+    emit objectsChanged();
+    markUnsaved();
+}
+
+void ExcelDocument::setMergedRanges(QList<ExcelRange> ranges)
+{
+    m_mergedRanges = std::move(ranges);
+    emit mergedRangesChanged();
+}
+
+void ExcelDocument::setMacro(const QString &name, const QString &code)
+{
+    m_macros.insert(name, code);
+    emit macrosChanged();
+}
+
+void ExcelDocument::removeMacro(const QString &name)
+{
+    m_macros.remove(name);
+    emit macrosChanged();
+}
+
+void ExcelDocument::setMacros(QMap<QString, QString> macros)
+{
+    m_macros = std::move(macros);
+    emit macrosChanged();
+}
+
+void ExcelDocument::markUnsaved()
+{
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, true);
+}
+
+void ExcelDocument::cellsWritten()
+{
+    markUnsaved();
+    scheduleSaveAndRecalculate();
+}
+
+void ExcelDocument::scheduleSaveAndRecalculate()
+{
+    if (m_saveAndRecalculatePending)
+        return;
+    m_saveAndRecalculatePending = true;
+    deferToNextTurn(this, [this] {
+        m_saveAndRecalculatePending = false;
+        saveCurrentSheet();
+        recalculate();
+    });
+}
+
+bool ExcelDocument::fitValueGrids()
+{
+    const int rows = rowCount();
+    const int columns = m_cells.isEmpty() ? 0 : columnCount();
+    m_cachedEvaluatedCells = resizeGrid(std::move(m_cachedEvaluatedCells), rows, columns);
+    m_valueCells = resizeGrid(std::move(m_valueCells), rows, columns);
+    if (hasShape(m_evaluatedCells, rows, columns))
+        return false;
+    m_evaluatedCells = resizeGrid(std::move(m_evaluatedCells), rows, columns);
+    return true;
+}
+
+// ---- sheets ----
+
+void ExcelDocument::saveCurrentSheet()
+{
+    if (m_activeSheetIndex < 0 || m_activeSheetIndex >= m_sheets.size())
+        return;
+    ExcelSheet &sheet = m_sheets[m_activeSheetIndex];
+    sheet.cells = m_cells;
+    sheet.evaluatedCells = m_evaluatedCells;
+    sheet.cachedEvaluatedCells = m_cachedEvaluatedCells;
+    sheet.cellStyles = m_cellStyles;
+    sheet.objects = m_objects;
+    sheet.mergedRanges = m_mergedRanges;
+    emit sheetsChanged();
+}
+
+void ExcelDocument::switchToSheet(int index)
+{
+    if (index < 0 || index >= m_sheets.size())
+        return;
+    saveCurrentSheet();
+    showSheet(index);
+}
+
+void ExcelDocument::showSheet(int index)
+{
+    m_activeSheetIndex = index;
+    emit activeSheetIndexChanged();
+    loadSheetIntoWorkingCopy(index);
+    recalculate();
+    emit changed();
+}
+
+void ExcelDocument::loadSheetIntoWorkingCopy(int index)
+{
+    const ExcelSheet sheet = shaped(m_sheets.at(index));
+    m_cells = sheet.cells;
+    emit cellsChanged();
+    m_evaluatedCells = sheet.evaluatedCells;
+    m_valueCells = sheet.evaluatedCells;
+    emit evaluatedCellsChanged();
+    m_cachedEvaluatedCells = sheet.cachedEvaluatedCells;
+    m_cellStyles = sheet.cellStyles;
+    emit cellStylesChanged();
+    m_objects = sheet.objects;
+    emit objectsChanged();
+    m_mergedRanges = sheet.mergedRanges;
+    emit mergedRangesChanged();
+    cellsWritten();
+}
+
+void ExcelDocument::addSheet(const QString &name)
+{
+    saveCurrentSheet();
+    const CellGrid empty = makeEmptyGrid(rowCount(), columnCount());
+    const bool usable = !name.isEmpty() && !isSheetNameTaken(name, -1);
+    m_sheets.append(makeSheet(usable ? name : nextFreeSheetName(), empty, empty));
+    emit sheetsChanged();
+    switchToSheet(int(m_sheets.size()) - 1);
+    markUnsaved();
+}
+
+void ExcelDocument::deleteSheet(int index)
+{
+    if (m_sheets.size() < 2 || index < 0 || index >= m_sheets.size())
+        return;
+    saveCurrentSheet();
+    m_sheets.removeAt(index);
+    emit sheetsChanged();
+    // The working copy's sheet is gone or has moved: show without saving.
+    showSheet(std::min(int(m_sheets.size()) - 1, m_activeSheetIndex));
+    markUnsaved();
+}
+
+bool ExcelDocument::renameSheet(int index, const QString &name)
+{
+    if (index < 0 || index >= m_sheets.size() || name.isEmpty() || isSheetNameTaken(name, index))
+        return false;
+    m_sheets[index].name = name;
+    emit sheetsChanged();
+    markUnsaved();
+    emit changed();
+    return true;
+}
+
+bool ExcelDocument::isSheetNameTaken(const QString &name, int exceptIndex) const
+{
+    for (int i = 0; i < m_sheets.size(); ++i) {
+        if (i != exceptIndex && m_sheets.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString ExcelDocument::nextFreeSheetName() const
+{
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("Sheet%1").arg(n);
+        if (!isSheetNameTaken(name, -1))
+            return name;
+    }
+}
+
+void ExcelDocument::clearSheet()
+{
+    const CellGrid empty = makeEmptyGrid(rowCount(), columnCount());
+    m_cells = empty;
+    emit cellsChanged();
+    cellsWritten();
+    const CellGrid values = makeEmptyGrid(rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+    m_evaluatedCells = values;
+    m_valueCells = values;
+    emit evaluatedCellsChanged();
+    m_cachedEvaluatedCells = values;
+    m_mergedRanges.clear();
+    emit mergedRangesChanged();
+    m_cellStyles.clear();
+    emit cellStylesChanged();
+    m_objects.clear();
+    emit objectsChanged();
+    saveCurrentSheet();
+}
+
+void ExcelDocument::replaceSheets(QList<ExcelSheet> sheets)
+{
+    if (sheets.isEmpty())
+        return;
+    for (ExcelSheet &sheet : sheets)
+        sheet = shaped(std::move(sheet));
+    m_sheets = std::move(sheets);
+    emit sheetsChanged();
+    showSheet(0);
+}
+
+// ---- evaluation ----
+
+void ExcelDocument::recalculate()
+{
+    if (m_cells.isEmpty())
+        return;
+    evaluateAll();
+    emit evaluatedCellsChanged();
+}
+
+void ExcelDocument::evaluateAll()
+{
+    fitValueGrids();
+    const int rows = rowCount();
+    const int columns = m_cells.isEmpty() ? 0 : columnCount();
+    const FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
+    CellGrid display;
+    display.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        const QStringList &raw = m_cells.at(r);
+        QStringList &values = m_valueCells[r];
+        QStringList shown;
+        shown.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
+            values[c] = std::move(result.value);
+            shown.append(std::move(result.display));
+        }
+        display.append(std::move(shown));
+    }
+    m_evaluatedCells = std::move(display);
+}
+
+QString ExcelDocument::evaluate(const QString &raw, int row, int col) const
+{
+    return FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).evaluate(raw, row, col);
+}
+
+std::optional<CellAddress> ExcelDocument::parseCellReference(const QString &text) const
+{
+    return FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).parseCellReference(text);
+}
+
+QList<CellAddress> ExcelDocument::parseRange(const QString &text) const
+{
+    const auto range = FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).parseRange(text);
+    QList<CellAddress> addresses;
+    if (!range)
+        return addresses;
+    addresses.reserve(qsizetype(range->endRow - range->startRow + 1) * (range->endCol - range->startCol + 1));
+    for (int r = range->startRow; r <= range->endRow; ++r) {
+        for (int c = range->startCol; c <= range->endCol; ++c)
+            addresses.append({r, c});
+    }
+    return addresses;
+}

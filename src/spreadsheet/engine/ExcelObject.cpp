@@ -1,0 +1,34 @@
+#include "ExcelObject.h"
+
+QString excelObjectTypeText(ExcelObjectType type)
+{
+    switch (type) {
+    case ExcelObjectType::Rectangle:
+        return QStringLiteral("四角形");
+    case ExcelObjectType::Circle:
+        return QStringLiteral("円");
+    case ExcelObjectType::TextBox:
+        return QStringLiteral("テキストボックス");
+    }
+    return {};
+}
+
+ExcelObject makeExcelObject(ExcelObjectType type)
+{
+    ExcelObject object;
+    object.id = QUuid::createUuid();
+    object.type = type;
+    object.x = 100;
+    object.y = 100;
+    if (type == ExcelObjectType::TextBox) {
+        object.width = 150;
+        object.height = 60;
+        object.colorHex = QStringLiteral("#FFFFFF");
+        object.text = QStringLiteral("テキスト入力...");
+    } else {
+        object.width = 100;
+        object.height = 100;
+        object.colorHex = QStringLiteral("#34C759");
+    }
+    return object;
+}

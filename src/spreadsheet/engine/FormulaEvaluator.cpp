@@ -1,0 +1,237 @@
+#include "FormulaEvaluator.h"
+
+#include "platform/NumberText.h"
+
+#include <QSet>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct FunctionCall {
+    QString name;
+    QString arguments;
+};
+
+bool isNameCharacter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'1' && c <= u'9') || c == u'_';
+}
+
+bool isLineTerminator(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar(0x85) || c == QChar(0x2028) || c == QChar(0x2029);
+}
+
+// "NAME(args)" as a whole: a name of letters, 1-9 and "_", then everything
+// between the first "(" and a final ")". The arguments hold no line break.
+std::optional<FunctionCall> matchFunctionCall(const QString &formula)
+{
+    qsizetype nameEnd = 0;
+    while (nameEnd < formula.size() && isNameCharacter(formula.at(nameEnd)))
+        ++nameEnd;
+    if (nameEnd == 0 || nameEnd + 2 > formula.size() || formula.at(nameEnd) != u'('
+        || formula.back() != u')')
+        return std::nullopt;
+    const QString arguments = formula.mid(nameEnd + 1, formula.size() - nameEnd - 2);
+    if (std::any_of(arguments.cbegin(), arguments.cend(), isLineTerminator))
+        return std::nullopt;
+    return FunctionCall{formula.left(nameEnd).toUpper(), arguments};
+}
+
+QString withoutQuotes(QString text)
+{
+    return text.remove(u'"');
+}
+
+} // namespace
+
+FormulaEvaluator::FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached)
+    : m_cells(cells)
+    , m_values(values)
+    , m_cached(cached)
+    , m_rowCount(int(cells.size()))
+    , m_columnCount(cells.isEmpty() ? 0 : int(cells.first().size()))
+    , m_dates(cells)
+{
+}
+
+FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int row, int col) const
+{
+    Result result;
+    if (raw.startsWith(u'=')) {
+        if (const auto call = matchFunctionCall(raw.mid(1).trimmed())) {
+            result.value = callFunction(call->name, splitFormulaArguments(call->arguments), row, col);
+        } else {
+            result.value = cachedValue(row, col);
+            if (result.value.isEmpty())
+                result.value = QStringLiteral("#VALUE!");
+        }
+    } else {
+        result.value = raw;
+    }
+    result.display = m_dates.display(result.value, row, col).value_or(result.value);
+    return result;
+}
+
+QString FormulaEvaluator::callFunction(const QString &name, const QStringList &arguments, int row,
+                                       int col) const
+{
+    if (name == u"SUM" || name == u"AVERAGE") {
+        double sum = 0;
+        qsizetype count = 0;
+        const auto addNumber = [&](const QString &text) {
+            if (const auto number = NumberText::toDouble(text)) {
+                sum += *number;
+                ++count;
+            }
+        };
+        visitArguments(arguments, addNumber, addNumber);
+        if (count == 0)
+            return QStringLiteral("0");
+        return formatNumber(name == u"SUM" ? sum : sum / double(count));
+    }
+    if (name == u"TEXTJOIN") {
+        if (arguments.size() < 3)
+            return QStringLiteral("#ARG!");
+        const QString delimiter = withoutQuotes(arguments.at(0));
+        const bool skipEmpty = arguments.at(1).toUpper() == u"TRUE" || arguments.at(1) == u"1";
+        QStringList values = collectStrings(arguments.mid(2));
+        if (skipEmpty)
+            values.removeAll(QString());
+        return values.join(delimiter);
+    }
+    if (name == u"UNIQUE") {
+        QStringList unique;
+        QSet<QString> seen;
+        for (const QString &value : collectStrings(arguments)) {
+            if (!seen.contains(value)) {
+                seen.insert(value);
+                unique.append(value);
+            }
+        }
+        return unique.join(QStringLiteral(", "));
+    }
+    const QString cached = cachedValue(row, col);
+    return cached.isEmpty() ? QStringLiteral("#NAME?") : cached;
+}
+
+template<typename CellFn, typename LiteralFn>
+void FormulaEvaluator::visitArguments(const QStringList &arguments, CellFn onCell, LiteralFn onLiteral) const
+{
+    for (const QString &argument : arguments) {
+        if (argument.contains(u':')) {
+            const auto range = parseRange(argument);
+            if (!range)
+                continue;
+            for (int r = range->startRow; r <= range->endRow; ++r) {
+                for (int c = range->startCol; c <= range->endCol; ++c)
+                    onCell(valueAt(r, c));
+            }
+        } else if (const auto address = parseCellReference(argument)) {
+            onCell(valueAt(address->row, address->col));
+        } else {
+            onLiteral(argument);
+        }
+    }
+}
+
+QList<double> FormulaEvaluator::collectNumbers(const QStringList &arguments) const
+{
+    QList<double> numbers;
+    const auto addNumber = [&numbers](const QString &text) {
+        if (const auto number = NumberText::toDouble(text))
+            numbers.append(*number);
+    };
+    visitArguments(arguments, addNumber, addNumber);
+    return numbers;
+}
+
+QStringList FormulaEvaluator::collectStrings(const QStringList &arguments) const
+{
+    QStringList strings;
+    visitArguments(
+        arguments, [&strings](const QString &text) { strings.append(text); },
+        [&strings](const QString &text) { strings.append(withoutQuotes(text)); });
+    return strings;
+}
+
+std::optional<CellAddress> FormulaEvaluator::parseCellReference(const QString &text) const
+{
+    const auto address = CellReference::parse(text);
+    if (!address || address->row >= m_rowCount || address->col >= m_columnCount)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<ExcelRange> FormulaEvaluator::parseRange(const QString &text) const
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
+        return std::nullopt;
+    const auto first = parseCellReference(text.left(colon));
+    const auto second = parseCellReference(text.mid(colon + 1));
+    if (!first || !second)
+        return std::nullopt;
+    return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
+}
+
+QStringList FormulaEvaluator::splitFormulaArguments(const QString &text)
+{
+    QStringList pieces;
+    QString piece;
+    int depth = 0;
+    bool inQuotes = false;
+    for (const QChar c : text) {
+        if (c == u'"')
+            inQuotes = !inQuotes;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            --depth;
+        else if (c == u',' && !inQuotes && depth == 0) {
+            pieces.append(piece.trimmed());
+            piece.clear();
+            continue;
+        }
+        piece.append(c);
+    }
+    if (!piece.isEmpty())
+        pieces.append(piece.trimmed());
+    return pieces;
+}
+
+QString FormulaEvaluator::formatNumber(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    if (value - std::trunc(value) != 0)
+        return NumberText::fixed(value, 2);
+    // 2^63 is exact as a double; integral values in [-2^63, 2^63) fit qint64.
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= -limit && value < limit)
+        return QString::number(qint64(value));
+    return NumberText::fixed(value, 0);
+}
+
+QString FormulaEvaluator::cachedValue(int row, int col) const
+{
+    if (row < 0 || row >= m_cached.size() || col < 0 || col >= m_cached.at(row).size())
+        return {};
+    return m_cached.at(row).at(col);
+}
+
+const QString &FormulaEvaluator::valueAt(int row, int col) const
+{
+    static const QString empty;
+    if (row >= m_cells.size() || col >= m_cells.at(row).size())
+        return empty;
+    const QString &raw = m_cells.at(row).at(col);
+    if (!raw.startsWith(u'='))
+        return raw;
+    if (row >= m_values.size() || col >= m_values.at(row).size())
+        return empty;
+    return m_values.at(row).at(col);
+}

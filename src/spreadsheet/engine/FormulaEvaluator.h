@@ -1,0 +1,73 @@
+#pragma once
+
+#include "CellDateFormat.h"
+#include "CellReference.h"
+#include "ExcelRange.h"
+#include "ExcelSheet.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Evaluates the raw text of one cell of a working grid into its display text.
+// Formulas are "=NAME(arguments)" with SUM, AVERAGE, TEXTJOIN and UNIQUE;
+// anything else falls back to the cell's cached file value, else "#VALUE!"
+// (not a call) or "#NAME?" (unknown name). Numbers from 40000 to 50000 may
+// show as dates (CellDateFormat).
+//
+// References read `values`: what each cell evaluated to before its date
+// display (a plain cell's value is its raw text). All three grids are held by
+// reference; the caller keeps them alive and may update `values` between
+// calls (recalculation writes each cell's value as it goes). Out-of-grid
+// indices read as "", never out of bounds.
+class FormulaEvaluator
+{
+public:
+    struct Result {
+        QString display; // what the cell shows
+        QString value;   // the same before the date display; what references read
+    };
+
+    FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
+
+    Result evaluateCell(const QString &raw, int row, int col) const;
+    QString evaluate(const QString &raw, int row, int col) const { return evaluateCell(raw, row, col).display; }
+
+    // Numbers of the arguments in order: cells of a range ("A1:B2", row-major)
+    // and of a reference when their value is a number, else the argument text
+    // itself when it is a number. A quoted number is no number.
+    QList<double> collectNumbers(const QStringList &arguments) const;
+    // Texts of the arguments in order: every cell value of a range (empty ones
+    // too), a reference's value, else the argument with its double quotes
+    // removed. An argument with ":" that is no valid range gives nothing.
+    QStringList collectStrings(const QStringList &arguments) const;
+
+    // A reference inside the grid (rows of `cells`, columns of its first row).
+    std::optional<CellAddress> parseCellReference(const QString &text) const;
+    // The normalised rectangle of "A1:B2" (corners in any order), both corners
+    // inside the grid; nullopt otherwise.
+    std::optional<ExcelRange> parseRange(const QString &text) const;
+
+    // Splits an argument list at commas outside double quotes and parentheses;
+    // pieces are trimmed, empty ones kept, a blank-free empty last piece is
+    // dropped: "A1," → ["A1"], "A1, " → ["A1", ""], "" → [].
+    static QStringList splitFormulaArguments(const QString &text);
+    // "2.50" for values with a fraction (and "inf", "-inf", "nan"); integral
+    // values as integers ("3", "0" for -0), also beyond the 64-bit range.
+    static QString formatNumber(double value);
+
+private:
+    QString callFunction(const QString &name, const QStringList &arguments, int row, int col) const;
+    QString cachedValue(int row, int col) const;
+    const QString &valueAt(int row, int col) const;
+    template<typename CellFn, typename LiteralFn>
+    void visitArguments(const QStringList &arguments, CellFn onCell, LiteralFn onLiteral) const;
+
+    const CellGrid &m_cells;
+    const CellGrid &m_values;
+    const CellGrid &m_cached;
+    int m_rowCount = 0;
+    int m_columnCount = 0;
+    CellDateFormat m_dates;
+};
