@@ -4,6 +4,12 @@
 
 // A panel painting a tinted, partly transparent fill in place of a blurred
 // system material. Children are laid out on it like on any widget.
+//
+// HudWindow paints a dark translucent fill and gives its children a dark
+// palette (light text), so content stays readable whatever the window's
+// palette is. TitleBar paints the window colour of the current palette,
+// slightly translucent, and leaves the children's palette alone.
+// The blending mode is kept for callers; there is no blur either way.
 class TranslucentPanel : public QWidget
 {
     Q_OBJECT
@@ -18,10 +24,20 @@ public:
     Blending blending() const { return m_blending; }
     void setBlending(Blending blending);
 
+    // Radius of the rounded corners in pixels; 0 (the default) is square.
+    qreal cornerRadius() const { return m_cornerRadius; }
+    void setCornerRadius(qreal radius);
+
+    // The fill the panel paints for `material` under `palette`.
+    static QColor fillColor(Material material, const QPalette &palette);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void applyMaterialPalette();
+
     Material m_material;
     Blending m_blending;
+    qreal m_cornerRadius = 0;
 };
