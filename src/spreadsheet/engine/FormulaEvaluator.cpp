@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -42,6 +43,14 @@ std::optional<FunctionCall> matchFunctionCall(const QString &formula)
 QString withoutQuotes(QString text)
 {
     return text.remove(u'"');
+}
+
+// printf's "%.Nf" in the C locale: exact ties round to even ("0.125" → "0.12").
+QString printfFixed(double value, int decimals)
+{
+    char buffer[400]; // the largest double needs 309 digits before the point
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
 } // namespace
@@ -208,12 +217,12 @@ QString FormulaEvaluator::formatNumber(double value)
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
     if (value - std::trunc(value) != 0)
-        return NumberText::fixed(value, 2);
+        return printfFixed(value, 2);
     // 2^63 is exact as a double; integral values in [-2^63, 2^63) fit qint64.
     constexpr double limit = 9223372036854775808.0;
     if (value >= -limit && value < limit)
         return QString::number(qint64(value));
-    return NumberText::fixed(value, 0);
+    return printfFixed(value, 0);
 }
 
 QString FormulaEvaluator::cachedValue(int row, int col) const

@@ -1,30 +1,496 @@
-#include "spreadsheet/engine/ExcelDocument.h"
-#include "platform/AppState.h"
+#include "GridSpec.h"
 
+#include "platform/AppState.h"
+#include "spreadsheet/engine/ExcelDocument.h"
+
+#include <QLocale>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+
+namespace {
+
+bool unsaved()
+{
+    return AppState::shared().hasUnsavedChanges(AppState::Editor::Spreadsheet);
+}
+
+void drainDeferredWork()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+// Three sheets "A", "B", "C", each with its name in A1; the working copy is
+// left on `active` with "edited" in B2.
+void makeThreeSheets(ExcelDocument &document, int active)
+{
+    QVERIFY(document.renameSheet(0, "A"));
+    document.addSheet("B");
+    document.addSheet("C");
+    for (int i = 0; i < 3; ++i) {
+        document.switchToSheet(i);
+        document.setCell(0, 0, document.sheets().at(i).name);
+    }
+    document.switchToSheet(active);
+    document.setCell(1, 1, "edited");
+}
+
+} // namespace
 
 class TestExcelDocument : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void init();
     void newDocumentHasOneEmptySheet();
+    void cellWriteMarksUnsavedAndDefersOneRecalculation();
+    void outOfGridWritesAreIgnored_data();
+    void outOfGridWritesAreIgnored();
+    void setCellsWritesOnceAndShapesValueGrids();
+    void recalculateWritesOnce();
+    void selfReferenceGrowsEachPass();
+    void forwardReferenceSettlesNextPass();
+    void dateDisplayDoesNotChangeArithmetic();
+    void deferredTaskDiesWithDocument();
+    void addSheetTakesActiveSize();
+    void addSheetNames_data();
+    void addSheetNames();
+    void deleteSheet_data();
+    void deleteSheet();
+    void deleteSheetRefusals_data();
+    void deleteSheetRefusals();
+    void renameSheet_data();
+    void renameSheet();
+    void switchingWritesBackAndMarksUnsaved();
+    void clearSheetKeepsSizeAndClearsStoredCopy();
+    void replaceSheetsShapesAndShowsFirst();
+    void cellStyleKeys_data();
+    void cellStyleKeys();
+    void valueGridsTakeTheRawShape();
+    void cachedValueIsTheFallback();
 };
+
+void TestExcelDocument::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestExcelDocument::init()
+{
+    drainDeferredWork();
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+}
 
 void TestExcelDocument::newDocumentHasOneEmptySheet()
 {
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
     ExcelDocument document;
     QCOMPARE(document.sheets().size(), 1);
-    QCOMPARE(document.sheets().first().name, QStringLiteral("Sheet1"));
+    const ExcelSheet &sheet = document.sheets().first();
+    QCOMPARE(sheet.name, QStringLiteral("Sheet1"));
+    QVERIFY(!sheet.id.isNull());
+    QCOMPARE(sheet.cells, makeEmptyGrid(100, 50));
+    QCOMPARE(sheet.evaluatedCells, makeEmptyGrid(100, 50));
+    QCOMPARE(document.cells(), makeEmptyGrid(100, 50));
+    QCOMPARE(document.activeSheetIndex(), 0);
     QCOMPARE(document.rowCount(), 100);
     QCOMPARE(document.columnCount(), 50);
-    QVERIFY(!AppState::shared().hasUnsavedChanges());
-    document.setCell(0, 0, QStringLiteral("45000"));
-    document.setCell(0, 1, QStringLiteral("=SUM(A1,1)"));
-    QVERIFY(AppState::shared().hasUnsavedChanges());
-    QTRY_COMPARE(document.evaluatedCell(0, 1), QStringLiteral("木"));
-    QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("3/15"));
+    QVERIFY(document.macros().isEmpty());
+    drainDeferredWork();
+    QVERIFY(!unsaved());
+}
+
+void TestExcelDocument::cellWriteMarksUnsavedAndDefersOneRecalculation()
+{
+    ExcelDocument document;
+    QSignalSpy cellsSpy(&document, &ExcelDocument::cellsChanged);
+    QSignalSpy evaluatedSpy(&document, &ExcelDocument::evaluatedCellsChanged);
+    document.setCell(0, 2, "2");
+    document.setCell(1, 2, "3");
+    document.setCell(2, 2, "=SUM(C1:C2)");
+    QCOMPARE(cellsSpy.count(), 3);
+    QVERIFY(unsaved());
+    QCOMPARE(evaluatedSpy.count(), 0);
+    QCOMPARE(document.sheets().first().cells.at(2).at(2), QString()); // lags until the task runs
+    drainDeferredWork();
+    QCOMPARE(evaluatedSpy.count(), 1);
+    QCOMPARE(document.evaluatedCell(2, 2), QStringLiteral("5"));
+    QCOMPARE(document.sheets().first().cells.at(2).at(2), QStringLiteral("=SUM(C1:C2)"));
+    drainDeferredWork();
+    QCOMPARE(evaluatedSpy.count(), 1);
+}
+
+void TestExcelDocument::outOfGridWritesAreIgnored_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("col");
+    QTest::newRow("negative row") << -1 << 0;
+    QTest::newRow("negative column") << 0 << -1;
+    QTest::newRow("row count") << 100 << 0;
+    QTest::newRow("column count") << 0 << 50;
+}
+
+void TestExcelDocument::outOfGridWritesAreIgnored()
+{
+    QFETCH(int, row);
+    QFETCH(int, col);
+    ExcelDocument document;
+    QSignalSpy cellsSpy(&document, &ExcelDocument::cellsChanged);
+    document.setCell(row, col, "x");
+    QCOMPARE(cellsSpy.count(), 0);
+    QVERIFY(!unsaved());
+    QCOMPARE(document.cell(row, col), QString());
+    QCOMPARE(document.evaluatedCell(row, col), QString());
+    QCOMPARE(document.cells(), makeEmptyGrid(100, 50));
+}
+
+void TestExcelDocument::setCellsWritesOnceAndShapesValueGrids()
+{
+    ExcelDocument document;
+    QSignalSpy cellsSpy(&document, &ExcelDocument::cellsChanged);
+    QSignalSpy evaluatedSpy(&document, &ExcelDocument::evaluatedCellsChanged);
+    document.setCells({{"1", "2", "=SUM(A1:C1)"}, {"x"}, {"a", "b", "c", "d"}});
+    QCOMPARE(cellsSpy.count(), 1);
+    QVERIFY(unsaved());
+    // Ragged rows are padded to the longest one.
+    QCOMPARE(document.rowCount(), 3);
+    QCOMPARE(document.columnCount(), 4);
+    QCOMPARE(document.cells().at(1), (QStringList{"x", "", "", ""}));
+    QVERIFY(hasShape(document.evaluatedCells(), 3, 4));
+    QVERIFY(hasShape(document.cachedEvaluatedCells(), 3, 4));
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(0, 2), QStringLiteral("3"));
+    QCOMPARE(document.sheets().first().cells, document.cells());
+    QCOMPARE(evaluatedSpy.count(), 2); // the shape change, then one recalculation
+}
+
+void TestExcelDocument::recalculateWritesOnce()
+{
+    ExcelDocument document;
+    document.setCells(gridFromSpec("A1=1|A2==SUM(A1,1)|A3==SUM(A2,1)", 100, 50));
+    drainDeferredWork();
+    QSignalSpy evaluatedSpy(&document, &ExcelDocument::evaluatedCellsChanged);
+    document.recalculate();
+    QCOMPARE(evaluatedSpy.count(), 1);
+    QCOMPARE(document.evaluatedCell(2, 0), QStringLiteral("3"));
+}
+
+void TestExcelDocument::selfReferenceGrowsEachPass()
+{
+    ExcelDocument document;
+    document.setCell(0, 3, "=SUM(D1,1)");
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("1"));
+    document.recalculate();
+    QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("2"));
+    document.recalculate();
+    QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("3"));
+}
+
+void TestExcelDocument::forwardReferenceSettlesNextPass()
+{
+    ExcelDocument document;
+    document.setCells(gridFromSpec("D1==SUM(D2,1)|D2==SUM(5)", 100, 50));
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(1, 3), QStringLiteral("5"));
+    QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("1")); // D2 had no value yet
+    document.recalculate();
+    QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("6"));
+}
+
+void TestExcelDocument::dateDisplayDoesNotChangeArithmetic()
+{
+    ExcelDocument document;
+    document.setCells(gridFromSpec("A5=45000|D6==SUM(A5,1)|A6==SUM(A5,1)|A7==SUM(A6,1)"
+                                   "|D7==UNIQUE(A5,A6)|D8==AVERAGE(A5:A7)",
+                                   100, 50));
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(4, 0), QStringLiteral("3/15"));
+    QCOMPARE(document.evaluatedCell(5, 3), QStringLiteral("45001"));
+    QCOMPARE(document.evaluatedCell(5, 0), QStringLiteral("3/16"));
+    QCOMPARE(document.evaluatedCell(6, 0), QStringLiteral("3/17")); // reads A6's value, not "3/16"
+    QCOMPARE(document.evaluatedCell(6, 3), QStringLiteral("45000, 45001"));
+    QCOMPARE(document.evaluatedCell(7, 3), QStringLiteral("45001"));
+    QCOMPARE(document.evaluate("=SUM(A6)", 50, 40), QStringLiteral("45001"));
+}
+
+void TestExcelDocument::deferredTaskDiesWithDocument()
+{
+    QPointer<ExcelDocument> document = new ExcelDocument;
+    document->setCell(0, 0, "=SUM(1)");
+    delete document;
+    drainDeferredWork(); // must not touch the deleted document
+    QVERIFY(document.isNull());
+}
+
+void TestExcelDocument::addSheetTakesActiveSize()
+{
+    ExcelDocument document;
+    document.insertRow(100);
+    document.addSheet("Sheet2");
+    QCOMPARE(document.sheets().size(), 2);
+    QCOMPARE(document.activeSheetIndex(), 1);
+    QCOMPARE(document.rowCount(), 101);
+    QCOMPARE(document.sheets().at(1).cells, makeEmptyGrid(101, 50));
+    QCOMPARE(document.sheets().at(0).cells.size(), 101); // written back before the switch
+}
+
+void TestExcelDocument::addSheetNames_data()
+{
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("free name") << QStringList{"Sheet1"} << "Data" << "Data";
+    QTest::newRow("usual next name") << QStringList{"Sheet1"} << "Sheet2" << "Sheet2";
+    QTest::newRow("empty name") << QStringList{"Sheet1"} << "" << "Sheet2";
+    QTest::newRow("taken name") << QStringList{"Sheet1", "Sheet2"} << "Sheet2" << "Sheet3";
+    QTest::newRow("taken in other case") << QStringList{"Sheet1", "data"} << "DATA" << "Sheet2";
+    QTest::newRow("first gap") << QStringList{"sheet2", "Sheet1"} << "Sheet2" << "Sheet3";
+    QTest::newRow("gap after rename") << QStringList{"Sheet3", "Sheet2"} << "Sheet3" << "Sheet1";
+}
+
+void TestExcelDocument::addSheetNames()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(QString, requested);
+    QFETCH(QString, expected);
+    ExcelDocument document;
+    QVERIFY(document.renameSheet(0, existing.first()));
+    for (const QString &name : existing.mid(1))
+        document.addSheet(name);
+    document.addSheet(requested);
+    QCOMPARE(document.sheets().last().name, expected);
+}
+
+void TestExcelDocument::deleteSheet_data()
+{
+    QTest::addColumn<int>("active");
+    QTest::addColumn<int>("deleted");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("editedSheet"); // where "edited" must be found after the delete
+    QTest::newRow("active sheet shows the next") << 1 << 1 << "C" << "";
+    QTest::newRow("earlier sheet keeps position") << 1 << 0 << "C" << "B";
+    QTest::newRow("later sheet keeps the active") << 1 << 2 << "B" << "B";
+    QTest::newRow("last active shows new last") << 2 << 2 << "B" << "";
+}
+
+void TestExcelDocument::deleteSheet()
+{
+    QFETCH(int, active);
+    QFETCH(int, deleted);
+    QFETCH(QString, shown);
+    QFETCH(QString, editedSheet);
+    ExcelDocument document;
+    makeThreeSheets(document, active);
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    QSignalSpy changedSpy(&document, &ExcelDocument::changed);
+    document.deleteSheet(deleted);
+    QVERIFY(unsaved());
+    QCOMPARE(changedSpy.count(), 1);
+    QCOMPARE(document.sheets().size(), 2);
+    QCOMPARE(document.sheets().at(document.activeSheetIndex()).name, shown);
+    QCOMPARE(document.cell(0, 0), shown); // the working copy is the shown sheet
+    QCOMPARE(document.evaluatedCell(0, 0), shown);
+    for (const ExcelSheet &sheet : document.sheets()) {
+        const bool edited = sheet.cells.at(1).at(1) == u"edited";
+        QCOMPARE(edited, sheet.name == editedSheet);
+    }
+    QCOMPARE(document.cell(1, 1) == u"edited", shown == editedSheet);
+}
+
+void TestExcelDocument::deleteSheetRefusals_data()
+{
+    QTest::addColumn<int>("sheetCount");
+    QTest::addColumn<int>("index");
+    QTest::newRow("the last sheet") << 1 << 0;
+    QTest::newRow("negative index") << 2 << -1;
+    QTest::newRow("index past the end") << 2 << 2;
+}
+
+void TestExcelDocument::deleteSheetRefusals()
+{
+    QFETCH(int, sheetCount);
+    QFETCH(int, index);
+    ExcelDocument document;
+    for (int i = 1; i < sheetCount; ++i)
+        document.addSheet();
+    drainDeferredWork();
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    const QList<ExcelSheet> before = document.sheets();
+    document.deleteSheet(index);
+    QCOMPARE(document.sheets(), before);
+    QVERIFY(!unsaved());
+}
+
+void TestExcelDocument::renameSheet_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("new name") << 0 << "Sales" << true;
+    QTest::newRow("own name in other case") << 0 << "SHEET1" << true;
+    QTest::newRow("blank name is a name") << 0 << " " << true;
+    QTest::newRow("empty name") << 0 << "" << false;
+    QTest::newRow("other sheet's name") << 0 << "Sheet2" << false;
+    QTest::newRow("other sheet's name, other case") << 0 << "sheet2" << false;
+    QTest::newRow("index past the end") << 5 << "x" << false;
+    QTest::newRow("negative index") << -1 << "x" << false;
+}
+
+void TestExcelDocument::renameSheet()
+{
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+    ExcelDocument document;
+    document.addSheet("Sheet2");
+    drainDeferredWork();
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    const QList<ExcelSheet> before = document.sheets();
+    QSignalSpy changedSpy(&document, &ExcelDocument::changed);
+    QCOMPARE(document.renameSheet(index, name), accepted);
+    QCOMPARE(unsaved(), accepted);
+    QCOMPARE(changedSpy.count(), accepted ? 1 : 0);
+    if (accepted)
+        QCOMPARE(document.sheets().at(index).name, name);
+    else
+        QCOMPARE(document.sheets(), before);
+}
+
+void TestExcelDocument::switchingWritesBackAndMarksUnsaved()
+{
+    ExcelDocument document;
+    document.addSheet();
+    document.switchToSheet(0);
+    document.setCell(0, 0, "=SUM(2,2)");
+    document.setCellStyle("A1", CellStyle{true, false, {}, {}});
+    drainDeferredWork();
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    QSignalSpy changedSpy(&document, &ExcelDocument::changed);
+    QSignalSpy indexSpy(&document, &ExcelDocument::activeSheetIndexChanged);
+    document.switchToSheet(1);
+    QVERIFY(unsaved());
+    QCOMPARE(changedSpy.count(), 1);
+    QCOMPARE(indexSpy.count(), 1);
+    QCOMPARE(document.cell(0, 0), QString());
+    QVERIFY(document.cellStyles().isEmpty());
+    document.switchToSheet(0);
+    QCOMPARE(document.cell(0, 0), QStringLiteral("=SUM(2,2)"));
+    QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("4"));
+    QVERIFY(document.cellStyle("a1").isBold);
+    document.switchToSheet(7); // ignored
+    QCOMPARE(document.activeSheetIndex(), 0);
+}
+
+void TestExcelDocument::clearSheetKeepsSizeAndClearsStoredCopy()
+{
+    ExcelDocument document;
+    document.insertColumn(0);
+    document.setCell(2, 2, "x");
+    document.setCachedEvaluatedCells(gridFromSpec("A1=cached", 100, 51));
+    document.mergeCells(0, 0, 1, 1);
+    document.setCellStyle("B2", CellStyle{false, true, {}, {}});
+    document.addObject(ExcelObjectType::Circle);
+    document.setMacro("Main", "MsgBox 1");
+    drainDeferredWork();
+    document.clearSheet();
+    const CellGrid blank = makeEmptyGrid(100, 51);
+    QCOMPARE(document.cells(), blank);
+    QCOMPARE(document.evaluatedCells(), blank);
+    QCOMPARE(document.cachedEvaluatedCells(), blank);
+    QVERIFY(document.mergedRanges().isEmpty());
+    QVERIFY(document.cellStyles().isEmpty());
+    QVERIFY(document.objects().isEmpty());
+    QCOMPARE(document.macros().size(), 1);
+    const ExcelSheet &stored = document.sheets().first();
+    QCOMPARE(stored.cells, blank);
+    QVERIFY(stored.mergedRanges.isEmpty() && stored.cellStyles.isEmpty() && stored.objects.isEmpty());
+}
+
+void TestExcelDocument::replaceSheetsShapesAndShowsFirst()
+{
+    ExcelDocument document;
+    document.addSheet();
+    ExcelSheet first;
+    first.id = QUuid::createUuid();
+    first.name = "Read";
+    first.cells = {{"1", "=SUM(A1,1)"}, {"=FOO()"}};
+    first.cachedEvaluatedCells = {{"", ""}, {"cached", "", "beyond"}}; // shorter and wider
+    ExcelSheet second = first;
+    second.id = QUuid::createUuid();
+    second.name = "Other";
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    document.replaceSheets({first, second});
+    QCOMPARE(document.sheets().size(), 2);
+    QCOMPARE(document.activeSheetIndex(), 0);
+    QCOMPARE(document.rowCount(), 2);
+    QCOMPARE(document.columnCount(), 2);
+    QVERIFY(hasShape(document.evaluatedCells(), 2, 2));
+    QVERIFY(hasShape(document.cachedEvaluatedCells(), 2, 2));
+    QCOMPARE(document.evaluatedCell(0, 1), QStringLiteral("2"));
+    QCOMPARE(document.evaluatedCell(1, 0), QStringLiteral("cached"));
+    QVERIFY(unsaved());
+    document.replaceSheets({}); // refused
+    QCOMPARE(document.sheets().size(), 2);
+}
+
+void TestExcelDocument::cellStyleKeys_data()
+{
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<QString>("key"); // "" when refused
+    QTest::newRow("canonical") << "B3" << "B3";
+    QTest::newRow("lower case with zeros") << "b03" << "B3";
+    QTest::newRow("malformed") << "B" << "";
+    QTest::newRow("absolute") << "$B$3" << "";
+}
+
+void TestExcelDocument::cellStyleKeys()
+{
+    QFETCH(QString, reference);
+    QFETCH(QString, key);
+    ExcelDocument document;
+    QSignalSpy changedSpy(&document, &ExcelDocument::changed);
+    const CellStyle style{true, true, QStringLiteral("#FF0000"), QStringLiteral("#00FF00")};
+    document.setCellStyle(reference, style);
+    QCOMPARE(document.cellStyles().keys(), key.isEmpty() ? QStringList() : QStringList{key});
+    QCOMPARE(unsaved(), !key.isEmpty());
+    QCOMPARE(changedSpy.count(), key.isEmpty() ? 0 : 1);
+    QCOMPARE(document.cellStyle(reference), key.isEmpty() ? CellStyle() : style);
+}
+
+void TestExcelDocument::valueGridsTakeTheRawShape()
+{
+    ExcelDocument document;
+    QSignalSpy evaluatedSpy(&document, &ExcelDocument::evaluatedCellsChanged);
+    document.setEvaluatedCells({{"x"}});
+    QCOMPARE(evaluatedSpy.count(), 1);
+    QVERIFY(hasShape(document.evaluatedCells(), 100, 50));
+    QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("x"));
+    document.setCachedEvaluatedCells(makeEmptyGrid(300, 300));
+    QCOMPARE(evaluatedSpy.count(), 1);
+    QVERIFY(hasShape(document.cachedEvaluatedCells(), 100, 50));
+    document.setCells({});
+    QCOMPARE(document.rowCount(), 0);
+    QCOMPARE(document.columnCount(), 50);
+    QVERIFY(document.evaluatedCells().isEmpty());
+    QCOMPARE(document.parseCellReference("A1"), std::nullopt);
+    document.recalculate();
+    drainDeferredWork();
+    QVERIFY(document.evaluatedCells().isEmpty());
+}
+
+void TestExcelDocument::cachedValueIsTheFallback()
+{
+    ExcelDocument document;
+    document.setCell(3, 3, "=A1*2");
+    document.setCachedEvaluatedCells(gridFromSpec("D4=14", 100, 50));
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(3, 3), QStringLiteral("14"));
+    QCOMPARE(document.parseRange("B2:A1"), (QList<CellAddress>{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
+    QCOMPARE(document.parseRange("A1:A101"), QList<CellAddress>());
+    QCOMPARE(document.parseRange("A1"), QList<CellAddress>());
+    QCOMPARE(document.parseRange("A1:B2:C3"), QList<CellAddress>());
 }
 
 QTEST_GUILESS_MAIN(TestExcelDocument)
