@@ -16,7 +16,10 @@ struct Limits {
 };
 
 // Zips the contents of `folder` (not the folder itself) into a new archive at
-// `archivePath`, "[Content_Types].xml" first when present. The archive is
+// `archivePath`, "[Content_Types].xml" first when present, the other entries
+// in ascending order of their '/'-separated paths (UTF-8 names). Folders get
+// entries of their own only when empty; symbolic links are left out, and so
+// is the destination itself when it lies inside `folder`. The archive is
 // built beside the destination and renamed over it only when complete, so an
 // existing file survives any failure. Returns false and sets *error on failure.
 bool zipFolder(const QString &folder, const QString &archivePath, Compression compression,
@@ -24,9 +27,13 @@ bool zipFolder(const QString &folder, const QString &archivePath, Compression co
 
 // Extracts every entry of `archivePath` into `targetFolder` (created if
 // needed), checking CRC-32. Refuses absolute names, ".." segments,
-// backslashes, symlinks and entries over the limits; nothing is ever written
-// outside targetFolder. Returns false and sets *error on failure; what was
-// extracted before the failure stays in targetFolder.
+// backslashes, drive letters, symlinks and entries over the limits; all of
+// these are checked, against the sizes the archive declares, before anything
+// is written. An entry holding more data than it declares fails as soon as
+// the excess is read. Nothing is ever written outside targetFolder, not even
+// through links already in it. Returns false and sets *error on failure; what
+// was extracted before the failure stays in targetFolder, but the entry that
+// failed (bad CRC, wrong size) is removed.
 bool unzipToFolder(const QString &archivePath, const QString &targetFolder, QString *error,
                    const Limits &limits = {});
 

@@ -1,0 +1,148 @@
+#include "ZipArchive.h"
+
+#include "FileWrite.h"
+#include "ZipSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+using ZipSupport::fail;
+using ZipSupport::libzipText;
+
+namespace {
+
+const QString contentTypesName = QStringLiteral("[Content_Types].xml");
+
+struct SourceEntry {
+    QString name; // relative to the zipped folder, '/' separated, folders end in '/'
+    QString path;
+};
+
+bool isEmptyFolder(const QString &path)
+{
+    return QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Files and empty folders below `folder`, without symbolic links and without
+// `skipPath`; "[Content_Types].xml" first, the rest by name.
+std::vector<SourceEntry> collectEntries(const QString &folder, const QString &skipPath)
+{
+    std::vector<SourceEntry> entries;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink() || info.absoluteFilePath() == skipPath)
+            continue;
+        const QString name = root.relativeFilePath(info.absoluteFilePath());
+        if (info.isDir()) {
+            if (isEmptyFolder(info.absoluteFilePath()))
+                entries.push_back({ name + u'/', info.absoluteFilePath() });
+        } else if (info.isFile()) {
+            entries.push_back({ name, info.absoluteFilePath() });
+        }
+    }
+    std::sort(entries.begin(), entries.end(), [](const SourceEntry &a, const SourceEntry &b) {
+        const bool aFirst = a.name == contentTypesName;
+        const bool bFirst = b.name == contentTypesName;
+        return aFirst != bFirst ? aFirst : a.name < b.name;
+    });
+    return entries;
+}
+
+bool addEntry(zip_t *archive, const SourceEntry &entry, ZipArchive::Compression compression, QString *error)
+{
+    const QByteArray name = entry.name.toUtf8();
+    if (name.endsWith('/')) {
+        if (zip_dir_add(archive, name.chopped(1).constData(), ZIP_FL_ENC_UTF_8) >= 0)
+            return true;
+        return fail(error, QStringLiteral("Cannot add the folder '%1': %2")
+                               .arg(entry.name, QString::fromUtf8(zip_strerror(archive))));
+    }
+    zip_source_t *source = zip_source_file(archive, QFile::encodeName(entry.path).constData(), 0, 0);
+    const zip_int64_t index = source ? zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+        if (source)
+            zip_source_free(source);
+        return fail(error, QStringLiteral("Cannot add '%1': %2")
+                               .arg(entry.path, QString::fromUtf8(zip_strerror(archive))));
+    }
+    const zip_int32_t method = compression == ZipArchive::Compression::Stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+    if (zip_set_file_compression(archive, zip_uint64_t(index), method, 0) == 0)
+        return true;
+    return fail(error, QStringLiteral("Cannot compress '%1': %2")
+                           .arg(entry.path, QString::fromUtf8(zip_strerror(archive))));
+}
+
+// libzip writes nothing for an archive without entries, so the empty archive
+// (an end-of-central-directory record alone) is written here.
+bool writeEmptyArchive(const QString &path, QString *error)
+{
+    QByteArray record("PK\x05\x06", 4);
+    record.append(18, '\0');
+    return FileWrite::atomically(path, record, error);
+}
+
+bool writeArchive(const QString &scratch, const std::vector<SourceEntry> &entries,
+                  ZipArchive::Compression compression, QString *error)
+{
+    int code = 0;
+    zip_t *archive = zip_open(QFile::encodeName(scratch).constData(), ZIP_CREATE | ZIP_EXCL, &code);
+    if (!archive)
+        return fail(error, QStringLiteral("Cannot create '%1': %2").arg(scratch, libzipText(code)));
+    for (const SourceEntry &entry : entries) {
+        if (!addEntry(archive, entry, compression, error)) {
+            zip_discard(archive);
+            return false;
+        }
+    }
+    // The files are read here, so a file that vanished or cannot be read fails now.
+    if (zip_close(archive) != 0) {
+        fail(error, QStringLiteral("Cannot write '%1': %2").arg(scratch, QString::fromUtf8(zip_strerror(archive))));
+        zip_discard(archive);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace ZipArchive {
+
+bool zipFolder(const QString &folder, const QString &archivePath, Compression compression, QString *error)
+{
+    if (!QFileInfo(folder).isDir())
+        return fail(error, QStringLiteral("Cannot zip '%1': it is not a folder").arg(folder));
+    const QFileInfo destination(archivePath);
+    if (destination.isDir())
+        return fail(error, QStringLiteral("Cannot write '%1': it is a folder").arg(archivePath));
+
+    const std::vector<SourceEntry> entries = collectEntries(folder, destination.absoluteFilePath());
+    if (entries.empty())
+        return writeEmptyArchive(archivePath, error);
+
+    const QString scratch = destination.absolutePath() + QStringLiteral("/.") + destination.fileName() + u'.'
+                            + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".partial");
+    if (!writeArchive(scratch, entries, compression, error)) {
+        QFile::remove(scratch);
+        return false;
+    }
+    if (std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(archivePath).constData()) != 0) {
+        const QString reason = qt_error_string(errno);
+        QFile::remove(scratch);
+        return fail(error, QStringLiteral("Cannot replace '%1': %2").arg(archivePath, reason));
+    }
+    return true;
+}
+
+} // namespace ZipArchive
