@@ -110,6 +110,8 @@ bool planEntry(zip_t *archive, zip_uint64_t index, const ZipArchive::Limits &lim
                                                                                : qint64(stat.size);
     if (!cleanEntryName(entry->name, &entry->relative, error))
         return false;
+    if (!entry->isFolder && entry->relative.isEmpty())
+        return fail(error, QStringLiteral("Entry '%1' names no file").arg(entry->name));
     if (isSymbolicLink(archive, index))
         return fail(error, QStringLiteral("Entry '%1' is a symbolic link").arg(entry->name));
     if (!entry->isFolder && entry->size > limits.maxEntrySize)
@@ -136,11 +138,12 @@ bool planExtraction(zip_t *archive, const ZipArchive::Limits &limits, std::vecto
         PlannedEntry &entry = (*plan)[size_t(i)];
         if (!planEntry(archive, zip_uint64_t(i), limits, &entry, error))
             return false;
-        if (!entry.isFolder)
-            total += entry.size;
-        if (total > limits.maxTotalSize)
+        if (entry.isFolder)
+            continue;
+        if (entry.size > limits.maxTotalSize - total)
             return fail(error, QStringLiteral("The archive would unpack to more than the limit of %1 bytes")
                                    .arg(limits.maxTotalSize));
+        total += entry.size;
     }
     return true;
 }

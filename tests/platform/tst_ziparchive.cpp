@@ -313,6 +313,8 @@ void TestZipArchive::hostileArchive_data()
                                << "has a backslash in its name";
     QTest::newRow("drive letter") << std::vector<EntrySpec>{ good, { "C:/evil.txt", "x" } } << defaults
                                   << "has a drive letter";
+    QTest::newRow("file named dot") << std::vector<EntrySpec>{ good, { "./", "" }, { "./.", "x" } } << defaults
+                                    << "Entry './.' names no file";
     QTest::newRow("symlink") << std::vector<EntrySpec>{ good, { "link", "/etc", ZipArchive::Compression::Stored, S_IFLNK | 0777 },
                                                         { "link/evil.txt", "x" } }
                              << defaults << "Entry 'link' is a symbolic link";
