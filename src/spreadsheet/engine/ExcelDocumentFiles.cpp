@@ -1,13 +1,85 @@
-// Placeholder until the XLSX and Lotus readers and the XLSX writer land.
+// The document's file operations: XLSX/XLTX writing and reading, Lotus reading.
 #include "ExcelDocument.h"
 
-static bool notAvailable(ExcelError *error)
+#include "LotusParser.h"
+#include "XlsxReader.h"
+#include "XlsxWriter.h"
+#include "platform/TextEncoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The Lotus cells on a grid at least `rows` × `columns`, grown to the cells
+// up to the readers' limit; cells beyond it are dropped.
+CellGrid lotusGrid(const QList<LotusCell> &cells, int rows, int columns)
 {
-    if (error)
-        *error = {0, QStringLiteral("This file format is not available yet")};
-    return false;
+    for (const LotusCell &cell : cells) {
+        if (cell.row < ExcelDocument::maxRowCount && cell.col < ExcelDocument::maxColumnCount) {
+            rows = std::max(rows, cell.row + 1);
+            columns = std::max(columns, cell.col + 1);
+        }
+    }
+    CellGrid grid = makeEmptyGrid(rows, columns);
+    for (const LotusCell &cell : cells) {
+        if (cell.row < rows && cell.col < columns)
+            grid[cell.row][cell.col] = cell.value;
+    }
+    return grid;
 }
 
-bool ExcelDocument::exportXLSX(const QString &, ExcelError *error) { return notAvailable(error); }
-bool ExcelDocument::importXLSX(const QString &, ExcelError *error) { return notAvailable(error); }
-bool ExcelDocument::importLotus(const QString &, ExcelError *error) { return notAvailable(error); }
+// This system's own "Lotus 1-2-3 (.wk1)" save writes CSV text (CP932, or
+// UTF-8 when CP932 cannot hold it); such a file has no beginning-of-file record.
+bool isCsvText(const QString &path, const QByteArray &data)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("wk1"), Qt::CaseInsensitive) == 0
+           && !LotusParser::hasBeginningOfFile(data);
+}
+
+CellGrid csvGrid(const QByteArray &data)
+{
+    const auto cp932 = TextEncoding::decodeCp932(data);
+    const ExcelDocument document(cp932 ? *cp932 : QString::fromUtf8(data));
+    return document.cells();
+}
+
+} // namespace
+
+bool ExcelDocument::exportXLSX(const QString &path, ExcelError *error)
+{
+    saveCurrentSheet();
+    return XlsxWriter(m_sheets, XlsxWriter::kindForPath(path)).write(path, error);
+}
+
+bool ExcelDocument::importXLSX(const QString &path, ExcelError *error)
+{
+    auto sheets = XlsxReader::read(path, error);
+    if (!sheets)
+        return false;
+    replaceSheets(std::move(*sheets));
+    return true;
+}
+
+bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = {0, path + QStringLiteral(": ") + file.errorString()};
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = {0, path + QStringLiteral(": ") + file.errorString()};
+        return false;
+    }
+    CellGrid grid = isCsvText(path, data) ? csvGrid(data)
+                                          : lotusGrid(LotusParser().parse(data), rowCount(), columnCount());
+    clearSheet();
+    setCells(std::move(grid));
+    markUnsaved();
+    recalculate();
+    return true;
+}

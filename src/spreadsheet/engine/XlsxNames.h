@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+// Namespaces, relationship types and content types of SpreadsheetML
+// packages (ECMA-376, transitional), and the part names this system writes.
+namespace XlsxNames {
+
+inline const QString contentTypesNamespace =
+    QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types");
+inline const QString packageRelationshipsNamespace =
+    QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
+inline const QString mainNamespace =
+    QStringLiteral("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
+inline const QString relationshipsNamespace =
+    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+
+inline const QString officeDocumentType = relationshipsNamespace + QStringLiteral("/officeDocument");
+inline const QString worksheetType = relationshipsNamespace + QStringLiteral("/worksheet");
+inline const QString stylesType = relationshipsNamespace + QStringLiteral("/styles");
+
+inline const QString relationshipsContentType =
+    QStringLiteral("application/vnd.openxmlformats-package.relationships+xml");
+inline const QString xmlContentType = QStringLiteral("application/xml");
+inline const QString workbookContentType =
+    QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
+inline const QString templateContentType =
+    QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml");
+inline const QString worksheetContentType =
+    QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
+inline const QString stylesContentType =
+    QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
+
+inline const QString contentTypesPart = QStringLiteral("[Content_Types].xml");
+inline const QString packageRelationshipsPart = QStringLiteral("_rels/.rels");
+inline const QString workbookPart = QStringLiteral("xl/workbook.xml");
+inline const QString workbookRelationshipsPart = QStringLiteral("xl/_rels/workbook.xml.rels");
+inline const QString stylesPart = QStringLiteral("xl/styles.xml");
+inline const QString sharedStringsPart = QStringLiteral("xl/sharedStrings.xml");
+
+// "worksheets/sheet<N>.xml", relative to the xl folder; N is 1-based.
+inline QString worksheetTarget(int number)
+{
+    return QStringLiteral("worksheets/sheet%1.xml").arg(number);
+}
+
+} // namespace XlsxNames

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ExcelSheet.h"
+#include "XlsxStyleTable.h"
+
+#include <QString>
+#include <vector>
+
+class XmlElement;
+
+// Builds the <worksheet> element of one sheet: rows that hold a text or a
+// style entry, cells with their formulas, typed values and style indexes,
+// then the merged ranges.
+namespace XlsxWorksheetWriter {
+
+XmlElement toElement(const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells,
+                     const XlsxStyleTable &styles);
+
+// The <v> text of a number: shortest round-trip text, with ".0" on integral
+// values in fixed form ("5.0", "-0.0", "1000.0", "0.5", "1e-05", "1e+20").
+QString numberText(double value);
+
+// True for a value text that a spreadsheet reads as a number in <v>: a
+// finite decimal number ("2.50", "-1e3"); false for "inf", "nan", "0x1A",
+// dates, errors and other texts.
+bool isNumericValue(const QString &text);
+
+} // namespace XlsxWorksheetWriter

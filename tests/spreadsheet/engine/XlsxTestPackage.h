@@ -1,0 +1,77 @@
+#pragma once
+
+// Helpers shared by the XLSX tests: packages as maps of part name to bytes.
+
+#include "platform/FileWrite.h"
+#include "platform/TemporaryFolder.h"
+#include "platform/ZipArchive.h"
+#include "spreadsheet/engine/ExcelSheet.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+#include <QUuid>
+
+namespace XlsxTestPackage {
+
+using Parts = QMap<QString, QByteArray>;
+
+inline Parts readFolder(const QString &folder)
+{
+    Parts parts;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            parts.insert(root.relativeFilePath(path), file.readAll());
+    }
+    return parts;
+}
+
+// The parts of an archive; empty when it cannot be unpacked.
+inline Parts unzip(const QString &archive)
+{
+    TemporaryFolder folder;
+    QString error;
+    if (!ZipArchive::unzipToFolder(archive, folder.path(), &error))
+        return {};
+    return readFolder(folder.path());
+}
+
+// Zips `parts` (deflated, like most producers) into `archive`.
+inline bool zip(const Parts &parts, const QString &archive)
+{
+    TemporaryFolder folder;
+    QString error;
+    for (auto it = parts.cbegin(); it != parts.cend(); ++it) {
+        if (!FileWrite::atomically(folder.filePath(it.key()), it.value(), &error))
+            return false;
+    }
+    return ZipArchive::zipFolder(folder.path(), archive, ZipArchive::Compression::Deflated, &error);
+}
+
+// A sheet named `name` whose raw grid is `rows` (ragged rows padded with ""),
+// at least `minRows` × `minColumns`; the value grids are empty.
+inline ExcelSheet sheet(const QString &name, const QList<QStringList> &rows, int minRows = 1,
+                        int minColumns = 1)
+{
+    int columns = minColumns;
+    for (const QStringList &row : rows)
+        columns = std::max(columns, int(row.size()));
+    ExcelSheet sheet;
+    sheet.id = QUuid::createUuid();
+    sheet.name = name;
+    sheet.cells = makeEmptyGrid(std::max(minRows, int(rows.size())), columns);
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < rows[r].size(); ++c)
+            sheet.cells[r][c] = rows[r][c];
+    }
+    sheet.evaluatedCells = makeEmptyGrid(sheet.cells.size(), columns);
+    sheet.cachedEvaluatedCells = sheet.evaluatedCells;
+    return sheet;
+}
+
+} // namespace XlsxTestPackage

@@ -1,0 +1,533 @@
+#include "XlsxTestPackage.h"
+
+#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/XlsxReader.h"
+#include "spreadsheet/engine/XlsxStylesReader.h"
+#include "spreadsheet/engine/XlsxWorksheetReader.h"
+#include "spreadsheet/engine/XlsxWriter.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace XlsxTestPackage;
+
+namespace {
+
+const QByteArray mainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+const QByteArray relNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+const QByteArray packageRelNs = "http://schemas.openxmlformats.org/package/2006/relationships";
+
+QByteArray workbook(const QByteArray &sheets)
+{
+    return "<workbook xmlns=\"" + mainNs + "\" xmlns:r=\"" + relNs + "\"><sheets>" + sheets
+           + "</sheets></workbook>";
+}
+
+QByteArray relationships(const QByteArray &items)
+{
+    return "<Relationships xmlns=\"" + packageRelNs + "\">" + items + "</Relationships>";
+}
+
+QByteArray worksheet(const QByteArray &rows, const QByteArray &after = {})
+{
+    return "<worksheet xmlns=\"" + mainNs + "\"><sheetData>" + rows + "</sheetData>" + after
+           + "</worksheet>";
+}
+
+// One sheet "Sheet1" at xl/worksheets/sheet1.xml.
+Parts onePackage(const QByteArray &sheetXml)
+{
+    return {{"xl/workbook.xml", workbook("<sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/>")},
+            {"xl/_rels/workbook.xml.rels",
+             relationships("<Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>")},
+            {"xl/worksheets/sheet1.xml", sheetXml}};
+}
+
+const QByteArray sharedStrings =
+    "<sst xmlns=\"" + mainNs + "\">"
+    "<si><t>zero</t></si><si><t>one</t></si><si><t>two</t></si>"
+    "<si><t>a</t><r><t>b</t></r></si>"
+    "<si><r><t>Hello </t></r><r><rPr><b/></rPr><t>World</t></r></si>"
+    "<si><t xml:space=\"preserve\">  a  </t></si>"
+    "<si/></sst>";
+
+QByteArray stylesWith(const QByteArray &fonts, const QByteArray &fills, const QByteArray &xfs)
+{
+    return "<styleSheet xmlns=\"" + mainNs + "\"><fonts>" + fonts + "</fonts><fills>" + fills
+           + "</fills><cellXfs>" + xfs + "</cellXfs></styleSheet>";
+}
+
+} // namespace
+
+class TestXlsxReader : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString save(const Parts &parts, const QString &name = QStringLiteral("in.xlsx"))
+    {
+        const QString path = m_dir.filePath(name);
+        QFile::remove(path);
+        if (!zip(parts, path))
+            qWarning() << "cannot zip" << path;
+        return path;
+    }
+
+    std::optional<QList<ExcelSheet>> read(const Parts &parts, ExcelError *error = nullptr)
+    {
+        ExcelError ignored;
+        return XlsxReader::read(save(parts), error ? error : &ignored);
+    }
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void cellRules_data()
+    {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QByteArray>("cell");
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("formula with cached value") << QByteArray("") << QByteArray("<f>SUM(A1:A3)</f><v>6</v>") << "=SUM(A1:A3)" << "6";
+        QTest::newRow("formula text trimmed") << QByteArray("") << QByteArray("<f> SUM(1) </f>") << "=SUM(1)" << "";
+        QTest::newRow("shared formula without text") << QByteArray("") << QByteArray("<f t=\"shared\" si=\"0\"/><v>12</v>") << "=" << "12";
+        QTest::newRow("formula caching a shared string") << QByteArray("s") << QByteArray("<f>X()</f><v>1</v>") << "=X()" << "one";
+        QTest::newRow("formula caching a boolean") << QByteArray("b") << QByteArray("<f>TRUE()</f><v>1</v>") << "=TRUE()" << "1";
+        QTest::newRow("formula caching text") << QByteArray("str") << QByteArray("<f>T()</f><v> hi </v>") << "=T()" << "hi";
+        QTest::newRow("inline string keeps blanks") << QByteArray("inlineStr") << QByteArray("<is><t>  a  </t></is>") << "  a  " << "  a  ";
+        QTest::newRow("inline string keeps ideographic space") << QByteArray("inlineStr")
+            << QString("<is><t>\u3000x\u3000</t></is>").toUtf8() << "\u3000x\u3000" << "\u3000x\u3000";
+        QTest::newRow("inline rich runs joined untrimmed") << QByteArray("inlineStr")
+            << QByteArray("<is><r><t>Hello </t></r><r><t>World</t></r></is>") << "Hello World" << "Hello World";
+        QTest::newRow("inline without text falls to value") << QByteArray("inlineStr") << QByteArray("<is/><v>7</v>") << "7" << "7";
+        QTest::newRow("inline without anything is empty") << QByteArray("inlineStr") << QByteArray("<is/>") << "" << "";
+        QTest::newRow("shared string") << QByteArray("s") << QByteArray("<v>2</v>") << "two" << "two";
+        QTest::newRow("shared string index with blanks") << QByteArray("s") << QByteArray("<v> 2 </v>") << "two" << "two";
+        QTest::newRow("shared string first text wins") << QByteArray("s") << QByteArray("<v>3</v>") << "a" << "a";
+        QTest::newRow("shared rich string joined") << QByteArray("s") << QByteArray("<v>4</v>") << "Hello World" << "Hello World";
+        QTest::newRow("shared string keeps blanks") << QByteArray("s") << QByteArray("<v>5</v>") << "  a  " << "  a  ";
+        QTest::newRow("empty shared string item") << QByteArray("s") << QByteArray("<v>6</v>") << "" << "";
+        QTest::newRow("shared string past the end") << QByteArray("s") << QByteArray("<v>7</v>") << "" << "7";
+        QTest::newRow("shared string negative") << QByteArray("s") << QByteArray("<v>-1</v>") << "" << "-1";
+        QTest::newRow("shared string not an integer") << QByteArray("s") << QByteArray("<v>1.0</v>") << "" << "1.0";
+        QTest::newRow("shared string huge index") << QByteArray("s") << QByteArray("<v>99999999999999999999</v>") << "" << "99999999999999999999";
+        QTest::newRow("shared string without value") << QByteArray("s") << QByteArray("") << "" << "";
+        QTest::newRow("number trimmed") << QByteArray("") << QByteArray("<v>\n 42 \n</v>") << "42" << "42";
+        QTest::newRow("boolean") << QByteArray("b") << QByteArray("<v>1</v>") << "1" << "1";
+        QTest::newRow("error value") << QByteArray("e") << QByteArray("<v>#N/A</v>") << "#N/A" << "#N/A";
+        QTest::newRow("no value") << QByteArray("") << QByteArray("") << "" << "";
+    }
+
+    void cellRules()
+    {
+        QFETCH(QByteArray, type);
+        QFETCH(QByteArray, cell);
+        QFETCH(QString, raw);
+        QFETCH(QString, value);
+        const QByteArray t = type.isEmpty() ? QByteArray() : " t=\"" + type + "\"";
+        Parts parts = onePackage(worksheet("<row r=\"1\"><c r=\"A1\"" + t + ">" + cell + "</c></row>"));
+        parts.insert("xl/sharedStrings.xml", sharedStrings);
+        const auto sheets = read(parts);
+        QVERIFY(sheets);
+        QCOMPARE(sheets->first().cells[0][0], raw);
+        QCOMPARE(sheets->first().evaluatedCells[0][0], value);
+        QCOMPARE(sheets->first().cachedEvaluatedCells[0][0], value);
+    }
+
+    void parseCellAddress_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("row"); // -1: not found
+        QTest::addColumn<int>("col");
+        QTest::newRow("upper case") << "B3" << 2 << 1;
+        QTest::newRow("lower case") << "b3" << 2 << 1;
+        QTest::newRow("leading zeros") << "A01" << 0 << 0;
+        QTest::newRow("last cell") << "GR1000" << 999 << 199;
+        QTest::newRow("row zero") << "A0" << -1 << -1;
+        QTest::newRow("letters only") << "A" << -1 << -1;
+        QTest::newRow("digits only") << "12" << -1 << -1;
+        QTest::newRow("letter after digits") << "A1B" << -1 << -1;
+        QTest::newRow("inner blank") << "A 1" << -1 << -1;
+        QTest::newRow("absolute marker") << "$A$1" << -1 << -1;
+        QTest::newRow("column past limit") << "GS1" << -1 << -1;
+        QTest::newRow("row past limit") << "A1001" << -1 << -1;
+        QTest::newRow("very long letters") << QString(40, u'Z') + "1" << -1 << -1;
+        QTest::newRow("very long digits") << "A" + QString(40, u'9') << -1 << -1;
+        QTest::newRow("non-ASCII letter") << "\u00C41" << -1 << -1;
+        QTest::newRow("empty") << "" << -1 << -1;
+    }
+
+    void parseCellAddress()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, row);
+        QFETCH(int, col);
+        const auto address = XlsxWorksheetReader::parseCellAddress(text, 1000, 200);
+        QCOMPARE(address.has_value(), row >= 0);
+        if (address)
+            QCOMPARE(*address, (CellAddress{row, col}));
+    }
+
+    void gridSize_data()
+    {
+        QTest::addColumn<QByteArray>("references");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("placed"); // non-empty cells in the grid
+        QTest::newRow("small sheet keeps the minimum") << QByteArray("C7") << 100 << 50 << 1;
+        QTest::newRow("largest cell") << QByteArray("GR1000") << 1000 << 200 << 1;
+        QTest::newRow("column past the limit dropped") << QByteArray("GS1") << 100 << 50 << 0;
+        QTest::newRow("row past the limit dropped") << QByteArray("A1001") << 100 << 50 << 0;
+        QTest::newRow("grows to each cell") << QByteArray("A150 BA2") << 150 << 53 << 2;
+        QTest::newRow("cell without reference skipped") << QByteArray("-") << 100 << 50 << 0;
+        QTest::newRow("later cell overwrites") << QByteArray("B2 b02") << 100 << 50 << 1;
+    }
+
+    void gridSize()
+    {
+        QFETCH(QByteArray, references);
+        QFETCH(int, rows);
+        QFETCH(int, columns);
+        QFETCH(int, placed);
+        QByteArray cells;
+        for (const QByteArray &reference : references.split(' ')) {
+            const QByteArray r = reference == "-" ? QByteArray() : " r=\"" + reference + "\"";
+            cells += "<c" + r + " s=\"1\"><v>1</v></c>";
+        }
+        Parts parts = onePackage(worksheet("<row>" + cells + "</row>",
+                                           "<mergeCells><mergeCell ref=\"A1:GS1\"/></mergeCells>"));
+        parts.insert("xl/styles.xml", stylesWith("<font/><font><b/></font>", "", "<xf/><xf fontId=\"1\"/>"));
+        const auto sheets = read(parts);
+        QVERIFY(sheets);
+        const ExcelSheet &sheet = sheets->first();
+        QCOMPARE(sheet.cells.size(), rows);
+        QCOMPARE(sheet.evaluatedCells.size(), rows);
+        int found = 0;
+        for (const QStringList &row : sheet.cells) {
+            QCOMPARE(row.size(), columns);
+            found += int(row.count(QStringLiteral("1")));
+        }
+        QCOMPARE(found, placed);
+        QCOMPARE(sheet.cellStyles.size(), placed);
+        QVERIFY(sheet.mergedRanges.isEmpty());
+    }
+
+    void styles_data()
+    {
+        QTest::addColumn<QByteArray>("fonts");
+        QTest::addColumn<QByteArray>("fills");
+        QTest::addColumn<QByteArray>("xf");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<bool>("styled");
+        QTest::addColumn<CellStyle>("style");
+        const QByteArray plain = "<font><sz val=\"11\"/></font>";
+        const QByteArray noFills = "<fill/>";
+        auto font = [](std::optional<QString> color = std::nullopt, bool bold = false, bool italic = false) {
+            return CellStyle{bold, italic, color, std::nullopt};
+        };
+        QTest::newRow("bold") << plain + "<font><b/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font({}, true);
+        QTest::newRow("bold val 1") << plain + "<font><b val=\"1\"/><i val=\"true\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font({}, true, true);
+        QTest::newRow("bold val 0 is not bold") << plain + "<font><b val=\"0\"/><i/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font({}, false, true);
+        QTest::newRow("false flags are no style") << plain + "<font><b val=\"false\"/><i val=\"0\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << false << CellStyle{};
+        QTest::newRow("argb colour") << plain + "<font><color rgb=\"FFFF0000\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font(QStringLiteral("#FF0000"));
+        QTest::newRow("rgb colour case kept") << plain + "<font><color rgb=\"ff00aa\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font(QStringLiteral("#ff00aa"));
+        QTest::newRow("hash colour") << plain + "<font><color rgb=\"#00FF00\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font(QStringLiteral("#00FF00"));
+        QTest::newRow("short colour is white") << plain + "<font><color rgb=\"FF0\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font(QStringLiteral("#FFFFFF"));
+        QTest::newRow("theme colour ignored") << plain + "<font><b/><color theme=\"1\"/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "A1" << true << font({}, true);
+        QTest::newRow("solid fill") << plain << QByteArray("<fill/><fill/><fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFFFCC00\"/></patternFill></fill>") << QByteArray("<xf fillId=\"2\"/>") << "A1" << true << CellStyle{false, false, std::nullopt, QStringLiteral("#FFCC00")};
+        QTest::newRow("gray125 fill has no colour") << plain << QByteArray("<fill><patternFill patternType=\"gray125\"><fgColor rgb=\"FFFFCC00\"/></patternFill></fill>") << QByteArray("<xf fillId=\"0\"/>") << "A1" << false << CellStyle{};
+        QTest::newRow("solid fill without colour") << plain << QByteArray("<fill><patternFill patternType=\"solid\"/></fill>") << QByteArray("<xf fillId=\"0\"/>") << "A1" << false << CellStyle{};
+        QTest::newRow("font id past the end") << plain << noFills << QByteArray("<xf fontId=\"5\"/>") << "A1" << false << CellStyle{};
+        QTest::newRow("font id not a number") << plain + "<font><b/></font>" << noFills << QByteArray("<xf fontId=\"x\"/>") << "A1" << false << CellStyle{};
+        QTest::newRow("font id with blanks") << plain + "<font><b/></font>" << noFills << QByteArray("<xf fontId=\" 1 \"/>") << "A1" << true << font({}, true);
+        QTest::newRow("lower-case reference keyed canonically") << plain + "<font><b/></font>" << noFills << QByteArray("<xf fontId=\"1\"/>") << "b3" << true << font({}, true);
+    }
+
+    void styles()
+    {
+        QFETCH(QByteArray, fonts);
+        QFETCH(QByteArray, fills);
+        QFETCH(QByteArray, xf);
+        QFETCH(QString, reference);
+        QFETCH(bool, styled);
+        QFETCH(CellStyle, style);
+        Parts parts = onePackage(worksheet("<row><c r=\"" + reference.toUtf8() + "\" s=\"1\"><v>1</v></c>"
+                                           "<c r=\"Z9\" s=\"9\"/></row>"));
+        parts.insert("xl/styles.xml", stylesWith(fonts, fills, "<xf fontId=\"0\"/>" + xf));
+        const auto sheets = read(parts);
+        QVERIFY(sheets);
+        const CellStyleMap &map = sheets->first().cellStyles;
+        const QString key = reference.toUpper();
+        QCOMPARE(map.size(), styled ? 1 : 0);
+        if (styled)
+            QCOMPARE(map.value(key), style);
+    }
+
+    void normalizeColorHex_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("color");
+        QTest::newRow("argb drops alpha") << "80112233" << "#112233";
+        QTest::newRow("hash and blanks trimmed") << " #abcdef " << "#abcdef";
+        QTest::newRow("digits not checked") << "GGGGGG" << "#GGGGGG";
+        QTest::newRow("seven characters") << "FF00000" << "#FFFFFF";
+        QTest::newRow("empty") << "" << "#FFFFFF";
+        QTest::newRow("inner punctuation counts") << "FF-000" << "#FF-000";
+    }
+
+    void normalizeColorHex()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, color);
+        QCOMPARE(XlsxStylesReader::normalizeColorHex(value), color);
+    }
+
+    void merges_data()
+    {
+        QTest::addColumn<QByteArray>("ref");
+        QTest::addColumn<QList<ExcelRange>>("ranges");
+        QTest::newRow("two corners") << QByteArray("A1:B2") << QList<ExcelRange>{{0, 0, 1, 1}};
+        QTest::newRow("reversed corners normalised") << QByteArray("B2:A1") << QList<ExcelRange>{{0, 0, 1, 1}};
+        QTest::newRow("mixed corners normalised") << QByteArray("A3:C1") << QList<ExcelRange>{{0, 0, 2, 2}};
+        QTest::newRow("lower case") << QByteArray("c3:d4") << QList<ExcelRange>{{2, 2, 3, 3}};
+        QTest::newRow("one corner skipped") << QByteArray("A1") << QList<ExcelRange>{};
+        QTest::newRow("three corners skipped") << QByteArray("A1:B2:C3") << QList<ExcelRange>{};
+        QTest::newRow("empty corner skipped") << QByteArray("A1:") << QList<ExcelRange>{};
+        QTest::newRow("corner outside the grid skipped") << QByteArray("A1:AY1") << QList<ExcelRange>{};
+    }
+
+    void merges()
+    {
+        QFETCH(QByteArray, ref);
+        QFETCH(QList<ExcelRange>, ranges);
+        const auto sheets = read(onePackage(worksheet("", "<mergeCells><mergeCell ref=\"" + ref + "\"/></mergeCells>")));
+        QVERIFY(sheets);
+        QCOMPARE(sheets->first().mergedRanges, ranges);
+    }
+
+    void sheetEntries_data()
+    {
+        QTest::addColumn<QByteArray>("sheets");
+        QTest::addColumn<QByteArray>("relationships"); // "-": no relationships part
+        QTest::addColumn<QStringList>("names");        // empty: the import fails with 500
+        const QByteArray sheet1 = "<Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>";
+        QTest::newRow("relationship under r:id") << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>") << sheet1 << QStringList{"A"};
+        QTest::newRow("relationship under id") << QByteArray("<sheet name=\"A\" sheetId=\"1\" id=\"rId1\"/>") << sheet1 << QStringList{"A"};
+        QTest::newRow("other prefix skipped") << QByteArray("<sheet name=\"A\" sheetId=\"1\" x:id=\"rId1\"/>") << sheet1 << QStringList{};
+        QTest::newRow("missing name skipped") << QByteArray("<sheet sheetId=\"1\" r:id=\"rId1\"/>") << sheet1 << QStringList{};
+        QTest::newRow("empty name accepted") << QByteArray("<sheet name=\"\" sheetId=\"1\" r:id=\"rId1\"/>") << sheet1 << QStringList{""};
+        QTest::newRow("sheet without part skipped")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"B\" sheetId=\"2\" r:id=\"rId2\"/>"
+                          "<sheet name=\"C\" sheetId=\"3\" r:id=\"rId1\"/>")
+            << sheet1 + "<Relationship Id=\"rId2\" Target=\"worksheets/missing.xml\"/>" << QStringList{"A", "C"};
+        QTest::newRow("fallback by sheet id") << QByteArray("<sheet name=\"A\" sheetId=\"3\" r:id=\"rId9\"/>") << QByteArray("-") << QStringList{"Three"};
+        QTest::newRow("absolute target from package root")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"/xl/worksheets/sheet1.xml\"/>") << QStringList{"A"};
+        QTest::newRow("dot segments resolved")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"./worksheets/../worksheets/sheet1.xml\"/>") << QStringList{"A"};
+        QTest::newRow("part name case ignored")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"Worksheets/SHEET1.xml\"/>") << QStringList{"A"};
+        QTest::newRow("target leaving the package refused")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"../../outside/sheet1.xml\"/>") << QStringList{};
+        QTest::newRow("absolute file path refused")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"file:///etc/passwd\"/>") << QStringList{};
+        QTest::newRow("external target ignored")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\" TargetMode=\"External\"/>")
+            << QStringList{"A"};
+        QTest::newRow("later relationship wins")
+            << QByteArray("<sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/>")
+            << QByteArray("<Relationship Id=\"rId1\" Target=\"none.xml\"/><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>")
+            << QStringList{"A"};
+    }
+
+    void sheetEntries()
+    {
+        QFETCH(QByteArray, sheets);
+        QFETCH(QByteArray, relationships);
+        QFETCH(QStringList, names);
+        Parts parts{{"xl/workbook.xml", workbook(sheets)},
+                    {"xl/worksheets/sheet1.xml", worksheet("")},
+                    {"xl/worksheets/sheet3.xml", worksheet("<row><c r=\"A1\"><v>3</v></c></row>")},
+                    {"outside/sheet1.xml", worksheet("")}};
+        if (relationships != "-")
+            parts.insert("xl/_rels/workbook.xml.rels", ::relationships(relationships));
+        ExcelError error;
+        const auto read = this->read(parts, &error);
+        if (names.isEmpty()) {
+            QVERIFY(!read);
+            QCOMPARE(error.code, 500);
+            QCOMPARE(error.message, QStringLiteral("No sheets imported"));
+            return;
+        }
+        QVERIFY2(read, qPrintable(error.message));
+        QStringList found;
+        for (const ExcelSheet &sheet : *read)
+            found << (sheet.cells[0][0] == QLatin1String("3") ? QStringLiteral("Three") : sheet.name);
+        QCOMPARE(found, names);
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<Parts>("parts");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message"); // the message, or a part of it for code 0
+        const Parts good = onePackage(worksheet(""));
+        Parts noWorkbook = good;
+        noWorkbook.remove("xl/workbook.xml");
+        QTest::newRow("workbook missing") << noWorkbook << 404 << "workbook.xml not found in XLSX";
+        Parts badStyles = noWorkbook;
+        badStyles.insert("xl/styles.xml", "<styleSheet><fonts></styleSheet>");
+        QTest::newRow("styles read before the workbook") << badStyles << 0 << "xl/styles.xml";
+        Parts badStrings = good;
+        badStrings.insert("xl/sharedStrings.xml", "<sst><si>");
+        QTest::newRow("malformed shared strings") << badStrings << 0 << "xl/sharedStrings.xml";
+        Parts badWorksheet = good;
+        badWorksheet.insert("xl/worksheets/sheet1.xml", "<worksheet><sheetData><row></sheetData>");
+        QTest::newRow("malformed worksheet") << badWorksheet << 0 << "xl/worksheets/sheet1.xml";
+        Parts badWorkbook = good;
+        badWorkbook.insert("xl/workbook.xml", "<workbook");
+        QTest::newRow("malformed workbook") << badWorkbook << 0 << "xl/workbook.xml";
+        Parts badRels = good;
+        badRels.insert("xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"1\">");
+        QTest::newRow("malformed relationships") << badRels << 0 << "xl/_rels/workbook.xml.rels";
+        Parts prefixed = good;
+        prefixed.insert("xl/workbook.xml", "<x:workbook xmlns:x=\"" + mainNs + "\"><x:sheets><x:sheet name=\"A\" "
+                                           "sheetId=\"1\" r:id=\"rId1\"/></x:sheets></x:workbook>");
+        QTest::newRow("prefixed elements give no sheets") << prefixed << 500 << "No sheets imported";
+        QByteArray many;
+        for (int i = 1; i <= XlsxReader::maxSheetCount + 1; ++i)
+            many += QStringLiteral("<sheet name=\"S%1\" sheetId=\"1\" r:id=\"rId1\"/>").arg(i).toUtf8();
+        Parts tooMany = good;
+        tooMany.insert("xl/workbook.xml", workbook(many));
+        QTest::newRow("too many sheets") << tooMany << 0 << "Too many sheets";
+    }
+
+    void errors()
+    {
+        QFETCH(Parts, parts);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        ExcelError error;
+        QVERIFY(!read(parts, &error));
+        QCOMPARE(error.code, code);
+        QCOMPARE(error.domain(), QStringLiteral("ExcelDocument"));
+        if (code == 0)
+            QVERIFY2(error.message.contains(message), qPrintable(error.message));
+        else
+            QCOMPARE(error.message, message);
+    }
+
+    void hostilePackages_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *name : {"zip-slip", "absolute-entry", "backslash-entry", "symlink", "zip-bomb",
+                                 "zip-bomb-lying-size", "truncated", "crc-mismatch", "not-a-zip", "empty"})
+            QTest::newRow(name) << QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/hostile/%1.xlsx").arg(QLatin1String(name));
+        QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("nothing-here.xlsx"));
+    }
+
+    void hostilePackages()
+    {
+        QFETCH(QString, file);
+        ExcelDocument document;
+        document.setCell(0, 0, QStringLiteral("kept"));
+        document.saveCurrentSheet();
+        const QList<ExcelSheet> before = document.sheets();
+        ExcelError error;
+        QVERIFY(!document.importXLSX(file, &error));
+        QVERIFY(!error.message.isEmpty());
+        QCOMPARE(document.sheets(), before);
+        QCOMPARE(document.cell(0, 0), QStringLiteral("kept"));
+        const QDir temp = QDir::temp();
+        for (const char *escaped : {"evil.txt", "evil2.txt", "evil4.txt", "../evil.txt", "../evil2.txt"})
+            QVERIFY2(!temp.exists(QLatin1String(escaped)), escaped);
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/evil3.txt")));
+    }
+
+    void roundTrip()
+    {
+        ExcelSheet first = sheet(QStringLiteral("Data & more"),
+                                 {{"5", "text ", "=SUM(A1:A1)"}, {"", "\u65e5\u672c\u8a9e", "=B2"}}, 120, 60);
+        first.evaluatedCells[0][2] = QStringLiteral("5");
+        first.evaluatedCells[1][2] = QStringLiteral("\u65e5\u672c\u8a9e");
+        first.cellStyles.insert(QStringLiteral("A1"), {true, true, QStringLiteral("#FF0000"), QStringLiteral("#00FF00")});
+        first.cellStyles.insert(QStringLiteral("D4"), {false, false, std::nullopt, QStringLiteral("#0000FF")});
+        first.mergedRanges = {{5, 1, 6, 3}};
+        ExcelSheet second = sheet(QStringLiteral("Second"), {{"x"}});
+        const QString path = m_dir.filePath(QStringLiteral("roundtrip.xlsx"));
+        ExcelError error;
+        QVERIFY(XlsxWriter({first, second}, XlsxPackageKind::Workbook).write(path, &error));
+
+        const auto sheets = XlsxReader::read(path, &error);
+        QVERIFY2(sheets, qPrintable(error.message));
+        QCOMPARE(sheets->size(), 2);
+        const ExcelSheet &back = sheets->first();
+        QCOMPARE(back.name, first.name);
+        // The grid is sized to what the file holds: the minimum here.
+        QCOMPARE(back.cells.size(), 100);
+        QCOMPARE(back.cells[0], (QStringList{"5.0", "text ", "=SUM(A1:A1)"} + QStringList(47)));
+        QCOMPARE(back.cells[1][1], first.cells[1][1]);
+        QCOMPARE(back.cells[1][2], QStringLiteral("=B2"));
+        QCOMPARE(back.cachedEvaluatedCells[0][2], QStringLiteral("5"));
+        QCOMPARE(back.cachedEvaluatedCells[1][2], first.evaluatedCells[1][2]);
+        QCOMPARE(back.cellStyles, first.cellStyles);
+        QCOMPARE(back.mergedRanges, first.mergedRanges);
+        QCOMPARE(sheets->at(1).name, QStringLiteral("Second"));
+        QCOMPARE(sheets->at(1).cells[0][0], QStringLiteral("x"));
+        QVERIFY(back.id != first.id);
+    }
+
+    void documentImport()
+    {
+        ExcelDocument source;
+        source.setCell(0, 0, QStringLiteral("2"));
+        source.setCell(0, 1, QStringLiteral("=SUM(A1,3)"));
+        source.recalculate();
+        source.addSheet(QStringLiteral("Other"));
+        source.setCell(0, 0, QStringLiteral("=FOO(1)"));
+        source.recalculate();
+        const QString path = m_dir.filePath(QStringLiteral("document.xlsx"));
+        ExcelError error;
+        QVERIFY2(source.exportXLSX(path, &error), qPrintable(error.message));
+
+        ExcelDocument document;
+        document.setMacro(QStringLiteral("Keep"), QStringLiteral("Sub Keep()\nEnd Sub"));
+        document.addSheet(QStringLiteral("Old"));
+        QVERIFY2(document.importXLSX(path, &error), qPrintable(error.message));
+        QCOMPARE(document.sheets().size(), 2);
+        QCOMPARE(document.activeSheetIndex(), 0);
+        QCOMPARE(document.sheets().at(1).name, QStringLiteral("Other"));
+        QCOMPARE(document.cell(0, 1), QStringLiteral("=SUM(A1,3)"));
+        QCOMPARE(document.evaluatedCell(0, 1), QStringLiteral("5"));
+        QVERIFY(document.macros().contains(QStringLiteral("Keep")));
+        // The other sheet shows the file's cached value until it is opened.
+        QCOMPARE(document.sheets().at(1).evaluatedCells[0][0], QStringLiteral("#NAME?"));
+    }
+
+    void temporaryFoldersRemoved()
+    {
+        QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        entries.removeAll(QFileInfo(m_dir.path()).fileName());
+        QVERIFY2(entries.isEmpty(), qPrintable(entries.join(u',')));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // A private temporary directory: the test sees every folder the reader
+    // leaves behind and every file a hostile package tries to put beside it.
+    QTemporaryDir temporary;
+    QDir(temporary.path()).mkdir(QStringLiteral("tmp"));
+    qputenv("TMPDIR", (temporary.path() + QStringLiteral("/tmp")).toLocal8Bit());
+    QCoreApplication app(argc, argv);
+    TestXlsxReader test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_xlsxreader.moc"
