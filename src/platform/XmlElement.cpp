@@ -97,14 +97,14 @@ int XmlElement::removeChildren(const QString &name)
 QString XmlElement::toIndentedString() const
 {
     QString out;
-    writeIndented(out, 0);
+    write(out, Layout::Indented, 0);
     return out;
 }
 
 QString XmlElement::toCompactString() const
 {
     QString out;
-    writeCompact(out);
+    write(out, Layout::Compact, 0);
     return out;
 }
 
@@ -121,9 +121,11 @@ void XmlElement::writeOpenTag(QString &out) const
     }
 }
 
-void XmlElement::writeIndented(QString &out, int depth) const
+void XmlElement::write(QString &out, Layout layout, int depth) const
 {
-    appendIndent(out, depth);
+    const bool indented = layout == Layout::Indented;
+    if (indented)
+        appendIndent(out, depth);
     writeOpenTag(out);
     if (m_children.empty()) {
         writeLeafEnd(out);
@@ -132,27 +134,15 @@ void XmlElement::writeIndented(QString &out, int depth) const
     out += u'>';
     if (m_value)
         appendEscaped(out, *m_value);
-    out += u'\n';
     for (const XmlElement &child : m_children) {
-        child.writeIndented(out, depth + 1);
+        if (indented)
+            out += u'\n';
+        child.write(out, layout, depth + 1);
+    }
+    if (indented) {
         out += u'\n';
+        appendIndent(out, depth);
     }
-    appendIndent(out, depth);
-    writeCloseTag(out);
-}
-
-void XmlElement::writeCompact(QString &out) const
-{
-    writeOpenTag(out);
-    if (m_children.empty()) {
-        writeLeafEnd(out);
-        return;
-    }
-    out += u'>';
-    if (m_value)
-        appendEscaped(out, *m_value);
-    for (const XmlElement &child : m_children)
-        child.writeCompact(out);
     writeCloseTag(out);
 }
 

@@ -43,8 +43,8 @@ public:
     QString toCompactString() const;
 
 private:
-    void writeIndented(QString &out, int depth) const;
-    void writeCompact(QString &out) const;
+    enum class Layout { Indented, Compact };
+    void write(QString &out, Layout layout, int depth) const;
     void writeOpenTag(QString &out) const;
     void writeLeafEnd(QString &out) const;
     void writeCloseTag(QString &out) const;
