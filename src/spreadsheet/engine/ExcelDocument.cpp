@@ -197,6 +197,7 @@ void ExcelDocument::markUnsaved()
 
 void ExcelDocument::cellsWritten()
 {
+    m_recalculationDue = true;
     markUnsaved();
     scheduleSaveAndRecalculate();
 }
@@ -209,7 +210,9 @@ void ExcelDocument::scheduleSaveAndRecalculate()
     deferToNextTurn(this, [this] {
         m_saveAndRecalculatePending = false;
         saveCurrentSheet();
-        recalculate();
+        // Operations that recalculated at once after their write need no second pass.
+        if (m_recalculationDue)
+            recalculate();
     });
 }
 
@@ -363,6 +366,7 @@ void ExcelDocument::replaceSheets(QList<ExcelSheet> sheets)
 
 void ExcelDocument::recalculate()
 {
+    m_recalculationDue = false;
     if (m_cells.isEmpty())
         return;
     evaluateAll();

@@ -16,7 +16,8 @@
 // Every write of a published property emits its change signal, even of an
 // equal value. Every write of the raw grid marks the spreadsheet's share of
 // AppState unsaved and queues one deferred saveCurrentSheet() + recalculate()
-// (at most one pending at a time). Row and column indices are zero-based;
+// (at most one pending at a time; the recalculation is skipped when one has
+// run since the last write of the raw grid). Row and column indices are zero-based;
 // every access by index is bounds-checked and ignores what lies outside.
 class ExcelDocument : public QObject
 {
@@ -170,4 +171,5 @@ private:
     // Always the shape of m_cells.
     CellGrid m_valueCells;
     bool m_saveAndRecalculatePending = false;
+    bool m_recalculationDue = false; // cells written since the last recalculate()
 };

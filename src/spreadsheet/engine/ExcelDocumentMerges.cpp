@@ -47,7 +47,6 @@ void ExcelDocument::mergeCells(int startRow, int startCol, int endRow, int endCo
     clearRectangle(m_valueCells, *range);
     emit mergedRangesChanged();
     emit cellsChanged();
-    emit evaluatedCellsChanged();
     cellsWritten();
     emit changed();
     recalculate();

@@ -68,9 +68,8 @@ void ExcelDocument::structureEdited()
 {
     fitValueGrids();
     emit cellsChanged();
-    emit evaluatedCellsChanged();
     emit cellStylesChanged();
     emit mergedRangesChanged();
     cellsWritten();
-    recalculate();
+    recalculate(); // also announces the value grids' new shape
 }
