@@ -105,6 +105,8 @@ bool needsQuotes(const QString &field)
         return false;
     if (field.front().isSpace() || field.back().isSpace())
         return true; // the reader trims unquoted fields
+    if (field.front() == QChar(0xFEFF))
+        return true; // at the start of the text it would read as a byte-order mark
     return std::any_of(field.cbegin(), field.cend(), [](QChar c) {
         return c == u',' || c == u'"' || c == u'\n' || c == u'\r';
     });

@@ -17,8 +17,9 @@ namespace CsvFormat {
 CellGrid read(const QString &text);
 
 // One line per row, each ended by LF; fields joined by ",". A field holding a
-// comma, a double quote, CR, LF, or blanks at either end is written in double
-// quotes with its quotes doubled. An empty grid gives "".
+// comma, a double quote, CR, LF, blanks at either end or a leading U+FEFF is
+// written in double quotes with its quotes doubled, so read() gives the grid
+// back. An empty grid gives "".
 QString write(const CellGrid &cells);
 
 } // namespace CsvFormat
