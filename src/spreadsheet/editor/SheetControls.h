@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// Small builders shared by the spreadsheet's dialogs and popovers, so their
+// text styles and button looks stay alike.
+namespace SheetControls {
+
+// Point sizes of the text styles: title 3 is 15 bold, headline 13 bold,
+// body 13, caption 10.
+enum class TextStyle { Title3, Headline, Body, Caption };
+
+QFont font(TextStyle style, QFont base);
+
+// A label in `style`; Tone::Secondary dims its text to half opacity.
+enum class Tone { Primary, Secondary };
+QLabel *label(const QString &text, TextStyle style, QWidget *parent, Tone tone = Tone::Primary);
+
+// The filled accent look of a dialog's main action.
+void makeProminent(QPushButton *button);
+
+// A thin horizontal line.
+QFrame *divider(QWidget *parent);
+
+} // namespace SheetControls
