@@ -5,6 +5,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QHash>
 #include <QLegend>
@@ -52,8 +53,9 @@ ExcelChartCanvas::ExcelChartCanvas(QWidget *parent)
 {
     setRenderHint(QPainter::Antialiasing);
     setFrameShape(QFrame::NoFrame);
-    setStyleSheet(QStringLiteral("background: transparent;"));
     chart()->setBackgroundVisible(false);
+    chart()->setMargins(QMargins(8, 8, 8, 2));
+    chart()->layout()->setContentsMargins(4, 4, 4, 0);
     chart()->legend()->setAlignment(Qt::AlignBottom);
     connect(chart(), &QChart::plotAreaChanged, this, &ExcelChartCanvas::placeLabels);
 }
@@ -206,11 +208,14 @@ QList<QAbstractSeries *> ExcelChartCanvas::series() const
     return chart()->series();
 }
 
-void ExcelChartCanvas::drawBackground(QPainter *painter, const QRectF &)
+// The view itself is not cleared between paints, so the tint is laid on the
+// window colour each time rather than on what the last paint left.
+void ExcelChartCanvas::drawBackground(QPainter *painter, const QRectF &rect)
 {
+    painter->fillRect(rect, palette().color(QPalette::Window));
     QPainterPath plate;
     plate.addRoundedRect(sceneRect(), 12, 12);
-    QColor fill = palette().color(QPalette::WindowText);
-    fill.setAlphaF(0.05f);
-    painter->fillPath(plate, fill);
+    QColor tint = palette().color(QPalette::WindowText);
+    tint.setAlphaF(0.03f); // the secondary colour (half opacity) at 0.05
+    painter->fillPath(plate, tint);
 }
