@@ -3,11 +3,12 @@
 #include "XlsxNames.h"
 #include "XlsxStyleTable.h"
 #include "XlsxWorksheetWriter.h"
-#include "platform/FileWrite.h"
 #include "platform/TemporaryFolder.h"
 #include "platform/XmlElement.h"
 #include "platform/ZipArchive.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <utility>
 #include <vector>
@@ -57,14 +58,20 @@ QString treeText(const XmlElement &root)
            + root.toIndentedString();
 }
 
+// Parts go into a fresh private folder and the archive made from it replaces
+// the destination only when complete, so a plain write (no scratch file, no
+// sync to disk) is enough here.
 bool writePart(const TemporaryFolder &folder, const QString &part, const QString &text,
                ExcelError *error)
 {
-    QString message;
-    if (FileWrite::atomically(folder.filePath(part), text.toUtf8(), &message))
+    const QString path = folder.filePath(part);
+    QFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
+        && file.write(bytes) == bytes.size() && file.flush())
         return true;
     if (error)
-        *error = {0, message};
+        *error = {0, QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString())};
     return false;
 }
 

@@ -198,6 +198,28 @@ private slots:
         QCOMPARE(document.cells().at(0).mid(0, 2), firstRow);
     }
 
+    void importFixtures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QList<QStringList>>("rows"); // the first rows, first two columns
+        QTest::newRow("worksheet") << "sample.wk1"
+                                   << QList<QStringList>{{"Item", "Price"}, {"りんご", "120.5"}, {"Pear", "-300"}, {"", ""}};
+        QTest::newRow("csv text saved as wk1") << "saved-as-csv.wk1"
+                                               << QList<QStringList>{{"品名", "価格"}, {"りんご", "120"}, {"", ""}};
+    }
+
+    void importFixtures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QList<QStringList>, rows);
+        ExcelDocument document;
+        ExcelError error;
+        QVERIFY2(document.importLotus(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus/") + file, &error),
+                 qPrintable(error.message));
+        for (int r = 0; r < rows.size(); ++r)
+            QCOMPARE(document.cells().at(r).mid(0, 2), rows[r]);
+    }
+
     void unreadableFileChangesNothing()
     {
         ExcelDocument document;

@@ -1,0 +1,278 @@
+// Seeded mutation fuzzing of the XLSX and Lotus readers. The suite runs each
+// target briefly with a fixed seed; set MORVANE_FUZZ_SECONDS (per target) and
+// MORVANE_FUZZ_SEED to search longer. An input that crashes is left at the
+// path printed at start; keep it under tests/data/<format>/fuzz-regressions/,
+// where every file is read again on each run.
+
+#include "XlsxTestPackage.h"
+
+#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/LotusParser.h"
+#include "spreadsheet/engine/XlsxReader.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace XlsxTestPackage;
+
+namespace {
+
+const QList<QByteArray> xmlTokens = {
+    "<c r=\"GR1000\">", "<c r=\"GS1\">", "<c r=\"b3\" s=\"1\">", "</c>", "<v>1e999</v>", "<v>-1</v>",
+    "<f>", "</f>", "<f/>", "t=\"s\"", "t=\"inlineStr\"", "t=\"b\"", "s=\"99999999999999999999\"",
+    "s=\"-1\"", "<is><r><t>x</t></r></is>", "<si><r><t> a </t></r></si>", "<row r=\"0\">",
+    "<mergeCell ref=\"B2:A1\"/>", "<mergeCell ref=\"A1:GR1000\"/>", "&#0;", "&#1;", "&amp;", "&unknown;",
+    "<![CDATA[", "]]>", "<!--", "-->", "<?x?>", "<!DOCTYPE x [<!ENTITY e \"e\">]>", "val=\"0\"", "<b/>",
+    "<i val=\"false\"/>", "rgb=\"#GG\"", "rgb=\"\"", "patternType=\"solid\"", "sheetId=\"-1\"",
+    "r:id=\"rId1\"", "Target=\"../../x.xml\"", "Target=\"/xl/worksheets/sheet1.xml\"",
+    "Target=\"worksheets/%2e%2e/%2e%2e/x\"", "fontId=\"0\"", "fillId=\"2\"", "\xEF\xBB\xBF", "\xFF\xFE",
+    "\xC3\x28", "\xE3\x80\x80", "\0",
+};
+
+class Mutator
+{
+public:
+    explicit Mutator(quint32 seed) : m_random(seed) {}
+
+    int bounded(int limit) { return limit <= 0 ? 0 : int(m_random.bounded(limit)); }
+
+    QByteArray mutate(QByteArray data, const QList<QByteArray> &tokens)
+    {
+        const int edits = 1 + bounded(6);
+        for (int i = 0; i < edits; ++i)
+            mutateOnce(data, tokens);
+        return data;
+    }
+
+private:
+    void mutateOnce(QByteArray &data, const QList<QByteArray> &tokens)
+    {
+        const int at = bounded(int(data.size()) + 1);
+        switch (bounded(tokens.isEmpty() ? 6 : 7)) {
+        case 0: // flip a bit
+            if (at < data.size())
+                data[at] = char(data[at] ^ (1 << bounded(8)));
+            break;
+        case 1: // an interesting byte
+            if (at < data.size())
+                data[at] = "\0\xFF<>\"&/:09Az\x7F\x80"[bounded(15)];
+            break;
+        case 2: // delete a run
+            data.remove(at, 1 + bounded(32));
+            break;
+        case 3: { // duplicate a run
+            const QByteArray run = data.mid(bounded(int(data.size())), 1 + bounded(64));
+            data.insert(at, run);
+            break;
+        }
+        case 4: // truncate
+            data.truncate(at);
+            break;
+        case 5: { // change a 32-bit field (sizes and offsets of archives and records)
+            if (at + 4 <= data.size()) {
+                const quint32 value = std::array<quint32, 5>{0, 1, 0x7FFFFFFF, 0xFFFFFFFF, m_random.generate()}[bounded(5)];
+                std::memcpy(data.data() + at, &value, 4);
+            }
+            break;
+        }
+        default:
+            data.insert(at, tokens[bounded(int(tokens.size()))]);
+        }
+    }
+
+    QRandomGenerator m_random;
+};
+
+int fuzzSeconds()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("MORVANE_FUZZ_SECONDS", &ok);
+    return ok ? seconds : 2;
+}
+
+quint32 fuzzSeed()
+{
+    bool ok = false;
+    const uint seed = qEnvironmentVariable("MORVANE_FUZZ_SEED").toUInt(&ok);
+    return ok ? seed : 20240607;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList filesIn(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+class TestReaderFuzz : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Reads `data` as an XLSX file, now and then through a document: either
+    // the document takes the whole workbook or it stays exactly as it was.
+    void readPackage(const QByteArray &data)
+    {
+        const QString path = m_work.filePath(QStringLiteral("current.xlsx"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(data);
+        file.close();
+        if (++m_reads % 8 != 0) {
+            ExcelError error;
+            if (const auto sheets = XlsxReader::read(path, &error)) {
+                for (const ExcelSheet &sheet : *sheets)
+                    QVERIFY(sheet.cells.size() <= ExcelDocument::maxRowCount);
+            } else {
+                QVERIFY(!error.message.isEmpty());
+            }
+            return;
+        }
+        ExcelDocument document;
+        document.setCell(0, 0, QStringLiteral("before"));
+        document.saveCurrentSheet();
+        const QList<ExcelSheet> before = document.sheets();
+        ExcelError error;
+        if (document.importXLSX(path, &error)) {
+            QVERIFY(!document.sheets().isEmpty());
+            QVERIFY(document.rowCount() <= ExcelDocument::maxRowCount);
+            QVERIFY(document.columnCount() <= ExcelDocument::maxColumnCount);
+        } else {
+            QVERIFY(!error.message.isEmpty());
+            QCOMPARE(document.sheets(), before);
+        }
+    }
+
+    void checkTemporaryDirectoryClean()
+    {
+        QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        entries.removeAll(QFileInfo(m_work.path()).fileName());
+        QVERIFY2(entries.isEmpty(), qPrintable(entries.join(u',')));
+    }
+
+    QTemporaryDir m_work;
+    int m_reads = 0;
+
+private slots:
+    void initTestCase()
+    {
+        qInfo().noquote() << "fuzz seed" << fuzzSeed() << "- inputs are written to" << m_work.path();
+    }
+
+    void xlsxRegressions()
+    {
+        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/fuzz-regressions")))
+            readPackage(readAll(file));
+        checkTemporaryDirectoryClean();
+    }
+
+    void xlsxPartMutations()
+    {
+        QList<Parts> seeds;
+        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
+            seeds << unzip(file);
+        QVERIFY(seeds.size() >= 5);
+        Mutator mutator(fuzzSeed());
+        QElapsedTimer timer;
+        timer.start();
+        int runs = 0;
+        while (timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) {
+            Parts parts = seeds[mutator.bounded(int(seeds.size()))];
+            const QStringList names = parts.keys();
+            const int edits = 1 + mutator.bounded(2);
+            for (int i = 0; i < edits; ++i) {
+                const QString name = names[mutator.bounded(int(names.size()))];
+                parts[name] = mutator.mutate(parts[name], xmlTokens);
+            }
+            const QString archive = m_work.filePath(QStringLiteral("mutated.xlsx"));
+            QFile::remove(archive);
+            QVERIFY(zip(parts, archive));
+            readPackage(readAll(archive));
+            if (QTest::currentTestFailed())
+                return;
+            ++runs;
+        }
+        qInfo() << runs << "mutated packages read";
+        checkTemporaryDirectoryClean();
+    }
+
+    void xlsxArchiveMutations()
+    {
+        QList<QByteArray> seeds;
+        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
+            seeds << readAll(file);
+        Mutator mutator(fuzzSeed() + 1);
+        QElapsedTimer timer;
+        timer.start();
+        int runs = 0;
+        while (timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) {
+            readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {}));
+            if (QTest::currentTestFailed())
+                return;
+            ++runs;
+        }
+        qInfo() << runs << "mutated archives read";
+        checkTemporaryDirectoryClean();
+    }
+
+    void lotusMutations()
+    {
+        QList<QByteArray> seeds;
+        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus")))
+            seeds << readAll(file);
+        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus/fuzz-regressions")))
+            seeds << readAll(file);
+        QVERIFY(seeds.size() >= 2);
+        const QList<QByteArray> tokens = {QByteArray("\x0f\x00\xff\xff", 4), QByteArray("\x0e\x00\x0d\x00", 4),
+                                          QByteArray("\x0d\x00\x07\x00", 4), QByteArray("\x00\x00\x02\x00\x06\x04", 6),
+                                          QByteArray("\xe7\x03\xc7\x00", 4), QByteArray("\xff\xff\xff\xff", 4)};
+        Mutator mutator(fuzzSeed() + 2);
+        QElapsedTimer timer;
+        timer.start();
+        int runs = 0;
+        const QString path = m_work.filePath(QStringLiteral("current.wk1"));
+        while (timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) {
+            const QByteArray data = mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], tokens);
+            for (const LotusCell &cell : LotusParser().parse(data))
+                QVERIFY(cell.row >= 0 && cell.row <= 0xFFFF && cell.col >= 0 && cell.col <= 0xFFFF);
+            if (runs % 16 == 0) { // the import, CSV path included, now and then
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                file.write(data);
+                file.close();
+                ExcelDocument document;
+                ExcelError error;
+                QVERIFY(document.importLotus(path, &error));
+                QVERIFY(document.rowCount() <= ExcelDocument::maxRowCount);
+                QVERIFY(document.columnCount() <= ExcelDocument::maxColumnCount);
+            }
+            ++runs;
+        }
+        qInfo() << runs << "mutated worksheets parsed";
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir temporary;
+    qputenv("TMPDIR", temporary.path().toLocal8Bit());
+    QCoreApplication app(argc, argv);
+    TestReaderFuzz test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_readerfuzz.moc"
