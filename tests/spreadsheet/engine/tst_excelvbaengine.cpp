@@ -80,6 +80,7 @@ private slots:
     void messageTextIsFixedAtItsStatement();
     void messageWithEqualsSignIsAnAssignment();
     void messagesOutliveTheEngine();
+    void onlyTheLastMessagesAreKept();
 
     void runawayMacroStopsAndKeepsItsWrites();
     void hostileMacros_data();
@@ -509,6 +510,15 @@ void TestExcelVBAEngine::messagesOutliveTheEngine()
     runMacro(sub("MsgBox \"kept\""));
     m_engine.reset();
     QTRY_COMPARE(m_messages, QStringList{"kept"});
+}
+
+void TestExcelVBAEngine::onlyTheLastMessagesAreKept()
+{
+    const int limit = ExcelVBAEngine::messageLimit;
+    runMacro(sub(QStringLiteral("For i = 1 To %1\nMsgBox i\nNext").arg(limit + 5)));
+    QTRY_COMPARE(m_messages.size(), limit);
+    QCOMPARE(m_messages.first(), QString::number(6));
+    QCOMPARE(m_messages.last(), QString::number(limit + 5));
 }
 
 // Standard output goes to a file for the run, which must print exactly one
