@@ -1,23 +1,17 @@
 #include "FloatingObjectLayer.h"
 
-#include "FloatingObjectView.h"
 #include "FloatingObjectToolbar.h"
+#include "FloatingObjectView.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
-#include <QAbstractScrollArea>
 #include <QChildEvent>
-#include <QScrollBar>
 
-FloatingObjectLayer::FloatingObjectLayer(ExcelDocument *document, QAbstractScrollArea *area)
-    : QWidget(area->viewport())
+FloatingObjectLayer::FloatingObjectLayer(ExcelDocument *document, QWidget *parent)
+    : QWidget(parent)
     , m_document(document)
-    , m_horizontal(area->horizontalScrollBar())
-    , m_vertical(area->verticalScrollBar())
 {
-    setGeometry(parentWidget()->rect());
-    parentWidget()->installEventFilter(this);
-    connect(m_horizontal, &QScrollBar::valueChanged, this, &FloatingObjectLayer::placeViews);
-    connect(m_vertical, &QScrollBar::valueChanged, this, &FloatingObjectLayer::placeViews);
+    if (parent)
+        parent->installEventFilter(this);
     connect(document, &ExcelDocument::objectsChanged, this, &FloatingObjectLayer::syncViews);
     syncViews();
 }
@@ -27,9 +21,20 @@ void FloatingObjectLayer::setSelectedObjectId(const QUuid &id)
     m_selectedId = id;
     for (auto it = m_views.cbegin(); it != m_views.cend(); ++it)
         it.value()->setSelected(!id.isNull() && it.key() == id);
-    if (FloatingObjectView *selected = view(id); selected && selected->toolbar())
-        selected->toolbar()->raise();
+    placeToolbars();
     emit selectedObjectIdChanged(id);
+}
+
+QRect FloatingObjectLayer::visibleArea() const
+{
+    QRect area = rect();
+    QPoint offset;
+    for (const QWidget *widget = this; !widget->isWindow() && widget->parentWidget();
+         widget = widget->parentWidget()) {
+        offset += widget->pos();
+        area &= QRect(-offset, widget->parentWidget()->size());
+    }
+    return area;
 }
 
 void FloatingObjectLayer::syncViews()
@@ -54,8 +59,7 @@ void FloatingObjectLayer::syncViews()
     }
     m_views = kept;
     restack(order);
-    placeViews();
-    raise(); // above the grid content, even if that was made after the layer
+    placeToolbars();
 }
 
 FloatingObjectView *FloatingObjectLayer::createView(const QUuid &id)
@@ -77,16 +81,15 @@ void FloatingObjectLayer::restack(const QList<QUuid> &order)
     m_order = order;
     for (const QUuid &id : order)
         m_views.value(id)->raise();
-    if (FloatingObjectView *selected = view(m_selectedId); selected && selected->toolbar())
-        selected->toolbar()->raise();
 }
 
-void FloatingObjectLayer::placeViews()
+// Toolbars go below their object when the visible part has no room above.
+void FloatingObjectLayer::placeToolbars()
 {
-    const QPoint origin(m_horizontal ? -m_horizontal->value() : 0, m_vertical ? -m_vertical->value() : 0);
-    for (FloatingObjectView *objectView : std::as_const(m_views)) {
-        objectView->setContentOrigin(origin);
-        objectView->updatePlacement();
+    if (FloatingObjectView *selected = view(m_selectedId)) {
+        selected->setVisibleArea(visibleArea());
+        if (selected->toolbar())
+            selected->toolbar()->raise();
     }
     updateMask();
 }
@@ -106,21 +109,39 @@ void FloatingObjectLayer::updateMask()
         if (widget && !widget->isHidden())
             region += widget->geometry();
     }
-    if (region.isEmpty()) {
-        hide();
+    if (region == m_mask && (region.isEmpty() == testAttribute(Qt::WA_TransparentForMouseEvents)))
         return;
+    m_mask = region;
+    setAttribute(Qt::WA_TransparentForMouseEvents, region.isEmpty());
+    if (region.isEmpty())
+        clearMask();
+    else
+        setMask(region);
+}
+
+bool FloatingObjectLayer::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ParentChange:
+        if (parentWidget())
+            parentWidget()->installEventFilter(this);
+        placeToolbars();
+        break;
+    case QEvent::Move: // the grid moves the layer as it scrolls
+    case QEvent::Resize:
+        placeToolbars();
+        break;
+    default:
+        break;
     }
-    setMask(region);
-    show();
+    return QWidget::event(event);
 }
 
 bool FloatingObjectLayer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget()) {
-        if (event->type() == QEvent::Resize) {
-            setGeometry(parentWidget()->rect());
-            placeViews();
-        }
+        if (event->type() == QEvent::Resize)
+            placeToolbars();
         return false;
     }
     switch (event->type()) {

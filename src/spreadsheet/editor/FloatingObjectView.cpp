@@ -71,17 +71,15 @@ void FloatingObjectView::setSelected(bool selected)
     update();
 }
 
-void FloatingObjectView::setContentOrigin(QPoint origin)
+void FloatingObjectView::setVisibleArea(const QRect &area)
 {
-    if (origin == m_contentOrigin)
-        return;
-    m_contentOrigin = origin;
+    m_visibleArea = area;
     updatePlacement();
 }
 
 QRect FloatingObjectView::objectRect() const
 {
-    const QPointF topLeft = QPointF(m_contentOrigin) + QPointF(m_object.x, m_object.y) + m_dragOffset;
+    const QPointF topLeft = QPointF(m_object.x, m_object.y) + m_dragOffset;
     return QRect(topLeft.toPoint(), QSize(qRound(m_object.width), qRound(m_object.height)));
 }
 
@@ -108,7 +106,7 @@ void FloatingObjectView::updatePlacement()
     if (m_toolbar && parentWidget()) {
         m_toolbar->resize(m_toolbar->sizeHint());
         m_toolbar->move(FloatingObjectDrag::toolbarPosition(object, m_toolbar->size(),
-                                                            parentWidget()->rect()));
+                                                            m_visibleArea.value_or(parentWidget()->rect())));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "spreadsheet/engine/ExcelObject.h"
 
 #include <QPointer>
+#include <optional>
 #include <QWidget>
 
 class FloatingObjectToolbar;
@@ -22,8 +23,8 @@ class QPlainTextEdit;
 //   (placed above the object, or below it when there is no room above),
 //   and, for a text box, an in-place editor sending each text change.
 //
-// The view lays itself out in its parent's coordinates at contentOrigin() +
-// (x, y); the toolbar is a sibling widget owned by the view.
+// The view lays itself out at (x, y) in its parent's coordinates; the
+// toolbar is a sibling widget owned by the view.
 class FloatingObjectView : public QWidget
 {
     Q_OBJECT
@@ -39,9 +40,9 @@ public:
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected);
 
-    // Where the grid content's origin lies in the parent's coordinates.
-    void setContentOrigin(QPoint origin);
-    QPoint contentOrigin() const { return m_contentOrigin; }
+    // The part of the parent the user can see; the toolbar goes below the
+    // object when this leaves no room above it. The parent's rect at first.
+    void setVisibleArea(const QRect &area);
 
     // The object's rectangle in the parent's coordinates, live drag included.
     QRect objectRect() const;
@@ -53,7 +54,7 @@ public:
     // Present only while a text box is selected.
     QPlainTextEdit *textEditor() const;
 
-    // Re-lays the view and its toolbar (after a scroll or a parent resize).
+    // Re-lays the view and its toolbar.
     void updatePlacement();
 
 signals:
@@ -83,7 +84,7 @@ private:
 
     ExcelObject m_object;
     bool m_selected = false;
-    QPoint m_contentOrigin;
+    std::optional<QRect> m_visibleArea;
     QPointF m_dragOffset;
     DragKind m_dragKind = DragKind::None;
     bool m_dragging = false;

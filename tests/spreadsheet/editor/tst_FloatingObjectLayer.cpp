@@ -56,7 +56,7 @@ private slots:
     void typingEditsTheTextBox();
     void deleteRemovesAndClearsSelection();
     void toolbarGoesBelowWithoutRoomAbove();
-    void followsTheScrollBars();
+    void toolbarFlipsWhenScrolledToTheTop();
     void onlyObjectsTakeTheMouse();
 
 private:
@@ -72,12 +72,12 @@ private:
 void TestFloatingObjectLayer::init()
 {
     m_document = std::make_unique<ExcelDocument>();
+    // The layer is the scrolled content here, as it is over the grid.
     m_area = std::make_unique<QScrollArea>();
-    auto *content = new QWidget;
-    content->setFixedSize(3000, 3000);
-    m_area->setWidget(content);
+    m_layer = new FloatingObjectLayer(m_document.get());
+    m_layer->resize(3000, 3000);
+    m_area->setWidget(m_layer);
     m_area->resize(600, 400);
-    m_layer = new FloatingObjectLayer(m_document.get(), m_area.get());
     m_area->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_area.get()));
 }
@@ -274,12 +274,15 @@ void TestFloatingObjectLayer::toolbarGoesBelowWithoutRoomAbove()
     QCOMPARE(toolbar.right(), view(1)->objectRect().right());
 }
 
-void TestFloatingObjectLayer::followsTheScrollBars()
+void TestFloatingObjectLayer::toolbarFlipsWhenScrolledToTheTop()
 {
-    placeObject(ExcelObjectType::Rectangle, 300, 250);
-    m_area->horizontalScrollBar()->setValue(120);
-    m_area->verticalScrollBar()->setValue(70);
-    QCOMPARE(view(0)->pos(), QPoint(180, 180));
+    placeObject(ExcelObjectType::Rectangle, 300, 300);
+    QTest::mouseClick(view(0), Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(view(0)->toolbar()->geometry().bottom() < view(0)->objectRect().top());
+    m_area->verticalScrollBar()->setValue(260); // the object's top is now 40 below the view's
+    QVERIFY(view(0)->toolbar()->geometry().top() > view(0)->objectRect().bottom());
+    m_area->verticalScrollBar()->setValue(0);
+    QVERIFY(view(0)->toolbar()->geometry().bottom() < view(0)->objectRect().top());
 }
 
 void TestFloatingObjectLayer::onlyObjectsTakeTheMouse()
@@ -287,7 +290,10 @@ void TestFloatingObjectLayer::onlyObjectsTakeTheMouse()
     placeObject(ExcelObjectType::Circle, 100, 100);
     QWidget *viewport = m_area->viewport();
     QCOMPARE(viewport->childAt(QPoint(150, 150)), view(0));
-    QCOMPARE(viewport->childAt(QPoint(400, 300)), m_area->widget());
+    QCOMPARE(viewport->childAt(QPoint(400, 300)), nullptr);
+    m_document->setObjects({});
+    QCOMPARE(viewport->childAt(QPoint(150, 150)), nullptr);
+    placeObject(ExcelObjectType::Circle, 100, 100);
 
     // A press in the corner of a circle's frame, outside the circle, is not the object's.
     QTest::mouseClick(view(0), Qt::LeftButton, {}, QPoint(3, 3));
