@@ -1,0 +1,37 @@
+#include "CellEditor.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+CellEditor::CellEditor(QWidget *parent)
+    : QLineEdit(parent)
+{
+    setFrame(false);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+}
+
+void CellEditor::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        emit commitRequested();
+        return;
+    case Qt::Key_Escape:
+        event->accept();
+        emit cancelRequested();
+        return;
+    default:
+        QLineEdit::keyPressEvent(event);
+    }
+}
+
+void CellEditor::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    if (isVisible())
+        emit commitRequested();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The grid's one in-place cell editor. Input methods compose inside it as
+// in any line edit; only committed text reaches text().
+//
+// commitRequested fires on Return/Enter (outside a composition, where the
+// input method keeps the key) and when focus moves to another widget of the
+// window; a focus change to a popup menu or another window keeps editing.
+// cancelRequested fires on Escape.
+class CellEditor : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit CellEditor(QWidget *parent = nullptr);
+
+signals:
+    void commitRequested();
+    void cancelRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "GridSelection.h"
+#include "spreadsheet/engine/CellStyle.h"
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QRect>
+
+class ExcelDocument;
+class QPainter;
+
+// Draws the working sheet of a document in content coordinates: the header
+// row and column, the cells with their styles and evaluated texts, the grid
+// lines, the merged ranges over their cells and the selection edges. Only
+// the cells meeting the given rectangle are drawn, and every row and column
+// read is bounds-checked against the grid.
+class CellGridPainter
+{
+public:
+    CellGridPainter(const ExcelDocument &document, const QFont &baseFont);
+
+    // Draws everything meeting `contentRect`; the painter is already in
+    // content coordinates.
+    void paint(QPainter &painter, const QRect &contentRect, const GridSelection &selection) const;
+
+    // The look of one cell, shared with the in-place editor.
+    QFont cellFont(const CellStyle &style) const;
+    static QColor cellTextColor(const CellStyle &style);
+    // Range tint, then selection tint, then the style's fill, then white.
+    static QColor cellBackground(int row, int col, const CellStyle &style,
+                                 const GridSelection &selection);
+
+private:
+    struct VisibleMerge {
+        ExcelRange range; // clipped to the grid
+        int startRow;     // top-left cell, which gives text and style
+        int startCol;
+    };
+
+    QList<VisibleMerge> visibleMerges(int firstRow, int lastRow, int firstCol, int lastCol) const;
+    void paintHeaders(QPainter &painter, const QRect &contentRect, int firstRow, int lastRow,
+                      int firstCol, int lastCol) const;
+    void paintCell(QPainter &painter, const QRect &rect, int row, int col,
+                   const QString &columnName, const GridSelection &selection) const;
+    void paintSelectionEdges(QPainter &painter, const GridSelection &selection) const;
+
+    const ExcelDocument &m_document;
+    QFont m_fonts[4]; // regular, bold, italic, bold italic
+    QFont m_headerFont;
+};

@@ -1,0 +1,266 @@
+#include "CellGridView.h"
+
+#include "CellEditor.h"
+#include "CellGridPainter.h"
+#include "ExcelGridMetrics.h"
+#include "spreadsheet/engine/ExcelDocument.h"
+
+#include <QLineF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+using namespace ExcelGridMetrics;
+
+namespace {
+constexpr qreal dragThreshold = 5;
+}
+
+CellGridView::CellGridView(ExcelDocument *document, QWidget *parent)
+    : QAbstractScrollArea(parent)
+    , m_document(document)
+    , m_painter(std::make_unique<CellGridPainter>(*document, font()))
+    , m_editor(new CellEditor(viewport()))
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::ClickFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAutoFillBackground(false);
+    horizontalScrollBar()->setSingleStep(cellWidth / 4);
+    verticalScrollBar()->setSingleStep(cellHeight);
+    m_editor->hide();
+    connect(m_editor, &CellEditor::commitRequested, this, &CellGridView::finishEditing);
+    connect(m_editor, &CellEditor::cancelRequested, this, &CellGridView::cancelEditing);
+    connectDocument();
+    updateScrollRanges();
+}
+
+CellGridView::~CellGridView() = default;
+
+void CellGridView::connectDocument()
+{
+    auto repaint = [this] { viewport()->update(); };
+    connect(m_document, &ExcelDocument::cellsChanged, this, &CellGridView::onGridShapeChanged);
+    connect(m_document, &ExcelDocument::activeSheetIndexChanged, this,
+            &CellGridView::onGridShapeChanged);
+    connect(m_document, &ExcelDocument::evaluatedCellsChanged, this, repaint);
+    connect(m_document, &ExcelDocument::changed, this, repaint);
+    connect(m_document, &ExcelDocument::cellStylesChanged, this, [this] {
+        styleEditor();
+        viewport()->update();
+    });
+    connect(m_document, &ExcelDocument::mergedRangesChanged, this, [this] {
+        placeEditor();
+        viewport()->update();
+    });
+}
+
+void CellGridView::onGridShapeChanged()
+{
+    updateScrollRanges();
+    if (m_editingCell
+        && (m_editingCell->row >= m_document->rowCount()
+            || m_editingCell->col >= m_document->columnCount()))
+        cancelEditing();
+    placeEditor();
+    viewport()->update();
+}
+
+void CellGridView::setSelection(const GridSelection &selection)
+{
+    if (selection == m_selection)
+        return;
+    m_selection = selection;
+    styleEditor();
+    viewport()->update();
+}
+
+QPoint CellGridView::contentOffset() const
+{
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void CellGridView::scrollToContent(QPoint contentPoint)
+{
+    horizontalScrollBar()->setValue(contentPoint.x());
+    verticalScrollBar()->setValue(contentPoint.y());
+}
+
+void CellGridView::updateScrollRanges()
+{
+    const QSize content = contentSize(m_document->rowCount(), m_document->columnCount());
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setPageStep(view.height());
+    horizontalScrollBar()->setRange(0, std::max(0, content.width() - view.width()));
+    verticalScrollBar()->setRange(0, std::max(0, content.height() - view.height()));
+}
+
+// ---- painting ----
+
+void CellGridView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), Qt::white);
+    const QPoint offset = contentOffset();
+    painter.translate(-offset);
+    m_painter->paint(painter, event->rect().translated(offset), m_selection);
+}
+
+void CellGridView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        m_painter = std::make_unique<CellGridPainter>(*m_document, font());
+        styleEditor();
+        viewport()->update();
+    }
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void CellGridView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+}
+
+void CellGridView::scrollContentsBy(int, int)
+{
+    placeEditor();
+    viewport()->update();
+}
+
+// ---- mouse ----
+
+void CellGridView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    finishEditing();
+    setFocus(Qt::MouseFocusReason);
+    m_pressState = PressState::Pressed;
+    m_pressPosition = event->position().toPoint();
+    m_pressModifiers = event->modifiers();
+    const auto cell = cellAt(viewportToContent(m_pressPosition), m_document->rowCount(),
+                             m_document->columnCount());
+    m_pressedOnCell = cell.has_value();
+    if (!cell)
+        return;
+    CellAddress target = *cell;
+    if (const auto merge = m_document->mergedRange(cell->row, cell->col))
+        target = {merge->startRow, merge->startCol};
+    emit cellPressed(target.row, target.col, event->modifiers());
+}
+
+void CellGridView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pressState == PressState::None || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint position = event->position().toPoint();
+    if (m_pressState == PressState::Pressed
+        && QLineF(m_pressPosition, position).length() < dragThreshold)
+        return;
+    m_pressState = PressState::Dragging;
+    emit dragMoved(QPointF(viewportToContent(position)), event->modifiers());
+}
+
+void CellGridView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || m_pressState == PressState::None) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    const PressState state = m_pressState;
+    m_pressState = PressState::None;
+    if (state == PressState::Dragging) {
+        emit dragFinished();
+        return;
+    }
+    if (m_pressedOnCell && !(m_pressModifiers & Qt::ShiftModifier) && m_selection.cell)
+        beginEditing(m_selection.cell->row, m_selection.cell->col);
+}
+
+// ---- editing ----
+
+void CellGridView::beginEditing(int row, int col)
+{
+    if (row < 0 || col < 0 || row >= m_document->rowCount() || col >= m_document->columnCount())
+        return;
+    finishEditing();
+    m_editingCell = CellAddress{row, col};
+    m_editor->setText(m_document->cell(row, col));
+    m_editor->setModified(false);
+    styleEditor();
+    placeEditor();
+    m_editor->show();
+    m_editor->raise();
+    m_editor->setFocus(Qt::MouseFocusReason);
+    m_editor->selectAll();
+}
+
+void CellGridView::finishEditing()
+{
+    if (!m_editingCell)
+        return;
+    const CellAddress cell = *m_editingCell;
+    const QString text = m_editor->text();
+    closeEditor();
+    if (text != m_document->cell(cell.row, cell.col))
+        emit cellCommitted(cell.row, cell.col, text);
+}
+
+void CellGridView::cancelEditing()
+{
+    if (m_editingCell)
+        closeEditor();
+}
+
+void CellGridView::closeEditor()
+{
+    m_editingCell.reset();
+    if (m_editor->hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    m_editor->hide();
+    viewport()->update();
+}
+
+QRect CellGridView::editingRect() const
+{
+    if (!m_editingCell)
+        return {};
+    const CellAddress cell = *m_editingCell;
+    if (const auto merge = m_document->mergedRange(cell.row, cell.col)) {
+        if (merge->startRow == cell.row && merge->startCol == cell.col)
+            return rangeRect({cell.row, cell.col,
+                              std::min(merge->endRow, m_document->rowCount() - 1),
+                              std::min(merge->endCol, m_document->columnCount() - 1)});
+    }
+    return cellRect(cell.row, cell.col);
+}
+
+void CellGridView::placeEditor()
+{
+    if (!m_editingCell)
+        return;
+    const QRect rect = editingRect();
+    // Inside the 2-pixel selection frame; the line edit's own 2-pixel margin
+    // then puts its text where the painted text stands.
+    m_editor->setGeometry(QRect(contentToViewport(rect.topLeft()), rect.size())
+                              .adjusted(2, 2, -2, -2));
+}
+
+void CellGridView::styleEditor()
+{
+    if (!m_editingCell)
+        return;
+    const CellAddress cell = *m_editingCell;
+    const CellStyle style = m_document->cellStyle(CellReference::text(cell.row, cell.col));
+    m_editor->setFont(m_painter->cellFont(style));
+    QPalette palette = m_editor->palette();
+    palette.setColor(QPalette::Base,
+                     CellGridPainter::cellBackground(cell.row, cell.col, style, m_selection));
+    palette.setColor(QPalette::Text, CellGridPainter::cellTextColor(style));
+    m_editor->setPalette(palette);
+}

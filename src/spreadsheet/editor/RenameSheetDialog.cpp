@@ -1,0 +1,50 @@
+#include "RenameSheetDialog.h"
+
+#include "DialogCard.h"
+#include "platform/widgets/TranslucentPanel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+RenameSheetDialog::RenameSheetDialog(QWidget *parent)
+    : DialogOverlay(parent)
+{
+    QVBoxLayout *layout = DialogCard::setUp(this, 300, 24, 12, 15);
+    QWidget *card = this->card();
+    layout->addWidget(
+        DialogCard::title(QStringLiteral("シート名の変更"), DialogCard::TitleSize::Headline, card));
+
+    m_field = new QLineEdit(card);
+    m_field->setPlaceholderText(QStringLiteral("新しいシート名"));
+    layout->addWidget(m_field);
+
+    m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
+    m_renameButton = DialogCard::button(QStringLiteral("変更"), DialogCard::ButtonTone::Blue, card);
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(16);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_renameButton);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(m_field, &QLineEdit::textEdited, this, &RenameSheetDialog::textEdited);
+    connect(m_cancelButton, &QPushButton::clicked, this, &DialogOverlay::close);
+    connect(m_renameButton, &QPushButton::clicked, this,
+            [this] { emit renameRequested(m_field->text()); });
+}
+
+QString RenameSheetDialog::text() const
+{
+    return m_field->text();
+}
+
+void RenameSheetDialog::setText(const QString &text)
+{
+    const QSignalBlocker blocker(m_field);
+    m_field->setText(text);
+}
