@@ -1,7 +1,13 @@
+#include "app/ApplicationSetup.h"
+#include "app/MainWindow.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    setUpApplication(app);
+    MainWindow window;
+    window.show();
+    return app.exec();
 }

@@ -1,0 +1,137 @@
+#include "MainWindow.h"
+
+#include "AppFonts.h"
+#include "LightPalette.h"
+#include "Sidebar.h"
+#include "presentation/MorvanePowerPointView.h"
+#include "spreadsheet/editor/MorvaneExcelView.h"
+#include "word/MorvaneWordView.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSplitter>
+#include <QStackedWidget>
+
+namespace {
+
+constexpr QSize MinimumSize(900, 600);
+constexpr QSize StartSize(1200, 800);
+constexpr int StartSidebarWidth = 260;
+
+int slotOf(EditorTab tab)
+{
+    return int(tab) - 1;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent)
+    , m_sidebar(new Sidebar(this))
+    , m_detail(new QStackedWidget(this))
+    , m_placeholder(createPlaceholder())
+{
+    setMinimumSize(MinimumSize);
+    resize(StartSize);
+    m_detail->addWidget(m_placeholder);
+
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(1); // drawn as nothing, grabbed over a few pixels
+    splitter->addWidget(m_sidebar);
+    splitter->addWidget(m_detail);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({StartSidebarWidth, StartSize.width() - StartSidebarWidth});
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    createQuitShortcut();
+    connect(m_sidebar, &Sidebar::selectedTabChanged, this, &MainWindow::showTab);
+    setSelectedTab(EditorTab::Word);
+}
+
+QLabel *MainWindow::createPlaceholder()
+{
+    auto *label = new QLabel(QStringLiteral("Select an app"), this);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(appFont(22, QFont::Normal)); // the title text style
+    label->setForegroundRole(QPalette::PlaceholderText); // the secondary text colour
+    return label;
+}
+
+void MainWindow::createQuitShortcut()
+{
+    auto *quit = new QAction(this);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setShortcutContext(Qt::WindowShortcut);
+    addAction(quit);
+    // close() runs closeEvent, which asks the quit prompt.
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+}
+
+EditorTab MainWindow::selectedTab() const
+{
+    return m_sidebar->selectedTab();
+}
+
+void MainWindow::setSelectedTab(EditorTab tab)
+{
+    m_sidebar->setSelectedTab(tab);
+}
+
+QWidget *MainWindow::screen(EditorTab tab) const
+{
+    return tab == EditorTab::None ? nullptr : m_screens[slotOf(tab)];
+}
+
+QWidget *MainWindow::currentDetail() const
+{
+    return m_detail->currentWidget();
+}
+
+void MainWindow::showTab(EditorTab tab)
+{
+    applyAppearance(tab);
+    m_detail->setCurrentWidget(tab == EditorTab::None ? m_placeholder : ensureScreen(tab));
+}
+
+QWidget *MainWindow::ensureScreen(EditorTab tab)
+{
+    QWidget *&screen = m_screens[slotOf(tab)];
+    if (screen)
+        return screen;
+    switch (tab) {
+    case EditorTab::Word:
+        screen = new MorvaneWordView(m_detail);
+        break;
+    case EditorTab::Spreadsheet:
+        screen = new MorvaneExcelView(m_detail);
+        break;
+    case EditorTab::Presentation:
+        screen = new MorvanePowerPointView(m_detail);
+        break;
+    case EditorTab::None:
+        return m_placeholder;
+    }
+    m_detail->addWidget(screen);
+    return screen;
+}
+
+void MainWindow::applyAppearance(EditorTab tab)
+{
+    // An empty palette resolves no role, so the window inherits the
+    // application's palette again.
+    setPalette(tab == EditorTab::Spreadsheet ? lightPalette() : QPalette());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_quitPrompt.mayQuit(this))
+        event->accept();
+    else
+        event->ignore();
+}

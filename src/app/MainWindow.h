@@ -1,0 +1,53 @@
+#pragma once
+
+#include "EditorTab.h"
+#include "QuitPrompt.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QStackedWidget;
+class Sidebar;
+
+// The one window: the sidebar on the left, the chosen editor on the right,
+// or the placeholder "Select an app" while nothing is chosen. The word
+// processor is chosen at construction. Each editor screen is made the first
+// time it is chosen and kept until the window goes, so its document
+// survives switching. While the spreadsheet shows, the whole window uses a
+// light palette; otherwise it inherits the application's.
+// Closing the window and Ctrl+Q both ask the quit prompt first.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+
+    EditorTab selectedTab() const;
+    void setSelectedTab(EditorTab tab);
+
+    // The screen of `tab`, or null while it has not been chosen yet.
+    QWidget *screen(EditorTab tab) const;
+    // What the detail column shows now: a screen or the placeholder.
+    QWidget *currentDetail() const;
+    Sidebar *sidebar() const { return m_sidebar; }
+
+    void setQuitPrompt(QuitPrompt prompt) { m_quitPrompt = std::move(prompt); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createQuitShortcut();
+    QLabel *createPlaceholder();
+    void showTab(EditorTab tab);
+    QWidget *ensureScreen(EditorTab tab);
+    void applyAppearance(EditorTab tab);
+
+    Sidebar *m_sidebar;
+    QStackedWidget *m_detail;
+    QLabel *m_placeholder;
+    std::array<QWidget *, 3> m_screens{}; // Word, Spreadsheet, Presentation
+    QuitPrompt m_quitPrompt;
+};
