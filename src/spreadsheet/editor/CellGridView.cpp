@@ -87,6 +87,28 @@ void CellGridView::scrollToContent(QPoint contentPoint)
     verticalScrollBar()->setValue(contentPoint.y());
 }
 
+void CellGridView::setObjectLayer(QWidget *layer)
+{
+    if (m_objectLayer == layer)
+        return;
+    delete m_objectLayer;
+    m_objectLayer = layer;
+    if (!layer)
+        return;
+    layer->setParent(viewport());
+    placeObjectLayer();
+    layer->show();
+    layer->raise();
+}
+
+void CellGridView::placeObjectLayer()
+{
+    if (!m_objectLayer)
+        return;
+    const QSize content = contentSize(m_document->rowCount(), m_document->columnCount());
+    m_objectLayer->setGeometry(QRect(contentToViewport(QPoint(0, 0)), content));
+}
+
 void CellGridView::updateScrollRanges()
 {
     const QSize content = contentSize(m_document->rowCount(), m_document->columnCount());
@@ -95,6 +117,7 @@ void CellGridView::updateScrollRanges()
     verticalScrollBar()->setPageStep(view.height());
     horizontalScrollBar()->setRange(0, std::max(0, content.width() - view.width()));
     verticalScrollBar()->setRange(0, std::max(0, content.height() - view.height()));
+    placeObjectLayer();
 }
 
 // ---- painting ----
@@ -127,6 +150,7 @@ void CellGridView::resizeEvent(QResizeEvent *event)
 void CellGridView::scrollContentsBy(int, int)
 {
     placeEditor();
+    placeObjectLayer();
     viewport()->update();
 }
 

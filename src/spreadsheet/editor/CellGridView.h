@@ -3,6 +3,7 @@
 #include "GridSelection.h"
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -52,8 +53,14 @@ public:
     // far as the scroll ranges allow.
     void scrollToContent(QPoint contentPoint);
 
-    // Floating objects live in a layer widget of their own over viewport(),
-    // placed from the scroll bars' values; the grid paints only cells.
+    // Puts `layer` over the cells inside the viewport, sized to the whole
+    // content and moved with it as the grid scrolls, so its children can be
+    // placed in content coordinates. The layer decides itself which mouse
+    // events it takes (a mask or WA_TransparentForMouseEvents where it shows
+    // nothing); what it leaves reaches the grid. The grid takes ownership and
+    // deletes a layer it held before.
+    void setObjectLayer(QWidget *layer);
+    QWidget *objectLayer() const { return m_objectLayer; }
 
 signals:
     void cellPressed(int row, int col, Qt::KeyboardModifiers modifiers);
@@ -75,6 +82,7 @@ private:
     void onGridShapeChanged();
     void updateScrollRanges();
     void placeEditor();
+    void placeObjectLayer();
     void styleEditor();
     QRect editingRect() const;
     void closeEditor();
@@ -84,6 +92,7 @@ private:
     GridSelection m_selection;
     CellEditor *m_editor;
     std::optional<CellAddress> m_editingCell;
+    QPointer<QWidget> m_objectLayer;
 
     enum class PressState { None, Pressed, Dragging };
     PressState m_pressState = PressState::None;

@@ -85,6 +85,7 @@ private slots:
 
     void selectionTintsAndHidesTheFill();
     void mergedRangeIsDrawnAsOneCell();
+    void objectLayerScrollsWithTheCells();
 
 private:
     CellGridView *grid() const { return m_view->grid(); }
@@ -574,6 +575,18 @@ void TestMorvaneExcelView::mergedRangeIsDrawnAsOneCell()
     for (QPoint point : insideLines)
         QCOMPARE(image.pixelColor(point), QColor(Qt::green));
     QCOMPARE(image.pixelColor(QPoint(339, 60)), ExcelGridMetrics::gridLineColor());
+}
+
+void TestMorvaneExcelView::objectLayerScrollsWithTheCells()
+{
+    auto *layer = new QWidget;
+    grid()->setObjectLayer(layer);
+    QCOMPARE(layer->parentWidget(), grid()->viewport());
+    QCOMPARE(layer->geometry(), QRect(QPoint(0, 0), ExcelGridMetrics::contentSize(100, 50)));
+    grid()->scrollToContent(QPoint(500, 240));
+    QCOMPARE(layer->pos(), QPoint(-500, -240));
+    document()->insertRow(0);
+    QCOMPARE(layer->size(), ExcelGridMetrics::contentSize(101, 50));
 }
 
 QTEST_MAIN(TestMorvaneExcelView)
