@@ -9,10 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 using SheetControls::TextStyle;
 using SheetControls::Tone;
@@ -135,14 +133,7 @@ void ExcelChartView::popup(QWidget *anchor, const QString &rangeText)
     setChartType(ChartType::Bar);
     setRangeText(rangeText);
     generateChart();
-    QPoint topLeft = anchor->mapToGlobal(QPoint((anchor->width() - width()) / 2, (anchor->height() - height()) / 2));
-    if (const QScreen *screen = anchor->screen()) {
-        const QRect available = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), available.left(), std::max(available.left(), available.right() - width())));
-        topLeft.setY(std::clamp(topLeft.y(), available.top(), std::max(available.top(), available.bottom() - height())));
-    }
-    move(topLeft);
-    show();
+    SheetControls::showPopup(this, anchor, SheetControls::PopupPlacement::Centred);
     m_rangeField->setFocus(Qt::PopupFocusReason);
 }
 

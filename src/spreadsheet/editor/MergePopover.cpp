@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -103,14 +102,7 @@ void MergePopover::popup(QWidget *anchor)
 {
     updateState();
     adjustSize();
-    QPoint topLeft = anchor->mapToGlobal(QPoint((anchor->width() - width()) / 2, anchor->height() + 4));
-    if (const QScreen *screen = anchor->screen()) {
-        const QRect available = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), available.left(), std::max(available.left(), available.right() - width())));
-        topLeft.setY(std::clamp(topLeft.y(), available.top(), std::max(available.top(), available.bottom() - height())));
-    }
-    move(topLeft);
-    show();
+    SheetControls::showPopup(this, anchor, SheetControls::PopupPlacement::Below);
 }
 
 bool MergePopover::isInsideGrid(const CellAddress &cell) const

@@ -3,8 +3,24 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 namespace SheetControls {
+
+namespace {
+
+// Text and lines drawn in the widget's text colour at `opacity`.
+void dimText(QWidget *widget, float opacity)
+{
+    QPalette palette = widget->palette();
+    QColor dimmed = palette.color(QPalette::WindowText);
+    dimmed.setAlphaF(opacity);
+    palette.setColor(QPalette::WindowText, dimmed);
+    widget->setPalette(palette);
+}
+
+} // namespace
 
 QFont font(TextStyle style, QFont base)
 {
@@ -32,13 +48,8 @@ QLabel *label(const QString &text, TextStyle style, QWidget *parent, Tone tone)
     auto *result = new QLabel(text, parent);
     result->setTextFormat(Qt::PlainText);
     result->setFont(font(style, result->font()));
-    if (tone == Tone::Secondary) {
-        QPalette palette = result->palette();
-        QColor dimmed = palette.color(QPalette::WindowText);
-        dimmed.setAlphaF(0.55f);
-        palette.setColor(QPalette::WindowText, dimmed);
-        result->setPalette(palette);
-    }
+    if (tone == Tone::Secondary)
+        dimText(result, 0.55f);
     return result;
 }
 
@@ -57,12 +68,24 @@ QFrame *divider(QWidget *parent)
     auto *line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
-    QPalette palette = line->palette();
-    QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(0.2f);
-    palette.setColor(QPalette::WindowText, color);
-    line->setPalette(palette);
+    dimText(line, 0.2f);
     return line;
+}
+
+void showPopup(QWidget *popup, QWidget *anchor, PopupPlacement placement)
+{
+    const QSize size = popup->size();
+    const int top = placement == PopupPlacement::Below ? anchor->height() + 4 : (anchor->height() - size.height()) / 2;
+    QPoint topLeft = anchor->mapToGlobal(QPoint((anchor->width() - size.width()) / 2, top));
+    if (const QScreen *screen = anchor->screen()) {
+        const QRect available = screen->availableGeometry();
+        topLeft.setX(std::clamp(topLeft.x(), available.left(),
+                                std::max(available.left(), available.right() + 1 - size.width())));
+        topLeft.setY(std::clamp(topLeft.y(), available.top(),
+                                std::max(available.top(), available.bottom() + 1 - size.height())));
+    }
+    popup->move(topLeft);
+    popup->show();
 }
 
 } // namespace SheetControls

@@ -28,4 +28,9 @@ void makeProminent(QPushButton *button);
 // A thin horizontal line.
 QFrame *divider(QWidget *parent);
 
+// Shows a Qt::Popup frame below `anchor` (centred on it) or centred over it,
+// moved as little as needed to stay on the anchor's screen.
+enum class PopupPlacement { Below, Centred };
+void showPopup(QWidget *popup, QWidget *anchor, PopupPlacement placement);
+
 } // namespace SheetControls
