@@ -1,0 +1,137 @@
+// The spreadsheet engine on a full-size sheet: 1000 × 200 cells, half numbers
+// and half short texts, a SUM over each whole row in the last column and an
+// AVERAGE of each column in the last row.
+#include "spreadsheet/engine/CellReference.h"
+#include "spreadsheet/engine/ExcelDocument.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int rows = ExcelDocument::maxRowCount;
+constexpr int columns = ExcelDocument::maxColumnCount;
+
+CellGrid makeBenchmarkGrid()
+{
+    // Built by concatenation: arg() would read "%11" as placeholder 11.
+    CellGrid grid = makeEmptyGrid(rows, columns);
+    const QString lastDataColumn = CellReference::columnName(columns - 2);
+    for (int r = 0; r < rows - 1; ++r) {
+        QStringList &row = grid[r];
+        for (int c = 0; c < columns - 1; ++c)
+            row[c] = c % 2 == 0 ? QString::number((r * 31 + c * 7) % 1000) : QStringLiteral("t%1").arg(r % 97);
+        const QString rowNumber = QString::number(r + 1);
+        row[columns - 1] = "=SUM(A" + rowNumber + ':' + lastDataColumn + rowNumber + ')';
+    }
+    for (int c = 0; c < columns; ++c) {
+        const QString letters = CellReference::columnName(c);
+        grid[rows - 1][c] = "=AVERAGE(" + letters + "1:" + letters + QString::number(rows - 1) + ')';
+    }
+    return grid;
+}
+
+const CellGrid &benchmarkGrid()
+{
+    static const CellGrid grid = makeBenchmarkGrid();
+    return grid;
+}
+
+// A document holding the benchmark sheet, recalculated and with no pending task.
+void load(ExcelDocument &document)
+{
+    document.setCells(benchmarkGrid());
+    document.setMergedRanges({});
+    document.recalculate();
+    QCoreApplication::processEvents();
+}
+
+void fullRecalculation(benchmark::State &state)
+{
+    ExcelDocument document;
+    load(document);
+    const bool formulasAdd = document.evaluatedCell(0, columns - 1) != u"0"
+                          && document.evaluatedCell(rows - 1, 0) != u"0";
+    if (!formulasAdd)
+        state.SkipWithError("the row sums or column averages read no numbers");
+    for (auto _ : state)
+        document.recalculate();
+    state.counters["cells/s"] = benchmark::Counter(double(rows) * columns, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void insertColumnAtZero(benchmark::State &state)
+{
+    ExcelDocument document;
+    for (auto _ : state) {
+        state.PauseTiming();
+        load(document);
+        state.ResumeTiming();
+        document.insertColumn(0); // includes the recalculation it triggers
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void mergeBlock(benchmark::State &state)
+{
+    ExcelDocument document;
+    for (auto _ : state) {
+        state.PauseTiming();
+        load(document);
+        state.ResumeTiming();
+        document.mergeCells(10, 10, 109, 29); // 100 × 20, recalculation included
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void exportCsv(benchmark::State &state)
+{
+    ExcelDocument document;
+    load(document);
+    qsizetype size = 0;
+    for (auto _ : state)
+        size = document.exportCSV().size();
+    state.counters["chars"] = double(size);
+}
+
+void readCsv(benchmark::State &state)
+{
+    ExcelDocument source;
+    load(source);
+    const QString csv = source.exportCSV();
+    for (auto _ : state) {
+        ExcelDocument document(csv); // reads and recalculates
+        benchmark::DoNotOptimize(document.rowCount());
+    }
+}
+
+void exportAndReadCsv(benchmark::State &state)
+{
+    ExcelDocument source;
+    load(source);
+    for (auto _ : state) {
+        ExcelDocument document(source.exportCSV());
+        benchmark::DoNotOptimize(document.rowCount());
+    }
+}
+
+} // namespace
+
+BENCHMARK(fullRecalculation)->Unit(benchmark::kMillisecond);
+BENCHMARK(insertColumnAtZero)->Unit(benchmark::kMillisecond);
+BENCHMARK(mergeBlock)->Unit(benchmark::kMillisecond);
+BENCHMARK(exportCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(readCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(exportAndReadCsv)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
