@@ -26,11 +26,6 @@ CellGridPainter::CellGridPainter(const ExcelDocument &document, const QFont &bas
     m_headerFont.setWeight(QFont::DemiBold);
 }
 
-QFont CellGridPainter::cellFont(const CellStyle &style) const
-{
-    return m_fonts[(style.isBold ? 1 : 0) | (style.isItalic ? 2 : 0)];
-}
-
 QColor CellGridPainter::cellTextColor(const CellStyle &style)
 {
     return style.textColorHex ? ColorHex::colorFromHex(*style.textColorHex) : QColor(Qt::black);
@@ -169,14 +164,33 @@ void CellGridPainter::paintCell(QPainter &painter, const QRect &rect, int row, i
         if (found != styles.constEnd())
             style = *found;
     }
-    painter.fillRect(rect, cellBackground(row, col, style, selection));
+    // The view clears to white before painting: only other fills are drawn.
+    const QColor background = cellBackground(row, col, style, selection);
+    if (background != Qt::white)
+        painter.fillRect(rect, background);
     const QString text = m_document.evaluatedCell(row, col);
-    if (text.isEmpty())
-        return;
-    painter.setFont(cellFont(style));
+    if (!text.isEmpty())
+        paintText(painter, rect, text, style);
+}
+
+void CellGridPainter::paintText(QPainter &painter, const QRect &rect, const QString &text,
+                                const CellStyle &style) const
+{
+    const int index = fontIndex(style);
+    const QStaticText &laidOut = m_texts.text(text, index, m_fonts[index]);
+    const QRect area = rect.adjusted(4, 0, -4, 0);
+    const QSizeF size = laidOut.size();
+    const QPointF origin(area.left(), area.top() + (area.height() - size.height()) / 2);
+    painter.setFont(m_fonts[index]);
     painter.setPen(cellTextColor(style));
-    painter.drawText(rect.adjusted(4, 0, -4, 0),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    if (size.width() <= area.width() && size.height() <= area.height()) {
+        painter.drawStaticText(origin, laidOut);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.drawStaticText(origin, laidOut);
+    painter.restore();
 }
 
 void CellGridPainter::paintSelectionEdges(QPainter &painter, const GridSelection &selection) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CellTextCache.h"
 #include "GridSelection.h"
 #include "spreadsheet/engine/CellStyle.h"
 
@@ -21,18 +22,23 @@ class CellGridPainter
 public:
     CellGridPainter(const ExcelDocument &document, const QFont &baseFont);
 
-    // Draws everything meeting `contentRect`; the painter is already in
-    // content coordinates.
+    // Draws everything meeting `contentRect` over a white ground the caller
+    // has laid; the painter is already in content coordinates.
     void paint(QPainter &painter, const QRect &contentRect, const GridSelection &selection) const;
 
     // The look of one cell, shared with the in-place editor.
-    QFont cellFont(const CellStyle &style) const;
+    QFont cellFont(const CellStyle &style) const { return m_fonts[fontIndex(style)]; }
     static QColor cellTextColor(const CellStyle &style);
     // Range tint, then selection tint, then the style's fill, then white.
     static QColor cellBackground(int row, int col, const CellStyle &style,
                                  const GridSelection &selection);
 
 private:
+    static int fontIndex(const CellStyle &style)
+    {
+        return (style.isBold ? 1 : 0) | (style.isItalic ? 2 : 0);
+    }
+
     struct VisibleMerge {
         ExcelRange range; // clipped to the grid
         int startRow;     // top-left cell, which gives text and style
@@ -47,6 +53,10 @@ private:
     void paintSelectionEdges(QPainter &painter, const GridSelection &selection) const;
 
     const ExcelDocument &m_document;
+    void paintText(QPainter &painter, const QRect &rect, const QString &text,
+                   const CellStyle &style) const;
+
     QFont m_fonts[4]; // regular, bold, italic, bold italic
     QFont m_headerFont;
+    mutable CellTextCache m_texts;
 };

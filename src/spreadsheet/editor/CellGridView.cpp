@@ -27,6 +27,7 @@ CellGridView::CellGridView(ExcelDocument *document, QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(cellWidth / 4);
     verticalScrollBar()->setSingleStep(cellHeight);
     m_editor->hide();

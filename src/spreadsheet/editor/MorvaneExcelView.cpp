@@ -79,7 +79,6 @@ MorvaneExcelView::MorvaneExcelView(QWidget *parent)
 {
     setPalette(lightPalette());
     setAutoFillBackground(true);
-    setProperty("prefersLightColorScheme", true);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
