@@ -40,6 +40,28 @@ std::optional<FunctionCall> matchFunctionCall(const QString &formula)
     return FunctionCall{formula.left(nameEnd).toUpper(), arguments};
 }
 
+// A reference form the evaluator cannot follow: absolute markers ("$B$2"), a
+// sheet prefix ("Sheet2!A1") or whole columns or rows ("A:C", "1:3"). Read as
+// text it would silently drop out of a sum, so the cell shows its cached value.
+bool isUnknownReference(const QString &argument)
+{
+    if (argument.startsWith(u'"'))
+        return false;
+    if (argument.contains(u'$') || argument.contains(u'!'))
+        return true;
+    const qsizetype colon = argument.indexOf(u':');
+    if (colon < 0)
+        return false;
+    const auto allOf = [](QStringView part, auto test) {
+        return !part.isEmpty() && std::all_of(part.begin(), part.end(), test);
+    };
+    const auto isLetter = [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); };
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const QStringView left = QStringView(argument).left(colon);
+    const QStringView right = QStringView(argument).mid(colon + 1);
+    return (allOf(left, isLetter) && allOf(right, isLetter)) || (allOf(left, isDigit) && allOf(right, isDigit));
+}
+
 QString withoutQuotes(QString text)
 {
     return text.remove(u'"');
@@ -68,7 +90,7 @@ FormulaEvaluator::FormulaEvaluator(const CellGrid &cells, const CellGrid &values
 FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int row, int col) const
 {
     Result result;
-    if (raw.startsWith(u'=')) {
+    if (isFormula(raw)) {
         if (const auto call = matchFunctionCall(raw.mid(1).trimmed())) {
             result.value = callFunction(call->name, splitFormulaArguments(call->arguments), row, col);
         } else {
@@ -86,6 +108,13 @@ FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int 
 QString FormulaEvaluator::callFunction(const QString &name, const QStringList &arguments, int row,
                                        int col) const
 {
+    const bool isKnown = name == u"SUM" || name == u"AVERAGE" || name == u"TEXTJOIN" || name == u"UNIQUE";
+    // TEXTJOIN's delimiter and flag are never read as references.
+    const qsizetype firstRead = std::min<qsizetype>(name == u"TEXTJOIN" ? 2 : 0, arguments.size());
+    if (isKnown && std::any_of(arguments.cbegin() + firstRead, arguments.cend(), isUnknownReference)) {
+        const QString cached = cachedValue(row, col);
+        return cached.isEmpty() ? QStringLiteral("#VALUE!") : cached;
+    }
     if (name == u"SUM" || name == u"AVERAGE") {
         double sum = 0;
         qsizetype count = 0;
@@ -238,7 +267,7 @@ const QString &FormulaEvaluator::valueAt(int row, int col) const
     if (row >= m_cells.size() || col >= m_cells.at(row).size())
         return empty;
     const QString &raw = m_cells.at(row).at(col);
-    if (!raw.startsWith(u'='))
+    if (!isFormula(raw))
         return raw;
     if (row >= m_values.size() || col >= m_values.at(row).size())
         return empty;

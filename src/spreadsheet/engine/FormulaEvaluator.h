@@ -53,6 +53,8 @@ public:
     // pieces are trimmed, empty ones kept, a blank-free empty last piece is
     // dropped: "A1," → ["A1"], "A1, " → ["A1", ""], "" → [].
     static QStringList splitFormulaArguments(const QString &text);
+    // True for raw text that starts with "=".
+    static bool isFormula(const QString &raw) { return !raw.isEmpty() && raw.front() == u'='; }
     // "2.50" for values with a fraction (and "inf", "-inf", "nan"); integral
     // values as integers ("3", "0" for -0), also beyond the 64-bit range.
     static QString formatNumber(double value);

@@ -88,6 +88,11 @@ void TestFormulaEvaluator::evaluate_data()
     QTest::newRow("textjoin of a result") << "" << "" << "=TEXTJOIN(\"\",FALSE,\"\",\"\")" << "";
     QTest::newRow("unique keeps the empty text") << "A1=x|A2=y|A3=x" << "" << "=UNIQUE(A1:A4)" << "x, y, ";
     QTest::newRow("unique over literals") << "" << "" << "=UNIQUE(\"b\",\"a\",\"b\")" << "b, a";
+    QTest::newRow("absolute range: cached value") << numbers << "D6=6" << "=SUM($A$1:$A$3)" << "6";
+    QTest::newRow("absolute range, no cache") << numbers << "" << "=SUM($A$1:$A$3)" << "#VALUE!";
+    QTest::newRow("sheet prefix: cached value") << numbers << "D6=8" << "=SUM(Sheet2!A1,1)" << "8";
+    QTest::newRow("whole column: cached value") << numbers << "D6=6" << "=SUM(A:A)" << "6";
+    QTest::newRow("quoted $ is text") << "" << "" << "=TEXTJOIN(\"$\",TRUE,\"a$\",\"b\")" << "a$$b";
     QTest::newRow("result in a date cell") << "" << "" << "=SUM(44999,1)" << "45000";
 }
 
