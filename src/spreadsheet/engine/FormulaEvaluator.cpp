@@ -1,6 +1,6 @@
 #include "FormulaEvaluator.h"
 
-#include "platform/NumberText.h"
+#include "CellNumber.h"
 
 #include <QSet>
 #include <algorithm>
@@ -119,7 +119,7 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
         double sum = 0;
         qsizetype count = 0;
         const auto addNumber = [&](const QString &text) {
-            if (const auto number = NumberText::toDouble(text)) {
+            if (const auto number = cellNumber(text)) {
                 sum += *number;
                 ++count;
             }
@@ -178,7 +178,7 @@ QList<double> FormulaEvaluator::collectNumbers(const QStringList &arguments) con
 {
     QList<double> numbers;
     const auto addNumber = [&numbers](const QString &text) {
-        if (const auto number = NumberText::toDouble(text))
+        if (const auto number = cellNumber(text))
             numbers.append(*number);
     };
     visitArguments(arguments, addNumber, addNumber);

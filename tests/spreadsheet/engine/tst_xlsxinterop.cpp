@@ -221,6 +221,12 @@ private slots:
         QCOMPARE(summary.cellStyles.value("C1"), style(false, false, {}, QStringLiteral("#00FF00")));
         QCOMPARE(summary.mergedRanges, (QList<ExcelRange>{{3, 0, 4, 1}}));
         QCOMPARE(sheets->at(1).cells[0][0], QStringLiteral("86.75"));
+
+        ExcelDocument document;
+        ExcelError error;
+        QVERIFY(document.importXLSX(file, &error));
+        QCOMPARE(document.evaluatedCell(1, 1), QStringLiteral("99")); // references the evaluator cannot follow
+        QCOMPARE(document.evaluatedCell(0, 2), QStringLiteral("13.25"));
     }
 
     void readsGnumericRewrite()

@@ -510,6 +510,37 @@ private slots:
         QCOMPARE(document.sheets().at(1).evaluatedCells[0][0], QStringLiteral("#NAME?"));
     }
 
+    void unknownReferencesShowCachedValue_data()
+    {
+        QTest::addColumn<QByteArray>("formula");
+        QTest::addColumn<QByteArray>("cached"); // "-": no cached value
+        QTest::addColumn<QString>("display");
+        QTest::newRow("absolute reference") << QByteArray("SUM($A$1)") << QByteArray("7") << "7";
+        QTest::newRow("sheet prefix") << QByteArray("SUM(Sheet2!A1:A3)") << QByteArray("6") << "6";
+        QTest::newRow("whole column") << QByteArray("SUM(A:A)") << QByteArray("5") << "5";
+        QTest::newRow("whole rows") << QByteArray("AVERAGE(1:2)") << QByteArray("4") << "4";
+        QTest::newRow("joined from another sheet") << QByteArray("TEXTJOIN(\",\",TRUE,Other!A1:A2)") << QByteArray("p,q") << "p,q";
+        QTest::newRow("without cached value") << QByteArray("SUM($A$1)") << QByteArray("-") << "#VALUE!";
+        QTest::newRow("known references still computed") << QByteArray("SUM(A1,A1)") << QByteArray("99") << "4";
+        QTest::newRow("quoted delimiter is no reference") << QByteArray("TEXTJOIN(\"!\",TRUE,A1:A2)") << QByteArray("x") << "2";
+        QTest::newRow("too few arguments stays an error") << QByteArray("TEXTJOIN($A$1,TRUE)") << QByteArray("9") << "#ARG!";
+    }
+
+    void unknownReferencesShowCachedValue()
+    {
+        QFETCH(QByteArray, formula);
+        QFETCH(QByteArray, cached);
+        QFETCH(QString, display);
+        const auto escaped = [](const QByteArray &text) { return QString::fromUtf8(text).toHtmlEscaped().toUtf8(); };
+        const QByteArray value = cached == "-" ? QByteArray() : "<v>" + escaped(cached) + "</v>";
+        const QString path = save(onePackage(worksheet("<row r=\"1\"><c r=\"A1\"><v>2</v></c>"
+                                                       "<c r=\"B1\"><f>" + escaped(formula) + "</f>" + value + "</c></row>")));
+        ExcelDocument document;
+        ExcelError error;
+        QVERIFY2(document.importXLSX(path, &error), qPrintable(error.message));
+        QCOMPARE(document.evaluatedCell(0, 1), display);
+    }
+
     void temporaryFoldersRemoved()
     {
         QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);

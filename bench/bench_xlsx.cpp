@@ -1,0 +1,183 @@
+// XLSX on a full-size sheet: 1000 × 200 cells (numbers, texts, a SUM over
+// each row in the last column), every 7th cell bold or italic, every 13th
+// with a background, and 100 merged 2 × 2 blocks. Writes it, reads it back,
+// and reads a workbook of the same content written by XlsxWriter (made once
+// in the temporary directory when /usr/bin/python3 has xlsxwriter).
+#include "spreadsheet/engine/CellReference.h"
+#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/XlsxReader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int rows = ExcelDocument::maxRowCount;
+constexpr int columns = ExcelDocument::maxColumnCount;
+
+QString ourFile() { return QDir::temp().filePath(QStringLiteral("morvane-bench-ours.xlsx")); }
+QString xlsxWriterFile() { return QDir::temp().filePath(QStringLiteral("morvane-bench-xlsxwriter.xlsx")); }
+
+CellGrid makeGrid()
+{
+    CellGrid grid = makeEmptyGrid(rows, columns);
+    const QString lastDataColumn = CellReference::columnName(columns - 2);
+    for (int r = 0; r < rows; ++r) {
+        QStringList &row = grid[r];
+        for (int c = 0; c < columns - 1; ++c)
+            row[c] = c % 2 == 0 ? QString::number((r * 31 + c * 7) % 1000) + QStringLiteral(".25")
+                                : QStringLiteral("text %1").arg((r * 13 + c) % 997);
+        row[columns - 1] = QStringLiteral("=SUM(A%1:%2%1)").arg(r + 1).arg(lastDataColumn);
+    }
+    return grid;
+}
+
+CellStyleMap makeStyles()
+{
+    const QString colors[] = {QStringLiteral("#FF0000"), QStringLiteral("#00AA00"), QStringLiteral("#0000FF")};
+    CellStyleMap styles;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const int n = r * columns + c;
+            CellStyle style;
+            if (n % 7 == 0) {
+                style.isBold = n % 2 == 0;
+                style.isItalic = n % 2 == 1;
+                style.textColorHex = colors[n % 3];
+            }
+            if (n % 13 == 0)
+                style.bgColorHex = colors[(n / 13) % 3];
+            if (style != CellStyle{})
+                styles.insert(CellReference::text(r, c), style);
+        }
+    }
+    return styles;
+}
+
+QList<ExcelRange> makeMerges()
+{
+    QList<ExcelRange> merges;
+    for (int i = 0; i < 100; ++i)
+        merges.append({i * 10, (i * 3) % (columns - 2), i * 10 + 1, (i * 3) % (columns - 2) + 1});
+    return merges;
+}
+
+void load(ExcelDocument &document)
+{
+    document.setCells(makeGrid());
+    document.setCellStyles(makeStyles());
+    document.setMergedRanges(makeMerges());
+    document.recalculate();
+    QCoreApplication::processEvents();
+}
+
+// The same content through XlsxWriter, made once.
+const char *xlsxWriterScript = R"py(
+import sys, xlsxwriter
+rows, cols = 1000, 200
+wb = xlsxwriter.Workbook(sys.argv[1])
+ws = wb.add_worksheet("Sheet1")
+colors = ["#FF0000", "#00AA00", "#0000FF"]
+formats = {}
+def fmt(n):
+    key = (n % 7 == 0, n % 2, n % 3, n % 13 == 0, (n // 13) % 3)
+    if not key[0] and not key[3]:
+        return None
+    if key not in formats:
+        props = {}
+        if key[0]:
+            props.update({"bold": n % 2 == 0, "italic": n % 2 == 1, "font_color": colors[n % 3]})
+        if key[3]:
+            props.update({"bg_color": colors[(n // 13) % 3], "pattern": 1})
+        formats[key] = wb.add_format(props)
+    return formats[key]
+for r in range(rows):
+    for c in range(cols - 1):
+        n = r * cols + c
+        if c % 2 == 0:
+            ws.write_number(r, c, (r * 31 + c * 7) % 1000 + 0.25, fmt(n))
+        else:
+            ws.write_string(r, c, "text %d" % ((r * 13 + c) % 997), fmt(n))
+    ws.write_formula(r, cols - 1, "=SUM(A%d:GQ%d)" % (r + 1, r + 1), fmt(r * cols + cols - 1))
+for i in range(100):
+    c = (i * 3) % (cols - 2)
+    ws.merge_range(i * 10, c, i * 10 + 1, c + 1, None)
+wb.close()
+)py";
+
+bool ensureXlsxWriterFile()
+{
+    if (QFile::exists(xlsxWriterFile()))
+        return true;
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), xlsxWriterScript, xlsxWriterFile()});
+    return python.waitForFinished(300000) && python.exitCode() == 0 && QFile::exists(xlsxWriterFile());
+}
+
+void writeWorkbook(benchmark::State &state)
+{
+    ExcelDocument document;
+    load(document);
+    for (auto _ : state) {
+        ExcelError error;
+        if (!document.exportXLSX(ourFile(), &error))
+            state.SkipWithError(qPrintable(error.message));
+    }
+    state.counters["bytes"] = double(QFileInfo(ourFile()).size());
+}
+
+void readOurs(benchmark::State &state)
+{
+    for (auto _ : state) {
+        ExcelError error;
+        const auto sheets = XlsxReader::read(ourFile(), &error);
+        if (!sheets)
+            state.SkipWithError(qPrintable(error.message));
+        benchmark::DoNotOptimize(sheets);
+    }
+}
+
+void importOurs(benchmark::State &state) // read, replace the sheets, recalculate
+{
+    ExcelDocument document;
+    for (auto _ : state) {
+        ExcelError error;
+        if (!document.importXLSX(ourFile(), &error))
+            state.SkipWithError(qPrintable(error.message));
+    }
+}
+
+void readXlsxWriter(benchmark::State &state)
+{
+    if (!ensureXlsxWriterFile()) {
+        state.SkipWithError("needs /usr/bin/python3 with xlsxwriter");
+        return;
+    }
+    for (auto _ : state) {
+        ExcelError error;
+        const auto sheets = XlsxReader::read(xlsxWriterFile(), &error);
+        if (!sheets)
+            state.SkipWithError(qPrintable(error.message));
+        benchmark::DoNotOptimize(sheets);
+    }
+    state.counters["bytes"] = double(QFileInfo(xlsxWriterFile()).size());
+}
+
+} // namespace
+
+BENCHMARK(writeWorkbook)->Unit(benchmark::kMillisecond);
+BENCHMARK(readOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(importOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(readXlsxWriter)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
