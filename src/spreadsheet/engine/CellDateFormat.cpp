@@ -1,6 +1,6 @@
 #include "CellDateFormat.h"
 
-#include "platform/NumberText.h"
+#include "CellNumber.h"
 
 #include <QLocale>
 #include <cmath>
@@ -17,9 +17,7 @@ CellDateFormat::CellDateFormat(const CellGrid &cells)
 
 std::optional<QString> CellDateFormat::display(const QString &value, int row, int col) const
 {
-    if (value.isEmpty())
-        return std::nullopt;
-    const auto number = NumberText::toDouble(value);
+    const auto number = cellNumber(value);
     if (!number || !(*number >= firstSerial && *number <= lastSerial))
         return std::nullopt;
     return formatDateCell(*number, row, col);

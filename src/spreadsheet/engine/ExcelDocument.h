@@ -54,11 +54,13 @@ public:
     // Writes one raw cell; ignored outside the grid.
     void setCell(int row, int col, const QString &text);
     // Replaces the whole raw grid in one write (the bulk path for readers,
-    // macros and structure operations). The value grids are brought to the
-    // new shape, keeping what overlaps.
+    // macros and structure operations): one cellsChanged, one queued task.
+    // Short rows are padded with "" to the longest row. The value grids are
+    // brought to the new shape, keeping what overlaps.
     void setCells(CellGrid grid);
     // Replace a value grid; a grid of another shape than cells() is brought
-    // to that shape.
+    // to that shape. Formula references read the given evaluated texts until
+    // the next recalculation.
     void setEvaluatedCells(CellGrid grid);
     void setCachedEvaluatedCells(CellGrid grid); // emits nothing
     // Writes one style under the canonical form of `reference`; a malformed
@@ -86,21 +88,35 @@ public:
     void clearSheet();
     // The first "SheetN" (N from 1) no sheet is named, case-insensitively.
     QString nextFreeSheetName() const;
-    // Replaces every sheet at once (readers) and shows the first; `sheets`
-    // must not be empty.
+    // Replaces every sheet at once (readers) and shows the first, as
+    // switchToSheet() does without saving the old working copy. An empty list
+    // is ignored. Each sheet's grids are made rectangular and of one shape.
     void replaceSheets(QList<ExcelSheet> sheets);
 
     // ---- merges, rows, columns, objects ----
+    // The first merge in list order that contains the cell.
     std::optional<ExcelRange> mergedRange(int row, int col) const;
+    // Merges the rectangle between two corners given in any order, clipped to
+    // the grid (wholly outside: nothing). Overlapping merges are removed; every
+    // covered cell but the top-left one loses its raw and display text. One
+    // write of the grid, then changed() and a recalculation.
     void mergeCells(int startRow, int startCol, int endRow, int endCol);
+    // Removes every merge containing the cell; marks unsaved, announces and
+    // recalculates even when there was none.
     void unmergeCells(int row, int col);
     // Removes every merge that touches the rectangle, recalculating once.
     void unmergeRange(const ExcelRange &range);
+    // Insert before `index` (0..count) or delete at `index` (0..count-1, never
+    // the last row or column) in all three grids at once: one cellsChanged,
+    // one recalculation. Style keys and merges move with their cells; formula
+    // texts are not rewritten. Any other index changes nothing.
     void insertRow(int index);
     void deleteRow(int index);
     void insertColumn(int index);
     void deleteColumn(int index);
+    // Appends makeExcelObject(type) (drawn on top) and marks unsaved.
     ExcelObject addObject(ExcelObjectType type);
+    // Removes every object with this id; marks unsaved even when none had it.
     void removeObject(const QUuid &id);
 
     // ---- evaluation ----
@@ -117,7 +133,10 @@ public:
     QList<CellAddress> parseRange(const QString &text) const;
 
     // ---- files ----
+    // One sheet "Sheet1" holding CsvFormat::read(csv), recalculated; touches
+    // no unsaved state and never fails.
     explicit ExcelDocument(const QString &csv, QObject *parent = nullptr);
+    // CsvFormat::write of the working grid.
     QString exportCSV() const;
     bool exportXLSX(const QString &path, ExcelError *error);
     // Read whole first; the document changes only when the read succeeded.
