@@ -1,6 +1,5 @@
-#include "GridSpec.h"
+#include "EngineTestSupport.h"
 
-#include "platform/AppState.h"
 #include "spreadsheet/engine/CsvFormat.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
@@ -142,7 +141,7 @@ void TestCsvFormat::roundTrip()
 
 void TestCsvFormat::documentFromCsvIsEvaluated()
 {
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     const ExcelDocument document(QStringLiteral("1,x\n2\n=SUM(A1:A2)\n"));
     QCOMPARE(document.sheets().size(), 1);
     QCOMPARE(document.sheets().first().name, QStringLiteral("Sheet1"));

@@ -1,6 +1,5 @@
-#include "GridSpec.h"
+#include "EngineTestSupport.h"
 
-#include "platform/AppState.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QLocale>
@@ -9,17 +8,6 @@
 #include <QTest>
 
 namespace {
-
-bool unsaved()
-{
-    return AppState::shared().hasUnsavedChanges(AppState::Editor::Spreadsheet);
-}
-
-void drainDeferredWork()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-}
 
 // Three sheets "A", "B", "C", each with its name in A1; the working copy is
 // left on `active` with "edited" in B2.
@@ -80,7 +68,7 @@ void TestExcelDocument::initTestCase()
 void TestExcelDocument::init()
 {
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
 }
 
 void TestExcelDocument::newDocumentHasOneEmptySheet()
@@ -283,7 +271,7 @@ void TestExcelDocument::deleteSheet()
     QFETCH(QString, editedSheet);
     ExcelDocument document;
     makeThreeSheets(document, active);
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
     document.deleteSheet(deleted);
     QVERIFY(unsaved());
@@ -316,7 +304,7 @@ void TestExcelDocument::deleteSheetRefusals()
     for (int i = 1; i < sheetCount; ++i)
         document.addSheet();
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     const QList<ExcelSheet> before = document.sheets();
     document.deleteSheet(index);
     QCOMPARE(document.sheets(), before);
@@ -346,7 +334,7 @@ void TestExcelDocument::renameSheet()
     ExcelDocument document;
     document.addSheet("Sheet2");
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     const QList<ExcelSheet> before = document.sheets();
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
     QCOMPARE(document.renameSheet(index, name), accepted);
@@ -366,7 +354,7 @@ void TestExcelDocument::switchingWritesBackAndMarksUnsaved()
     document.setCell(0, 0, "=SUM(2,2)");
     document.setCellStyle("A1", CellStyle{true, false, {}, {}});
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
     QSignalSpy indexSpy(&document, &ExcelDocument::activeSheetIndexChanged);
     document.switchToSheet(1);
@@ -420,7 +408,7 @@ void TestExcelDocument::replaceSheetsShapesAndShowsFirst()
     ExcelSheet second = first;
     second.id = QUuid::createUuid();
     second.name = "Other";
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     document.replaceSheets({first, second});
     QCOMPARE(document.sheets().size(), 2);
     QCOMPARE(document.activeSheetIndex(), 0);

@@ -1,8 +1,6 @@
-#include "GridSpec.h"
+#include "EngineTestSupport.h"
 
-#include "platform/AppState.h"
 #include "spreadsheet/engine/ExcelDocument.h"
-#include "spreadsheet/engine/StructureShift.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,17 +8,6 @@
 Q_DECLARE_METATYPE(ExcelRange)
 
 namespace {
-
-bool unsaved()
-{
-    return AppState::shared().hasUnsavedChanges(AppState::Editor::Spreadsheet);
-}
-
-void drainDeferredWork()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-}
 
 enum class Operation { InsertRow, DeleteRow, InsertColumn, DeleteColumn };
 
@@ -90,7 +77,7 @@ private slots:
 void TestExcelStructure::init()
 {
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
 }
 
 void TestExcelStructure::mergeRemovesOverlaps()
@@ -112,7 +99,7 @@ void TestExcelStructure::mergeNormalisesAndEmptiesCoveredCells()
     }
     document.setCachedEvaluatedCells(gridFromSpec("C3=kept", 100, 50));
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
     document.mergeCells(3, 3, 1, 1);
     QCOMPARE(document.mergedRanges(), (QList<ExcelRange>{{1, 1, 3, 3}}));
@@ -168,7 +155,7 @@ void TestExcelStructure::unmergeOfUnmergedCellStillAnnounces()
     ExcelDocument document;
     document.setCell(0, 0, "=SUM(A1,1)");
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     QSignalSpy evaluatedSpy(&document, &ExcelDocument::evaluatedCellsChanged);
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
     document.unmergeCells(7, 7);
@@ -214,7 +201,7 @@ void TestExcelStructure::outOfRangeOperationsChangeNothing()
     document.setCells(makeEmptyGrid(rows, columns));
     document.setCellStyle("A1", CellStyle{true, false, {}, {}});
     drainDeferredWork();
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     QSignalSpy cellsSpy(&document, &ExcelDocument::cellsChanged);
     apply(document, operation, index);
     QCOMPARE(cellsSpy.count(), 0);
@@ -420,13 +407,13 @@ void TestExcelStructure::removeAndUpdateObjects()
     document.updateObject(shared);
     QCOMPARE(document.objects().first().x, 5.0);
     QVERIFY(unsaved());
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     document.updateObject(makeExcelObject(ExcelObjectType::Circle));
     QVERIFY(!unsaved());
     document.removeObject(shared.id);
     QCOMPARE(document.objects(), QList<ExcelObject>{other});
     QVERIFY(unsaved());
-    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, false);
+    setUnsaved(false);
     document.removeObject(QUuid::createUuid());
     QCOMPARE(document.objects().size(), 1);
     QVERIFY(unsaved());

@@ -1,4 +1,4 @@
-#include "GridSpec.h"
+#include "EngineTestSupport.h"
 
 #include "spreadsheet/engine/CellDateFormat.h"
 #include "spreadsheet/engine/FormulaEvaluator.h"

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/AppState.h"
 #include "spreadsheet/engine/CellReference.h"
 #include "spreadsheet/engine/ExcelSheet.h"
+
+#include <QCoreApplication>
 
 // Test helper: a grid of `rows` × `columns` filled from "A1=a|C1=c" (cells
 // separated by "|", each a reference, "=" and the text; the text may hold
@@ -18,4 +21,22 @@ inline CellGrid gridFromSpec(const QString &spec, int rows = 10, int columns = 5
         grid[address->row][address->col] = entry.mid(equals + 1);
     }
     return grid;
+}
+
+// The spreadsheet's share of the unsaved-changes state.
+inline bool unsaved()
+{
+    return AppState::shared().hasUnsavedChanges(AppState::Editor::Spreadsheet);
+}
+
+inline void setUnsaved(bool value)
+{
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, value);
+}
+
+// Runs the document's deferred save-and-recalculate tasks.
+inline void drainDeferredWork()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }
