@@ -52,6 +52,24 @@ private:
     QString m_text;
 };
 
+struct Relationship {
+    QString id;
+    QString type;
+    QString target;
+};
+
+QString relationshipsText(const std::vector<Relationship> &relationships)
+{
+    FixedPart part(QStringLiteral("Relationships"), XlsxNames::packageRelationshipsNamespace);
+    for (const Relationship &relationship : relationships) {
+        part.emptyElement(4, QStringLiteral("Relationship"),
+                          {{QStringLiteral("Id"), relationship.id},
+                           {QStringLiteral("Type"), relationship.type},
+                           {QStringLiteral("Target"), relationship.target}});
+    }
+    return part.finish();
+}
+
 QString treeText(const XmlElement &root)
 {
     return XmlText::declaration(QStringLiteral("utf-8"), QStringLiteral("no")) + u'\n'
@@ -151,12 +169,7 @@ QString XlsxWriter::contentTypes() const
 
 QString XlsxWriter::packageRelationships() const
 {
-    FixedPart part(QStringLiteral("Relationships"), XlsxNames::packageRelationshipsNamespace);
-    part.emptyElement(4, QStringLiteral("Relationship"),
-                      {{QStringLiteral("Id"), QStringLiteral("rId1")},
-                       {QStringLiteral("Type"), XlsxNames::officeDocumentType},
-                       {QStringLiteral("Target"), XlsxNames::workbookPart}});
-    return part.finish();
+    return relationshipsText({{QStringLiteral("rId1"), XlsxNames::officeDocumentType, XlsxNames::workbookPart}});
 }
 
 QString XlsxWriter::workbook() const
@@ -176,18 +189,10 @@ QString XlsxWriter::workbook() const
 
 QString XlsxWriter::workbookRelationships() const
 {
-    FixedPart part(QStringLiteral("Relationships"), XlsxNames::packageRelationshipsNamespace);
-    const QString relationship = QStringLiteral("Relationship");
-    const QString id = QStringLiteral("Id");
-    const QString type = QStringLiteral("Type");
-    const QString target = QStringLiteral("Target");
-    for (int n = 1; n <= m_sheets.size(); ++n) {
-        part.emptyElement(4, relationship, {{id, QStringLiteral("rId%1").arg(n)},
-                                            {type, XlsxNames::worksheetType},
-                                            {target, XlsxNames::worksheetTarget(n)}});
-    }
-    part.emptyElement(4, relationship, {{id, QStringLiteral("rId%1").arg(m_sheets.size() + 1)},
-                                        {type, XlsxNames::stylesType},
-                                        {target, QStringLiteral("styles.xml")}});
-    return part.finish();
+    std::vector<Relationship> relationships;
+    for (int n = 1; n <= m_sheets.size(); ++n)
+        relationships.push_back({QStringLiteral("rId%1").arg(n), XlsxNames::worksheetType, XlsxNames::worksheetTarget(n)});
+    relationships.push_back({QStringLiteral("rId%1").arg(m_sheets.size() + 1), XlsxNames::stylesType,
+                             QStringLiteral("styles.xml")});
+    return relationshipsText(relationships);
 }

@@ -6,10 +6,13 @@
 #include "platform/ZipArchive.h"
 #include "spreadsheet/engine/ExcelSheet.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QUuid>
 
 namespace XlsxTestPackage {
@@ -74,6 +77,29 @@ inline ExcelSheet sheet(const QString &name, const QList<QStringList> &rows, int
     sheet.evaluatedCells = makeEmptyGrid(sheet.cells.size(), columns);
     sheet.cachedEvaluatedCells = sheet.evaluatedCells;
     return sheet;
+}
+
+// What the temporary directory holds besides the folder at `ownPath`: the
+// folders a reader or writer failed to remove.
+inline QStringList temporaryLeftovers(const QString &ownPath)
+{
+    QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    entries.removeAll(QFileInfo(ownPath).fileName());
+    return entries;
+}
+
+// Runs a QtTest object with the temporary directory (TMPDIR) set to a fresh
+// "tmp" folder of its own inside a private folder, so a test sees every
+// folder left behind and every file a hostile package puts beside it.
+template<typename Test>
+int runWithPrivateTemporaryDirectory(int argc, char **argv)
+{
+    QTemporaryDir temporary;
+    QDir(temporary.path()).mkdir(QStringLiteral("tmp"));
+    qputenv("TMPDIR", (temporary.path() + QStringLiteral("/tmp")).toLocal8Bit());
+    QCoreApplication app(argc, argv);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 } // namespace XlsxTestPackage

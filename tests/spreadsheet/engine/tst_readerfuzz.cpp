@@ -100,6 +100,21 @@ quint32 fuzzSeed()
     return ok ? seed : 20240607;
 }
 
+// Calls `once` until the time budget is spent (at least 20 times), stopping
+// at the first failure; returns how many calls ran.
+template<typename Fn>
+int fuzzFor(Fn once)
+{
+    QElapsedTimer timer;
+    timer.start();
+    int runs = 0;
+    while ((timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) && !QTest::currentTestFailed()) {
+        once(runs);
+        ++runs;
+    }
+    return runs;
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -159,9 +174,8 @@ private:
 
     void checkTemporaryDirectoryClean()
     {
-        QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        entries.removeAll(QFileInfo(m_work.path()).fileName());
-        QVERIFY2(entries.isEmpty(), qPrintable(entries.join(u',')));
+        const QStringList leftovers = temporaryLeftovers(m_work.path());
+        QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u',')));
     }
 
     QTemporaryDir m_work;
@@ -187,10 +201,7 @@ private slots:
             seeds << unzip(file);
         QVERIFY(seeds.size() >= 5);
         Mutator mutator(fuzzSeed());
-        QElapsedTimer timer;
-        timer.start();
-        int runs = 0;
-        while (timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) {
+        const int runs = fuzzFor([&](int) {
             Parts parts = seeds[mutator.bounded(int(seeds.size()))];
             const QStringList names = parts.keys();
             const int edits = 1 + mutator.bounded(2);
@@ -202,10 +213,7 @@ private slots:
             QFile::remove(archive);
             QVERIFY(zip(parts, archive));
             readPackage(readAll(archive));
-            if (QTest::currentTestFailed())
-                return;
-            ++runs;
-        }
+        });
         qInfo() << runs << "mutated packages read";
         checkTemporaryDirectoryClean();
     }
@@ -216,15 +224,7 @@ private slots:
         for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
             seeds << readAll(file);
         Mutator mutator(fuzzSeed() + 1);
-        QElapsedTimer timer;
-        timer.start();
-        int runs = 0;
-        while (timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) {
-            readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {}));
-            if (QTest::currentTestFailed())
-                return;
-            ++runs;
-        }
+        const int runs = fuzzFor([&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
         qInfo() << runs << "mutated archives read";
         checkTemporaryDirectoryClean();
     }
@@ -241,15 +241,12 @@ private slots:
                                           QByteArray("\x0d\x00\x07\x00", 4), QByteArray("\x00\x00\x02\x00\x06\x04", 6),
                                           QByteArray("\xe7\x03\xc7\x00", 4), QByteArray("\xff\xff\xff\xff", 4)};
         Mutator mutator(fuzzSeed() + 2);
-        QElapsedTimer timer;
-        timer.start();
-        int runs = 0;
         const QString path = m_work.filePath(QStringLiteral("current.wk1"));
-        while (timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) {
+        const int runs = fuzzFor([&](int run) {
             const QByteArray data = mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], tokens);
             for (const LotusCell &cell : LotusParser().parse(data))
                 QVERIFY(cell.row >= 0 && cell.row <= 0xFFFF && cell.col >= 0 && cell.col <= 0xFFFF);
-            if (runs % 16 == 0) { // the import, CSV path included, now and then
+            if (run % 16 == 0) { // the import, CSV path included, now and then
                 QFile file(path);
                 QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
                 file.write(data);
@@ -260,19 +257,14 @@ private slots:
                 QVERIFY(document.rowCount() <= ExcelDocument::maxRowCount);
                 QVERIFY(document.columnCount() <= ExcelDocument::maxColumnCount);
             }
-            ++runs;
-        }
+        });
         qInfo() << runs << "mutated worksheets parsed";
     }
 };
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir temporary;
-    qputenv("TMPDIR", temporary.path().toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    TestReaderFuzz test;
-    return QTest::qExec(&test, argc, argv);
+    return runWithPrivateTemporaryDirectory<TestReaderFuzz>(argc, argv);
 }
 
 #include "tst_readerfuzz.moc"

@@ -543,22 +543,14 @@ private slots:
 
     void temporaryFoldersRemoved()
     {
-        QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        entries.removeAll(QFileInfo(m_dir.path()).fileName());
-        QVERIFY2(entries.isEmpty(), qPrintable(entries.join(u',')));
+        const QStringList leftovers = temporaryLeftovers(m_dir.path());
+        QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u',')));
     }
 };
 
 int main(int argc, char **argv)
 {
-    // A private temporary directory: the test sees every folder the reader
-    // leaves behind and every file a hostile package tries to put beside it.
-    QTemporaryDir temporary;
-    QDir(temporary.path()).mkdir(QStringLiteral("tmp"));
-    qputenv("TMPDIR", (temporary.path() + QStringLiteral("/tmp")).toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    TestXlsxReader test;
-    return QTest::qExec(&test, argc, argv);
+    return runWithPrivateTemporaryDirectory<TestXlsxReader>(argc, argv);
 }
 
 #include "tst_xlsxreader.moc"

@@ -318,22 +318,14 @@ private slots:
 
     void temporaryFoldersRemoved()
     {
-        // TMPDIR points at a folder of this test's own (main below).
-        QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        entries.removeAll(QFileInfo(m_dir.path()).fileName());
-        QVERIFY2(entries.isEmpty(), qPrintable(entries.join(u',')));
+        const QStringList leftovers = temporaryLeftovers(m_dir.path());
+        QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u',')));
     }
 };
 
 int main(int argc, char **argv)
 {
-    // A private temporary directory, so the test can see every folder the
-    // writer leaves behind.
-    QTemporaryDir temporary;
-    qputenv("TMPDIR", temporary.path().toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    TestXlsxWriter test;
-    return QTest::qExec(&test, argc, argv);
+    return runWithPrivateTemporaryDirectory<TestXlsxWriter>(argc, argv);
 }
 
 #include "tst_xlsxwriter.moc"
