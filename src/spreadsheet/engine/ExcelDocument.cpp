@@ -241,6 +241,7 @@ void ExcelDocument::saveCurrentSheet()
     sheet.cellStyles = m_cellStyles;
     sheet.objects = m_objects;
     sheet.mergedRanges = m_mergedRanges;
+    m_sheetValueCells.insert(sheet.id, m_valueCells);
     emit sheetsChanged();
 }
 
@@ -267,7 +268,9 @@ void ExcelDocument::loadSheetIntoWorkingCopy(int index)
     m_cells = sheet.cells;
     emit cellsChanged();
     m_evaluatedCells = sheet.evaluatedCells;
-    m_valueCells = sheet.evaluatedCells;
+    const CellGrid values = m_sheetValueCells.value(sheet.id);
+    const bool valuesFit = hasShape(values, rowCount(), gridWidth(sheet.cells));
+    m_valueCells = valuesFit ? values : sheet.evaluatedCells;
     emit evaluatedCellsChanged();
     m_cachedEvaluatedCells = sheet.cachedEvaluatedCells;
     m_cellStyles = sheet.cellStyles;
@@ -295,6 +298,7 @@ void ExcelDocument::deleteSheet(int index)
     if (m_sheets.size() < 2 || index < 0 || index >= m_sheets.size())
         return;
     saveCurrentSheet();
+    m_sheetValueCells.remove(m_sheets.at(index).id);
     m_sheets.removeAt(index);
     emit sheetsChanged();
     // The working copy's sheet is gone or has moved: show without saving.
@@ -358,6 +362,7 @@ void ExcelDocument::replaceSheets(QList<ExcelSheet> sheets)
     for (ExcelSheet &sheet : sheets)
         sheet = shaped(std::move(sheet));
     m_sheets = std::move(sheets);
+    m_sheetValueCells.clear();
     emit sheetsChanged();
     showSheet(0);
 }

@@ -4,6 +4,7 @@
 #include "ExcelError.h"
 #include "ExcelSheet.h"
 
+#include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QStringList>
@@ -189,6 +190,9 @@ private:
     // these, so a date shown as "3/15" still adds up as its serial number.
     // Always the shape of m_cells.
     CellGrid m_valueCells;
+    // The value grids of the other sheets, by sheet id, as last saved, so a
+    // sheet shown again reads its values rather than its display texts.
+    QHash<QUuid, CellGrid> m_sheetValueCells;
     bool m_saveAndRecalculatePending = false;
     bool m_recalculationDue = false; // cells written since the last recalculate()
 };

@@ -41,6 +41,7 @@ private slots:
     void selfReferenceGrowsEachPass();
     void forwardReferenceSettlesNextPass();
     void dateDisplayDoesNotChangeArithmetic();
+    void shownAgainSheetReadsValuesNotDates();
     void deferredTaskDiesWithDocument();
     void addSheetTakesActiveSize();
     void addSheetNames_data();
@@ -201,6 +202,22 @@ void TestExcelDocument::dateDisplayDoesNotChangeArithmetic()
     QCOMPARE(document.evaluatedCell(6, 3), QStringLiteral("45000, 45001"));
     QCOMPARE(document.evaluatedCell(7, 3), QStringLiteral("45001"));
     QCOMPARE(document.evaluate("=SUM(A6)", 50, 40), QStringLiteral("45001"));
+}
+
+void TestExcelDocument::shownAgainSheetReadsValuesNotDates()
+{
+    ExcelDocument document;
+    // A1 reads B2 forward; B2's value 45000 shows as a weekday in column B.
+    document.setCells(gridFromSpec("A1==SUM(B2)|B2==SUM(45000)", 100, 50));
+    drainDeferredWork();
+    document.recalculate();
+    QCOMPARE(document.evaluatedCell(1, 1), QStringLiteral("水"));
+    QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("3/15"));
+    document.addSheet();
+    document.switchToSheet(0);
+    QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("3/15"));
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("3/15"));
 }
 
 void TestExcelDocument::deferredTaskDiesWithDocument()
