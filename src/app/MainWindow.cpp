@@ -83,7 +83,7 @@ void MainWindow::setSelectedTab(EditorTab tab)
     m_sidebar->setSelectedTab(tab);
 }
 
-QWidget *MainWindow::screen(EditorTab tab) const
+QWidget *MainWindow::editorScreen(EditorTab tab) const
 {
     return tab == EditorTab::None ? nullptr : m_screens[slotOf(tab)];
 }

@@ -28,7 +28,7 @@ public:
     void setSelectedTab(EditorTab tab);
 
     // The screen of `tab`, or null while it has not been chosen yet.
-    QWidget *screen(EditorTab tab) const;
+    QWidget *editorScreen(EditorTab tab) const;
     // What the detail column shows now: a screen or the placeholder.
     QWidget *currentDetail() const;
     Sidebar *sidebar() const { return m_sidebar; }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QSplitter>
 #include <QTest>
 
@@ -89,8 +90,8 @@ void TestMainWindow::wordProcessorChosenAtLaunch()
     QCOMPARE(links->selectedItems().size(), 1);
     QCOMPARE(links->selectedItems().first()->text(), QStringLiteral("Morvane Word"));
     // Nothing else is made before the user asks for it.
-    QVERIFY(!m_window->screen(EditorTab::Spreadsheet));
-    QVERIFY(!m_window->screen(EditorTab::Presentation));
+    QVERIFY(!m_window->editorScreen(EditorTab::Spreadsheet));
+    QVERIFY(!m_window->editorScreen(EditorTab::Presentation));
 }
 
 void TestMainWindow::neverSmallerThanTheMinimum()
@@ -148,7 +149,7 @@ void TestMainWindow::linksShowTheirScreens()
                       links->visualItemRect(links->item(row)).center());
     QCOMPARE(m_window->selectedTab(), tab);
     QVERIFY(m_window->currentDetail());
-    QCOMPARE(m_window->currentDetail(), m_window->screen(tab));
+    QCOMPARE(m_window->currentDetail(), m_window->editorScreen(tab));
     QVERIFY(m_window->currentDetail()->isVisible());
     switch (tab) {
     case EditorTab::Word:
@@ -169,15 +170,15 @@ void TestMainWindow::linksShowTheirScreens()
 
 void TestMainWindow::screensAreMadeOnceAndKept()
 {
-    QWidget *word = m_window->screen(EditorTab::Word);
+    QWidget *word = m_window->editorScreen(EditorTab::Word);
     word->setProperty("edited", true); // stands in for a document being edited
     m_window->setSelectedTab(EditorTab::Spreadsheet);
-    QWidget *sheet = m_window->screen(EditorTab::Spreadsheet);
+    QWidget *sheet = m_window->editorScreen(EditorTab::Spreadsheet);
     m_window->setSelectedTab(EditorTab::Presentation);
     m_window->setSelectedTab(EditorTab::Word);
     m_window->setSelectedTab(EditorTab::Spreadsheet);
-    QCOMPARE(m_window->screen(EditorTab::Word), word);
-    QCOMPARE(m_window->screen(EditorTab::Spreadsheet), sheet);
+    QCOMPARE(m_window->editorScreen(EditorTab::Word), word);
+    QCOMPARE(m_window->editorScreen(EditorTab::Spreadsheet), sheet);
     QVERIFY(word->property("edited").toBool());
     QCOMPARE(m_window->findChildren<MorvaneWordView *>().size(), 1);
     QCOMPARE(m_window->findChildren<MorvaneExcelView *>().size(), 1);
@@ -195,7 +196,7 @@ void TestMainWindow::nothingChosenShowsThePlaceholder()
     QVERIFY(placeholder);
     QCOMPARE(placeholder->text(), QStringLiteral("Select an app"));
     QVERIFY(placeholder->isVisible());
-    QVERIFY(m_window->screen(EditorTab::Word)); // kept for when it is chosen again
+    QVERIFY(m_window->editorScreen(EditorTab::Word)); // kept for when it is chosen again
     m_window->setSelectedTab(EditorTab::Word);
     QVERIFY(qobject_cast<MorvaneWordView *>(m_window->currentDetail()));
 }
@@ -280,6 +281,11 @@ void TestMainWindow::screenshot()
     save(QStringLiteral("window-presentation.png"));
     m_window->setSelectedTab(EditorTab::None);
     save(QStringLiteral("window-nothing.png"));
+    std::unique_ptr<QMessageBox> prompt(QuitPrompt::createMessageBox(m_window.get()));
+    prompt->setWindowModality(Qt::NonModal);
+    prompt->show();
+    QVERIFY(QTest::qWaitForWindowExposed(prompt.get()));
+    QVERIFY(prompt->grab().save(QDir(folder).filePath(QStringLiteral("quit-prompt.png"))));
 }
 
 QTEST_MAIN(TestMainWindow)
