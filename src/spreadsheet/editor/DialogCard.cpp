@@ -3,6 +3,7 @@
 #include "platform/widgets/DialogOverlay.h"
 #include "platform/widgets/TranslucentPanel.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -47,6 +48,17 @@ QPushButton *button(const QString &text, ButtonTone tone, QWidget *parent)
                              " background: rgba(128, 128, 128, 51); }"
                              "QPushButton:pressed { background: rgba(128, 128, 128, 90); }"));
     return button;
+}
+
+QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons, int spacing)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(spacing);
+    row->addStretch(1);
+    for (QPushButton *button : buttons)
+        row->addWidget(button);
+    row->addStretch(1);
+    return row;
 }
 
 } // namespace DialogCard

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 class DialogOverlay;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
@@ -24,5 +26,8 @@ QLabel *title(const QString &text, TitleSize size, QWidget *parent);
 // 20 × 10 padding, corner radius 10.
 enum class ButtonTone { Grey, Blue };
 QPushButton *button(const QString &text, ButtonTone tone, QWidget *parent);
+
+// A row holding `buttons` centred, `spacing` apart.
+QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons, int spacing);
 
 } // namespace DialogCard

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "spreadsheet/engine/CellReference.h"
 #include "spreadsheet/engine/ExcelRange.h"
 
 #include <QColor>
@@ -8,7 +9,6 @@
 #include <QSize>
 #include <optional>
 
-struct CellAddress;
 
 // Measures and colours of the spreadsheet grid, in logical pixels. Content
 // coordinates have their origin at the top-left corner of the corner cell;

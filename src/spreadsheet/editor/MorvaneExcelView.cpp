@@ -17,6 +17,7 @@
 
 #include <QFileInfo>
 #include <QFrame>
+#include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -67,6 +68,14 @@ ExcelRange spanning(CellAddress a, CellAddress b)
 {
     return {std::min(a.row, b.row), std::min(a.col, b.col), std::max(a.row, b.row),
             std::max(a.col, b.col)};
+}
+
+// Colour text of a user's pick; a fully transparent pick means no colour.
+std::optional<QString> colorText(const QColor &color)
+{
+    if (!color.isValid() || color.alpha() == 0)
+        return std::nullopt;
+    return ColorHex::toHex(color);
 }
 
 } // namespace
@@ -322,13 +331,6 @@ void MorvaneExcelView::toggleItalic()
     refreshToolbar();
 }
 
-static std::optional<QString> colorText(const QColor &color)
-{
-    if (!color.isValid() || color.alpha() == 0)
-        return std::nullopt;
-    return ColorHex::toHex(color);
-}
-
 void MorvaneExcelView::applyTextColor(const QColor &color)
 {
     m_cellTextColor = color;
@@ -391,26 +393,24 @@ void MorvaneExcelView::refreshToolbar()
 
 void MorvaneExcelView::applyRowOperation(GridLineOperation operation)
 {
-    const auto cell = selectedCellInGrid();
-    if (!cell)
-        return;
-    m_grid->finishEditing();
-    if (operation == GridLineOperation::Insert)
-        m_document->insertRow(cell->row);
-    else
-        m_document->deleteRow(cell->row);
+    if (const auto cell = selectedCellInGrid()) {
+        m_grid->finishEditing();
+        if (operation == GridLineOperation::Insert)
+            m_document->insertRow(cell->row);
+        else
+            m_document->deleteRow(cell->row);
+    }
 }
 
 void MorvaneExcelView::applyColumnOperation(GridLineOperation operation)
 {
-    const auto cell = selectedCellInGrid();
-    if (!cell)
-        return;
-    m_grid->finishEditing();
-    if (operation == GridLineOperation::Insert)
-        m_document->insertColumn(cell->col);
-    else
-        m_document->deleteColumn(cell->col);
+    if (const auto cell = selectedCellInGrid()) {
+        m_grid->finishEditing();
+        if (operation == GridLineOperation::Insert)
+            m_document->insertColumn(cell->col);
+        else
+            m_document->deleteColumn(cell->col);
+    }
 }
 
 void MorvaneExcelView::insertObject(ExcelObjectType type)
@@ -500,6 +500,8 @@ void MorvaneExcelView::showSaveDialog()
     m_saveDialog->setFormat(m_fileFormat);
     m_saveDialog->setLocation(m_selectedSaveLocation);
     m_saveDialog->open();
+    m_saveDialog->fileNameField()->setFocus(Qt::OtherFocusReason);
+    m_saveDialog->fileNameField()->selectAll();
 }
 
 void MorvaneExcelView::refreshOpenFiles()

@@ -3,7 +3,6 @@
 #include "DialogCard.h"
 #include "platform/widgets/TranslucentPanel.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,13 +23,7 @@ RenameSheetDialog::RenameSheetDialog(QWidget *parent)
 
     m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
     m_renameButton = DialogCard::button(QStringLiteral("変更"), DialogCard::ButtonTone::Blue, card);
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(16);
-    buttons->addStretch(1);
-    buttons->addWidget(m_cancelButton);
-    buttons->addWidget(m_renameButton);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogCard::buttonRow({m_cancelButton, m_renameButton}, 16));
 
     connect(m_field, &QLineEdit::textEdited, this, &RenameSheetDialog::textEdited);
     connect(m_cancelButton, &QPushButton::clicked, this, &DialogOverlay::close);

@@ -36,13 +36,7 @@ SaveWorkbookDialog::SaveWorkbookDialog(QWidget *parent)
 
     m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
     m_saveButton = DialogCard::button(QStringLiteral("保存"), DialogCard::ButtonTone::Blue, card);
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(20);
-    buttons->addStretch(1);
-    buttons->addWidget(m_cancelButton);
-    buttons->addWidget(m_saveButton);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogCard::buttonRow({m_cancelButton, m_saveButton}, 20));
 
     connect(m_locationRow, &FolderLocationRow::changeRequested, this,
             &SaveWorkbookDialog::chooseFolderRequested);

@@ -65,6 +65,7 @@ private slots:
 
     void formulaFieldWritesEveryEdit();
     void formulaFieldWithoutSelectionDropsText();
+    void formulaFieldWritesOnlyComposedText();
     void loadingTheSelectionWritesNothing();
 
     void boldTwiceLeavesAPlainEntry();
@@ -325,6 +326,20 @@ void TestMorvaneExcelView::formulaFieldWithoutSelectionDropsText()
     QTest::keyClicks(field, QStringLiteral("lost"));
     QCOMPARE(field->text(), QString());
     QVERIFY(!isUnsaved());
+}
+
+void TestMorvaneExcelView::formulaFieldWritesOnlyComposedText()
+{
+    m_view->selectCell(0, 0);
+    QLineEdit *field = toolbar()->formulaBar()->field();
+    field->setFocus();
+    QInputMethodEvent composing(QStringLiteral("とうきょう"), {});
+    QApplication::sendEvent(field, &composing);
+    QCOMPARE(document()->cell(0, 0), QString());
+    QVERIFY(!isUnsaved());
+    commitInputMethodText(field, QStringLiteral("東京"));
+    QCOMPARE(document()->cell(0, 0), QStringLiteral("東京"));
+    QCOMPARE(field->text(), QStringLiteral("東京"));
 }
 
 void TestMorvaneExcelView::loadingTheSelectionWritesNothing()

@@ -213,6 +213,7 @@ void TestWorkbookDialogs::saveDialogEditsTheScreenState()
     m_view->showSaveDialog();
     SaveWorkbookDialog *dialog = m_view->saveDialog();
     QCOMPARE(dialog->fileName(), QStringLiteral("MorvaneBook"));
+    QCOMPARE(dialog->fileNameField()->selectedText(), QStringLiteral("MorvaneBook"));
     QVERIFY(dialog->formatButton(ExcelFileFormat::Xlsx)->isChecked());
     QCOMPARE(dialog->extensionLabel()->text(), QStringLiteral(".xlsx"));
     QStringList segments;
@@ -221,7 +222,6 @@ void TestWorkbookDialogs::saveDialogEditsTheScreenState()
     QCOMPARE(segments, (QStringList{"CSV (.csv)", "Excel (.xlsx)", "Excelテンプレート (.xltx)",
                                     "Lotus 1-2-3 (.wk1)"}));
 
-    dialog->fileNameField()->selectAll();
     commitInputMethodText(dialog->fileNameField(), QStringLiteral("家計簿"));
     QTest::mouseClick(dialog->formatButton(ExcelFileFormat::Wk1), Qt::LeftButton);
     QCOMPARE(m_view->fileName(), QStringLiteral("家計簿"));
