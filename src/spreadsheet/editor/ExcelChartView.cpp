@@ -33,9 +33,13 @@ QWidget *centredPage(QWidget *parent, const QList<QWidget *> &items)
 } // namespace
 
 ExcelChartView::ExcelChartView(ExcelDocument *document, QWidget *parent)
-    : QFrame(parent, Qt::Popup)
+    : QFrame(nullptr)
     , m_document(document)
 {
+    // Parented after the attribute is set, so the popup takes the screen's
+    // palette and font like any child.
+    setAttribute(Qt::WA_WindowPropagation);
+    setParent(parent, Qt::Popup);
     setFrameShape(QFrame::StyledPanel);
     setFixedSize(550, 380);
     auto *layout = new QVBoxLayout(this);

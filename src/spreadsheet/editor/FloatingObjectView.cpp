@@ -90,6 +90,11 @@ QRect FloatingObjectView::handleRect() const
                  handleSize, handleSize);
 }
 
+FloatingObjectToolbar *FloatingObjectView::toolbar() const
+{
+    return m_toolbar;
+}
+
 QPlainTextEdit *FloatingObjectView::textEditor() const
 {
     return m_textEditor;

@@ -50,7 +50,7 @@ public:
     QRect handleRect() const;
 
     // Present only while selected.
-    FloatingObjectToolbar *toolbar() const { return m_toolbar; }
+    FloatingObjectToolbar *toolbar() const;
     // Present only while a text box is selected.
     QPlainTextEdit *textEditor() const;
 

@@ -26,13 +26,17 @@ QHBoxLayout *stepperRow(const QString &caption, QSpinBox *stepper, QWidget *pare
 } // namespace
 
 MergePopover::MergePopover(ExcelDocument *document, QWidget *parent)
-    : QFrame(parent, Qt::Popup)
+    : QFrame(nullptr)
     , m_document(document)
     , m_rows(createStepper(maxMergeRows))
     , m_cols(createStepper(maxMergeCols))
     , m_mergeButton(new QPushButton(QStringLiteral("結合する"), this))
     , m_unmergeButton(new QPushButton(QStringLiteral("解除"), this))
 {
+    // Parented after the attribute is set, so the popup takes the screen's
+    // palette and font like any child.
+    setAttribute(Qt::WA_WindowPropagation);
+    setParent(parent, Qt::Popup);
     setFrameShape(QFrame::StyledPanel);
     setFixedWidth(220);
     SheetControls::makeProminent(m_mergeButton);

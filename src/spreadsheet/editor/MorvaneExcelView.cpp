@@ -1,12 +1,17 @@
 #include "MorvaneExcelView.h"
 
 #include "CellGridView.h"
+#include "ExcelChartView.h"
 #include "ExcelGridMetrics.h"
+#include "FloatingObjectLayer.h"
 #include "HorizontalScrollArea.h"
+#include "MergePopover.h"
 #include "OpenWorkbookDialog.h"
 #include "RenameSheetDialog.h"
 #include "SaveWorkbookDialog.h"
 #include "SheetTabBar.h"
+#include "VbaMacroDialog.h"
+#include "VbaMessageOverlay.h"
 #include "WorkbookFiles.h"
 #include "FormulaBar.h"
 #include "platform/AppState.h"
@@ -18,6 +23,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -95,6 +101,8 @@ MorvaneExcelView::MorvaneExcelView(QWidget *parent)
     layout->addWidget(createToolbarArea());
     layout->addWidget(horizontalDivider(this));
     m_grid = new CellGridView(m_document, this);
+    m_objectLayer = new FloatingObjectLayer(m_document);
+    m_grid->setObjectLayer(m_objectLayer);
     layout->addWidget(m_grid, 1);
     layout->addWidget(createTabBarArea());
     createDialogs();
@@ -133,9 +141,14 @@ QWidget *MorvaneExcelView::createTabBarArea()
 
 void MorvaneExcelView::createDialogs()
 {
+    // Later cards lie above earlier ones; the macro message above them all.
     m_saveDialog = new SaveWorkbookDialog(this);
     m_openDialog = new OpenWorkbookDialog(this);
+    m_macroDialog = new VbaMacroDialog(m_document, this);
     m_renameDialog = new RenameSheetDialog(this);
+    m_macroMessageOverlay = new VbaMessageOverlay(this);
+    m_mergePopover = new MergePopover(m_document, this);
+    m_chartView = new ExcelChartView(m_document, this);
 
     connect(m_saveDialog, &SaveWorkbookDialog::fileNameEdited, this,
             [this](const QString &name) { m_fileName = name; });
@@ -157,6 +170,15 @@ void MorvaneExcelView::createDialogs()
             [this](const QString &text) { m_renameSheetText = text; });
     connect(m_renameDialog, &RenameSheetDialog::renameRequested, this,
             &MorvaneExcelView::commitRenameSheet);
+
+    connect(m_macroDialog, &VbaMacroDialog::messageReceived, m_macroMessageOverlay,
+            &VbaMessageOverlay::showMessage);
+    connect(m_mergePopover, &MergePopover::mergeSizeChanged, this, [this](int rows, int cols) {
+        m_mergeRows = rows;
+        m_mergeCols = cols;
+    });
+    connect(m_chartView, &ExcelChartView::rangeTextChanged, this,
+            [this](const QString &text) { m_chartRangeText = text; });
 }
 
 void MorvaneExcelView::connectToolbar()
@@ -421,17 +443,19 @@ void MorvaneExcelView::insertObject(ExcelObjectType type)
 void MorvaneExcelView::showChartDialog()
 {
     m_chartRangeText = defaultChartRange();
-    m_isShowingChartDialog = true;
+    m_chartView->popup(this, m_chartRangeText);
 }
 
 void MorvaneExcelView::showMergePopover()
 {
-    m_isShowingMergePopover = true;
+    m_mergePopover->setSelection(m_selection.cell, m_selection.range);
+    m_mergePopover->setMergeSize(m_mergeRows, m_mergeCols);
+    m_mergePopover->popup(m_toolbar->mergeButton());
 }
 
 void MorvaneExcelView::showMacroDialog()
 {
-    m_isShowingVbaDialog = true;
+    m_macroDialog->present();
 }
 
 // ---- sheets ----
@@ -474,6 +498,26 @@ bool MorvaneExcelView::isShowingRenameSheetDialog() const
 }
 
 // ---- files ----
+
+bool MorvaneExcelView::isShowingChartDialog() const
+{
+    return m_chartView->isVisible();
+}
+
+bool MorvaneExcelView::isShowingMergePopover() const
+{
+    return m_mergePopover->isVisible();
+}
+
+bool MorvaneExcelView::isShowingVbaDialog() const
+{
+    return m_macroDialog->isOpen();
+}
+
+bool MorvaneExcelView::isShowingVbaAlert() const
+{
+    return m_macroMessageOverlay->isOpen();
+}
 
 bool MorvaneExcelView::isShowingSaveDialog() const
 {

@@ -13,11 +13,16 @@
 
 struct CellStyle;
 class CellGridView;
+class ExcelChartView;
 class ExcelDocument;
+class FloatingObjectLayer;
+class MergePopover;
 class OpenWorkbookDialog;
 class RenameSheetDialog;
 class SaveWorkbookDialog;
 class SheetTabBar;
+class VbaMacroDialog;
+class VbaMessageOverlay;
 
 // The spreadsheet screen: toolbar with the formula bar, the grid and the
 // sheet tab bar, with the save, open and rename dialog cards over them. It
@@ -85,8 +90,9 @@ public:
     void insertObject(ExcelObjectType type);
     QString chartRangeText() const { return m_chartRangeText; }
 
-    // Toolbar actions whose views are mounted on this screen later: each
-    // sets the state its view reads.
+    // The chart popover over the screen (with defaultChartRange()), the merge
+    // popover under the toolbar's merge button (with the selection and the
+    // merge size), the macro dialog card (loaded from the document).
     void showChartDialog();
     void showMergePopover();
     void showMacroDialog();
@@ -127,9 +133,10 @@ public:
     bool isShowingSaveDialog() const;
     bool isShowingOpenDialog() const;
     bool isShowingRenameSheetDialog() const;
-    bool isShowingChartDialog() const { return m_isShowingChartDialog; }
-    bool isShowingMergePopover() const { return m_isShowingMergePopover; }
-    bool isShowingVbaDialog() const { return m_isShowingVbaDialog; }
+    bool isShowingChartDialog() const;
+    bool isShowingMergePopover() const;
+    bool isShowingVbaDialog() const;
+    bool isShowingVbaAlert() const;
 
     // ---- views ----
     ExcelToolbar *toolbar() const { return m_toolbar; }
@@ -138,6 +145,11 @@ public:
     SaveWorkbookDialog *saveDialog() const { return m_saveDialog; }
     OpenWorkbookDialog *openDialog() const { return m_openDialog; }
     RenameSheetDialog *renameDialog() const { return m_renameDialog; }
+    FloatingObjectLayer *objectLayer() const { return m_objectLayer; }
+    VbaMacroDialog *macroDialog() const { return m_macroDialog; }
+    VbaMessageOverlay *macroMessageOverlay() const { return m_macroMessageOverlay; }
+    MergePopover *mergePopover() const { return m_mergePopover; }
+    ExcelChartView *chartView() const { return m_chartView; }
 
 private:
     QWidget *createToolbarArea();
@@ -159,9 +171,6 @@ private:
     std::optional<CellAddress> m_dragStartCell;
     int m_mergeRows = 2;
     int m_mergeCols = 2;
-    bool m_isShowingChartDialog = false;
-    bool m_isShowingMergePopover = false;
-    bool m_isShowingVbaDialog = false;
     QString m_renameSheetText;
     int m_renameSheetTargetIndex = 0;
     QString m_fileName = QStringLiteral("MorvaneBook");
@@ -179,4 +188,9 @@ private:
     SaveWorkbookDialog *m_saveDialog = nullptr;
     OpenWorkbookDialog *m_openDialog = nullptr;
     RenameSheetDialog *m_renameDialog = nullptr;
+    FloatingObjectLayer *m_objectLayer = nullptr;
+    VbaMacroDialog *m_macroDialog = nullptr;
+    VbaMessageOverlay *m_macroMessageOverlay = nullptr;
+    MergePopover *m_mergePopover = nullptr;
+    ExcelChartView *m_chartView = nullptr;
 };
