@@ -1,7 +1,7 @@
 #include "ExcelChartView.h"
 
 #include "SheetControls.h"
-#include "SheetSymbols.h"
+#include "SymbolIcon.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QButtonGroup>
@@ -104,8 +104,7 @@ QWidget *ExcelChartView::createResultArea()
     m_results->setFixedHeight(resultHeight);
 
     auto *icon = new QLabel(this);
-    icon->setPixmap(SheetSymbols::icon(QStringLiteral("exclamationmark.triangle"), QColor(0xFF, 0x95, 0x00), 32)
-                        .pixmap(32, 32));
+    icon->setPixmap(SymbolIcon::pixmap(QStringLiteral("exclamationmark.triangle"), QColor(0xFF, 0x95, 0x00), 32));
     icon->setContentsMargins(0, 0, 0, 5);
     m_errorLabel = SheetControls::label(QString(), TextStyle::Body, this);
     QPalette red = m_errorLabel->palette();

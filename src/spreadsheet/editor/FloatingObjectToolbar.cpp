@@ -1,6 +1,6 @@
 #include "FloatingObjectToolbar.h"
 
-#include "SheetSymbols.h"
+#include "SymbolIcon.h"
 #include "platform/widgets/ColorSwatchButton.h"
 
 #include <QHBoxLayout>
@@ -19,7 +19,7 @@ QToolButton *makeDeleteButton(QWidget *parent)
     const int side = deleteIconSize + 2 * deletePadding;
     button->setFixedSize(side, side);
     button->setIconSize(QSize(deleteIconSize, deleteIconSize));
-    button->setIcon(SheetSymbols::icon(QStringLiteral("trash.fill"), Qt::white, deleteIconSize));
+    button->setIcon(SymbolIcon::icon(QStringLiteral("trash.fill"), Qt::white, deleteIconSize));
     button->setCursor(Qt::PointingHandCursor);
     button->setToolTip(QStringLiteral("削除"));
     button->setStyleSheet(QStringLiteral(

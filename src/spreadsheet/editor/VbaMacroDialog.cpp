@@ -1,7 +1,7 @@
 #include "VbaMacroDialog.h"
 
 #include "SheetControls.h"
-#include "SheetSymbols.h"
+#include "SymbolIcon.h"
 #include "platform/widgets/TranslucentPanel.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/ExcelVBAEngine.h"
@@ -114,10 +114,10 @@ QWidget *VbaMacroDialog::createListColumn()
     layout->addWidget(m_list);
 
     auto *buttons = new QHBoxLayout;
-    m_newButton = new QPushButton(SheetSymbols::icon(QStringLiteral("plus"), column->palette().color(QPalette::ButtonText), 12),
+    m_newButton = new QPushButton(SymbolIcon::icon(QStringLiteral("plus"), column->palette().color(QPalette::ButtonText), 12),
                                   QStringLiteral("新規"), column);
     m_deleteButton = new QPushButton(column);
-    m_deleteButton->setIcon(SheetSymbols::icon(QStringLiteral("trash"), column->palette().color(QPalette::ButtonText), 14));
+    m_deleteButton->setIcon(SymbolIcon::icon(QStringLiteral("trash"), column->palette().color(QPalette::ButtonText), 14));
     m_deleteButton->setToolTip(QStringLiteral("削除"));
     connect(m_newButton, &QPushButton::clicked, this, &VbaMacroDialog::newMacro);
     connect(m_deleteButton, &QPushButton::clicked, this, &VbaMacroDialog::deleteMacro);
