@@ -54,6 +54,7 @@ void FloatingObjectLayer::syncViews()
     }
     // Deferred: a view may be deleted from inside its own toolbar's click.
     for (FloatingObjectView *gone : std::as_const(m_views)) {
+        gone->setSelected(false); // its toolbar goes at once
         gone->hide();
         gone->deleteLater();
     }

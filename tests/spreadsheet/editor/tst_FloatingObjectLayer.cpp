@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -252,6 +253,9 @@ void TestFloatingObjectLayer::deleteRemovesAndClearsSelection()
     const QUuid kept = object(1).id;
     QTest::mouseClick(view(0), Qt::LeftButton, {}, QPoint(50, 50));
     QTest::mouseClick(view(0)->toolbar()->deleteButton(), Qt::LeftButton);
+    const auto toolbars = m_layer->findChildren<FloatingObjectToolbar *>();
+    QVERIFY(std::none_of(toolbars.cbegin(), toolbars.cend(),
+                         [](const FloatingObjectToolbar *toolbar) { return toolbar->isVisible(); }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     QCOMPARE(m_document->objects().size(), 1);
