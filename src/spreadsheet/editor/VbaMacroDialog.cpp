@@ -44,6 +44,15 @@ QString secondaryRgba(const QWidget *widget, double opacity)
         .arg(qRound(opacity * 255));
 }
 
+// A column of the card: leading-aligned rows 8 apart.
+QVBoxLayout *columnLayout(QWidget *column)
+{
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    return layout;
+}
+
 } // namespace
 
 VbaMacroDialog::VbaMacroDialog(ExcelDocument *document, QWidget *parent)
@@ -96,9 +105,7 @@ void VbaMacroDialog::buildCard()
 QWidget *VbaMacroDialog::createListColumn()
 {
     auto *column = new QWidget(card());
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    QVBoxLayout *layout = columnLayout(column);
     layout->addWidget(SheetControls::label(QStringLiteral("マクロ一覧"), TextStyle::Caption, column, Tone::Secondary));
 
     m_list = new QListWidget(column);
@@ -131,9 +138,7 @@ QWidget *VbaMacroDialog::createListColumn()
 QWidget *VbaMacroDialog::createEditorColumn()
 {
     auto *column = new QWidget(card());
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    QVBoxLayout *layout = columnLayout(column);
 
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(SheetControls::label(QStringLiteral("マクロ名:"), TextStyle::Body, column));
