@@ -30,7 +30,8 @@ CellGrid makeGrid()
         for (int c = 0; c < columns - 1; ++c)
             row[c] = c % 2 == 0 ? QString::number((r * 31 + c * 7) % 1000) + QStringLiteral(".25")
                                 : QStringLiteral("text %1").arg((r * 13 + c) % 997);
-        row[columns - 1] = QStringLiteral("=SUM(A%1:%2%1)").arg(r + 1).arg(lastDataColumn);
+        const QString rowNumber = QString::number(r + 1);
+        row[columns - 1] = QStringLiteral("=SUM(A") + rowNumber + u':' + lastDataColumn + rowNumber + u')';
     }
     return grid;
 }
