@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
 #include "AppFonts.h"
-#include "LightPalette.h"
+#include "platform/widgets/LightPalette.h"
 #include "Sidebar.h"
 #include "presentation/MorvanePowerPointView.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"

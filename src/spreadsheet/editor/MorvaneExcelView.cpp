@@ -18,6 +18,7 @@
 #include "platform/ConsoleLog.h"
 #include "platform/UserFolders.h"
 #include "platform/widgets/ColorHex.h"
+#include "platform/widgets/LightPalette.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QFileInfo>
@@ -28,26 +29,6 @@
 #include <algorithm>
 
 namespace {
-
-// The light scheme the screen keeps whatever the system's appearance.
-QPalette lightPalette()
-{
-    QPalette palette(QColor(0xF5, 0xF5, 0xF5), QColor(0xEC, 0xEC, 0xEC));
-    const QColor text(0x1D, 0x1D, 0x1F);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::AlternateBase, QColor(0xF5, 0xF5, 0xF5));
-    palette.setColor(QPalette::ToolTipBase, Qt::white);
-    palette.setColor(QPalette::ToolTipText, text);
-    palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 64));
-    palette.setColor(QPalette::Highlight, QColor(0x00, 0x7A, 0xFF));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, QColor(0, 0, 0, 64));
-    return palette;
-}
 
 QWidget *horizontalDivider(QWidget *parent)
 {
