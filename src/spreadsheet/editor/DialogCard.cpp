@@ -3,34 +3,29 @@
 #include "platform/widgets/DialogOverlay.h"
 #include "platform/widgets/TranslucentPanel.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace DialogCard {
 
-QVBoxLayout *setUp(DialogOverlay *overlay, int width, int padding, int cornerRadius,
-                   int shadowRadius)
+QVBoxLayout *setUp(DialogOverlay *overlay, const Shape &shape)
 {
     overlay->setBackdropClick(DialogOverlay::BackdropClick::Close);
-    overlay->setShadowRadius(shadowRadius);
+    overlay->setShadowRadius(shape.shadowRadius);
     TranslucentPanel *card = overlay->card();
-    card->setCornerRadius(cornerRadius);
-    card->setFixedWidth(width);
+    card->setCornerRadius(shape.cornerRadius);
+    if (shape.width > 0)
+        card->setFixedWidth(shape.width);
     auto *layout = new QVBoxLayout(card);
-    layout->setContentsMargins(padding, padding, padding, padding);
-    layout->setSpacing(20);
+    layout->setContentsMargins(shape.padding, shape.padding, shape.padding, shape.padding);
+    layout->setSpacing(shape.spacing);
     return layout;
 }
 
-QLabel *title(const QString &text, TitleSize size, QWidget *parent)
+QLabel *title(const QString &text, SheetControls::TextStyle style, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPixelSize(size == TitleSize::Headline ? 13 : 15);
-    font.setBold(true);
-    label->setFont(font);
+    QLabel *label = SheetControls::label(text, style, parent);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
@@ -48,17 +43,6 @@ QPushButton *button(const QString &text, ButtonTone tone, QWidget *parent)
                              " background: rgba(128, 128, 128, 51); }"
                              "QPushButton:pressed { background: rgba(128, 128, 128, 90); }"));
     return button;
-}
-
-QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons, int spacing)
-{
-    auto *row = new QHBoxLayout;
-    row->setSpacing(spacing);
-    row->addStretch(1);
-    for (QPushButton *button : buttons)
-        row->addWidget(button);
-    row->addStretch(1);
-    return row;
 }
 
 } // namespace DialogCard

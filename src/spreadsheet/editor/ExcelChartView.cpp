@@ -36,15 +36,8 @@ ExcelChartView::ExcelChartView(ExcelDocument *document, QWidget *parent)
     : QFrame(nullptr)
     , m_document(document)
 {
-    // Parented after the attribute is set, so the popup takes the screen's
-    // palette and font like any child.
-    setAttribute(Qt::WA_WindowPropagation);
-    setParent(parent, Qt::Popup);
-    setFrameShape(QFrame::StyledPanel);
+    QVBoxLayout *layout = SheetControls::setUpPopup(this, parent, 15);
     setFixedSize(550, 380);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(15);
     layout->addWidget(SheetControls::label(QStringLiteral("グラフ作成"), TextStyle::Title3, this), 0,
                       Qt::AlignHCenter);
     layout->addLayout(createControls());

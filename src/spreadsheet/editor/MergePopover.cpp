@@ -33,30 +33,16 @@ MergePopover::MergePopover(ExcelDocument *document, QWidget *parent)
     , m_mergeButton(new QPushButton(QStringLiteral("結合する"), this))
     , m_unmergeButton(new QPushButton(QStringLiteral("解除"), this))
 {
-    // Parented after the attribute is set, so the popup takes the screen's
-    // palette and font like any child.
-    setAttribute(Qt::WA_WindowPropagation);
-    setParent(parent, Qt::Popup);
-    setFrameShape(QFrame::StyledPanel);
+    QVBoxLayout *layout = SheetControls::setUpPopup(this, parent, 12);
     setFixedWidth(220);
     SheetControls::makeProminent(m_mergeButton);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(12);
     layout->addWidget(SheetControls::label(QStringLiteral("セルの結合・解除"), TextStyle::Headline, this), 0,
                       Qt::AlignHCenter);
     layout->addWidget(SheetControls::divider(this));
     layout->addLayout(stepperRow(QStringLiteral("行数:"), m_rows, this));
     layout->addLayout(stepperRow(QStringLiteral("列数:"), m_cols, this));
     layout->addWidget(SheetControls::divider(this));
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
-    buttons->addStretch();
-    buttons->addWidget(m_mergeButton);
-    buttons->addWidget(m_unmergeButton);
-    buttons->addStretch();
-    layout->addLayout(buttons);
+    layout->addLayout(SheetControls::centredRow({m_mergeButton, m_unmergeButton}, 12));
 
     connect(m_mergeButton, &QPushButton::clicked, this, &MergePopover::merge);
     connect(m_unmergeButton, &QPushButton::clicked, this, &MergePopover::unmerge);

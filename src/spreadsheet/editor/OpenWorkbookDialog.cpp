@@ -15,10 +15,11 @@
 OpenWorkbookDialog::OpenWorkbookDialog(QWidget *parent)
     : DialogOverlay(parent)
 {
-    QVBoxLayout *layout = DialogCard::setUp(this, 450, 30, 15, 20);
+    QVBoxLayout *layout =
+        DialogCard::setUp(this, {.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20});
     QWidget *card = this->card();
-    layout->addWidget(DialogCard::title(QStringLiteral("ドキュメントを開く"),
-                                        DialogCard::TitleSize::Title3, card));
+    layout->addWidget(
+        DialogCard::title(QStringLiteral("ドキュメントを開く"), SheetControls::TextStyle::Title3, card));
     m_locationRow = new FolderLocationRow(card);
     layout->addWidget(m_locationRow, 0, Qt::AlignHCenter);
 

@@ -12,10 +12,11 @@
 RenameSheetDialog::RenameSheetDialog(QWidget *parent)
     : DialogOverlay(parent)
 {
-    QVBoxLayout *layout = DialogCard::setUp(this, 300, 24, 12, 15);
+    QVBoxLayout *layout =
+        DialogCard::setUp(this, {.width = 300, .padding = 24, .cornerRadius = 12, .shadowRadius = 15});
     QWidget *card = this->card();
     layout->addWidget(
-        DialogCard::title(QStringLiteral("シート名の変更"), DialogCard::TitleSize::Headline, card));
+        DialogCard::title(QStringLiteral("シート名の変更"), SheetControls::TextStyle::Headline, card));
 
     m_field = new QLineEdit(card);
     m_field->setPlaceholderText(QStringLiteral("新しいシート名"));
@@ -23,7 +24,7 @@ RenameSheetDialog::RenameSheetDialog(QWidget *parent)
 
     m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
     m_renameButton = DialogCard::button(QStringLiteral("変更"), DialogCard::ButtonTone::Blue, card);
-    layout->addLayout(DialogCard::buttonRow({m_cancelButton, m_renameButton}, 16));
+    layout->addLayout(SheetControls::centredRow({m_cancelButton, m_renameButton}, 16));
 
     connect(m_field, &QLineEdit::textEdited, this, &RenameSheetDialog::textEdited);
     connect(m_cancelButton, &QPushButton::clicked, this, &DialogOverlay::close);

@@ -25,10 +25,11 @@ SaveWorkbookDialog::SaveWorkbookDialog(QWidget *parent)
     : DialogOverlay(parent)
     , m_formatGroup(new QButtonGroup(this))
 {
-    QVBoxLayout *layout = DialogCard::setUp(this, 450, 30, 15, 20);
+    QVBoxLayout *layout =
+        DialogCard::setUp(this, {.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20});
     QWidget *card = this->card();
-    layout->addWidget(DialogCard::title(QStringLiteral("保存形式と名前の指定"),
-                                        DialogCard::TitleSize::Title3, card));
+    layout->addWidget(
+        DialogCard::title(QStringLiteral("保存形式と名前の指定"), SheetControls::TextStyle::Title3, card));
     m_locationRow = new FolderLocationRow(card);
     layout->addWidget(m_locationRow, 0, Qt::AlignHCenter);
     layout->addWidget(makeFormatPicker());
@@ -36,7 +37,7 @@ SaveWorkbookDialog::SaveWorkbookDialog(QWidget *parent)
 
     m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
     m_saveButton = DialogCard::button(QStringLiteral("保存"), DialogCard::ButtonTone::Blue, card);
-    layout->addLayout(DialogCard::buttonRow({m_cancelButton, m_saveButton}, 20));
+    layout->addLayout(SheetControls::centredRow({m_cancelButton, m_saveButton}, 20));
 
     connect(m_locationRow, &FolderLocationRow::changeRequested, this,
             &SaveWorkbookDialog::chooseFolderRequested);

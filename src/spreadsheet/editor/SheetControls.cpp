@@ -1,9 +1,11 @@
 #include "SheetControls.h"
 
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace SheetControls {
@@ -70,6 +72,30 @@ QFrame *divider(QWidget *parent)
     line->setFrameShadow(QFrame::Plain);
     dimText(line, 0.2f);
     return line;
+}
+
+QHBoxLayout *centredRow(std::initializer_list<QWidget *> widgets, int spacing)
+{
+    auto *row = new QHBoxLayout;
+    row->setSpacing(spacing);
+    row->addStretch(1);
+    for (QWidget *widget : widgets)
+        row->addWidget(widget);
+    row->addStretch(1);
+    return row;
+}
+
+QVBoxLayout *setUpPopup(QFrame *popup, QWidget *parent, int spacing)
+{
+    // Parented after the attribute is set, so the popup takes the screen's
+    // palette and font like any child.
+    popup->setAttribute(Qt::WA_WindowPropagation);
+    popup->setParent(parent, Qt::Popup);
+    popup->setFrameShape(QFrame::StyledPanel);
+    auto *layout = new QVBoxLayout(popup);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(spacing);
+    return layout;
 }
 
 void showPopup(QWidget *popup, QWidget *anchor, PopupPlacement placement)

@@ -2,10 +2,13 @@
 
 #include <QFont>
 #include <QString>
+#include <initializer_list>
 
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 // Small builders shared by the spreadsheet's dialogs and popovers, so their
@@ -27,6 +30,14 @@ void makeProminent(QPushButton *button);
 
 // A thin horizontal line.
 QFrame *divider(QWidget *parent);
+
+// A row holding `widgets` centred, `spacing` apart.
+QHBoxLayout *centredRow(std::initializer_list<QWidget *> widgets, int spacing);
+
+// Makes `popup` (made without a parent) a Qt::Popup frame of `parent` that
+// takes its palette and font like a child, and returns its vertical layout,
+// 16 from the edges with `spacing` between rows.
+QVBoxLayout *setUpPopup(QFrame *popup, QWidget *parent, int spacing);
 
 // Shows a Qt::Popup frame below `anchor` (centred on it) or centred over it,
 // moved as little as needed to stay on the anchor's screen.

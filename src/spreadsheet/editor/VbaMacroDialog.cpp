@@ -1,5 +1,6 @@
 #include "VbaMacroDialog.h"
 
+#include "DialogCard.h"
 #include "SheetControls.h"
 #include "SymbolIcon.h"
 #include "platform/widgets/TranslucentPanel.h"
@@ -60,9 +61,6 @@ VbaMacroDialog::VbaMacroDialog(ExcelDocument *document, QWidget *parent)
     , m_document(document)
     , m_runner(runWithEngine)
 {
-    setBackdropClick(BackdropClick::Close);
-    setShadowRadius(20);
-    card()->setCornerRadius(15);
     buildCard();
     updateEnabled();
 }
@@ -88,9 +86,8 @@ QStringList VbaMacroDialog::macroNames() const
 
 void VbaMacroDialog::buildCard()
 {
-    auto *layout = new QVBoxLayout(card());
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(16);
+    QVBoxLayout *layout = DialogCard::setUp(
+        this, {.padding = 24, .spacing = 16, .cornerRadius = 15, .shadowRadius = 20});
     layout->addWidget(SheetControls::label(QStringLiteral("VBA マクロエディタ"), TextStyle::Title3, card()),
                       0, Qt::AlignHCenter);
     auto *columns = new QHBoxLayout;

@@ -1,5 +1,6 @@
 #include "VbaMessageOverlay.h"
 
+#include "DialogCard.h"
 #include "SheetControls.h"
 #include "platform/widgets/TranslucentPanel.h"
 
@@ -12,14 +13,9 @@ using SheetControls::TextStyle;
 VbaMessageOverlay::VbaMessageOverlay(QWidget *parent)
     : DialogOverlay(parent)
 {
-    setBackdropClick(BackdropClick::Close);
+    QVBoxLayout *layout =
+        DialogCard::setUp(this, {.width = 280, .padding = 24, .cornerRadius = 12, .shadowRadius = 10});
     setBackdropOpacity(0.3);
-    setShadowRadius(10);
-    card()->setFixedWidth(280);
-
-    auto *layout = new QVBoxLayout(card());
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(20);
     layout->addWidget(SheetControls::label(QStringLiteral("VBAからのメッセージ"), TextStyle::Headline, card()), 0,
                       Qt::AlignHCenter);
     m_message = SheetControls::label(QString(), TextStyle::Body, card());
