@@ -1,6 +1,7 @@
 // The document's file operations: XLSX/XLTX writing and reading, Lotus reading.
 #include "ExcelDocument.h"
 
+#include "CsvFormat.h"
 #include "LotusParser.h"
 #include "XlsxReader.h"
 #include "XlsxWriter.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace {
 
@@ -37,11 +39,18 @@ bool isCsvText(const QString &path, const QByteArray &data)
            && !LotusParser::hasBeginningOfFile(data);
 }
 
-CellGrid csvGrid(const QByteArray &data)
+// The text of such a file, decoded as the save encoded it. UTF-8 bytes often
+// decode as CP932 too ("é" reads as two half-width katakana), so UTF-8 whose
+// text CP932 cannot hold, which is exactly what the save falls back to, is
+// recognised first.
+QString csvText(const QByteArray &data)
 {
+    QStringDecoder strictUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString utf8 = strictUtf8.decode(data);
+    if (!strictUtf8.hasError() && !TextEncoding::encodeCp932(utf8))
+        return utf8;
     const auto cp932 = TextEncoding::decodeCp932(data);
-    const ExcelDocument document(cp932 ? *cp932 : QString::fromUtf8(data));
-    return document.cells();
+    return cp932 ? *cp932 : QString::fromUtf8(data);
 }
 
 } // namespace
@@ -75,7 +84,7 @@ bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
             *error = {0, path + QStringLiteral(": ") + file.errorString()};
         return false;
     }
-    CellGrid grid = isCsvText(path, data) ? csvGrid(data)
+    CellGrid grid = isCsvText(path, data) ? CsvFormat::read(csvText(data))
                                           : lotusGrid(LotusParser().parse(data), rowCount(), columnCount());
     clearSheet();
     setCells(std::move(grid));

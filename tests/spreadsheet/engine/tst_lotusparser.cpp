@@ -180,6 +180,10 @@ private slots:
         QTest::addColumn<QStringList>("firstRow");
         QTest::newRow("shift-jis csv") << "book.wk1" << *TextEncoding::encodeCp932("名前,値\nA,1\n") << QStringList{"名前", "値"};
         QTest::newRow("utf-8 csv") << "book.WK1" << QString("😀,x\n").toUtf8() << QStringList{"😀", "x"};
+        // The save falls back to UTF-8 for text CP932 cannot hold; these bytes
+        // are also valid CP932 (half-width katakana), which must not win.
+        QTest::newRow("utf-8 csv that also decodes as cp932")
+            << "accents.wk1" << QString("café,Größe\n").toUtf8() << QStringList{"café", "Größe"};
         QTest::newRow("empty file") << "empty.wk1" << QByteArray() << QStringList{"", ""};
         QTest::newRow("123 file is read as records") << "book.123" << QByteArray("a,b\n") << QStringList{"", ""};
         QTest::newRow("worksheet with beginning record")
