@@ -42,6 +42,10 @@ public:
     const CellStyleMap &cellStyles() const { return m_cellStyles; }
     const QList<ExcelObject> &objects() const { return m_objects; }
     const QList<ExcelRange> &mergedRanges() const { return m_mergedRanges; }
+    // What each cell evaluated to before its date display (a plain cell's
+    // value is its raw text), as of the last recalculation; the shape of
+    // cells(). Formula references read these.
+    const CellGrid &valueCells() const { return m_valueCells; }
 
     int rowCount() const;    // rows of cells()
     int columnCount() const; // length of the first row, or 50 without rows

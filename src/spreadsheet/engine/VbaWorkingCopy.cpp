@@ -11,6 +11,7 @@ VbaWorkingCopy::VbaWorkingCopy(ExcelDocument *document) : m_document(document)
     m_cells = document->cells();
     m_evaluatedCells = document->evaluatedCells();
     m_cachedEvaluatedCells = document->cachedEvaluatedCells();
+    m_values = document->valueCells();
     m_cellStyles = document->cellStyles();
 }
 
@@ -43,9 +44,9 @@ QString VbaWorkingCopy::displayText(CellAddress address) const
 void VbaWorkingCopy::setText(CellAddress address, const QString &text)
 {
     // Rows shorter than the first one are left alone rather than grown.
-    if (!hasDocument() || address.col >= m_cells.at(address.row).size())
+    if (!hasDocument() || address.col >= m_cells.at(address.row).size()
+        || address.row >= m_values.size() || address.col >= m_values.at(address.row).size())
         return;
-    prepareValues();
     m_cells[address.row][address.col] = text;
     m_cellsWritten = true;
     // A fresh evaluator each time: it caches the date header words of the
@@ -55,21 +56,6 @@ void VbaWorkingCopy::setText(CellAddress address, const QString &text)
     m_values[address.row][address.col] = std::move(result.value);
     if (address.col < m_evaluatedCells.value(address.row).size())
         m_evaluatedCells[address.row][address.col] = std::move(result.display);
-}
-
-void VbaWorkingCopy::prepareValues()
-{
-    if (!m_values.isEmpty() || m_cells.isEmpty())
-        return;
-    m_values.reserve(m_cells.size());
-    for (int row = 0; row < m_cells.size(); ++row) {
-        QStringList values = m_cells.at(row);
-        for (int col = 0; col < values.size(); ++col) {
-            if (values.at(col).startsWith(QLatin1Char('=')))
-                values[col] = displayText({row, col});
-        }
-        m_values.append(std::move(values));
-    }
 }
 
 CellStyle &VbaWorkingCopy::styleAt(CellAddress address)

@@ -48,15 +48,14 @@ public:
     void commit();
 
 private:
-    void prepareValues();
     CellStyle &styleAt(CellAddress address);
 
     QPointer<ExcelDocument> m_document;
     CellGrid m_cells;
     CellGrid m_evaluatedCells;
     CellGrid m_cachedEvaluatedCells;
-    // What formulas read of each cell: its raw text, or a formula's display
-    // text. Built on the first write.
+    // What formulas read of each cell: its raw text, or a formula's value
+    // before its date display.
     CellGrid m_values;
     CellStyleMap m_cellStyles;
     bool m_cellsWritten = false;

@@ -1,13 +1,11 @@
 #include "platform/AppState.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/ExcelVBAEngine.h"
+#include "support/StdoutCapture.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryFile>
 #include <QtTest>
-
-#include <unistd.h>
 
 namespace {
 
@@ -72,6 +70,7 @@ private slots:
     void styleWriteMarksUnsavedAndAnnouncesOnce();
 
     void readsSeeTheRunsOwnWrites();
+    void formulasReadValuesBeforeTheirDateDisplay();
     void thousandsOfWritesQueueOneRecalculation();
     void runWithoutWritesLeavesDocumentAlone();
     void missingDocumentKeepsVariablesAndMessages();
@@ -448,6 +447,18 @@ void TestExcelVBAEngine::readsSeeTheRunsOwnWrites()
     QTRY_COMPARE(m_document->evaluatedCell(0, 2), "7");
 }
 
+void TestExcelVBAEngine::formulasReadValuesBeforeTheirDateDisplay()
+{
+    // A1's formula shows its serial as a date; a macro formula over A1 adds
+    // up the serial, as the document's own recalculation does.
+    m_document->setCell(0, 0, QStringLiteral("=SUM(45000)"));
+    m_document->recalculate();
+    QCOMPARE(m_document->evaluatedCell(0, 0), QStringLiteral("3/15"));
+    runMacro(sub("Cells(3, 3) = \"=SUM(A1,1)\"\nMsgBox Cells(3, 3)"));
+    QTRY_COMPARE(m_messages, QStringList{"45001"});
+    QCOMPARE(m_document->evaluatedCell(2, 2), QStringLiteral("45001"));
+}
+
 void TestExcelVBAEngine::thousandsOfWritesQueueOneRecalculation()
 {
     QSignalSpy cellsChanged(m_document.get(), &ExcelDocument::cellsChanged);
@@ -525,12 +536,8 @@ void TestExcelVBAEngine::onlyTheLastMessagesAreKept()
 // line however long the macro would have run.
 void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
 {
-    QTemporaryFile capture;
-    QVERIFY(capture.open());
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    QVERIFY(saved >= 0);
-    QVERIFY(dup2(capture.handle(), STDOUT_FILENO) >= 0);
+    StdoutCapture capture;
+    QVERIFY(capture.isCapturing());
     QSignalSpy cellsChanged(m_document.get(), &ExcelDocument::cellsChanged);
     QElapsedTimer timer;
     timer.start();
@@ -539,15 +546,11 @@ void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
              sub("Cells(3, 1) = \"next block\""));
     const qint64 elapsed = timer.elapsed();
     std::fflush(stdout);
-    QFile reader(capture.fileName());
-    const bool opened = reader.open(QIODevice::ReadOnly);
-    const QByteArray written = reader.readAll();
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
+    const std::optional<QByteArray> written = capture.finish();
 
-    QVERIFY(opened);
-    QCOMPARE(written.count('\n'), 1);
-    QVERIFY2(written.startsWith("Macro stopped"), written.constData());
+    QVERIFY(written);
+    QCOMPARE(written->count('\n'), 1);
+    QVERIFY2(written->startsWith("Macro stopped"), written->constData());
     QCOMPARE(columnA(*m_document), (QStringList{"before", "", "", ""}));
     QCOMPARE(cellsChanged.count(), 1);
     const qint64 passes = m_engine->variables.value("i").integer();
