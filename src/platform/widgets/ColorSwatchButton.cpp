@@ -48,7 +48,12 @@ QSize ColorSwatchButton::sizeHint() const
 
 void ColorSwatchButton::pick()
 {
-    const QColor chosen = m_chooser(this, m_color);
+    // The dialog keeps the alpha it starts with when a swatch is clicked, so
+    // a clear colour (no colour) is offered opaque: a pick is then visible.
+    QColor start = m_color;
+    if (start.alpha() == 0)
+        start.setAlpha(255);
+    const QColor chosen = m_chooser(this, start);
     if (!chosen.isValid())
         return;
     setColor(chosen);

@@ -12,8 +12,9 @@ class ColorSwatchButton : public QToolButton
 {
     Q_OBJECT
 public:
-    // Asks the user for a colour starting at `initial`; an invalid colour
-    // means cancelled. Tests inject their own so no dialog blocks.
+    // Asks the user for a colour starting at `initial` (the swatch's colour,
+    // made opaque when it is fully transparent); an invalid colour means
+    // cancelled. Tests inject their own so no dialog blocks.
     using ColorChooser = std::function<QColor(QWidget *parent, const QColor &initial)>;
 
     explicit ColorSwatchButton(QWidget *parent = nullptr);

@@ -74,6 +74,7 @@ private slots:
     void colourPicksWriteHexText_data();
     void colourPicksWriteHexText();
     void clearingTheFillKeepsOtherFields();
+    void fillPickOnACellWithoutFillIsVisible();
 
     void cellMenuOperatesAtTheSelectedCell_data();
     void cellMenuOperatesAtTheSelectedCell();
@@ -443,6 +444,23 @@ void TestMorvaneExcelView::clearingTheFillKeepsOtherFields()
     QCOMPARE(document()->cellStyle(QStringLiteral("A1")),
              (CellStyle{true, true, QStringLiteral("#111111"), std::nullopt}));
     QCOMPARE(toolbar()->backgroundColorButton()->color().alpha(), 0);
+}
+
+// The colour dialog keeps the alpha it starts with when one of its swatches
+// is clicked; a pick on a cell without fill must still give a visible fill.
+void TestMorvaneExcelView::fillPickOnACellWithoutFillIsVisible()
+{
+    toolbar()->backgroundColorButton()->setColorChooser([](QWidget *, const QColor &initial) {
+        QColor swatch(Qt::red);
+        swatch.setAlpha(initial.alpha());
+        return swatch;
+    });
+    m_view->selectCell(1, 1);
+    QCOMPARE(toolbar()->backgroundColorButton()->color().alpha(), 0);
+    QTest::mouseClick(toolbar()->backgroundColorButton(), Qt::LeftButton);
+    QCOMPARE(document()->cellStyle(QStringLiteral("B2")).bgColorHex,
+             std::optional<QString>(QStringLiteral("#FF0000")));
+    QVERIFY(isUnsaved());
 }
 
 void TestMorvaneExcelView::cellMenuOperatesAtTheSelectedCell_data()
