@@ -94,9 +94,36 @@ MorvaneExcelView::MorvaneExcelView(QWidget *parent)
     connectDocument();
     refreshSheetTabs();
     refreshToolbar();
+    watchWindowClose();
 }
 
 MorvaneExcelView::~MorvaneExcelView() = default;
+
+void MorvaneExcelView::watchWindowClose()
+{
+    QWidget *current = window();
+    if (current == m_watchedWindow)
+        return;
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = current;
+    current->installEventFilter(this);
+}
+
+bool MorvaneExcelView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ParentChange)
+        watchWindowClose();
+    return QWidget::event(event);
+}
+
+bool MorvaneExcelView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Seen before the window's own close handling asks about unsaved work.
+    if (watched == m_watchedWindow && event->type() == QEvent::Close)
+        m_grid->finishEditing();
+    return QWidget::eventFilter(watched, event);
+}
 
 QWidget *MorvaneExcelView::createToolbarArea()
 {

@@ -6,6 +6,7 @@
 #include "platform/widgets/FolderChooser.h"
 
 #include <QColor>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -35,7 +36,9 @@ class VbaMessageOverlay;
 // after rows, columns or sheets change; every read and write by position is
 // bounds-checked and does nothing there. Loading the selected cell into the
 // toolbar never writes anything back: only a user's edit or pick writes a
-// cell or a style, and only then is the work marked unsaved.
+// cell or a style, and only then is the work marked unsaved. A cell edit
+// still open when the window is asked to close is committed first, so the
+// quit prompt sees it.
 class MorvaneExcelView : public QWidget
 {
     Q_OBJECT
@@ -151,7 +154,12 @@ public:
     MergePopover *mergePopover() const { return m_mergePopover; }
     ExcelChartView *chartView() const { return m_chartView; }
 
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void watchWindowClose();
     QWidget *createToolbarArea();
     QWidget *createTabBarArea();
     void createDialogs();
@@ -181,6 +189,7 @@ private:
     QColor m_cellTextColor = Qt::black;
     QColor m_cellBgColor = Qt::transparent;
     FolderChooser m_folderChooser;
+    QPointer<QWidget> m_watchedWindow;
 
     ExcelToolbar *m_toolbar = nullptr;
     CellGridView *m_grid = nullptr;

@@ -8,9 +8,11 @@
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
+#include <QCloseEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -60,6 +62,7 @@ private slots:
     void clickingAnotherCellCommitsTheEdit();
     void editWithoutChangeWritesNothing();
     void escapeDropsTheEdit();
+    void closingTheWindowCommitsTheEdit();
     void inputMethodTextIsCommittedOnlyWhenComposed();
     void cellShowsItsEvaluatedValue();
 
@@ -272,6 +275,26 @@ void TestMorvaneExcelView::escapeDropsTheEdit()
     QTest::keyClick(grid()->editor(), Qt::Key_Escape);
     QVERIFY(!grid()->isEditing());
     QCOMPARE(document()->cell(0, 0), QStringLiteral("before"));
+}
+
+// Quitting asks about unsaved work only when the typed text is in the cell:
+// an edit still open when the window closes is committed first.
+void TestMorvaneExcelView::closingTheWindowCommitsTheEdit()
+{
+    QWidget window;
+    m_view->setParent(&window);
+    const auto giveBack = qScopeGuard([this] { m_view->setParent(nullptr); });
+    window.resize(1100, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    click(grid(), cellCenter(2, 1));
+    QTest::keyClicks(grid()->editor(), QStringLiteral("typed"));
+    QVERIFY(!isUnsaved());
+
+    QCloseEvent close;
+    QApplication::sendEvent(&window, &close);
+    QCOMPARE(document()->cell(2, 1), QStringLiteral("typed"));
+    QVERIFY(isUnsaved());
 }
 
 void TestMorvaneExcelView::inputMethodTextIsCommittedOnlyWhenComposed()
