@@ -1,6 +1,7 @@
 // The spreadsheet engine on a full-size sheet: 1000 × 200 cells, half numbers
 // and half short texts, a SUM over each whole row in the last column and an
 // AVERAGE of each column in the last row.
+#include "BenchMain.h"
 #include "spreadsheet/engine/CellReference.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
@@ -129,9 +130,5 @@ BENCHMARK(exportAndReadCsv)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

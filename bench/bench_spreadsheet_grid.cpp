@@ -2,6 +2,7 @@
 // numbers, half short texts, every 7th row styled, a few merges, a selected
 // range) rendered into an image at several scroll positions. One iteration
 // is one frame. Runs on the offscreen platform.
+#include "BenchMain.h"
 #include "spreadsheet/editor/CellGridView.h"
 #include "spreadsheet/editor/ExcelGridMetrics.h"
 #include "spreadsheet/engine/CellReference.h"
@@ -108,9 +109,5 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

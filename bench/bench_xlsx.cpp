@@ -3,6 +3,7 @@
 // with a background, and 100 merged 2 × 2 blocks. Writes it, reads it back,
 // and reads a workbook of the same content written by XlsxWriter (made once
 // in the temporary directory when /usr/bin/python3 has xlsxwriter).
+#include "BenchMain.h"
 #include "spreadsheet/engine/CellReference.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/XlsxReader.h"
@@ -176,9 +177,5 @@ BENCHMARK(readXlsxWriter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

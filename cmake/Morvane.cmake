@@ -26,6 +26,8 @@ function(morvane_tests folder)
         get_filename_component(name "${test_source}" NAME_WE)
         add_executable(${name} "${test_source}")
         target_link_libraries(${name} PRIVATE ${ARG_LINKS} Qt6::Test)
+        # Shared test helpers: #include "support/...".
+        target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
         target_compile_definitions(${name} PRIVATE
             MORVANE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
             MORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -2,51 +2,12 @@
 
 #include "spreadsheet/editor/CellGridView.h"
 #include "spreadsheet/editor/ExcelGridMetrics.h"
+#include "support/StdoutCapture.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QMouseEvent>
-#include <QTemporaryFile>
 #include <QWidget>
-
-#include <cstdio>
-#include <unistd.h>
-
-// Collects what is written to standard output while it lives.
-class StdoutCapture
-{
-public:
-    StdoutCapture()
-    {
-        m_file.open();
-        std::fflush(stdout);
-        m_saved = dup(STDOUT_FILENO);
-        dup2(m_file.handle(), STDOUT_FILENO);
-    }
-    ~StdoutCapture() { restore(); }
-
-    QString text()
-    {
-        restore();
-        QFile reader(m_file.fileName());
-        reader.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(reader.readAll());
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stdout);
-        dup2(m_saved, STDOUT_FILENO);
-        close(m_saved);
-        m_saved = -1;
-    }
-
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 // Text committed by an input method, as a Japanese IME delivers it.
 inline void commitInputMethodText(QWidget *widget, const QString &text)

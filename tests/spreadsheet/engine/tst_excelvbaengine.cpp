@@ -1,13 +1,11 @@
 #include "platform/AppState.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/ExcelVBAEngine.h"
+#include "support/StdoutCapture.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryFile>
 #include <QtTest>
-
-#include <unistd.h>
 
 namespace {
 
@@ -84,6 +82,8 @@ private slots:
     void onlyTheLastMessagesAreKept();
 
     void runawayMacroStopsAndKeepsItsWrites();
+    void runawayTextStopsTheRun_data();
+    void runawayTextStopsTheRun();
     void hostileMacros_data();
     void hostileMacros();
 
@@ -538,12 +538,8 @@ void TestExcelVBAEngine::onlyTheLastMessagesAreKept()
 // line however long the macro would have run.
 void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
 {
-    QTemporaryFile capture;
-    QVERIFY(capture.open());
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    QVERIFY(saved >= 0);
-    QVERIFY(dup2(capture.handle(), STDOUT_FILENO) >= 0);
+    StdoutCapture capture;
+    QVERIFY(capture.isCapturing());
     QSignalSpy cellsChanged(m_document.get(), &ExcelDocument::cellsChanged);
     QElapsedTimer timer;
     timer.start();
@@ -552,20 +548,47 @@ void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
              sub("Cells(3, 1) = \"next block\""));
     const qint64 elapsed = timer.elapsed();
     std::fflush(stdout);
-    QFile reader(capture.fileName());
-    const bool opened = reader.open(QIODevice::ReadOnly);
-    const QByteArray written = reader.readAll();
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
+    const std::optional<QByteArray> written = capture.finish();
 
-    QVERIFY(opened);
-    QCOMPARE(written.count('\n'), 1);
-    QVERIFY2(written.startsWith("Macro stopped"), written.constData());
+    QVERIFY(written);
+    QCOMPARE(written->count('\n'), 1);
+    QVERIFY2(written->startsWith("Macro stopped"), written->constData());
     QCOMPARE(columnA(*m_document), (QStringList{"before", "", "", ""}));
     QCOMPARE(cellsChanged.count(), 1);
     const qint64 passes = m_engine->variables.value("i").integer();
     QVERIFY(passes > 1000000 && passes < ExcelVBAEngine::statementLimit);
     QVERIFY2(elapsed < 120000, qPrintable(QString::number(elapsed)));
+    QCoreApplication::processEvents();
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestExcelVBAEngine::runawayTextStopsTheRun_data()
+{
+    QTest::addColumn<QString>("loop");
+    QTest::addColumn<int>("shortest");
+    QTest::addColumn<int>("longest");
+    // The doublings' results add up to 2^26 - 2 characters by the 25th; the
+    // 26th would pass the limit. Growing by one, about 14,000 passes do.
+    QTest::newRow("text doubling each pass") << "s = s & s" << (1 << 25) << (1 << 25);
+    QTest::newRow("text growing a character a pass") << "s = s & \"x\"" << 10000 << 20000;
+}
+
+// A text that would outgrow memory, or take hours to build, stops the run
+// like the statement limit: writes so far stay, nothing after runs.
+void TestExcelVBAEngine::runawayTextStopsTheRun()
+{
+    QFETCH(QString, loop);
+    QFETCH(int, shortest);
+    QFETCH(int, longest);
+    QElapsedTimer timer;
+    timer.start();
+    runMacro(sub("Cells(1, 1) = \"before\"\ns = \"x\"\nFor i = 1 To 100000000\n" + loop
+                 + "\nNext\nCells(2, 1) = \"after\"\nMsgBox \"after\""));
+    QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(columnA(*m_document), (QStringList{"before", "", "", ""}));
+    const qsizetype length = m_engine->variables.value("s").text().size();
+    QVERIFY2(length >= shortest && length <= longest, qPrintable(QString::number(length)));
+    QVERIFY(m_engine->variables.value("i").integer() < 100000000);
     QCoreApplication::processEvents();
     QVERIFY(m_messages.isEmpty());
 }
