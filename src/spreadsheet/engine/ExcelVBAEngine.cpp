@@ -43,6 +43,7 @@ void ExcelVBAEngine::run(const QString &code)
     m_values.clear();
     m_messages.clear();
     m_statementCount = 0;
+    m_textCount = 0;
     m_stopped = false;
     VbaWorkingCopy workingCopy(document);
     m_workingCopy = &workingCopy;
@@ -93,21 +94,41 @@ void ExcelVBAEngine::executeBlock(const QStringList &lines)
 
 bool ExcelVBAEngine::countStatement()
 {
+    if (m_stopped)
+        return false;
     if (m_statementCount < statementLimit) {
         ++m_statementCount;
         return true;
     }
-    if (!m_stopped) {
-        m_stopped = true;
-        printLine(QStringLiteral("Macro stopped after %1 statements; its changes so far are kept")
-                      .arg(statementLimit));
-    }
+    stop(QStringLiteral("Macro stopped after %1 statements; its changes so far are kept").arg(statementLimit));
     return false;
+}
+
+bool ExcelVBAEngine::countText(qint64 characters)
+{
+    if (!m_stopped && characters <= textLimit - m_textCount) {
+        m_textCount += characters;
+        return true;
+    }
+    stop(QStringLiteral("Macro stopped after its texts grew past %1 characters; its changes so far are kept")
+             .arg(textLimit));
+    return false;
+}
+
+void ExcelVBAEngine::stop(const QString &reason)
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    printLine(reason);
 }
 
 int ExcelVBAEngine::step(const VbaMessage &message, int index)
 {
-    m_messages.append(evaluate(message.expression).text());
+    const QString text = evaluate(message.expression).text();
+    if (m_stopped)
+        return index + 1;
+    m_messages.append(text);
     if (m_messages.size() > messageLimit)
         m_messages.removeFirst();
     return index + 1;
@@ -115,7 +136,9 @@ int ExcelVBAEngine::step(const VbaMessage &message, int index)
 
 int ExcelVBAEngine::step(const VbaAssignment &assignment, int index)
 {
-    m_values[assignment.slot] = evaluate(assignment.expression);
+    VbaValue value = evaluate(assignment.expression);
+    if (!m_stopped)
+        m_values[assignment.slot] = std::move(value);
     return index + 1;
 }
 
@@ -123,7 +146,7 @@ int ExcelVBAEngine::step(const VbaCellAssignment &assignment, int index)
 {
     const QString text = evaluate(assignment.expression).text();
     const std::optional<CellAddress> address = resolve(assignment.location);
-    if (!address)
+    if (!address || m_stopped)
         return index + 1;
     switch (assignment.property) {
     case VbaCellAssignment::Property::Bold:
@@ -180,7 +203,7 @@ int ExcelVBAEngine::step(const VbaJump &jump, int)
     return jump.index;
 }
 
-VbaValue ExcelVBAEngine::evaluate(const VbaExpression &expression) const
+VbaValue ExcelVBAEngine::evaluate(const VbaExpression &expression)
 {
     using Kind = VbaExpression::Kind;
     if (expression.kind == Kind::Literal)
@@ -190,10 +213,16 @@ VbaValue ExcelVBAEngine::evaluate(const VbaExpression &expression) const
 
     switch (expression.kind) {
     case Kind::Concatenation: {
-        QString joined;
-        for (const VbaExpression &piece : expression.pieces)
-            joined += evaluate(piece).text();
-        return joined;
+        QStringList texts;
+        qint64 length = 0;
+        for (const VbaExpression &piece : expression.pieces) {
+            texts.append(evaluate(piece).text());
+            length += texts.last().size();
+        }
+        // Counted before the joined text is allocated.
+        if (!countText(length))
+            return QString();
+        return texts.join(QString());
     }
     case Kind::Sum: {
         double sum = 0;
@@ -219,7 +248,7 @@ VbaValue ExcelVBAEngine::evaluate(const VbaExpression &expression) const
     return expression.text;
 }
 
-bool ExcelVBAEngine::evaluateCondition(const VbaCondition &condition) const
+bool ExcelVBAEngine::evaluateCondition(const VbaCondition &condition)
 {
     using Operator = VbaCondition::Operator;
     if (condition.op == Operator::None)
@@ -248,7 +277,7 @@ bool ExcelVBAEngine::evaluateCondition(const VbaCondition &condition) const
     return false;
 }
 
-qint64 ExcelVBAEngine::integerOf(const VbaExpression &expression) const
+qint64 ExcelVBAEngine::integerOf(const VbaExpression &expression)
 {
     const VbaValue value = evaluate(expression);
     if (value.isInteger())
@@ -256,7 +285,7 @@ qint64 ExcelVBAEngine::integerOf(const VbaExpression &expression) const
     return NumberText::toInteger(value.text()).value_or(1);
 }
 
-std::optional<CellAddress> ExcelVBAEngine::resolve(const VbaExpression &location) const
+std::optional<CellAddress> ExcelVBAEngine::resolve(const VbaExpression &location)
 {
     if (!m_workingCopy || !m_workingCopy->hasDocument())
         return std::nullopt;

@@ -34,6 +34,10 @@ public:
     // loop pass and If counts), keeping what it wrote so far, and prints one
     // line on standard output.
     static constexpr qint64 statementLimit = 10'000'000;
+    // A run stops in the same way once its "&" concatenations have produced
+    // this many characters in all: a text doubling in a loop would otherwise
+    // exhaust memory, and one growing by a character a pass take hours.
+    static constexpr qint64 textLimit = 100'000'000;
     // Only the last this many messages of one run are delivered.
     static constexpr int messageLimit = 10'000;
 
@@ -72,12 +76,17 @@ private:
     int step(const VbaForEnd &loop, int index);
     int step(const VbaIf &condition, int index);
     int step(const VbaJump &jump, int index);
-    VbaValue evaluate(const VbaExpression &expression) const;
-    bool evaluateCondition(const VbaCondition &condition) const;
+    VbaValue evaluate(const VbaExpression &expression);
+    bool evaluateCondition(const VbaCondition &condition);
     // The integer of an expression's text form; 1 when it is not an integer.
-    qint64 integerOf(const VbaExpression &expression) const;
-    std::optional<CellAddress> resolve(const VbaExpression &location) const;
+    qint64 integerOf(const VbaExpression &expression);
+    std::optional<CellAddress> resolve(const VbaExpression &location);
+    // False once the run has stopped (or stops now, at the statement limit).
     bool countStatement();
+    // Counts a concatenation's result against textLimit; false (the run
+    // stops) when it would pass the limit.
+    bool countText(qint64 characters);
+    void stop(const QString &reason);
     void exportVariables();
     void deliverMessages();
 
@@ -88,5 +97,6 @@ private:
     std::vector<Loop> m_loops;
     QStringList m_messages;
     qint64 m_statementCount = 0;
+    qint64 m_textCount = 0;
     bool m_stopped = false;
 };
