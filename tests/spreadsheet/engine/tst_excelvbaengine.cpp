@@ -1,13 +1,11 @@
 #include "platform/AppState.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/ExcelVBAEngine.h"
+#include "support/StdoutCapture.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryFile>
 #include <QtTest>
-
-#include <unistd.h>
 
 namespace {
 
@@ -540,12 +538,8 @@ void TestExcelVBAEngine::onlyTheLastMessagesAreKept()
 // line however long the macro would have run.
 void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
 {
-    QTemporaryFile capture;
-    QVERIFY(capture.open());
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    QVERIFY(saved >= 0);
-    QVERIFY(dup2(capture.handle(), STDOUT_FILENO) >= 0);
+    StdoutCapture capture;
+    QVERIFY(capture.isCapturing());
     QSignalSpy cellsChanged(m_document.get(), &ExcelDocument::cellsChanged);
     QElapsedTimer timer;
     timer.start();
@@ -554,15 +548,11 @@ void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
              sub("Cells(3, 1) = \"next block\""));
     const qint64 elapsed = timer.elapsed();
     std::fflush(stdout);
-    QFile reader(capture.fileName());
-    const bool opened = reader.open(QIODevice::ReadOnly);
-    const QByteArray written = reader.readAll();
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
+    const std::optional<QByteArray> written = capture.finish();
 
-    QVERIFY(opened);
-    QCOMPARE(written.count('\n'), 1);
-    QVERIFY2(written.startsWith("Macro stopped"), written.constData());
+    QVERIFY(written);
+    QCOMPARE(written->count('\n'), 1);
+    QVERIFY2(written->startsWith("Macro stopped"), written->constData());
     QCOMPARE(columnA(*m_document), (QStringList{"before", "", "", ""}));
     QCOMPARE(cellsChanged.count(), 1);
     const qint64 passes = m_engine->variables.value("i").integer();
