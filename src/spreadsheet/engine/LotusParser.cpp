@@ -4,6 +4,7 @@
 #include "platform/TextEncoding.h"
 
 #include <QStringDecoder>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -93,7 +94,11 @@ QString LotusParser::labelText(const QByteArray &bytes)
 
 QString LotusParser::numberText(double value)
 {
-    if (std::isfinite(value) && value == std::trunc(value))
-        return QString::number(value, 'f', 0);
+    if (std::isfinite(value) && value == std::trunc(value)) {
+        // printf's "%.0f": exact digits, and "-0" for negative zero.
+        char buffer[400]; // the largest double has 309 digits
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 0).ptr;
+        return QString::fromLatin1(buffer, end - buffer);
+    }
     return NumberText::shortest(value);
 }

@@ -87,6 +87,8 @@ private slots:
         QTest::newRow("fractional number") << number(0, 0, 2.5) << Cells{{0, 0, "2.5"}};
         QTest::newRow("date serial") << number(0, 0, 45000) << Cells{{0, 0, "45000"}};
         QTest::newRow("negative integral number") << number(0, 0, -3) << Cells{{0, 0, "-3"}};
+        QTest::newRow("negative zero keeps its sign") << number(0, 0, -0.0) << Cells{{0, 0, "-0"}};
+        QTest::newRow("integral number beyond 64 bits") << number(0, 0, 1e20) << Cells{{0, 0, "100000000000000000000"}};
         QTest::newRow("large integral number") << number(0, 0, 1e15) << Cells{{0, 0, "1000000000000000"}};
         QTest::newRow("tiny number") << number(0, 0, 1e-5) << Cells{{0, 0, "1e-05"}};
         QTest::newRow("infinity") << number(0, 0, -qInf()) << Cells{{0, 0, "-inf"}};
