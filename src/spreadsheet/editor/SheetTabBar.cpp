@@ -5,6 +5,7 @@
 #include "SymbolIcon.h"
 
 #include <QHBoxLayout>
+#include <QScrollBar>
 #include <QToolButton>
 
 SheetTabBar::SheetTabBar(QWidget *parent)
@@ -35,6 +36,9 @@ SheetTabBar::SheetTabBar(QWidget *parent)
     layout->addWidget(m_addButton, 0, Qt::AlignVCenter);
 
     connect(m_addButton, &QToolButton::clicked, this, &SheetTabBar::addClicked);
+    // A tab added at the end widens the row only once the layout has run.
+    connect(m_scrollArea->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            &SheetTabBar::revealActiveTab);
 }
 
 SheetTab *SheetTabBar::tab(int index) const
@@ -64,5 +68,13 @@ void SheetTabBar::setSheets(const QStringList &names, int activeIndex)
     const bool closable = names.size() >= 2;
     for (int i = 0; i < names.size(); ++i)
         m_tabs[i]->setState(names[i], i == activeIndex, closable);
+    m_activeIndex = activeIndex;
     m_scrollArea->updateGeometry();
+    revealActiveTab();
+}
+
+void SheetTabBar::revealActiveTab()
+{
+    if (SheetTab *active = tab(m_activeIndex))
+        m_scrollArea->ensureWidgetVisible(active, 12, 0);
 }

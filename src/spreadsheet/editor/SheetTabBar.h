@@ -19,7 +19,8 @@ public:
     explicit SheetTabBar(QWidget *parent = nullptr);
 
     // Updates the tabs in place (never deleting a tab during its own click),
-    // with close buttons only when there are two or more sheets.
+    // with close buttons only when there are two or more sheets, and scrolls
+    // the row so the active tab is in view (a new sheet's tab included).
     void setSheets(const QStringList &names, int activeIndex);
 
     int count() const { return int(m_tabs.size()); }
@@ -34,10 +35,12 @@ signals:
 
 private:
     SheetTab *makeTab(int index);
+    void revealActiveTab();
 
     HorizontalScrollArea *m_scrollArea;
     QWidget *m_tabStrip;
     QHBoxLayout *m_tabLayout;
     QList<SheetTab *> m_tabs;
     QToolButton *m_addButton;
+    int m_activeIndex = -1;
 };

@@ -95,6 +95,7 @@ private slots:
     void backdropAndCancelCloseDialogs();
 
     void tabBarFollowsTheSheets();
+    void activeTabIsScrolledIntoView();
     void renameThroughTheTabMenu();
     void refusedRenameKeepsTheDialog();
     void renameDialogClosesWithoutRenaming();
@@ -488,6 +489,27 @@ void TestWorkbookDialogs::tabBarFollowsTheSheets()
     QTest::mouseClick(bar->addButton(), Qt::LeftButton);
     QCOMPARE(bar->count(), 2);
     QVERIFY(bar->tab(0)->name() != bar->tab(1)->name());
+}
+
+// More sheets than the row can show: the active tab, a new one included,
+// is scrolled into view between the bar's left edge and the add button.
+void TestWorkbookDialogs::activeTabIsScrolledIntoView()
+{
+    SheetTabBar *bar = m_view->sheetTabBar();
+    auto inView = [bar](int index) {
+        const QRect tab(bar->tab(index)->mapTo(bar, QPoint(0, 0)), bar->tab(index)->size());
+        return tab.left() >= 0 && tab.right() < bar->addButton()->x();
+    };
+    for (int i = 0; i < 14; ++i)
+        QTest::mouseClick(bar->addButton(), Qt::LeftButton);
+    QCOMPARE(bar->count(), 15);
+    QTRY_VERIFY(!inView(0));
+    QTRY_VERIFY(inView(14));
+
+    QTest::mouseClick(bar->addButton(), Qt::LeftButton);
+    QTRY_VERIFY(inView(15));
+    document()->switchToSheet(0);
+    QTRY_VERIFY(inView(0));
 }
 
 void TestWorkbookDialogs::renameThroughTheTabMenu()
