@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QUuid>
 
 namespace {
 
@@ -126,6 +127,7 @@ private:
     std::optional<QList<ExcelSheet>> readSheets()
     {
         QList<ExcelSheet> sheets;
+        QHash<QString, ExcelSheet> readParts; // by file
         for (const SheetEntry &entry : std::as_const(m_entries)) {
             const QString target =
                 m_targets.value(entry.rId, QStringLiteral("worksheets/sheet") + entry.sheetId + QStringLiteral(".xml"));
@@ -133,11 +135,21 @@ private:
             const auto file = partName ? m_paths.filePath(*partName) : std::nullopt;
             if (!file)
                 continue;
+            // A part that several sheets list is read once; the sheets share
+            // its grids, so listing one large part many times costs nothing.
+            if (const auto read = readParts.constFind(*file); read != readParts.cend()) {
+                ExcelSheet sheet = *read;
+                sheet.id = QUuid::createUuid();
+                sheet.name = entry.name;
+                sheets.append(std::move(sheet));
+                continue;
+            }
             pugi::xml_document doc;
             if (!load(doc, *file, *partName))
                 return std::nullopt;
             sheets.append(XlsxWorksheetReader::read(doc.document_element(), entry.name,
                                                     m_sharedStrings, m_cellFormats));
+            readParts.insert(*file, sheets.last());
         }
         if (sheets.isEmpty()) {
             fail(500, QStringLiteral("No sheets imported"));

@@ -372,6 +372,31 @@ private slots:
         QCOMPARE(found, names);
     }
 
+    // Sheets listing one part read it once and share its grids, so a small
+    // package naming one huge part for hundreds of sheets cannot multiply
+    // the memory and time it takes.
+    void sheetsOfOnePartShareIt()
+    {
+        QByteArray entries;
+        for (int n = 1; n <= XlsxReader::maxSheetCount; ++n)
+            entries += "<sheet name=\"S" + QByteArray::number(n) + "\" sheetId=\"1\" r:id=\"rId1\"/>";
+        const Parts parts{{"xl/workbook.xml", workbook(entries)},
+                          {"xl/_rels/workbook.xml.rels",
+                           relationships("<Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>")},
+                          {"xl/worksheets/sheet1.xml",
+                           worksheet("<row><c r=\"B2\" t=\"inlineStr\"><is><t>x</t></is></c></row>")}};
+        const auto sheets = read(parts);
+        QVERIFY(sheets);
+        QCOMPARE(sheets->size(), XlsxReader::maxSheetCount);
+        const ExcelSheet &first = sheets->first();
+        const ExcelSheet &last = sheets->last();
+        QCOMPARE(last.name, QStringLiteral("S256"));
+        QVERIFY(last.id != first.id);
+        QCOMPARE(last.cells[1][1], QStringLiteral("x"));
+        QVERIFY(last.cells.constData() == first.cells.constData());
+        QVERIFY(last.evaluatedCells.constData() == first.evaluatedCells.constData());
+    }
+
     void errors_data()
     {
         QTest::addColumn<Parts>("parts");
