@@ -67,6 +67,18 @@ QString withoutQuotes(QString text)
     return text.remove(u'"');
 }
 
+// `values` joined by `separator`, or "#VALUE!" when that would be longer than
+// a cell holds; the length is found before anything is allocated.
+QString joinedWithinCell(const QStringList &values, const QString &separator)
+{
+    qsizetype length = values.isEmpty() ? 0 : separator.size() * (values.size() - 1);
+    for (const QString &value : values)
+        length += value.size();
+    if (length > FormulaEvaluator::maxTextLength)
+        return QStringLiteral("#VALUE!");
+    return values.join(separator);
+}
+
 // printf's "%.Nf" in the C locale: exact ties round to even ("0.125" → "0.12").
 QString printfFixed(double value, int decimals)
 {
@@ -137,7 +149,7 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
         QStringList values = collectStrings(arguments.mid(2));
         if (skipEmpty)
             values.removeAll(QString());
-        return values.join(delimiter);
+        return joinedWithinCell(values, delimiter);
     }
     if (name == u"UNIQUE") {
         QStringList unique;
@@ -148,7 +160,7 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
                 unique.append(value);
             }
         }
-        return unique.join(QStringLiteral(", "));
+        return joinedWithinCell(unique, QStringLiteral(", "));
     }
     const QString cached = cachedValue(row, col);
     return cached.isEmpty() ? QStringLiteral("#NAME?") : cached;

@@ -13,7 +13,9 @@
 // Evaluates the raw text of one cell of a working grid into its display text.
 // Formulas are "=NAME(arguments)" with SUM, AVERAGE, TEXTJOIN and UNIQUE;
 // anything else falls back to the cell's cached file value, else "#VALUE!"
-// (not a call) or "#NAME?" (unknown name). Numbers from 40000 to 50000 may
+// (not a call) or "#NAME?" (unknown name). A TEXTJOIN or UNIQUE result longer
+// than a cell holds (maxTextLength) is "#VALUE!", so formulas joining each
+// other's results cannot grow without bound. Numbers from 40000 to 50000 may
 // show as dates (CellDateFormat).
 //
 // References read `values`: what each cell evaluated to before its date
@@ -24,6 +26,8 @@
 class FormulaEvaluator
 {
 public:
+    static constexpr qsizetype maxTextLength = 32767;
+
     struct Result {
         QString display; // what the cell shows
         QString value;   // the same before the date display; what references read

@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 
 #include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/FormulaEvaluator.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -40,6 +41,7 @@ private slots:
     void recalculateWritesOnce();
     void selfReferenceGrowsEachPass();
     void forwardReferenceSettlesNextPass();
+    void textJoinedTwicePerRowStaysBounded();
     void dateDisplayDoesNotChangeArithmetic();
     void shownAgainSheetReadsValuesNotDates();
     void deferredTaskDiesWithDocument();
@@ -186,6 +188,23 @@ void TestExcelDocument::forwardReferenceSettlesNextPass()
     QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("1")); // D2 had no value yet
     document.recalculate();
     QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("6"));
+}
+
+// Each row joins the row above with itself: without a bound the text would
+// double 60 times, far past any memory.
+void TestExcelDocument::textJoinedTwicePerRowStaysBounded()
+{
+    CellGrid grid = makeEmptyGrid(100, 50);
+    grid[0][0] = QStringLiteral("x");
+    for (int row = 1; row <= 60; ++row)
+        grid[row][0] = QStringLiteral("=TEXTJOIN(\"\",FALSE,A%1,A%1)").arg(row);
+    ExcelDocument document;
+    document.setCells(grid);
+    document.recalculate();
+    QCOMPARE(document.evaluatedCell(14, 0), QString(16384, u'x'));
+    QCOMPARE(document.evaluatedCell(15, 0), QStringLiteral("#VALUE!")); // 32,768 would not fit
+    for (int row = 0; row <= 60; ++row)
+        QVERIFY(document.evaluatedCell(row, 0).size() <= FormulaEvaluator::maxTextLength);
 }
 
 void TestExcelDocument::dateDisplayDoesNotChangeArithmetic()

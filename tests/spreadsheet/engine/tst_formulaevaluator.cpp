@@ -88,6 +88,14 @@ void TestFormulaEvaluator::evaluate_data()
     QTest::newRow("textjoin of a result") << "" << "" << "=TEXTJOIN(\"\",FALSE,\"\",\"\")" << "";
     QTest::newRow("unique keeps the empty text") << "A1=x|A2=y|A3=x" << "" << "=UNIQUE(A1:A4)" << "x, y, ";
     QTest::newRow("unique over literals") << "" << "" << "=UNIQUE(\"b\",\"a\",\"b\")" << "b, a";
+    const QString half(16383, u'x');
+    const QString otherHalf(16383, u'y');
+    QTest::newRow("textjoin filling a cell") << "A1=" + half + "|B1=" + otherHalf << ""
+                                             << "=TEXTJOIN(\"-\",FALSE,A1,B1)" << half + "-" + otherHalf;
+    QTest::newRow("textjoin longer than a cell") << "A1=" + half + "x|B1=" + otherHalf << ""
+                                                 << "=TEXTJOIN(\"-\",FALSE,A1,B1)" << "#VALUE!";
+    QTest::newRow("unique longer than a cell, separator counted") << "A1=" + half + "|B1=" + otherHalf << ""
+                                                                  << "=UNIQUE(A1,B1)" << "#VALUE!";
     QTest::newRow("absolute range: cached value") << numbers << "D6=6" << "=SUM($A$1:$A$3)" << "6";
     QTest::newRow("absolute range, no cache") << numbers << "" << "=SUM($A$1:$A$3)" << "#VALUE!";
     QTest::newRow("sheet prefix: cached value") << numbers << "D6=8" << "=SUM(Sheet2!A1,1)" << "8";
