@@ -9,8 +9,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 
@@ -18,6 +20,17 @@ namespace {
 
 constexpr QSize MinimumSize(900, 600);
 constexpr QSize StartSize(1200, 800);
+constexpr QSize LargestStartSize(1600, 1000);
+
+// Large enough on a big screen for the spreadsheet toolbar to show its
+// formula field without scrolling; never below StartSize.
+QSize startSize()
+{
+    QSize size = StartSize;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.expandedTo(screen->availableGeometry().size() * 0.9).boundedTo(LargestStartSize);
+    return size.expandedTo(StartSize);
+}
 constexpr int StartSidebarWidth = 260;
 
 int slotOf(EditorTab tab)
@@ -34,7 +47,8 @@ MainWindow::MainWindow(QWidget *parent)
     , m_placeholder(createPlaceholder())
 {
     setMinimumSize(MinimumSize);
-    resize(StartSize);
+    const QSize initialSize = startSize();
+    resize(initialSize);
     m_detail->addWidget(m_placeholder);
 
     auto *splitter = new QSplitter(Qt::Horizontal, this);
@@ -44,7 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     splitter->addWidget(m_detail);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({StartSidebarWidth, StartSize.width() - StartSidebarWidth});
+    splitter->setSizes({StartSidebarWidth, initialSize.width() - StartSidebarWidth});
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);

@@ -60,7 +60,7 @@ void TranslucentPanel::setCornerRadius(qreal radius)
 QColor TranslucentPanel::fillColor(Material material, const QPalette &palette)
 {
     if (material == Material::HudWindow)
-        return QColor(36, 36, 38, 224);
+        return QColor(36, 36, 38, 246); // nearly opaque: a card may lie over another card
     QColor window = palette.color(QPalette::Active, QPalette::Window);
     window.setAlpha(235);
     return window;
