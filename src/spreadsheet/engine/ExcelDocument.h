@@ -28,6 +28,7 @@ public:
     static constexpr int defaultColumnCount = 50;
     static constexpr int maxRowCount = 1000;    // readers' limit
     static constexpr int maxColumnCount = 200;
+    static constexpr qint64 maxLotusFileSize = qint64(256) << 20; // importLotus refuses larger files
 
     // One sheet "Sheet1" of 100 × 50 empty cells; touches no unsaved state.
     explicit ExcelDocument(QObject *parent = nullptr);

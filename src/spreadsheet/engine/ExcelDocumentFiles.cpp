@@ -78,6 +78,13 @@ bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
             *error = {0, path + QStringLiteral(": ") + file.errorString()};
         return false;
     }
+    // Its cells take several times the file's size in memory; no worksheet
+    // comes near this.
+    if (file.size() > maxLotusFileSize) {
+        if (error)
+            *error = {0, path + QStringLiteral(": the file is larger than %1 MiB").arg(maxLotusFileSize >> 20)};
+        return false;
+    }
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (error)

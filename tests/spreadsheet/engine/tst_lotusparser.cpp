@@ -226,6 +226,21 @@ private slots:
             QCOMPARE(document.cells().at(r).mid(0, 2), rows[r]);
     }
 
+    void oversizedFileIsRefused()
+    {
+        QFile file(m_dir.filePath(QStringLiteral("huge.wk1")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(beginning) == beginning.size());
+        QVERIFY(file.resize(ExcelDocument::maxLotusFileSize + 1)); // sparse: nothing is read
+        file.close();
+        ExcelDocument document;
+        document.setCell(0, 0, QStringLiteral("kept"));
+        ExcelError error;
+        QVERIFY(!document.importLotus(file.fileName(), &error));
+        QVERIFY2(error.message.contains(QStringLiteral("larger than 256 MiB")), qPrintable(error.message));
+        QCOMPARE(document.cell(0, 0), QStringLiteral("kept"));
+    }
+
     void unreadableFileChangesNothing()
     {
         ExcelDocument document;
