@@ -19,9 +19,10 @@ bool isNameCharacter(QChar c)
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'1' && c <= u'9') || c == u'_';
 }
 
+// The line terminators of ICU regular expressions: LF, VT, FF, CR, NEL, LS, PS.
 bool isLineTerminator(QChar c)
 {
-    return c == u'\n' || c == u'\r' || c == QChar(0x85) || c == QChar(0x2028) || c == QChar(0x2029);
+    return (c >= u'\n' && c <= u'\r') || c == QChar(0x85) || c == QChar(0x2028) || c == QChar(0x2029);
 }
 
 // "NAME(args)" as a whole: a name of letters, 1-9 and "_", then everything

@@ -58,6 +58,9 @@ void TestFormulaEvaluator::evaluate_data()
     QTest::newRow("bare =") << "" << "" << "=" << "#VALUE!";
     QTest::newRow("no name") << "" << "" << "=(1)" << "#VALUE!";
     QTest::newRow("line break in arguments") << "" << "" << "=SUM(1,\n2)" << "#VALUE!";
+    QTest::newRow("vertical tab in arguments") << "" << "" << "=SUM(1,\v2)" << "#VALUE!";
+    QTest::newRow("form feed in arguments") << "" << "" << "=SUM(1,\f2)" << "#VALUE!";
+    QTest::newRow("tab in arguments is a blank") << "" << "" << "=SUM(1,\t2)" << "3";
     QTest::newRow("SUM of nothing") << "" << "" << "=SUM()" << "0";
     QTest::newRow("AVERAGE of no number") << "" << "" << "=AVERAGE(X1)" << "0";
     QTest::newRow("fraction shows two decimals") << "" << "" << "=SUM(1.5,1)" << "2.50";
