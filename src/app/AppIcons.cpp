@@ -1,7 +1,6 @@
 #include "AppIcons.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "platform/widgets/TintedSvg.h"
 
 // The resources live in a static library: nothing refers to them, so the
 // linker would drop them unless they are registered by name here.
@@ -38,17 +37,7 @@ QString resourcePath(Symbol symbol)
 QPixmap pixmap(Symbol symbol, const QColor &color, int pixelSize, qreal devicePixelRatio)
 {
     registerResources();
-    const int device = qRound(pixelSize * devicePixelRatio);
-    QPixmap result(device, device);
-    result.fill(Qt::transparent);
-    QPainter painter(&result);
-    QSvgRenderer(resourcePath(symbol)).render(&painter, QRectF(0, 0, device, device));
-    // Keep the drawing's coverage, take the colour from `color`.
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(result.rect(), color);
-    painter.end();
-    result.setDevicePixelRatio(devicePixelRatio);
-    return result;
+    return TintedSvg::pixmap(resourcePath(symbol), color, pixelSize, devicePixelRatio);
 }
 
 QIcon icon(Symbol symbol, const QColor &color, const QColor &selectedColor, int pixelSize)

@@ -1,9 +1,6 @@
 #include "SymbolIcon.h"
 
-#include <QFile>
-#include <QPainter>
-#include <QtMath>
-#include <QSvgRenderer>
+#include "platform/widgets/TintedSvg.h"
 
 static void initEditorResources()
 {
@@ -19,20 +16,8 @@ namespace SymbolIcon {
 QPixmap pixmap(const QString &name, const QColor &color, int pixelSize, qreal devicePixelRatio)
 {
     initEditorResources();
-    QSvgRenderer renderer(QStringLiteral(":/spreadsheet/icons/%1.svg").arg(name));
-    if (!renderer.isValid() || pixelSize <= 0)
-        return {};
-    const int side = qCeil(pixelSize * devicePixelRatio);
-    QPixmap result(side, side);
-    result.fill(Qt::transparent);
-    QPainter painter(&result);
-    renderer.render(&painter, QRectF(0, 0, side, side));
-    // Keep the symbol's shape and alpha, replace its colour.
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(result.rect(), color);
-    painter.end();
-    result.setDevicePixelRatio(devicePixelRatio);
-    return result;
+    return TintedSvg::pixmap(QStringLiteral(":/spreadsheet/icons/%1.svg").arg(name), color, pixelSize,
+                             devicePixelRatio);
 }
 
 QIcon icon(const QString &name, const QColor &color, int pixelSize, const QColor &checkedColor)
