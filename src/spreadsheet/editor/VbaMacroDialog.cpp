@@ -196,9 +196,13 @@ void VbaMacroDialog::present()
 
 void VbaMacroDialog::selectMacro(const QString &name)
 {
+    const std::optional<QString> before = m_selected;
     commitName();
-    m_selected = name;
-    loadFields(name, m_localMacros.value(name));
+    // The list still showed the old name while a new one was typed: a click
+    // on that row means the macro the commit just renamed.
+    const QString target = before == name ? *m_selected : name;
+    m_selected = target;
+    loadFields(target, m_localMacros.value(target));
     refreshList();
     updateEnabled();
 }

@@ -48,6 +48,8 @@ public:
     // The names in list order: Unicode scalar order of their NFC forms.
     QStringList macroNames() const;
 
+    // Commits a pending rename, then loads `name` into the fields. The name
+    // the selected macro had before that rename selects it under the new one.
     void selectMacro(const QString &name);
     void newMacro();
     void deleteMacro();

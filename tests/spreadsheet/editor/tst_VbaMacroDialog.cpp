@@ -28,6 +28,8 @@ private slots:
     void renameHappensOnCommit_data();
     void renameHappensOnCommit();
     void blankNameKeepsStoringTheCode();
+    void clickingARowCommitsAndSelects_data();
+    void clickingARowCommitsAndSelects();
     void deleteSelectsTheFirstRemaining();
     void closeHandsTheCopyOver();
     void backdropDropsTheCopy();
@@ -36,6 +38,7 @@ private slots:
 
 private:
     void typeName(const QString &name);
+    void clickRow(const QString &name);
     std::unique_ptr<QWidget> m_window;
     std::unique_ptr<ExcelDocument> m_document;
     VbaMacroDialog *m_dialog = nullptr;
@@ -62,6 +65,14 @@ void TestVbaMacroDialog::typeName(const QString &name)
     m_dialog->nameField()->setFocus();
     m_dialog->nameField()->selectAll();
     QTest::keyClicks(m_dialog->nameField(), name);
+}
+
+void TestVbaMacroDialog::clickRow(const QString &name)
+{
+    QListWidget *list = m_dialog->macroList();
+    const QList<QListWidgetItem *> rows = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(rows.size(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.first()).center());
 }
 
 void TestVbaMacroDialog::presentSelectsTheFirstName_data()
@@ -176,6 +187,39 @@ void TestVbaMacroDialog::blankNameKeepsStoringTheCode()
     QTest::mouseClick(m_dialog->runButton(), Qt::LeftButton);
     QCOMPARE(m_document->macros(), (Macros{{"Macro1", "new code"}}));
     QCOMPARE(m_dialog->nameField()->text(), QStringLiteral("Macro1"));
+}
+
+void TestVbaMacroDialog::clickingARowCommitsAndSelects_data()
+{
+    QTest::addColumn<QString>("clicked");
+    QTest::addColumn<Macros>("result");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("another macro's row") << "Other" << Macros{{"Test", "one"}, {"Other", "two"}} << "Other"
+                                         << "two";
+    // The list still shows the old name until the rename is committed.
+    QTest::newRow("the renamed macro's own row") << "Macro1" << Macros{{"Test", "one"}, {"Other", "two"}}
+                                                 << "Test" << "one";
+}
+
+void TestVbaMacroDialog::clickingARowCommitsAndSelects()
+{
+    QFETCH(QString, clicked);
+    QFETCH(Macros, result);
+    QFETCH(QString, selected);
+    QFETCH(QString, code);
+    m_document->setMacros({{"Macro1", "one"}, {"Other", "two"}});
+    m_dialog->present();
+    typeName(QStringLiteral("Test"));
+    clickRow(clicked);
+    QCOMPARE(m_dialog->localMacros(), result);
+    QCOMPARE(m_dialog->selectedMacro(), std::optional(selected));
+    QCOMPARE(m_dialog->nameField()->text(), selected);
+    QCOMPARE(m_dialog->codeEditor()->toPlainText(), code);
+
+    m_dialog->codeEditor()->setPlainText(QStringLiteral("edited"));
+    result[selected] = QStringLiteral("edited");
+    QCOMPARE(m_dialog->localMacros(), result); // no macro appears under the old name
 }
 
 void TestVbaMacroDialog::deleteSelectsTheFirstRemaining()
