@@ -1,7 +1,5 @@
 #include "ExcelChartCanvas.h"
 
-#include "platform/NumberText.h"
-
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
@@ -16,6 +14,7 @@
 #include <QStackedBarSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -27,6 +26,16 @@ const QScatterSeries::MarkerShape seriesShapes[] = {
     QScatterSeries::MarkerShapeTriangle, QScatterSeries::MarkerShapeRotatedRectangle,
     QScatterSeries::MarkerShapeStar, QScatterSeries::MarkerShapePentagon};
 const QColor labelColor(0x3C, 0x3C, 0x43, 0x99);
+
+// The value as printf's "%.1f" writes it in the C locale: correctly rounded,
+// so an exact tie goes to the even digit (7.25 reads "7.2", 0.25 "0.2").
+// The spreadsheet's own fixed format rounds ties away from zero instead.
+QString oneDecimal(double value)
+{
+    char buffer[400]; // DBL_MAX needs 309 digits before the point
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
 
 QColor seriesColor(qsizetype index)
 {
@@ -175,7 +184,7 @@ void ExcelChartCanvas::attachAxes(const QStringList &categories, double low, dou
 
 void ExcelChartCanvas::addLabel(double value, QPointF anchor)
 {
-    auto *item = new QGraphicsSimpleTextItem(NumberText::fixed(value, 1), chart());
+    auto *item = new QGraphicsSimpleTextItem(oneDecimal(value), chart());
     QFont font = item->font();
     font.setPixelSize(9);
     item->setFont(font);

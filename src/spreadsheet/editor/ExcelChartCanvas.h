@@ -18,7 +18,8 @@ inline constexpr ChartType allChartTypes[] = {ChartType::Bar, ChartType::Line};
 // Draws ChartData with Qt Charts: categories along x in order of first
 // appearance, one colour per series, bars stacked per category, lines joined
 // in point order with a marker shape per series. Every bar and every line
-// point carries its value in one decimal ("12.5", C locale) above it. The
+// point carries its value in one decimal above it, as "%.1f" writes it in
+// the C locale ("12.5"; a tie such as 7.25 rounds to even, "7.2"). The
 // legend lies at the bottom. setData() rebuilds the whole chart.
 class ExcelChartCanvas : public QChartView
 {

@@ -23,6 +23,8 @@ private slots:
     void opensWithABarChartOfTheRange();
     void lineChartKeepsThePoints();
     void labelsHaveOneDecimalWhateverTheLocale();
+    void labelsRoundLikePrintf_data();
+    void labelsRoundLikePrintf();
     void generatesOnlyOnOpenAndRegenerate();
     void invalidRangeShowsTheError();
     void rangeEditsAreReported();
@@ -114,7 +116,32 @@ void TestExcelChartView::labelsHaveOneDecimalWhateverTheLocale()
     const QStringList labels = m_chart->canvas()->valueLabels();
     if (previous)
         std::setlocale(LC_NUMERIC, "C");
-    QCOMPARE(labels, (QStringList{"10.0", "7.3", "12.5", "9.0", "8.0", "11.0", "15.0", "6.0"}));
+    QCOMPARE(labels, (QStringList{"10.0", "7.2", "12.5", "9.0", "8.0", "11.0", "15.0", "6.0"}));
+}
+
+void TestExcelChartView::labelsRoundLikePrintf_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("exact tie rounds to even, down") << "0.25" << "0.2";
+    QTest::newRow("exact tie rounds to even, up") << "0.75" << "0.8";
+    QTest::newRow("negative tie") << "-2.25" << "-2.2";
+    QTest::newRow("not quite a tie in binary") << "0.35" << "0.3";
+    QTest::newRow("small negative keeps its sign") << "-0.04" << "-0.0";
+    QTest::newRow("large value in full") << "1e20" << "100000000000000000000.0";
+    QTest::newRow("text plots as 0") << "12abc" << "0.0";
+}
+
+void TestExcelChartView::labelsRoundLikePrintf()
+{
+    QFETCH(QString, cell);
+    QFETCH(QString, label);
+    m_document->setCell(0, 0, cell);
+    m_document->recalculate();
+    m_chart->popup(m_screen.get(), QStringLiteral("A1:A1"));
+    QCOMPARE(m_chart->canvas()->valueLabels(), QStringList{label});
+    m_chart->setChartType(ChartType::Line);
+    QCOMPARE(m_chart->canvas()->valueLabels(), QStringList{label});
 }
 
 void TestExcelChartView::generatesOnlyOnOpenAndRegenerate()
