@@ -15,6 +15,8 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -169,10 +171,19 @@ void ExcelChartCanvas::attachAxes(const QStringList &categories, double low, dou
     auto *x = new QBarCategoryAxis;
     x->append(categories);
     auto *y = new QValueAxis;
-    // Room above the highest mark for its label.
+    // The axis refuses infinite ends, and stacked totals of huge values can
+    // overflow, as can the room left above the highest mark for its label.
+    constexpr double largest = std::numeric_limits<double>::max();
+    low = std::max(low, -largest);
+    high = std::min(high, largest);
     const double span = high - low;
-    y->setRange(low, span > 0 ? high + span * 0.12 : low + 1);
-    y->applyNiceNumbers();
+    const double padded = span > 0 ? high + span * 0.12 : low + 1;
+    const double top = std::isfinite(padded) ? padded : high;
+    y->setRange(low, top);
+    // Nice numbers round the ends out by up to a few ticks, which overflows
+    // near the largest double.
+    if (std::max(-low, top) < largest / 64)
+        y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%g"));
     chart()->addAxis(x, Qt::AlignBottom);
     chart()->addAxis(y, Qt::AlignLeft);

@@ -11,8 +11,12 @@
 #include <QSignalSpy>
 #include <QStackedBarSeries>
 #include <QTest>
+#include <QValueAxis>
 #include <clocale>
+#include <cmath>
 #include <memory>
+
+Q_DECLARE_METATYPE(ChartType)
 
 class TestExcelChartView : public QObject
 {
@@ -25,6 +29,8 @@ private slots:
     void labelsHaveOneDecimalWhateverTheLocale();
     void labelsRoundLikePrintf_data();
     void labelsRoundLikePrintf();
+    void hugeValuesKeepAFiniteAxis_data();
+    void hugeValuesKeepAFiniteAxis();
     void generatesOnlyOnOpenAndRegenerate();
     void invalidRangeShowsTheError();
     void rangeEditsAreReported();
@@ -142,6 +148,37 @@ void TestExcelChartView::labelsRoundLikePrintf()
     QCOMPARE(m_chart->canvas()->valueLabels(), QStringList{label});
     m_chart->setChartType(ChartType::Line);
     QCOMPARE(m_chart->canvas()->valueLabels(), QStringList{label});
+}
+
+void TestExcelChartView::hugeValuesKeepAFiniteAxis_data()
+{
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<ChartType>("type");
+    // A1 1.7e308, B1 1.7e308 (their stack overflows), A2 -1.7e308.
+    QTest::newRow("bar near the largest double") << "A1:A1" << ChartType::Bar;
+    QTest::newRow("line near the largest double") << "A1:A1" << ChartType::Line;
+    QTest::newRow("stacked bars overflowing") << "A1:B1" << ChartType::Bar;
+    QTest::newRow("line from the lowest to the largest") << "A1:A2" << ChartType::Line;
+}
+
+void TestExcelChartView::hugeValuesKeepAFiniteAxis()
+{
+    QFETCH(QString, range);
+    QFETCH(ChartType, type);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("invalid range|NaN")));
+    m_document->setCell(0, 0, QStringLiteral("1.7e308"));
+    m_document->setCell(0, 1, QStringLiteral("1.7e308"));
+    m_document->setCell(1, 0, QStringLiteral("-1.7e308"));
+    m_document->recalculate();
+    m_chart->popup(m_screen.get(), range);
+    m_chart->setChartType(type);
+    const auto axes = m_chart->canvas()->chart()->axes(Qt::Vertical);
+    QCOMPARE(axes.size(), 1);
+    auto *y = qobject_cast<QValueAxis *>(axes.first());
+    QVERIFY(y);
+    QVERIFY(std::isfinite(y->min()) && std::isfinite(y->max()));
+    QVERIFY(y->max() >= 1.7e308);
+    m_chart->grab();
 }
 
 void TestExcelChartView::generatesOnlyOnOpenAndRegenerate()
