@@ -6,35 +6,42 @@
 
 namespace {
 
-bool isLetterOrNumberAt(const QString &text, qsizetype index, qsizetype *width)
+// Alphanumerics as the platform's character sets define them: the general
+// categories of letters (L*), marks (M*) and numbers (N*).
+bool isAlphanumeric(char32_t ucs4)
+{
+    return QChar::isLetterOrNumber(ucs4) || QChar::isMark(ucs4);
+}
+
+bool isAlphanumericAt(const QString &text, qsizetype index, qsizetype *width)
 {
     const QChar c = text.at(index);
     if (c.isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate()) {
         *width = 2;
-        return QChar::isLetterOrNumber(QChar::surrogateToUcs4(c, text.at(index + 1)));
+        return isAlphanumeric(QChar::surrogateToUcs4(c, text.at(index + 1)));
     }
     *width = 1;
-    return c.isLetterOrNumber();
+    return isAlphanumeric(c.unicode());
 }
 
-bool isLetterOrNumberBefore(const QString &text, qsizetype end, qsizetype *width)
+bool isAlphanumericBefore(const QString &text, qsizetype end, qsizetype *width)
 {
     const QChar c = text.at(end - 1);
     if (c.isLowSurrogate() && end >= 2 && text.at(end - 2).isHighSurrogate())
-        return isLetterOrNumberAt(text, end - 2, width);
-    return isLetterOrNumberAt(text, end - 1, width);
+        return isAlphanumericAt(text, end - 2, width);
+    return isAlphanumericAt(text, end - 1, width);
 }
 
-// Drops every code point that is not a letter or a number from both ends;
-// the inside of the text is left alone.
+// Drops every code point that is not alphanumeric from both ends; the inside
+// of the text is left alone.
 QString trimToAlphanumerics(const QString &text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
     qsizetype width = 0;
-    while (begin < end && !isLetterOrNumberAt(text, begin, &width))
+    while (begin < end && !isAlphanumericAt(text, begin, &width))
         begin += width;
-    while (end > begin && !isLetterOrNumberBefore(text, end, &width))
+    while (end > begin && !isAlphanumericBefore(text, end, &width))
         end -= width;
     return text.mid(begin, end - begin);
 }

@@ -6,10 +6,11 @@
 // Colour text ("#RRGGBB") to and from display colours.
 namespace ColorHex {
 
-// Trims non-alphanumerics from both ends, reads the rest as hexadecimal (up
-// to the first non-hex character, "0x" prefix allowed) and picks the reading
-// by the trimmed length: 3 → RGB×17, 6 → RRGGBB, 8 → AARRGGBB; any other
-// length gives rgba(1, 1, 0, 1/255). Never fails.
+// Trims from both ends every character that is not a letter, mark or number,
+// reads the rest as hexadecimal (up to the first non-hex character, "0x"
+// prefix allowed) and picks the reading by the trimmed length in characters
+// as a user sees them: 3 → RGB×17, 6 → RRGGBB, 8 → AARRGGBB; any other length
+// gives rgba(1, 1, 0, 1/255). Never fails.
 QColor colorFromHex(const QString &hex);
 
 // "#RRGGBB", upper case, components truncated, alpha dropped; "#FFFFFF" for

@@ -37,6 +37,10 @@ void TestColorHex::colorFromHex_data()
     QTest::newRow("0x prefix with eight characters") << "0x123456" << QColor(0x12, 0x34, 0x56, 0);
     QTest::newRow("letter with combining mark counts once")
         << QString::fromUtf16(u"A\u0301BC") << QColor(0, 0, 170);
+    QTest::newRow("leading combining mark is kept and counted")
+        << QString::fromUtf16(u"\u0301F0A") << fallback;
+    QTest::newRow("trailing combining mark stays with its letter")
+        << QString::fromUtf16(u"F0A\u0301") << QColor(255, 0, 170);
     QTest::newRow("full-width digits are letters or numbers but not hex")
         << QString::fromUtf16(u"\uFF11\uFF12\uFF13") << QColor(0, 0, 0);
     QTest::newRow("letter outside the BMP kept, scanned as nothing")
