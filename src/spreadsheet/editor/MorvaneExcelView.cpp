@@ -377,6 +377,9 @@ void MorvaneExcelView::applyBackgroundColor(const QColor &color)
 
 void MorvaneExcelView::clearBackgroundColor()
 {
+    // Without a selected cell the button changes nothing, the picker included.
+    if (!m_selection.cell)
+        return;
     writeSelectedStyle([](CellStyle &style) { style.bgColorHex.reset(); });
     m_cellBgColor = Qt::transparent;
     m_toolbar->setBackgroundColor(m_cellBgColor);

@@ -406,15 +406,20 @@ void TestMorvaneExcelView::boldTwiceLeavesAPlainEntry()
 
 void TestMorvaneExcelView::styleControlsNeedASelectedCell()
 {
-    toolbar()->textColorButton()->setColorChooser([](QWidget *, const QColor &) { return QColor(Qt::red); });
+    const auto red = [](QWidget *, const QColor &) { return QColor(Qt::red); };
+    toolbar()->textColorButton()->setColorChooser(red);
+    toolbar()->backgroundColorButton()->setColorChooser(red);
     QTest::mouseClick(toolbar()->boldButton(), Qt::LeftButton);
     QTest::mouseClick(toolbar()->italicButton(), Qt::LeftButton);
-    QTest::mouseClick(toolbar()->clearBackgroundButton(), Qt::LeftButton);
     QTest::mouseClick(toolbar()->textColorButton(), Qt::LeftButton);
+    QTest::mouseClick(toolbar()->backgroundColorButton(), Qt::LeftButton);
+    QTest::mouseClick(toolbar()->clearBackgroundButton(), Qt::LeftButton);
     QVERIFY(document()->cellStyles().isEmpty());
     QVERIFY(!toolbar()->boldButton()->isChecked());
     QVERIFY(!toolbar()->italicButton()->isChecked());
+    // The pickers keep showing the colours chosen.
     QCOMPARE(toolbar()->textColorButton()->color(), QColor(Qt::red));
+    QCOMPARE(toolbar()->backgroundColorButton()->color(), QColor(Qt::red));
     QVERIFY(!isUnsaved());
 }
 
