@@ -31,6 +31,7 @@ QFont objectTextFont(QFont font)
 FloatingObjectView::FloatingObjectView(const ExcelObject &object, QWidget *parent)
     : QWidget(parent)
     , m_object(object)
+    , m_fill(ColorHex::colorFromHex(object.colorHex))
 {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
@@ -46,9 +47,10 @@ FloatingObjectView::~FloatingObjectView()
 void FloatingObjectView::setObject(const ExcelObject &object)
 {
     m_object = object;
+    m_fill = ColorHex::colorFromHex(m_object.colorHex);
     syncTextEditor();
     if (m_toolbar)
-        m_toolbar->setColor(ColorHex::colorFromHex(m_object.colorHex));
+        m_toolbar->setColor(m_fill);
     updatePlacement();
     update();
 }
@@ -173,7 +175,7 @@ void FloatingObjectView::paintShape(QPainter &painter) const
                                    textBoxRadius - inset);
         break;
     }
-    painter.fillPath(fillPath, ColorHex::colorFromHex(m_object.colorHex));
+    painter.fillPath(fillPath, m_fill);
     painter.strokePath(outlinePath, QPen(outline, lineWidth));
 }
 
@@ -257,7 +259,7 @@ void FloatingObjectView::showToolbar()
     if (m_toolbar || !parentWidget())
         return;
     m_toolbar = new FloatingObjectToolbar(parentWidget());
-    m_toolbar->setColor(ColorHex::colorFromHex(m_object.colorHex));
+    m_toolbar->setColor(m_fill);
     connect(m_toolbar, &FloatingObjectToolbar::colorPicked, this, &FloatingObjectView::sendColor);
     connect(m_toolbar, &FloatingObjectToolbar::deleteRequested, this, &FloatingObjectView::deleteRequested);
     m_toolbar->show();

@@ -2,6 +2,7 @@
 
 #include "spreadsheet/engine/ExcelObject.h"
 
+#include <QColor>
 #include <QPointer>
 #include <optional>
 #include <QWidget>
@@ -83,6 +84,7 @@ private:
     void sendColor(const QColor &color);
 
     ExcelObject m_object;
+    QColor m_fill; // colorHex read once per new copy, not per paint
     bool m_selected = false;
     std::optional<QRect> m_visibleArea;
     QPointF m_dragOffset;

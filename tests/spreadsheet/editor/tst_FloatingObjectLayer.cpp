@@ -213,6 +213,7 @@ void TestFloatingObjectLayer::pickedColourIsWritten()
     QTest::mouseClick(swatch, Qt::LeftButton);
     QCOMPARE(object(0).colorHex, QStringLiteral("#FF0000"));
     QVERIFY(isUnsaved());
+    QCOMPARE(view(0)->grab().toImage().pixelColor(50, 50), QColor(255, 0, 0)); // drawn in the new colour
 
     clearUnsaved();
     swatch->setColorChooser([](QWidget *, const QColor &) { return QColor(); }); // cancelled
