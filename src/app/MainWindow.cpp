@@ -19,18 +19,8 @@
 namespace {
 
 constexpr QSize MinimumSize(900, 600);
-constexpr QSize StartSize(1200, 800);
+constexpr QSize StartSize(1200, 800); // when there is no screen to measure
 constexpr QSize LargestStartSize(1600, 1000);
-
-// Large enough on a big screen for the spreadsheet toolbar to show its
-// formula field without scrolling; never below StartSize.
-QSize startSize()
-{
-    QSize size = StartSize;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        size = size.expandedTo(screen->availableGeometry().size() * 0.9).boundedTo(LargestStartSize);
-    return size.expandedTo(StartSize);
-}
 constexpr int StartSidebarWidth = 260;
 
 int slotOf(EditorTab tab)
@@ -47,7 +37,8 @@ MainWindow::MainWindow(QWidget *parent)
     , m_placeholder(createPlaceholder())
 {
     setMinimumSize(MinimumSize);
-    const QSize initialSize = startSize();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize initialSize = screen ? startSize(screen->availableGeometry().size()) : StartSize;
     resize(initialSize);
     m_detail->addWidget(m_placeholder);
 
@@ -66,6 +57,11 @@ MainWindow::MainWindow(QWidget *parent)
     createQuitShortcut();
     connect(m_sidebar, &Sidebar::selectedTabChanged, this, &MainWindow::showTab);
     setSelectedTab(EditorTab::Word);
+}
+
+QSize MainWindow::startSize(const QSize &available)
+{
+    return (available * 0.9).boundedTo(LargestStartSize).expandedTo(MinimumSize);
 }
 
 QLabel *MainWindow::createPlaceholder()

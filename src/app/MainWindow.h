@@ -35,6 +35,12 @@ public:
 
     void setQuitPrompt(QuitPrompt prompt) { m_quitPrompt = std::move(prompt); }
 
+    // The size the window starts at on a screen whose free area is
+    // `available`: nine tenths of it, so the window fits with its frame and a
+    // big screen shows the spreadsheet toolbar's formula field; at most
+    // 1600 × 1000 and never below the minimum of 900 × 600.
+    static QSize startSize(const QSize &available);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -28,6 +28,8 @@ private slots:
     void cleanup();
     void wordProcessorChosenAtLaunch();
     void neverSmallerThanTheMinimum();
+    void startsWithinTheScreen_data();
+    void startsWithinTheScreen();
     void sidebarHeaderLinksAndFooter();
     void linksShowTheirScreens_data();
     void linksShowTheirScreens();
@@ -103,6 +105,23 @@ void TestMainWindow::neverSmallerThanTheMinimum()
     QCOMPARE(m_window->sidebar()->width(), 250);
     splitter->setSizes({600, 300});
     QVERIFY(m_window->sidebar()->width() >= 250);
+}
+
+void TestMainWindow::startsWithinTheScreen_data()
+{
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("start");
+    QTest::newRow("small laptop: inside the screen") << QSize(1366, 740) << QSize(1229, 666);
+    QTest::newRow("full HD") << QSize(1920, 1050) << QSize(1600, 945);
+    QTest::newRow("big screen: at most 1600 x 1000") << QSize(2560, 1400) << QSize(1600, 1000);
+    QTest::newRow("screen under the minimum: the minimum") << QSize(800, 600) << QSize(900, 600);
+}
+
+void TestMainWindow::startsWithinTheScreen()
+{
+    QFETCH(QSize, available);
+    QFETCH(QSize, start);
+    QCOMPARE(MainWindow::startSize(available), start);
 }
 
 void TestMainWindow::sidebarHeaderLinksAndFooter()
