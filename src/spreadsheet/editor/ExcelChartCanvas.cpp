@@ -83,6 +83,8 @@ void ExcelChartCanvas::setData(const ChartData &data, ChartType type)
         chart()->removeAxis(axis);
         delete axis;
     }
+    if (data.isEmpty())
+        return; // nothing to plot, and no extremes to scale an axis to
 
     const QStringList categories = data.categories();
     if (type == ChartType::Bar)

@@ -20,7 +20,8 @@ inline constexpr ChartType allChartTypes[] = {ChartType::Bar, ChartType::Line};
 // in point order with a marker shape per series. Every bar and every line
 // point carries its value in one decimal above it, as "%.1f" writes it in
 // the C locale ("12.5"; a tie such as 7.25 rounds to even, "7.2"). The
-// legend lies at the bottom. setData() rebuilds the whole chart.
+// legend lies at the bottom. setData() rebuilds the whole chart; data
+// without points leaves it empty.
 class ExcelChartCanvas : public QChartView
 {
     Q_OBJECT

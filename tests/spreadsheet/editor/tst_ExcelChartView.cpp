@@ -31,6 +31,7 @@ private slots:
     void labelsRoundLikePrintf();
     void hugeValuesKeepAFiniteAxis_data();
     void hugeValuesKeepAFiniteAxis();
+    void canvasWithoutPointsIsEmpty();
     void generatesOnlyOnOpenAndRegenerate();
     void invalidRangeShowsTheError();
     void rangeEditsAreReported();
@@ -179,6 +180,19 @@ void TestExcelChartView::hugeValuesKeepAFiniteAxis()
     QVERIFY(std::isfinite(y->min()) && std::isfinite(y->max()));
     QVERIFY(y->max() >= 1.7e308);
     m_chart->grab();
+}
+
+void TestExcelChartView::canvasWithoutPointsIsEmpty()
+{
+    fillSales();
+    m_chart->popup(m_screen.get(), QStringLiteral("A1:C5"));
+    ExcelChartCanvas *canvas = m_chart->canvas();
+    for (ChartType type : allChartTypes) {
+        canvas->setData(ChartData(), type);
+        QVERIFY(canvas->series().isEmpty());
+        QVERIFY(canvas->valueLabels().isEmpty());
+        QVERIFY(canvas->chart()->axes().isEmpty());
+    }
 }
 
 void TestExcelChartView::generatesOnlyOnOpenAndRegenerate()
