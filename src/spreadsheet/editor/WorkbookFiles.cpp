@@ -3,6 +3,7 @@
 #include "platform/FileWrite.h"
 #include "platform/TextEncoding.h"
 #include "platform/UserFolders.h"
+#include "spreadsheet/engine/CsvFormat.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QDir>
@@ -50,9 +51,10 @@ bool openCsv(ExcelDocument &document, const QString &path, QString *error)
     QString text;
     if (!readCsvText(path, &text, error))
         return false;
-    const ExcelDocument read(text);
+    // The grid alone: the document recalculates it once after the write.
+    CellGrid cells = CsvFormat::read(text);
     document.clearSheet();
-    document.setCells(read.cells());
+    document.setCells(std::move(cells));
     return true;
 }
 
