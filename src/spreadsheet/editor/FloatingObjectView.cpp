@@ -200,6 +200,10 @@ void FloatingObjectView::paintHandle(QPainter &painter) const
 void FloatingObjectView::mousePressEvent(QMouseEvent *event)
 {
     const QPointF position = event->position();
+    if (m_dragKind != DragKind::None) {
+        event->accept(); // another button during a drag: kept from the grid below
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -239,9 +243,12 @@ void FloatingObjectView::mouseMoveEvent(QMouseEvent *event)
 
 void FloatingObjectView::mouseReleaseEvent(QMouseEvent *event)
 {
+    // Another button let go while the left one drags ends nothing.
+    if (event->button() != Qt::LeftButton)
+        return;
     const DragKind kind = std::exchange(m_dragKind, DragKind::None);
     const bool dragged = std::exchange(m_dragging, false);
-    if (kind == DragKind::None || event->button() != Qt::LeftButton)
+    if (kind == DragKind::None)
         return;
     if (kind == DragKind::Move && dragged) {
         const ExcelObject movedObject =

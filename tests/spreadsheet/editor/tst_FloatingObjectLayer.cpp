@@ -7,6 +7,7 @@
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QInputMethodEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -51,6 +52,7 @@ private slots:
     void smallDragIsATap();
     void moveReachesTheDocumentAtTheEnd_data();
     void moveReachesTheDocumentAtTheEnd();
+    void otherButtonsLeaveADragAlone();
     void resizeFromTheHandleFollowsThePointer();
     void selectingLoadsTheColourWithoutWritingIt();
     void pickedColourIsWritten();
@@ -168,6 +170,30 @@ void TestFloatingObjectLayer::moveReachesTheDocumentAtTheEnd()
     QCOMPARE(moving->pos(), position.toPoint());
     QVERIFY(isUnsaved());
     QVERIFY(m_layer->selectedObjectId().isNull()); // a drag does not select
+}
+
+// A right click while the left button drags neither ends nor drops the move.
+void TestFloatingObjectLayer::otherButtonsLeaveADragAlone()
+{
+    placeObject(ExcelObjectType::Rectangle, 100, 100);
+    FloatingObjectView *moving = view(0);
+    const QPoint press(50, 50);
+    const QPoint pressGlobal = moving->mapToGlobal(press);
+    QTest::mousePress(moving, Qt::LeftButton, {}, press);
+    QTest::mouseMove(moving, moving->mapFromGlobal(pressGlobal + QPoint(40, 30)));
+    QMouseEvent rightPress(QEvent::MouseButtonPress, moving->mapFromGlobal(pressGlobal + QPoint(40, 30)),
+                           pressGlobal + QPoint(40, 30), Qt::RightButton, Qt::LeftButton | Qt::RightButton,
+                           Qt::NoModifier);
+    rightPress.ignore();
+    QCoreApplication::sendEvent(moving, &rightPress);
+    QVERIFY(rightPress.isAccepted()); // not passed on to the grid, whose menu would end the drag
+    QTest::mouseRelease(moving, Qt::RightButton, {}, moving->mapFromGlobal(pressGlobal + QPoint(40, 30)));
+    QCOMPARE(QPointF(object(0).x, object(0).y), QPointF(100, 100));
+    QTest::mouseMove(moving, moving->mapFromGlobal(pressGlobal + QPoint(60, 30)));
+    QCOMPARE(moving->pos(), QPoint(160, 130));
+    QTest::mouseRelease(moving, Qt::LeftButton, {}, moving->mapFromGlobal(pressGlobal + QPoint(60, 30)));
+    QCOMPARE(QPointF(object(0).x, object(0).y), QPointF(160, 130));
+    QCOMPARE(moving->pos(), QPoint(160, 130));
 }
 
 void TestFloatingObjectLayer::resizeFromTheHandleFollowsThePointer()
