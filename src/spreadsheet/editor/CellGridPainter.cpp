@@ -193,6 +193,30 @@ void CellGridPainter::paintText(QPainter &painter, const QRect &rect, const QStr
     painter.restore();
 }
 
+QRegion CellGridPainter::selectionArea(const GridSelection &selection) const
+{
+    const int rows = m_document.rowCount();
+    const int cols = m_document.columnCount();
+    QList<ExcelRange> areas;
+    if (selection.cell)
+        areas.append({selection.cell->row, selection.cell->col, selection.cell->row,
+                      selection.cell->col});
+    if (selection.range)
+        areas.append(selection.range->normalized());
+    QRegion region;
+    for (const ExcelRange &area : areas) {
+        const ExcelRange clipped{std::max(area.startRow, 0), std::max(area.startCol, 0),
+                                 std::min(area.endRow, rows - 1), std::min(area.endCol, cols - 1)};
+        if (clipped.startRow > clipped.endRow || clipped.startCol > clipped.endCol)
+            continue;
+        region += rangeRect(clipped);
+        for (const VisibleMerge &merge :
+             visibleMerges(clipped.startRow, clipped.endRow, clipped.startCol, clipped.endCol))
+            region += rangeRect(merge.range);
+    }
+    return region;
+}
+
 void CellGridPainter::paintSelectionEdges(QPainter &painter, const GridSelection &selection) const
 {
     const int rows = m_document.rowCount();

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QList>
 #include <QRect>
+#include <QRegion>
 
 class ExcelDocument;
 class QPainter;
@@ -25,6 +26,12 @@ public:
     // Draws everything meeting `contentRect` over a white ground the caller
     // has laid; the painter is already in content coordinates.
     void paint(QPainter &painter, const QRect &contentRect, const GridSelection &selection) const;
+
+    // The content area whose look depends on `selection`: the selected cell
+    // and the selected range with their frames, and every merged range whose
+    // fill either touches, clipped to the grid. Repainting it before and
+    // after a change of selection is enough.
+    QRegion selectionArea(const GridSelection &selection) const;
 
     // The look of one cell, shared with the in-place editor.
     QFont cellFont(const CellStyle &style) const { return m_fonts[fontIndex(style)]; }

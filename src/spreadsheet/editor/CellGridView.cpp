@@ -72,9 +72,11 @@ void CellGridView::setSelection(const GridSelection &selection)
 {
     if (selection == m_selection)
         return;
+    QRegion changed = m_painter->selectionArea(m_selection);
     m_selection = selection;
+    changed += m_painter->selectionArea(m_selection);
     styleEditor();
-    viewport()->update();
+    viewport()->update(changed.translated(-contentOffset()));
 }
 
 QPoint CellGridView::contentOffset() const
@@ -148,11 +150,13 @@ void CellGridView::resizeEvent(QResizeEvent *event)
     updateScrollRanges();
 }
 
-void CellGridView::scrollContentsBy(int, int)
+void CellGridView::scrollContentsBy(int dx, int dy)
 {
+    // Moves what is already drawn, children included, and repaints only the
+    // strip that scrolled into view.
+    viewport()->scroll(dx, dy);
     placeEditor();
     placeObjectLayer();
-    viewport()->update();
 }
 
 // ---- mouse ----

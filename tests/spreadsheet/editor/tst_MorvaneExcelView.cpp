@@ -9,6 +9,8 @@
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QCloseEvent>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,9 +23,11 @@
 
 using namespace GridMouse;
 using Gesture = std::function<void(CellGridView *)>;
+using ViewAction = std::function<void(MorvaneExcelView *)>;
 using OptionalCell = std::optional<CellAddress>;
 using OptionalRange = std::optional<ExcelRange>;
 Q_DECLARE_METATYPE(Gesture)
+Q_DECLARE_METATYPE(ViewAction)
 Q_DECLARE_METATYPE(OptionalCell)
 Q_DECLARE_METATYPE(OptionalRange)
 
@@ -43,6 +47,35 @@ QColor pixelAt(QWidget *viewport, QPoint viewportPoint)
 {
     return viewport->grab().toImage().pixelColor(viewportPoint);
 }
+
+// What the window shows of `widget` once pending repaints are flushed (the
+// backing store, not a fresh render as grab() makes).
+QImage shownOnScreen(QWidget *widget)
+{
+    QCoreApplication::processEvents();
+    const QPoint origin = widget->mapTo(widget->window(), QPoint(0, 0));
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), origin.x(), origin.y(), widget->width(),
+                     widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Collects the area of every paint event a widget receives.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
 
 } // namespace
 
@@ -91,6 +124,8 @@ private slots:
     void selectionTintsAndHidesTheFill();
     void mergedRangeIsDrawnAsOneCell();
     void objectLayerScrollsWithTheCells();
+    void partialRepaintsMatchAFullPaint_data();
+    void partialRepaintsMatchAFullPaint();
 
 private:
     CellGridView *grid() const { return m_view->grid(); }
@@ -648,6 +683,70 @@ void TestMorvaneExcelView::objectLayerScrollsWithTheCells()
     QCOMPARE(layer->pos(), QPoint(-500, -240));
     document()->insertRow(0);
     QCOMPARE(layer->size(), ExcelGridMetrics::contentSize(101, 50));
+}
+
+// Selection changes and scrolling repaint only what changes; what the
+// window then shows is what a full paint draws.
+void TestMorvaneExcelView::partialRepaintsMatchAFullPaint_data()
+{
+    QTest::addColumn<ViewAction>("before");
+    QTest::addColumn<ViewAction>("action");
+    QTest::addColumn<int>("maxPaintedPercent"); // of the viewport's area
+
+    const ViewAction nothing = [](MorvaneExcelView *) {};
+    QTest::newRow("selection moves")
+        << ViewAction([](MorvaneExcelView *v) { v->selectCell(1, 1); })
+        << ViewAction([](MorvaneExcelView *v) { v->selectCell(3, 3); }) << 2;
+    QTest::newRow("range replaced by a cell")
+        << ViewAction([](MorvaneExcelView *v) {
+               v->selectCell(1, 1);
+               v->selectCell(6, 4, MorvaneExcelView::SelectionMode::Extend);
+           })
+        << ViewAction([](MorvaneExcelView *v) { v->selectCell(2, 2); }) << 10;
+    QTest::newRow("range over part of a merge")
+        << ViewAction([](MorvaneExcelView *v) {
+               v->document()->setCellStyle(QStringLiteral("B2"),
+                                           CellStyle{false, false, {}, QStringLiteral("#FF0000")});
+               v->document()->mergeCells(1, 1, 4, 2);
+               v->selectCell(0, 0);
+           })
+        << ViewAction([](MorvaneExcelView *v) {
+               v->selectCell(2, 2, MorvaneExcelView::SelectionMode::Extend);
+           })
+        << 5;
+    QTest::newRow("scroll down a row")
+        << nothing << ViewAction([](MorvaneExcelView *v) { v->grid()->scrollToContent({0, 24}); })
+        << 5;
+    QTest::newRow("scroll back both ways")
+        << ViewAction([](MorvaneExcelView *v) {
+               v->selectCell(5, 3);
+               v->grid()->scrollToContent({230, 100});
+           })
+        << ViewAction([](MorvaneExcelView *v) { v->grid()->scrollToContent({130, 52}); })
+        << 20;
+}
+
+void TestMorvaneExcelView::partialRepaintsMatchAFullPaint()
+{
+    QFETCH(ViewAction, before);
+    QFETCH(ViewAction, action);
+    QFETCH(int, maxPaintedPercent);
+    for (int row = 0; row < 30; ++row)
+        document()->setCell(row, row % 8, QStringLiteral("text %1").arg(row));
+    before(m_view.get());
+    QWidget *viewport = grid()->viewport();
+    (void)shownOnScreen(viewport);
+
+    PaintRecorder recorder(viewport);
+    action(m_view.get());
+    const QImage shown = shownOnScreen(viewport);
+    qint64 painted = 0;
+    for (const QRect &rect : recorder.painted)
+        painted += qint64(rect.width()) * rect.height();
+    const qint64 percent = 100 * painted / (qint64(viewport->width()) * viewport->height());
+    QVERIFY(painted > 0);
+    QVERIFY2(percent <= maxPaintedPercent, qPrintable(QStringLiteral("painted %1%").arg(percent)));
+    QCOMPARE(shown, viewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestMorvaneExcelView)
