@@ -112,7 +112,9 @@ void MorvaneExcelView::watchWindowClose()
 
 bool MorvaneExcelView::event(QEvent *event)
 {
-    if (event->type() == QEvent::ParentChange)
+    // A container holding the screen may join a window after the screen
+    // joined the container: the window is known for sure once shown.
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show)
         watchWindowClose();
     return QWidget::event(event);
 }

@@ -95,6 +95,7 @@ private slots:
     void clickingAnotherCellCommitsTheEdit();
     void editWithoutChangeWritesNothing();
     void escapeDropsTheEdit();
+    void closingTheWindowCommitsTheEdit_data();
     void closingTheWindowCommitsTheEdit();
     void inputMethodTextIsCommittedOnlyWhenComposed();
     void cellShowsItsEvaluatedValue();
@@ -313,13 +314,25 @@ void TestMorvaneExcelView::escapeDropsTheEdit()
 }
 
 // Quitting asks about unsaved work only when the typed text is in the cell:
-// an edit still open when the window closes is committed first.
+// an edit still open when the window closes is committed first, also when
+// the screen joined the window inside a container that was placed later.
+void TestMorvaneExcelView::closingTheWindowCommitsTheEdit_data()
+{
+    QTest::addColumn<bool>("throughContainer");
+    QTest::newRow("screen placed in the window") << false;
+    QTest::newRow("container placed in the window later") << true;
+}
+
 void TestMorvaneExcelView::closingTheWindowCommitsTheEdit()
 {
+    QFETCH(bool, throughContainer);
     QWidget window;
-    m_view->setParent(&window);
+    auto *container = new QWidget;
+    m_view->setParent(throughContainer ? container : &window);
     const auto giveBack = qScopeGuard([this] { m_view->setParent(nullptr); });
+    container->setParent(&window);
     window.resize(1100, 700);
+    m_view->resize(1100, 700);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     click(grid(), cellCenter(2, 1));
