@@ -127,11 +127,24 @@ void CellGridView::updateScrollRanges()
 
 void CellGridView::paintEvent(QPaintEvent *event)
 {
+    // A repaint after a diagonal scroll or of two distant selections is a
+    // few small rectangles whose bounding box can be the whole viewport:
+    // each is painted on its own, clipped to itself, so nothing is drawn
+    // twice (translucent fills would darken) and nothing outside them.
     QPainter painter(viewport());
-    painter.fillRect(event->rect(), Qt::white);
     const QPoint offset = contentOffset();
     painter.translate(-offset);
-    m_painter->paint(painter, event->rect().translated(offset), m_selection);
+    const QRegion &region = event->region();
+    const bool byRectangle = region.rectCount() > 1 && region.rectCount() <= 8;
+    const QRegion single(event->rect());
+    for (const QRect &rect : byRectangle ? region : single) {
+        const QRect content = rect.translated(offset);
+        painter.save();
+        painter.setClipRect(content, Qt::IntersectClip);
+        painter.fillRect(content, Qt::white);
+        m_painter->paint(painter, content, m_selection);
+        painter.restore();
+    }
 }
 
 void CellGridView::changeEvent(QEvent *event)

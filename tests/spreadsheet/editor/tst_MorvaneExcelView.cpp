@@ -730,6 +730,17 @@ void TestMorvaneExcelView::partialRepaintsMatchAFullPaint_data()
     QTest::newRow("scroll down a row")
         << nothing << ViewAction([](MorvaneExcelView *v) { v->grid()->scrollToContent({0, 24}); })
         << 5;
+    QTest::newRow("distant cells")
+        << ViewAction([](MorvaneExcelView *v) { v->selectCell(0, 0); })
+        << ViewAction([](MorvaneExcelView *v) { v->selectCell(20, 9); }) << 2;
+    QTest::newRow("translucent fills scrolled diagonally")
+        << ViewAction([](MorvaneExcelView *v) {
+               for (int row = 0; row < 30; ++row)
+                   v->document()->setCellStyle(CellReference::text(row, row % 10),
+                                               CellStyle{false, false, {}, QStringLiteral("#80FF0000")});
+               v->grid()->scrollToContent({150, 60});
+           })
+        << ViewAction([](MorvaneExcelView *v) { v->grid()->scrollToContent({90, 30}); }) << 20;
     QTest::newRow("scroll back both ways")
         << ViewAction([](MorvaneExcelView *v) {
                v->selectCell(5, 3);
