@@ -184,16 +184,13 @@ void CellGridView::mousePressEvent(QMouseEvent *event)
     setFocus(Qt::MouseFocusReason);
     m_pressState = PressState::Pressed;
     m_pressPosition = event->position().toPoint();
-    m_pressModifiers = event->modifiers();
-    const auto cell = cellAt(viewportToContent(m_pressPosition), m_document->rowCount(),
-                             m_document->columnCount());
-    m_pressedOnCell = cell.has_value();
-    if (!cell)
+    m_pressedCell = cellAt(viewportToContent(m_pressPosition), m_document->rowCount(),
+                           m_document->columnCount());
+    if (!m_pressedCell)
         return;
-    CellAddress target = *cell;
-    if (const auto merge = m_document->mergedRange(cell->row, cell->col))
-        target = {merge->startRow, merge->startCol};
-    emit cellPressed(target.row, target.col, event->modifiers());
+    if (const auto merge = m_document->mergedRange(m_pressedCell->row, m_pressedCell->col))
+        m_pressedCell = CellAddress{merge->startRow, merge->startCol};
+    emit cellPressed(m_pressedCell->row, m_pressedCell->col, event->modifiers());
 }
 
 void CellGridView::mouseMoveEvent(QMouseEvent *event)
@@ -220,8 +217,10 @@ void CellGridView::mouseReleaseEvent(QMouseEvent *event)
         emit dragFinished();
         return;
     }
-    if (m_pressedOnCell && !(m_pressModifiers & Qt::ShiftModifier) && m_selection.cell)
-        beginEditing(m_selection.cell->row, m_selection.cell->col);
+    // Edits what a plain click selects (a Shift-click before anything was
+    // selected is one); a Shift-click that spanned a range edits nothing.
+    if (m_pressedCell && m_selection.cell == m_pressedCell && !m_selection.range)
+        beginEditing(m_pressedCell->row, m_pressedCell->col);
 }
 
 // ---- editing ----

@@ -19,8 +19,9 @@ class ExcelDocument;
 // cell (the top-left cell of a merged range), a drag of 5 pixels or more
 // emits dragMoved for every move in content coordinates and dragFinished on
 // release, and the owner pushes the resulting selection back through
-// setSelection(). A plain click without Shift that was no drag opens the
-// editor on the selected cell. An edit is committed (cellCommitted) on
+// setSelection(). A click that was no drag and left the clicked cell
+// selected without a range (a plain click, or a Shift-click before anything
+// was selected) opens the editor on it. An edit is committed (cellCommitted) on
 // Return or when focus leaves the editor, and only when its text differs
 // from the cell's raw text.
 class CellGridView : public QAbstractScrollArea
@@ -97,6 +98,5 @@ private:
     enum class PressState { None, Pressed, Dragging };
     PressState m_pressState = PressState::None;
     QPoint m_pressPosition;
-    Qt::KeyboardModifiers m_pressModifiers;
-    bool m_pressedOnCell = false;
+    std::optional<CellAddress> m_pressedCell; // the top-left cell of a pressed merge
 };

@@ -178,60 +178,61 @@ void TestMorvaneExcelView::selection_data()
     QTest::addColumn<OptionalRange>("range");
     QTest::addColumn<int>("mergeRows");
     QTest::addColumn<int>("mergeCols");
+    QTest::addColumn<OptionalCell>("editing");
 
     QTest::newRow("click selects the cell")
         << Gesture([](CellGridView *g) { click(g, cellCenter(2, 1)); }) << OptionalCell({2, 1})
-        << OptionalRange() << 2 << 2;
+        << OptionalRange() << 2 << 2 << OptionalCell({2, 1});
     QTest::newRow("shift-click spans from the anchor")
         << Gesture([](CellGridView *g) {
                click(g, cellCenter(2, 1));
                click(g, cellCenter(4, 3), Qt::ShiftModifier);
            })
-        << OptionalCell({2, 1}) << OptionalRange({{2, 1, 4, 3}}) << 3 << 3;
+        << OptionalCell({2, 1}) << OptionalRange({{2, 1, 4, 3}}) << 3 << 3 << OptionalCell();
     QTest::newRow("further shift-click keeps the anchor")
         << Gesture([](CellGridView *g) {
                click(g, cellCenter(2, 1));
                click(g, cellCenter(4, 3), Qt::ShiftModifier);
                click(g, cellCenter(0, 0), Qt::ShiftModifier);
            })
-        << OptionalCell({2, 1}) << OptionalRange({{0, 0, 2, 1}}) << 3 << 2;
+        << OptionalCell({2, 1}) << OptionalRange({{0, 0, 2, 1}}) << 3 << 2 << OptionalCell();
     QTest::newRow("shift-click without selection is a plain click")
         << Gesture([](CellGridView *g) { click(g, cellCenter(3, 3), Qt::ShiftModifier); })
-        << OptionalCell({3, 3}) << OptionalRange() << 2 << 2;
+        << OptionalCell({3, 3}) << OptionalRange() << 2 << 2 << OptionalCell({3, 3});
     QTest::newRow("plain click clears the range")
         << Gesture([](CellGridView *g) {
                click(g, cellCenter(2, 1));
                click(g, cellCenter(4, 3), Qt::ShiftModifier);
                click(g, cellCenter(5, 5));
            })
-        << OptionalCell({5, 5}) << OptionalRange() << 2 << 2;
+        << OptionalCell({5, 5}) << OptionalRange() << 2 << 2 << OptionalCell({5, 5});
     QTest::newRow("drag from A1 to C2")
         << Gesture([](CellGridView *g) { drag(g, cellCenter(0, 0), {cellCenter(0, 0) + QPoint(6, 0), cellCenter(1, 2)}); })
-        << OptionalCell({0, 0}) << OptionalRange({{0, 0, 1, 2}}) << 2 << 3;
+        << OptionalCell({0, 0}) << OptionalRange({{0, 0, 1, 2}}) << 2 << 3 << OptionalCell();
     QTest::newRow("move under 5 pixels is a click")
         << Gesture([](CellGridView *g) {
                drag(g, cellCenter(3, 1), {cellCenter(3, 1) + QPoint(3, 2)});
            })
-        << OptionalCell({3, 1}) << OptionalRange() << 2 << 2;
+        << OptionalCell({3, 1}) << OptionalRange() << 2 << 2 << OptionalCell({3, 1});
     QTest::newRow("drag anchors at the first cell under the pointer")
         << Gesture([](CellGridView *g) {
                const QPoint nearRightEdge = ExcelGridMetrics::cellRect(0, 0).topRight() + QPoint(-2, 10);
                drag(g, nearRightEdge, {nearRightEdge + QPoint(8, 0), cellCenter(2, 2)});
            })
-        << OptionalCell({0, 1}) << OptionalRange({{0, 1, 2, 2}}) << 3 << 2;
+        << OptionalCell({0, 1}) << OptionalRange({{0, 1, 2, 2}}) << 3 << 2 << OptionalCell();
     QTest::newRow("drag leaving the grid keeps the last range")
         << Gesture([](CellGridView *g) {
                drag(g, cellCenter(1, 1),
                     {cellCenter(1, 1) + QPoint(0, 6), cellCenter(2, 2), QPoint(-150, 60)});
            })
-        << OptionalCell({1, 1}) << OptionalRange({{1, 1, 2, 2}}) << 2 << 2;
+        << OptionalCell({1, 1}) << OptionalRange({{1, 1, 2, 2}}) << 2 << 2 << OptionalCell();
     QTest::newRow("drag with shift keeps the selected cell")
         << Gesture([](CellGridView *g) {
                click(g, cellCenter(5, 0));
                drag(g, cellCenter(1, 1), {cellCenter(1, 1) + QPoint(6, 0), cellCenter(2, 3)},
                     Qt::ShiftModifier);
            })
-        << OptionalCell({5, 0}) << OptionalRange({{1, 1, 2, 3}}) << 2 << 3;
+        << OptionalCell({5, 0}) << OptionalRange({{1, 1, 2, 3}}) << 2 << 3 << OptionalCell();
 }
 
 void TestMorvaneExcelView::selection()
@@ -242,6 +243,7 @@ void TestMorvaneExcelView::selection()
     QTEST(m_view->selectedRange(), "range");
     QTEST(m_view->mergeRows(), "mergeRows");
     QTEST(m_view->mergeCols(), "mergeCols");
+    QTEST(grid()->editingCell(), "editing");
     QVERIFY(!m_view->dragStartCell());
     QCOMPARE(grid()->selection().cell, m_view->selectedCell());
     QCOMPARE(grid()->selection().range, m_view->selectedRange());
@@ -642,8 +644,16 @@ void TestMorvaneExcelView::selectionOutsideTheGridIsHarmless()
 
 void TestMorvaneExcelView::mergesOutsideTheGridAreHarmless()
 {
-    document()->setMergedRanges({{200, 0, 201, 1}, {98, 48, 120, 60}, {-5, -5, -1, -1}});
+    document()->setMergedRanges(
+        {{200, 0, 201, 1}, {98, 48, 120, 60}, {-5, -5, -1, -1}, {-1, 5, 2, 6}});
     (void)m_view->grab();
+    // A merge whose top-left cell left the grid selects nothing, and the
+    // click edits nothing either (not the cell selected before).
+    click(grid(), cellCenter(10, 10));
+    click(grid(), cellCenter(1, 5));
+    QCOMPARE(m_view->selectedCell(), OptionalCell({10, 10}));
+    QVERIFY(!grid()->isEditing());
+
     grid()->scrollToContent(QPoint(100000, 100000));
     (void)m_view->grab();
     click(grid(), cellCenter(99, 49));
