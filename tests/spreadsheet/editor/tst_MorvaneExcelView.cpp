@@ -751,6 +751,13 @@ void TestMorvaneExcelView::partialRepaintsMatchAFullPaint_data()
                v->grid()->scrollToContent({150, 60});
            })
         << ViewAction([](MorvaneExcelView *v) { v->grid()->scrollToContent({90, 30}); }) << 20;
+    QTest::newRow("floating objects scrolled")
+        << ViewAction([](MorvaneExcelView *v) {
+               v->insertObject(ExcelObjectType::Rectangle);
+               v->insertObject(ExcelObjectType::TextBox);
+               v->grid()->scrollToContent({120, 48});
+           })
+        << ViewAction([](MorvaneExcelView *v) { v->grid()->scrollToContent({60, 24}); }) << 20;
     QTest::newRow("scroll back both ways")
         << ViewAction([](MorvaneExcelView *v) {
                v->selectCell(5, 3);
