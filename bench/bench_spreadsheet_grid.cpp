@@ -58,8 +58,9 @@ struct GridFixture {
 
 GridFixture &fixture()
 {
-    static GridFixture instance;
-    return instance;
+    // Never destroyed: widgets must not outlive the QApplication, which goes first.
+    static GridFixture *instance = new GridFixture;
+    return *instance;
 }
 
 // Scroll position as a fraction (per mille) of each scroll range.
