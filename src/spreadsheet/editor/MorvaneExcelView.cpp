@@ -510,7 +510,7 @@ bool MorvaneExcelView::isShowingRenameSheetDialog() const
     return m_renameDialog->isOpen();
 }
 
-// ---- files ----
+// ---- dialog state ----
 
 bool MorvaneExcelView::isShowingChartDialog() const
 {
@@ -541,6 +541,8 @@ bool MorvaneExcelView::isShowingOpenDialog() const
 {
     return m_openDialog->isOpen();
 }
+
+// ---- files ----
 
 void MorvaneExcelView::showOpenDialog()
 {
