@@ -11,7 +11,10 @@ $SUDO apt-get install -y --no-install-recommends \
     libgl-dev libxkbcommon-dev libvulkan-dev \
     libpugixml-dev libzip-dev zlib1g-dev libbenchmark-dev \
     fonts-noto-cjk locales xvfb xauth \
-    python3 python3-openpyxl python3-xlsxwriter gnumeric
+    python3 python3-openpyxl python3-xlsxwriter gnumeric \
+    qt6-image-formats-plugins qt6-translations-l10n libxml2-utils poppler-utils \
+    pandoc python3-docx libreoffice-writer-nogui libreoffice-impress-nogui \
+    antiword catdoc wv unrtf libwpd-tools libgsf-bin
 # A decimal-comma locale lets the tests prove number text ignores the process locale.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf8$'; then
     $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen

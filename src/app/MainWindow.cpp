@@ -3,7 +3,7 @@
 #include "AppFonts.h"
 #include "platform/widgets/LightPalette.h"
 #include "Sidebar.h"
-#include "presentation/MorvanePowerPointView.h"
+#include "presentation/editor/MorvanePowerPointView.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
 

@@ -2,7 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/Sidebar.h"
 #include "platform/AppState.h"
-#include "presentation/MorvanePowerPointView.h"
+#include "presentation/editor/MorvanePowerPointView.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
 
