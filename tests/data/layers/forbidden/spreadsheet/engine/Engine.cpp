@@ -1,0 +1,3 @@
+// An engine must not use Widgets.
+#include <QWidget>
+#include <QString>

@@ -1,0 +1,2 @@
+// One editor must not include another.
+#include "spreadsheet/editor/Grid.h"

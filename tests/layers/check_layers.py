@@ -1,0 +1,136 @@
+#!/usr/bin/python3
+"""Fails when a source file includes a header its layer may not use.
+
+Usage: check_layers.py SRC_ROOT QT_INCLUDE_ROOT
+
+Each file under SRC_ROOT belongs to the layer of the longest folder prefix in
+LAYERS. A quoted include must resolve to a layer that the file's layer may
+use; an angle include of a Qt module header (QtGui, QtWidgets, ...) must be
+a module the layer may link. Prints one line per violation.
+"""
+import os
+import re
+import sys
+
+# layer -> layers it may include (itself always allowed)
+LAYERS = {
+    "platform": [],
+    "platform/package": ["platform"],
+    "platform/widgets": ["platform", "platform/package"],
+    "spreadsheet/engine": ["platform", "platform/package"],
+    "spreadsheet/editor": ["platform", "platform/package", "platform/widgets",
+                           "spreadsheet/engine"],
+    "textsystem": ["platform", "platform/package"],
+    "docx": ["platform", "platform/package", "textsystem"],
+    "word/document": ["platform", "platform/package", "textsystem", "docx"],
+    "word": ["platform", "platform/package", "platform/widgets", "textsystem",
+             "docx", "word/document"],
+    "presentation/document": ["platform", "platform/package"],
+    "presentation/editor": ["platform", "platform/package", "platform/widgets",
+                            "presentation/document"],
+    "app": ["platform", "platform/package", "platform/widgets",
+            "spreadsheet/editor", "word", "presentation/editor"],
+    "": ["app"],  # main.cpp
+}
+
+CORE_ONLY = {"Core"}
+CORE_GUI = {"Core", "Gui"}
+ANY = None
+# layer -> Qt modules it may include (None: any)
+QT_MODULES = {
+    "platform": CORE_ONLY,
+    "platform/package": CORE_ONLY,
+    "spreadsheet/engine": CORE_ONLY,
+    "presentation/document": CORE_ONLY,
+    "textsystem": CORE_GUI,
+    "docx": CORE_GUI,
+    "word/document": CORE_GUI,
+}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def layer_of(relative_path):
+    folder = os.path.dirname(relative_path)
+    best = ""
+    for layer in LAYERS:
+        if layer and (folder == layer or folder.startswith(layer + "/")):
+            if len(layer) > len(best):
+                best = layer
+    return best
+
+
+def qt_header_modules(qt_root):
+    """Header name -> Qt module ("Core", "Gui", "Widgets", ...)."""
+    modules = {}
+    if not os.path.isdir(os.path.join(qt_root, "QtCore")):
+        sys.exit(f"no Qt headers under {qt_root}")
+    for entry in sorted(os.listdir(qt_root)):
+        if not entry.startswith("Qt"):
+            continue
+        folder = os.path.join(qt_root, entry)
+        if not os.path.isdir(folder):
+            continue
+        module = entry[2:]
+        for header in os.listdir(folder):
+            modules.setdefault(header, module)
+            modules.setdefault(entry + "/" + header, module)
+    return modules
+
+
+def check(src_root, qt_root):
+    qt_modules = qt_header_modules(qt_root)
+    violations = []
+    for folder, _, files in os.walk(src_root):
+        for name in sorted(files):
+            if not name.endswith((".h", ".cpp")):
+                continue
+            path = os.path.join(folder, name)
+            relative = os.path.relpath(path, src_root)
+            layer = layer_of(relative)
+            with open(path, encoding="utf-8", errors="replace") as source:
+                for number, line in enumerate(source, 1):
+                    match = INCLUDE.match(line)
+                    if not match:
+                        continue
+                    kind, target = match.groups()
+                    problem = (check_quoted(src_root, folder, layer, target) if kind == '"'
+                               else check_angle(layer, target, qt_modules))
+                    if problem:
+                        violations.append(f"{relative}:{number}: {problem}")
+    return sorted(violations)
+
+
+def check_quoted(src_root, folder, layer, target):
+    local = os.path.normpath(os.path.join(folder, target))
+    if not os.path.exists(local):
+        local = os.path.normpath(os.path.join(src_root, target))
+    if not os.path.exists(local):
+        return None  # generated headers (ui_, moc) and the like
+    target_layer = layer_of(os.path.relpath(local, src_root))
+    if target_layer == layer or target_layer in LAYERS[layer]:
+        return None
+    return f'layer "{layer or "main"}" may not include "{target}" (layer "{target_layer}")'
+
+
+def check_angle(layer, target, qt_modules):
+    allowed = QT_MODULES.get(layer, ANY)
+    module = qt_modules.get(target)
+    if allowed is ANY or module is None or module in allowed:
+        return None
+    return f'layer "{layer}" may not use Qt{module} (<{target}>)'
+
+
+def main():
+    if len(sys.argv) != 3:
+        print(__doc__)
+        return 2
+    violations = check(sys.argv[1], sys.argv[2])
+    for violation in violations:
+        print(violation)
+    print(f"{len(violations)} layer violation(s)")
+    return 1 if violations else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
