@@ -128,7 +128,21 @@ void StyledText::append(const QString &text, const TextAttributes &attributes)
         return;
     const qsizetype offset = length();
     m_text += text;
-    appendRun(offset, share(attributes));
+    appendRun(offset, sharedLike(attributes));
+}
+
+StyledText::AttributesPointer StyledText::sharedLike(const TextAttributes &attributes) const
+{
+    // Texts built run by run repeat a few attribute sets; sharing the set of
+    // a recent run keeps one copy of each in memory instead of one per run.
+    constexpr int lookBack = 4;
+    auto run = m_runs.end();
+    for (int i = 0; i < lookBack && run != m_runs.begin(); ++i) {
+        --run;
+        if (*run->second == attributes)
+            return run->second;
+    }
+    return share(attributes);
 }
 
 StyledText::RunMap::iterator StyledText::splitAt(qsizetype index)

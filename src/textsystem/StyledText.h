@@ -103,6 +103,7 @@ private:
     void coalesce(qsizetype from, qsizetype to);
     void appendRun(qsizetype start, const AttributesPointer &attributes);
     static AttributesPointer share(const TextAttributes &attributes);
+    AttributesPointer sharedLike(const TextAttributes &attributes) const;
 
     template <typename Getter>
     TextRange equalValueRange(qsizetype index, TextRange limit, Getter get) const;
