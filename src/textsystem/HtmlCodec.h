@@ -1,0 +1,23 @@
+#pragma once
+
+#include "textsystem/StyledText.h"
+
+#include <QByteArray>
+#include <QString>
+
+// HTML through QTextDocument.
+namespace HtmlCodec {
+
+// Pictures taken from files beside the page are at most this large.
+constexpr qint64 maximumPictureFileSize = 64 * 1024 * 1024;
+
+// The text of an HTML page in the charset its <meta> names (UTF-8 when it
+// names none). Pictures come only from data: URIs and from regular files
+// under `folder` (the page's own folder; "" allows none), never from
+// devices or the network.
+StyledText read(const QByteArray &html, const QString &folder);
+
+// The page for `text`, UTF-8, font sizes in points, pictures as data: URIs.
+QByteArray write(const StyledText &text);
+
+} // namespace HtmlCodec

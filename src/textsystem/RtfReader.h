@@ -1,0 +1,29 @@
+#pragma once
+
+#include "textsystem/StyledText.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// Reads RTF into styled text: fonts, colours, sizes, bold, italic, underline
+// and strike styles, super- and subscript, background, outline and shadow,
+// alignment, indents, spacing, lists, hyperlink fields, PNG and JPEG
+// pictures, and the attachments of an RTFD package. Text in code pages
+// (\ansicpg, per-font \fcharset, CP932 pairs) and \uN with \ucN.
+class RtfReader
+{
+public:
+    // The bytes of an RTFD attachment file named in a \NeXTGraphic group, or
+    // nullopt when the package has no such file.
+    using AttachmentLoader = std::function<std::optional<QByteArray>(const QString &fileName)>;
+
+    // Groups nested deeper than this make the file unreadable.
+    static constexpr int maximumDepth = 4096;
+
+    // The text of `rtf`. False with *error (a message for the user) when the
+    // data is no RTF or nests too deeply; `text` is then untouched.
+    static bool read(const QByteArray &rtf, StyledText *text, QString *error,
+                     const AttachmentLoader &attachments = {});
+};

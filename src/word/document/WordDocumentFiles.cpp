@@ -1,0 +1,172 @@
+#include "word/document/WordDocumentFiles.h"
+
+#include "word/document/FolderSave.h"
+
+#include "platform/FileWrite.h"
+#include "textsystem/HtmlCodec.h"
+#include "textsystem/IchitaroParser.h"
+#include "textsystem/PictureAttachment.h"
+#include "textsystem/PlainTextCodec.h"
+#include "textsystem/RtfReader.h"
+#include "textsystem/RtfWriter.h"
+#include "textsystem/RtfdPackage.h"
+#include "textsystem/WordPerfectParser.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QByteArray compoundFileSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+bool readBytes(const QString &path, QByteArray *bytes, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = QStringLiteral("The file %1 does not exist.").arg(path);
+        return false;
+    }
+    if (!info.isFile()) {
+        *error = QStringLiteral("%1 is not a regular file.").arg(path);
+        return false;
+    }
+    if (info.size() > WordDocumentFiles::maximumFileSize) {
+        *error = QStringLiteral("The file %1 is too large to open.").arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Could not read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    *bytes = file.read(WordDocumentFiles::maximumFileSize + 1);
+    return true;
+}
+
+bool readDocx(const QString &, StyledText *, QString *error)
+{
+    *error = QStringLiteral("Word documents (.docx, .dotx) cannot be opened yet.");
+    return false;
+}
+
+bool readDoc(QString *error)
+{
+    *error = QStringLiteral("Word 97-2004 documents (.doc) cannot be opened yet.");
+    return false;
+}
+
+bool readByExtension(const QString &extension, const QString &path, StyledText *text, QString *error)
+{
+    if (extension == QLatin1String("rtfd"))
+        return RtfdPackage::read(path, text, error);
+    if (extension == QLatin1String("docx") || extension == QLatin1String("dotx"))
+        return readDocx(path, text, error);
+    QByteArray bytes;
+    if (!readBytes(path, &bytes, error))
+        return false;
+    if (extension == QLatin1String("jwd") || extension == QLatin1String("jxw")) {
+        *text = StyledText(IchitaroParser::parse(bytes));
+        return true;
+    }
+    if (extension == QLatin1String("wpd")) {
+        *text = StyledText(WordPerfectParser::extractText(bytes));
+        return true;
+    }
+    if (extension == QLatin1String("rtf"))
+        return RtfReader::read(bytes, text, error);
+    if (extension == QLatin1String("doc"))
+        return readDoc(error);
+    if (extension == QLatin1String("html") || extension == QLatin1String("htm")) {
+        *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath());
+        return true;
+    }
+    // Any other extension: the content decides.
+    const QByteArray start = bytes.left(512).trimmed();
+    if (start.startsWith("{\\rtf"))
+        return RtfReader::read(bytes, text, error);
+    if (bytes.startsWith(compoundFileSignature))
+        return readDoc(error);
+    if (bytes.startsWith("PK\x03\x04"))
+        return readDocx(path, text, error);
+    const QByteArray lower = start.toLower();
+    if (lower.startsWith("<!doctype html") || lower.startsWith("<html") || lower.contains("<body")) {
+        *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath());
+        return true;
+    }
+    *text = StyledText(PlainTextCodec::decode(bytes));
+    return true;
+}
+
+// Every file save goes through here, so the old file survives any failure.
+bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    return FileWrite::atomically(path, bytes, error);
+}
+
+bool writeDocx(const StyledText &text, const QString &, QString *error)
+{
+    const StyledText normalized = WordDocumentFiles::normalizedForDocX(text);
+    Q_UNUSED(normalized);
+    *error = QStringLiteral("Saving Word documents (.docx, .dotx) is not available yet.");
+    return false;
+}
+
+} // namespace
+
+namespace WordDocumentFiles {
+
+bool read(const QString &path, StyledText *text, QString *error)
+{
+    const QString extension = QFileInfo(path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path).suffix().toLower();
+    StyledText loaded;
+    if (!readByExtension(extension, path, &loaded, error))
+        return false;
+    *text = std::move(loaded);
+    return true;
+}
+
+bool write(const StyledText &text, const QString &path, DocumentFormat format, QString *error)
+{
+    switch (format) {
+    case DocumentFormat::Rtf:
+        return saveFile(path, RtfWriter::write(text), error);
+    case DocumentFormat::Rtfd:
+        return FolderSave::save(path, [&text](const QString &folder, QString *buildError) {
+            return RtfdPackage::write(text, folder, buildError);
+        }, error);
+    case DocumentFormat::Doc:
+        *error = QStringLiteral("Saving Word 97-2004 documents (.doc) is not available yet.");
+        return false;
+    case DocumentFormat::Docx:
+    case DocumentFormat::Dotx:
+        return writeDocx(text, path, error);
+    case DocumentFormat::Html:
+    case DocumentFormat::Htm:
+        return saveFile(path, HtmlCodec::write(text), error);
+    case DocumentFormat::Jwd:
+    case DocumentFormat::Jxw:
+    case DocumentFormat::Wpd:
+        return saveFile(path, PlainTextCodec::encode(text.string()), error);
+    }
+    return false;
+}
+
+StyledText normalizedForDocX(const StyledText &text)
+{
+    StyledText copy = text;
+    text.forEachValue(TextRange::everything(), &TextAttributes::attachment,
+                      [&copy](const TextAttachmentPointer &attachment, TextRange range) {
+        if (!attachment || !attachment->image.isNull() || !attachment->isFileWrapper() || attachment->contents.isEmpty())
+            return;
+        const TextAttachmentPointer decoded = PictureAttachment::fromBytes(attachment->contents);
+        if (!decoded)
+            return;
+        auto picture = std::make_shared<TextAttachment>();
+        picture->image = decoded->image;
+        picture->bounds = attachment->bounds;
+        copy.modifyAttributes(range, [&picture](TextAttributes &a) { a.attachment = picture; });
+    });
+    return copy;
+}
+
+} // namespace WordDocumentFiles

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "word/document/DocumentFormat.h"
+
+#include "textsystem/StyledText.h"
+
+#include <QString>
+
+// Reading and writing the word processor's files. Both run to completion on
+// the calling thread; errors are messages for the screen's "Open error: " and
+// "Save error: " lines.
+namespace WordDocumentFiles {
+
+// Files larger than this are not opened.
+constexpr qint64 maximumFileSize = 512 * 1024 * 1024;
+
+// Reads `path` into `text`, choosing the reader by the lower-cased extension
+// (jwd, jxw, wpd, rtf, rtfd, doc, docx, dotx, html, htm) and, for any other
+// extension, by the content (RTF, compound file, ZIP package, HTML, else
+// plain text). False with *error on failure; `text` is then untouched.
+bool read(const QString &path, StyledText *text, QString *error);
+
+// Writes `text` to `path` in `format` through a scratch file or folder that
+// replaces the target only when complete. False with *error on failure; the
+// old file is then as it was.
+bool write(const StyledText &text, const QString &path, DocumentFormat format, QString *error);
+
+// A copy of `text` whose file attachments holding a picture become picture
+// attachments (the image decoded, the bounds kept), as the DOCX writer needs.
+StyledText normalizedForDocX(const StyledText &text);
+
+} // namespace WordDocumentFiles
