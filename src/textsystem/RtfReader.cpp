@@ -728,7 +728,7 @@ TextAttributes RtfParser::currentAttributes() const
     }
     if (c.shadow) {
         QColor shadowColor = color(c.shadowColor).value_or(QColor(Qt::black));
-        shadowColor.setAlphaF(float(qBound(0, c.shadowOpacity, 100) / 100.0));
+        shadowColor.setAlpha(qRound(qBound(0, c.shadowOpacity, 100) * 255 / 100.0));
         attributes.shadow = TextShadow{shadowColor, QPointF(c.shadowX / 20.0, c.shadowY / 20.0), c.shadowRadius / 20.0};
     }
     if (!c.link.isEmpty())

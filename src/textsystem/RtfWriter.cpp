@@ -265,9 +265,11 @@ void RtfDocumentWriter::writeParagraph(const TextParagraph &paragraph)
     m_out += "\\pard";
     if (first.paragraphStyle)
         writeParagraphProperties(*first.paragraphStyle);
+    m_out += ' ';
+    if (first.paragraphStyle)
+        writeListMarker(*first.paragraphStyle);
     else
         m_currentList = -1;
-    m_out += ' ';
     m_text.forEachValue(paragraph.content, &TextAttributes::link, [&](const std::optional<QUrl> &link, TextRange range) {
         const bool linked = link && link->isValid() && !link->isEmpty();
         if (linked) {
@@ -316,7 +318,8 @@ void RtfDocumentWriter::writeParagraphProperties(const ParagraphStyle &style)
         m_out += "\\sl-" + number(twips(style.lineSpacing)) + "\\slmult0";
     else if (style.lineHeightMultiple > 0 && isFinite(style.lineHeightMultiple))
         m_out += "\\sl" + number(qint64(qMin(style.lineHeightMultiple, 1000.0) * 240)) + "\\slmult1";
-    writeListMarker(style);
+    if (const int list = int(m_lists.indexOf(style.textLists)); list >= 0)
+        m_out += "\\ls" + number(list + 1) + "\\ilvl" + number(style.textLists.size() - 1);
 }
 
 void RtfDocumentWriter::writeListMarker(const ParagraphStyle &style)
@@ -333,7 +336,7 @@ void RtfDocumentWriter::writeListMarker(const ParagraphStyle &style)
     }
     m_itemCounters.resize(level + 1, 0);
     const qint64 item = m_itemCounters[level]++ + style.textLists.at(level).startingItemNumber;
-    m_out += "\\ls" + number(list + 1) + "\\ilvl" + number(level) + "{\\listtext\\pard\\plain ";
+    m_out += "{\\listtext\\pard\\plain ";
     writeText(markerText(style.textLists.at(level), item));
     m_out += "\\tab}";
 }

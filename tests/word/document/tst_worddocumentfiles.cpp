@@ -1,0 +1,269 @@
+#include "word/document/WordDocumentFiles.h"
+
+#include "textsystem/StyledTextDocument.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+QByteArray pngBytes()
+{
+    QImage image(5, 4, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+StyledText sampleText()
+{
+    TextAttributes bold;
+    bold.font = FontDescriptor{QStringLiteral("Helvetica"), QString(), 16, true, false};
+    bold.foreground = QColor(200, 10, 10);
+    StyledText text(QString::fromUtf16(u"見出し Title\n"), bold);
+    TextAttributes body;
+    body.font = FontDescriptor{QStringLiteral("Helvetica"), QString(), 12, false, true};
+    text.append(QStringLiteral("body text"), body);
+    return text;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+} // namespace
+
+class TestWordDocumentFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void plainTextEncoding_data();
+    void plainTextEncoding();
+    void htmlReadsNoArbitraryFile();
+    void rtfdKeepsPictures();
+    void failedReadChangesNothing_data();
+    void failedReadChangesNothing();
+    void failedSaveKeepsOldFile();
+    void documentConversionIsLossless();
+    void normalizationDecodesFileWrappers();
+};
+
+void TestWordDocumentFiles::roundTrip_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::addColumn<bool>("keepsAttributes");
+    QTest::newRow("rtf") << DocumentFormat::Rtf << true;
+    QTest::newRow("rtfd") << DocumentFormat::Rtfd << true;
+    QTest::newRow("html") << DocumentFormat::Html << true;
+    QTest::newRow("htm") << DocumentFormat::Htm << true;
+    QTest::newRow("jwd") << DocumentFormat::Jwd << false;
+    QTest::newRow("jxw") << DocumentFormat::Jxw << false;
+    QTest::newRow("wpd") << DocumentFormat::Wpd << false;
+}
+
+void TestWordDocumentFiles::roundTrip()
+{
+    QFETCH(DocumentFormat, format);
+    QFETCH(bool, keepsAttributes);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Doc." + DocumentFormats::rawValue(format));
+    const StyledText text = sampleText();
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), text.string());
+    if (keepsAttributes) {
+        const TextAttributes heading = read.attributesAt(0);
+        QVERIFY(heading.font && heading.font->bold);
+        QCOMPARE(heading.font->pointSize, 16.0);
+        QCOMPARE(heading.foreground, std::optional<QColor>(QColor(200, 10, 10)));
+        QVERIFY(read.attributesAt(read.length() - 1).font->italic);
+    }
+}
+
+void TestWordDocumentFiles::plainTextEncoding_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("Shift-JIS") << QString::fromUtf16(u"日本語 and ASCII") << QByteArray("\x93\xfa");
+    QTest::newRow("emoji falls back to UTF-8 with BOM") << QString::fromUtf16(u"日本 \U0001F600 •")
+                                                       << QByteArray("\xEF\xBB\xBF\xE6\x97\xA5");
+}
+
+void TestWordDocumentFiles::plainTextEncoding()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, start);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("a.jwd");
+    QString error;
+    QVERIFY(WordDocumentFiles::write(StyledText(text), path, DocumentFormat::Jwd, &error));
+    QVERIFY(fileBytes(path).startsWith(start));
+    StyledText read;
+    QVERIFY(WordDocumentFiles::read(path, &read, &error));
+    QCOMPARE(read.string(), text);
+}
+
+// Pictures come from data: URIs and files beside the page only.
+void TestWordDocumentFiles::htmlReadsNoArbitraryFile()
+{
+    QTemporaryDir folder;
+    QTemporaryDir elsewhere;
+    QFile beside(folder.filePath("pic.png"));
+    QVERIFY(beside.open(QIODevice::WriteOnly));
+    beside.write(pngBytes());
+    beside.close();
+    QFile outside(elsewhere.filePath("secret.png"));
+    QVERIFY(outside.open(QIODevice::WriteOnly));
+    outside.write(pngBytes());
+    outside.close();
+    const QByteArray html = "<html><body><p>a<img src=\"/dev/zero\">b<img src=\"pic.png\">c<img src=\""
+        + elsewhere.filePath("secret.png").toUtf8() + "\">d<img src=\"../x/../" + QFileInfo(elsewhere.path()).fileName().toUtf8()
+        + "/secret.png\">e<img src=\"http://example.com/x.png\">f<img src=\"data:image/png;base64,"
+        + pngBytes().toBase64() + "\">g</p></body></html>";
+    QFile page(folder.filePath("page.html"));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(html);
+    page.close();
+    StyledText text;
+    QString error;
+    QVERIFY(WordDocumentFiles::read(page.fileName(), &text, &error));
+    int pictures = 0;
+    text.forEachRun(TextRange::everything(), [&](const TextAttributes &a, TextRange) { pictures += a.attachment ? 1 : 0; });
+    QCOMPARE(pictures, 2);
+}
+
+void TestWordDocumentFiles::rtfdKeepsPictures()
+{
+    auto attachment = std::make_shared<TextAttachment>();
+    attachment->contents = pngBytes();
+    attachment->fileName = QStringLiteral("../../evil.png");
+    TextAttributes attributes;
+    attributes.attachment = attachment;
+    StyledText text(QStringLiteral("x"));
+    text.append(QString(QChar(0xFFFC)), attributes);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Pics.rtfd");
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(text, path, DocumentFormat::Rtfd, &error), qPrintable(error));
+    QVERIFY(QFile::exists(path + "/TXT.rtf"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Pics.rtfd"});
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), text.string());
+    QVERIFY(read.attributesAt(1).attachment);
+    QCOMPARE(read.attributesAt(1).attachment->contents, attachment->contents);
+}
+
+void TestWordDocumentFiles::failedReadChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("missing file") << "missing.rtf" << QByteArray();
+    QTest::newRow("not RTF") << "x.rtf" << QByteArray("plain words");
+    QTest::newRow("docx not yet") << "x.docx" << QByteArray("PK\x03\x04");
+    QTest::newRow("doc not yet") << "x.doc" << QByteArray("\xD0\xCF\x11\xE0");
+    QTest::newRow("rtfd without TXT.rtf") << "x.rtfd" << QByteArray();
+}
+
+void TestWordDocumentFiles::failedReadChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(name);
+    if (name.endsWith(".rtfd"))
+        QDir().mkpath(path);
+    else if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    StyledText text(QStringLiteral("kept"));
+    QString error;
+    QVERIFY(!WordDocumentFiles::read(path, &text, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(text.string(), QString("kept"));
+}
+
+void TestWordDocumentFiles::failedSaveKeepsOldFile()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("a.docx");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    QString error;
+    QVERIFY(!WordDocumentFiles::write(sampleText(), path, DocumentFormat::Docx, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(fileBytes(path), QByteArray("old"));
+}
+
+void TestWordDocumentFiles::documentConversionIsLossless()
+{
+    StyledText text = sampleText();
+    TextAttributes special;
+    special.font = FontDescriptor{QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Bold"), 10.5, true, false};
+    special.underlineStyle = TextLineStyle::doubleLine | TextLineStyle::byWord;
+    special.strokeWidth = -3;
+    special.shadow = TextShadow{QColor(1, 2, 3, 100), QPointF(2, -2), 1.5};
+    special.paragraphStyleId = QStringLiteral("Heading1");
+    special.footnoteReferenceId = 7;
+    special.verticalForms = true;
+    ParagraphStyle style;
+    style.alignment = TextAlignment::Justified;
+    style.lineHeightMultiple = 1.25;
+    style.firstLineHeadIndent = 12;
+    style.textLists = {TextList{QStringLiteral("{decimal})"), 4}, TextList{TextList::square.toString(), 1}};
+    special.paragraphStyle = style;
+    text.append(QStringLiteral("\nspecial\n"), special);
+    QTextDocument document;
+    StyledTextDocument::fill(&document, text);
+    const StyledText back = StyledTextDocument::toStyledText(document);
+    QCOMPARE(back.string(), text.string());
+    QCOMPARE(back.attributesAt(text.length() - 3), special);
+    QCOMPARE(back.attributesAt(0), text.attributesAt(0));
+}
+
+void TestWordDocumentFiles::normalizationDecodesFileWrappers()
+{
+    auto wrapper = std::make_shared<TextAttachment>();
+    wrapper->contents = pngBytes();
+    wrapper->fileName = QStringLiteral("p.png");
+    wrapper->bounds = QRectF(0, 0, 50, 40);
+    auto notPicture = std::make_shared<TextAttachment>();
+    notPicture->contents = "text";
+    notPicture->fileName = QStringLiteral("a.txt");
+    TextAttributes first;
+    first.attachment = wrapper;
+    TextAttributes second;
+    second.attachment = notPicture;
+    StyledText text(QString(QChar(0xFFFC)), first);
+    text.append(QString(QChar(0xFFFC)), second);
+    const StyledText normalized = WordDocumentFiles::normalizedForDocX(text);
+    const TextAttachmentPointer picture = normalized.attributesAt(0).attachment;
+    QVERIFY(picture != wrapper);
+    QCOMPARE(picture->image.size(), QSize(5, 4));
+    QCOMPARE(picture->bounds, wrapper->bounds);
+    QCOMPARE(normalized.attributesAt(1).attachment, notPicture);
+    QCOMPARE(text.attributesAt(0).attachment, wrapper); // the original keeps its attachment
+}
+
+QTEST_MAIN(TestWordDocumentFiles)
+#include "tst_worddocumentfiles.moc"
