@@ -1,6 +1,7 @@
 #include "ApplicationSetup.h"
 
 #include "AppIcons.h"
+#include "platform/ScratchRoot.h"
 
 #include <QApplication>
 #include <QFont>
@@ -22,4 +23,7 @@ void setUpApplication(QApplication &app)
         icon.addPixmap(AppIcons::pixmap(AppIcons::Symbol::SquareGrid2x2Fill,
                                         AppIcons::accentBlue(), size, 1.0));
     app.setWindowIcon(icon);
+
+    // Scratch folders that killed instances left behind go now.
+    ScratchRoot::removeStaleFolders();
 }

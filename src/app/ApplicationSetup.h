@@ -4,5 +4,5 @@ class QApplication;
 
 // Names the application ("MorvaneOffice" 1.3), gives it a font that renders
 // Japanese (Noto Sans CJK JP ahead of the platform's default) and the app
-// icon. Call once, right after the QApplication is made.
+// icon, and removes the scratch folders of killed instances. Call once, right after the QApplication is made.
 void setUpApplication(QApplication &app);

@@ -1,12 +1,16 @@
 #include "TemporaryFolder.h"
 
+#include "ScratchRoot.h"
+
 #include <QDir>
 #include <QUuid>
 
 TemporaryFolder::TemporaryFolder()
 {
-    const QString path = QDir::tempPath() + u'/'
-                         + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    const QString parent = ScratchRoot::processFolder();
+    if (parent.isEmpty())
+        return;
+    const QString path = parent + u'/' + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     if (QDir().mkdir(path))
         m_path = path;
 }

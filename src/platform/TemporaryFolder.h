@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// A fresh folder named by a new UUID under the temporary directory, removed
-// with everything in it when the object goes away.
+// A fresh folder named by a new UUID in this process's scratch folder
+// (ScratchRoot::processFolder), removed with everything in it when the
+// object goes away.
 class TemporaryFolder
 {
 public:

@@ -1,17 +1,14 @@
 #include "ZipArchive.h"
 
-#include "FileWrite.h"
+#include "SafeSave.h"
 #include "ZipSupport.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <vector>
 
 using ZipSupport::fail;
@@ -90,12 +87,17 @@ bool writeEmptyArchive(const QString &path, QString *error)
 {
     QByteArray record("PK\x05\x06", 4);
     record.append(18, '\0');
-    return FileWrite::atomically(path, record, error);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(record) == record.size() && file.flush())
+        return true;
+    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
 }
 
 bool writeArchive(const QString &scratch, const std::vector<SourceEntry> &entries,
                   ZipArchive::Compression compression, QString *error)
 {
+    if (entries.empty())
+        return writeEmptyArchive(scratch, error);
     int code = 0;
     zip_t *archive = zip_open(QFile::encodeName(scratch).constData(), ZIP_CREATE | ZIP_EXCL, &code);
     if (!archive)
@@ -128,21 +130,9 @@ bool zipFolder(const QString &folder, const QString &archivePath, Compression co
         return fail(error, QStringLiteral("Cannot write '%1': it is a folder").arg(archivePath));
 
     const std::vector<SourceEntry> entries = collectEntries(folder, destination.absoluteFilePath());
-    if (entries.empty())
-        return writeEmptyArchive(archivePath, error);
-
-    const QString scratch = destination.absolutePath() + QStringLiteral("/.") + destination.fileName() + u'.'
-                            + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".partial");
-    if (!writeArchive(scratch, entries, compression, error)) {
-        QFile::remove(scratch);
-        return false;
-    }
-    if (std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(archivePath).constData()) != 0) {
-        const QString reason = qt_error_string(errno);
-        QFile::remove(scratch);
-        return fail(error, QStringLiteral("Cannot replace '%1': %2").arg(archivePath, reason));
-    }
-    return true;
+    return SafeSave::save(archivePath, SafeSave::Kind::File, [&](const QString &scratch, QString *buildError) {
+        return writeArchive(scratch, entries, compression, buildError);
+    }, error);
 }
 
 } // namespace ZipArchive

@@ -20,8 +20,9 @@ struct Limits {
 // in ascending order of their '/'-separated paths (UTF-8 names). Folders get
 // entries of their own only when empty; symbolic links are left out, and so
 // is the destination itself when it lies inside `folder`. The archive is
-// built beside the destination and renamed over it only when complete, so an
-// existing file survives any failure. Returns false and sets *error on failure.
+// saved through SafeSave (built beside the destination, swapped in only when
+// complete, links followed, permissions kept, a read-only file refused).
+// Returns false and sets *error on failure.
 bool zipFolder(const QString &folder, const QString &archivePath, Compression compression,
                QString *error);
 

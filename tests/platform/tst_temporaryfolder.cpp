@@ -1,3 +1,4 @@
+#include "platform/ScratchRoot.h"
 #include "platform/TemporaryFolder.h"
 
 #include <QDir>
@@ -10,11 +11,11 @@ class TestTemporaryFolder : public QObject
     Q_OBJECT
 
 private slots:
-    void freshUuidFolderUnderTemp();
+    void freshUuidFolderInScratchRoot();
     void removedWithContentsOnDestruction();
 };
 
-void TestTemporaryFolder::freshUuidFolderUnderTemp()
+void TestTemporaryFolder::freshUuidFolderInScratchRoot()
 {
     TemporaryFolder first;
     TemporaryFolder second;
@@ -22,7 +23,7 @@ void TestTemporaryFolder::freshUuidFolderUnderTemp()
     QVERIFY(first.path() != second.path());
     QVERIFY(QFileInfo(first.path()).isDir());
     const QFileInfo info(first.path());
-    QCOMPARE(info.absolutePath(), QDir(QDir::tempPath()).absolutePath());
+    QCOMPARE(info.absolutePath(), ScratchRoot::processFolder());
     const QString name = info.fileName();
     QCOMPARE(name, name.toUpper());
     QVERIFY(!QUuid::fromString(name).isNull()); // no braces, still a UUID

@@ -12,7 +12,7 @@
 #include "SheetTabBar.h"
 #include "VbaMacroDialog.h"
 #include "VbaMessageOverlay.h"
-#include "WorkbookFiles.h"
+#include "spreadsheet/engine/WorkbookFiles.h"
 #include "FormulaBar.h"
 #include "platform/AppState.h"
 #include "platform/ConsoleLog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExcelFileFormat.h"
+#include "spreadsheet/engine/ExcelFileFormat.h"
 #include "ExcelToolbar.h"
 #include "GridSelection.h"
 #include "platform/widgets/FolderChooser.h"

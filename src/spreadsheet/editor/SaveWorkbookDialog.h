@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExcelFileFormat.h"
+#include "spreadsheet/engine/ExcelFileFormat.h"
 #include "platform/widgets/DialogOverlay.h"
 
 class FolderLocationRow;

@@ -75,20 +75,20 @@ bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = {0, path + QStringLiteral(": ") + file.errorString()};
+            *error = excelError(0, path + QStringLiteral(": ") + file.errorString());
         return false;
     }
     // Its cells take several times the file's size in memory; no worksheet
     // comes near this.
     if (file.size() > maxLotusFileSize) {
         if (error)
-            *error = {0, path + QStringLiteral(": the file is larger than %1 MiB").arg(maxLotusFileSize >> 20)};
+            *error = excelError(0, path + QStringLiteral(": the file is larger than %1 MiB").arg(maxLotusFileSize >> 20));
         return false;
     }
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (error)
-            *error = {0, path + QStringLiteral(": ") + file.errorString()};
+            *error = excelError(0, path + QStringLiteral(": ") + file.errorString());
         return false;
     }
     CellGrid grid = isCsvText(path, data) ? CsvFormat::read(csvText(data))

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <QString>
+#include "platform/DocumentError.h"
 
-// An I/O error of the spreadsheet's readers and writers: domain
-// "ExcelDocument", code 404 for a missing part, 500 for an empty workbook,
-// 0 for other failures; message is what the user reads.
-struct ExcelError {
-    int code = 0;
-    QString message;
+// The spreadsheet's readers and writers report DocumentError values of the
+// domain "ExcelDocument": code 404 for a missing part, 500 for an empty
+// workbook, 0 for other failures.
+using ExcelError = DocumentError;
 
-    QString domain() const { return QStringLiteral("ExcelDocument"); }
-    // The line printed after "Open error: " / "Save error: ".
-    QString toString() const { return message; }
-};
+inline ExcelError excelError(int code, QString message)
+{
+    return {QStringLiteral("ExcelDocument"), code, std::move(message)};
+}

@@ -6,10 +6,6 @@
 // packages (ECMA-376, transitional), and the part names this system writes.
 namespace XlsxNames {
 
-inline const QString contentTypesNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types");
-inline const QString packageRelationshipsNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
 inline const QString mainNamespace =
     QStringLiteral("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
 inline const QString relationshipsNamespace =
@@ -31,7 +27,6 @@ inline const QString worksheetContentType =
 inline const QString stylesContentType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
 
-inline const QString contentTypesPart = QStringLiteral("[Content_Types].xml");
 inline const QString packageRelationshipsPart = QStringLiteral("_rels/.rels");
 inline const QString workbookPart = QStringLiteral("xl/workbook.xml");
 inline const QString workbookRelationshipsPart = QStringLiteral("xl/_rels/workbook.xml.rels");

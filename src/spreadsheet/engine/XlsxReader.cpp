@@ -2,14 +2,12 @@
 
 #include "XlsxNames.h"
 #include "XlsxNodes.h"
-#include "XlsxPackagePaths.h"
 #include "XlsxStylesReader.h"
 #include "XlsxWorksheetReader.h"
-#include "platform/TemporaryFolder.h"
-#include "platform/XmlRead.h"
-#include "platform/ZipArchive.h"
+#include "platform/package/PackageParts.h"
+#include "platform/package/PackagePath.h"
+#include "platform/package/PackageRelationships.h"
 
-#include <QFile>
 #include <QHash>
 #include <QUuid>
 
@@ -24,8 +22,8 @@ struct SheetEntry {
 class PackageReader
 {
 public:
-    PackageReader(const QString &folder, ExcelError *error)
-        : m_paths(folder), m_error(error)
+    PackageReader(const PackageParts &parts, ExcelError *error)
+        : m_parts(parts), m_error(error)
     {
     }
 
@@ -37,29 +35,18 @@ public:
     }
 
 private:
-    bool fail(int code, const QString &message)
-    {
-        if (m_error)
-            *m_error = {code, message};
-        return false;
-    }
+    bool fail(int code, const QString &message) { return reportFailure(m_error, excelError(code, message)); }
 
-    bool load(pugi::xml_document &doc, const QString &file, const QString &partName)
+    bool load(pugi::xml_document &doc, const QString &partName)
     {
-        QFile input(file);
-        if (!input.open(QIODevice::ReadOnly))
-            return fail(0, partName + QStringLiteral(": ") + input.errorString());
         QString message;
-        if (!XmlRead::loadBytes(doc, input.readAll(), &message))
-            return fail(0, partName + QStringLiteral(": ") + message);
-        return true;
+        return m_parts.loadXml(doc, partName, &message) || fail(0, message);
     }
 
     // Loads an optional part; true with an empty `doc` when it is missing.
     bool loadOptional(pugi::xml_document &doc, const QString &partName)
     {
-        const auto file = m_paths.filePath(partName);
-        return !file || load(doc, *file, partName);
+        return !m_parts.contains(partName) || load(doc, partName);
     }
 
     bool readSharedStrings()
@@ -83,11 +70,10 @@ private:
 
     bool readWorkbook()
     {
-        const auto workbook = m_paths.filePath(XlsxNames::workbookPart);
-        if (!workbook)
+        if (!m_parts.contains(XlsxNames::workbookPart))
             return fail(404, QStringLiteral("workbook.xml not found in XLSX"));
         pugi::xml_document doc;
-        if (!load(doc, *workbook, XlsxNames::workbookPart))
+        if (!load(doc, XlsxNames::workbookPart))
             return false;
         for (const pugi::xml_node sheet : doc.document_element().child("sheets").children("sheet")) {
             const pugi::xml_attribute name = sheet.attribute("name");
@@ -111,17 +97,19 @@ private:
         pugi::xml_document doc;
         if (!loadOptional(doc, XlsxNames::workbookRelationshipsPart))
             return false;
-        for (const pugi::xml_node relationship : doc.document_element().children("Relationship")) {
-            const pugi::xml_attribute id = relationship.attribute("Id");
-            const pugi::xml_attribute target = relationship.attribute("Target");
-            if (!id || !target)
-                continue;
-            // An external target is no part of this package.
-            if (XlsxNodes::attribute(relationship, "TargetMode") == QLatin1String("External"))
-                continue;
-            m_targets.insert(QString::fromUtf8(id.value()), QString::fromUtf8(target.value()));
-        }
+        m_relationships = PackageRelationships::fromXml(doc.document_element());
         return true;
+    }
+
+    // The part a sheet's relationship names; a sheet without one (or with an
+    // external one) falls back to "worksheets/sheet<sheetId>.xml".
+    std::optional<QString> sheetPart(const SheetEntry &entry) const
+    {
+        const PackageRelationship *relationship = m_relationships.find(entry.rId);
+        const QString target = relationship && !relationship->external
+                                   ? relationship->target
+                                   : QStringLiteral("worksheets/sheet") + entry.sheetId + QStringLiteral(".xml");
+        return PackagePath::resolveTarget(XlsxNames::workbookPart, target);
     }
 
     std::optional<QList<ExcelSheet>> readSheets()
@@ -129,10 +117,8 @@ private:
         QList<ExcelSheet> sheets;
         QHash<QString, ExcelSheet> readParts; // by file
         for (const SheetEntry &entry : std::as_const(m_entries)) {
-            const QString target =
-                m_targets.value(entry.rId, QStringLiteral("worksheets/sheet") + entry.sheetId + QStringLiteral(".xml"));
-            const auto partName = XlsxPackagePaths::resolveTarget(target);
-            const auto file = partName ? m_paths.filePath(*partName) : std::nullopt;
+            const auto partName = sheetPart(entry);
+            const auto file = partName ? m_parts.filePath(*partName) : std::nullopt;
             if (!file)
                 continue;
             // A part that several sheets list is read once; the sheets share
@@ -145,7 +131,7 @@ private:
                 continue;
             }
             pugi::xml_document doc;
-            if (!load(doc, *file, *partName))
+            if (!load(doc, *partName))
                 return std::nullopt;
             sheets.append(XlsxWorksheetReader::read(doc.document_element(), entry.name,
                                                     m_sharedStrings, m_cellFormats));
@@ -158,29 +144,23 @@ private:
         return sheets;
     }
 
-    XlsxPackagePaths m_paths;
+    const PackageParts &m_parts;
     ExcelError *m_error;
     QStringList m_sharedStrings;
     QList<CellStyle> m_cellFormats;
     QList<SheetEntry> m_entries;
-    QHash<QString, QString> m_targets;
+    PackageRelationships m_relationships;
 };
 
 } // namespace
 
 std::optional<QList<ExcelSheet>> XlsxReader::read(const QString &path, ExcelError *error)
 {
-    const TemporaryFolder folder;
-    if (!folder.isValid()) {
-        if (error)
-            *error = {0, QStringLiteral("Cannot create a temporary folder")};
-        return std::nullopt;
-    }
+    PackageParts parts;
     QString message;
-    if (!ZipArchive::unzipToFolder(path, folder.path(), &message)) {
-        if (error)
-            *error = {0, message};
+    if (!parts.open(path, &message)) {
+        reportFailure(error, excelError(0, message));
         return std::nullopt;
     }
-    return PackageReader(folder.path(), error).read();
+    return PackageReader(parts, error).read();
 }

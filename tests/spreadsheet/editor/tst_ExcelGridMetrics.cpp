@@ -1,4 +1,4 @@
-#include "spreadsheet/editor/ExcelFileFormat.h"
+#include "spreadsheet/engine/ExcelFileFormat.h"
 #include "spreadsheet/editor/ExcelGridMetrics.h"
 #include "spreadsheet/engine/CellReference.h"
 

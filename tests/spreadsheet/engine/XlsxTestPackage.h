@@ -2,6 +2,7 @@
 
 // Helpers shared by the XLSX tests: packages as maps of part name to bytes.
 
+#include "platform/ScratchRoot.h"
 #include "platform/TemporaryFolder.h"
 #include "platform/ZipArchive.h"
 #include "spreadsheet/engine/ExcelSheet.h"
@@ -83,8 +84,16 @@ inline ExcelSheet sheet(const QString &name, const QList<QStringList> &rows, int
 // folders a reader or writer failed to remove.
 inline QStringList temporaryLeftovers(const QString &ownPath)
 {
-    QStringList entries = QDir::temp().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+    QStringList entries = QDir::temp().entryList(filter);
     entries.removeAll(QFileInfo(ownPath).fileName());
+    // The application's scratch root holds this process's folder, which
+    // holds its lock and nothing else once every scratch folder is gone.
+    entries.removeAll(QFileInfo(ScratchRoot::rootPath()).fileName());
+    entries += QDir(ScratchRoot::rootPath()).entryList(filter);
+    entries.removeAll(QFileInfo(ScratchRoot::processFolder()).fileName());
+    entries += QDir(ScratchRoot::processFolder()).entryList(filter);
+    entries.removeAll(QStringLiteral("owner.lock"));
     return entries;
 }
 
@@ -94,7 +103,8 @@ inline QStringList temporaryLeftovers(const QString &ownPath)
 template<typename Test>
 int runWithPrivateTemporaryDirectory(int argc, char **argv)
 {
-    QTemporaryDir temporary;
+    // Static, so it outlives the process's scratch folder, which goes at exit.
+    static QTemporaryDir temporary;
     QDir(temporary.path()).mkdir(QStringLiteral("tmp"));
     qputenv("TMPDIR", (temporary.path() + QStringLiteral("/tmp")).toLocal8Bit());
     QCoreApplication app(argc, argv);

@@ -441,7 +441,7 @@ private slots:
         ExcelError error;
         QVERIFY(!read(parts, &error));
         QCOMPARE(error.code, code);
-        QCOMPARE(error.domain(), QStringLiteral("ExcelDocument"));
+        QCOMPARE(error.domain, QStringLiteral("ExcelDocument"));
         if (code == 0)
             QVERIFY2(error.message.contains(message), qPrintable(error.message));
         else

@@ -299,7 +299,7 @@ private slots:
         ExcelError error;
         QVERIFY(!XlsxWriter({sheet(QStringLiteral("S"), {{"x"}})}, XlsxPackageKind::Workbook).write(path, &error));
         QVERIFY(!error.message.isEmpty());
-        QCOMPARE(error.domain(), QStringLiteral("ExcelDocument"));
+        QCOMPARE(error.domain, QStringLiteral("ExcelDocument"));
         QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("folder.xlsx"))).isDir());
     }
 

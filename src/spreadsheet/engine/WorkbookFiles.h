@@ -17,15 +17,16 @@ namespace WorkbookFiles {
 // empty list and *error.
 QStringList openableFiles(const QString &folder, QString *error);
 
-// `folder`/`fileName`.<extension of format>, or "" with *error when the
-// name is empty or holds "/".
+// `folder`/`fileName`.<extension of format>, or "" with *error when
+// SafeSave::checkFileName refuses the name (empty, "/", control characters).
 QString saveTarget(const QString &folder, const QString &fileName, ExcelFileFormat format,
                    QString *error);
 
 // Writes the document to `path`. CSV: the active sheet's raw texts as UTF-8.
 // Lotus 1-2-3 (.wk1): the same CSV text in CP932, or in UTF-8 when CP932
-// cannot hold a character. XLSX and XLTX: every sheet. The old file is
-// replaced only by a complete new one.
+// cannot hold a character. XLSX and XLTX: every sheet. Every format is
+// saved through SafeSave (old file replaced only by a complete new one,
+// links followed, permissions kept, a read-only file refused).
 bool save(ExcelDocument &document, const QString &path, ExcelFileFormat format, QString *error);
 
 // Reads `path` by its lower-cased extension (csv: UTF-8 CSV into the active

@@ -1,10 +1,10 @@
 #include "WorkbookFiles.h"
 
-#include "platform/FileWrite.h"
+#include "platform/SafeSave.h"
 #include "platform/TextEncoding.h"
 #include "platform/UserFolders.h"
-#include "spreadsheet/engine/CsvFormat.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "CsvFormat.h"
+#include "ExcelDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,14 +84,8 @@ QStringList openableFiles(const QString &folder, QString *error)
 QString saveTarget(const QString &folder, const QString &fileName, ExcelFileFormat format,
                    QString *error)
 {
-    if (fileName.isEmpty()) {
-        *error = QStringLiteral("The file name is empty");
+    if (!SafeSave::checkFileName(fileName, error))
         return {};
-    }
-    if (fileName.contains(QLatin1Char('/'))) {
-        *error = QStringLiteral("The file name \"%1\" contains \"/\"").arg(fileName);
-        return {};
-    }
     return QDir(folder).filePath(fileName + QLatin1Char('.') + excelFileFormatExtension(format));
 }
 
@@ -99,11 +93,11 @@ bool save(ExcelDocument &document, const QString &path, ExcelFileFormat format, 
 {
     switch (format) {
     case ExcelFileFormat::Csv:
-        return FileWrite::atomically(path, document.exportCSV().toUtf8(), error);
+        return SafeSave::writeFile(path, document.exportCSV().toUtf8(), error);
     case ExcelFileFormat::Wk1: {
         const QString csv = document.exportCSV();
         const std::optional<QByteArray> cp932 = TextEncoding::encodeCp932(csv);
-        return FileWrite::atomically(path, cp932 ? *cp932 : csv.toUtf8(), error);
+        return SafeSave::writeFile(path, cp932 ? *cp932 : csv.toUtf8(), error);
     }
     case ExcelFileFormat::Xlsx:
     case ExcelFileFormat::Xltx: {

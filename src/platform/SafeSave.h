@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// The one way this application replaces a file or folder on disk. A save
+//  - writes what a symbolic link at the path points to (the link stays);
+//  - refuses a read-only target, naming the reason;
+//  - builds the new file or folder beside the target under a recognisable
+//    scratch name (".<name>.morvane-save-<pid>-<random>"), flushes it to disk,
+//    gives it the old file's permission bits, and only then swaps it in
+//    (an atomic exchange where the file system has one, else old aside, new
+//    in, old removed; a plain rename when there was no target);
+//  - first removes scratch files that a killed save left beside the target.
+// On failure the old file is as it was and nothing is left beside it.
+namespace SafeSave {
+
+enum class Kind { File, Folder };
+
+// Writes the complete new file or folder at `scratchPath` (nothing exists
+// there yet); returns false and sets *error on failure.
+using Builder = std::function<bool(const QString &scratchPath, QString *error)>;
+
+// True when `name` can be saved as one entry of a folder; false with *error
+// for an empty name, ".", "..", a name holding "/", NUL or another control
+// character (U+0000-U+001F, U+007F-U+009F).
+bool checkFileName(const QString &name, QString *error);
+
+// Saves to `path` what `build` writes; the folder it goes in must exist. A
+// File save refuses a folder at the target, a Folder save refuses a file.
+// Returns false and sets *error on failure.
+bool save(const QString &path, Kind kind, const Builder &build, QString *error);
+
+// save() of a file holding `bytes`, making missing parent folders first.
+bool writeFile(const QString &path, const QByteArray &bytes, QString *error);
+
+// The file or folder a save to `path` replaces: the end of a chain of
+// symbolic links (which may not exist yet), else `path` itself, absolute.
+// "" with *error for a chain of more than 40 links.
+QString resolvedTarget(const QString &path, QString *error);
+
+// The start of every scratch name beside the target named `fileName`.
+QString scratchPrefix(const QString &fileName);
+
+} // namespace SafeSave
