@@ -125,7 +125,7 @@ void TestSafeSave::folderSaveSwapsTheWholeFolder()
     QVERIFY2(SafeSave::save(bundle, SafeSave::Kind::Folder, buildWith("new"), &error), qPrintable(error));
     QCOMPARE(besides(bundle), QStringList(QStringLiteral("TXT.rtf")));
     QCOMPARE(contents(bundle + QStringLiteral("/TXT.rtf")), QByteArray("new"));
-    QCOMPARE(QFileInfo(bundle).permissions() & 0x7077, // owner, group, others QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(QFileInfo(bundle).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(besides(folder.path()), QStringList(QStringLiteral("note.rtfd")));
 
     // Neither kind silently replaces the other.

@@ -1,12 +1,13 @@
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/ExcelVBAEngine.h"
+#include "support/FuzzRun.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
 
 // Random and mutated macro text must never crash, hang or break the
-// document's shape. Runs a fixed seed for a few seconds per generator.
+// document's shape. Runs a fixed seed for a fixed number of cases per
+// generator (MORVANE_FUZZ_SECONDS runs each longer).
 class TestExcelVBAEngineFuzz : public QObject
 {
     Q_OBJECT
@@ -31,7 +32,6 @@ private:
 
 namespace {
 
-constexpr qint64 budgetMs = 2500;
 
 const QStringList &vocabulary()
 {
@@ -140,40 +140,32 @@ QString TestExcelVBAEngineFuzz::mutate(QString code)
 
 void TestExcelVBAEngineFuzz::tokenSoup()
 {
-    QElapsedTimer timer;
-    timer.start();
-    int cases = 0;
-    while (timer.elapsed() < budgetMs) {
+    FuzzRun run(4000);
+    while (run.next()) {
         QString code = QStringLiteral("Sub Fuzz()\n");
         const int tokens = int(m_random.bounded(80u));
         for (int i = 0; i < tokens; ++i)
             code += token();
         runCase(code);
-        ++cases;
     }
-    qInfo("%d cases, %d messages", cases, m_messages);
+    qInfo("%d cases, %d messages", run.cases(), m_messages);
 }
 
 void TestExcelVBAEngineFuzz::mutatedMacros()
 {
-    QElapsedTimer timer;
-    timer.start();
-    int cases = 0;
-    while (timer.elapsed() < budgetMs) {
+    FuzzRun run(300);
+    while (run.next()) {
         const QStringList &macros = corpus();
         runCase(mutate(macros.at(int(m_random.bounded(quint32(macros.size()))))));
-        ++cases;
     }
-    qInfo("%d cases, %d messages", cases, m_messages);
+    qInfo("%d cases, %d messages", run.cases(), m_messages);
 }
 
 void TestExcelVBAEngineFuzz::randomCharacters()
 {
-    QElapsedTimer timer;
-    timer.start();
-    int cases = 0;
+    FuzzRun run(6000);
     static const char16_t alphabet[] = u"SubEndForNxtIfThlsMgBoCRa()\"',=&+*<>0123456789. \n\r\t";
-    while (timer.elapsed() < budgetMs) {
+    while (run.next()) {
         QString code = QStringLiteral("Sub R()\n");
         const int length = int(m_random.bounded(200u));
         for (int i = 0; i < length; ++i) {
@@ -182,9 +174,8 @@ void TestExcelVBAEngineFuzz::randomCharacters()
                         : QChar(alphabet[m_random.bounded(quint32(std::size(alphabet) - 1))]);
         }
         runCase(code);
-        ++cases;
     }
-    qInfo("%d cases, %d messages", cases, m_messages);
+    qInfo("%d cases, %d messages", run.cases(), m_messages);
 }
 
 QTEST_GUILESS_MAIN(TestExcelVBAEngineFuzz)

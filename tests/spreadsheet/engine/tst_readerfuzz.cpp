@@ -1,17 +1,17 @@
-// Seeded mutation fuzzing of the XLSX and Lotus readers. The suite runs each
-// target briefly with a fixed seed; set MORVANE_FUZZ_SECONDS (per target) and
-// MORVANE_FUZZ_SEED to search longer. An input that crashes is left at the
+// Seeded mutation fuzzing of the XLSX and Lotus readers. The suite runs a
+// fixed number of cases per target with a fixed seed; set MORVANE_FUZZ_SECONDS
+// (per target) and MORVANE_FUZZ_SEED to search longer. An input that crashes is left at the
 // path printed at start; keep it under tests/data/<format>/fuzz-regressions/,
 // where every file is read again on each run.
 
 #include "XlsxTestPackage.h"
+#include "support/FuzzRun.h"
 
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/LotusParser.h"
 #include "spreadsheet/engine/XlsxReader.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,13 +86,6 @@ private:
     QRandomGenerator m_random;
 };
 
-int fuzzSeconds()
-{
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("MORVANE_FUZZ_SECONDS", &ok);
-    return ok ? seconds : 2;
-}
-
 quint32 fuzzSeed()
 {
     bool ok = false;
@@ -100,19 +93,15 @@ quint32 fuzzSeed()
     return ok ? seed : 20240607;
 }
 
-// Calls `once` until the time budget is spent (at least 20 times), stopping
+// Calls `once` for `suiteCases` cases (or for MORVANE_FUZZ_SECONDS), stopping
 // at the first failure; returns how many calls ran.
 template<typename Fn>
-int fuzzFor(Fn once)
+int fuzzFor(int suiteCases, Fn once)
 {
-    QElapsedTimer timer;
-    timer.start();
-    int runs = 0;
-    while ((timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) && !QTest::currentTestFailed()) {
-        once(runs);
-        ++runs;
-    }
-    return runs;
+    FuzzRun run(suiteCases);
+    while (run.next())
+        once(run.current());
+    return run.cases();
 }
 
 QByteArray readAll(const QString &path)
@@ -201,7 +190,7 @@ private slots:
             seeds << unzip(file);
         QVERIFY(seeds.size() >= 5);
         Mutator mutator(fuzzSeed());
-        const int runs = fuzzFor([&](int) {
+        const int runs = fuzzFor(60, [&](int) {
             Parts parts = seeds[mutator.bounded(int(seeds.size()))];
             const QStringList names = parts.keys();
             const int edits = 1 + mutator.bounded(2);
@@ -224,7 +213,7 @@ private slots:
         for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
             seeds << readAll(file);
         Mutator mutator(fuzzSeed() + 1);
-        const int runs = fuzzFor([&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
+        const int runs = fuzzFor(1000, [&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
         qInfo() << runs << "mutated archives read";
         checkTemporaryDirectoryClean();
     }
@@ -242,7 +231,7 @@ private slots:
                                           QByteArray("\xe7\x03\xc7\x00", 4), QByteArray("\xff\xff\xff\xff", 4)};
         Mutator mutator(fuzzSeed() + 2);
         const QString path = m_work.filePath(QStringLiteral("current.wk1"));
-        const int runs = fuzzFor([&](int run) {
+        const int runs = fuzzFor(1500, [&](int run) {
             const QByteArray data = mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], tokens);
             for (const LotusCell &cell : LotusParser().parse(data))
                 QVERIFY(cell.row >= 0 && cell.row <= 0xFFFF && cell.col >= 0 && cell.col <= 0xFFFF);
