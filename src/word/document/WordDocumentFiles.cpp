@@ -2,7 +2,7 @@
 
 #include "word/document/FolderSave.h"
 
-#include "platform/FileWrite.h"
+#include "platform/SafeSave.h"
 #include "textsystem/HtmlCodec.h"
 #include "textsystem/IchitaroParser.h"
 #include "textsystem/PictureAttachment.h"
@@ -100,7 +100,7 @@ bool readByExtension(const QString &extension, const QString &path, StyledText *
 // Every file save goes through here, so the old file survives any failure.
 bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
 {
-    return FileWrite::atomically(path, bytes, error);
+    return SafeSave::writeFile(path, bytes, error);
 }
 
 bool writeDocx(const StyledText &text, const QString &, QString *error)
