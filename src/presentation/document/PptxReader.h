@@ -1,0 +1,23 @@
+#pragma once
+
+#include "PresentationError.h"
+#include "Slide.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// Reads a presentation package that the editor wrote: the entries of
+// ppt/presentation.xml name the slide parts by position, entry k standing for
+// ppt/slides/slide<k>.xml; a missing slide part is skipped.
+namespace PptxReader {
+
+inline constexpr qsizetype maxSlideCount = 10000;
+
+// The slides of the package at `path`, or nullopt with *error set: 404 when
+// ppt/presentation.xml is missing; code 0 for a file that is no sound
+// package, XML that does not parse, a deck of more than maxSlideCount
+// entries, slides another program made, or a package yielding no slide.
+std::optional<QList<Slide>> read(const QString &path, PresentationError *error);
+
+} // namespace PptxReader
