@@ -1,0 +1,82 @@
+#pragma once
+
+// Helpers shared by the presentation package tests: packages as maps of part
+// name to bytes, and slide parts in the editor's vocabulary.
+
+#include "platform/TemporaryFolder.h"
+#include "platform/ZipArchive.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+
+namespace PptxTestPackage {
+
+using Parts = QMap<QString, QByteArray>;
+
+inline Parts readFolder(const QString &folder)
+{
+    Parts parts;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            parts.insert(root.relativeFilePath(path), file.readAll());
+    }
+    return parts;
+}
+
+// The parts of an archive; empty when it cannot be unpacked.
+inline Parts unzip(const QString &archive)
+{
+    TemporaryFolder folder;
+    QString error;
+    if (!ZipArchive::unzipToFolder(archive, folder.path(), &error))
+        return {};
+    return readFolder(folder.path());
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
+           && file.write(bytes) == bytes.size();
+}
+
+// Zips `parts` (deflated, like most producers) into `archive`.
+inline bool zip(const Parts &parts, const QString &archive)
+{
+    TemporaryFolder folder;
+    for (auto it = parts.cbegin(); it != parts.cend(); ++it) {
+        if (!writeFile(folder.filePath(it.key()), it.value()))
+            return false;
+    }
+    QString error;
+    return ZipArchive::zipFolder(folder.path(), archive, ZipArchive::Compression::Deflated, &error);
+}
+
+// ppt/presentation.xml listing `entries` slides.
+inline QByteArray presentationXml(int entries)
+{
+    QByteArray list;
+    for (int i = 0; i < entries; ++i)
+        list += "<p:sldId id=\"" + QByteArray::number(256 + i) + "\" r:id=\"rId" + QByteArray::number(i + 1) + "\"/>";
+    return "<p:presentation xmlns:p=\"p\" xmlns:r=\"r\"><p:sldIdLst>" + list + "</p:sldIdLst></p:presentation>";
+}
+
+// A slide part whose root holds `content`.
+inline QByteArray slideXml(const QByteArray &content)
+{
+    return "<?xml version=\"1.0\"?><p:sld xmlns:p=\"p\">" + content + "</p:sld>";
+}
+
+// A slide part with one `p:sp` holding `shapeContent`.
+inline QByteArray shapeSlideXml(const QByteArray &shapeContent)
+{
+    return slideXml("<p:cSld><p:spTree><p:sp>" + shapeContent + "</p:sp></p:spTree></p:cSld>");
+}
+
+} // namespace PptxTestPackage
