@@ -1,0 +1,96 @@
+#pragma once
+
+// Seeded mutation of reader input, shared by the fuzz tests. Each target runs
+// for MORVANE_FUZZ_SECONDS (default 2) with seed MORVANE_FUZZ_SEED.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <array>
+#include <cstring>
+
+class Mutator
+{
+public:
+    explicit Mutator(quint32 seed) : m_random(seed) {}
+
+    int bounded(int limit) { return limit <= 0 ? 0 : int(m_random.bounded(limit)); }
+
+    QByteArray mutate(QByteArray data, const QList<QByteArray> &tokens)
+    {
+        const int edits = 1 + bounded(6);
+        for (int i = 0; i < edits; ++i)
+            mutateOnce(data, tokens);
+        return data;
+    }
+
+private:
+    void mutateOnce(QByteArray &data, const QList<QByteArray> &tokens)
+    {
+        const int at = bounded(int(data.size()) + 1);
+        switch (bounded(tokens.isEmpty() ? 6 : 7)) {
+        case 0: // flip a bit
+            if (at < data.size())
+                data[at] = char(data[at] ^ (1 << bounded(8)));
+            break;
+        case 1: // an interesting byte
+            if (at < data.size())
+                data[at] = "\0\xFF<>\"&/:09Az\x7F\x80"[bounded(15)];
+            break;
+        case 2: // delete a run
+            data.remove(at, 1 + bounded(32));
+            break;
+        case 3: { // duplicate a run
+            const QByteArray run = data.mid(bounded(int(data.size())), 1 + bounded(64));
+            data.insert(at, run);
+            break;
+        }
+        case 4: // truncate
+            data.truncate(at);
+            break;
+        case 5: { // change a 32-bit field (sizes and offsets of archives and records)
+            if (at + 4 <= data.size()) {
+                const quint32 value = std::array<quint32, 5>{0, 1, 0x7FFFFFFF, 0xFFFFFFFF, m_random.generate()}[bounded(5)];
+                std::memcpy(data.data() + at, &value, 4);
+            }
+            break;
+        }
+        default:
+            data.insert(at, tokens[bounded(int(tokens.size()))]);
+        }
+    }
+
+    QRandomGenerator m_random;
+};
+
+inline int fuzzSeconds()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("MORVANE_FUZZ_SECONDS", &ok);
+    return ok ? seconds : 2;
+}
+
+inline quint32 fuzzSeed()
+{
+    bool ok = false;
+    const uint seed = qEnvironmentVariable("MORVANE_FUZZ_SEED").toUInt(&ok);
+    return ok ? seed : 20240607;
+}
+
+// Calls `once` until the time budget is spent (at least 20 times), stopping
+// at the first failure; returns how many calls ran.
+template<typename Fn>
+int fuzzFor(Fn once)
+{
+    QElapsedTimer timer;
+    timer.start();
+    int runs = 0;
+    while ((timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) && !QTest::currentTestFailed()) {
+        once(runs);
+        ++runs;
+    }
+    return runs;
+}
