@@ -1,10 +1,11 @@
 #pragma once
 
-// Seeded mutation of reader input, shared by the fuzz tests. Each target runs
-// for MORVANE_FUZZ_SECONDS (default 2) with seed MORVANE_FUZZ_SEED.
+// Seeded mutation of reader input, shared by the reader fuzz tests; the seed
+// is MORVANE_FUZZ_SEED when set.
+
+#include "FuzzRun.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QList>
 #include <QRandomGenerator>
 #include <QTest>
@@ -66,13 +67,6 @@ private:
     QRandomGenerator m_random;
 };
 
-inline int fuzzSeconds()
-{
-    bool ok = false;
-    const int seconds = qEnvironmentVariableIntValue("MORVANE_FUZZ_SECONDS", &ok);
-    return ok ? seconds : 2;
-}
-
 inline quint32 fuzzSeed()
 {
     bool ok = false;
@@ -80,17 +74,13 @@ inline quint32 fuzzSeed()
     return ok ? seed : 20240607;
 }
 
-// Calls `once` until the time budget is spent (at least 20 times), stopping
+// Calls `once` for `suiteCases` cases (or for MORVANE_FUZZ_SECONDS), stopping
 // at the first failure; returns how many calls ran.
 template<typename Fn>
-int fuzzFor(Fn once)
+int fuzzFor(int suiteCases, Fn once)
 {
-    QElapsedTimer timer;
-    timer.start();
-    int runs = 0;
-    while ((timer.elapsed() < fuzzSeconds() * 1000 || runs < 20) && !QTest::currentTestFailed()) {
-        once(runs);
-        ++runs;
-    }
-    return runs;
+    FuzzRun run(suiteCases);
+    while (run.next())
+        once(run.current());
+    return run.cases();
 }

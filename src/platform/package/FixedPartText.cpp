@@ -6,7 +6,9 @@ FixedPartText::FixedPartText(const QString &root, const QString &xmlns, const At
     : m_root(root)
 {
     m_text = XmlText::declaration(QStringLiteral("UTF-8"), QStringLiteral("yes")) + u'\n';
-    m_text += u'<' + root + attribute(QStringLiteral("xmlns"), xmlns);
+    m_text += u'<' + root;
+    if (!xmlns.isEmpty())
+        m_text += attribute(QStringLiteral("xmlns"), xmlns);
     for (const auto &[name, value] : extraRootAttributes)
         m_text += attribute(name, value);
     m_text += QStringLiteral(">\n");
@@ -22,12 +24,17 @@ void FixedPartText::line(int spaces, const QString &tag)
     m_text += QString(spaces, u' ') + tag + u'\n';
 }
 
-void FixedPartText::emptyElement(int spaces, const QString &name, const Attributes &attributes)
+QString FixedPartText::emptyTag(const QString &name, const Attributes &attributes)
 {
     QString tag = u'<' + name;
     for (const auto &[key, value] : attributes)
         tag += attribute(key, value);
-    line(spaces, tag + QStringLiteral("/>"));
+    return tag + QStringLiteral("/>");
+}
+
+void FixedPartText::emptyElement(int spaces, const QString &name, const Attributes &attributes)
+{
+    line(spaces, emptyTag(name, attributes));
 }
 
 QString FixedPartText::finish() const

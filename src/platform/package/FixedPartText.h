@@ -6,7 +6,8 @@
 
 // The text of a package part written line by line in a fixed layout: the
 // declaration `<?xml version="1.0" encoding="UTF-8" standalone="yes"?>`, the
-// root's start tag with its namespace on the next line, then lines indented
+// root's start tag with its namespace (none when `xmlns` is empty, for roots
+// that declare prefixed namespaces only) on the next line, then lines indented
 // by the spaces the caller gives, attributes in the order given with "/>"
 // right after the last, and no line feed after the root's end tag.
 class FixedPartText
@@ -18,6 +19,9 @@ public:
 
     // ` name="value"` with the value escaped (XmlText::escape).
     static QString attribute(const QString &name, const QString &value);
+
+    // `<name a="1" b="2"/>`, for callers that join entries themselves.
+    static QString emptyTag(const QString &name, const Attributes &attributes);
 
     // One line: `spaces` blanks, then `tag` as given.
     void line(int spaces, const QString &tag);

@@ -1,19 +1,15 @@
 #include "PackageRelationshipsPart.h"
 
-#include "FixedTextPart.h"
 #include "PptxNames.h"
+#include "platform/package/PackageRelationships.h"
 
 namespace PackageRelationshipsPart {
 
 QString text()
 {
-    FixedTextPart part(QStringLiteral("Relationships"),
-                       {{QStringLiteral("xmlns"), PptxNames::packageRelationshipsNamespace}});
-    part.line(4, FixedTextPart::emptyElement(QStringLiteral("Relationship"),
-                                             {{QStringLiteral("Id"), PptxNames::relationshipId(1)},
-                                              {QStringLiteral("Type"), PptxNames::officeDocumentType},
-                                              {QStringLiteral("Target"), PptxNames::presentationPart}}));
-    return part.finish();
+    PackageRelationships relationships;
+    relationships.add(PptxNames::officeDocumentType, PptxNames::presentationPart);
+    return relationships.toFixedText();
 }
 
 } // namespace PackageRelationshipsPart

@@ -6,15 +6,10 @@
 // presentation package.
 namespace PptxNames {
 
-inline const QString contentTypesPart = QStringLiteral("[Content_Types].xml");
 inline const QString packageRelationshipsPart = QStringLiteral("_rels/.rels");
 inline const QString presentationPart = QStringLiteral("ppt/presentation.xml");
 inline const QString presentationRelationshipsPart = QStringLiteral("ppt/_rels/presentation.xml.rels");
 
-inline const QString contentTypesNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types");
-inline const QString packageRelationshipsNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
 inline const QString drawingNamespace = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
 inline const QString relationshipsNamespace =
     QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");

@@ -3,29 +3,23 @@
 #include "PptxNames.h"
 #include "PresentationPartReader.h"
 #include "SlidePartReader.h"
-#include "platform/TemporaryFolder.h"
-#include "platform/XmlRead.h"
-#include "platform/ZipArchive.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "platform/package/PackageParts.h"
 
 namespace {
 
 class PackageReader
 {
 public:
-    PackageReader(const QString &folder, PresentationError *error) : m_folder(folder), m_error(error) {}
+    PackageReader(const PackageParts &parts, PresentationError *error) : m_parts(parts), m_error(error) {}
 
     std::optional<QList<Slide>> read()
     {
-        const std::optional<QString> presentation = partFile(PptxNames::presentationPart);
-        if (!presentation) {
+        if (!m_parts.contains(PptxNames::presentationPart)) {
             fail(404, QStringLiteral("presentation.xml not found"));
             return std::nullopt;
         }
         pugi::xml_document doc;
-        if (!load(doc, *presentation, PptxNames::presentationPart))
+        if (!load(doc, PptxNames::presentationPart))
             return std::nullopt;
         const qsizetype entries = PresentationPartReader::slideEntryCount(doc.document_element());
         if (entries > PptxReader::maxSlideCount) {
@@ -36,16 +30,16 @@ public:
     }
 
 private:
+    // Entry k names ppt/slides/slide<k>.xml; an entry without its part gives no slide.
     std::optional<QList<Slide>> readSlides(qsizetype entries)
     {
         QList<Slide> slides;
         for (qsizetype k = 1; k <= entries; ++k) {
             const QString partName = PptxNames::slidePart(k);
-            const std::optional<QString> file = partFile(partName);
-            if (!file)
+            if (!m_parts.contains(partName))
                 continue;
             pugi::xml_document doc;
-            if (!load(doc, *file, partName))
+            if (!load(doc, partName))
                 return std::nullopt;
             QString message;
             std::optional<Slide> slide = SlidePartReader::read(doc.document_element(), k, &message);
@@ -62,35 +56,18 @@ private:
         return slides;
     }
 
-    // The regular file holding `partName`, never one reached through a link.
-    std::optional<QString> partFile(const QString &partName) const
+    bool load(pugi::xml_document &doc, const QString &partName)
     {
-        const QString path = m_folder + u'/' + partName;
-        const QFileInfo info(path);
-        if (!info.isFile() || info.isSymLink())
-            return std::nullopt;
-        return path;
-    }
-
-    bool load(pugi::xml_document &doc, const QString &file, const QString &partName)
-    {
-        QFile input(file);
-        if (!input.open(QIODevice::ReadOnly))
-            return fail(0, partName + QStringLiteral(": ") + input.errorString());
         QString message;
-        if (!XmlRead::loadBytes(doc, input.readAll(), &message))
-            return fail(0, partName + QStringLiteral(": ") + message);
-        return true;
+        return m_parts.loadXml(doc, partName, &message) || fail(0, message);
     }
 
     bool fail(int code, const QString &message)
     {
-        if (m_error)
-            *m_error = {code, message};
-        return false;
+        return reportFailure(m_error, presentationError(code, message));
     }
 
-    QString m_folder;
+    const PackageParts &m_parts;
     PresentationError *m_error;
 };
 
@@ -100,19 +77,13 @@ namespace PptxReader {
 
 std::optional<QList<Slide>> read(const QString &path, PresentationError *error)
 {
-    const TemporaryFolder folder;
-    if (!folder.isValid()) {
-        if (error)
-            *error = {0, QStringLiteral("Cannot create a temporary folder")};
-        return std::nullopt;
-    }
+    PackageParts parts;
     QString message;
-    if (!ZipArchive::unzipToFolder(path, folder.path(), &message)) {
-        if (error)
-            *error = {0, message};
+    if (!parts.open(path, &message)) {
+        reportFailure(error, presentationError(0, message));
         return std::nullopt;
     }
-    return PackageReader(folder.path(), error).read();
+    return PackageReader(parts, error).read();
 }
 
 } // namespace PptxReader

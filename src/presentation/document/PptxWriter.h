@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class PackageFolder;
+
 // Writes slides as a presentation package: content types, the package and
 // presentation relationships, ppt/presentation.xml and one part per slide in
 // the editor's own vocabulary, every entry stored. .pptx and .potx files are
@@ -22,5 +24,7 @@ public:
     bool write(const QString &path, PresentationError *error) const;
 
 private:
+    bool writeParts(PackageFolder &package, QString *error) const;
+
     const QList<Slide> &m_slides;
 };

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QString>
+#include "platform/DocumentError.h"
 
-// An I/O error of the presentation package: domain "PowerPointDocument",
-// code 404 when presentation.xml is missing, 0 for other failures; message is
-// what the user reads.
-struct PresentationError {
-    int code = 0;
-    QString message;
+// The presentation package reports DocumentError values of the domain
+// "PowerPointDocument": code 404 when presentation.xml is missing, 0 for
+// other failures.
+using PresentationError = DocumentError;
 
-    QString domain() const { return QStringLiteral("PowerPointDocument"); }
-};
+inline PresentationError presentationError(int code, QString message)
+{
+    return {QStringLiteral("PowerPointDocument"), code, std::move(message)};
+}

@@ -1,7 +1,7 @@
 #include "PresentationPart.h"
 
-#include "FixedTextPart.h"
 #include "PptxNames.h"
+#include "platform/package/FixedPartText.h"
 
 #include <QStringList>
 
@@ -12,11 +12,11 @@ QString text(qsizetype slideCount)
     QStringList entries;
     entries.reserve(slideCount);
     for (qsizetype n = 1; n <= slideCount; ++n) {
-        entries.append(FixedTextPart::emptyElement(QStringLiteral("p:sldId"),
-                                                   {{QStringLiteral("id"), QString::number(255 + n)},
-                                                    {QStringLiteral("r:id"), PptxNames::relationshipId(n)}}));
+        entries.append(FixedPartText::emptyTag(QStringLiteral("p:sldId"),
+                                               {{QStringLiteral("id"), QString::number(255 + n)},
+                                                {QStringLiteral("r:id"), PptxNames::relationshipId(n)}}));
     }
-    FixedTextPart part(QStringLiteral("p:presentation"),
+    FixedPartText part(QStringLiteral("p:presentation"), {},
                        {{QStringLiteral("xmlns:a"), PptxNames::drawingNamespace},
                         {QStringLiteral("xmlns:r"), PptxNames::relationshipsNamespace},
                         {QStringLiteral("xmlns:p"), PptxNames::presentationNamespace}});

@@ -1,7 +1,8 @@
 #include "PresentationRelationshipsPart.h"
 
-#include "FixedTextPart.h"
 #include "PptxNames.h"
+#include "platform/package/FixedPartText.h"
+#include "platform/package/PackageRelationships.h"
 
 #include <QStringList>
 
@@ -12,13 +13,12 @@ QString text(qsizetype slideCount)
     QStringList entries;
     entries.reserve(slideCount);
     for (qsizetype n = 1; n <= slideCount; ++n) {
-        entries.append(FixedTextPart::emptyElement(QStringLiteral("Relationship"),
-                                                   {{QStringLiteral("Id"), PptxNames::relationshipId(n)},
-                                                    {QStringLiteral("Type"), PptxNames::slideType},
-                                                    {QStringLiteral("Target"), PptxNames::slideTarget(n)}}));
+        entries.append(FixedPartText::emptyTag(QStringLiteral("Relationship"),
+                                               {{QStringLiteral("Id"), PptxNames::relationshipId(n)},
+                                                {QStringLiteral("Type"), PptxNames::slideType},
+                                                {QStringLiteral("Target"), PptxNames::slideTarget(n)}}));
     }
-    FixedTextPart part(QStringLiteral("Relationships"),
-                       {{QStringLiteral("xmlns"), PptxNames::packageRelationshipsNamespace}});
+    FixedPartText part(QStringLiteral("Relationships"), PackageRelationships::xmlns);
     part.line(4, entries.join(u'\n'));
     return part.finish();
 }

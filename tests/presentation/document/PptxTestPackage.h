@@ -3,6 +3,7 @@
 // Helpers shared by the presentation package tests: packages as maps of part
 // name to bytes, and slide parts in the editor's vocabulary.
 
+#include "platform/ScratchRoot.h"
 #include "platform/TemporaryFolder.h"
 #include "platform/ZipArchive.h"
 
@@ -56,6 +57,21 @@ inline bool zip(const Parts &parts, const QString &archive)
     }
     QString error;
     return ZipArchive::zipFolder(folder.path(), archive, ZipArchive::Compression::Deflated, &error);
+}
+
+// What the temporary directory holds besides the folder at `ownPath` and
+// this process's scratch folder with its lock: what a read or write left.
+inline QStringList temporaryLeftovers(const QString &ownPath)
+{
+    const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+    QStringList entries = QDir::temp().entryList(filter);
+    entries.removeAll(QFileInfo(ownPath).fileName());
+    entries.removeAll(QFileInfo(ScratchRoot::rootPath()).fileName());
+    entries += QDir(ScratchRoot::rootPath()).entryList(filter);
+    entries.removeAll(QFileInfo(ScratchRoot::processFolder()).fileName());
+    entries += QDir(ScratchRoot::processFolder()).entryList(filter);
+    entries.removeAll(QStringLiteral("owner.lock"));
+    return entries;
 }
 
 // ppt/presentation.xml listing `entries` slides.

@@ -1,5 +1,6 @@
 // Seeded mutation fuzzing of the presentation package reader, from the golden
-// package and the Impress-made fixture. Set MORVANE_FUZZ_SECONDS (per target)
+// package and the Impress-made fixture: a fixed number of cases in the suite;
+// set MORVANE_FUZZ_SECONDS (per target)
 // and MORVANE_FUZZ_SEED to search longer. An input that crashes is left at
 // the path printed at start; keep it under
 // tests/data/presentation/fuzz-regressions/, read again on each run.
@@ -93,17 +94,9 @@ private:
         }
     }
 
-    // Nothing may stay in the private temporary directory but our own folder.
     void checkTemporaryDirectoryClean()
     {
-        QStringList leftovers;
-        QDirIterator it(QDir::tempPath(), QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (!path.startsWith(m_work.path()) && !QFileInfo(path).isDir())
-                leftovers << path;
-        }
+        const QStringList leftovers = temporaryLeftovers(m_work.path());
         QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u',')));
     }
 
@@ -127,7 +120,7 @@ private slots:
         const QList<Parts> seeds = {unzip(goldenArchive(m_work.path())), unzip(foreignFixture)};
         QVERIFY(!seeds[0].isEmpty() && !seeds[1].isEmpty());
         Mutator mutator(fuzzSeed());
-        const int runs = fuzzFor([&](int) {
+        const int runs = fuzzFor(60, [&](int) {
             Parts parts = seeds[mutator.bounded(int(seeds.size()))];
             const QStringList names = parts.keys();
             const int edits = 1 + mutator.bounded(2);
@@ -151,7 +144,7 @@ private slots:
     {
         const QList<QByteArray> seeds = {readAll(goldenArchive(m_work.path())), readAll(foreignFixture)};
         Mutator mutator(fuzzSeed() + 1);
-        const int runs = fuzzFor([&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
+        const int runs = fuzzFor(800, [&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
         qInfo() << runs << "mutated archives read";
         checkTemporaryDirectoryClean();
     }
@@ -161,7 +154,7 @@ private slots:
 // or file a read leaves behind.
 int main(int argc, char **argv)
 {
-    QTemporaryDir temporary;
+    static QTemporaryDir temporary; // outlives the process's scratch folder
     QDir(temporary.path()).mkdir(QStringLiteral("tmp"));
     qputenv("TMPDIR", (temporary.path() + QStringLiteral("/tmp")).toLocal8Bit());
     QCoreApplication app(argc, argv);

@@ -5,14 +5,13 @@
 // where every file is read again on each run.
 
 #include "XlsxTestPackage.h"
-#include "support/FuzzRun.h"
+#include "support/FuzzMutator.h"
 
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/LotusParser.h"
 #include "spreadsheet/engine/XlsxReader.h"
 
 #include <QDirIterator>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,78 +30,6 @@ const QList<QByteArray> xmlTokens = {
     "Target=\"worksheets/%2e%2e/%2e%2e/x\"", "fontId=\"0\"", "fillId=\"2\"", "\xEF\xBB\xBF", "\xFF\xFE",
     "\xC3\x28", "\xE3\x80\x80", "\0",
 };
-
-class Mutator
-{
-public:
-    explicit Mutator(quint32 seed) : m_random(seed) {}
-
-    int bounded(int limit) { return limit <= 0 ? 0 : int(m_random.bounded(limit)); }
-
-    QByteArray mutate(QByteArray data, const QList<QByteArray> &tokens)
-    {
-        const int edits = 1 + bounded(6);
-        for (int i = 0; i < edits; ++i)
-            mutateOnce(data, tokens);
-        return data;
-    }
-
-private:
-    void mutateOnce(QByteArray &data, const QList<QByteArray> &tokens)
-    {
-        const int at = bounded(int(data.size()) + 1);
-        switch (bounded(tokens.isEmpty() ? 6 : 7)) {
-        case 0: // flip a bit
-            if (at < data.size())
-                data[at] = char(data[at] ^ (1 << bounded(8)));
-            break;
-        case 1: // an interesting byte
-            if (at < data.size())
-                data[at] = "\0\xFF<>\"&/:09Az\x7F\x80"[bounded(15)];
-            break;
-        case 2: // delete a run
-            data.remove(at, 1 + bounded(32));
-            break;
-        case 3: { // duplicate a run
-            const QByteArray run = data.mid(bounded(int(data.size())), 1 + bounded(64));
-            data.insert(at, run);
-            break;
-        }
-        case 4: // truncate
-            data.truncate(at);
-            break;
-        case 5: { // change a 32-bit field (sizes and offsets of archives and records)
-            if (at + 4 <= data.size()) {
-                const quint32 value = std::array<quint32, 5>{0, 1, 0x7FFFFFFF, 0xFFFFFFFF, m_random.generate()}[bounded(5)];
-                std::memcpy(data.data() + at, &value, 4);
-            }
-            break;
-        }
-        default:
-            data.insert(at, tokens[bounded(int(tokens.size()))]);
-        }
-    }
-
-    QRandomGenerator m_random;
-};
-
-quint32 fuzzSeed()
-{
-    bool ok = false;
-    const uint seed = qEnvironmentVariable("MORVANE_FUZZ_SEED").toUInt(&ok);
-    return ok ? seed : 20240607;
-}
-
-// Calls `once` for `suiteCases` cases (or for MORVANE_FUZZ_SECONDS), stopping
-// at the first failure; returns how many calls ran.
-template<typename Fn>
-int fuzzFor(int suiteCases, Fn once)
-{
-    FuzzRun run(suiteCases);
-    while (run.next())
-        once(run.current());
-    return run.cases();
-}
 
 QByteArray readAll(const QString &path)
 {
