@@ -69,12 +69,6 @@ StyledText formattedSample()
     });
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestDocWriter : public QObject
