@@ -13,7 +13,7 @@ namespace {
 StyledText pages(int count)
 {
     StyledText text;
-    const QString word = QStringLiteral("word日本 ");
+    const QString word = QStringLiteral("word日本 word日本 x"); // 15 characters
     int run = 0;
     for (int paragraph = 0; paragraph < count * 20; ++paragraph) {
         ParagraphStyle style;
@@ -26,7 +26,7 @@ StyledText pages(int count)
             if (run % 4 == 0)
                 attributes.foreground = QColor(200, 0, 0);
             attributes.paragraphStyle = style;
-            QString characters = word.repeated(15);
+            QString characters = word;
             if (r == 9)
                 characters.back() = u'\n';
             text.append(characters, attributes);
