@@ -1,7 +1,7 @@
 #include "textsystem/DocWriter.h"
 
 #include "platform/CompoundFileWriter.h"
-#include "platform/FileWrite.h"
+#include "platform/SafeSave.h"
 #include "textsystem/DocCharacterProperties.h"
 #include "textsystem/DocFib.h"
 #include "textsystem/DocFkpWriter.h"
@@ -542,5 +542,5 @@ QByteArray DocWriter::write(const StyledText &text)
 
 bool DocWriter::writeFile(const StyledText &text, const QString &path, QString *error)
 {
-    return FileWrite::atomically(path, write(text), error);
+    return SafeSave::writeFile(path, write(text), error);
 }

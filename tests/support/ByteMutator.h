@@ -2,20 +2,21 @@
 
 #include <QByteArray>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QRandomGenerator>
 #include <QtEndian>
 #include <QtTest>
 
+#include "support/FuzzRun.h"
+
 #include <array>
 
 // Test helper for seeded mutation fuzzing of binary readers: bit flips,
 // interesting bytes, deleted, duplicated and truncated runs, and 16- or
 // 32-bit fields set to edge values (sizes, counts and offsets). The suite
-// runs briefly with a fixed seed; MORVANE_FUZZ_SECONDS and MORVANE_FUZZ_SEED
-// search longer.
+// runs a fixed number of cases with a fixed seed; MORVANE_FUZZ_SECONDS and
+// MORVANE_FUZZ_SEED search longer.
 class ByteMutator
 {
 public:
@@ -31,13 +32,6 @@ public:
         return data;
     }
 
-    static int seconds()
-    {
-        bool ok = false;
-        const int value = qEnvironmentVariableIntValue("MORVANE_FUZZ_SECONDS", &ok);
-        return ok ? value : 2;
-    }
-
     static quint32 seed()
     {
         bool ok = false;
@@ -45,19 +39,16 @@ public:
         return ok ? value : 20240607;
     }
 
-    // Calls once(run) until the time budget is spent (at least 20 times),
-    // stopping at the first failure; returns how many calls ran.
+    // Calls once(run) for the suite's fixed number of cases (longer with
+    // MORVANE_FUZZ_SECONDS), stopping at the first failure; returns how many
+    // calls ran.
     template <typename Fn>
-    static int runFor(Fn once)
+    static int runFor(Fn once, int suiteCases = 400)
     {
-        QElapsedTimer timer;
-        timer.start();
-        int runs = 0;
-        while ((timer.elapsed() < seconds() * 1000 || runs < 20) && !QTest::currentTestFailed()) {
-            once(runs);
-            ++runs;
-        }
-        return runs;
+        FuzzRun run(suiteCases);
+        while (run.next())
+            once(run.current());
+        return run.cases();
     }
 
     static QByteArray readAll(const QString &path)

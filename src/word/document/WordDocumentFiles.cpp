@@ -3,6 +3,8 @@
 #include "word/document/FolderSave.h"
 
 #include "platform/SafeSave.h"
+#include "textsystem/DocReader.h"
+#include "textsystem/DocWriter.h"
 #include "textsystem/HtmlCodec.h"
 #include "textsystem/IchitaroParser.h"
 #include "textsystem/PictureAttachment.h"
@@ -49,10 +51,13 @@ bool readDocx(const QString &, StyledText *, QString *error)
     return false;
 }
 
-bool readDoc(QString *error)
+bool readDoc(const QByteArray &bytes, StyledText *text, QString *error)
 {
-    *error = QStringLiteral("Word 97-2004 documents (.doc) cannot be opened yet.");
-    return false;
+    auto document = DocReader::read(bytes, error);
+    if (!document)
+        return false;
+    *text = std::move(*document);
+    return true;
 }
 
 bool readByExtension(const QString &extension, const QString &path, StyledText *text, QString *error)
@@ -75,7 +80,7 @@ bool readByExtension(const QString &extension, const QString &path, StyledText *
     if (extension == QLatin1String("rtf"))
         return RtfReader::read(bytes, text, error);
     if (extension == QLatin1String("doc"))
-        return readDoc(error);
+        return readDoc(bytes, text, error);
     if (extension == QLatin1String("html") || extension == QLatin1String("htm")) {
         *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath());
         return true;
@@ -85,7 +90,7 @@ bool readByExtension(const QString &extension, const QString &path, StyledText *
     if (start.startsWith("{\\rtf"))
         return RtfReader::read(bytes, text, error);
     if (bytes.startsWith(compoundFileSignature))
-        return readDoc(error);
+        return readDoc(bytes, text, error);
     if (bytes.startsWith("PK\x03\x04"))
         return readDocx(path, text, error);
     const QByteArray lower = start.toLower();
@@ -135,8 +140,7 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
             return RtfdPackage::write(text, folder, buildError);
         }, error);
     case DocumentFormat::Doc:
-        *error = QStringLiteral("Saving Word 97-2004 documents (.doc) is not available yet.");
-        return false;
+        return saveFile(path, DocWriter::write(text), error);
     case DocumentFormat::Docx:
     case DocumentFormat::Dotx:
         return writeDocx(text, path, error);

@@ -68,6 +68,7 @@ void TestWordDocumentFiles::roundTrip_data()
     QTest::addColumn<bool>("keepsAttributes");
     QTest::newRow("rtf") << DocumentFormat::Rtf << true;
     QTest::newRow("rtfd") << DocumentFormat::Rtfd << true;
+    QTest::newRow("doc") << DocumentFormat::Doc << true;
     QTest::newRow("html") << DocumentFormat::Html << true;
     QTest::newRow("htm") << DocumentFormat::Htm << true;
     QTest::newRow("jwd") << DocumentFormat::Jwd << false;
@@ -177,7 +178,7 @@ void TestWordDocumentFiles::failedReadChangesNothing_data()
     QTest::newRow("missing file") << "missing.rtf" << QByteArray();
     QTest::newRow("not RTF") << "x.rtf" << QByteArray("plain words");
     QTest::newRow("docx not yet") << "x.docx" << QByteArray("PK\x03\x04");
-    QTest::newRow("doc not yet") << "x.doc" << QByteArray("\xD0\xCF\x11\xE0");
+    QTest::newRow("doc cut short") << "x.doc" << QByteArray("\xD0\xCF\x11\xE0");
     QTest::newRow("rtfd without TXT.rtf") << "x.rtfd" << QByteArray();
 }
 
