@@ -4,7 +4,7 @@
 // tests/data/compoundfile/fuzz-regressions/.
 
 #include "platform/CompoundFileReader.h"
-#include "support/ByteMutator.h"
+#include "support/FuzzMutator.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -38,23 +38,23 @@ private:
 private slots:
     void initTestCase()
     {
-        qInfo().noquote() << "fuzz seed" << ByteMutator::seed() << "- inputs are written to" << m_work.path();
+        qInfo().noquote() << "fuzz seed" << fuzzSeed() << "- inputs are written to" << m_work.path();
     }
 
     void regressions()
     {
-        for (const QString &path : ByteMutator::filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/compoundfile/fuzz-regressions")))
-            readOne(ByteMutator::readAll(path));
+        for (const QString &path : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/compoundfile/fuzz-regressions")))
+            readOne(fuzzReadAll(path));
     }
 
     void mutations()
     {
         QList<QByteArray> seeds;
-        for (const QString &path : ByteMutator::filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/seeds")))
-            seeds << ByteMutator::readAll(path);
+        for (const QString &path : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/seeds")))
+            seeds << fuzzReadAll(path);
         QVERIFY(seeds.size() >= 3);
-        ByteMutator mutator(ByteMutator::seed());
-        const int runs = ByteMutator::runFor([&](int) {
+        Mutator mutator(fuzzSeed());
+        const int runs = fuzzFor(400, [&](int) {
             // Most damage goes where the structures are: the header and the
             // sectors of the FAT and directory, near the end of these files.
             QByteArray file = seeds[mutator.bounded(int(seeds.size()))];

@@ -6,7 +6,10 @@
 #include "FuzzRun.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QList>
+#include <QStringList>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -20,7 +23,7 @@ public:
 
     int bounded(int limit) { return limit <= 0 ? 0 : int(m_random.bounded(limit)); }
 
-    QByteArray mutate(QByteArray data, const QList<QByteArray> &tokens)
+    QByteArray mutate(QByteArray data, const QList<QByteArray> &tokens = {})
     {
         const int edits = 1 + bounded(6);
         for (int i = 0; i < edits; ++i)
@@ -32,7 +35,7 @@ private:
     void mutateOnce(QByteArray &data, const QList<QByteArray> &tokens)
     {
         const int at = bounded(int(data.size()) + 1);
-        switch (bounded(tokens.isEmpty() ? 6 : 7)) {
+        switch (bounded(tokens.isEmpty() ? 7 : 8)) {
         case 0: // flip a bit
             if (at < data.size())
                 data[at] = char(data[at] ^ (1 << bounded(8)));
@@ -56,6 +59,13 @@ private:
             if (at + 4 <= data.size()) {
                 const quint32 value = std::array<quint32, 5>{0, 1, 0x7FFFFFFF, 0xFFFFFFFF, m_random.generate()}[bounded(5)];
                 std::memcpy(data.data() + at, &value, 4);
+            }
+            break;
+        }
+        case 6: { // change a 16-bit field (counts and indices of binary records)
+            if (at + 2 <= data.size()) {
+                const quint16 value = std::array<quint16, 5>{0, 1, 0x7FFF, 0xFFFF, quint16(m_random.generate())}[bounded(5)];
+                std::memcpy(data.data() + at, &value, 2);
             }
             break;
         }
@@ -83,4 +93,21 @@ int fuzzFor(int suiteCases, Fn once)
     while (run.next())
         once(run.current());
     return run.cases();
+}
+
+// The bytes of the file at `path`, empty when it cannot be read.
+inline QByteArray fuzzReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The files of `folder` (seeds or kept crashers), sorted; none when it is missing.
+inline QStringList fuzzFilesIn(const QString &folder)
+{
+    QStringList files;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+        files << dir.filePath(name);
+    return files;
 }

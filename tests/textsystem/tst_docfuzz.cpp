@@ -6,7 +6,7 @@
 
 #include "DocTestStreams.h"
 
-#include "support/ByteMutator.h"
+#include "support/FuzzMutator.h"
 #include "textsystem/DocReader.h"
 #include "textsystem/DocWriter.h"
 
@@ -34,8 +34,8 @@ private:
     QList<QByteArray> seeds()
     {
         QList<QByteArray> files;
-        for (const QString &path : ByteMutator::filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/seeds")))
-            files << ByteMutator::readAll(path);
+        for (const QString &path : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/seeds")))
+            files << fuzzReadAll(path);
         StyledText ours;
         TextAttributes link;
         link.link = QUrl("https://example.com/");
@@ -51,13 +51,13 @@ private:
 private slots:
     void initTestCase()
     {
-        qInfo().noquote() << "fuzz seed" << ByteMutator::seed() << "- inputs are written to" << m_work.path();
+        qInfo().noquote() << "fuzz seed" << fuzzSeed() << "- inputs are written to" << m_work.path();
     }
 
     void regressions()
     {
-        for (const QString &path : ByteMutator::filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/fuzz-regressions")))
-            readOne(ByteMutator::readAll(path));
+        for (const QString &path : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/fuzz-regressions")))
+            readOne(fuzzReadAll(path));
     }
 
     void streamMutations()
@@ -66,8 +66,8 @@ private slots:
         for (const QByteArray &seed : seeds())
             documents << DocTestStreams::of(seed);
         QVERIFY(documents.size() >= 4);
-        ByteMutator mutator(ByteMutator::seed());
-        const int runs = ByteMutator::runFor([&](int) {
+        Mutator mutator(fuzzSeed());
+        const int runs = fuzzFor(400, [&](int) {
             DocTestStreams streams = documents[mutator.bounded(int(documents.size()))];
             const int edits = 1 + mutator.bounded(2);
             for (int i = 0; i < edits; ++i) {
@@ -82,8 +82,8 @@ private slots:
     void fileMutations()
     {
         const QList<QByteArray> files = seeds();
-        ByteMutator mutator(ByteMutator::seed() + 1);
-        const int runs = ByteMutator::runFor(
+        Mutator mutator(fuzzSeed() + 1);
+        const int runs = fuzzFor(400, 
             [&](int) { readOne(mutator.mutate(files[mutator.bounded(int(files.size()))])); });
         qInfo() << runs << "mutated files read";
     }
