@@ -15,7 +15,7 @@
 
 namespace {
 
-struct EntrySpec {
+struct EntryToWrite {
     QByteArray name;
     QByteArray data;
     ZipArchive::Compression compression = ZipArchive::Compression::Deflated;
@@ -24,13 +24,13 @@ struct EntrySpec {
 
 // Writes an archive entry by entry with libzip, names taken as given, so tests
 // can make archives no well-behaved writer would.
-bool writeArchive(const QString &path, const std::vector<EntrySpec> &entries)
+bool writeArchive(const QString &path, const std::vector<EntryToWrite> &entries)
 {
     int code = 0;
     zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive)
         return false;
-    for (const EntrySpec &entry : entries) {
+    for (const EntryToWrite &entry : entries) {
         zip_source_t *source = zip_source_buffer(archive, entry.data.constData(), zip_uint64_t(entry.data.size()), 0);
         const zip_int64_t index = zip_file_add(archive, entry.name.constData(), source, ZIP_FL_ENC_RAW);
         if (index < 0) {
@@ -297,25 +297,25 @@ void TestZipArchive::readsInfoZipArchive()
 
 void TestZipArchive::hostileArchive_data()
 {
-    QTest::addColumn<std::vector<EntrySpec>>("entries");
+    QTest::addColumn<std::vector<EntryToWrite>>("entries");
     QTest::addColumn<ZipArchive::Limits>("limits");
     QTest::addColumn<QString>("message");
 
     const ZipArchive::Limits defaults;
-    const EntrySpec good{ "good.txt", "fine" };
-    QTest::newRow("zip-slip") << std::vector<EntrySpec>{ good, { "../evil.txt", "x" } } << defaults
+    const EntryToWrite good{ "good.txt", "fine" };
+    QTest::newRow("zip-slip") << std::vector<EntryToWrite>{ good, { "../evil.txt", "x" } } << defaults
                               << "Entry '../evil.txt' would leave the target folder";
-    QTest::newRow("zip-slip deep") << std::vector<EntrySpec>{ good, { "a/b/../../../evil.txt", "x" } } << defaults
+    QTest::newRow("zip-slip deep") << std::vector<EntryToWrite>{ good, { "a/b/../../../evil.txt", "x" } } << defaults
                                    << "would leave the target folder";
-    QTest::newRow("absolute path") << std::vector<EntrySpec>{ good, { "/tmp/evil.txt", "x" } } << defaults
+    QTest::newRow("absolute path") << std::vector<EntryToWrite>{ good, { "/tmp/evil.txt", "x" } } << defaults
                                    << "Entry '/tmp/evil.txt' has an absolute path";
-    QTest::newRow("backslash") << std::vector<EntrySpec>{ good, { "..\\evil.txt", "x" } } << defaults
+    QTest::newRow("backslash") << std::vector<EntryToWrite>{ good, { "..\\evil.txt", "x" } } << defaults
                                << "has a backslash in its name";
-    QTest::newRow("drive letter") << std::vector<EntrySpec>{ good, { "C:/evil.txt", "x" } } << defaults
+    QTest::newRow("drive letter") << std::vector<EntryToWrite>{ good, { "C:/evil.txt", "x" } } << defaults
                                   << "has a drive letter";
-    QTest::newRow("file named dot") << std::vector<EntrySpec>{ good, { "./", "" }, { "./.", "x" } } << defaults
+    QTest::newRow("file named dot") << std::vector<EntryToWrite>{ good, { "./", "" }, { "./.", "x" } } << defaults
                                     << "Entry './.' names no file";
-    QTest::newRow("symlink") << std::vector<EntrySpec>{ good, { "link", "/etc", ZipArchive::Compression::Stored, S_IFLNK | 0777 },
+    QTest::newRow("symlink") << std::vector<EntryToWrite>{ good, { "link", "/etc", ZipArchive::Compression::Stored, S_IFLNK | 0777 },
                                                         { "link/evil.txt", "x" } }
                              << defaults << "Entry 'link' is a symbolic link";
 
@@ -323,13 +323,13 @@ void TestZipArchive::hostileArchive_data()
     small.maxEntrySize = 1024 * 1024;
     small.maxTotalSize = 2 * 1024 * 1024;
     small.maxEntries = 4;
-    QTest::newRow("zip bomb") << std::vector<EntrySpec>{ good, { "bomb.bin", QByteArray(20 * 1024 * 1024, '\0') } } << small
+    QTest::newRow("zip bomb") << std::vector<EntryToWrite>{ good, { "bomb.bin", QByteArray(20 * 1024 * 1024, '\0') } } << small
                               << "Entry 'bomb.bin' would unpack to 20971520 bytes, more than the limit of 1048576";
     const QByteArray third(900 * 1024, 'a');
-    QTest::newRow("total size") << std::vector<EntrySpec>{ { "1", third }, { "2", third }, { "3", third } } << small
+    QTest::newRow("total size") << std::vector<EntryToWrite>{ { "1", third }, { "2", third }, { "3", third } } << small
                                 << "more than the limit of 2097152 bytes";
     QTest::newRow("too many entries")
-        << std::vector<EntrySpec>{ { "1", "" }, { "2", "" }, { "3", "" }, { "4", "" }, { "5", "" } } << small
+        << std::vector<EntryToWrite>{ { "1", "" }, { "2", "" }, { "3", "" }, { "4", "" }, { "5", "" } } << small
         << "The archive has 5 entries, more than the limit of 4";
 }
 
@@ -337,7 +337,7 @@ void TestZipArchive::hostileArchive_data()
 // appears beside it.
 void TestZipArchive::hostileArchive()
 {
-    QFETCH(std::vector<EntrySpec>, entries);
+    QFETCH(std::vector<EntryToWrite>, entries);
     QFETCH(ZipArchive::Limits, limits);
     QFETCH(QString, message);
     QTemporaryDir archiveFolder;

@@ -1,5 +1,7 @@
 #include "CellReference.h"
 
+#include "DebugText.h"
+
 #include <limits>
 
 namespace CellReference {
@@ -69,3 +71,21 @@ std::optional<QString> canonical(const QString &reference)
 }
 
 } // namespace CellReference
+
+QDebug operator<<(QDebug debug, const CellAddress &value)
+{
+    const QDebugStateSaver saver(debug);
+    debug.nospace() << "CellAddress(" << value.row << ", " << value.col << " "
+                    << CellReference::text(value.row, value.col) << ")";
+    return debug;
+}
+
+char *toString(const CellAddress &value)
+{
+    return debugText(value);
+}
+
+char *toString(const std::optional<CellAddress> &value)
+{
+    return debugText(value);
+}

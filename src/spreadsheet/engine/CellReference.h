@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDebug>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -10,6 +11,12 @@ struct CellAddress {
     int col = 0;
     friend bool operator==(const CellAddress &, const CellAddress &) = default;
 };
+
+// Debug text of the value, and the same for QTest's failure messages (found
+// by argument-dependent lookup, so a failing QCOMPARE prints the values).
+QDebug operator<<(QDebug debug, const CellAddress &value);
+char *toString(const CellAddress &value);
+char *toString(const std::optional<CellAddress> &value);
 
 // Cell reference text ("B3"): column letters (bijective base 26) and the
 // 1-based row. Input is case-insensitive and may carry leading zeros.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDebug>
 #include <QString>
 #include <optional>
 
@@ -15,3 +16,8 @@ struct CellStyle {
     bool isFillBearing() const { return bgColorHex.has_value(); }
     friend bool operator==(const CellStyle &, const CellStyle &) = default;
 };
+
+// Debug text of the value, and the same for QTest's failure messages (found
+// by argument-dependent lookup, so a failing QCOMPARE prints the values).
+QDebug operator<<(QDebug debug, const CellStyle &value);
+char *toString(const CellStyle &value);

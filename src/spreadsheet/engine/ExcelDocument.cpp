@@ -178,12 +178,6 @@ void ExcelDocument::setMacro(const QString &name, const QString &code)
     emit macrosChanged();
 }
 
-void ExcelDocument::removeMacro(const QString &name)
-{
-    m_macros.remove(name);
-    emit macrosChanged();
-}
-
 void ExcelDocument::setMacros(QMap<QString, QString> macros)
 {
     m_macros = std::move(macros);

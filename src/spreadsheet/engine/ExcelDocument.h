@@ -78,7 +78,6 @@ public:
     void updateObject(const ExcelObject &object);
     void setMergedRanges(QList<ExcelRange> ranges);
     void setMacro(const QString &name, const QString &code);
-    void removeMacro(const QString &name);
     void setMacros(QMap<QString, QString> macros);
 
     // ---- sheets ----

@@ -1,5 +1,7 @@
 #include "ExcelObject.h"
 
+#include "DebugText.h"
+
 QString excelObjectTypeText(ExcelObjectType type)
 {
     switch (type) {
@@ -31,4 +33,19 @@ ExcelObject makeExcelObject(ExcelObjectType type)
         object.colorHex = QStringLiteral("#34C759");
     }
     return object;
+}
+
+QDebug operator<<(QDebug debug, const ExcelObject &value)
+{
+    const QDebugStateSaver saver(debug);
+    debug.nospace() << "ExcelObject(" << excelObjectTypeText(value.type) << " "
+                    << value.id.toString(QUuid::WithoutBraces) << " at " << value.x << ", "
+                    << value.y << " size " << value.width << " x " << value.height << " "
+                    << value.colorHex << " " << value.text << ")";
+    return debug;
+}
+
+char *toString(const ExcelObject &value)
+{
+    return debugText(value);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDebug>
 #include <QString>
 #include <QUuid>
 
@@ -25,6 +26,11 @@ struct ExcelObject {
 
     friend bool operator==(const ExcelObject &, const ExcelObject &) = default;
 };
+
+// Debug text of the value, and the same for QTest's failure messages (found
+// by argument-dependent lookup, so a failing QCOMPARE prints the values).
+QDebug operator<<(QDebug debug, const ExcelObject &value);
+char *toString(const ExcelObject &value);
 
 // A new object of `type` with a fresh id at (100, 100): shapes 100 × 100 in
 // "#34C759" without text, a text box 150 × 60 in "#FFFFFF" reading

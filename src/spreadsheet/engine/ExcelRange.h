@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDebug>
 #include <QString>
+#include <optional>
 
 // A rectangle of cells, zero-based, both ends inclusive.
 struct ExcelRange {
@@ -22,3 +24,9 @@ struct ExcelRange {
     ExcelRange normalized() const;
     friend bool operator==(const ExcelRange &, const ExcelRange &) = default;
 };
+
+// Debug text of the value, and the same for QTest's failure messages (found
+// by argument-dependent lookup, so a failing QCOMPARE prints the values).
+QDebug operator<<(QDebug debug, const ExcelRange &value);
+char *toString(const ExcelRange &value);
+char *toString(const std::optional<ExcelRange> &value);

@@ -45,6 +45,7 @@ void ExcelVBAEngine::run(const QString &code)
     m_statementCount = 0;
     m_textCount = 0;
     m_stopped = false;
+    m_stopReason.clear();
     VbaWorkingCopy workingCopy(document);
     m_workingCopy = &workingCopy;
 
@@ -120,6 +121,7 @@ void ExcelVBAEngine::stop(const QString &reason)
     if (m_stopped)
         return;
     m_stopped = true;
+    m_stopReason = reason;
     printLine(reason);
 }
 

@@ -61,6 +61,10 @@ public:
     // ends: one change of cells (one queued recalculation) and one of styles.
     void run(const QString &code);
 
+    // Why the last run stopped before its end (the line it printed), or ""
+    // when it ran to the end.
+    QString stopReason() const { return m_stopReason; }
+
 private:
     struct Loop {
         qint64 current;
@@ -99,4 +103,5 @@ private:
     qint64 m_statementCount = 0;
     qint64 m_textCount = 0;
     bool m_stopped = false;
+    QString m_stopReason;
 };

@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <numeric>
 #include <charconv>
 #include <cmath>
 
@@ -129,18 +130,11 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
         return cached.isEmpty() ? QStringLiteral("#VALUE!") : cached;
     }
     if (name == u"SUM" || name == u"AVERAGE") {
-        double sum = 0;
-        qsizetype count = 0;
-        const auto addNumber = [&](const QString &text) {
-            if (const auto number = cellNumber(text)) {
-                sum += *number;
-                ++count;
-            }
-        };
-        visitArguments(arguments, addNumber, addNumber);
-        if (count == 0)
+        const QList<double> numbers = collectNumbers(arguments);
+        if (numbers.isEmpty())
             return QStringLiteral("0");
-        return formatNumber(name == u"SUM" ? sum : sum / double(count));
+        const double sum = std::accumulate(numbers.cbegin(), numbers.cend(), 0.0);
+        return formatNumber(name == u"SUM" ? sum : sum / double(numbers.size()));
     }
     if (name == u"TEXTJOIN") {
         if (arguments.size() < 3)

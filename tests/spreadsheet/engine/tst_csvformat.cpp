@@ -50,7 +50,7 @@ void TestCsvFormat::read()
 {
     QFETCH(QString, text);
     QFETCH(QString, cells);
-    QCOMPARE(CsvFormat::read(text), gridFromSpec(cells, 100, 50));
+    QCOMPARE(CsvFormat::read(text), gridFromEntries(cells, 100, 50));
 }
 
 void TestCsvFormat::gridIsSizedToTheData_data()
@@ -145,7 +145,7 @@ void TestCsvFormat::documentFromCsvIsEvaluated()
     const ExcelDocument document(QStringLiteral("1,x\n2\n=SUM(A1:A2)\n"));
     QCOMPARE(document.sheets().size(), 1);
     QCOMPARE(document.sheets().first().name, QStringLiteral("Sheet1"));
-    QCOMPARE(document.cells(), gridFromSpec("A1=1|B1=x|A2=2|A3==SUM(A1:A2)", 100, 50));
+    QCOMPARE(document.cells(), gridFromEntries("A1=1|B1=x|A2=2|A3==SUM(A1:A2)", 100, 50));
     QCOMPARE(document.sheets().first().cells, document.cells());
     QCOMPARE(document.sheets().first().evaluatedCells, makeEmptyGrid(100, 50));
     QCOMPARE(document.evaluatedCell(2, 0), QStringLiteral("3"));

@@ -159,7 +159,7 @@ void TestExcelDocument::setCellsWritesOnceAndShapesValueGrids()
 void TestExcelDocument::recalculateWritesOnce()
 {
     ExcelDocument document;
-    document.setCells(gridFromSpec("A1=1|A2==SUM(A1,1)|A3==SUM(A2,1)", 100, 50));
+    document.setCells(gridFromEntries("A1=1|A2==SUM(A1,1)|A3==SUM(A2,1)", 100, 50));
     drainDeferredWork();
     QSignalSpy evaluatedSpy(&document, &ExcelDocument::evaluatedCellsChanged);
     document.recalculate();
@@ -182,7 +182,7 @@ void TestExcelDocument::selfReferenceGrowsEachPass()
 void TestExcelDocument::forwardReferenceSettlesNextPass()
 {
     ExcelDocument document;
-    document.setCells(gridFromSpec("D1==SUM(D2,1)|D2==SUM(5)", 100, 50));
+    document.setCells(gridFromEntries("D1==SUM(D2,1)|D2==SUM(5)", 100, 50));
     drainDeferredWork();
     QCOMPARE(document.evaluatedCell(1, 3), QStringLiteral("5"));
     QCOMPARE(document.evaluatedCell(0, 3), QStringLiteral("1")); // D2 had no value yet
@@ -210,7 +210,7 @@ void TestExcelDocument::textJoinedTwicePerRowStaysBounded()
 void TestExcelDocument::dateDisplayDoesNotChangeArithmetic()
 {
     ExcelDocument document;
-    document.setCells(gridFromSpec("A5=45000|D6==SUM(A5,1)|A6==SUM(A5,1)|A7==SUM(A6,1)"
+    document.setCells(gridFromEntries("A5=45000|D6==SUM(A5,1)|A6==SUM(A5,1)|A7==SUM(A6,1)"
                                    "|D7==UNIQUE(A5,A6)|D8==AVERAGE(A5:A7)",
                                    100, 50));
     drainDeferredWork();
@@ -227,7 +227,7 @@ void TestExcelDocument::shownAgainSheetReadsValuesNotDates()
 {
     ExcelDocument document;
     // A1 reads B2 forward; B2's value 45000 shows as a weekday in column B.
-    document.setCells(gridFromSpec("A1==SUM(B2)|B2==SUM(45000)", 100, 50));
+    document.setCells(gridFromEntries("A1==SUM(B2)|B2==SUM(45000)", 100, 50));
     drainDeferredWork();
     document.recalculate();
     QCOMPARE(document.evaluatedCell(1, 1), QStringLiteral("水"));
@@ -412,7 +412,7 @@ void TestExcelDocument::clearSheetKeepsSizeAndClearsStoredCopy()
     ExcelDocument document;
     document.insertColumn(0);
     document.setCell(2, 2, "x");
-    document.setCachedEvaluatedCells(gridFromSpec("A1=cached", 100, 51));
+    document.setCachedEvaluatedCells(gridFromEntries("A1=cached", 100, 51));
     document.mergeCells(0, 0, 1, 1);
     document.setCellStyle("B2", CellStyle{false, true, {}, {}});
     document.addObject(ExcelObjectType::Circle);
@@ -508,7 +508,7 @@ void TestExcelDocument::cachedValueIsTheFallback()
 {
     ExcelDocument document;
     document.setCell(3, 3, "=A1*2");
-    document.setCachedEvaluatedCells(gridFromSpec("D4=14", 100, 50));
+    document.setCachedEvaluatedCells(gridFromEntries("D4=14", 100, 50));
     drainDeferredWork();
     QCOMPARE(document.evaluatedCell(3, 3), QStringLiteral("14"));
     QCOMPARE(document.parseRange("B2:A1"), (QList<CellAddress>{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));

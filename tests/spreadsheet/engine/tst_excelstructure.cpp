@@ -97,7 +97,7 @@ void TestExcelStructure::mergeNormalisesAndEmptiesCoveredCells()
         for (int c = 0; c < 5; ++c)
             document.setCell(r, c, QString::number(r * 10 + c));
     }
-    document.setCachedEvaluatedCells(gridFromSpec("C3=kept", 100, 50));
+    document.setCachedEvaluatedCells(gridFromEntries("C3=kept", 100, 50));
     drainDeferredWork();
     setUnsaved(false);
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
@@ -322,7 +322,7 @@ void TestExcelStructure::mergesMove()
 void TestExcelStructure::formulasAreNotRewritten()
 {
     ExcelDocument document;
-    document.setCells(gridFromSpec("A1=1|A2=2|A3=4|B1==SUM(A1:A3)", 100, 50));
+    document.setCells(gridFromEntries("A1=1|A2=2|A3=4|B1==SUM(A1:A3)", 100, 50));
     drainDeferredWork();
     QCOMPARE(document.evaluatedCell(0, 1), QStringLiteral("7"));
     document.insertRow(0);
@@ -349,7 +349,7 @@ void TestExcelStructure::gridShapesFollow()
     QFETCH(int, columns);
     ExcelDocument document;
     document.setCell(4, 4, "x");
-    document.setCachedEvaluatedCells(gridFromSpec("E5=cached", 100, 50));
+    document.setCachedEvaluatedCells(gridFromEntries("E5=cached", 100, 50));
     apply(document, operation, 2);
     QVERIFY(hasShape(document.cells(), rows, columns));
     QVERIFY(hasShape(document.evaluatedCells(), rows, columns));

@@ -553,6 +553,7 @@ void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
     QVERIFY(written);
     QCOMPARE(written->count('\n'), 1);
     QVERIFY2(written->startsWith("Macro stopped"), written->constData());
+    QCOMPARE(m_engine->stopReason() + u'\n', QString::fromUtf8(*written));
     QCOMPARE(columnA(*m_document), (QStringList{"before", "", "", ""}));
     QCOMPARE(cellsChanged.count(), 1);
     const qint64 passes = m_engine->variables.value("i").integer();

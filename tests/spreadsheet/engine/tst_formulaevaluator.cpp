@@ -113,8 +113,8 @@ void TestFormulaEvaluator::evaluate()
     QFETCH(QString, cached);
     QFETCH(QString, raw);
     QFETCH(QString, expected);
-    const CellGrid grid = gridFromSpec(cells);
-    const CellGrid cachedGrid = gridFromSpec(cached);
+    const CellGrid grid = gridFromEntries(cells);
+    const CellGrid cachedGrid = gridFromEntries(cached);
     const FormulaEvaluator evaluator(grid, grid, cachedGrid);
     QCOMPARE(evaluator.evaluate(raw, 5, 3), expected);
 }
@@ -122,7 +122,7 @@ void TestFormulaEvaluator::evaluate()
 void TestFormulaEvaluator::referencesReadValuesBeforeDateDisplay()
 {
     // A5 holds a plain serial; B1 a formula whose value lies in the window.
-    const CellGrid cells = gridFromSpec("A5=45000|B1==SUM(45000)");
+    const CellGrid cells = gridFromEntries("A5=45000|B1==SUM(45000)");
     CellGrid values = cells;
     values[0][1] = "45000";
     const FormulaEvaluator evaluator(cells, values, makeEmptyGrid(10, 5));
@@ -227,7 +227,7 @@ void TestFormulaEvaluator::dateRule()
     QFETCH(int, row);
     QFETCH(int, col);
     QFETCH(QString, expected);
-    const CellGrid grid = gridFromSpec(cells, 20, 5);
+    const CellGrid grid = gridFromEntries(cells, 20, 5);
     const CellDateFormat dates(grid);
     QCOMPARE(dates.display(value, row, col).value_or(QString()), expected);
 }
@@ -285,7 +285,7 @@ void TestFormulaEvaluator::shortCachedGridReadsAsEmpty()
     const FormulaEvaluator evaluator(grid, noValues, cached);
     QCOMPARE(evaluator.evaluate("=A1+1", 9, 4), QStringLiteral("#VALUE!"));
     QCOMPARE(evaluator.evaluate("=FOO()", 9, 4), QStringLiteral("#NAME?"));
-    const CellGrid formulas = gridFromSpec("A1==SUM(1)");
+    const CellGrid formulas = gridFromEntries("A1==SUM(1)");
     const FormulaEvaluator withoutValues(formulas, noValues, cached);
     QCOMPARE(withoutValues.evaluate("=SUM(A1,2)", 5, 3), QStringLiteral("2"));
 }
