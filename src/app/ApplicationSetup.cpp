@@ -1,10 +1,13 @@
 #include "ApplicationSetup.h"
 
-#include "AppIcons.h"
 #include "platform/ScratchRoot.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/SymbolIcon.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 void setUpApplication(QApplication &app)
 {
@@ -18,10 +21,19 @@ void setUpApplication(QApplication &app)
     font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
     QApplication::setFont(font);
 
+    // The stock dialogs (colour, folder) speak the interface's language,
+    // whatever the system's locale is.
+    auto *qtTranslation = new QTranslator(&app);
+    if (qtTranslation->load(QStringLiteral("qtbase_ja"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTranslation);
+    else
+        delete qtTranslation;
+
     QIcon icon;
     for (int size : {16, 32, 64, 128, 256})
-        icon.addPixmap(AppIcons::pixmap(AppIcons::Symbol::SquareGrid2x2Fill,
-                                        AppIcons::accentBlue(), size, 1.0));
+        icon.addPixmap(SymbolIcon::pixmap(QStringLiteral("square.grid.2x2.fill"),
+                                          AccentColors::blue(), size, 1.0));
     app.setWindowIcon(icon);
 
     // Scratch folders that killed instances left behind go now.

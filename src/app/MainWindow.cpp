@@ -18,10 +18,10 @@
 
 namespace {
 
-constexpr QSize MinimumSize(900, 600);
-constexpr QSize StartSize(1200, 800); // when there is no screen to measure
-constexpr QSize LargestStartSize(1600, 1000);
-constexpr int StartSidebarWidth = 260;
+constexpr QSize smallestWindowSize(900, 600);
+constexpr QSize fallbackStartSize(1200, 800); // when there is no screen to measure
+constexpr QSize largestStartSize(1600, 1000);
+constexpr int startSidebarWidth = 260;
 
 int slotOf(EditorTab tab)
 {
@@ -36,9 +36,9 @@ MainWindow::MainWindow(QWidget *parent)
     , m_detail(new QStackedWidget(this))
     , m_placeholder(createPlaceholder())
 {
-    setMinimumSize(MinimumSize);
+    setMinimumSize(smallestWindowSize);
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize initialSize = screen ? startSize(screen->availableGeometry().size()) : StartSize;
+    const QSize initialSize = screen ? startSize(screen->availableGeometry().size()) : fallbackStartSize;
     resize(initialSize);
     m_detail->addWidget(m_placeholder);
 
@@ -49,7 +49,7 @@ MainWindow::MainWindow(QWidget *parent)
     splitter->addWidget(m_detail);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({StartSidebarWidth, initialSize.width() - StartSidebarWidth});
+    splitter->setSizes({startSidebarWidth, initialSize.width() - startSidebarWidth});
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
@@ -61,7 +61,7 @@ MainWindow::MainWindow(QWidget *parent)
 
 QSize MainWindow::startSize(const QSize &available)
 {
-    return (available * 0.9).boundedTo(LargestStartSize).expandedTo(MinimumSize);
+    return (available * 0.9).boundedTo(largestStartSize).expandedTo(smallestWindowSize);
 }
 
 QLabel *MainWindow::createPlaceholder()

@@ -10,14 +10,14 @@
 
 namespace {
 
-constexpr char ChoiceProperty[] = "quitChoice";
+constexpr char choiceProperty[] = "quitChoice";
 
 QPushButton *addChoice(QMessageBox *box, const QString &text, QuitPrompt::Choice choice)
 {
     // One role for all three: each platform layout orders buttons by role, and
     // keeps the order they were added in only among buttons of the same role.
     QPushButton *button = box->addButton(text, QMessageBox::ActionRole);
-    button->setProperty(ChoiceProperty, int(choice));
+    button->setProperty(choiceProperty, int(choice));
     return button;
 }
 
@@ -62,7 +62,7 @@ QuitPrompt::Choice QuitPrompt::choiceOf(const QMessageBox &box)
     const QAbstractButton *clicked = box.clickedButton();
     if (!clicked)
         return Choice::Cancel;
-    return Choice(clicked->property(ChoiceProperty).toInt());
+    return Choice(clicked->property(choiceProperty).toInt());
 }
 
 QuitPrompt::Choice QuitPrompt::askWithMessageBox(QWidget *parent)

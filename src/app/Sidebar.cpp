@@ -1,7 +1,8 @@
 #include "Sidebar.h"
 
 #include "AppFonts.h"
-#include "AppIcons.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/SymbolIcon.h"
 #include "SidebarItemDelegate.h"
 
 #include <QFrame>
@@ -11,24 +12,22 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-using AppIcons::Symbol;
-
 namespace {
 
-constexpr int TabRole = Qt::UserRole;
-constexpr int MinimumWidth = 250;
-constexpr int DefaultPadding = 16;
+constexpr int tabRole = Qt::UserRole;
+constexpr int sidebarMinimumWidth = 250;
+constexpr int defaultPadding = 16;
 
 struct Link {
     EditorTab tab;
     const char *title;
-    Symbol symbol;
+    const char *symbol;
 };
 
-constexpr Link Links[] = {
-    {EditorTab::Word, "Morvane Word", Symbol::DocTextFill},
-    {EditorTab::Spreadsheet, "Morvane Excel", Symbol::TableCellsFill},
-    {EditorTab::Presentation, "Morvane PowerPoint", Symbol::RectangleInsetFill},
+constexpr Link editorLinks[] = {
+    {EditorTab::Word, "Morvane Word", "doc.text.fill"},
+    {EditorTab::Spreadsheet, "Morvane Excel", "tablecells.fill"},
+    {EditorTab::Presentation, "Morvane PowerPoint", "rectangle.inset.fill"},
 };
 
 QLabel *footerLabel(const QString &text, int pixelSize, QFont::Weight weight, QWidget *parent)
@@ -43,7 +42,7 @@ QLabel *footerLabel(const QString &text, int pixelSize, QFont::Weight weight, QW
 Sidebar::Sidebar(QWidget *parent)
     : QWidget(parent)
 {
-    setMinimumWidth(MinimumWidth);
+    setMinimumWidth(sidebarMinimumWidth);
     setAutoFillBackground(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -60,11 +59,11 @@ QWidget *Sidebar::createHeader()
 {
     auto *header = new QWidget(this);
     auto *layout = new QHBoxLayout(header);
-    layout->setContentsMargins(DefaultPadding, 30, DefaultPadding, 0);
+    layout->setContentsMargins(defaultPadding, 30, defaultPadding, 0);
     layout->setSpacing(8);
     auto *icon = new QLabel(header);
-    icon->setPixmap(AppIcons::pixmap(Symbol::SquareGrid2x2Fill, AppIcons::accentBlue(), 24,
-                                     devicePixelRatioF()));
+    icon->setPixmap(SymbolIcon::pixmap(QStringLiteral("square.grid.2x2.fill"), AccentColors::blue(),
+                                       24, devicePixelRatioF()));
     layout->addWidget(icon);
     auto *title = new QLabel(QStringLiteral("MorvaneOffice"), header);
     title->setFont(appFont(17, QFont::ExtraBold)); // the title-2 text style, heavy
@@ -86,11 +85,11 @@ QListWidget *Sidebar::createLinks()
     list->setAutoFillBackground(false);
     list->setAttribute(Qt::WA_MacShowFocusRect, false);
     const QColor selectedIcon(Qt::white);
-    for (const Link &link : Links) {
+    for (const Link &link : editorLinks) {
         auto *item = new QListWidgetItem(
-            AppIcons::icon(link.symbol, AppIcons::accentBlue(), selectedIcon, 18),
+            SymbolIcon::rowIcon(QString::fromLatin1(link.symbol), AccentColors::blue(), selectedIcon, 18),
             QString::fromLatin1(link.title), list);
-        item->setData(TabRole, int(link.tab));
+        item->setData(tabRole, int(link.tab));
     }
     return list;
 }
@@ -110,7 +109,7 @@ QWidget *Sidebar::createFooter()
     layout->addWidget(footerLabel(QStringLiteral("MorvaneOffice v1.3"), 13, QFont::Bold, footer));
     auto *edition = footerLabel(QStringLiteral("\"Sorrelind\" Edition"), 11, QFont::Medium, footer);
     QPalette blue = edition->palette();
-    blue.setColor(QPalette::WindowText, AppIcons::accentBlue());
+    blue.setColor(QPalette::WindowText, AccentColors::blue());
     edition->setPalette(blue);
     layout->addWidget(edition);
     auto *rights = footerLabel(QStringLiteral("© 2024 Morvane. All rights reserved."), 9,
@@ -123,13 +122,13 @@ QWidget *Sidebar::createFooter()
 EditorTab Sidebar::selectedTab() const
 {
     const QList<QListWidgetItem *> selected = m_links->selectedItems();
-    return selected.isEmpty() ? EditorTab::None : EditorTab(selected.first()->data(TabRole).toInt());
+    return selected.isEmpty() ? EditorTab::None : EditorTab(selected.first()->data(tabRole).toInt());
 }
 
 void Sidebar::setSelectedTab(EditorTab tab)
 {
     for (int row = 0; row < m_links->count(); ++row) {
-        if (m_links->item(row)->data(TabRole).toInt() == int(tab)) {
+        if (m_links->item(row)->data(tabRole).toInt() == int(tab)) {
             m_links->setCurrentRow(row);
             return;
         }

@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr int RowInset = 10;      // highlight inset from the list's edges
-constexpr int RowGap = 2;         // between the highlights of adjacent rows
-constexpr int LabelPadding = 8;   // above and below the label
-constexpr int IconSize = 18;
-constexpr int IconTextSpacing = 8;
-constexpr qreal HighlightRadius = 6;
+constexpr int rowInset = 10;      // highlight inset from the list's edges
+constexpr int rowGap = 2;         // between the highlights of adjacent rows
+constexpr int labelPadding = 8;   // above and below the label
+constexpr int iconSize = 18;
+constexpr int iconTextSpacing = 8;
+constexpr qreal highlightRadius = 6;
 
 } // namespace
 
@@ -19,14 +19,14 @@ void SidebarItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group =
         (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
-    const QRect row = option.rect.adjusted(RowInset, RowGap, -RowInset, -RowGap);
+    const QRect row = option.rect.adjusted(rowInset, rowGap, -rowInset, -rowGap);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     if (selected) {
         painter->setPen(Qt::NoPen);
         painter->setBrush(option.palette.brush(group, QPalette::Highlight));
-        painter->drawRoundedRect(QRectF(row), HighlightRadius, HighlightRadius);
+        painter->drawRoundedRect(QRectF(row), highlightRadius, highlightRadius);
     }
 
     const QColor textColor = option.palette.color(
@@ -34,10 +34,10 @@ void SidebarItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     // A light selected text means a strong highlight: draw the icon light too.
     const bool lightIcon = selected && textColor.lightness() > 128;
     const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
-    const QRect iconRect(row.left() + 8, row.center().y() - IconSize / 2 + 1, IconSize, IconSize);
+    const QRect iconRect(row.left() + 8, row.center().y() - iconSize / 2 + 1, iconSize, iconSize);
     icon.paint(painter, iconRect, Qt::AlignCenter, lightIcon ? QIcon::Selected : QIcon::Normal);
 
-    const QRect textRect = row.adjusted(8 + IconSize + IconTextSpacing, 0, -8, 0);
+    const QRect textRect = row.adjusted(8 + iconSize + iconTextSpacing, 0, -8, 0);
     painter->setFont(option.font);
     painter->setPen(textColor);
     const QString text = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
@@ -48,8 +48,8 @@ void SidebarItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
 QSize SidebarItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    const int width = 2 * RowInset + 8 + IconSize + IconTextSpacing
+    const int width = 2 * rowInset + 8 + iconSize + iconTextSpacing
                       + option.fontMetrics.horizontalAdvance(index.data().toString()) + 8;
-    const int label = qMax(IconSize, option.fontMetrics.height());
-    return QSize(width, label + 2 * LabelPadding + 2 * RowGap);
+    const int label = qMax(iconSize, option.fontMetrics.height());
+    return QSize(width, label + 2 * labelPadding + 2 * rowGap);
 }

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr qreal ShadowOpacity = 0.33;
-constexpr qreal CardCornerRadius = 12;
+constexpr qreal shadowOpacity = 0.33;
+constexpr qreal cardCornerRadius = 12;
 
 } // namespace
 
@@ -21,7 +21,7 @@ DialogOverlay::DialogOverlay(QWidget *parent)
     , m_card(new TranslucentPanel(TranslucentPanel::Material::HudWindow,
                                   TranslucentPanel::Blending::BehindWindow, this))
 {
-    m_card->setCornerRadius(CardCornerRadius);
+    m_card->setCornerRadius(cardCornerRadius);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_card, 0, Qt::AlignCenter);
@@ -101,8 +101,8 @@ const QPixmap &DialogOverlay::shadow()
     if (r == 0)
         return m_shadow;
     // Each layer adds opacity `layer`, so the r layers that overlap at the
-    // card's edge add up to ShadowOpacity and fade to nothing r pixels out.
-    const qreal layer = 1 - std::pow(1 - ShadowOpacity, 1.0 / r);
+    // card's edge add up to shadowOpacity and fade to nothing r pixels out.
+    const qreal layer = 1 - std::pow(1 - shadowOpacity, 1.0 / r);
     QPainter painter(&m_shadow);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

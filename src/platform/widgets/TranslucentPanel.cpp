@@ -1,5 +1,7 @@
 #include "TranslucentPanel.h"
 
+#include "AccentColors.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -16,10 +18,10 @@ QPalette hudPalette()
     palette.setColor(QPalette::BrightText, Qt::white);
     palette.setColor(QPalette::Base, QColor(30, 30, 32));
     palette.setColor(QPalette::AlternateBase, QColor(40, 40, 42));
-    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    palette.setColor(QPalette::Highlight, AccentColors::blueOnDark());
     palette.setColor(QPalette::HighlightedText, Qt::white);
     palette.setColor(QPalette::PlaceholderText, dim);
-    palette.setColor(QPalette::Link, QColor(10, 132, 255));
+    palette.setColor(QPalette::Link, AccentColors::blueOnDark());
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(QPalette::Disabled, role, dim);
     return palette;
@@ -46,11 +48,6 @@ void TranslucentPanel::setMaterial(Material material)
     update();
 }
 
-void TranslucentPanel::setBlending(Blending blending)
-{
-    m_blending = blending;
-}
-
 void TranslucentPanel::setCornerRadius(qreal radius)
 {
     m_cornerRadius = qMax<qreal>(0, radius);
@@ -59,11 +56,27 @@ void TranslucentPanel::setCornerRadius(qreal radius)
 
 QColor TranslucentPanel::fillColor(Material material, const QPalette &palette)
 {
-    if (material == Material::HudWindow)
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    QColor fill;
+    switch (material) {
+    case Material::HudWindow:
         return QColor(36, 36, 38, 246); // nearly opaque: a card may lie over another card
-    QColor window = palette.color(QPalette::Active, QPalette::Window);
-    window.setAlpha(235);
-    return window;
+    case Material::TitleBar:
+        fill = window;
+        break;
+    case Material::UnderWindowBackground:
+        fill = window.darker(103);
+        break;
+    case Material::Sidebar:
+        fill = window.darker(106);
+        break;
+    case Material::Popover:
+        fill = window.lighter(103);
+        fill.setAlpha(248);
+        return fill;
+    }
+    fill.setAlpha(235);
+    return fill;
 }
 
 void TranslucentPanel::applyMaterialPalette()

@@ -1,5 +1,7 @@
 #include "ExcelChartCanvas.h"
 
+#include "platform/widgets/AccentColors.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
@@ -20,7 +22,7 @@
 
 namespace {
 
-const QColor seriesColors[] = {QColor(0x00, 0x7A, 0xFF), QColor(0x34, 0xC7, 0x59), QColor(0xFF, 0x95, 0x00),
+const QColor seriesColors[] = {AccentColors::blue(), QColor(0x34, 0xC7, 0x59), QColor(0xFF, 0x95, 0x00),
                                QColor(0xAF, 0x52, 0xDE), QColor(0xFF, 0x3B, 0x30), QColor(0x5A, 0xC8, 0xFA),
                                QColor(0xFF, 0xCC, 0x00), QColor(0xFF, 0x2D, 0x55)};
 const QScatterSeries::MarkerShape seriesShapes[] = {

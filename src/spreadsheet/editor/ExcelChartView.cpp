@@ -1,7 +1,10 @@
 #include "ExcelChartView.h"
 
-#include "SheetControls.h"
-#include "SymbolIcon.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Popup.h"
+#include "platform/widgets/TextStyles.h"
+#include "platform/widgets/SymbolIcon.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QButtonGroup>
@@ -12,8 +15,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-using SheetControls::TextStyle;
-using SheetControls::Tone;
+using TextStyles::Tone;
 
 namespace {
 
@@ -36,12 +38,12 @@ ExcelChartView::ExcelChartView(ExcelDocument *document, QWidget *parent)
     : QFrame(nullptr)
     , m_document(document)
 {
-    QVBoxLayout *layout = SheetControls::setUpPopup(this, parent, 15);
+    QVBoxLayout *layout = Popup::setUp(this, parent, 15);
     setFixedSize(550, 380);
-    layout->addWidget(SheetControls::label(QStringLiteral("グラフ作成"), TextStyle::Title3, this), 0,
+    layout->addWidget(TextStyles::label(QStringLiteral("グラフ作成"), TextStyle::Title3, this), 0,
                       Qt::AlignHCenter);
     layout->addLayout(createControls());
-    layout->addWidget(SheetControls::divider(this));
+    layout->addWidget(Controls::divider(this));
     layout->addWidget(createResultArea());
     layout->addLayout(createCloseRow());
     showResult();
@@ -59,7 +61,7 @@ QLayout *ExcelChartView::createControls()
     row->setContentsMargins(16, 0, 16, 0);
 
     auto *rangeGroup = new QHBoxLayout;
-    rangeGroup->addWidget(SheetControls::label(QStringLiteral("範囲:"), TextStyle::Body, this));
+    rangeGroup->addWidget(TextStyles::label(QStringLiteral("範囲:"), TextStyle::Body, this));
     m_rangeField = new QLineEdit(this);
     m_rangeField->setPlaceholderText(QStringLiteral("例: A1:B5"));
     m_rangeField->setFixedWidth(100);
@@ -69,7 +71,7 @@ QLayout *ExcelChartView::createControls()
 
     auto *typeGroup = new QHBoxLayout;
     typeGroup->setSpacing(0);
-    typeGroup->addWidget(SheetControls::label(QStringLiteral("グラフ種類:"), TextStyle::Body, this));
+    typeGroup->addWidget(TextStyles::label(QStringLiteral("グラフ種類:"), TextStyle::Body, this));
     typeGroup->addSpacing(6);
     auto *group = new QButtonGroup(this);
     for (const ChartType type : allChartTypes) {
@@ -85,7 +87,7 @@ QLayout *ExcelChartView::createControls()
     row->addLayout(typeGroup);
 
     m_regenerateButton = new QPushButton(QStringLiteral("再生成"), this);
-    SheetControls::makeProminent(m_regenerateButton);
+    Controls::makeProminent(m_regenerateButton);
     connect(m_regenerateButton, &QPushButton::clicked, this, &ExcelChartView::generateChart);
     row->addWidget(m_regenerateButton);
     return row;
@@ -99,14 +101,14 @@ QWidget *ExcelChartView::createResultArea()
     auto *icon = new QLabel(this);
     icon->setPixmap(SymbolIcon::pixmap(QStringLiteral("exclamationmark.triangle"), QColor(0xFF, 0x95, 0x00), 32));
     icon->setContentsMargins(0, 0, 0, 5);
-    m_errorLabel = SheetControls::label(QString(), TextStyle::Body, this);
+    m_errorLabel = TextStyles::label(QString(), TextStyle::Body, this);
     QPalette red = m_errorLabel->palette();
-    red.setColor(QPalette::WindowText, QColor(0xFF, 0x3B, 0x30));
+    red.setColor(QPalette::WindowText, AccentColors::red());
     m_errorLabel->setPalette(red);
     m_results->addWidget(centredPage(m_results, {icon, m_errorLabel}));
 
     m_results->addWidget(centredPage(
-        m_results, {SheetControls::label(emptyText(), TextStyle::Body, this, Tone::Secondary)}));
+        m_results, {TextStyles::label(emptyText(), TextStyle::Body, this, Tone::Secondary)}));
 
     m_canvas = new ExcelChartCanvas(m_results);
     m_results->addWidget(m_canvas);
@@ -129,7 +131,7 @@ void ExcelChartView::popup(QWidget *anchor, const QString &rangeText)
     setChartType(ChartType::Bar);
     setRangeText(rangeText);
     generateChart();
-    SheetControls::showPopup(this, anchor, SheetControls::PopupPlacement::Centred);
+    Popup::show(this, anchor, Popup::Placement::Centred);
     m_rangeField->setFocus(Qt::PopupFocusReason);
 }
 

@@ -1,8 +1,9 @@
 #include "ExcelToolbar.h"
 
 #include "FormulaBar.h"
-#include "SymbolIcon.h"
+#include "platform/widgets/AccentColors.h"
 #include "platform/widgets/ColorSwatchButton.h"
+#include "platform/widgets/SymbolIcon.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -14,7 +15,6 @@ namespace {
 
 constexpr int symbolSize = 14;
 const QColor primaryColor(0x1D, 0x1D, 0x1F);
-const QColor activeToggleColor(0x00, 0x7A, 0xFF);
 
 QFont labelFont(const QWidget *widget)
 {
@@ -82,7 +82,7 @@ QToolButton *ExcelToolbar::addToggle(const QString &symbol)
 {
     auto *button = new QToolButton(this);
     button->setCheckable(true);
-    button->setIcon(SymbolIcon::icon(symbol, primaryColor, symbolSize, activeToggleColor));
+    button->setIcon(SymbolIcon::icon(symbol, primaryColor, symbolSize, AccentColors::blue()));
     button->setIconSize(QSize(symbolSize, symbolSize));
     // The checked state only mirrors the selected cell's style; the owner
     // sets it after every action, so a click alone never leaves it changed.

@@ -1,26 +1,25 @@
 #include "FloatingObjectDrag.h"
 
-#include <QLineF>
+#include "platform/widgets/ObjectDrag.h"
+
 #include <algorithm>
 
 namespace FloatingObjectDrag {
 
-bool isDrag(QPointF translation)
-{
-    return QLineF(QPointF(), translation).length() >= minimumDistance;
-}
-
 ExcelObject moved(ExcelObject object, QPointF translation)
 {
-    object.x = std::max(0.0, object.x + translation.x());
-    object.y = std::max(0.0, object.y + translation.y());
+    const QPointF position = ObjectDrag::moved({object.x, object.y}, translation);
+    object.x = position.x();
+    object.y = position.y();
     return object;
 }
 
 ExcelObject resized(ExcelObject atDragStart, QPointF translation)
 {
-    atDragStart.width = std::max(minimumSize, atDragStart.width + translation.x());
-    atDragStart.height = std::max(minimumSize, atDragStart.height + translation.y());
+    const QSizeF size =
+        ObjectDrag::resized({atDragStart.width, atDragStart.height}, translation, minimumSize);
+    atDragStart.width = size.width();
+    atDragStart.height = size.height();
     return atDragStart;
 }
 

@@ -6,21 +6,17 @@
 #include <QRect>
 #include <QSize>
 
-// The arithmetic of dragging a floating object. Positions and sizes are in
+// Dragging a floating object of the grid (ObjectDrag applied to an
+// ExcelObject), and where its toolbar goes. Positions and sizes are in
 // points, in the grid content's coordinates (origin at the corner cell's
 // top-left corner); translations are pointer movements since the press.
 namespace FloatingObjectDrag {
 
-// A pointer movement shorter than this is a tap, not a drag.
-inline constexpr double minimumDistance = 10;
 // Neither side of an object shrinks below this by resizing.
 inline constexpr double minimumSize = 20;
 // Gap between the object toolbar and the object's edge.
 inline constexpr int toolbarGapAbove = 35;
 inline constexpr int toolbarGapBelow = 12;
-
-// True once the pointer has travelled minimumDistance or more (Euclidean).
-bool isDrag(QPointF translation);
 
 // `object` moved by the translation; x and y never go below 0.
 ExcelObject moved(ExcelObject object, QPointF translation);

@@ -1,6 +1,6 @@
 #include "FloatingObjectToolbar.h"
 
-#include "SymbolIcon.h"
+#include "platform/widgets/SymbolIcon.h"
 #include "platform/widgets/ColorSwatchButton.h"
 
 #include <QHBoxLayout>

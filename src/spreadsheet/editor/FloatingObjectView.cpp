@@ -2,7 +2,9 @@
 
 #include "FloatingObjectDrag.h"
 #include "FloatingObjectToolbar.h"
+#include "platform/widgets/AccentColors.h"
 #include "platform/widgets/ColorHex.h"
+#include "platform/widgets/ObjectDrag.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,7 +19,6 @@ constexpr int handleOverhang = handleSize / 2;
 constexpr int textPadding = 4;
 constexpr int textPixelSize = 12;
 constexpr qreal textBoxRadius = 6;
-const QColor selectionBlue(0x00, 0x7A, 0xFF);
 
 QFont objectTextFont(QFont font)
 {
@@ -148,7 +149,7 @@ void FloatingObjectView::paintShape(QPainter &painter) const
 {
     const QRectF frame = frameRect();
     const qreal lineWidth = m_selected ? 2 : 1;
-    QColor outline = m_selected ? selectionBlue : QColor(0, 0, 0);
+    QColor outline = m_selected ? AccentColors::blue() : QColor(0, 0, 0);
     if (!m_selected)
         outline.setAlphaF(m_object.type == ExcelObjectType::TextBox ? 0.2f : 0.3f);
 
@@ -193,7 +194,7 @@ void FloatingObjectView::paintLabel(QPainter &painter) const
 void FloatingObjectView::paintHandle(QPainter &painter) const
 {
     painter.setPen(Qt::NoPen);
-    painter.setBrush(selectionBlue);
+    painter.setBrush(AccentColors::blue());
     painter.drawEllipse(handleRect());
 }
 
@@ -230,7 +231,7 @@ void FloatingObjectView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     const QPointF translation = event->globalPosition() - m_pressGlobal;
-    if (!m_dragging && !FloatingObjectDrag::isDrag(translation))
+    if (!m_dragging && !ObjectDrag::isDrag(translation))
         return;
     m_dragging = true;
     if (m_dragKind == DragKind::Move) {

@@ -1,6 +1,8 @@
 #include "MergePopover.h"
 
-#include "SheetControls.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Popup.h"
+#include "platform/widgets/TextStyles.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 
 #include <QHBoxLayout>
@@ -11,14 +13,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-using SheetControls::TextStyle;
-
 namespace {
 
 QHBoxLayout *stepperRow(const QString &caption, QSpinBox *stepper, QWidget *parent)
 {
     auto *row = new QHBoxLayout;
-    row->addWidget(SheetControls::label(caption, TextStyle::Body, parent));
+    row->addWidget(TextStyles::label(caption, TextStyle::Body, parent));
     row->addWidget(stepper, 1);
     return row;
 }
@@ -33,16 +33,16 @@ MergePopover::MergePopover(ExcelDocument *document, QWidget *parent)
     , m_mergeButton(new QPushButton(QStringLiteral("結合する"), this))
     , m_unmergeButton(new QPushButton(QStringLiteral("解除"), this))
 {
-    QVBoxLayout *layout = SheetControls::setUpPopup(this, parent, 12);
+    QVBoxLayout *layout = Popup::setUp(this, parent, 12);
     setFixedWidth(220);
-    SheetControls::makeProminent(m_mergeButton);
-    layout->addWidget(SheetControls::label(QStringLiteral("セルの結合・解除"), TextStyle::Headline, this), 0,
+    Controls::makeProminent(m_mergeButton);
+    layout->addWidget(TextStyles::label(QStringLiteral("セルの結合・解除"), TextStyle::Headline, this), 0,
                       Qt::AlignHCenter);
-    layout->addWidget(SheetControls::divider(this));
+    layout->addWidget(Controls::divider(this));
     layout->addLayout(stepperRow(QStringLiteral("行数:"), m_rows, this));
     layout->addLayout(stepperRow(QStringLiteral("列数:"), m_cols, this));
-    layout->addWidget(SheetControls::divider(this));
-    layout->addLayout(SheetControls::centredRow({m_mergeButton, m_unmergeButton}, 12));
+    layout->addWidget(Controls::divider(this));
+    layout->addLayout(Controls::centredRow({m_mergeButton, m_unmergeButton}, 12));
 
     connect(m_mergeButton, &QPushButton::clicked, this, &MergePopover::merge);
     connect(m_unmergeButton, &QPushButton::clicked, this, &MergePopover::unmerge);
@@ -92,7 +92,7 @@ void MergePopover::popup(QWidget *anchor)
 {
     updateState();
     adjustSize();
-    SheetControls::showPopup(this, anchor, SheetControls::PopupPlacement::Below);
+    Popup::show(this, anchor, Popup::Placement::Below);
 }
 
 bool MergePopover::isInsideGrid(const CellAddress &cell) const

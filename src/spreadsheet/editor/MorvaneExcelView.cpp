@@ -4,7 +4,7 @@
 #include "ExcelChartView.h"
 #include "ExcelGridMetrics.h"
 #include "FloatingObjectLayer.h"
-#include "HorizontalScrollArea.h"
+#include "platform/widgets/HorizontalScrollArea.h"
 #include "MergePopover.h"
 #include "OpenWorkbookDialog.h"
 #include "RenameSheetDialog.h"
@@ -499,10 +499,21 @@ void MorvaneExcelView::beginRenameSheet(int index)
 
 bool MorvaneExcelView::commitRenameSheet(const QString &name)
 {
-    if (!m_document->renameSheet(m_renameSheetTargetIndex, name))
+    if (!m_document->renameSheet(m_renameSheetTargetIndex, name)) {
+        m_renameDialog->showError(renameRefusal(name));
         return false;
+    }
     m_renameDialog->close();
     return true;
+}
+
+QString MorvaneExcelView::renameRefusal(const QString &name) const
+{
+    if (m_renameSheetTargetIndex < 0 || m_renameSheetTargetIndex >= m_document->sheets().size())
+        return QStringLiteral("シートが見つかりません。");
+    if (name.isEmpty())
+        return QStringLiteral("シート名を入力してください。");
+    return QStringLiteral("「%1」という名前のシートが既にあります。").arg(name);
 }
 
 bool MorvaneExcelView::isShowingRenameSheetDialog() const
@@ -569,6 +580,7 @@ void MorvaneExcelView::refreshOpenFiles()
     m_openFiles = WorkbookFiles::openableFiles(m_selectedSaveLocation, &error);
     if (!error.isEmpty())
         printLine(error);
+    m_openDialog->showError(error);
     m_openDialog->setFiles(m_openFiles);
 }
 
@@ -607,7 +619,9 @@ bool MorvaneExcelView::saveWorkbook()
     const QString target =
         WorkbookFiles::saveTarget(m_selectedSaveLocation, m_fileName, m_fileFormat, &error);
     if (target.isEmpty() || !WorkbookFiles::save(*m_document, target, m_fileFormat, &error)) {
-        printLine(QStringLiteral("Save error: ") + error);
+        const QString message = QStringLiteral("Save error: ") + error;
+        printLine(message);
+        m_saveDialog->showError(message);
         return false;
     }
     m_saveDialog->close();
@@ -620,7 +634,9 @@ bool MorvaneExcelView::openWorkbook(const QString &path)
     m_grid->finishEditing();
     QString error;
     if (!WorkbookFiles::open(*m_document, path, &error)) {
-        printLine(QStringLiteral("Open error: ") + error);
+        const QString message = QStringLiteral("Open error: ") + error;
+        printLine(message);
+        m_openDialog->showError(message);
         return false;
     }
     const QFileInfo info(path);

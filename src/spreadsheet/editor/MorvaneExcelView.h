@@ -103,8 +103,8 @@ public:
     // ---- sheets ----
     void addSheet();
     void beginRenameSheet(int index);
-    // Renames the sheet at the rename target; false (nothing changes) when
-    // the document refuses the name.
+    // Renames the sheet at the rename target; false (nothing changes, the
+    // card shows why on its error line) when the document refuses the name.
     bool commitRenameSheet(const QString &name);
     QString renameSheetText() const { return m_renameSheetText; }
     int renameSheetTargetIndex() const { return m_renameSheetTargetIndex; }
@@ -112,14 +112,18 @@ public:
     // ---- files ----
     void showOpenDialog();
     void showSaveDialog();
+    // Lists the folder's openable files in the open card; a folder that
+    // cannot be listed prints why and shows it on the card's error line.
     void refreshOpenFiles();
     // Saves in fileFormat() to selectedSaveLocation()/fileName().<ext>; on
-    // failure prints "Save error: " and the reason, keeps the dialog and the
-    // unsaved state, and returns false.
+    // failure prints "Save error: " and the reason, shows the same line on
+    // the save card's error line, keeps the card and the unsaved state, and
+    // returns false.
     bool saveWorkbook();
     // Reads the file first and changes the document only when that read
-    // succeeded; on failure prints "Open error: " and the reason, leaves the
-    // document, the unsaved state and the dialog as they were.
+    // succeeded; on failure prints "Open error: " and the reason, shows the
+    // same line on the open card's error line, and leaves the document, the
+    // unsaved state and the card as they were.
     bool openWorkbook(const QString &path);
     QString fileName() const { return m_fileName; }
     void setFileName(const QString &name);
@@ -169,6 +173,7 @@ private:
     void connectDocument();
 
     std::optional<CellAddress> selectedCellInGrid() const;
+    QString renameRefusal(const QString &name) const;
     void writeSelectedStyle(const std::function<void(CellStyle &)> &change);
     void selectionChanged();
     void refreshToolbar();

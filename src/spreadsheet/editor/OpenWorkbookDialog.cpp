@@ -1,47 +1,45 @@
 #include "OpenWorkbookDialog.h"
 
-#include "DialogCard.h"
-#include "FolderLocationRow.h"
-#include "SymbolIcon.h"
-#include "platform/widgets/TranslucentPanel.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/FileList.h"
+#include "platform/widgets/FolderLocationRow.h"
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QHBoxLayout>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-OpenWorkbookDialog::OpenWorkbookDialog(QWidget *parent)
-    : DialogOverlay(parent)
+namespace {
+
+FileList::RowSymbol workbookSymbol(const QFileInfo &file)
 {
-    QVBoxLayout *layout =
-        DialogCard::setUp(this, {.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20});
+    if (file.suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
+        return {QStringLiteral("doc.text"), AccentColors::blueOnDark()};
+    return {QStringLiteral("tablecells"), AccentColors::greenOnDark()};
+}
+
+} // namespace
+
+OpenWorkbookDialog::OpenWorkbookDialog(QWidget *parent)
+    : DialogCard({.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20}, parent)
+{
+    QVBoxLayout *layout = rows();
     QWidget *card = this->card();
-    layout->addWidget(
-        DialogCard::title(QStringLiteral("ドキュメントを開く"), SheetControls::TextStyle::Title3, card));
+    layout->addWidget(title(QStringLiteral("ドキュメントを開く"), TextStyle::Title3, card));
     m_locationRow = new FolderLocationRow(card);
     layout->addWidget(m_locationRow, 0, Qt::AlignHCenter);
 
-    m_fileList = new QListWidget(card);
+    m_fileList = new FileList(FileList::Surface::Dark, workbookSymbol, card);
     m_fileList->setFixedHeight(150);
-    m_fileList->setIconSize(QSize(16, 16));
-    m_fileList->setFrameShape(QFrame::NoFrame);
-    m_fileList->setStyleSheet(QStringLiteral(
-        "QListWidget { border-radius: 8px; padding: 4px; background: rgba(255, 255, 255, 20);"
-        " color: white; }"
-        "QListWidget::item { padding: 4px 2px; }"));
     layout->addWidget(m_fileList);
 
-    m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
+    m_cancelButton = button(QStringLiteral("キャンセル"), ButtonTone::Grey, card);
     layout->addWidget(m_cancelButton, 0, Qt::AlignHCenter);
 
     connect(m_locationRow, &FolderLocationRow::changeRequested, this,
             &OpenWorkbookDialog::chooseFolderRequested);
     connect(m_cancelButton, &QPushButton::clicked, this, &DialogOverlay::close);
-    connect(m_fileList, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        emit openRequested(item->data(Qt::UserRole).toString());
-    });
+    connect(m_fileList, &FileList::fileClicked, this, &OpenWorkbookDialog::openRequested);
 }
 
 void OpenWorkbookDialog::setLocation(const QString &folder)
@@ -51,15 +49,10 @@ void OpenWorkbookDialog::setLocation(const QString &folder)
 
 void OpenWorkbookDialog::setFiles(const QStringList &paths)
 {
-    m_files = paths;
-    m_fileList->clear();
-    const QIcon textIcon = SymbolIcon::icon(QStringLiteral("doc.text"), QColor(0x0A, 0x84, 0xFF), 16);
-    const QIcon tableIcon =
-        SymbolIcon::icon(QStringLiteral("tablecells"), QColor(0x30, 0xD1, 0x58), 16);
-    for (const QString &path : paths) {
-        const QFileInfo info(path);
-        const bool isCsv = info.suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
-        auto *item = new QListWidgetItem(isCsv ? textIcon : tableIcon, info.fileName(), m_fileList);
-        item->setData(Qt::UserRole, path);
-    }
+    m_fileList->setFiles(paths);
+}
+
+QStringList OpenWorkbookDialog::files() const
+{
+    return m_fileList->files();
 }

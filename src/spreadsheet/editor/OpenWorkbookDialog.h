@@ -1,29 +1,30 @@
 #pragma once
 
-#include "platform/widgets/DialogOverlay.h"
+#include "platform/widgets/DialogCard.h"
+#include "platform/widgets/FileList.h"
 
 #include <QStringList>
 
 class FolderLocationRow;
-class QListWidget;
 class QPushButton;
 
 // The "ドキュメントを開く" card: the folder row, the list of openable files
 // (150 pixels high, a click on a row emits openRequested with its path)
 // and "キャンセル". Opening leaves closing to the owner, who keeps the card
 // open when the file cannot be read.
-class OpenWorkbookDialog : public DialogOverlay
+class OpenWorkbookDialog : public DialogCard
 {
     Q_OBJECT
 public:
     explicit OpenWorkbookDialog(QWidget *parent);
 
     void setLocation(const QString &folder);
-    // Shows one row per path, in the given order, named by the file name.
+    // Shows one row per path, in the given order, named by the file name:
+    // a text symbol for CSV files, a table for the others.
     void setFiles(const QStringList &paths);
-    QStringList files() const { return m_files; }
+    QStringList files() const;
 
-    QListWidget *fileList() const { return m_fileList; }
+    FileList *fileList() const { return m_fileList; }
     FolderLocationRow *locationRow() const { return m_locationRow; }
     QPushButton *cancelButton() const { return m_cancelButton; }
 
@@ -32,8 +33,7 @@ signals:
     void openRequested(const QString &path);
 
 private:
-    QStringList m_files;
     FolderLocationRow *m_locationRow;
-    QListWidget *m_fileList;
+    FileList *m_fileList;
     QPushButton *m_cancelButton;
 };

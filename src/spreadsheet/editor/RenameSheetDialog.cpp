@@ -1,7 +1,6 @@
 #include "RenameSheetDialog.h"
 
-#include "DialogCard.h"
-#include "platform/widgets/TranslucentPanel.h"
+#include "platform/widgets/Controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,21 +9,20 @@
 #include <QVBoxLayout>
 
 RenameSheetDialog::RenameSheetDialog(QWidget *parent)
-    : DialogOverlay(parent)
+    : DialogCard({.width = 300, .padding = 24, .cornerRadius = 12, .shadowRadius = 15}, parent)
 {
-    QVBoxLayout *layout =
-        DialogCard::setUp(this, {.width = 300, .padding = 24, .cornerRadius = 12, .shadowRadius = 15});
+    QVBoxLayout *layout = rows();
     QWidget *card = this->card();
     layout->addWidget(
-        DialogCard::title(QStringLiteral("シート名の変更"), SheetControls::TextStyle::Headline, card));
+        title(QStringLiteral("シート名の変更"), TextStyle::Headline, card));
 
     m_field = new QLineEdit(card);
     m_field->setPlaceholderText(QStringLiteral("新しいシート名"));
     layout->addWidget(m_field);
 
-    m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
-    m_renameButton = DialogCard::button(QStringLiteral("変更"), DialogCard::ButtonTone::Blue, card);
-    layout->addLayout(SheetControls::centredRow({m_cancelButton, m_renameButton}, 16));
+    m_cancelButton = button(QStringLiteral("キャンセル"), ButtonTone::Grey, card);
+    m_renameButton = button(QStringLiteral("変更"), ButtonTone::Blue, card);
+    layout->addLayout(Controls::centredRow({m_cancelButton, m_renameButton}, 16));
 
     connect(m_field, &QLineEdit::textEdited, this, &RenameSheetDialog::textEdited);
     connect(m_cancelButton, &QPushButton::clicked, this, &DialogOverlay::close);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/widgets/DialogOverlay.h"
+#include "platform/widgets/DialogCard.h"
 
 class QLineEdit;
 class QPushButton;
@@ -11,7 +11,7 @@ class QPushButton;
 // the owner, who keeps the card open when the name is refused; "キャンセル"
 // and a click on the backdrop close it without renaming. Return in the field
 // only ends the editing.
-class RenameSheetDialog : public DialogOverlay
+class RenameSheetDialog : public DialogCard
 {
     Q_OBJECT
 public:

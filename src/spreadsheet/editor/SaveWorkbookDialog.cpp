@@ -1,8 +1,8 @@
 #include "SaveWorkbookDialog.h"
 
-#include "DialogCard.h"
-#include "FolderLocationRow.h"
-#include "platform/widgets/TranslucentPanel.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/FolderLocationRow.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -14,30 +14,32 @@
 
 namespace {
 
-const QString segmentStyle = QStringLiteral(
-    "QPushButton { padding: 3px 2px; border: 1px solid rgba(255, 255, 255, 40);"
-    " background: rgba(255, 255, 255, 20); color: white; }"
-    "QPushButton:checked { background: #007AFF; color: white; }");
+QString segmentStyle()
+{
+    return QStringLiteral("QPushButton { padding: 3px 2px; border: 1px solid rgba(255, 255, 255, 40);"
+                          " background: rgba(255, 255, 255, 20); color: white; }"
+                          "QPushButton:checked { background: %1; color: white; }")
+        .arg(AccentColors::blue().name());
+}
 
 } // namespace
 
 SaveWorkbookDialog::SaveWorkbookDialog(QWidget *parent)
-    : DialogOverlay(parent)
+    : DialogCard({.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20}, parent)
     , m_formatGroup(new QButtonGroup(this))
 {
-    QVBoxLayout *layout =
-        DialogCard::setUp(this, {.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20});
+    QVBoxLayout *layout = rows();
     QWidget *card = this->card();
     layout->addWidget(
-        DialogCard::title(QStringLiteral("保存形式と名前の指定"), SheetControls::TextStyle::Title3, card));
+        title(QStringLiteral("保存形式と名前の指定"), TextStyle::Title3, card));
     m_locationRow = new FolderLocationRow(card);
     layout->addWidget(m_locationRow, 0, Qt::AlignHCenter);
     layout->addWidget(makeFormatPicker());
     layout->addWidget(makeFileNameRow());
 
-    m_cancelButton = DialogCard::button(QStringLiteral("キャンセル"), DialogCard::ButtonTone::Grey, card);
-    m_saveButton = DialogCard::button(QStringLiteral("保存"), DialogCard::ButtonTone::Blue, card);
-    layout->addLayout(SheetControls::centredRow({m_cancelButton, m_saveButton}, 20));
+    m_cancelButton = button(QStringLiteral("キャンセル"), ButtonTone::Grey, card);
+    m_saveButton = button(QStringLiteral("保存"), ButtonTone::Blue, card);
+    layout->addLayout(Controls::centredRow({m_cancelButton, m_saveButton}, 20));
 
     connect(m_locationRow, &FolderLocationRow::changeRequested, this,
             &SaveWorkbookDialog::chooseFolderRequested);
@@ -58,7 +60,7 @@ QWidget *SaveWorkbookDialog::makeFormatPicker()
     for (ExcelFileFormat format : allExcelFileFormats) {
         auto *segment = new QPushButton(excelFileFormatText(format), picker);
         segment->setCheckable(true);
-        segment->setStyleSheet(segmentStyle);
+        segment->setStyleSheet(segmentStyle());
         QFont font = segment->font();
         font.setPixelSize(11);
         segment->setFont(font);

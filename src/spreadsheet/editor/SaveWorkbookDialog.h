@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/widgets/DialogCard.h"
 #include "spreadsheet/engine/ExcelFileFormat.h"
-#include "platform/widgets/DialogOverlay.h"
 
 class FolderLocationRow;
 class QButtonGroup;
@@ -14,7 +14,7 @@ class QPushButton;
 // "キャンセル" and "保存" buttons. The owner holds the state: set…() load it
 // without emitting, and each user change is reported as it happens.
 // "保存" emits saveRequested and leaves closing to the owner.
-class SaveWorkbookDialog : public DialogOverlay
+class SaveWorkbookDialog : public DialogCard
 {
     Q_OBJECT
 public:

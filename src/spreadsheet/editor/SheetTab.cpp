@@ -1,7 +1,7 @@
 #include "SheetTab.h"
 
 #include "ExcelGridMetrics.h"
-#include "SymbolIcon.h"
+#include "platform/widgets/SymbolIcon.h"
 
 #include <QAction>
 #include <QHBoxLayout>

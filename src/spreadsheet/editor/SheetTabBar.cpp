@@ -1,8 +1,8 @@
 #include "SheetTabBar.h"
 
-#include "HorizontalScrollArea.h"
+#include "platform/widgets/HorizontalScrollArea.h"
 #include "SheetTab.h"
-#include "SymbolIcon.h"
+#include "platform/widgets/SymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QScrollBar>

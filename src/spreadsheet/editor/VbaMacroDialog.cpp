@@ -1,8 +1,9 @@
 #include "VbaMacroDialog.h"
 
-#include "DialogCard.h"
-#include "SheetControls.h"
-#include "SymbolIcon.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/TextStyles.h"
+#include "platform/widgets/SymbolIcon.h"
 #include "platform/widgets/TranslucentPanel.h"
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/ExcelVBAEngine.h"
@@ -19,20 +20,19 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-using SheetControls::TextStyle;
-using SheetControls::Tone;
+using TextStyles::Tone;
 
 namespace {
 
-const QColor systemBlue(0x0A, 0x84, 0xFF);
-
-void runWithEngine(ExcelDocument *document, const QString &code,
-                   std::function<void(const QString &)> onMessage)
+// Runs the macro and gives why it stopped early ("" when it ran to the end).
+QString runWithEngine(ExcelDocument *document, const QString &code,
+                      std::function<void(const QString &)> onMessage)
 {
     ExcelVBAEngine engine;
     engine.document = document;
     engine.onShowMessage = std::move(onMessage);
     engine.run(code);
+    return engine.stopReason();
 }
 
 QString secondaryRgba(const QWidget *widget, double opacity)
@@ -57,9 +57,8 @@ QVBoxLayout *columnLayout(QWidget *column)
 } // namespace
 
 VbaMacroDialog::VbaMacroDialog(ExcelDocument *document, QWidget *parent)
-    : DialogOverlay(parent)
+    : DialogCard({.padding = 24, .spacing = 16, .cornerRadius = 15, .shadowRadius = 20}, parent)
     , m_document(document)
-    , m_runner(runWithEngine)
 {
     buildCard();
     updateEnabled();
@@ -86,16 +85,15 @@ QStringList VbaMacroDialog::macroNames() const
 
 void VbaMacroDialog::buildCard()
 {
-    QVBoxLayout *layout = DialogCard::setUp(
-        this, {.padding = 24, .spacing = 16, .cornerRadius = 15, .shadowRadius = 20});
-    layout->addWidget(SheetControls::label(QStringLiteral("VBA マクロエディタ"), TextStyle::Title3, card()),
+    QVBoxLayout *layout = rows();
+    layout->addWidget(TextStyles::label(QStringLiteral("VBA マクロエディタ"), TextStyle::Title3, card()),
                       0, Qt::AlignHCenter);
     auto *columns = new QHBoxLayout;
     columns->setSpacing(16);
     columns->addWidget(createListColumn(), 0, Qt::AlignVCenter);
     columns->addWidget(createEditorColumn(), 0, Qt::AlignVCenter);
     layout->addLayout(columns);
-    layout->addWidget(SheetControls::divider(card()));
+    layout->addWidget(Controls::divider(card()));
     layout->addWidget(createActionRow());
 }
 
@@ -103,7 +101,7 @@ QWidget *VbaMacroDialog::createListColumn()
 {
     auto *column = new QWidget(card());
     QVBoxLayout *layout = columnLayout(column);
-    layout->addWidget(SheetControls::label(QStringLiteral("マクロ一覧"), TextStyle::Caption, column, Tone::Secondary));
+    layout->addWidget(TextStyles::label(QStringLiteral("マクロ一覧"), TextStyle::Caption, column, Tone::Secondary));
 
     m_list = new QListWidget(column);
     m_list->setFixedSize(150, 220);
@@ -138,14 +136,14 @@ QWidget *VbaMacroDialog::createEditorColumn()
     QVBoxLayout *layout = columnLayout(column);
 
     auto *nameRow = new QHBoxLayout;
-    nameRow->addWidget(SheetControls::label(QStringLiteral("マクロ名:"), TextStyle::Body, column));
+    nameRow->addWidget(TextStyles::label(QStringLiteral("マクロ名:"), TextStyle::Body, column));
     m_nameField = new QLineEdit(column);
     m_nameField->setPlaceholderText(QStringLiteral("マクロ名"));
     connect(m_nameField, &QLineEdit::editingFinished, this, &VbaMacroDialog::commitName);
     nameRow->addWidget(m_nameField);
     layout->addLayout(nameRow);
 
-    layout->addWidget(SheetControls::label(QStringLiteral("VBAコード:"), TextStyle::Caption, column, Tone::Secondary));
+    layout->addWidget(TextStyles::label(QStringLiteral("VBAコード:"), TextStyle::Caption, column, Tone::Secondary));
     m_codeEditor = new QPlainTextEdit(column);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPixelSize(13);
@@ -172,7 +170,7 @@ QWidget *VbaMacroDialog::createActionRow()
     layout->setContentsMargins(0, 0, 0, 0);
     m_closeButton = new QPushButton(QStringLiteral("閉じる"), row);
     m_runButton = new QPushButton(QStringLiteral("実行"), row);
-    SheetControls::makeProminent(m_runButton);
+    Controls::makeProminent(m_runButton);
     connect(m_closeButton, &QPushButton::clicked, this, &VbaMacroDialog::closeAndStore);
     connect(m_runButton, &QPushButton::clicked, this, &VbaMacroDialog::runMacro);
     layout->addWidget(m_closeButton);
@@ -276,10 +274,10 @@ void VbaMacroDialog::runMacro()
         return;
     // The messages come after the run, possibly once the dialog has gone.
     QPointer<VbaMacroDialog> self(this);
-    m_runner(m_document, m_localMacros.value(*m_selected), [self](const QString &text) {
+    showError(runWithEngine(m_document, m_localMacros.value(*m_selected), [self](const QString &text) {
         if (self)
             emit self->messageReceived(text);
-    });
+    }));
 }
 
 void VbaMacroDialog::loadFields(const QString &name, const QString &code)
@@ -296,7 +294,7 @@ void VbaMacroDialog::refreshList()
     for (const QString &name : macroNames()) {
         auto *item = new QListWidgetItem(name, m_list);
         item->setData(Qt::UserRole, name);
-        item->setForeground(m_selected == name ? systemBlue : m_list->palette().color(QPalette::Text));
+        item->setForeground(m_selected == name ? AccentColors::blueOnDark() : m_list->palette().color(QPalette::Text));
     }
 }
 

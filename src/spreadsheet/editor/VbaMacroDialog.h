@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/widgets/DialogOverlay.h"
+#include "platform/widgets/DialogCard.h"
 
 #include <QMap>
 #include <QString>
@@ -30,14 +30,10 @@ class QPushButton;
 //
 // Each run makes a new interpreter on the document; the texts of its MsgBox
 // statements arrive later, on the event loop, as messageReceived.
-class VbaMacroDialog : public DialogOverlay
+class VbaMacroDialog : public DialogCard
 {
     Q_OBJECT
 public:
-    // Runs `code` against `document`, handing each message to `onMessage`.
-    using MacroRunner = std::function<void(ExcelDocument *document, const QString &code,
-                                           std::function<void(const QString &)> onMessage)>;
-
     VbaMacroDialog(ExcelDocument *document, QWidget *parent);
 
     // Loads the document's macros, selects the first name in order and opens.
@@ -56,10 +52,9 @@ public:
     // Applies the name field; false when it was refused (blank or taken).
     bool commitName();
     void closeAndStore();
+    // Stores the copy and runs the selected macro; a run stopped early shows
+    // why on the error line.
     void runMacro();
-
-    // Tests replace the interpreter; the default runs ExcelVBAEngine.
-    void setMacroRunner(MacroRunner runner) { m_runner = std::move(runner); }
 
     QListWidget *macroList() const { return m_list; }
     QLineEdit *nameField() const { return m_nameField; }
@@ -86,7 +81,6 @@ private:
     void updateEnabled();
 
     ExcelDocument *m_document;
-    MacroRunner m_runner;
     QMap<QString, QString> m_localMacros;
     std::optional<QString> m_selected;
     QListWidget *m_list = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/widgets/DialogOverlay.h"
+#include "platform/widgets/DialogCard.h"
 
 class QLabel;
 class QPushButton;
@@ -8,7 +8,7 @@ class QPushButton;
 // The card that shows a macro's MsgBox text ("VBAからのメッセージ"). A new
 // message replaces the shown one; "OK" or a click on the backdrop closes it,
 // and the text stays for the next showing until a new message replaces it.
-class VbaMessageOverlay : public DialogOverlay
+class VbaMessageOverlay : public DialogCard
 {
     Q_OBJECT
 public:

@@ -1,0 +1,337 @@
+#include "app/ApplicationSetup.h"
+#include "app/MainWindow.h"
+#include "app/Sidebar.h"
+#include "platform/AppState.h"
+#include "presentation/editor/MorvanePowerPointView.h"
+#include "spreadsheet/editor/MorvaneExcelView.h"
+#include "word/MorvaneWordView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QTest>
+
+using Choice = QuitPrompt::Choice;
+using Editor = AppState::Editor;
+
+Q_DECLARE_METATYPE(EditorTab)
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void wordProcessorChosenAtLaunch();
+    void neverSmallerThanTheMinimum();
+    void startsWithinTheScreen_data();
+    void startsWithinTheScreen();
+    void sidebarHeaderLinksAndFooter();
+    void linksShowTheirScreens_data();
+    void linksShowTheirScreens();
+    void screensAreMadeOnceAndKept();
+    void nothingChosenShowsThePlaceholder();
+    void spreadsheetTurnsTheWindowLight();
+    void switchingKeepsTheUnsavedState();
+    void quitting_data();
+    void quitting();
+    void stockDialogsSpeakJapanese_data();
+    void stockDialogsSpeakJapanese();
+    void screenshot();
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+    int m_asked = 0;
+};
+
+namespace {
+
+QLabel *labelWithText(const QWidget *root, const QString &text)
+{
+    for (QLabel *label : root->findChildren<QLabel *>()) {
+        if (label->text() == text)
+            return label;
+    }
+    return nullptr;
+}
+
+void clearAllShares()
+{
+    for (Editor editor : {Editor::Word, Editor::Spreadsheet, Editor::Presentation})
+        AppState::shared().setHasUnsavedChanges(editor, false);
+}
+
+} // namespace
+
+void TestMainWindow::initTestCase()
+{
+    setUpApplication(*qApp);
+}
+
+void TestMainWindow::init()
+{
+    clearAllShares();
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestMainWindow::cleanup()
+{
+    m_window.reset();
+    clearAllShares();
+}
+
+void TestMainWindow::wordProcessorChosenAtLaunch()
+{
+    QCOMPARE(m_window->selectedTab(), EditorTab::Word);
+    QVERIFY(qobject_cast<MorvaneWordView *>(m_window->currentDetail()));
+    QListWidget *links = m_window->sidebar()->links();
+    QCOMPARE(links->selectedItems().size(), 1);
+    QCOMPARE(links->selectedItems().first()->text(), QStringLiteral("Morvane Word"));
+    // Nothing else is made before the user asks for it.
+    QVERIFY(!m_window->editorScreen(EditorTab::Spreadsheet));
+    QVERIFY(!m_window->editorScreen(EditorTab::Presentation));
+}
+
+void TestMainWindow::neverSmallerThanTheMinimum()
+{
+    m_window->resize(300, 200);
+    QCOMPARE(m_window->size(), QSize(900, 600));
+    auto *splitter = m_window->findChild<QSplitter *>();
+    splitter->setSizes({0, 900});
+    QCOMPARE(m_window->sidebar()->width(), 250);
+    splitter->setSizes({600, 300});
+    QVERIFY(m_window->sidebar()->width() >= 250);
+}
+
+void TestMainWindow::startsWithinTheScreen_data()
+{
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("start");
+    QTest::newRow("small laptop: inside the screen") << QSize(1366, 740) << QSize(1229, 666);
+    QTest::newRow("full HD") << QSize(1920, 1050) << QSize(1600, 945);
+    QTest::newRow("big screen: at most 1600 x 1000") << QSize(2560, 1400) << QSize(1600, 1000);
+    QTest::newRow("screen under the minimum: the minimum") << QSize(800, 600) << QSize(900, 600);
+}
+
+void TestMainWindow::startsWithinTheScreen()
+{
+    QFETCH(QSize, available);
+    QFETCH(QSize, start);
+    QCOMPARE(MainWindow::startSize(available), start);
+}
+
+void TestMainWindow::sidebarHeaderLinksAndFooter()
+{
+    const Sidebar *sidebar = m_window->sidebar();
+    QListWidget *links = sidebar->links();
+    QCOMPARE(links->count(), 3);
+    const QStringList titles{QStringLiteral("Morvane Word"), QStringLiteral("Morvane Excel"),
+                             QStringLiteral("Morvane PowerPoint")};
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(links->item(row)->text(), titles[row]);
+        QVERIFY(!links->item(row)->icon().isNull());
+    }
+    QVERIFY(labelWithText(sidebar, QStringLiteral("MorvaneOffice")));
+    QVERIFY(labelWithText(sidebar, QStringLiteral("MorvaneOffice v1.3")));
+    const QLabel *edition = labelWithText(sidebar, QStringLiteral("\"Sorrelind\" Edition"));
+    QVERIFY(edition);
+    const QColor blue = edition->palette().color(QPalette::WindowText);
+    QVERIFY(blue.blue() > 200 && blue.red() < 60);
+    QCOMPARE(edition->font().pixelSize(), 11);
+    // The header comes first, the footer last, the links between.
+    QVERIFY(labelWithText(sidebar, QStringLiteral("MorvaneOffice"))->mapTo(sidebar, QPoint()).y()
+            < links->y());
+    QVERIFY(edition->mapTo(sidebar, QPoint()).y() > links->geometry().bottom());
+}
+
+void TestMainWindow::linksShowTheirScreens_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<EditorTab>("tab");
+    QTest::newRow("Morvane Word") << 0 << EditorTab::Word;
+    QTest::newRow("Morvane Excel") << 1 << EditorTab::Spreadsheet;
+    QTest::newRow("Morvane PowerPoint") << 2 << EditorTab::Presentation;
+}
+
+void TestMainWindow::linksShowTheirScreens()
+{
+    QFETCH(int, row);
+    QFETCH(EditorTab, tab);
+    if (row == 0)
+        m_window->setSelectedTab(EditorTab::Presentation);
+    QListWidget *links = m_window->sidebar()->links();
+    QTest::mouseClick(links->viewport(), Qt::LeftButton, {},
+                      links->visualItemRect(links->item(row)).center());
+    QCOMPARE(m_window->selectedTab(), tab);
+    QVERIFY(m_window->currentDetail());
+    QCOMPARE(m_window->currentDetail(), m_window->editorScreen(tab));
+    QVERIFY(m_window->currentDetail()->isVisible());
+    switch (tab) {
+    case EditorTab::Word:
+        QCOMPARE(qobject_cast<MorvaneWordView *>(m_window->currentDetail())->documentName(),
+                 QStringLiteral("MorvaneDocument"));
+        break;
+    case EditorTab::Spreadsheet:
+        QVERIFY(qobject_cast<MorvaneExcelView *>(m_window->currentDetail()));
+        break;
+    case EditorTab::Presentation:
+        QCOMPARE(qobject_cast<MorvanePowerPointView *>(m_window->currentDetail())->documentName(),
+                 QStringLiteral("MorvanePresentation"));
+        break;
+    case EditorTab::None:
+        break;
+    }
+}
+
+void TestMainWindow::screensAreMadeOnceAndKept()
+{
+    QWidget *word = m_window->editorScreen(EditorTab::Word);
+    word->setProperty("edited", true); // stands in for a document being edited
+    m_window->setSelectedTab(EditorTab::Spreadsheet);
+    QWidget *sheet = m_window->editorScreen(EditorTab::Spreadsheet);
+    m_window->setSelectedTab(EditorTab::Presentation);
+    m_window->setSelectedTab(EditorTab::Word);
+    m_window->setSelectedTab(EditorTab::Spreadsheet);
+    QCOMPARE(m_window->editorScreen(EditorTab::Word), word);
+    QCOMPARE(m_window->editorScreen(EditorTab::Spreadsheet), sheet);
+    QVERIFY(word->property("edited").toBool());
+    QCOMPARE(m_window->findChildren<MorvaneWordView *>().size(), 1);
+    QCOMPARE(m_window->findChildren<MorvaneExcelView *>().size(), 1);
+    QCOMPARE(m_window->findChildren<MorvanePowerPointView *>().size(), 1);
+}
+
+void TestMainWindow::nothingChosenShowsThePlaceholder()
+{
+    QListWidget *links = m_window->sidebar()->links();
+    // Ctrl+click on the chosen link is how a user clears the selection.
+    QTest::mouseClick(links->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      links->visualItemRect(links->item(0)).center());
+    QCOMPARE(m_window->selectedTab(), EditorTab::None);
+    auto *placeholder = qobject_cast<QLabel *>(m_window->currentDetail());
+    QVERIFY(placeholder);
+    QCOMPARE(placeholder->text(), QStringLiteral("Select an app"));
+    QVERIFY(placeholder->isVisible());
+    QVERIFY(m_window->editorScreen(EditorTab::Word)); // kept for when it is chosen again
+    m_window->setSelectedTab(EditorTab::Word);
+    QVERIFY(qobject_cast<MorvaneWordView *>(m_window->currentDetail()));
+}
+
+void TestMainWindow::spreadsheetTurnsTheWindowLight()
+{
+    const QPalette application = QApplication::palette(m_window.get());
+    m_window->setSelectedTab(EditorTab::Spreadsheet);
+    const QWidget *parts[] = {m_window->sidebar(), m_window->currentDetail()};
+    for (const QWidget *part : parts) {
+        QVERIFY(part->palette().color(QPalette::Window).lightness() > 200);
+        QVERIFY(part->palette().color(QPalette::WindowText).lightness() < 60);
+        QVERIFY(part->palette().color(QPalette::Base).lightness() > 240);
+    }
+    QVERIFY(m_window->sidebar()->grab().toImage().pixelColor(5, 5).lightness() > 200);
+    m_window->setSelectedTab(EditorTab::Presentation);
+    QVERIFY(!m_window->testAttribute(Qt::WA_SetPalette));
+    QCOMPARE(m_window->sidebar()->palette().color(QPalette::Window),
+             application.color(QPalette::Window));
+}
+
+void TestMainWindow::switchingKeepsTheUnsavedState()
+{
+    AppState::shared().setHasUnsavedChanges(Editor::Word, true);
+    m_window->setSelectedTab(EditorTab::Spreadsheet);
+    m_window->setSelectedTab(EditorTab::None);
+    m_window->setSelectedTab(EditorTab::Word);
+    QVERIFY(AppState::shared().hasUnsavedChanges(Editor::Word));
+}
+
+void TestMainWindow::quitting_data()
+{
+    QTest::addColumn<bool>("shortcut");
+    QTest::addColumn<bool>("unsaved");
+    QTest::addColumn<Choice>("answer");
+    QTest::addColumn<bool>("closes");
+    for (bool shortcut : {false, true}) {
+        const char *how = shortcut ? "Ctrl+Q" : "close";
+        QTest::addRow("%s, nothing unsaved", how) << shortcut << false << Choice::Cancel << true;
+        QTest::addRow("%s, unsaved, save", how) << shortcut << true << Choice::Save << false;
+        QTest::addRow("%s, unsaved, cancel", how) << shortcut << true << Choice::Cancel << false;
+        QTest::addRow("%s, unsaved, don't save", how) << shortcut << true << Choice::DontSave << true;
+    }
+}
+
+void TestMainWindow::quitting()
+{
+    QFETCH(bool, shortcut);
+    QFETCH(bool, unsaved);
+    QFETCH(Choice, answer);
+    QFETCH(bool, closes);
+    AppState::shared().setHasUnsavedChanges(Editor::Spreadsheet, unsaved);
+    m_asked = 0;
+    m_window->setQuitPrompt(QuitPrompt([this, answer](QWidget *) {
+        ++m_asked;
+        return answer;
+    }));
+    if (shortcut) {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window->sidebar()->links(), Qt::Key_Q, Qt::ControlModifier);
+    } else {
+        m_window->close();
+    }
+    QCOMPARE(m_asked, unsaved ? 1 : 0);
+    QCOMPARE(m_window->isVisible(), !closes);
+}
+
+// Saves what the window looks like when MORVANE_SCREENSHOT_DIR names a folder.
+void TestMainWindow::stockDialogsSpeakJapanese_data()
+{
+    QTest::addColumn<QByteArray>("context");
+    QTest::addColumn<QByteArray>("source");
+    QTest::newRow("colour dialog title") << QByteArray("QColorDialog") << QByteArray("Select Color");
+    QTest::newRow("file dialog folder field") << QByteArray("QFileDialog") << QByteArray("Directory:");
+    QTest::newRow("dialog buttons") << QByteArray("QPlatformTheme") << QByteArray("Cancel");
+}
+
+void TestMainWindow::stockDialogsSpeakJapanese()
+{
+    QFETCH(QByteArray, context);
+    QFETCH(QByteArray, source);
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm"))
+        QSKIP("Qt's Japanese translation is not installed (qt6-translations-l10n)");
+    const QString translated = QCoreApplication::translate(context.constData(), source.constData());
+    QVERIFY2(translated != QLatin1String(source), qPrintable(translated));
+    QVERIFY2(std::any_of(translated.cbegin(), translated.cend(),
+                         [](QChar c) { return c.unicode() >= 0x3000; }),
+             qPrintable(translated));
+}
+
+void TestMainWindow::screenshot()
+{
+    const QString folder = qEnvironmentVariable("MORVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("MORVANE_SCREENSHOT_DIR not set");
+    const auto save = [&](const QString &name) {
+        QVERIFY(m_window->grab().save(QDir(folder).filePath(name)));
+    };
+    save(QStringLiteral("window-word.png"));
+    m_window->setSelectedTab(EditorTab::Spreadsheet);
+    save(QStringLiteral("window-spreadsheet.png"));
+    m_window->setSelectedTab(EditorTab::Presentation);
+    save(QStringLiteral("window-presentation.png"));
+    m_window->setSelectedTab(EditorTab::None);
+    save(QStringLiteral("window-nothing.png"));
+    std::unique_ptr<QMessageBox> prompt(QuitPrompt::createMessageBox(m_window.get()));
+    prompt->setWindowModality(Qt::NonModal);
+    prompt->show();
+    QVERIFY(QTest::qWaitForWindowExposed(prompt.get()));
+    QVERIFY(prompt->grab().save(QDir(folder).filePath(QStringLiteral("quit-prompt.png"))));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
