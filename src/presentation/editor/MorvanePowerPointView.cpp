@@ -320,3 +320,8 @@ void MorvanePowerPointView::resizeEvent(QResizeEvent *event)
     if (m_slideShow)
         m_slideShow->setGeometry(rect());
 }
+
+PowerPointSlideShowView *MorvanePowerPointView::slideShow() const
+{
+    return m_slideShow;
+}

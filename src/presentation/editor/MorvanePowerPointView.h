@@ -71,7 +71,7 @@ public:
     SlideInspector *inspector() const { return m_inspector; }
     SavePresentationDialog *saveDialog() const { return m_saveDialog; }
     OpenPresentationDialog *openDialog() const { return m_openDialog; }
-    PowerPointSlideShowView *slideShow() const { return m_slideShow; }
+    PowerPointSlideShowView *slideShow() const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -223,3 +223,8 @@ void PowerPointObjectView::resizeBy(QPointF translation)
     edited.height = size.height();
     emit updateRequested(edited);
 }
+
+ObjectResizeHandle *PowerPointObjectView::resizeHandle() const
+{
+    return m_handle;
+}

@@ -45,7 +45,7 @@ public:
     // The translation of the move drag in progress; (0, 0) between drags.
     QPointF dragOffset() const { return m_dragOffset; }
     QTextEdit *textEditor() const { return m_editor; }
-    ObjectResizeHandle *resizeHandle() const { return m_handle; }
+    ObjectResizeHandle *resizeHandle() const;
 
 signals:
     void selectRequested(const QUuid &objectId);

@@ -44,9 +44,9 @@ PowerPointSlideShowView::PowerPointSlideShowView(QList<Slide> slides, int startI
     : QWidget(parent)
     , m_state(std::move(slides), startIndex)
     , m_stage(new SlideShowStage(this))
-    , m_controlBar(createControlBar())
     , m_empty(TextStyles::label(QStringLiteral("表示するスライドがありません。"), TextStyle::Body, this))
 {
+    m_controlBar = createControlBar();
     setFocusPolicy(Qt::StrongFocus);
     m_empty->setPalette(whiteText(m_empty->palette()));
     m_empty->setAlignment(Qt::AlignCenter);

@@ -52,7 +52,7 @@ private:
 
     SlideShowState m_state;
     SlideShowStage *m_stage;
-    QWidget *m_controlBar;
+    QWidget *m_controlBar = nullptr;
     QToolButton *m_back = nullptr;
     QToolButton *m_forward = nullptr;
     QPushButton *m_close = nullptr;

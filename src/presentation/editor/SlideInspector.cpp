@@ -84,7 +84,7 @@ SlideInspector::SlideInspector(PowerPointDocument *document, ObjectSelection *se
     m_hint->setAlignment(Qt::AlignCenter);
     m_hint->setContentsMargins(blockPadding, blockPadding, blockPadding, blockPadding);
     layout->addWidget(m_hint);
-    layout->addStretch(1);
+    layout->addStretch(0); // takes the room only while the object block is hidden
 
     connect(m_selection, &ObjectSelection::changed, this, &SlideInspector::refresh);
     refresh();
