@@ -1,62 +1,357 @@
 #include "MorvaneWordView.h"
 
+#include "EditCommit.h"
+#include "FindBar.h"
+#include "PageCanvas.h"
+#include "PageColumn.h"
+#include "PageTextItem.h"
+#include "TextFormattingHelper.h"
+#include "ListToggle.h"
+#include "TextPageView.h"
+#include "WordRibbon.h"
+#include "WordStatusBar.h"
+#include "WordTextDocument.h"
+#include "ZoomLevel.h"
+
 #include "platform/UserFolders.h"
 #include "platform/widgets/TranslucentPanel.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr QSize PageSize(800, 1130);
+const QStringList &documentExtensions()
+{
+    static const QStringList extensions{
+        QStringLiteral("rtf"), QStringLiteral("rtfd"), QStringLiteral("doc"), QStringLiteral("docx"),
+        QStringLiteral("dotx"), QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("jwd"),
+        QStringLiteral("jxw"), QStringLiteral("wpd")};
+    return extensions;
+}
+
+MorvaneWordView::ImageChooser systemImageChooser()
+{
+    return [](QWidget *parent) {
+        return QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                            QStringLiteral("画像 (*.png *.jpg *.jpeg *.gif *.tiff *.tif)"));
+    };
+}
+
+// Reading a chosen picture stops at this many bytes.
+constexpr qint64 PictureFileLimit = 64 * 1024 * 1024;
 
 } // namespace
 
 MorvaneWordView::MorvaneWordView(QWidget *parent)
     : QWidget(parent)
-    , m_folder(UserFolders::desktopOrHome())
+    , m_document(new WordTextDocument(this))
+    , m_commit(new EditCommit(m_document, this))
+    , m_saveLocation(UserFolders::desktopOrHome())
+    , m_fontFamilies(QFontDatabase::families())
+    , m_imageChooser(systemImageChooser())
+    , m_printDialog(TextPrinter::systemPrintDialog())
 {
-    auto *toolbar = new TranslucentPanel(TranslucentPanel::Material::TitleBar,
-                                         TranslucentPanel::Blending::WithinWindow, this);
-    auto *toolbarLayout = new QHBoxLayout(toolbar);
-    toolbarLayout->setContentsMargins(16, 10, 16, 10);
-    auto *name = new QLabel(m_documentName, toolbar);
-    QFont bold = name->font();
-    bold.setBold(true);
-    name->setFont(bold);
-    toolbarLayout->addWidget(name);
-    toolbarLayout->addStretch();
-
-    auto *desk = new QScrollArea(this);
-    desk->setFrameShape(QFrame::NoFrame);
-    desk->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    desk->setBackgroundRole(QPalette::Mid);
-    desk->setWidget(createPage());
-
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(toolbar);
-    layout->addWidget(desk, 1);
+    layout->addWidget(createRibbonBar());
+    layout->addWidget(createPageArea(), 1);
+    m_statusBar = new WordStatusBar(this);
+    layout->addWidget(m_statusBar);
+
+    connect(m_commit, &EditCommit::committed, this, [this](TextCounts counts) {
+        m_counts = counts;
+        m_statusBar->setCounts(counts);
+    });
+    connect(m_statusBar, &WordStatusBar::zoomInRequested, this, &MorvaneWordView::zoomIn);
+    connect(m_statusBar, &WordStatusBar::zoomOutRequested, this, &MorvaneWordView::zoomOut);
+    connect(m_statusBar, &WordStatusBar::zoomChosen, this, &MorvaneWordView::setZoomLevel);
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
+                                [this](QWidget *, QWidget *now) { trackFocus(now); });
+    connectRibbon();
+    createShortcuts();
+
+    m_lastFocused = m_page->textView();
+    setFocusProxy(m_page->textView());
+    showDocument([](WordTextDocument *document) { document->setPlainText(sampleText()); });
 }
 
-QWidget *MorvaneWordView::createPage()
+MorvaneWordView::~MorvaneWordView()
 {
-    auto *margin = new QWidget;
-    auto *marginLayout = new QVBoxLayout(margin);
-    marginLayout->setContentsMargins(20, 20, 20, 20);
-    auto *page = new QLabel(QStringLiteral("Morvane Word"), margin);
-    page->setFixedSize(PageSize);
-    page->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    page->setContentsMargins(72, 72, 72, 72);
-    page->setAutoFillBackground(true);
-    page->setBackgroundRole(QPalette::Base);
-    page->setForegroundRole(QPalette::Text);
-    QFont title = page->font();
-    title.setPixelSize(28);
-    page->setFont(title);
-    marginLayout->addWidget(page);
-    return margin;
+    // Focus moves while the children go; this object is no longer whole then.
+    disconnect(m_focusConnection);
+}
+
+QString MorvaneWordView::sampleText()
+{
+    return QStringLiteral("ここにドチャクソかっこいい文章を入力...");
+}
+
+QWidget *MorvaneWordView::createRibbonBar()
+{
+    auto *bar = new TranslucentPanel(TranslucentPanel::Material::TitleBar,
+                                     TranslucentPanel::Blending::WithinWindow, this);
+    m_ribbon = new WordRibbon(m_fontFamilies);
+    m_ribbon->setSelectedFontFamily(m_fontFamily);
+    m_ribbon->setSelectedFontSize(m_fontSize);
+    m_ribbon->setSelectedStyle(m_style);
+    m_ribbon->setTextColor(m_textColor);
+    m_ribbon->setHighlightColor(m_highlightColor);
+    m_ribbon->setMargin(m_margin);
+    m_ribbon->setVertical(m_vertical);
+    auto *scroll = new QScrollArea(bar);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(m_ribbon);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->viewport()->setAutoFillBackground(false);
+    m_ribbon->setAutoFillBackground(false);
+    scroll->setFixedHeight(m_ribbon->sizeHint().height());
+    auto *layout = new QVBoxLayout(bar);
+    layout->setContentsMargins(16, 10, 16, 10);
+    layout->addWidget(scroll);
+    return bar;
+}
+
+QWidget *MorvaneWordView::createPageArea()
+{
+    auto *area = new QWidget(this);
+    auto *layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_page = new PageCanvas(m_document);
+    m_findBar = new FindBar(m_page->textView()->textItem(), area);
+    m_pageArea = new QScrollArea(area);
+    m_pageArea->setFrameShape(QFrame::NoFrame);
+    m_pageArea->setWidgetResizable(true);
+    m_pageArea->setWidget(new PageColumn(m_page));
+    m_pageArea->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: rgba(0, 0, 0, 13); }"));
+    m_pageArea->widget()->setStyleSheet(QString());
+    layout->addWidget(m_findBar);
+    layout->addWidget(m_pageArea, 1);
+    m_page->setMargin(m_margin);
+    return area;
+}
+
+void MorvaneWordView::createShortcuts()
+{
+    const struct {
+        QKeySequence keys;
+        WordRibbon::Action action;
+    } shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_B), WordRibbon::Action::Bold},
+        {QKeySequence(Qt::CTRL | Qt::Key_I), WordRibbon::Action::Italic},
+        {QKeySequence(Qt::CTRL | Qt::Key_U), WordRibbon::Action::Underline},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), WordRibbon::Action::Find},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), WordRibbon::Action::Print},
+    };
+    for (const auto &shortcut : shortcuts) {
+        // A window shortcut of a hidden screen is inactive, so these work
+        // only while the word processor shows.
+        auto *key = new QShortcut(shortcut.keys, this);
+        key->setContext(Qt::WindowShortcut);
+        const int action = int(shortcut.action);
+        connect(key, &QShortcut::activated, this, [this, action] { runRibbonAction(action); });
+    }
+}
+
+void MorvaneWordView::connectRibbon()
+{
+    connect(m_ribbon, &WordRibbon::fontFamilyChosen, this, [this](const QString &family) {
+        m_fontFamily = family;
+        TextFormattingHelper::applyFontFamily(focusedTextItem(), family);
+    });
+    connect(m_ribbon, &WordRibbon::fontSizeChosen, this, [this](qreal size) {
+        m_fontSize = size;
+        TextFormattingHelper::applyFontSize(focusedTextItem(), size);
+    });
+    connect(m_ribbon, &WordRibbon::paragraphStyleChosen, this, [this](const QString &style) {
+        m_style = style;
+        TextFormattingHelper::applyParagraphStyle(focusedTextItem(), style);
+    });
+    connect(m_ribbon, &WordRibbon::wordArtChosen, this,
+            [this](WordArtStyle style) { TextFormattingHelper::applyWordArtStyle(focusedTextItem(), style); });
+    connect(m_ribbon, &WordRibbon::textColorChosen, this, [this](const QColor &color) {
+        m_textColor = color;
+        TextFormattingHelper::applyTextColor(focusedTextItem(), color);
+    });
+    connect(m_ribbon, &WordRibbon::highlightColorChosen, this, [this](const QColor &color) {
+        m_highlightColor = color;
+        TextFormattingHelper::applyHighlightColor(focusedTextItem(), color);
+    });
+    connect(m_ribbon, &WordRibbon::marginChosen, this, &MorvaneWordView::setMarginSize);
+    connect(m_ribbon, &WordRibbon::verticalChosen, this, &MorvaneWordView::setVertical);
+    connect(m_ribbon, &WordRibbon::triggered, this,
+            [this](WordRibbon::Action action) { runRibbonAction(int(action)); });
+}
+
+void MorvaneWordView::runRibbonAction(int action)
+{
+    using Action = WordRibbon::Action;
+    PageTextItem *item = focusedTextItem();
+    switch (Action(action)) {
+    case Action::Bold:
+        return TextFormattingHelper::addBold(item);
+    case Action::Italic:
+        return TextFormattingHelper::toggleItalic(item);
+    case Action::Underline:
+        return TextFormattingHelper::toggleUnderline(item);
+    case Action::Strikethrough:
+        return TextFormattingHelper::toggleStrikethrough(item);
+    case Action::AlignLeft:
+        return TextFormattingHelper::applyAlignment(item, Qt::AlignLeft);
+    case Action::AlignCenter:
+        return TextFormattingHelper::applyAlignment(item, Qt::AlignHCenter);
+    case Action::AlignRight:
+        return TextFormattingHelper::applyAlignment(item, Qt::AlignRight);
+    case Action::InsertImage:
+        return insertImage();
+    case Action::BulletList:
+        return ListToggle::toggleBullets(item);
+    case Action::NumberedList:
+        return ListToggle::toggleNumbers(item);
+    case Action::Find:
+        return find();
+    case Action::Print:
+        print();
+        return;
+    case Action::Open:
+    case Action::Save:
+        return;
+    }
+}
+
+void MorvaneWordView::trackFocus(QWidget *now)
+{
+    if (now && isAncestorOf(now))
+        m_lastFocused = now;
+}
+
+PageTextItem *MorvaneWordView::textItem() const
+{
+    return m_page->textView()->textItem();
+}
+
+PageTextItem *MorvaneWordView::focusedTextItem() const
+{
+    const QWidget *view = m_page->textView();
+    if (m_lastFocused == view || m_lastFocused == m_page->textView()->viewport())
+        return textItem();
+    return nullptr;
+}
+
+void MorvaneWordView::showDocument(const std::function<void(WordTextDocument *)> &fill)
+{
+    m_commit->beginLoading();
+    m_document->setUndoRedoEnabled(false);
+    fill(m_document);
+    m_document->setUndoRedoEnabled(true);
+    m_commit->endLoading();
+    QTextCursor start(m_document);
+    textItem()->setTextCursor(start);
+}
+
+void MorvaneWordView::loadFiles()
+{
+    const UserFolders::Listing listing = UserFolders::list(m_saveLocation);
+    m_openFiles.clear();
+    if (!listing.ok())
+        return;
+    const QDir folder(m_saveLocation);
+    for (const QString &name : listing.names) {
+        if (documentExtensions().contains(QFileInfo(name).suffix().toLower()))
+            m_openFiles.append(folder.filePath(name));
+    }
+}
+
+void MorvaneWordView::setZoomLevel(double zoom)
+{
+    m_zoom = ZoomLevel::clamped(zoom);
+    m_page->setZoom(m_zoom);
+    m_statusBar->setZoom(m_zoom);
+}
+
+void MorvaneWordView::zoomIn()
+{
+    setZoomLevel(ZoomLevel::zoomedIn(m_zoom));
+}
+
+void MorvaneWordView::zoomOut()
+{
+    setZoomLevel(ZoomLevel::zoomedOut(m_zoom));
+}
+
+void MorvaneWordView::setMarginSize(qreal margin)
+{
+    m_margin = qBound<qreal>(10, margin, 100);
+    m_page->setMargin(m_margin);
+    m_ribbon->setMargin(m_margin);
+}
+
+void MorvaneWordView::setVertical(bool vertical)
+{
+    m_vertical = vertical;
+    m_page->setVertical(vertical);
+    m_ribbon->setVertical(vertical);
+}
+
+QString MorvaneWordView::headerText() const
+{
+    return m_page->headerField()->text();
+}
+
+QString MorvaneWordView::footerText() const
+{
+    return m_page->footerField()->text();
+}
+
+void MorvaneWordView::insertImage()
+{
+    const QString path = m_imageChooser ? m_imageChooser(this) : QString();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > PictureFileLimit)
+        return;
+    const QByteArray bytes = file.read(PictureFileLimit);
+    // The target is looked up once the file is chosen.
+    if (PageTextItem *item = focusedTextItem())
+        item->insertPicture(bytes);
+}
+
+void MorvaneWordView::find()
+{
+    if (focusedTextItem())
+        m_findBar->open();
+}
+
+bool MorvaneWordView::print()
+{
+    PageTextItem *item = focusedTextItem();
+    if (!item || !m_printDialog)
+        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_printDialog(&printer, this))
+        return false;
+    return TextPrinter::print(item, &printer, m_margin, m_page->textView()->columnArea()) > 0;
+}
+
+void MorvaneWordView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), TranslucentPanel::fillColor(TranslucentPanel::Material::TitleBar, palette()));
 }

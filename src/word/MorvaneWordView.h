@@ -1,23 +1,136 @@
 #pragma once
 
-#include <QString>
-#include <QWidget>
+#include "TextCounts.h"
+#include "TextPrinter.h"
 
-// The word-processing screen (placeholder page until the editor is built):
-// a new document named "MorvaneDocument" whose folder for opening and saving
-// starts at the user's Desktop, or the home folder when there is none.
+#include <QColor>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+class EditCommit;
+class FindBar;
+class PageCanvas;
+class PageTextItem;
+class QScrollArea;
+class WordRibbon;
+class WordStatusBar;
+class WordTextDocument;
+
+// The word processor's screen: the ribbon, the page with its header, text
+// and footer, the status bar, and the save and open cards. It owns the one
+// live document, shown directly by the page's text view; a commit once per
+// turn of the main loop recounts it and marks it changed after edits.
+// Showing a document (at start, after opening) never marks it changed.
+//
+// The ribbon's commands act on the text view only when it is the widget of
+// this screen that had the focus last; with the header or footer focused
+// they do nothing. Ctrl+B, I, U, F and P work only while the screen shows.
 class MorvaneWordView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MorvaneWordView(QWidget *parent = nullptr);
+    // Asks for a picture file; "" when cancelled. Tests inject their own.
+    using ImageChooser = std::function<QString(QWidget *parent)>;
 
-    QString documentName() const { return m_documentName; }
-    QString folder() const { return m_folder; }
+    explicit MorvaneWordView(QWidget *parent = nullptr);
+    ~MorvaneWordView() override;
+
+    static QString sampleText();
+
+    WordTextDocument *document() const { return m_document; }
+    TextCounts counts() const { return m_counts; }
+    int wordCount() const { return m_counts.words; }
+    int charCount() const { return m_counts.characters; }
+
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString &name) { m_fileName = name; }
+    QString selectedSaveLocation() const { return m_saveLocation; }
+    void setSelectedSaveLocation(const QString &folder) { m_saveLocation = folder; }
+    QStringList openFiles() const { return m_openFiles; }
+    // Refills openFiles from the folder: its entries whose lower-cased
+    // extension is one of the ten formats', in the listing's order.
+    void loadFiles();
+
+    QString selectedFontFamily() const { return m_fontFamily; }
+    qreal selectedFontSize() const { return m_fontSize; }
+    QString selectedStyle() const { return m_style; }
+    QColor textColor() const { return m_textColor; }
+    QColor highlightColor() const { return m_highlightColor; }
+    QStringList fontFamilies() const { return m_fontFamilies; }
+
+    double zoomLevel() const { return m_zoom; }
+    void setZoomLevel(double zoom);
+    void zoomIn();
+    void zoomOut();
+    qreal marginSize() const { return m_margin; }
+    void setMarginSize(qreal margin);
+    bool isVertical() const { return m_vertical; }
+    void setVertical(bool vertical);
+    QString headerText() const;
+    QString footerText() const;
+
+    // The text item the ribbon's commands act on now: the page's, when its
+    // view is this screen's widget that had the focus last; else null.
+    PageTextItem *focusedTextItem() const;
+    PageTextItem *textItem() const;
+
+    void setImageChooser(ImageChooser chooser) { m_imageChooser = std::move(chooser); }
+    void setPrintDialogRunner(TextPrinter::PrintDialogRunner runner) { m_printDialog = std::move(runner); }
+
+    WordRibbon *ribbon() const { return m_ribbon; }
+    PageCanvas *page() const { return m_page; }
+    WordStatusBar *statusBar() const { return m_statusBar; }
+    FindBar *findBar() const { return m_findBar; }
+    QScrollArea *pageArea() const { return m_pageArea; }
+
+    // Puts `fill`'s content into the document as shown, not as an edit:
+    // the unsaved state stays, the undo history is cleared.
+    void showDocument(const std::function<void(WordTextDocument *)> &fill);
+
+    void insertImage();
+    void find();
+    // Prints through the print dialog; false when there was nothing to
+    // print to or the dialog was cancelled.
+    bool print();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
-    QWidget *createPage();
+    QWidget *createRibbonBar();
+    QWidget *createPageArea();
+    void createShortcuts();
+    void connectRibbon();
+    void runRibbonAction(int action);
+    void trackFocus(QWidget *now);
 
-    QString m_documentName = QStringLiteral("MorvaneDocument");
-    QString m_folder;
+    WordTextDocument *m_document;
+    EditCommit *m_commit;
+    WordRibbon *m_ribbon = nullptr;
+    FindBar *m_findBar = nullptr;
+    PageCanvas *m_page = nullptr;
+    QScrollArea *m_pageArea = nullptr;
+    WordStatusBar *m_statusBar = nullptr;
+    QPointer<QWidget> m_lastFocused;
+    QMetaObject::Connection m_focusConnection;
+
+    TextCounts m_counts;
+    QString m_fileName = QStringLiteral("MorvaneDocument");
+    QString m_saveLocation;
+    QStringList m_openFiles;
+    QStringList m_fontFamilies;
+    QString m_fontFamily = QStringLiteral("Helvetica");
+    qreal m_fontSize = 14;
+    QString m_style = QStringLiteral("本文");
+    QColor m_textColor = Qt::black;
+    QColor m_highlightColor = Qt::transparent;
+    double m_zoom = 1.0;
+    qreal m_margin = 40;
+    bool m_vertical = false;
+
+    ImageChooser m_imageChooser;
+    TextPrinter::PrintDialogRunner m_printDialog;
 };

@@ -1,0 +1,357 @@
+#include "BlockPainter.h"
+
+#include "TextFormatProperty.h"
+#include "VerticalOrientation.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+char32_t characterAt(const QString &text, int index, int *length)
+{
+    const QChar c = text.at(index);
+    if (c.isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(c, text.at(index + 1));
+    }
+    *length = 1;
+    return c.unicode();
+}
+
+} // namespace
+
+BlockPainter::BlockPainter(QPainter *painter, Orientation orientation, const Colors &colors)
+    : m_painter(painter)
+    , m_orientation(orientation)
+    , m_colors(colors)
+{
+}
+
+void BlockPainter::setSelection(int start, int end)
+{
+    m_selectionStart = start;
+    m_selectionEnd = end;
+}
+
+int BlockPainter::layoutPosition(int blockPosition) const
+{
+    if (m_preeditPosition >= 0 && blockPosition >= m_preeditPosition)
+        return blockPosition + m_preeditLength;
+    return blockPosition;
+}
+
+void BlockPainter::paintBlock(const QTextBlock &block, const QRectF &clip)
+{
+    m_layout = block.layout();
+    if (!m_layout)
+        return;
+    m_document = block.document();
+    m_blockPosition = block.position();
+    m_layoutText = block.text();
+    const QString preedit = m_layout->preeditAreaText();
+    m_preeditPosition = preedit.isEmpty() ? -1 : m_layout->preeditAreaPosition();
+    m_preeditLength = int(preedit.size());
+    if (!preedit.isEmpty())
+        m_layoutText.insert(qMin<int>(m_preeditPosition, int(m_layoutText.size())), preedit);
+    for (int i = 0; i < m_layout->lineCount(); ++i) {
+        const QTextLine line = m_layout->lineAt(i);
+        const QRectF rect = line.rect().translated(m_layout->position());
+        if (rect.top() > clip.bottom())
+            break;
+        if (rect.bottom() >= clip.top())
+            paintLine(block, line, clip);
+    }
+}
+
+void BlockPainter::paintLine(const QTextBlock &block, const QTextLine &line, const QRectF &)
+{
+    const int lineStart = line.textStart();
+    const int lineEnd = lineStart + line.textLength();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int fragmentStart = fragment.position() - m_blockPosition;
+        const int start = qMax(layoutPosition(fragmentStart), lineStart);
+        const int end = qMin(layoutPosition(fragmentStart + fragment.length()), lineEnd);
+        if (start >= end)
+            continue;
+        const QTextCharFormat format = fragment.charFormat();
+        // Split the piece where the selection starts and ends.
+        const int selStart = layoutPosition(m_selectionStart - m_blockPosition);
+        const int selEnd = layoutPosition(m_selectionEnd - m_blockPosition);
+        int cuts[4] = {start, qBound(start, selStart, end), qBound(start, selEnd, end), end};
+        for (int k = 0; k < 3; ++k) {
+            if (cuts[k] >= cuts[k + 1])
+                continue;
+            const bool selected = k == 1 && m_selectionStart < m_selectionEnd;
+            const Piece piece{cuts[k], cuts[k + 1]};
+            if (selected && m_colors.highlight.isValid())
+                m_painter->fillRect(cellRect(line, piece), m_colors.highlight);
+            else if (format.background().style() != Qt::NoBrush)
+                m_painter->fillRect(cellRect(line, piece), format.background());
+            QColor color = format.foreground().style() != Qt::NoBrush ? format.foreground().color()
+                                                                      : m_colors.text;
+            if (selected && m_colors.highlightedText.isValid())
+                color = m_colors.highlightedText;
+            paintRange(line, piece, format, color, m_blockPosition + cuts[k]);
+        }
+    }
+    // Text being composed: drawn along the line, underlined by its own format.
+    if (m_preeditPosition >= 0) {
+        const int start = qMax(m_preeditPosition, lineStart);
+        const int end = qMin(m_preeditPosition + m_preeditLength, lineEnd);
+        if (start < end)
+            paintTurnedGlyphs(line, {start, end}, QTextCharFormat(), m_colors.text);
+    }
+}
+
+QRectF BlockPainter::cellRect(const QTextLine &line, Piece piece) const
+{
+    const qreal x0 = line.cursorToX(piece.start);
+    const qreal x1 = line.cursorToX(piece.end);
+    return QRectF(qMin(x0, x1), line.y(), std::abs(x1 - x0), line.height())
+        .translated(m_layout->position());
+}
+
+void BlockPainter::paintRange(const QTextLine &line, Piece piece, const QTextCharFormat &format,
+                              const QColor &color, int documentPosition)
+{
+    if (format.objectType() != QTextFormat::NoObject) {
+        paintObject(line, piece, format, documentPosition);
+        return;
+    }
+    if (m_orientation == Orientation::Horizontal) {
+        paintTurnedGlyphs(line, piece, format, color);
+        return;
+    }
+    int runStart = piece.start;
+    while (runStart < piece.end) {
+        int length = 1;
+        const VerticalOrientation orientation = verticalOrientation(characterAt(m_layoutText, runStart, &length));
+        if (orientation != VerticalOrientation::Turned) {
+            paintUprightCharacter(line, {runStart, runStart + length}, m_layoutText.mid(runStart, length),
+                                  format, color, orientation == VerticalOrientation::UprightUpperRight);
+            runStart += length;
+            continue;
+        }
+        int runEnd = runStart + length;
+        while (runEnd < piece.end) {
+            const char32_t next = characterAt(m_layoutText, runEnd, &length);
+            if (verticalOrientation(next) != VerticalOrientation::Turned)
+                break;
+            runEnd += length;
+        }
+        paintTurnedGlyphs(line, {runStart, runEnd}, format, color);
+        runStart = runEnd;
+    }
+}
+
+void BlockPainter::paintObject(const QTextLine &line, Piece piece, const QTextCharFormat &format,
+                               int documentPosition)
+{
+    // Pictures keep the line's direction; the document's handler draws them.
+    QAbstractTextDocumentLayout *documentLayout = m_document->documentLayout();
+    QTextObjectInterface *handler = documentLayout->handlerForObject(format.objectType());
+    if (!handler)
+        return;
+    auto *document = const_cast<QTextDocument *>(m_document);
+    const QSizeF size = handler->intrinsicSize(document, documentPosition, format);
+    const qreal x = line.cursorToX(piece.start);
+    const QRectF rect(QPointF(x, line.y() + line.ascent() - size.height()) + m_layout->position(), size);
+    handler->drawObject(m_painter, rect, document, documentPosition, format);
+}
+
+void BlockPainter::paintTurnedGlyphs(const QTextLine &line, Piece piece, const QTextCharFormat &format,
+                                     const QColor &color)
+{
+    const QPen outline = format.textOutline();
+    const bool outlined = format.hasProperty(QTextFormat::TextOutline) && outline.style() != Qt::NoPen;
+    const QPointF origin = m_layout->position();
+    const QList<QGlyphRun> runs = line.glyphRuns(piece.start, piece.end - piece.start);
+    for (const QGlyphRun &run : runs) {
+        if (!outlined) {
+            m_painter->setPen(color);
+            m_painter->drawGlyphRun(origin, run);
+            continue;
+        }
+        QPainterPath path;
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            path.addPath(run.rawFont().pathForGlyph(glyphs.at(i)).translated(positions.at(i)));
+        path.translate(origin);
+        m_painter->fillPath(path, color);
+        QPen pen = outline;
+        if (color.alpha() == 0)
+            pen.setColor(Qt::transparent);
+        m_painter->strokePath(path, pen);
+    }
+}
+
+void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, const QString &text,
+                                         const QTextCharFormat &format, const QColor &color, bool upperRight)
+{
+    const QRectF cell = cellRect(line, piece);
+    const QFont font = format.font().resolve(m_document->defaultFont());
+    const QFontMetricsF metrics(font);
+    const qreal em = metrics.height();
+    QPainterPath path;
+    // Centred on the cell in the upright frame: half the advance left, the
+    // middle of the ascent and descent on the cell's centre line.
+    path.addText(-metrics.horizontalAdvance(text) / 2, (metrics.ascent() - metrics.descent()) / 2, font, text);
+    if (upperRight)
+        path.translate(em * 0.45, -em * 0.45);
+    m_painter->save();
+    m_painter->translate(cell.center());
+    m_painter->rotate(-90);
+    m_painter->fillPath(path, color);
+    const QPen outline = format.textOutline();
+    if (format.hasProperty(QTextFormat::TextOutline) && outline.style() != Qt::NoPen && color.alpha() != 0)
+        m_painter->strokePath(path, outline);
+    m_painter->restore();
+}
+
+void BlockPainter::paintShadows(const QTextBlock &block, const QRectF &clip)
+{
+    m_layout = block.layout();
+    if (!m_layout)
+        return;
+    m_document = block.document();
+    m_blockPosition = block.position();
+    m_layoutText = block.text();
+    m_preeditPosition = -1;
+    m_preeditLength = 0;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        if (!format.hasProperty(TextFormatProperty::ShadowColor) || format.objectType() != QTextFormat::NoObject)
+            continue;
+        const int start = fragment.position() - m_blockPosition;
+        const int end = start + fragment.length();
+        for (int i = 0; i < m_layout->lineCount(); ++i) {
+            const QTextLine line = m_layout->lineAt(i);
+            const int from = qMax(start, line.textStart());
+            const int to = qMin(end, line.textStart() + line.textLength());
+            if (from >= to)
+                continue;
+            if (!line.rect().translated(m_layout->position()).adjusted(-40, -40, 40, 40).intersects(clip))
+                continue;
+            paintShadowRange(line, {from, to}, format);
+        }
+    }
+}
+
+void BlockPainter::paintShadowRange(const QTextLine &line, Piece piece, const QTextCharFormat &format)
+{
+    const QColor shadowColor = format.colorProperty(TextFormatProperty::ShadowColor);
+    if (!shadowColor.isValid() || shadowColor.alpha() == 0)
+        return;
+    const QPointF offset = format.property(TextFormatProperty::ShadowOffset).toPointF();
+    const qreal blurRadius = qBound(0.0, format.doubleProperty(TextFormatProperty::ShadowBlurRadius), 100.0);
+    // Offsets are on the screen: x right, y up. The vertical layout is turned
+    // a quarter clockwise, so the screen's right is the layout's up.
+    const QPointF shift = m_orientation == Orientation::Horizontal ? QPointF(offset.x(), -offset.y())
+                                                                   : QPointF(-offset.y(), -offset.x());
+    QTextCharFormat shadowFormat = format;
+    if (format.hasProperty(QTextFormat::TextOutline)) {
+        QPen pen = format.textOutline();
+        pen.setColor(shadowColor);
+        shadowFormat.setTextOutline(pen);
+    }
+    const QTransform device = m_painter->worldTransform();
+    const qreal scale = std::sqrt(std::abs(device.determinant()));
+    if (blurRadius <= 0 || scale <= 0) {
+        m_painter->save();
+        m_painter->translate(shift);
+        paintRange(line, piece, shadowFormat, shadowColor, m_blockPosition + piece.start);
+        m_painter->restore();
+        return;
+    }
+    // Drawn into an image in device pixels, blurred there, then laid over.
+    const QRectF cell = cellRect(line, piece).adjusted(-blurRadius * 2, -blurRadius * 2, blurRadius * 2,
+                                                       blurRadius * 2);
+    const QSize pixels = (cell.size() * scale).toSize().expandedTo(QSize(1, 1));
+    if (qint64(pixels.width()) * pixels.height() > 64 * 1024 * 1024)
+        return;
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter imagePainter(&image);
+        imagePainter.setRenderHints(m_painter->renderHints());
+        imagePainter.scale(scale, scale);
+        imagePainter.translate(-cell.topLeft());
+        QPainter *outer = m_painter;
+        m_painter = &imagePainter;
+        paintRange(line, piece, shadowFormat, shadowColor, m_blockPosition + piece.start);
+        m_painter = outer;
+    }
+    blur(image, blurRadius * scale);
+    m_painter->drawImage(QRectF(cell.topLeft() + shift, cell.size()), image);
+}
+
+void BlockPainter::paintCaret(const QTextBlock &block, int position, qreal width)
+{
+    const QTextLayout *layout = block.layout();
+    if (!layout)
+        return;
+    const int local = position - block.position();
+    const QTextLine line = layout->lineForTextPosition(local);
+    if (!line.isValid())
+        return;
+    const qreal x = line.cursorToX(local);
+    m_painter->fillRect(QRectF(x, line.y(), width, line.height()).translated(layout->position()),
+                        m_colors.text);
+}
+
+void BlockPainter::blur(QImage &image, qreal radius)
+{
+    // Three box blurs in each direction approximate a Gaussian.
+    const int box = qMax(1, int(std::lround(radius / 1.5)));
+    const int width = image.width();
+    const int height = image.height();
+    QList<quint32> line(qMax(width, height));
+    auto pass = [&](bool horizontal) {
+        const int count = horizontal ? height : width;
+        const int length = horizontal ? width : height;
+        for (int n = 0; n < count; ++n) {
+            auto pixel = [&](int i) -> quint32 & {
+                return horizontal ? reinterpret_cast<quint32 *>(image.scanLine(n))[i]
+                                  : reinterpret_cast<quint32 *>(image.scanLine(i))[n];
+            };
+            for (int i = 0; i < length; ++i)
+                line[i] = pixel(i);
+            qint64 sums[4] = {0, 0, 0, 0};
+            auto add = [&](quint32 v, int sign) {
+                for (int c = 0; c < 4; ++c)
+                    sums[c] += sign * qint64((v >> (c * 8)) & 0xff);
+            };
+            for (int i = -box; i <= box; ++i) {
+                if (i >= 0 && i < length)
+                    add(line[i], 1);
+            }
+            const qint64 span = 2 * box + 1;
+            for (int i = 0; i < length; ++i) {
+                quint32 out = 0;
+                for (int c = 0; c < 4; ++c)
+                    out |= quint32(std::clamp<qint64>(sums[c] / span, 0, 255)) << (c * 8);
+                pixel(i) = out;
+                if (i + box + 1 < length)
+                    add(line[i + box + 1], 1);
+                if (i - box >= 0)
+                    add(line[i - box], -1);
+            }
+        }
+    };
+    for (int k = 0; k < 3; ++k) {
+        pass(true);
+        pass(false);
+    }
+}

@@ -1,0 +1,101 @@
+#include "EditCommit.h"
+
+#include "platform/AppState.h"
+#include "platform/Deferral.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+// Counts of one paragraph, valid until the paragraph changes.
+class BlockCounts : public QTextBlockUserData
+{
+public:
+    explicit BlockCounts(TextCounts counts)
+        : counts(counts)
+    {
+    }
+    TextCounts counts;
+};
+
+TextCounts countsOf(const QTextBlock &block)
+{
+    QTextBlock mutableBlock = block;
+    if (auto *cached = static_cast<BlockCounts *>(mutableBlock.userData()))
+        return cached->counts;
+    const TextCounts counts = TextCounts::of(block.text());
+    mutableBlock.setUserData(new BlockCounts(counts));
+    return counts;
+}
+
+} // namespace
+
+EditCommit::EditCommit(QTextDocument *document, QObject *parent)
+    : QObject(parent)
+    , m_document(document)
+{
+    connect(document, &QTextDocument::contentsChange, this, &EditCommit::onContentsChange);
+}
+
+void EditCommit::beginLoading()
+{
+    ++m_loading;
+    // What was typed before is replaced by what is loaded.
+    m_editedSinceCommit = false;
+}
+
+void EditCommit::endLoading()
+{
+    if (m_loading > 0)
+        --m_loading;
+    scheduleCommit();
+}
+
+TextCounts EditCommit::recount() const
+{
+    TextCounts total;
+    int blocks = 0;
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        total += countsOf(block);
+        ++blocks;
+    }
+    // Paragraphs are joined by one line break each in the plain text.
+    total.characters += qMax(0, blocks - 1);
+    return total;
+}
+
+void EditCommit::onContentsChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    QTextBlock block = m_document->findBlock(position);
+    const QTextBlock last = m_document->findBlock(position + added);
+    while (block.isValid()) {
+        block.setUserData(nullptr);
+        if (block == last)
+            break;
+        block = block.next();
+    }
+    if (m_loading == 0)
+        m_editedSinceCommit = true;
+    scheduleCommit();
+}
+
+void EditCommit::scheduleCommit()
+{
+    if (m_commitPending)
+        return;
+    m_commitPending = true;
+    deferToNextTurn(this, [this] { commit(); });
+}
+
+void EditCommit::commit()
+{
+    m_commitPending = false;
+    m_counts = recount();
+    if (m_editedSinceCommit) {
+        m_editedSinceCommit = false;
+        AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, true);
+    }
+    emit committed(m_counts);
+}

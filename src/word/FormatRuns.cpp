@@ -1,0 +1,99 @@
+#include "FormatRuns.h"
+
+#include "PageTextItem.h"
+#include "TextFormatProperty.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace FormatRuns {
+
+namespace {
+
+struct Run
+{
+    int start;
+    int end;
+    QTextCharFormat format;
+};
+
+// The runs of [start, end): pieces of fragments, paragraph ends left out.
+QList<Run> runsOf(const QTextDocument *document, int start, int end)
+{
+    QList<Run> runs;
+    for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = qMax(start, fragment.position());
+            const int to = qMin(end, fragment.position() + fragment.length());
+            if (from < to)
+                runs.append({from, to, fragment.charFormat()});
+        }
+    }
+    return runs;
+}
+
+void finish(QTextCharFormat &format, const QFont &defaultFont)
+{
+    TextFormatProperty::syncOutline(format, defaultFont.pixelSize() > 0 ? defaultFont.pixelSize()
+                                                                         : defaultFont.pointSizeF());
+}
+
+} // namespace
+
+QTextCharFormat withoutObject(QTextCharFormat format)
+{
+    if (format.objectType() == QTextFormat::NoObject)
+        return format;
+    for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageWidth),
+                         int(QTextFormat::ImageHeight), int(QTextFormat::ImageTitle),
+                         int(QTextFormat::ImageAltText), int(QTextFormat::ImageQuality)})
+        format.clearProperty(property);
+    return format;
+}
+
+void modify(PageTextItem *item, const Change &change)
+{
+    if (!item)
+        return;
+    QTextDocument *document = item->document();
+    QTextCursor cursor = item->textCursor();
+    if (!cursor.hasSelection()) {
+        QTextCharFormat typing = withoutObject(cursor.charFormat());
+        change(typing);
+        finish(typing, document->defaultFont());
+        cursor.setCharFormat(typing);
+        item->setTextCursor(cursor);
+        return;
+    }
+    const QList<Run> runs = runsOf(document, cursor.selectionStart(), cursor.selectionEnd());
+    QTextCursor edit(document);
+    edit.beginEditBlock();
+    for (const Run &run : runs) {
+        QTextCharFormat format = run.format;
+        change(format);
+        finish(format, document->defaultFont());
+        if (format == run.format)
+            continue;
+        QTextCursor piece(document);
+        piece.setPosition(run.start);
+        piece.setPosition(run.end, QTextCursor::KeepAnchor);
+        piece.setCharFormat(format);
+    }
+    edit.endEditBlock();
+}
+
+bool any(PageTextItem *item, const Probe &probe)
+{
+    if (!item)
+        return false;
+    const QTextCursor cursor = item->textCursor();
+    if (!cursor.hasSelection())
+        return probe(cursor.charFormat());
+    const QList<Run> runs = runsOf(item->document(), cursor.selectionStart(), cursor.selectionEnd());
+    return std::any_of(runs.begin(), runs.end(), [&](const Run &run) { return probe(run.format); });
+}
+
+} // namespace FormatRuns

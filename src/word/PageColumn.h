@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+class PageCanvas;
+
+// The content of the page area: a column at least 900 wide with the page
+// centred in it, 40 of space on every side, and the page's soft shadow.
+class PageColumn : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int MinimumWidth = 900;
+    static constexpr int Space = 40;
+
+    PageColumn(PageCanvas *page, QWidget *parent = nullptr);
+
+    PageCanvas *page() const { return m_page; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const QPixmap &shadow();
+
+    PageCanvas *m_page;
+    QPixmap m_shadow;
+};

@@ -1,0 +1,330 @@
+#include "PageTextItem.h"
+
+#include "BlockPainter.h"
+#include "PictureDecoder.h"
+#include "TextFormatProperty.h"
+#include "WordTextDocument.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QGraphicsSceneDragDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+
+namespace {
+
+// In vertical writing the layout's lines are columns: the visual arrow keys
+// map onto the layout's own directions.
+int layoutKeyForVertical(int key)
+{
+    switch (key) {
+    case Qt::Key_Up:
+        return Qt::Key_Left;
+    case Qt::Key_Down:
+        return Qt::Key_Right;
+    case Qt::Key_Left:
+        return Qt::Key_Down;
+    case Qt::Key_Right:
+        return Qt::Key_Up;
+    default:
+        return key;
+    }
+}
+
+bool carriesPicture(const QMimeData *source)
+{
+    if (source->hasImage())
+        return true;
+    for (const QString &format : source->formats()) {
+        if (format.startsWith(QLatin1String("image/")))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+PageTextItem::PageTextItem(WordTextDocument *document, QGraphicsItem *parent)
+    : QGraphicsTextItem(parent)
+    , m_document(document)
+{
+    setDocument(document);
+    setTextInteractionFlags(Qt::TextEditorInteraction);
+    setDefaultTextColor(Qt::black);
+    setAcceptDrops(true);
+    // Only the exposed part is drawn, not the whole document.
+    setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
+}
+
+void PageTextItem::setVertical(bool vertical)
+{
+    if (m_vertical == vertical)
+        return;
+    m_vertical = vertical;
+    restartCaretBlink();
+    update();
+}
+
+template <typename Fn>
+void PageTextItem::forEachVisibleBlock(const QRectF &clip, Fn fn) const
+{
+    QAbstractTextDocumentLayout *layout = m_document->documentLayout();
+    const int first = layout->hitTest(QPointF(0, clip.top()), Qt::FuzzyHit);
+    for (QTextBlock block = m_document->findBlock(qMax(0, first)); block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        if (rect.top() > clip.bottom())
+            break;
+        if (rect.bottom() >= clip.top())
+            fn(block);
+    }
+}
+
+void PageTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    const QRectF clip = option->exposedRect.isEmpty() ? boundingRect() : option->exposedRect;
+    paintShadows(painter, clip);
+    if (m_vertical) {
+        paintVertical(painter, clip, true);
+        return;
+    }
+    QGraphicsTextItem::paint(painter, option, widget);
+}
+
+void PageTextItem::paintDocument(QPainter *painter, const QRectF &clip)
+{
+    paintShadows(painter, clip);
+    if (m_vertical) {
+        paintVertical(painter, clip, false);
+        return;
+    }
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = clip;
+    context.palette.setColor(QPalette::Text, defaultTextColor());
+    m_document->documentLayout()->draw(painter, context);
+}
+
+void PageTextItem::paintShadows(QPainter *painter, const QRectF &clip)
+{
+    BlockPainter blocks(painter, m_vertical ? BlockPainter::Orientation::Vertical
+                                            : BlockPainter::Orientation::Horizontal,
+                        {});
+    // Shadows reach past their line; widen the clip by the largest offset.
+    const QRectF wide = clip.adjusted(-60, -60, 60, 60);
+    forEachVisibleBlock(wide, [&](const QTextBlock &block) { blocks.paintShadows(block, wide); });
+}
+
+void PageTextItem::paintVertical(QPainter *painter, const QRectF &clip, bool withCaretAndSelection)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    BlockPainter::Colors colors;
+    colors.text = defaultTextColor();
+    const QTextCursor cursor = textCursor();
+    if (withCaretAndSelection) {
+        const QPalette palette = QApplication::palette();
+        colors.highlight = palette.color(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
+        colors.highlightedText = palette.color(QPalette::Active, QPalette::HighlightedText);
+    }
+    BlockPainter blocks(painter, BlockPainter::Orientation::Vertical, colors);
+    if (withCaretAndSelection)
+        blocks.setSelection(cursor.selectionStart(), cursor.selectionEnd());
+    forEachVisibleBlock(clip, [&](const QTextBlock &block) { blocks.paintBlock(block, clip); });
+    if (withCaretAndSelection && hasFocus() && m_caretShown && !cursor.hasSelection())
+        blocks.paintCaret(cursor.block(), cursor.position(), 1.5);
+    painter->restore();
+}
+
+void PageTextItem::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
+        event->accept();
+        return;
+    }
+    restartCaretBlink();
+    const int mapped = m_vertical ? layoutKeyForVertical(event->key()) : event->key();
+    if (mapped == event->key()) {
+        QGraphicsTextItem::keyPressEvent(event);
+        return;
+    }
+    QKeyEvent turned(event->type(), mapped, event->modifiers(), event->text(), event->isAutoRepeat(),
+                     ushort(event->count()));
+    QGraphicsTextItem::keyPressEvent(&turned);
+    event->setAccepted(turned.isAccepted());
+    update();
+}
+
+void PageTextItem::paste()
+{
+    if (const QMimeData *source = QGuiApplication::clipboard()->mimeData())
+        insertFromMimeData(source);
+}
+
+bool PageTextItem::insertFromMimeData(const QMimeData *source)
+{
+    if (!source)
+        return false;
+    if (carriesPicture(source)) {
+        for (const QString &format : source->formats()) {
+            if (!format.startsWith(QLatin1String("image/")))
+                continue;
+            if (insertPicture(source->data(format)))
+                return true;
+        }
+        const QImage image = qvariant_cast<QImage>(source->imageData());
+        if (!image.isNull() && image.width() <= PictureDecoder::MaximumSide
+            && image.height() <= PictureDecoder::MaximumSide
+            && qint64(image.width()) * image.height() <= PictureDecoder::MaximumPixels) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            insertPictureImage(png, image);
+            return true;
+        }
+        if (!source->hasHtml() && !source->hasText())
+            return false;
+    }
+    QTextCursor cursor = textCursor();
+    if (source->hasHtml()) {
+        // The document is the fragment's resource provider: it loads nothing
+        // from paths or the network.
+        cursor.insertFragment(QTextDocumentFragment::fromHtml(source->html(), m_document));
+    } else if (source->hasText()) {
+        cursor.insertText(source->text());
+    } else {
+        return false;
+    }
+    setTextCursor(cursor);
+    return true;
+}
+
+bool PageTextItem::insertPicture(const QByteArray &bytes)
+{
+    const QImage image = PictureDecoder::decode(bytes);
+    if (image.isNull())
+        return false;
+    insertPictureImage(bytes, image);
+    return true;
+}
+
+void PageTextItem::insertPictureImage(const QByteArray &bytes, const QImage &image)
+{
+    QTextImageFormat format;
+    format.setName(m_document->addPicture(bytes, image));
+    QTextCursor cursor = textCursor();
+    cursor.insertImage(format);
+    setTextCursor(cursor);
+}
+
+void PageTextItem::dragEnterEvent(QGraphicsSceneDragDropEvent *event)
+{
+    QGraphicsTextItem::dragEnterEvent(event);
+    if (carriesPicture(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void PageTextItem::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
+{
+    QGraphicsTextItem::dragMoveEvent(event);
+    if (carriesPicture(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void PageTextItem::dropEvent(QGraphicsSceneDragDropEvent *event)
+{
+    // A move of the item's own selection is the stock item's business.
+    if (event->source() && event->source() == event->widget()) {
+        QGraphicsTextItem::dropEvent(event);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    const int position = m_document->documentLayout()->hitTest(event->pos(), Qt::FuzzyHit);
+    if (position >= 0)
+        cursor.setPosition(position);
+    setTextCursor(cursor);
+    if (insertFromMimeData(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
+{
+    QMenu menu;
+    const bool selected = textCursor().hasSelection();
+    menu.addAction(QStringLiteral("取り消す"), [this] { m_document->undo(); })
+        ->setEnabled(m_document->isUndoAvailable());
+    menu.addAction(QStringLiteral("やり直す"), [this] { m_document->redo(); })
+        ->setEnabled(m_document->isRedoAvailable());
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("カット"), [this] {
+            QTextCursor cursor = textCursor();
+            auto *data = new QMimeData;
+            data->setHtml(cursor.selection().toHtml());
+            data->setText(cursor.selection().toPlainText());
+            QGuiApplication::clipboard()->setMimeData(data);
+            cursor.removeSelectedText();
+        })->setEnabled(selected);
+    menu.addAction(QStringLiteral("コピー"), [this] {
+            const QTextDocumentFragment selection = textCursor().selection();
+            auto *data = new QMimeData;
+            data->setHtml(selection.toHtml());
+            data->setText(selection.toPlainText());
+            QGuiApplication::clipboard()->setMimeData(data);
+        })->setEnabled(selected);
+    menu.addAction(QStringLiteral("ペースト"), [this] { paste(); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("すべてを選択"), [this] {
+        QTextCursor cursor = textCursor();
+        cursor.select(QTextCursor::Document);
+        setTextCursor(cursor);
+    });
+    menu.exec(event->screenPos());
+    event->accept();
+}
+
+void PageTextItem::focusInEvent(QFocusEvent *event)
+{
+    QGraphicsTextItem::focusInEvent(event);
+    restartCaretBlink();
+}
+
+void PageTextItem::focusOutEvent(QFocusEvent *event)
+{
+    QGraphicsTextItem::focusOutEvent(event);
+    m_caretBlink.stop();
+    update();
+}
+
+void PageTextItem::restartCaretBlink()
+{
+    m_caretShown = true;
+    if (m_vertical && hasFocus())
+        m_caretBlink.start(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500, this);
+    else
+        m_caretBlink.stop();
+    if (m_vertical)
+        update();
+}
+
+void PageTextItem::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_caretBlink.timerId()) {
+        QGraphicsTextItem::timerEvent(event);
+        return;
+    }
+    m_caretShown = !m_caretShown;
+    const QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    update(m_document->documentLayout()->blockBoundingRect(block));
+}

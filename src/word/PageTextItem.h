@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QGraphicsTextItem>
+
+class QMimeData;
+class WordTextDocument;
+
+// The one editable text item of the page. It shows the screen's document
+// directly (no copy), laid out at the width it is given, and adds what the
+// stock item lacks:
+// - vertical writing: the item is turned a quarter clockwise by its view and
+//   draws itself, kanji and kana upright, arrow keys following the columns;
+// - the shadows of shadowed runs, in a paint pass before the text;
+// - pasting and dropping pictures (kept with their original bytes) and HTML
+//   whose resources come only from the document itself.
+class PageTextItem : public QGraphicsTextItem
+{
+    Q_OBJECT
+public:
+    explicit PageTextItem(WordTextDocument *document, QGraphicsItem *parent = nullptr);
+
+    WordTextDocument *wordDocument() const { return m_document; }
+
+    bool isVertical() const { return m_vertical; }
+    void setVertical(bool vertical);
+
+    // Inserts what `source` carries at the caret, replacing the selection: a
+    // picture (one Qt can decode within PictureDecoder's limits), else HTML,
+    // else plain text. Returns false when nothing was inserted.
+    bool insertFromMimeData(const QMimeData *source);
+    void paste();
+    // Inserts a picture decoded from `bytes` at the caret; false when the
+    // bytes are no picture or one too large to decode.
+    bool insertPicture(const QByteArray &bytes);
+
+    // Draws the document without caret or selection, as printing does.
+    void paintDocument(QPainter *painter, const QRectF &clip);
+
+protected:
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;
+    void dragMoveEvent(QGraphicsSceneDragDropEvent *event) override;
+    void dropEvent(QGraphicsSceneDragDropEvent *event) override;
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    template <typename Fn>
+    void forEachVisibleBlock(const QRectF &clip, Fn fn) const;
+    void paintShadows(QPainter *painter, const QRectF &clip);
+    void paintVertical(QPainter *painter, const QRectF &clip, bool withCaretAndSelection);
+    void restartCaretBlink();
+    void insertPictureImage(const QByteArray &bytes, const QImage &image);
+
+    WordTextDocument *m_document;
+    bool m_vertical = false;
+    bool m_caretShown = true;
+    QBasicTimer m_caretBlink;
+};

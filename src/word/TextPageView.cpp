@@ -1,0 +1,120 @@
+#include "TextPageView.h"
+
+#include "PageTextItem.h"
+#include "WordTextDocument.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
+    : QGraphicsView(parent)
+    , m_scene(new QGraphicsScene(this))
+    , m_item(new PageTextItem(document))
+{
+    m_scene->addItem(m_item);
+    setScene(m_scene);
+    setFrameShape(QFrame::NoFrame);
+    setBackgroundBrush(Qt::NoBrush);
+    setStyleSheet(QStringLiteral("QGraphicsView { background: transparent; }"));
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    setOptimizationFlag(QGraphicsView::DontAdjustForAntialiasing);
+    setTransformationAnchor(QGraphicsView::NoAnchor);
+    setResizeAnchor(QGraphicsView::NoAnchor);
+    m_scene->setFocusItem(m_item);
+    connect(document->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &TextPageView::updateGeometry);
+    updateGeometry();
+}
+
+void TextPageView::setZoom(double zoom)
+{
+    if (m_zoom == zoom)
+        return;
+    m_zoom = zoom;
+    updateGeometry();
+}
+
+void TextPageView::setMargin(qreal margin)
+{
+    if (m_margin == margin)
+        return;
+    m_margin = margin;
+    updateGeometry();
+}
+
+void TextPageView::setVertical(bool vertical)
+{
+    if (m_vertical == vertical)
+        return;
+    m_vertical = vertical;
+    m_item->setVertical(vertical);
+    updateGeometry();
+    if (vertical)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->maximum());
+    else
+        verticalScrollBar()->setValue(0);
+}
+
+void TextPageView::setColumnArea(qreal length)
+{
+    if (m_columnArea == length)
+        return;
+    m_columnArea = length;
+    updateGeometry();
+}
+
+qreal TextPageView::lineLength() const
+{
+    const qreal area = m_vertical ? m_columnArea : DesignWidth;
+    return qMax<qreal>(20, area - 2 * m_margin);
+}
+
+void TextPageView::updateGeometry()
+{
+    if (m_item->textWidth() != lineLength())
+        m_item->setTextWidth(lineLength());
+    const QSizeF text = m_item->document()->documentLayout()->documentSize();
+    const QSizeF visible = QSizeF(viewport()->size()) / m_zoom;
+    setTransform(QTransform::fromScale(m_zoom, m_zoom));
+    if (!m_vertical) {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_item->setRotation(0);
+        m_item->setPos(m_margin, m_margin);
+        setSceneRect(0, 0, DesignWidth, qMax(text.height() + 2 * m_margin, visible.height()));
+        return;
+    }
+    // Columns grow to the left: keep the distance from the right edge, so the
+    // columns in view stay in view while text is added.
+    QScrollBar *bar = horizontalScrollBar();
+    const int fromRight = bar->maximum() - bar->value();
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const qreal width = qMax(text.height() + 2 * m_margin, visible.width());
+    m_item->setRotation(90);
+    m_item->setPos(width - m_margin, m_margin);
+    setSceneRect(0, 0, width, m_columnArea);
+    bar->setValue(bar->maximum() - fromRight);
+}
+
+void TextPageView::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    updateGeometry();
+}
+
+void TextPageView::wheelEvent(QWheelEvent *event)
+{
+    // Vertical writing scrolls sideways; a plain wheel moves on to later
+    // columns, which lie to the left.
+    if (m_vertical && event->angleDelta().x() == 0) {
+        QScrollBar *bar = horizontalScrollBar();
+        bar->setValue(bar->value() + event->angleDelta().y() * bar->singleStep() / 40);
+        event->accept();
+        return;
+    }
+    QGraphicsView::wheelEvent(event);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QGraphicsView>
+
+class PageTextItem;
+class WordTextDocument;
+
+// The text area of the page: a graphics view holding the one editable text
+// item. The text is laid out once at the page's design width less the
+// margins and drawn scaled by the zoom, so zooming never moves a line break;
+// the margin insets the text inside the scaled content.
+//
+// In vertical writing the item is turned a quarter clockwise: its lines are
+// columns of the fixed column length, following one another right to left,
+// and the view opens on the first (rightmost) column.
+class TextPageView : public QGraphicsView
+{
+    Q_OBJECT
+public:
+    // The page's design width in horizontal writing, and height in vertical.
+    static constexpr qreal DesignWidth = 800;
+
+    TextPageView(WordTextDocument *document, QWidget *parent = nullptr);
+
+    PageTextItem *textItem() const { return m_item; }
+
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+    qreal margin() const { return m_margin; }
+    void setMargin(qreal margin);
+    bool isVertical() const { return m_vertical; }
+    void setVertical(bool vertical);
+    // The length of a column in vertical writing before the margins are taken
+    // off, in design units.
+    void setColumnArea(qreal length);
+    qreal columnArea() const { return m_columnArea; }
+
+    // The text's layout width: the line length in horizontal writing, the
+    // column length in vertical writing.
+    qreal lineLength() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void updateGeometry();
+
+    QGraphicsScene *m_scene;
+    PageTextItem *m_item;
+    double m_zoom = 1.0;
+    qreal m_margin = 40;
+    bool m_vertical = false;
+    qreal m_columnArea = DesignWidth;
+};
