@@ -3,6 +3,7 @@
 #include "platform/AppState.h"
 #include "platform/Deferral.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -35,6 +36,8 @@ EditCommit::EditCommit(QTextDocument *document, QObject *parent)
     : QObject(parent)
     , m_document(document)
 {
+    // A document reports its changes only once it has a layout.
+    document->documentLayout();
     connect(document, &QTextDocument::contentsChange, this, &EditCommit::onContentsChange);
 }
 

@@ -1,0 +1,505 @@
+#include "word/FindBar.h"
+#include "word/MorvaneWordView.h"
+#include "word/PageCanvas.h"
+#include "word/PageTextItem.h"
+#include "word/TextPageView.h"
+#include "word/WordRibbon.h"
+#include "word/WordStatusBar.h"
+#include "word/WordTextDocument.h"
+
+#include "platform/AppState.h"
+
+#include <QAbstractButton>
+#include <QToolButton>
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+#include <functional>
+
+namespace {
+
+using Edit = std::function<void(MorvaneWordView &)>;
+
+bool wordUnsaved()
+{
+    return AppState::shared().hasUnsavedChanges(AppState::Editor::Word);
+}
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+void selectAll(MorvaneWordView &view)
+{
+    QTextCursor cursor(view.document());
+    cursor.select(QTextCursor::Document);
+    view.textItem()->setTextCursor(cursor);
+}
+
+QByteArray pngBytes(const QSize &size)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The bounding box of the dark pixels of `image`.
+QRect inkBounds(const QImage &image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qAlpha(pixel) > 128 && qGray(pixel) < 100)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+struct ShownScreen
+{
+    ShownScreen()
+    {
+        view.resize(1200, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        view.page()->textView()->setFocus();
+        settle();
+        AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+    }
+    MorvaneWordView view;
+};
+
+} // namespace
+
+class TestMorvaneWordView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startState()
+    {
+        AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+        MorvaneWordView view;
+        QCOMPARE(view.document()->toPlainText(), MorvaneWordView::sampleText());
+        QCOMPARE(view.charCount(), 0); // counted on the next turn
+        QCOMPARE(view.fileName(), QStringLiteral("MorvaneDocument"));
+        QCOMPARE(view.zoomLevel(), 1.0);
+        QCOMPARE(view.marginSize(), 40.0);
+        QCOMPARE(view.page()->size(), QSize(800, 1130));
+        QCOMPARE(view.statusBar()->percentLabel()->text(), QStringLiteral("100%"));
+        QCOMPARE(view.ribbon()->marginLabel()->text(), QStringLiteral("余白:40"));
+        QCOMPARE(view.selectedFontFamily(), QStringLiteral("Helvetica"));
+        QCOMPARE(view.selectedStyle(), QStringLiteral("本文"));
+        settle();
+        QCOMPARE(view.charCount(), int(MorvaneWordView::sampleText().size()));
+        QCOMPARE(view.wordCount(), 1);
+        QCOMPARE(view.statusBar()->charactersLabel()->text(), QStringLiteral("文字数: 21"));
+        // Showing the document never marks it changed.
+        QVERIFY(!wordUnsaved());
+        QVERIFY(!view.document()->isUndoAvailable());
+    }
+
+    void editsMarkUnsaved_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::newRow("typing") << Edit([](MorvaneWordView &v) {
+            QTest::keyClicks(v.page()->textView()->viewport(), QStringLiteral("abc"));
+        });
+        QTest::newRow("paste") << Edit([](MorvaneWordView &v) {
+            QMimeData data;
+            data.setText(QStringLiteral("pasted"));
+            v.textItem()->insertFromMimeData(&data);
+        });
+        QTest::newRow("drop of a picture") << Edit([](MorvaneWordView &v) {
+            QMimeData data;
+            data.setData(QStringLiteral("image/png"), pngBytes(QSize(8, 8)));
+            v.textItem()->insertFromMimeData(&data);
+        });
+        QTest::newRow("bold over a selection, attributes only") << Edit([](MorvaneWordView &v) {
+            selectAll(v);
+            v.ribbon()->button(WordRibbon::Action::Bold)->click();
+        });
+        QTest::newRow("list command") << Edit([](MorvaneWordView &v) {
+            v.ribbon()->button(WordRibbon::Action::BulletList)->click();
+        });
+        QTest::newRow("undo") << Edit([](MorvaneWordView &v) {
+            QTextCursor(v.document()).insertText(QStringLiteral("x"));
+            settle();
+            AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+            v.document()->undo();
+        });
+        QTest::newRow("redo") << Edit([](MorvaneWordView &v) {
+            QTextCursor(v.document()).insertText(QStringLiteral("x"));
+            v.document()->undo();
+            settle();
+            AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+            v.document()->redo();
+        });
+    }
+    void editsMarkUnsaved()
+    {
+        QFETCH(Edit, edit);
+        ShownScreen shown;
+        QVERIFY(!wordUnsaved());
+        edit(shown.view);
+        settle();
+        QVERIFY(wordUnsaved());
+        QCOMPARE(shown.view.counts(), TextCounts::of(shown.view.document()->toPlainText()));
+    }
+
+    void showingADocumentClearsHistoryAndMarksNothing()
+    {
+        MorvaneWordView view;
+        settle();
+        QTextCursor(view.document()).insertText(QStringLiteral("typed "));
+        settle();
+        QVERIFY(wordUnsaved());
+        AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+        // Same plain text, other formats: what is shown is what was opened.
+        view.showDocument([](WordTextDocument *document) {
+            document->setHtml(QStringLiteral("<b>typed ここにドチャクソかっこいい文章を入力...</b>"));
+        });
+        settle();
+        QVERIFY(!wordUnsaved());
+        QVERIFY(!view.document()->isUndoAvailable());
+        QTextCursor bold(view.document());
+        bold.setPosition(2);
+        QCOMPARE(bold.charFormat().fontWeight(), int(QFont::Bold));
+    }
+
+    void commandsActOnlyWhenTheTextHadFocusLast()
+    {
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        selectAll(view);
+        view.page()->headerField()->setFocus();
+        settle();
+        QVERIFY(!view.focusedTextItem());
+        QAbstractButton *bold = view.ribbon()->button(WordRibbon::Action::Bold);
+        bold->click();
+        view.ribbon()->button(WordRibbon::Action::AlignRight)->click();
+        QCOMPARE(view.ribbon()->button(WordRibbon::Action::Print)->focusPolicy(), Qt::NoFocus);
+        QTextCursor probe(view.document());
+        probe.setPosition(1);
+        QVERIFY(probe.charFormat().fontWeight() < QFont::Bold);
+        QVERIFY(view.document()->firstBlock().blockFormat().alignment() != Qt::AlignRight);
+
+        view.page()->textView()->setFocus();
+        settle();
+        QCOMPARE(view.focusedTextItem(), view.textItem());
+        // A ribbon click keeps the focus in the text.
+        QTest::mouseClick(bold, Qt::LeftButton);
+        QVERIFY(view.page()->textView()->hasFocus());
+        probe.setPosition(1);
+        QCOMPARE(probe.charFormat().fontWeight(), int(QFont::Bold));
+    }
+
+    void shortcutsOnlyWhileTheScreenShows()
+    {
+        QStackedWidget stack;
+        auto *view = new MorvaneWordView;
+        auto *other = new QLineEdit;
+        stack.addWidget(view);
+        stack.addWidget(other);
+        stack.resize(1200, 900);
+        stack.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&stack));
+        stack.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&stack));
+        view->page()->textView()->setFocus();
+        selectAll(*view);
+        QTest::keyClick(view->page()->textView()->viewport(), Qt::Key_B, Qt::ControlModifier);
+        QTextCursor probe(view->document());
+        probe.setPosition(1);
+        QCOMPARE(probe.charFormat().fontWeight(), int(QFont::Bold));
+
+        stack.setCurrentWidget(other);
+        other->setFocus();
+        QTest::keyClick(other, Qt::Key_I, Qt::ControlModifier);
+        QVERIFY(!probe.charFormat().fontItalic());
+        stack.setCurrentWidget(view);
+        view->page()->textView()->setFocus();
+        QTest::keyClick(view->page()->textView()->viewport(), Qt::Key_I, Qt::ControlModifier);
+        QVERIFY(probe.charFormat().fontItalic());
+    }
+
+    void zoomButtonsStayInRange()
+    {
+        MorvaneWordView view;
+        QAbstractButton *out = view.statusBar()->zoomOutButton();
+        QStringList shown;
+        for (int i = 0; i < 6; ++i) {
+            out->click();
+            shown << view.statusBar()->percentLabel()->text();
+        }
+        QCOMPARE(shown, (QStringList{"90%", "80%", "70%", "60%", "50%", "50%"}));
+        QCOMPARE(view.zoomLevel(), 0.5);
+        QCOMPARE(view.page()->size(), QSize(400, 565));
+        for (int i = 0; i < 30; ++i)
+            view.statusBar()->zoomInButton()->click();
+        QCOMPARE(view.statusBar()->percentLabel()->text(), QStringLiteral("300%"));
+        view.setZoomLevel(1.5);
+        QCOMPARE(view.page()->size(), QSize(1200, 1695));
+        view.setVertical(true);
+        QCOMPARE(view.page()->size(), QSize(1695, 1200));
+        view.statusBar()->zoomSlider()->setValue(999);
+        QCOMPARE(view.statusBar()->percentLabel()->text(), QStringLiteral("99%"));
+    }
+
+    void zoomNeverMovesALineBreak()
+    {
+        MorvaneWordView view;
+        view.resize(1200, 900);
+        view.show();
+        QTextCursor cursor(view.document());
+        cursor.insertText(QStringLiteral("The quick brown fox jumps over the lazy dog. ").repeated(40));
+        auto breaks = [&] {
+            QList<int> starts;
+            const QTextLayout *layout = view.document()->firstBlock().layout();
+            for (int i = 0; i < layout->lineCount(); ++i)
+                starts << layout->lineAt(i).textStart();
+            return starts;
+        };
+        const QList<int> atStart = breaks();
+        QVERIFY(atStart.size() > 5);
+        for (double zoom : {0.5, 1.3, 3.0}) {
+            view.setZoomLevel(zoom);
+            settle();
+            QCOMPARE(breaks(), atStart);
+        }
+        QCOMPARE(view.textItem()->textWidth(), 800.0 - 2 * 40);
+        view.setMarginSize(100);
+        QCOMPARE(view.textItem()->textWidth(), 600.0);
+    }
+
+    void marginLabelAndRange_data()
+    {
+        QTest::addColumn<double>("margin");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<double>("kept");
+        QTest::newRow("left end") << 10.0 << QStringLiteral("余白:10") << 10.0;
+        QTest::newRow("fraction dropped") << 40.7 << QStringLiteral("余白:40") << 40.7;
+        QTest::newRow("right end") << 100.0 << QStringLiteral("余白:100") << 100.0;
+        QTest::newRow("below range") << 2.0 << QStringLiteral("余白:10") << 10.0;
+    }
+    void marginLabelAndRange()
+    {
+        QFETCH(double, margin);
+        QFETCH(QString, label);
+        QFETCH(double, kept);
+        MorvaneWordView view;
+        view.setMarginSize(margin);
+        QCOMPARE(view.ribbon()->marginLabel()->text(), label);
+        QCOMPARE(view.marginSize(), kept);
+        // The header keeps its inset whatever the zoom.
+        view.setZoomLevel(2.0);
+        QCOMPARE(view.page()->headerField()->contentsMargins().left(), int(std::lround(kept)));
+    }
+
+    void verticalWritingFollowsTheColumns()
+    {
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("縦書きの文章。").repeated(800));
+        });
+        view.setVertical(true);
+        settle();
+        QCOMPARE(view.page()->size(), QSize(1130, 800));
+        const QScrollBar *bar = view.page()->textView()->horizontalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum()); // opens on the first column
+        QWidget *viewport = view.page()->textView()->viewport();
+        QTest::keyClick(viewport, Qt::Key_Down);
+        QCOMPARE(view.textItem()->textCursor().position(), 1);
+        QTest::keyClick(viewport, Qt::Key_Up);
+        QCOMPARE(view.textItem()->textCursor().position(), 0);
+        QTest::keyClick(viewport, Qt::Key_Left); // the next column
+        const int next = view.textItem()->textCursor().position();
+        const QTextLayout *layout = view.document()->firstBlock().layout();
+        QCOMPARE(layout->lineForTextPosition(next).lineNumber(), 1);
+        QTest::keyClick(viewport, Qt::Key_Right);
+        QCOMPARE(view.textItem()->textCursor().position(), 0);
+        view.setVertical(false);
+        QCOMPARE(view.page()->size(), QSize(800, 1130));
+        QCOMPARE(view.document()->toPlainText(), QStringLiteral("縦書きの文章。").repeated(800));
+    }
+
+    void verticalGlyphsStandAsTypeset_data()
+    {
+        QTest::addColumn<QString>("character");
+        QTest::addColumn<bool>("wide"); // ink wider than tall in vertical writing
+        QTest::newRow("kanji one stays upright") << QStringLiteral("一") << true;
+        QTest::newRow("long vowel mark turns") << QStringLiteral("ー") << false;
+        QTest::newRow("hyphen turns") << QStringLiteral("-") << false;
+    }
+    void verticalGlyphsStandAsTypeset()
+    {
+        QFETCH(QString, character);
+        QFETCH(bool, wide);
+        MorvaneWordView view;
+        view.resize(1400, 900);
+        view.showDocument([&](WordTextDocument *document) {
+            QTextCharFormat big;
+            big.setProperty(QTextFormat::FontPixelSize, 80);
+            document->clear();
+            QTextCursor(document).insertText(character, big);
+        });
+        view.setVertical(true);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        settle();
+        const QImage shot = view.page()->textView()->viewport()->grab().toImage();
+        if (qEnvironmentVariableIsSet("SHOTS"))
+            shot.save(qEnvironmentVariable("SHOTS") + QStringLiteral("/glyph-%1.png").arg(QTest::currentDataTag()));
+        const QRect ink = inkBounds(shot);
+        QVERIFY2(ink.isValid(), "nothing drawn");
+        QCOMPARE(ink.width() > ink.height(), wide);
+    }
+
+    void findBarWrapsAndEscapeCloses()
+    {
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("apple banana apple cherry"));
+        });
+        QTest::keyClick(view.page()->textView()->viewport(), Qt::Key_F, Qt::ControlModifier);
+        FindBar *bar = view.findBar();
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->field()->placeholderText(), QStringLiteral("検索"));
+        QVERIFY(bar->field()->hasFocus());
+        QTest::keyClicks(bar->field(), QStringLiteral("APPLE"));
+        QTest::keyClick(bar->field(), Qt::Key_Return);
+        QCOMPARE(view.textItem()->textCursor().selectionStart(), 0);
+        QTest::keyClick(bar->field(), Qt::Key_Return);
+        QCOMPARE(view.textItem()->textCursor().selectionStart(), 13);
+        QTest::keyClick(bar->field(), Qt::Key_Return); // wraps
+        QCOMPARE(view.textItem()->textCursor().selectionStart(), 0);
+        QTest::keyClick(bar->field(), Qt::Key_Return, Qt::ShiftModifier); // back, wrapping
+        QCOMPARE(view.textItem()->textCursor().selectionStart(), 13);
+        bar->field()->setText(QStringLiteral("durian"));
+        QVERIFY(!bar->findNext());
+        QTest::keyClick(bar->field(), Qt::Key_Escape);
+        QVERIFY(!bar->isVisible());
+        QVERIFY(view.page()->textView()->hasFocus());
+    }
+
+    void printsTheTextWithoutHeader()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.page()->headerField()->setText(QStringLiteral("HEADERTEXT"));
+        view.showDocument([](WordTextDocument *document) {
+            QString text;
+            for (int i = 0; i < 120; ++i)
+                text += QStringLiteral("Line number %1 of the printed text\n").arg(i);
+            document->setPlainText(text + QStringLiteral("LASTLINE"));
+        });
+        int dialogs = 0;
+        view.setPrintDialogRunner([&](QPrinter *printer, QWidget *) {
+            ++dialogs;
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return true;
+        });
+        QVERIFY(view.print());
+        QCOMPARE(dialogs, 1);
+        QVERIFY(QFileInfo(pdf).size() > 0);
+
+        // With the focus in the footer, print does nothing.
+        view.page()->footerField()->setFocus();
+        settle();
+        QVERIFY(!view.print());
+        QCOMPARE(dialogs, 1);
+
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed");
+        QProcess process;
+        process.start(pdftotext, {pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY(text.contains(QStringLiteral("Line number 0 of the printed text")));
+        QVERIFY(text.contains(QStringLiteral("LASTLINE")));
+        QVERIFY(!text.contains(QStringLiteral("HEADERTEXT")));
+        QVERIFY(text.count(QChar(u'\f')) >= 2); // more than one page, cut between lines
+        for (int i = 0; i < 120; ++i)
+            QVERIFY2(text.contains(QStringLiteral("Line number %1 of").arg(i)), qPrintable(QString::number(i)));
+    }
+
+    void insertImageThroughTheChooser()
+    {
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(QStringLiteral("p.png"));
+        const QString notPicture = dir.filePath(QStringLiteral("n.png"));
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(pngBytes(QSize(10, 6)));
+        file.close();
+        QFile bad(notPicture);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a picture");
+        bad.close();
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        QString chosen = notPicture;
+        view.setImageChooser([&](QWidget *) { return chosen; });
+        const QString before = view.document()->toPlainText();
+        view.ribbon()->button(WordRibbon::Action::InsertImage)->click();
+        QCOMPARE(view.document()->toPlainText(), before);
+        chosen = picture;
+        view.ribbon()->button(WordRibbon::Action::InsertImage)->click();
+        QCOMPARE(view.document()->toPlainText(), QChar(0xFFFC) + before);
+        QTextCursor probe(view.document());
+        probe.setPosition(1);
+        QCOMPARE(view.document()->pictureBytes(probe.charFormat().toImageFormat().name()), pngBytes(QSize(10, 6)));
+    }
+
+    void loadFilesListsTheTenFormats()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"A.DOCX", "b.txt", "c.Rtf", "d.rtfd", ".hidden.wpd", "e.jxw", "noext"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        MorvaneWordView view;
+        view.setSelectedSaveLocation(dir.path());
+        view.loadFiles();
+        QStringList names;
+        for (const QString &path : view.openFiles())
+            names << QFileInfo(path).fileName();
+        names.sort();
+        QCOMPARE(names, (QStringList{".hidden.wpd", "A.DOCX", "c.Rtf", "d.rtfd", "e.jxw"}));
+        view.setSelectedSaveLocation(dir.filePath(QStringLiteral("missing")));
+        view.loadFiles();
+        QVERIFY(view.openFiles().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMorvaneWordView)
+#include "tst_MorvaneWordView.moc"
