@@ -200,22 +200,33 @@ void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, con
                                          const QTextCharFormat &format, const QColor &color, bool upperRight)
 {
     const QRectF cell = cellRect(line, piece);
-    const QFont font = format.font().resolve(m_document->defaultFont());
-    const QFontMetricsF metrics(font);
-    const qreal em = metrics.height();
-    QPainterPath path;
+    if (m_uprightFormat != format) {
+        m_uprightFormat = format;
+        m_uprightFont = format.font().resolve(m_document->defaultFont());
+        m_uprightMetrics = QFontMetricsF(m_uprightFont);
+    }
+    const qreal em = m_uprightMetrics.height();
     // Centred on the cell in the upright frame: half the advance left, the
     // middle of the ascent and descent on the cell's centre line.
-    path.addText(-metrics.horizontalAdvance(text) / 2, (metrics.ascent() - metrics.descent()) / 2, font, text);
+    QPointF origin(-m_uprightMetrics.horizontalAdvance(text) / 2,
+                   (m_uprightMetrics.ascent() - m_uprightMetrics.descent()) / 2);
     if (upperRight)
-        path.translate(em * 0.45, -em * 0.45);
+        origin += QPointF(em * 0.45, -em * 0.45);
     m_painter->save();
     m_painter->translate(cell.center());
     m_painter->rotate(-90);
-    m_painter->fillPath(path, color);
     const QPen outline = format.textOutline();
-    if (format.hasProperty(QTextFormat::TextOutline) && outline.style() != Qt::NoPen && color.alpha() != 0)
-        m_painter->strokePath(path, outline);
+    if (format.hasProperty(QTextFormat::TextOutline) && outline.style() != Qt::NoPen) {
+        QPainterPath path;
+        path.addText(origin, m_uprightFont, text);
+        m_painter->fillPath(path, color);
+        if (color.alpha() != 0)
+            m_painter->strokePath(path, outline);
+    } else {
+        m_painter->setFont(m_uprightFont);
+        m_painter->setPen(color);
+        m_painter->drawText(origin, text);
+    }
     m_painter->restore();
 }
 

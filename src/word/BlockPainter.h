@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QTextCharFormat>
 #include <QRectF>
 
 class QPainter;
 class QTextBlock;
 class QImage;
-class QTextCharFormat;
 class QTextDocument;
 class QTextLayout;
 class QTextLine;
@@ -64,6 +66,10 @@ private:
     int layoutPosition(int blockPosition) const;
 
     QPainter *m_painter;
+    // The font of the last upright character, kept while the format repeats.
+    QTextCharFormat m_uprightFormat;
+    QFont m_uprightFont;
+    QFontMetricsF m_uprightMetrics{QFont()};
     Orientation m_orientation;
     Colors m_colors;
     int m_selectionStart = 0;

@@ -59,7 +59,7 @@ void PageColumn::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const int pad = 2 * ShadowRadius;
-    const int slice = pad + 2 * ShadowRadius;
+    const int slice = pad + ShadowRadius;
     const QRect target = m_page->geometry().adjusted(-pad, -pad + ShadowOffsetY, pad, pad + ShadowOffsetY);
     qDrawBorderPixmap(&painter, target, QMargins(slice, slice, slice, slice), shadow());
 }
