@@ -2,6 +2,8 @@
 #include "word/MorvaneWordView.h"
 #include "word/PageCanvas.h"
 #include "word/PageTextItem.h"
+#include "word/RibbonButtons.h"
+#include "platform/widgets/ColorSwatchButton.h"
 #include "word/TextPageView.h"
 #include "word/WordRibbon.h"
 #include "word/WordStatusBar.h"
@@ -15,6 +17,8 @@
 #include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QComboBox>
+#include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
@@ -243,6 +247,78 @@ private slots:
         view->page()->textView()->setFocus();
         QTest::keyClick(view->page()->textView()->viewport(), Qt::Key_I, Qt::ControlModifier);
         QVERIFY(probe.charFormat().fontItalic());
+    }
+
+    void pickersApplyTheShownItemButLoadingAppliesNothing()
+    {
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        selectAll(view);
+        QTextCursor probe(view.document());
+        probe.setPosition(1);
+        WordRibbon *ribbon = view.ribbon();
+        ribbon->setSelectedFontSize(72);
+        ribbon->setSelectedStyle(QStringLiteral("タイトル"));
+        ribbon->setTextColor(Qt::green);
+        QVERIFY(!probe.charFormat().hasProperty(QTextFormat::FontPixelSize));
+        QVERIFY(!view.document()->isUndoAvailable());
+
+        ribbon->setSelectedFontSize(14);
+        const int index = ribbon->fontSizePicker()->currentIndex();
+        emit ribbon->fontSizePicker()->activated(index); // the item already shown
+        QCOMPARE(probe.charFormat().intProperty(QTextFormat::FontPixelSize), 14);
+        QCOMPARE(view.selectedFontSize(), 14.0);
+
+        ribbon->textColorWell()->setColorChooser([](QWidget *, const QColor &initial) { return initial; });
+        ribbon->textColorWell()->setColor(Qt::blue);
+        ribbon->textColorWell()->click(); // picks the colour the well holds
+        QCOMPARE(probe.charFormat().foreground().color(), QColor(Qt::blue));
+
+        const int styles = ribbon->stylePicker()->findData(QStringLiteral("見出し1"));
+        emit ribbon->stylePicker()->activated(styles);
+        QCOMPARE(probe.charFormat().intProperty(QTextFormat::FontPixelSize), 24);
+        QCOMPARE(view.selectedStyle(), QStringLiteral("見出し1"));
+
+        QMenu *menu = ribbon->wordArtButton()->menu();
+        QCOMPARE(menu->actions().size(), 5);
+        QCOMPARE(menu->actions().at(3)->text(), QStringLiteral("クラシックポップ"));
+        menu->actions().at(3)->trigger();
+        QCOMPARE(probe.charFormat().foreground().color(), QColor(Qt::red));
+    }
+
+    void ribbonHasItsControlsInOrder()
+    {
+        MorvaneWordView view;
+        WordRibbon *ribbon = view.ribbon();
+        QCOMPARE(ribbon->fontFamilyPicker()->width(), 150);
+        QCOMPARE(ribbon->fontSizePicker()->width(), 60);
+        QCOMPARE(ribbon->stylePicker()->width(), 90);
+        QCOMPARE(ribbon->wordArtButton()->sizeHint().width(), 40);
+        QCOMPARE(ribbon->wordArtButton()->toolTip(), QStringLiteral("ワードアート風に装飾"));
+        QStringList sizes;
+        for (int i = 0; i < ribbon->fontSizePicker()->count(); ++i)
+            sizes << ribbon->fontSizePicker()->itemText(i);
+        QCOMPARE(sizes.join(u' '), QStringLiteral("9 10 11 12 14 18 24 36 48 64 72 96 144"));
+        QCOMPARE(ribbon->stylePicker()->itemText(0), QStringLiteral("本文"));
+        QCOMPARE(ribbon->stylePicker()->count(), 5);
+        // Left to right, as the row lays them out.
+        ribbon->resize(ribbon->sizeHint());
+        ribbon->show();
+        QWidget *previous = ribbon->stylePicker();
+        for (WordRibbon::Action action : {WordRibbon::Action::Bold, WordRibbon::Action::Italic,
+                                          WordRibbon::Action::Underline, WordRibbon::Action::Strikethrough,
+                                          WordRibbon::Action::AlignLeft, WordRibbon::Action::AlignCenter,
+                                          WordRibbon::Action::AlignRight, WordRibbon::Action::InsertImage,
+                                          WordRibbon::Action::BulletList, WordRibbon::Action::NumberedList,
+                                          WordRibbon::Action::Find, WordRibbon::Action::Print,
+                                          WordRibbon::Action::Open, WordRibbon::Action::Save}) {
+            QWidget *button = ribbon->button(action);
+            QVERIFY(button->x() > previous->x());
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+            previous = button;
+        }
+        QVERIFY(ribbon->verticalSwitch()->x() < ribbon->button(WordRibbon::Action::Open)->x());
+        QVERIFY(ribbon->marginSlider()->parentWidget()->x() > ribbon->button(WordRibbon::Action::Print)->x());
     }
 
     void zoomButtonsStayInRange()
