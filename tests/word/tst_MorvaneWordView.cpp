@@ -19,9 +19,11 @@
 #include <QLineEdit>
 #include <QComboBox>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStackedWidget>
@@ -319,6 +321,75 @@ private slots:
         }
         QVERIFY(ribbon->verticalSwitch()->x() < ribbon->button(WordRibbon::Action::Open)->x());
         QVERIFY(ribbon->marginSlider()->parentWidget()->x() > ribbon->button(WordRibbon::Action::Print)->x());
+    }
+
+    void randomEditingNeverCrashes_data()
+    {
+        QTest::addColumn<bool>("vertical");
+        QTest::newRow("horizontal") << false;
+        QTest::newRow("vertical") << true;
+    }
+    void randomEditingNeverCrashes()
+    {
+        QFETCH(bool, vertical);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.setVertical(vertical);
+        view.setImageChooser([](QWidget *) { return QString(); });
+        QWidget *viewport = view.page()->textView()->viewport();
+        QRandomGenerator random(vertical ? 7 : 11);
+        const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
+                            Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_PageDown, Qt::Key_PageUp};
+        const WordRibbon::Action actions[] = {
+            WordRibbon::Action::Bold, WordRibbon::Action::Italic, WordRibbon::Action::Underline,
+            WordRibbon::Action::Strikethrough, WordRibbon::Action::AlignCenter, WordRibbon::Action::BulletList,
+            WordRibbon::Action::NumberedList, WordRibbon::Action::InsertImage};
+        const QStringList texts{QStringLiteral("a"), QStringLiteral("日本"), QStringLiteral("。"),
+                                QStringLiteral("😀"), QStringLiteral(" "), QStringLiteral("1. ")};
+        for (int step = 0; step < 400; ++step) {
+            switch (random.bounded(6)) {
+            case 0: {
+                QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, texts.at(random.bounded(int(texts.size()))));
+                QCoreApplication::sendEvent(viewport, &typed);
+                break;
+            }
+            case 1: {
+                const auto modifiers = random.bounded(3) == 0 ? Qt::ShiftModifier : Qt::NoModifier;
+                QTest::keyClick(viewport, Qt::Key(keys[random.bounded(int(std::size(keys)))]), modifiers);
+                break;
+            }
+            case 2:
+                view.ribbon()->button(actions[random.bounded(int(std::size(actions)))])->click();
+                break;
+            case 3: {
+                // Composition: preedit text, then a commit or a cancel.
+                QInputMethodEvent preedit(QStringLiteral("にほん"), {});
+                QCoreApplication::sendEvent(viewport, &preedit);
+                QCoreApplication::processEvents();
+                QInputMethodEvent commit;
+                commit.setCommitString(random.bounded(2) ? QStringLiteral("日本") : QString());
+                QCoreApplication::sendEvent(viewport, &commit);
+                break;
+            }
+            case 4: {
+                QMimeData data;
+                data.setData(QStringLiteral("image/png"), pngBytes(QSize(5, 5)));
+                view.textItem()->insertFromMimeData(&data);
+                break;
+            }
+            case 5:
+                if (random.bounded(4) == 0)
+                    view.document()->undo();
+                else
+                    QTest::keyClick(viewport, Qt::Key_A, Qt::ControlModifier);
+                break;
+            }
+            if (step % 20 == 0)
+                settle();
+        }
+        settle();
+        QCOMPARE(view.counts(), TextCounts::of(view.document()->toPlainText()));
+        viewport->grab();
     }
 
     void zoomButtonsStayInRange()
