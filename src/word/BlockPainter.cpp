@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QGlyphRun>
+#include <QRawFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBlock>
@@ -137,8 +138,8 @@ void BlockPainter::paintRange(const QTextLine &line, Piece piece, const QTextCha
         int length = 1;
         const VerticalOrientation orientation = verticalOrientation(characterAt(m_layoutText, runStart, &length));
         if (orientation != VerticalOrientation::Turned) {
-            paintUprightCharacter(line, {runStart, runStart + length}, m_layoutText.mid(runStart, length),
-                                  format, color, orientation == VerticalOrientation::UprightUpperRight);
+            paintUprightCharacter(line, {runStart, runStart + length}, format, color,
+                                  orientation == VerticalOrientation::UprightUpperRight);
             runStart += length;
             continue;
         }
@@ -196,38 +197,45 @@ void BlockPainter::paintTurnedGlyphs(const QTextLine &line, Piece piece, const Q
     }
 }
 
-void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, const QString &text,
-                                         const QTextCharFormat &format, const QColor &color, bool upperRight)
+void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, const QTextCharFormat &format,
+                                         const QColor &color, bool upperRight)
 {
+    // The layout's own glyphs (so the font matches the layout on any device),
+    // turned back upright about the centre of their cell.
     const QRectF cell = cellRect(line, piece);
-    if (m_uprightFormat != format) {
-        m_uprightFormat = format;
-        m_uprightFont = format.font().resolve(m_document->defaultFont());
-        m_uprightMetrics = QFontMetricsF(m_uprightFont);
-    }
-    const qreal em = m_uprightMetrics.height();
-    // Centred on the cell in the upright frame: half the advance left, the
-    // middle of the ascent and descent on the cell's centre line.
-    QPointF origin(-m_uprightMetrics.horizontalAdvance(text) / 2,
-                   (m_uprightMetrics.ascent() - m_uprightMetrics.descent()) / 2);
-    if (upperRight)
-        origin += QPointF(em * 0.45, -em * 0.45);
-    m_painter->save();
-    m_painter->translate(cell.center());
-    m_painter->rotate(-90);
     const QPen outline = format.textOutline();
-    if (format.hasProperty(QTextFormat::TextOutline) && outline.style() != Qt::NoPen) {
-        QPainterPath path;
-        path.addText(origin, m_uprightFont, text);
-        m_painter->fillPath(path, color);
-        if (color.alpha() != 0)
-            m_painter->strokePath(path, outline);
-    } else {
-        m_painter->setFont(m_uprightFont);
-        m_painter->setPen(color);
-        m_painter->drawText(origin, text);
+    const bool outlined = format.hasProperty(QTextFormat::TextOutline) && outline.style() != Qt::NoPen;
+    const QList<QGlyphRun> runs = line.glyphRuns(piece.start, piece.end - piece.start);
+    for (QGlyphRun run : runs) {
+        const QList<QPointF> positions = run.positions();
+        if (positions.isEmpty())
+            continue;
+        const QRawFont font = run.rawFont();
+        QPointF origin(-cell.width() / 2, (font.ascent() - font.descent()) / 2);
+        if (upperRight)
+            origin += QPointF(cell.width() * 0.45, -cell.width() * 0.45);
+        QList<QPointF> upright;
+        upright.reserve(positions.size());
+        for (const QPointF &position : positions)
+            upright.append(origin + position - positions.first());
+        run.setPositions(upright);
+        m_painter->save();
+        m_painter->translate(cell.center());
+        m_painter->rotate(-90);
+        if (outlined) {
+            QPainterPath path;
+            const QList<quint32> glyphs = run.glyphIndexes();
+            for (qsizetype i = 0; i < glyphs.size(); ++i)
+                path.addPath(font.pathForGlyph(glyphs.at(i)).translated(upright.at(i)));
+            m_painter->fillPath(path, color);
+            if (color.alpha() != 0)
+                m_painter->strokePath(path, outline);
+        } else {
+            m_painter->setPen(color);
+            m_painter->drawGlyphRun(QPointF(0, 0), run);
+        }
+        m_painter->restore();
     }
-    m_painter->restore();
 }
 
 void BlockPainter::paintShadows(const QTextBlock &block, const QRectF &clip)

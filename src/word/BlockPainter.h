@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
-#include <QFontMetricsF>
-#include <QTextCharFormat>
+#include <QString>
 #include <QRectF>
 
 class QPainter;
 class QTextBlock;
 class QImage;
+class QTextCharFormat;
 class QTextDocument;
 class QTextLayout;
 class QTextLine;
@@ -59,17 +58,13 @@ private:
     void paintObject(const QTextLine &line, Piece piece, const QTextCharFormat &format, int documentPosition);
     void paintTurnedGlyphs(const QTextLine &line, Piece piece, const QTextCharFormat &format,
                            const QColor &color);
-    void paintUprightCharacter(const QTextLine &line, Piece piece, const QString &text,
-                               const QTextCharFormat &format, const QColor &color, bool upperRight);
+    void paintUprightCharacter(const QTextLine &line, Piece piece, const QTextCharFormat &format,
+                               const QColor &color, bool upperRight);
     void paintShadowRange(const QTextLine &line, Piece piece, const QTextCharFormat &format);
     QRectF cellRect(const QTextLine &line, Piece piece) const;
     int layoutPosition(int blockPosition) const;
 
     QPainter *m_painter;
-    // The font of the last upright character, kept while the format repeats.
-    QTextCharFormat m_uprightFormat;
-    QFont m_uprightFont;
-    QFontMetricsF m_uprightMetrics{QFont()};
     Orientation m_orientation;
     Colors m_colors;
     int m_selectionStart = 0;

@@ -139,8 +139,8 @@ QWidget *MorvaneWordView::createPageArea()
     m_pageArea->setFrameShape(QFrame::NoFrame);
     m_pageArea->setWidgetResizable(true);
     m_pageArea->setWidget(new PageColumn(m_page));
+    // The desk under the page: black at 5 % over the screen's background.
     m_pageArea->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: rgba(0, 0, 0, 13); }"));
-    m_pageArea->widget()->setStyleSheet(QString());
     layout->addWidget(m_findBar);
     layout->addWidget(m_pageArea, 1);
     m_page->setMargin(m_margin);

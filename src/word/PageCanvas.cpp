@@ -102,7 +102,6 @@ int PageCanvas::chromeHeight() const
 void PageCanvas::updateInsets()
 {
     const int side = int(std::lround(m_margin));
-    m_header->setTextMargins(0, 0, 0, 0);
     m_header->setContentsMargins(side, FieldOuterGap, side, FieldInnerGap);
     m_footer->setContentsMargins(side, FieldInnerGap, side, FieldOuterGap);
     m_header->setFixedHeight(m_header->sizeHint().height());
