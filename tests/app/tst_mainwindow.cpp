@@ -176,7 +176,7 @@ void TestMainWindow::linksShowTheirScreens()
     QVERIFY(m_window->currentDetail()->isVisible());
     switch (tab) {
     case EditorTab::Word:
-        QCOMPARE(qobject_cast<MorvaneWordView *>(m_window->currentDetail())->documentName(),
+        QCOMPARE(qobject_cast<MorvaneWordView *>(m_window->currentDetail())->fileName(),
                  QStringLiteral("MorvaneDocument"));
         break;
     case EditorTab::Spreadsheet:
