@@ -49,7 +49,8 @@ QTextCharFormat withoutObject(QTextCharFormat format)
         return format;
     for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageWidth),
                          int(QTextFormat::ImageHeight), int(QTextFormat::ImageTitle),
-                         int(QTextFormat::ImageAltText), int(QTextFormat::ImageQuality)})
+                         int(QTextFormat::ImageAltText), int(QTextFormat::ImageQuality),
+                         TextFormatProperty::Attachment})
         format.clearProperty(property);
     return format;
 }

@@ -1,9 +1,10 @@
 #include "PageTextItem.h"
 
 #include "BlockPainter.h"
-#include "PictureDecoder.h"
 #include "TextFormatProperty.h"
 #include "WordTextDocument.h"
+
+#include "textsystem/PictureAttachment.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -181,15 +182,14 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
                 return true;
         }
         const QImage image = qvariant_cast<QImage>(source->imageData());
-        if (!image.isNull() && image.width() <= PictureDecoder::MaximumSide
-            && image.height() <= PictureDecoder::MaximumSide
-            && qint64(image.width()) * image.height() <= PictureDecoder::MaximumPixels) {
+        if (!image.isNull() && image.width() <= PictureAttachment::maximumSide
+            && image.height() <= PictureAttachment::maximumSide) {
             QByteArray png;
             QBuffer buffer(&png);
             buffer.open(QIODevice::WriteOnly);
             image.save(&buffer, "PNG");
-            insertPictureImage(png, image);
-            return true;
+            if (insertPicture(png))
+                return true;
         }
         if (!source->hasHtml() && !source->hasText())
             return false;
@@ -210,20 +210,21 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
 
 bool PageTextItem::insertPicture(const QByteArray &bytes)
 {
-    const QImage image = PictureDecoder::decode(bytes);
-    if (image.isNull())
+    const TextAttachmentPointer picture = PictureAttachment::fromBytes(bytes);
+    if (!picture)
         return false;
-    insertPictureImage(bytes, image);
-    return true;
-}
-
-void PageTextItem::insertPictureImage(const QByteArray &bytes, const QImage &image)
-{
     QTextImageFormat format;
-    format.setName(m_document->addPicture(bytes, image));
+    format.setName(m_document->addPicture(picture->image));
+    format.setProperty(TextFormatProperty::Attachment, QVariant::fromValue(picture));
+    const QSizeF size = picture->naturalSize();
+    if (!size.isEmpty()) {
+        format.setWidth(size.width());
+        format.setHeight(size.height());
+    }
     QTextCursor cursor = textCursor();
     cursor.insertImage(format);
     setTextCursor(cursor);
+    return true;
 }
 
 void PageTextItem::dragEnterEvent(QGraphicsSceneDragDropEvent *event)

@@ -26,12 +26,13 @@ public:
     void setVertical(bool vertical);
 
     // Inserts what `source` carries at the caret, replacing the selection: a
-    // picture (one Qt can decode within PictureDecoder's limits), else HTML,
+    // picture (one within the size limits of picture attachments), else HTML,
     // else plain text. Returns false when nothing was inserted.
     bool insertFromMimeData(const QMimeData *source);
     void paste();
-    // Inserts a picture decoded from `bytes` at the caret; false when the
-    // bytes are no picture or one too large to decode.
+    // Inserts a picture decoded from `bytes` at the caret, at its natural
+    // size, keeping the bytes; false when the bytes are no picture or one too
+    // large to decode.
     bool insertPicture(const QByteArray &bytes);
 
     // Draws the document without caret or selection, as printing does.
@@ -54,7 +55,6 @@ private:
     void paintShadows(QPainter *painter, const QRectF &clip);
     void paintVertical(QPainter *painter, const QRectF &clip, bool withCaretAndSelection);
     void restartCaretBlink();
-    void insertPictureImage(const QByteArray &bytes, const QImage &image);
 
     WordTextDocument *m_document;
     bool m_vertical = false;

@@ -2,6 +2,7 @@
 
 #include "FormatRuns.h"
 #include "PageTextItem.h"
+#include "TextFormatProperty.h"
 
 #include <QFontDatabase>
 #include <QTextBlockFormat>
@@ -12,6 +13,7 @@ namespace {
 void setPixelSize(QTextCharFormat &format, qreal size)
 {
     format.clearProperty(QTextFormat::FontPointSize);
+    format.clearProperty(TextFormatProperty::ExactPointSize);
     format.setProperty(QTextFormat::FontPixelSize, qMax(1, int(std::lround(size))));
 }
 
@@ -42,7 +44,10 @@ TextFormattingHelper::ParagraphStyle TextFormattingHelper::paragraphStyle(const 
 
 void TextFormattingHelper::applyFontFamily(PageTextItem *item, const QString &family)
 {
-    FormatRuns::modify(item, [&](QTextCharFormat &format) { format.setFontFamilies({family}); });
+    FormatRuns::modify(item, [&](QTextCharFormat &format) {
+        format.setFontFamilies({family});
+        format.clearProperty(TextFormatProperty::ExactFaceName);
+    });
 }
 
 void TextFormattingHelper::applyFontSize(PageTextItem *item, qreal size)
@@ -85,6 +90,7 @@ void TextFormattingHelper::toggleUnderline(PageTextItem *item)
     const bool underlined = FormatRuns::any(item, isUnderlined);
     FormatRuns::modify(item, [&](QTextCharFormat &format) {
         format.clearProperty(QTextFormat::FontUnderline);
+        format.clearProperty(TextFormatProperty::ExactUnderlineStyle);
         format.setUnderlineStyle(underlined ? QTextCharFormat::NoUnderline : QTextCharFormat::SingleUnderline);
     });
 }
@@ -92,7 +98,10 @@ void TextFormattingHelper::toggleUnderline(PageTextItem *item)
 void TextFormattingHelper::toggleStrikethrough(PageTextItem *item)
 {
     const bool struck = FormatRuns::any(item, [](const QTextCharFormat &f) { return f.fontStrikeOut(); });
-    FormatRuns::modify(item, [&](QTextCharFormat &format) { format.setFontStrikeOut(!struck); });
+    FormatRuns::modify(item, [&](QTextCharFormat &format) {
+        format.setFontStrikeOut(!struck);
+        format.clearProperty(TextFormatProperty::ExactStrikethroughStyle);
+    });
 }
 
 void TextFormattingHelper::applyAlignment(PageTextItem *item, Qt::Alignment alignment)
@@ -126,5 +135,7 @@ void TextFormattingHelper::applyWordArtStyle(PageTextItem *item, WordArtStyle st
     FormatRuns::modify(item, [&](QTextCharFormat &format) {
         format.merge(look);
         format.clearProperty(QTextFormat::FontPointSize);
+        format.clearProperty(TextFormatProperty::ExactPointSize);
+        format.clearProperty(TextFormatProperty::ExactFaceName);
     });
 }

@@ -1,6 +1,6 @@
 #include "WordTextDocument.h"
 
-#include "PictureDecoder.h"
+#include "textsystem/PictureAttachment.h"
 
 #include <QUrl>
 
@@ -27,35 +27,41 @@ QFont WordTextDocument::standardFont()
     return font;
 }
 
-QString WordTextDocument::addPicture(const QByteArray &bytes, const QImage &image)
+QString WordTextDocument::addPicture(const QImage &image)
 {
     const QString name = PictureScheme + QLatin1Char(':') + QString::number(m_nextPicture++);
-    m_pictureBytes.insert(name, bytes);
     addResource(QTextDocument::ImageResource, QUrl(name), image);
     return name;
 }
 
-QByteArray WordTextDocument::pictureBytes(const QString &name) const
+QByteArray WordTextDocument::dataUriBytes(const QString &uri)
 {
-    if (const auto it = m_pictureBytes.constFind(name); it != m_pictureBytes.constEnd())
-        return *it;
-    return PictureDecoder::dataUriBytes(name);
-}
-
-void WordTextDocument::clear()
-{
-    QTextDocument::clear();
-    m_pictureBytes.clear();
+    if (!uri.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
+        return {};
+    // Base64 grows by a third; anything longer cannot hold an allowed picture.
+    if (uri.size() > PictureAttachment::maximumBytes / 3 * 4 + 1024)
+        return {};
+    const qsizetype comma = uri.indexOf(u',');
+    if (comma < 0)
+        return {};
+    const QStringView header = QStringView(uri).mid(5, comma - 5);
+    const QByteArray payload = uri.mid(comma + 1).toLatin1();
+    if (header.endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)) {
+        auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromPercentEncoding(payload),
+                                                      QByteArray::AbortOnBase64DecodingErrors);
+        return decoded ? *decoded : QByteArray();
+    }
+    return QByteArray::fromPercentEncoding(payload);
 }
 
 QVariant WordTextDocument::loadResource(int type, const QUrl &name)
 {
     if (type != QTextDocument::ImageResource)
         return {};
-    const QImage image = PictureDecoder::decode(pictureBytes(name.toString()));
-    if (image.isNull())
+    const TextAttachmentPointer picture = PictureAttachment::fromBytes(dataUriBytes(name.toString()));
+    if (!picture)
         return {};
     // Keep the decoded picture so the URI is decoded once, not on every paint.
-    addResource(type, name, image);
-    return image;
+    addResource(type, name, picture->image);
+    return picture->image;
 }

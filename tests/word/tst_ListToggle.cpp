@@ -109,7 +109,7 @@ private slots:
         QImage image(3, 3, QImage::Format_ARGB32);
         image.fill(Qt::blue);
         QTextImageFormat picture;
-        picture.setName(document.addPicture(QByteArray("png"), image));
+        picture.setName(document.addPicture(image));
         cursor.insertImage(picture);
         cursor.insertText(QStringLiteral(" caption"), QTextCharFormat());
         const QStringList before = runs(document);

@@ -4,6 +4,7 @@
 #include "word/PageTextItem.h"
 #include "word/RibbonButtons.h"
 #include "platform/widgets/ColorSwatchButton.h"
+#include "word/TextFormatProperty.h"
 #include "word/TextPageView.h"
 #include "word/WordRibbon.h"
 #include "word/WordStatusBar.h"
@@ -624,7 +625,9 @@ private slots:
         QCOMPARE(view.document()->toPlainText(), QChar(0xFFFC) + before);
         QTextCursor probe(view.document());
         probe.setPosition(1);
-        QCOMPARE(view.document()->pictureBytes(probe.charFormat().toImageFormat().name()), pngBytes(QSize(10, 6)));
+        const auto attachment = probe.charFormat().property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+        QVERIFY(attachment);
+        QCOMPARE(attachment->contents, pngBytes(QSize(10, 6)));
     }
 
     void loadFilesListsTheTenFormats()

@@ -322,7 +322,7 @@ private slots:
         QImage image(4, 4, QImage::Format_ARGB32);
         image.fill(Qt::red);
         QTextImageFormat picture;
-        picture.setName(document.addPicture(QByteArray("x"), image));
+        picture.setName(document.addPicture(image));
         QTextCursor cursor(&document);
         cursor.insertImage(picture);
         cursor.insertText(QStringLiteral("ab"));
