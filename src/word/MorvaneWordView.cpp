@@ -13,7 +13,14 @@
 #include "WordTextDocument.h"
 #include "ZoomLevel.h"
 
+#include "DocumentNameCheck.h"
+
+#include "platform/AppState.h"
+#include "platform/ConsoleLog.h"
+#include "platform/Deferral.h"
 #include "platform/UserFolders.h"
+#include "textsystem/StyledTextDocument.h"
+#include "word/document/WordDocumentFiles.h"
 #include "platform/widgets/TranslucentPanel.h"
 
 #include <QApplication>
@@ -31,15 +38,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QStringList &documentExtensions()
-{
-    static const QStringList extensions{
-        QStringLiteral("rtf"), QStringLiteral("rtfd"), QStringLiteral("doc"), QStringLiteral("docx"),
-        QStringLiteral("dotx"), QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("jwd"),
-        QStringLiteral("jxw"), QStringLiteral("wpd")};
-    return extensions;
-}
 
 MorvaneWordView::ImageChooser systemImageChooser()
 {
@@ -230,7 +228,11 @@ void MorvaneWordView::runRibbonAction(int action)
         print();
         return;
     case Action::Open:
+        setShowingOpenDialog(true);
+        loadFiles();
+        return;
     case Action::Save:
+        setShowingSaveDialog(true);
         return;
     }
 }
@@ -273,9 +275,78 @@ void MorvaneWordView::loadFiles()
         return;
     const QDir folder(m_saveLocation);
     for (const QString &name : listing.names) {
-        if (documentExtensions().contains(QFileInfo(name).suffix().toLower()))
+        if (DocumentFormats::fromFileName(name))
             m_openFiles.append(folder.filePath(name));
     }
+}
+
+void MorvaneWordView::loadDocument(const QString &path)
+{
+    StyledText text;
+    QString error;
+    if (!WordDocumentFiles::read(path, &text, &error)) {
+        reportError(QStringLiteral("Open error: ") + error);
+        return;
+    }
+    const QString extension = QFileInfo(path).suffix().toLower();
+    deferToNextTurn(this, [this, text, extension, path] { applyLoadedDocument(text, extension, path); });
+}
+
+void MorvaneWordView::applyLoadedDocument(const StyledText &text, const QString &extension, const QString &path)
+{
+    // Formats included: the document shows what was opened, even when its
+    // plain text equals what was shown before.
+    showDocument([&text](WordTextDocument *document) { StyledTextDocument::fill(document, text); });
+    m_lastError.clear();
+    if (extension == QLatin1String("dotx")) {
+        m_fileName = QStringLiteral("Untitled");
+        AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, true);
+    } else {
+        QString file = path;
+        while (file.endsWith(u'/') && file.size() > 1)
+            file.chop(1);
+        m_fileName = QFileInfo(file).completeBaseName();
+        AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+    }
+    setShowingOpenDialog(false);
+}
+
+bool MorvaneWordView::saveDocument()
+{
+    QString error;
+    if (!checkDocumentName(m_fileName, &error)) {
+        reportError(QStringLiteral("Save error: ") + error);
+        return false;
+    }
+    const QString path = QDir(m_saveLocation).filePath(m_fileName + u'.' + DocumentFormats::rawValue(m_format));
+    const StyledText text = StyledTextDocument::toStyledText(*m_document);
+    if (!WordDocumentFiles::write(text, path, m_format, &error)) {
+        reportError(QStringLiteral("Save error: ") + error);
+        return false;
+    }
+    m_lastError.clear();
+    setShowingSaveDialog(false);
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
+    return true;
+}
+
+void MorvaneWordView::reportError(const QString &line)
+{
+    m_lastError = line;
+    printLine(line);
+    emit errorReported(line);
+}
+
+void MorvaneWordView::setShowingSaveDialog(bool showing)
+{
+    m_showingSaveDialog = showing;
+    emit dialogsChanged();
+}
+
+void MorvaneWordView::setShowingOpenDialog(bool showing)
+{
+    m_showingOpenDialog = showing;
+    emit dialogsChanged();
 }
 
 void MorvaneWordView::setZoomLevel(double zoom)

@@ -3,6 +3,9 @@
 #include "TextCounts.h"
 #include "TextPrinter.h"
 
+#include "textsystem/StyledText.h"
+#include "word/document/DocumentFormat.h"
+
 #include <QColor>
 #include <QPointer>
 #include <QString>
@@ -49,6 +52,8 @@ public:
     void setFileName(const QString &name) { m_fileName = name; }
     QString selectedSaveLocation() const { return m_saveLocation; }
     void setSelectedSaveLocation(const QString &folder) { m_saveLocation = folder; }
+    DocumentFormat selectedFormat() const { return m_format; }
+    void setSelectedFormat(DocumentFormat format) { m_format = format; }
     QStringList openFiles() const { return m_openFiles; }
     // Refills openFiles from the folder: its entries whose lower-cased
     // extension is one of the ten formats', in the listing's order.
@@ -90,11 +95,38 @@ public:
     // the unsaved state stays, the undo history is cleared.
     void showDocument(const std::function<void(WordTextDocument *)> &fill);
 
+    // Reads `path` now and shows it on the next turn of the main loop; a
+    // failure prints "Open error: " and the reason and changes nothing.
+    void loadDocument(const QString &path);
+    // Shows `text`, opened from `path`: the file's name without its last
+    // extension becomes the name and the unsaved state clears, except for a
+    // template (.dotx), which becomes an unsaved "Untitled". The undo history
+    // is cleared; the open card closes.
+    void applyLoadedDocument(const StyledText &text, const QString &extension, const QString &path);
+    // Writes the document to the folder as the name plus the format's
+    // extension. On success the save card closes and the unsaved state
+    // clears; a failure (a name that is empty or holds "/" or a control
+    // character included) prints "Save error: " and the reason and keeps
+    // the card. Returns whether it saved.
+    bool saveDocument();
+    // What the last failed open or save printed; cleared by the next success.
+    QString lastError() const { return m_lastError; }
+
+    bool isShowingSaveDialog() const { return m_showingSaveDialog; }
+    void setShowingSaveDialog(bool showing);
+    bool isShowingOpenDialog() const { return m_showingOpenDialog; }
+    void setShowingOpenDialog(bool showing);
+
     void insertImage();
     void find();
     // Prints through the print dialog; false when there was nothing to
     // print to or the dialog was cancelled.
     bool print();
+
+signals:
+    // A failed open or save, with the line it printed.
+    void errorReported(const QString &line);
+    void dialogsChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -106,6 +138,7 @@ private:
     void connectRibbon();
     void runRibbonAction(int action);
     void trackFocus(QWidget *now);
+    void reportError(const QString &line);
 
     WordTextDocument *m_document;
     EditCommit *m_commit;
@@ -121,6 +154,10 @@ private:
     QString m_fileName = QStringLiteral("MorvaneDocument");
     QString m_saveLocation;
     QStringList m_openFiles;
+    DocumentFormat m_format = DocumentFormat::Rtf;
+    bool m_showingSaveDialog = false;
+    bool m_showingOpenDialog = false;
+    QString m_lastError;
     QStringList m_fontFamilies;
     QString m_fontFamily = QStringLiteral("Helvetica");
     qreal m_fontSize = 14;
