@@ -3,6 +3,8 @@
 #include "FormatRuns.h"
 #include "PageTextItem.h"
 
+#include "textsystem/StyledTextDocument.h"
+
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -38,6 +40,8 @@ void leaveList(const QTextBlock &block)
     QTextBlockFormat format = block.blockFormat();
     format.setObjectIndex(-1);
     format.setIndent(0);
+    // The lists read from the file, which saving would write back.
+    format.clearProperty(StyledTextDocument::TextLists);
     QTextCursor(block).setBlockFormat(format);
 }
 

@@ -2,6 +2,8 @@
 #include "word/PageTextItem.h"
 #include "word/WordTextDocument.h"
 
+#include "textsystem/StyledTextDocument.h"
+
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -129,6 +131,28 @@ private slots:
         item.setTextCursor(cursor);
         command(&item);
         QCOMPARE(runs(document), before);
+    }
+
+    void listsReadFromAFileAreLeftOnSave()
+    {
+        StyledText text;
+        TextAttributes listed;
+        ParagraphStyle style;
+        style.textLists = {TextList{QStringLiteral("{disc}"), 1}};
+        listed.paragraphStyle = style;
+        text.append(QStringLiteral("one\ntwo"), listed);
+        WordTextDocument document;
+        PageTextItem item(&document);
+        StyledTextDocument::fill(&document, text);
+        QVERIFY(document.firstBlock().textList());
+        QTextCursor cursor(&document);
+        cursor.select(QTextCursor::Document);
+        item.setTextCursor(cursor);
+        ListToggle::toggleBullets(&item);
+        QCOMPARE(document.toPlainText(), QStringLiteral("one\ntwo"));
+        const StyledText saved = StyledTextDocument::toStyledText(document);
+        const TextAttributes first = saved.attributesAt(0);
+        QVERIFY(!first.paragraphStyle || first.paragraphStyle->textLists.isEmpty());
     }
 
     void listedParagraphsLeaveTheirList_data()
