@@ -13,11 +13,10 @@
 #include "WordTextDocument.h"
 #include "ZoomLevel.h"
 
-#include "DocumentNameCheck.h"
-
 #include "platform/AppState.h"
 #include "platform/ConsoleLog.h"
 #include "platform/Deferral.h"
+#include "platform/SafeSave.h"
 #include "platform/UserFolders.h"
 #include "textsystem/StyledTextDocument.h"
 #include "word/document/WordDocumentFiles.h"
@@ -314,7 +313,7 @@ void MorvaneWordView::applyLoadedDocument(const StyledText &text, const QString 
 bool MorvaneWordView::saveDocument()
 {
     QString error;
-    if (!checkDocumentName(m_fileName, &error)) {
+    if (!SafeSave::checkFileName(m_fileName, &error)) {
         reportError(QStringLiteral("Save error: ") + error);
         return false;
     }
