@@ -97,7 +97,11 @@ void PageTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *opti
         paintVertical(painter, clip, true);
         return;
     }
-    QGraphicsTextItem::paint(painter, option, widget);
+    // The stock item frames itself with a dashed line while it has the
+    // focus; the page is the frame here.
+    QStyleOptionGraphicsItem plain(*option);
+    plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    QGraphicsTextItem::paint(painter, &plain, widget);
 }
 
 void PageTextItem::paintDocument(QPainter *painter, const QRectF &clip)

@@ -46,6 +46,9 @@ WordStatusBar::WordStatusBar(QWidget *parent)
     m_slider->setFixedWidth(150);
     m_slider->setFocusPolicy(Qt::NoFocus);
     m_percent->setFixedWidth(50);
+    // Room for long counts, so the row does not shift while typing.
+    for (QLabel *count : {m_characters, m_words})
+        count->setMinimumWidth(count->fontMetrics().horizontalAdvance(QStringLiteral("文字数: 0000000")));
     m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto *layout = new QHBoxLayout(this);
