@@ -2,7 +2,7 @@
 
 #include "PageTextItem.h"
 #include "TextFinder.h"
-#include "WordSymbols.h"
+#include "platform/widgets/SymbolIcon.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QGraphicsScene>
@@ -46,7 +46,7 @@ QToolButton *FindBar::createButton(const QString &symbol, const QString &toolTip
     auto *button = new QToolButton(this);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setIcon(WordSymbols::icon(symbol, 14));
+    button->setIcon(SymbolIcon::icon(symbol, QColor(40, 40, 44), 14));
     button->setToolTip(toolTip);
     return button;
 }

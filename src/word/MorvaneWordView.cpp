@@ -7,6 +7,8 @@
 #include "PageTextItem.h"
 #include "TextFormattingHelper.h"
 #include "ListToggle.h"
+#include "OpenDocumentCard.h"
+#include "SaveDocumentCard.h"
 #include "TextPageView.h"
 #include "WordRibbon.h"
 #include "WordStatusBar.h"
@@ -20,6 +22,7 @@
 #include "platform/UserFolders.h"
 #include "textsystem/StyledTextDocument.h"
 #include "word/document/WordDocumentFiles.h"
+#include "platform/widgets/HorizontalScrollArea.h"
 #include "platform/widgets/TranslucentPanel.h"
 
 #include <QApplication>
@@ -57,6 +60,7 @@ MorvaneWordView::MorvaneWordView(QWidget *parent)
     , m_commit(new EditCommit(m_document, this))
     , m_saveLocation(UserFolders::desktopOrHome())
     , m_fontFamilies(QFontDatabase::families())
+    , m_folderChooser(systemFolderChooser())
     , m_imageChooser(systemImageChooser())
     , m_printDialog(TextPrinter::systemPrintDialog())
 {
@@ -79,6 +83,7 @@ MorvaneWordView::MorvaneWordView(QWidget *parent)
                                 [this](QWidget *, QWidget *now) { trackFocus(now); });
     connectRibbon();
     createShortcuts();
+    createCards();
 
     m_lastFocused = m_page->textView();
     setFocusProxy(m_page->textView());
@@ -108,10 +113,7 @@ QWidget *MorvaneWordView::createRibbonBar()
     m_ribbon->setHighlightColor(m_highlightColor);
     m_ribbon->setMargin(m_margin);
     m_ribbon->setVertical(m_vertical);
-    auto *scroll = new QScrollArea(bar);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *scroll = new HorizontalScrollArea(bar);
     scroll->setWidget(m_ribbon);
     scroll->setWidgetResizable(true);
     scroll->setFocusPolicy(Qt::NoFocus);
@@ -270,13 +272,17 @@ void MorvaneWordView::loadFiles()
 {
     const UserFolders::Listing listing = UserFolders::list(m_saveLocation);
     m_openFiles.clear();
-    if (!listing.ok())
+    if (!listing.ok()) {
+        printLine(listing.error);
+        m_openCard->setFiles(m_openFiles);
         return;
+    }
     const QDir folder(m_saveLocation);
     for (const QString &name : listing.names) {
         if (DocumentFormats::fromFileName(name))
             m_openFiles.append(folder.filePath(name));
     }
+    m_openCard->setFiles(m_openFiles);
 }
 
 void MorvaneWordView::loadDocument(const QString &path)
@@ -284,7 +290,7 @@ void MorvaneWordView::loadDocument(const QString &path)
     StyledText text;
     QString error;
     if (!WordDocumentFiles::read(path, &text, &error)) {
-        reportError(QStringLiteral("Open error: ") + error);
+        reportError(QStringLiteral("Open error: ") + error, m_openCard);
         return;
     }
     const QString extension = QFileInfo(path).suffix().toLower();
@@ -314,13 +320,13 @@ bool MorvaneWordView::saveDocument()
 {
     QString error;
     if (!SafeSave::checkFileName(m_fileName, &error)) {
-        reportError(QStringLiteral("Save error: ") + error);
+        reportError(QStringLiteral("Save error: ") + error, m_saveCard);
         return false;
     }
     const QString path = QDir(m_saveLocation).filePath(m_fileName + u'.' + DocumentFormats::rawValue(m_format));
     const StyledText text = StyledTextDocument::toStyledText(*m_document);
     if (!WordDocumentFiles::write(text, path, m_format, &error)) {
-        reportError(QStringLiteral("Save error: ") + error);
+        reportError(QStringLiteral("Save error: ") + error, m_saveCard);
         return false;
     }
     m_lastError.clear();
@@ -329,23 +335,92 @@ bool MorvaneWordView::saveDocument()
     return true;
 }
 
-void MorvaneWordView::reportError(const QString &line)
+void MorvaneWordView::reportError(const QString &line, QWidget *card)
 {
+    // Users never see standard output: the card shows the same line.
     m_lastError = line;
     printLine(line);
+    if (auto *dialog = qobject_cast<DialogCard *>(card))
+        dialog->showError(line);
     emit errorReported(line);
+}
+
+void MorvaneWordView::createCards()
+{
+    SaveDocumentCard::Formats formats;
+    for (DocumentFormat format : DocumentFormats::all())
+        formats.append({DocumentFormats::rawValue(format), DocumentFormats::displayName(format)});
+    m_saveCard = new SaveDocumentCard(formats, this);
+    m_openCard = new OpenDocumentCard(this);
+    connect(m_saveCard, &SaveDocumentCard::folderChangeRequested, this, &MorvaneWordView::chooseSaveFolder);
+    connect(m_saveCard, &SaveDocumentCard::fileNameEdited, this, [this](const QString &name) { m_fileName = name; });
+    connect(m_saveCard, &SaveDocumentCard::formatChosen, this, [this](const QString &extension) {
+        if (const auto format = DocumentFormats::fromRawValue(extension))
+            m_format = *format;
+    });
+    connect(m_saveCard, &SaveDocumentCard::saveRequested, this, &MorvaneWordView::saveDocument);
+    connect(m_saveCard, &DialogCard::closed, this, [this] {
+        if (m_showingSaveDialog)
+            setShowingSaveDialog(false);
+    });
+    connect(m_openCard, &OpenDocumentCard::folderChangeRequested, this, &MorvaneWordView::chooseOpenFolder);
+    connect(m_openCard, &OpenDocumentCard::fileChosen, this, &MorvaneWordView::loadDocument);
+    connect(m_openCard, &DialogCard::closed, this, [this] {
+        if (m_showingOpenDialog)
+            setShowingOpenDialog(false);
+    });
 }
 
 void MorvaneWordView::setShowingSaveDialog(bool showing)
 {
     m_showingSaveDialog = showing;
+    if (showing) {
+        m_saveCard->setFolder(m_saveLocation);
+        m_saveCard->setFileName(m_fileName);
+        m_saveCard->setFormat(DocumentFormats::rawValue(m_format));
+        m_saveCard->open();
+        // The open card lies above the save card when both show.
+        if (m_showingOpenDialog)
+            m_openCard->raise();
+    } else if (m_saveCard->isOpen()) {
+        m_saveCard->close();
+    }
     emit dialogsChanged();
 }
 
 void MorvaneWordView::setShowingOpenDialog(bool showing)
 {
     m_showingOpenDialog = showing;
+    if (showing) {
+        m_openCard->setFolder(m_saveLocation);
+        m_openCard->setFiles(m_openFiles);
+        m_openCard->open();
+    } else if (m_openCard->isOpen()) {
+        m_openCard->close();
+    }
     emit dialogsChanged();
+}
+
+bool MorvaneWordView::chooseFolder()
+{
+    const QString folder = m_folderChooser ? m_folderChooser(this, m_saveLocation) : QString();
+    if (folder.isEmpty())
+        return false;
+    m_saveLocation = folder;
+    m_saveCard->setFolder(folder);
+    m_openCard->setFolder(folder);
+    return true;
+}
+
+void MorvaneWordView::chooseSaveFolder()
+{
+    chooseFolder();
+}
+
+void MorvaneWordView::chooseOpenFolder()
+{
+    if (chooseFolder())
+        loadFiles();
 }
 
 void MorvaneWordView::setZoomLevel(double zoom)
@@ -423,5 +498,5 @@ bool MorvaneWordView::print()
 void MorvaneWordView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), TranslucentPanel::fillColor(TranslucentPanel::Material::TitleBar, palette()));
+    painter.fillRect(rect(), TranslucentPanel::fillColor(TranslucentPanel::Material::UnderWindowBackground, palette()));
 }

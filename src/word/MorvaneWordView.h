@@ -3,6 +3,7 @@
 #include "TextCounts.h"
 #include "TextPrinter.h"
 
+#include "platform/widgets/FolderChooser.h"
 #include "textsystem/StyledText.h"
 #include "word/document/DocumentFormat.h"
 
@@ -15,6 +16,8 @@
 
 class EditCommit;
 class FindBar;
+class OpenDocumentCard;
+class SaveDocumentCard;
 class PageCanvas;
 class PageTextItem;
 class QScrollArea;
@@ -83,6 +86,13 @@ public:
     PageTextItem *textItem() const;
 
     void setImageChooser(ImageChooser chooser) { m_imageChooser = std::move(chooser); }
+    void setFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    // The cards' folder choosers: a confirmed folder becomes the folder of
+    // both cards; the open card's list is read again at once.
+    void chooseSaveFolder();
+    void chooseOpenFolder();
+    SaveDocumentCard *saveCard() const { return m_saveCard; }
+    OpenDocumentCard *openCard() const { return m_openCard; }
     void setPrintDialogRunner(TextPrinter::PrintDialogRunner runner) { m_printDialog = std::move(runner); }
 
     WordRibbon *ribbon() const { return m_ribbon; }
@@ -138,7 +148,9 @@ private:
     void connectRibbon();
     void runRibbonAction(int action);
     void trackFocus(QWidget *now);
-    void reportError(const QString &line);
+    void createCards();
+    void reportError(const QString &line, QWidget *card);
+    bool chooseFolder();
 
     WordTextDocument *m_document;
     EditCommit *m_commit;
@@ -168,6 +180,9 @@ private:
     qreal m_margin = 40;
     bool m_vertical = false;
 
+    SaveDocumentCard *m_saveCard = nullptr;
+    OpenDocumentCard *m_openCard = nullptr;
+    FolderChooser m_folderChooser;
     ImageChooser m_imageChooser;
     TextPrinter::PrintDialogRunner m_printDialog;
 };

@@ -1,6 +1,8 @@
 #include "RibbonButtons.h"
 
-#include "WordSymbols.h"
+#include "platform/widgets/AccentColors.h"
+#include "platform/widgets/SymbolIcon.h"
+#include "platform/widgets/TranslucentPanel.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -9,7 +11,7 @@ namespace {
 
 constexpr int IconSize = 16;
 constexpr int Padding = 8;
-const QColor Accent(0, 122, 255);
+const QColor Accent = AccentColors::blue();
 
 void fillRounded(QPainter &painter, const QRectF &rect, qreal radius, const QColor &color)
 {
@@ -26,7 +28,7 @@ RibbonIconButton::RibbonIconButton(const QString &symbol, const QString &toolTip
 {
     setFocusPolicy(Qt::NoFocus);
     setToolTip(toolTip);
-    setIcon(WordSymbols::icon(symbol, IconSize));
+    setIcon(SymbolIcon::icon(symbol, QColor(40, 40, 44), IconSize));
     setIconSize(QSize(IconSize, IconSize));
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
@@ -41,12 +43,12 @@ void RibbonIconButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The popover material: a pale translucent tile, darker while pressed.
-    QColor tile(255, 255, 255, 170);
+    // The popover material, darker while pressed.
+    QColor tile = TranslucentPanel::fillColor(TranslucentPanel::Material::Popover, palette());
     if (isDown())
         tile = QColor(0, 0, 0, 40);
     else if (underMouse())
-        tile = QColor(255, 255, 255, 235);
+        tile = tile.lighter(104);
     fillRounded(painter, QRectF(rect()), 8, tile);
     const QRect iconRect((width() - IconSize) / 2, (height() - IconSize) / 2, IconSize, IconSize);
     icon().paint(&painter, iconRect, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
@@ -134,7 +136,7 @@ void CapsuleButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    fillRounded(painter, QRectF(rect()), qMin(20.0, height() / 2.0), isDown() ? Accent.darker(120) : Accent);
+    fillRounded(painter, QRectF(rect()), qMin(20.0, height() / 2.0), isDown() ? AccentColors::pressedBlue() : Accent);
     painter.setPen(Qt::white);
     painter.drawText(rect(), Qt::AlignCenter, text());
 }

@@ -1,7 +1,7 @@
 #include "WordRibbon.h"
 
 #include "RibbonButtons.h"
-#include "WordSymbols.h"
+#include "platform/widgets/SymbolIcon.h"
 
 #include "platform/widgets/ColorSwatchButton.h"
 
@@ -132,9 +132,8 @@ QWidget *WordRibbon::createMarginGroup()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     auto *symbol = new QLabel(group);
-    symbol->setPixmap(WordSymbols::icon(QStringLiteral("arrow.left.and.right.text.vertical"), 16,
-                                        QColor(60, 60, 67, 153))
-                          .pixmap(16, 16));
+    symbol->setPixmap(SymbolIcon::pixmap(QStringLiteral("arrow.left.and.right.text.vertical"),
+                                         QColor(60, 60, 67, 153), 16, devicePixelRatioF()));
     m_margin = new QSlider(Qt::Horizontal, group);
     m_margin->setRange(10, 100);
     m_margin->setFixedWidth(80);

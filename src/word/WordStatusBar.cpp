@@ -1,6 +1,6 @@
 #include "WordStatusBar.h"
 
-#include "WordSymbols.h"
+#include "platform/widgets/SymbolIcon.h"
 #include "ZoomLevel.h"
 
 #include <QHBoxLayout>
@@ -19,7 +19,7 @@ QToolButton *plainSymbolButton(const QString &symbol, QWidget *parent)
     auto *button = new QToolButton(parent);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setIcon(WordSymbols::icon(symbol, 16));
+    button->setIcon(SymbolIcon::icon(symbol, QColor(40, 40, 44), 16));
     button->setIconSize(QSize(16, 16));
     button->setCursor(Qt::PointingHandCursor);
     return button;
