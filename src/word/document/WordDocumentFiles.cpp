@@ -1,10 +1,9 @@
 #include "word/document/WordDocumentFiles.h"
 
-#include "word/document/FolderSave.h"
-
 #include "platform/SafeSave.h"
 #include "textsystem/DocReader.h"
 #include "textsystem/DocWriter.h"
+#include "textsystem/DocxReader.h"
 #include "textsystem/HtmlCodec.h"
 #include "textsystem/IchitaroParser.h"
 #include "textsystem/PictureAttachment.h"
@@ -14,6 +13,7 @@
 #include "textsystem/RtfdPackage.h"
 #include "textsystem/WordPerfectParser.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -45,10 +45,19 @@ bool readBytes(const QString &path, QByteArray *bytes, QString *error)
     return true;
 }
 
-bool readDocx(const QString &, StyledText *, QString *error)
+bool readDocx(const QString &path, StyledText *text, QString *error)
 {
-    *error = QStringLiteral("Word documents (.docx, .dotx) cannot be opened yet.");
-    return false;
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        *error = info.exists() ? QStringLiteral("%1 is not a regular file.").arg(path)
+                               : QStringLiteral("The file %1 does not exist.").arg(path);
+        return false;
+    }
+    if (info.size() > WordDocumentFiles::maximumFileSize) {
+        *error = QStringLiteral("The file %1 is too large to open.").arg(path);
+        return false;
+    }
+    return DocxReader::read(path, text, error);
 }
 
 bool readDoc(const QByteArray &bytes, StyledText *text, QString *error)
@@ -108,6 +117,19 @@ bool saveFile(const QString &path, const QByteArray &bytes, QString *error)
     return SafeSave::writeFile(path, bytes, error);
 }
 
+// An .rtfd package is a folder: it is built beside the target and swapped in.
+bool saveFolder(const QString &path, const SafeSave::Builder &build, QString *error)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        *error = QStringLiteral("Could not create the folder %1.").arg(QFileInfo(path).absolutePath());
+        return false;
+    }
+    return SafeSave::save(path, SafeSave::Kind::Folder, [&build](const QString &scratch, QString *buildError) {
+        return QDir().mkdir(scratch) ? build(scratch, buildError)
+                                     : (*buildError = QStringLiteral("Could not create the folder %1.").arg(scratch), false);
+    }, error);
+}
+
 bool writeDocx(const StyledText &text, const QString &, QString *error)
 {
     const StyledText normalized = WordDocumentFiles::normalizedForDocX(text);
@@ -136,7 +158,7 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
     case DocumentFormat::Rtf:
         return saveFile(path, RtfWriter::write(text), error);
     case DocumentFormat::Rtfd:
-        return FolderSave::save(path, [&text](const QString &folder, QString *buildError) {
+        return saveFolder(path, [&text](const QString &folder, QString *buildError) {
             return RtfdPackage::write(text, folder, buildError);
         }, error);
     case DocumentFormat::Doc:

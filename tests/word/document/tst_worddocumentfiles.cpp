@@ -2,6 +2,8 @@
 
 #include "textsystem/StyledTextDocument.h"
 
+#include "../../textsystem/DocxTestPackage.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -58,6 +60,10 @@ private slots:
     void failedReadChangesNothing_data();
     void failedReadChangesNothing();
     void failedSaveKeepsOldFile();
+    void packagesReadByExtensionAndContent_data();
+    void packagesReadByExtensionAndContent();
+    void savesGoThroughLinksAndRefuseReadOnly_data();
+    void savesGoThroughLinksAndRefuseReadOnly();
     void documentConversionIsLossless();
     void normalizationDecodesFileWrappers();
 };
@@ -177,8 +183,9 @@ void TestWordDocumentFiles::failedReadChangesNothing_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("missing file") << "missing.rtf" << QByteArray();
     QTest::newRow("not RTF") << "x.rtf" << QByteArray("plain words");
-    QTest::newRow("docx not yet") << "x.docx" << QByteArray("PK\x03\x04");
     QTest::newRow("doc cut short") << "x.doc" << QByteArray("\xD0\xCF\x11\xE0");
+    QTest::newRow("damaged docx") << "x.docx" << QByteArray("PK\x03\x04");
+    QTest::newRow("damaged dotx") << "x.dotx" << QByteArray("PK\x03\x04\0\0\0\0");
     QTest::newRow("rtfd without TXT.rtf") << "x.rtfd" << QByteArray();
 }
 
@@ -214,6 +221,64 @@ void TestWordDocumentFiles::failedSaveKeepsOldFile()
     QVERIFY(!WordDocumentFiles::write(sampleText(), path, DocumentFormat::Docx, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(fileBytes(path), QByteArray("old"));
+}
+
+void TestWordDocumentFiles::packagesReadByExtensionAndContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("docx") << "a.docx";
+    QTest::newRow("upper-case DOTX") << "Form.DOTX";
+    QTest::newRow("unknown extension, ZIP content") << "download.bin";
+}
+
+void TestWordDocumentFiles::packagesReadByExtensionAndContent()
+{
+    QFETCH(QString, name);
+    QTemporaryDir folder;
+    const QByteArray body = "<w:p><w:r><w:rPr><w:b/></w:rPr><w:t>Hello</w:t></w:r></w:p><w:p><w:r><w:t>there</w:t></w:r></w:p>";
+    const QString built = DocxTestPackage::write(folder, name, {{QStringLiteral("word/document.xml"), DocxTestPackage::document(body)}});
+    StyledText text;
+    QString error;
+    QVERIFY2(WordDocumentFiles::read(built, &text, &error), qPrintable(error));
+    QCOMPARE(text.string(), QStringLiteral("Hello\nthere"));
+    QVERIFY(text.attributesAt(0).font->bold);
+    QVERIFY(!text.attributesAt(6).font->bold);
+}
+
+void TestWordDocumentFiles::savesGoThroughLinksAndRefuseReadOnly_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::newRow("rtf") << DocumentFormat::Rtf;
+    QTest::newRow("rtfd folder") << DocumentFormat::Rtfd;
+    QTest::newRow("html") << DocumentFormat::Html;
+    QTest::newRow("jwd") << DocumentFormat::Jwd;
+}
+
+void TestWordDocumentFiles::savesGoThroughLinksAndRefuseReadOnly()
+{
+    QFETCH(DocumentFormat, format);
+    QTemporaryDir folder;
+    const QString name = "Doc." + DocumentFormats::rawValue(format);
+    QDir().mkpath(folder.filePath("real"));
+    const QString target = folder.filePath("real/" + name);
+    const QString link = folder.filePath(name);
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(StyledText("first"), target, format, &error), qPrintable(error));
+    QVERIFY(QFile::link(target, link));
+    QVERIFY2(WordDocumentFiles::write(sampleText(), link, format, &error), qPrintable(error));
+    QVERIFY(QFileInfo(link).isSymLink());
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(target, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), sampleText().string());
+    // Nothing is left beside the target.
+    QCOMPARE(QDir(folder.filePath("real")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{name});
+
+    // No write bit: refused even for an administrator.
+    QVERIFY(QFile(target).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QVERIFY(!WordDocumentFiles::write(StyledText("third"), link, format, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(WordDocumentFiles::read(target, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), sampleText().string());
 }
 
 void TestWordDocumentFiles::documentConversionIsLossless()

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "textsystem/TextAttachment.h"
+
+#include <QHash>
+#include <QSizeF>
+#include <QString>
+
+class PackageParts;
+class PackageRelationships;
+
+// The pictures one part of a package shows, by relationship id: read from
+// the part the relationship names (never an external target), decoded once
+// however often they are shown, and within a budget of pixels for the whole
+// document so that many large pictures cannot exhaust memory.
+class DocxPictureLoader
+{
+public:
+    // Pixels of all decoded pictures together; pictures past it are left out.
+    static constexpr qint64 pixelBudget = 160'000'000;
+
+    DocxPictureLoader(const PackageParts &parts, const PackageRelationships &relationships, const QString &partName);
+
+    // The picture of relationship `id` shown at `size` points (empty: its
+    // natural size); null when the id dangles, leaves the package or names
+    // no picture that can be decoded within the limits.
+    TextAttachmentPointer picture(const QString &id, QSizeF size);
+
+private:
+    TextAttachmentPointer decoded(const QString &id);
+
+    const PackageParts &m_parts;
+    const PackageRelationships &m_relationships;
+    QString m_partName;
+    QHash<QString, TextAttachmentPointer> m_decoded; // by part name; null for a failure
+    qint64 m_pixelsUsed = 0;
+};

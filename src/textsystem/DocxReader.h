@@ -1,0 +1,23 @@
+#pragma once
+
+#include "textsystem/StyledText.h"
+
+#include <QString>
+
+// Reads a WordprocessingML package (.docx, .dotx, and the macro-enabled
+// kinds) into styled text: the main document's body with its styles,
+// defaults, theme fonts, numbering, hyperlinks and pictures (see
+// DocxBodyReader for what becomes of each element).
+namespace DocxReader {
+
+// Parts larger than this, or more data in all than maximumTotalSize, make
+// the package unreadable (a compressed bomb is refused before it is unpacked).
+constexpr qint64 maximumPartSize = qint64(256) * 1024 * 1024;
+constexpr qint64 maximumTotalSize = qint64(768) * 1024 * 1024;
+
+// False with *error (a message for the user) when the file is no package,
+// is damaged or over the limits, or holds no readable main document;
+// `text` is then untouched.
+bool read(const QString &path, StyledText *text, QString *error);
+
+} // namespace DocxReader
