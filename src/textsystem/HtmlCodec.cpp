@@ -87,6 +87,27 @@ QString decodeHtml(const QByteArray &html)
     return QString::fromUtf8(html);
 }
 
+// HTML sizes pictures in CSS pixels, 96 to the inch; the text in points.
+constexpr double pointsPerPixel = 0.75;
+
+// A copy of `text` whose pictures are sized `factor` times their shown size.
+StyledText withPictureSizesScaled(const StyledText &text, double factor)
+{
+    StyledText scaled = text;
+    text.forEachValue(TextRange::everything(), &TextAttributes::attachment,
+                      [&](const TextAttachmentPointer &attachment, TextRange range) {
+        if (!attachment)
+            return;
+        const QSizeF size = attachment->bounds.isEmpty() ? attachment->naturalSize() : attachment->bounds.size();
+        if (size.isEmpty())
+            return;
+        auto resized = std::make_shared<TextAttachment>(*attachment);
+        resized->bounds = QRectF(QPointF(0, 0), size * factor);
+        scaled.modifyAttributes(range, [&resized](TextAttributes &a) { a.attachment = resized; });
+    });
+    return scaled;
+}
+
 } // namespace
 
 namespace HtmlCodec {
@@ -95,13 +116,14 @@ StyledText read(const QByteArray &html, const QString &folder)
 {
     ConfinedHtmlDocument document(folder);
     document.setHtml(decodeHtml(html));
-    return StyledTextDocument::toStyledText(document);
+    return withPictureSizesScaled(StyledTextDocument::toStyledText(document), pointsPerPixel);
 }
 
 QByteArray write(const StyledText &text)
 {
     QTextDocument document;
-    StyledTextDocument::fill(&document, text, StyledTextDocument::FontUnit::Points);
+    StyledTextDocument::fill(&document, withPictureSizesScaled(text, 1.0 / pointsPerPixel),
+                             StyledTextDocument::FontUnit::Points);
     QString html = document.toHtml();
     // fill() names the pictures in text order; each becomes a data: URI.
     int number = 0;

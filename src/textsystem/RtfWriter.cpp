@@ -140,7 +140,7 @@ QByteArray RtfDocumentWriter::write()
 {
     collectTables();
     m_out = header();
-    m_out += "\\uc0\\pard\\plain\n";
+    m_out += "\\uc1\\pard\\plain\n";
     for (const TextParagraph &paragraph : m_text.paragraphs())
         writeParagraph(paragraph);
     m_out += "}\n";
@@ -195,7 +195,7 @@ int RtfDocumentWriter::colorIndex(const std::optional<QColor> &color) const
 
 QByteArray RtfDocumentWriter::header() const
 {
-    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc0\n{\\fonttbl";
+    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (int i = 0; i < m_fonts.size(); ++i) {
         const QString &name = m_fonts.at(i);
         bool ascii = true;
@@ -204,7 +204,7 @@ QByteArray RtfDocumentWriter::header() const
         out += "{\\f" + number(i) + "\\fnil\\fcharset" + (ascii ? "0 " : "128 ");
         for (QChar c : name) {
             if (c.unicode() >= 0x80)
-                out += "\\u" + number(qint16(c.unicode())) + " ";
+                out += "\\u" + number(qint16(c.unicode())) + "?";
             else if (c != QLatin1Char(';') && c != QLatin1Char('{') && c != QLatin1Char('}') && c != QLatin1Char('\\'))
                 out += char(c.unicode());
         }
@@ -232,7 +232,7 @@ QByteArray RtfDocumentWriter::listTables() const
             out += "{\\listlevel\\levelnfc" + number(nfc) + "\\levelnfcn" + number(nfc)
                 + "\\leveljc0\\levelfollow0\\levelstartat" + number(levels.at(level).startingItemNumber);
             if (nfc == 23) {
-                out += "{\\leveltext\\'01\\u" + number(bulletCharacter(parts.token).unicode()) + " ;}{\\levelnumbers;}";
+                out += "{\\leveltext\\'01\\u" + number(bulletCharacter(parts.token).unicode()) + "?;}{\\levelnumbers;}";
             } else {
                 const QString literal = parts.prefix + QChar(char16_t(level)) + parts.suffix;
                 out += "{\\leveltext\\'" + QByteArray::number(literal.size(), 16).rightJustified(2, '0');
@@ -243,7 +243,7 @@ QByteArray RtfDocumentWriter::listTables() const
                              && c != QLatin1Char('{') && c != QLatin1Char('}'))
                         out += char(c.unicode());
                     else
-                        out += "\\u" + number(qint16(c.unicode())) + " ";
+                        out += "\\u" + number(qint16(c.unicode())) + "?";
                 }
                 out += ";}{\\levelnumbers\\'" + QByteArray::number(parts.prefix.size() + 1, 16).rightJustified(2, '0')
                     + ";}";
@@ -434,7 +434,7 @@ void RtfDocumentWriter::writeText(QStringView text)
         } else if (u < 0x80) {
             m_out += char(u);
         } else {
-            m_out += "\\u" + number(qint16(u)) + " ";
+            m_out += "\\u" + number(qint16(u)) + "?";
         }
     }
 }

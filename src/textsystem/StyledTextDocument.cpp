@@ -294,7 +294,13 @@ std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block)
 {
     const QTextBlockFormat format = block.blockFormat();
     const QTextList *list = block.textList();
-    if (!format.boolProperty(HasParagraphStyle) && !list)
+    // Blocks that did not come from a styled text (an HTML page) carry
+    // their layout in Qt's own properties.
+    const bool foreignLayout = !format.boolProperty(HasParagraphStyle)
+        && (format.hasProperty(QTextFormat::BlockAlignment) || format.hasProperty(QTextFormat::BlockLeftMargin)
+            || format.hasProperty(QTextFormat::BlockRightMargin) || format.hasProperty(QTextFormat::TextIndent)
+            || format.hasProperty(QTextFormat::LineHeight));
+    if (!format.boolProperty(HasParagraphStyle) && !list && !foreignLayout)
         return std::nullopt;
     ParagraphStyle style;
     const Qt::Alignment alignment = format.alignment();

@@ -1,5 +1,6 @@
 #include "word/document/WordDocumentFiles.h"
 
+#include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
 
 #include "../../textsystem/DocxTestPackage.h"
@@ -56,6 +57,7 @@ private slots:
     void plainTextEncoding_data();
     void plainTextEncoding();
     void htmlReadsNoArbitraryFile();
+    void htmlSizesPicturesInCssPixelsAndKeepsAlignment();
     void rtfdKeepsPictures();
     void failedReadChangesNothing_data();
     void failedReadChangesNothing();
@@ -175,6 +177,29 @@ void TestWordDocumentFiles::rtfdKeepsPictures()
     QCOMPARE(read.string(), text.string());
     QVERIFY(read.attributesAt(1).attachment);
     QCOMPARE(read.attributesAt(1).attachment->contents, attachment->contents);
+}
+
+void TestWordDocumentFiles::htmlSizesPicturesInCssPixelsAndKeepsAlignment()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("p.html");
+    TextAttributes pictured;
+    pictured.attachment = PictureAttachment::fromBytes(pngBytes(), QSizeF(72, 36));
+    QString error;
+    QVERIFY(WordDocumentFiles::write(StyledText(QString(QChar(0xFFFC)), pictured), path, DocumentFormat::Html, &error));
+    QVERIFY(fileBytes(path).contains("width=\"96\""));
+    StyledText read;
+    QVERIFY(WordDocumentFiles::read(path, &read, &error));
+    QCOMPARE(read.attributesAt(0).attachment->bounds.size(), QSizeF(72, 36));
+
+    // A page written elsewhere: its layout is in Qt's own block properties.
+    QFile page(path);
+    QVERIFY(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    page.write("<html><body><p align=\"center\">middle</p><p>plain</p></body></html>");
+    page.close();
+    QVERIFY(WordDocumentFiles::read(path, &read, &error));
+    QCOMPARE(read.attributesAt(0).paragraphStyle.value_or(ParagraphStyle()).alignment, TextAlignment::Center);
+    QCOMPARE(read.attributesAt(8).paragraphStyle.value_or(ParagraphStyle()).alignment, TextAlignment::Natural);
 }
 
 void TestWordDocumentFiles::failedReadChangesNothing_data()

@@ -1,0 +1,334 @@
+#include "word/document/WordDocumentFiles.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtTest>
+
+// Files other programs write read with their content, and files we write
+// open in other programs with ours. Each peer is skipped when missing.
+namespace {
+
+QByteArray pngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(20, 120, 220));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr, int timeoutSeconds = 180)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutSeconds * 1000)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// One LibreOffice start converting every file in `inputs` to `format` in `outFolder`.
+bool convertWithLibreOffice(const QStringList &inputs, const QString &format, const QString &outFolder)
+{
+    QTemporaryDir profile;
+    QStringList arguments{QStringLiteral("-env:UserInstallation=file://") + profile.path(), QStringLiteral("--headless"),
+                          QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outFolder};
+    return run(QStringLiteral("soffice"), arguments + inputs);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A flat ODF text with what every rich format carries: fonts, sizes, bold,
+// italic, underline, colour, alignment, a numbered list, a link, a picture.
+QByteArray flatDocument()
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:font-face-decls><style:font-face style:name="Liberation Sans" svg:font-family="'Liberation Sans'"/></office:font-face-decls>
+<office:automatic-styles>
+ <style:style style:name="P1" style:family="paragraph"><style:paragraph-properties fo:text-align="center"/></style:style>
+ <style:style style:name="T1" style:family="text"><style:text-properties style:font-name="Liberation Sans" fo:font-size="18pt" fo:font-weight="bold" fo:color="#c00000"/></style:style>
+ <style:style style:name="T2" style:family="text"><style:text-properties fo:font-style="italic"/></style:style>
+ <style:style style:name="T3" style:family="text"><style:text-properties style:text-underline-style="solid" style:text-underline-width="auto" style:text-underline-color="font-color"/></style:style>
+ <text:list-style style:name="L1"><text:list-level-style-number text:level="1" style:num-suffix="." style:num-format="1">
+  <style:list-level-properties text:list-level-position-and-space-mode="label-alignment"><style:list-level-label-alignment text:label-followed-by="listtab" fo:text-indent="-0.25in" fo:margin-left="0.5in"/></style:list-level-properties>
+ </text:list-level-style-number></text:list-style>
+</office:automatic-styles>
+<office:body><office:text>
+ <text:p text:style-name="P1"><text:span text:style-name="T1">Bold red title</text:span></text:p>
+ <text:p>Some <text:span text:style-name="T2">italic words</text:span> and <text:span text:style-name="T3">underlined</text:span> text with a <text:a xlink:type="simple" xlink:href="https://example.com/page">link</text:a>.</text:p>
+ <text:list text:style-name="L1"><text:list-item><text:p>first item</text:p></text:list-item><text:list-item><text:p>second item</text:p></text:list-item></text:list>
+ <text:p>Picture: <draw:frame draw:name="pic" text:anchor-type="as-char" svg:width="1in" svg:height="0.5in"><draw:image><office:binary-data>)"
+        + pngBytes(40, 20).toBase64() + R"(</office:binary-data></draw:image></draw:frame></text:p>
+</office:text></office:body></office:document>
+)";
+}
+
+qsizetype find(const StyledText &text, const QString &needle)
+{
+    return text.string().indexOf(needle);
+}
+
+// What a rich format that came from flatDocument() (or the python-docx
+// equivalent) must hold.
+void checkRichContent(const StyledText &text, bool checkList)
+{
+    const qsizetype title = find(text, QStringLiteral("Bold red title"));
+    QVERIFY2(title >= 0, qPrintable(text.string()));
+    const TextAttributes titleAttributes = text.attributesAt(title);
+    QVERIFY(titleAttributes.font);
+    QVERIFY(titleAttributes.font->bold);
+    QCOMPARE(titleAttributes.font->pointSize, 18.0);
+    QVERIFY2(titleAttributes.font->family.contains(QStringLiteral("Liberation Sans")) || titleAttributes.font->family.contains(QStringLiteral("Arial")),
+             qPrintable(titleAttributes.font->family));
+    QCOMPARE(titleAttributes.foreground.value_or(QColor()).name(), QStringLiteral("#c00000"));
+    QVERIFY(titleAttributes.paragraphStyle);
+    QCOMPARE(titleAttributes.paragraphStyle->alignment, TextAlignment::Center);
+
+    const qsizetype italic = find(text, QStringLiteral("italic words"));
+    QVERIFY(italic >= 0);
+    QVERIFY(text.attributesAt(italic).font && text.attributesAt(italic).font->italic);
+    QVERIFY(!text.attributesAt(italic - 2).font || !text.attributesAt(italic - 2).font->italic);
+    const qsizetype underlined = find(text, QStringLiteral("underlined"));
+    QVERIFY(underlined >= 0);
+    QVERIFY(text.attributesAt(underlined).underlineStyle.value_or(0) != 0);
+    const qsizetype link = find(text, QStringLiteral("link"));
+    QVERIFY(link >= 0);
+    QCOMPARE(text.attributesAt(link).link.value_or(QUrl()).toString(), QStringLiteral("https://example.com/page"));
+
+    if (checkList) {
+        const qsizetype item = find(text, QStringLiteral("second item"));
+        QVERIFY(item >= 0);
+        const std::optional<ParagraphStyle> style = text.attributesAt(item).paragraphStyle;
+        QVERIFY2(style && !style->textLists.isEmpty(), "the list paragraph carries no list");
+        QVERIFY2(style->textLists.first().markerFormat.contains(TextList::decimal), qPrintable(style->textLists.first().markerFormat));
+        QVERIFY(!text.string().contains(QStringLiteral("1.")) && !text.string().contains(QStringLiteral("2.")));
+    }
+
+    const qsizetype picture = text.string().indexOf(QChar(0xFFFC));
+    QVERIFY2(picture >= 0, "no picture");
+    const TextAttachmentPointer attachment = text.attributesAt(picture).attachment;
+    QVERIFY(attachment);
+    QCOMPARE(attachment->picture().size(), QSize(40, 20));
+    if (!attachment->bounds.isEmpty())
+        QVERIFY2(qAbs(attachment->bounds.width() - 72.0) < 1.0, qPrintable(QString::number(attachment->bounds.width())));
+}
+
+StyledText ourSample()
+{
+    TextAttributes title;
+    title.font = FontDescriptor{QStringLiteral("Liberation Sans"), QString(), 20, true, false};
+    title.foreground = QColor(0, 90, 200);
+    StyledText text(QString::fromUtf16(u"Peer title 日本語\n"), title);
+    TextAttributes body;
+    body.font = FontDescriptor{QStringLiteral("Liberation Serif"), QString(), 12, false, true};
+    text.append(QStringLiteral("Second paragraph, italic.\n"), body);
+    TextAttributes linked = body;
+    linked.link = QUrl(QStringLiteral("https://example.org/"));
+    text.append(QStringLiteral("Linked words"), linked);
+    return text;
+}
+
+QStringList contentLines(const QString &text)
+{
+    QStringList lines;
+    for (const QString &line : text.split(u'\n')) {
+        const QString trimmed = line.trimmed().remove(QChar(0xFEFF));
+        if (!trimmed.isEmpty())
+            lines.append(trimmed);
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestWordFormatPeers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void libreOfficeDocumentsRead_data();
+    void libreOfficeDocumentsRead();
+    void pythonDocxDocumentRead();
+    void ourFilesOpenInLibreOffice();
+    void ourFilesOpenInPandocAndUnrtf_data();
+    void ourFilesOpenInPandocAndUnrtf();
+};
+
+void TestWordFormatPeers::libreOfficeDocumentsRead_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<bool>("checkList");
+    QTest::newRow("rtf") << "rtf" << "rtf" << true;
+    QTest::newRow("docx") << "docx:MS Word 2007 XML" << "docx" << true;
+    QTest::newRow("html") << "html:HTML (StarWriter)" << "html" << true;
+}
+
+void TestWordFormatPeers::libreOfficeDocumentsRead()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    QFETCH(QString, format);
+    QFETCH(QString, extension);
+    QFETCH(bool, checkList);
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("sample.fodt"));
+    writeFile(source, flatDocument());
+    QVERIFY(convertWithLibreOffice({source}, format, folder.path()));
+    const QString converted = folder.filePath(QStringLiteral("sample.") + extension);
+    QVERIFY2(QFileInfo::exists(converted), "LibreOffice wrote nothing");
+    StyledText text;
+    QString error;
+    QVERIFY2(WordDocumentFiles::read(converted, &text, &error), qPrintable(error));
+    checkRichContent(text, checkList);
+}
+
+void TestWordFormatPeers::pythonDocxDocumentRead()
+{
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFileInfo::exists(python) || !run(python, {QStringLiteral("-c"), QStringLiteral("import docx")}))
+        QSKIP("python-docx is not installed");
+    QTemporaryDir folder;
+    writeFile(folder.filePath(QStringLiteral("pic.png")), pngBytes(40, 20));
+    const QString script = QStringLiteral(R"(
+import sys
+from docx import Document
+from docx.enum.text import WD_ALIGN_PARAGRAPH
+from docx.oxml.ns import qn
+from docx.oxml import OxmlElement
+from docx.shared import Pt, RGBColor, Inches
+folder = sys.argv[1]
+d = Document()
+p = d.add_paragraph()
+p.alignment = WD_ALIGN_PARAGRAPH.CENTER
+r = p.add_run('Bold red title')
+r.bold = True
+r.font.size = Pt(18)
+r.font.name = 'Arial'
+r.font.color.rgb = RGBColor(0xC0, 0, 0)
+p = d.add_paragraph('Some ')
+p.add_run('italic words').italic = True
+p.add_run(' and ')
+p.add_run('underlined').underline = True
+p.add_run(' text with a ')
+link = OxmlElement('w:hyperlink')
+link.set(qn('r:id'), d.part.relate_to('https://example.com/page', 'http://schemas.openxmlformats.org/officeDocument/2006/relationships/hyperlink', is_external=True))
+run = OxmlElement('w:r'); t = OxmlElement('w:t'); t.text = 'link'; run.append(t); link.append(run)
+p._p.append(link)
+p.add_run('.')
+off = p.add_run(' not bold')
+off.bold = False
+d.add_paragraph('first item', style='List Number')
+d.add_paragraph('second item', style='List Number')
+p = d.add_paragraph('Picture: ')
+p.add_run().add_picture(folder + '/pic.png', width=Inches(1))
+t = d.add_table(rows=1, cols=2)
+t.cell(0, 0).text = 'cell one'
+t.cell(0, 1).text = 'cell two'
+d.save(folder + '/python.docx')
+)");
+    QByteArray output;
+    QVERIFY(run(python, {QStringLiteral("-c"), script, folder.path()}, &output));
+    StyledText text;
+    QString error;
+    QVERIFY2(WordDocumentFiles::read(folder.filePath(QStringLiteral("python.docx")), &text, &error), qPrintable(error));
+    checkRichContent(text, true);
+    QVERIFY(text.string().contains(QStringLiteral("cell one\tcell two")));
+    const qsizetype notBold = find(text, QStringLiteral("not bold"));
+    QVERIFY(!text.attributesAt(notBold).font->bold);
+}
+
+void TestWordFormatPeers::ourFilesOpenInLibreOffice()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    QTemporaryDir folder;
+    QString error;
+    const QString rtf = folder.filePath(QStringLiteral("ours_rtf.rtf"));
+    const QString html = folder.filePath(QStringLiteral("ours_html.html"));
+    QVERIFY2(WordDocumentFiles::write(ourSample(), rtf, DocumentFormat::Rtf, &error), qPrintable(error));
+    QVERIFY2(WordDocumentFiles::write(ourSample(), html, DocumentFormat::Html, &error), qPrintable(error));
+    const QString out = folder.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    QVERIFY(convertWithLibreOffice({rtf, html}, QStringLiteral("odt"), out));
+    // Back through LibreOffice's own RTF: the text and the title's formatting survive.
+    QVERIFY(convertWithLibreOffice({out + QStringLiteral("/ours_rtf.odt"), out + QStringLiteral("/ours_html.odt")},
+                                   QStringLiteral("docx:MS Word 2007 XML"), out));
+    for (const QString &name : {QStringLiteral("ours_rtf"), QStringLiteral("ours_html")}) {
+        StyledText back;
+        QVERIFY2(WordDocumentFiles::read(out + u'/' + name + QStringLiteral(".docx"), &back, &error), qPrintable(error));
+        QCOMPARE(contentLines(back.string()), contentLines(ourSample().string()));
+        const TextAttributes title = back.attributesAt(0);
+        QVERIFY(title.font && title.font->bold);
+        QCOMPARE(title.font->pointSize, 20.0);
+        QCOMPARE(title.foreground.value_or(QColor()).name(), QStringLiteral("#005ac8"));
+        const qsizetype linked = find(back, QStringLiteral("Linked"));
+        QCOMPARE(back.attributesAt(linked).link.value_or(QUrl()).toString(), QStringLiteral("https://example.org/"));
+        QVERIFY(back.attributesAt(linked).font->italic);
+    }
+}
+
+void TestWordFormatPeers::ourFilesOpenInPandocAndUnrtf_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments"); // the file's path is appended
+    QTest::addColumn<QString>("linkShownAs");
+    QTest::newRow("rtf in pandoc") << DocumentFormat::Rtf << "pandoc" << QStringList{"-f", "rtf", "-t", "plain", "--wrap=none"}
+                                   << "Linked words";
+    QTest::newRow("html in pandoc") << DocumentFormat::Html << "pandoc" << QStringList{"-f", "html", "-t", "plain", "--wrap=none"}
+                                    << "Linked words";
+    // unrtf's text output has no characters past Latin-1; its HTML has them
+    // all, and shows every link as the word "hyperlink".
+    QTest::newRow("rtf in unrtf") << DocumentFormat::Rtf << "unrtf" << QStringList{"--quiet", "--html"} << "hyperlink";
+}
+
+void TestWordFormatPeers::ourFilesOpenInPandocAndUnrtf()
+{
+    QFETCH(DocumentFormat, format);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, linkShownAs);
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        QSKIP("the peer program is not installed");
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("ours.") + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(ourSample(), path, format, &error), qPrintable(error));
+    QByteArray output;
+    QVERIFY(run(program, arguments << path, &output));
+    QString shown = QString::fromUtf8(output);
+    if (arguments.contains(QStringLiteral("--html"))) {
+        QTextDocument page;
+        page.setHtml(shown);
+        shown = page.toPlainText();
+    }
+    QStringList lines = contentLines(shown);
+    lines.removeIf([](const QString &line) { return line.startsWith(u'#') || line.startsWith(QLatin1String("-----")); });
+    QCOMPARE(lines, contentLines(QString(ourSample().string()).replace(QStringLiteral("Linked words"), linkShownAs)));
+}
+
+QTEST_MAIN(TestWordFormatPeers)
+#include "tst_wordformatpeers.moc"
