@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+namespace DocXColor {
+
+// Six upper-case hexadecimal digits RRGGBB of the colour's RGB form, each
+// channel × 255 truncated; "FFFFFF" for an invalid colour.
+QString hexText(const QColor &color);
+// hexText(), or nothing for a fully transparent colour (no colour at all).
+std::optional<QString> visibleHexText(const QColor &color);
+
+} // namespace DocXColor

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// The marker style of a list level in WordprocessingML numbering. Ordered by value.
+enum class DocXListStyle { Bullet = 0, Decimal = 1, LowerLetter = 2, UpperLetter = 3, LowerRoman = 4, UpperRoman = 5 };
+
+namespace DocXListStyles {
+
+// 0…5; nothing for any other value.
+std::optional<DocXListStyle> fromValue(int value);
+// The style of a text list's marker format: the first numbering token it
+// contains decides (decimal, lower latin, lower roman, upper latin, upper
+// roman); every other marker is a bullet.
+DocXListStyle fromMarkerFormat(QStringView markerFormat);
+// The w:numFmt value: "bullet", "decimal", "lowerLetter"...
+QString numberFormat(DocXListStyle style);
+
+} // namespace DocXListStyles

@@ -1,0 +1,220 @@
+#include "DocXWriter.h"
+
+#include "docx/ContentTypes.h"
+#include "docx/DocXNamespaces.h"
+#include "docx/DocXNotes.h"
+#include "docx/DocXPart.h"
+#include "docx/DocXTemplate.h"
+#include "docx/DocumentBody.h"
+#include "docx/NoteSettings.h"
+#include "docx/NumberingDocument.h"
+#include "docx/PackageRelationships.h"
+#include "docx/PackageSaving.h"
+#include "docx/ParagraphRange.h"
+#include "docx/PartRelationships.h"
+#include "platform/TemporaryFolder.h"
+
+namespace {
+
+using Kind = DocXSavingError::Kind;
+
+NumberingDefinitions numberingDefinitions(const QList<ParagraphRange> &paragraphs)
+{
+    NumberingDefinitions definitions;
+    for (const ParagraphRange &paragraph : paragraphs) {
+        if (!paragraph.numberingId || !paragraph.listStyle)
+            continue;
+        const qint64 level = paragraph.numberingLevel.value_or(0);
+        NumberingDefinition &definition = definitions[*paragraph.numberingId];
+        definition.numId = *paragraph.numberingId;
+        definition.stylesByLevel.try_emplace(level, *paragraph.listStyle);
+        if (paragraph.listStart)
+            definition.startsByLevel.try_emplace(level, *paragraph.listStart);
+    }
+    return definitions;
+}
+
+QString noteKindText(NoteReferenceKind kind)
+{
+    return kind == NoteReferenceKind::Footnote ? QStringLiteral("footnote") : QStringLiteral("endnote");
+}
+
+// One write: the package folder and what the steps hand each other.
+class PackageBuild
+{
+public:
+    PackageBuild(const QString &packageFolder, const DocXOptions &options)
+        : m_folder(packageFolder), m_options(options)
+    {
+    }
+
+    DocXSavingError run(const QList<StyledText> &sections);
+
+private:
+    QString path(const QString &relative) const { return m_folder + u'/' + relative; }
+    DocXSavingError fail(Kind kind, const QString &step, const QString &message) const
+    {
+        return DocXSavingError::failure(kind, step, message);
+    }
+    bool writePart(const QString &relative, const XmlElement &root, QString *error,
+                   DocXPart::Encoding encoding = DocXPart::Encoding::LowerCase) const
+    {
+        return DocXPart::write(path(relative), root, error, encoding);
+    }
+    DocXSavingError writeNotes(NoteReferenceKind kind, const QList<DocXNoteDefinition> &notes);
+
+    QString m_folder;
+    const DocXOptions &m_options;
+    QSet<qint64> m_footnoteIds;
+    QSet<qint64> m_endnoteIds;
+    qint64 m_nextDrawingId = 1;
+};
+
+DocXSavingError PackageBuild::writeNotes(NoteReferenceKind kind, const QList<DocXNoteDefinition> &notes)
+{
+    if (notes.isEmpty())
+        return {};
+    const bool footnotes = kind == NoteReferenceKind::Footnote;
+    const QString name = footnotes ? QStringLiteral("footnotes") : QStringLiteral("endnotes");
+    XmlElement relationships = PackageRelationships::emptyDocument();
+    const PartRelationships links = PartRelationships::build(DocXNotes::joinedText(notes), relationships,
+                                                             path(QStringLiteral("word/media")), m_options, name + u'-');
+    ParagraphContext context{links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
+    QString error;
+    if (!writePart(QStringLiteral("word/") + name + QStringLiteral(".xml"), DocXNotes::element(kind, notes, context), &error))
+        return fail(Kind::File, name, error);
+    if (!relationships.children().empty()
+        && !writePart(QStringLiteral("word/_rels/") + name + QStringLiteral(".xml.rels"), relationships, &error))
+        return fail(Kind::File, name, error);
+    return {};
+}
+
+DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
+{
+    QString error;
+    const bool writesStyles = m_options.styleConfiguration && m_options.styleConfiguration->stylesDocument();
+    if (writesStyles && !writePart(QStringLiteral("word/styles.xml"), *m_options.styleConfiguration->stylesDocument(), &error))
+        return fail(Kind::File, QStringLiteral("styles"), error);
+
+    QList<qsizetype> starts;
+    const StyledText joined = DocXWriter::joinSections(sections, &starts);
+    if (const auto duplicate = DocXNotes::duplicateReference(joined))
+        return DocXSavingError::duplicateNoteId(noteKindText(duplicate->kind), duplicate->id);
+
+    const QList<ParagraphRange> paragraphs = ParagraphRanges::all(joined);
+    const NumberingDefinitions definitions = numberingDefinitions(paragraphs);
+    if (!definitions.empty()
+        && !writePart(QStringLiteral("word/numbering.xml"), NumberingDocument::element(definitions), &error,
+                      DocXPart::Encoding::UpperCase))
+        return fail(Kind::File, QStringLiteral("numbering"), error);
+
+    const auto footnotes = DocXNotes::extract(joined, paragraphs, NoteReferenceKind::Footnote);
+    const auto endnotes = DocXNotes::extract(joined, paragraphs, NoteReferenceKind::Endnote);
+    m_footnoteIds = DocXNotes::ids(footnotes);
+    m_endnoteIds = DocXNotes::ids(endnotes);
+    for (const auto &[kind, notes] : {std::pair{NoteReferenceKind::Footnote, &footnotes},
+                                      std::pair{NoteReferenceKind::Endnote, &endnotes}})
+        if (DocXSavingError noteError = writeNotes(kind, *notes); noteError.isError())
+            return noteError;
+
+    const QString relationshipsPath = QStringLiteral("word/_rels/document.xml.rels");
+    auto relationships = DocXPart::read(path(relationshipsPath), &error);
+    if (!relationships)
+        return fail(Kind::Xml, QStringLiteral("relationships"), error);
+
+    if (m_options.endnotePosition
+        && !NoteSettings::updateSettings(path(QStringLiteral("word/settings.xml")), *m_options.endnotePosition, &error))
+        return fail(Kind::Xml, QStringLiteral("settings"), error);
+
+    if (writesStyles)
+        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::styles, QStringLiteral("styles.xml"));
+    ContentTypes::Parts parts;
+    if (!definitions.empty()) {
+        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::numbering, QStringLiteral("numbering.xml"));
+        parts |= ContentTypes::Part::Numbering;
+    }
+    if (!footnotes.isEmpty()) {
+        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::footnotes, QStringLiteral("footnotes.xml"));
+        parts |= ContentTypes::Part::Footnotes;
+    }
+    if (!endnotes.isEmpty()) {
+        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::endnotes, QStringLiteral("endnotes.xml"));
+        parts |= ContentTypes::Part::Endnotes;
+    }
+    if (!ContentTypes::update(m_folder, parts, m_options.packageKind, &error))
+        return fail(Kind::Xml, QStringLiteral("content types"), error);
+
+    const PartRelationships links = PartRelationships::build(joined, *relationships, path(QStringLiteral("word/media")),
+                                                             m_options, QString());
+    if (!writePart(relationshipsPath, *relationships, &error))
+        return fail(Kind::File, QStringLiteral("relationships"), error);
+
+    QList<DocumentBody::Section> spans;
+    for (qsizetype i = 0; i < sections.size(); ++i)
+        spans.append({starts[i], sections[i].length()});
+    ParagraphContext context{links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
+    if (!writePart(QStringLiteral("word/document.xml"), DocumentBody::element(joined, spans, paragraphs, context), &error))
+        return fail(Kind::File, QStringLiteral("document"), error);
+
+    if (!writePart(QStringLiteral("docProps/core.xml"), m_options.corePropertiesElement(), &error,
+                   DocXPart::Encoding::UpperCase))
+        return fail(Kind::File, QStringLiteral("core properties"), error);
+    return {};
+}
+
+} // namespace
+
+StyledText DocXWriter::joinSections(const QList<StyledText> &sections, QList<qsizetype> *starts)
+{
+    StyledText joined;
+    for (const StyledText &section : sections) {
+        if (!joined.isEmpty() && !StyledText::isParagraphTerminator(joined.string().back()))
+            joined.append(QStringLiteral("\r"));
+        // A CR before a section that starts with LF would make one CRLF
+        // terminator of two paragraph ends.
+        else if (!joined.isEmpty() && joined.string().back() == u'\r' && section.string().startsWith(u'\n'))
+            joined.append(QStringLiteral("\r"));
+        if (starts)
+            starts->append(joined.length());
+        joined.append(section);
+    }
+    return joined;
+}
+
+DocXSavingError DocXWriter::write(const QList<StyledText> &sections, const QString &path, const DocXOptions &options,
+                                  const QString &templateFolder)
+{
+    if (sections.isEmpty())
+        return {};
+    TemporaryFolder work;
+    if (!work.isValid())
+        return DocXSavingError::failure(Kind::File, QStringLiteral("work folder"),
+                                        QStringLiteral("A temporary folder could not be made"));
+    const QString packageFolder = work.filePath(QStringLiteral("package"));
+    QString error;
+    if (!DocXTemplate::copy(templateFolder.isEmpty() ? DocXTemplate::builtInFolder() : templateFolder, packageFolder,
+                            &error))
+        return DocXSavingError::failure(Kind::NoBlankDocument, QStringLiteral("template"), error);
+
+    PackageBuild build(packageFolder, options);
+    if (DocXSavingError buildError = build.run(sections); buildError.isError())
+        return buildError;
+    if (!PackageSaving::zipOver(packageFolder, path, &error))
+        return DocXSavingError::failure(Kind::CompressionFailed, QStringLiteral("archive"), error);
+    return {};
+}
+
+DocXSavingError DocXWriter::writePages(const QList<StyledText> &pages, const QString &path, const DocXOptions &options,
+                                       const QString &templateFolder)
+{
+    if (pages.isEmpty())
+        return {};
+    StyledText joined = pages.first();
+    TextAttributes pageBreak;
+    pageBreak.breakType = BreakType::Page;
+    for (qsizetype i = 1; i < pages.size(); ++i) {
+        joined.append(QStringLiteral("\r"), pageBreak);
+        joined.append(pages[i]);
+    }
+    return write({joined}, path, options, templateFolder);
+}

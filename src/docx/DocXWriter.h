@@ -1,0 +1,32 @@
+#pragma once
+
+#include "docx/DocXOptions.h"
+#include "docx/DocXSavingError.h"
+#include "textsystem/StyledText.h"
+
+#include <QList>
+#include <QString>
+
+// Writes styled text as a WordprocessingML package (.docx, or .dotx with
+// DocXPackageKind::Template). The package is built from a blank template in a
+// scratch folder and zipped over the destination only when complete: on any
+// failure the destination is untouched.
+class DocXWriter
+{
+public:
+    // One section per text; each section but the last ends with a section
+    // break. An empty list writes nothing and succeeds. `templateFolder`
+    // replaces the built-in blank template (tests pass broken ones).
+    static DocXSavingError write(const QList<StyledText> &sections, const QString &path,
+                                 const DocXOptions &options = {}, const QString &templateFolder = {});
+
+    // The pages joined into one section, each after the first preceded by a
+    // "\r" that carries a page break.
+    static DocXSavingError writePages(const QList<StyledText> &pages, const QString &path,
+                                      const DocXOptions &options = {}, const QString &templateFolder = {});
+
+    // The sections joined into one text: a "\r" without attributes goes
+    // between two sections unless the text before ends a paragraph (LF, CR,
+    // U+2029). `starts` receives where each section begins.
+    static StyledText joinSections(const QList<StyledText> &sections, QList<qsizetype> *starts = nullptr);
+};

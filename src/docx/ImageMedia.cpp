@@ -1,0 +1,179 @@
+#include "ImageMedia.h"
+
+#include "docx/DocXNamespaces.h"
+#include "docx/PackageRelationships.h"
+#include "platform/FileWrite.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QMimeDatabase>
+
+namespace ImageMedia {
+
+namespace {
+
+bool isBitmapExtension(const QString &extension)
+{
+    return extension == QLatin1String("gif") || extension == QLatin1String("jpeg")
+           || extension == QLatin1String("png") || extension == QLatin1String("tiff");
+}
+
+// The decoded size of a picture must stay within Qt's allocation limit, which
+// QImageReader also applies when it decodes.
+bool fitsAllocationLimit(QSize size)
+{
+    if (!size.isValid() || size.isEmpty())
+        return false;
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    return limitBytes <= 0 || qint64(size.width()) * size.height() * 4 <= limitBytes;
+}
+
+bool headerDecodes(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return reader.canRead() && fitsAllocationLimit(reader.size());
+}
+
+QImage decoded(const QByteArray &bytes)
+{
+    if (!headerDecodes(bytes))
+        return QImage();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return reader.read();
+}
+
+std::optional<QByteArray> pngBytes(const QImage &image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        return std::nullopt;
+    return bytes;
+}
+
+struct Picture
+{
+    TextAttachmentPointer attachment;
+    std::optional<QUrl> url;
+};
+
+QList<Picture> collectPictures(const StyledText &text)
+{
+    QList<Picture> pictures;
+    const TextRange whole{0, text.length()};
+    text.forEachValue(whole, &TextAttributes::attachment, [&](const TextAttachmentPointer &attachment, TextRange) {
+        if (attachment)
+            pictures.append({attachment, std::nullopt});
+    });
+    text.forEachValue(whole, &TextAttributes::imageUrl, [&](const std::optional<QUrl> &url, TextRange) {
+        if (!url)
+            return;
+        if (TextAttachmentPointer attachment = attachmentForUrl(*url))
+            pictures.append({attachment, url});
+    });
+    return pictures;
+}
+
+} // namespace
+
+std::optional<QString> fileExtension(const QString &mimeType)
+{
+    static const std::pair<QLatin1String, QLatin1String> table[] = {
+        {QLatin1String("image/gif"), QLatin1String("gif")},
+        {QLatin1String("image/jpeg"), QLatin1String("jpeg")},
+        {QLatin1String("image/png"), QLatin1String("png")},
+        {QLatin1String("image/tiff"), QLatin1String("tiff")},
+        {QLatin1String("application/pdf"), QLatin1String("pdf")},
+        {QLatin1String("image/vnd.adobe.photoshop"), QLatin1String("psd")},
+    };
+    for (const auto &[type, extension] : table)
+        if (mimeType.compare(type, Qt::CaseInsensitive) == 0)
+            return QString(extension);
+    return std::nullopt;
+}
+
+std::optional<MediaFile> mediaFile(const TextAttachment &attachment)
+{
+    if (!attachment.contents.isEmpty()) {
+        if (const auto extension = fileExtension(attachment.fileType)) {
+            if (!isBitmapExtension(*extension) || headerDecodes(attachment.contents))
+                return MediaFile{attachment.contents, *extension};
+            return std::nullopt;
+        }
+    }
+    QImage image = attachment.image;
+    if (image.isNull() || !fitsAllocationLimit(image.size()))
+        image = attachment.contents.isEmpty() ? QImage() : decoded(attachment.contents);
+    if (const auto png = pngBytes(image))
+        return MediaFile{*png, QStringLiteral("png")};
+    return std::nullopt;
+}
+
+TextAttachmentPointer attachmentForUrl(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return nullptr;
+    const QFileInfo info(url.toLocalFile());
+    if (!info.isFile() || info.size() > maxImageFileSize)
+        return nullptr;
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    auto attachment = std::make_shared<TextAttachment>();
+    attachment->contents = file.read(maxImageFileSize + 1);
+    if (attachment->contents.isEmpty() || attachment->contents.size() > maxImageFileSize)
+        return nullptr;
+    attachment->fileType = QMimeDatabase().mimeTypeForFileNameAndData(info.fileName(), attachment->contents).name();
+    attachment->fileName = info.fileName();
+    return attachment;
+}
+
+QList<ImageRelationship> write(const StyledText &text, XmlElement &relationships, const QString &mediaFolder,
+                               const DocXOptions &options, const QString &prefix)
+{
+    const QList<Picture> pictures = collectPictures(text);
+    if (pictures.isEmpty())
+        return {};
+    QDir().mkpath(mediaFolder);
+    const qint64 highest = PackageRelationships::highestId(relationships);
+    QList<ImageRelationship> result;
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        const Picture &picture = pictures[i];
+        const auto media = mediaFile(*picture.attachment);
+        if (!media)
+            continue;
+        const QString id = PackageRelationships::idText(highest + 1 + i);
+        const QString fileName = prefix + id + u'.' + media->extension;
+        if (!FileWrite::atomically(mediaFolder + u'/' + fileName, media->bytes, nullptr))
+            continue;
+        ImageRelationship relationship;
+        relationship.relationshipId = id;
+        relationship.target = QStringLiteral("media/") + fileName;
+        relationship.attachment = picture.attachment;
+        relationship.imageUrl = picture.url;
+        relationship.pageDefinition = options.pageDefinition;
+        result.append(relationship);
+    }
+    for (const ImageRelationship &image : result)
+        relationships.addChild(QStringLiteral("Relationship"), std::nullopt,
+                               {{QStringLiteral("Id"), image.relationshipId},
+                                {QStringLiteral("Type"), DocXRelationshipType::image},
+                                {QStringLiteral("Target"), image.target}});
+    return result;
+}
+
+} // namespace ImageMedia
