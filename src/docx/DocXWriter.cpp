@@ -77,7 +77,7 @@ DocXSavingError PackageBuild::writeNotes(NoteReferenceKind kind, const QList<Doc
     const bool footnotes = kind == NoteReferenceKind::Footnote;
     const QString name = footnotes ? QStringLiteral("footnotes") : QStringLiteral("endnotes");
     XmlElement relationships = PackageRelationships::emptyDocument();
-    const PartRelationships links = PartRelationships::build(DocXNotes::joinedText(notes), relationships,
+    const PartRelationships links = PartRelationships::build(DocXNotes::joinedText(notes), {}, relationships,
                                                              path(QStringLiteral("word/media")), m_options, name + u'-');
     ParagraphContext context{links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
     QString error;
@@ -144,8 +144,15 @@ DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
     if (!ContentTypes::update(m_folder, parts, m_options.packageKind, &error))
         return fail(Kind::Xml, QStringLiteral("content types"), error);
 
-    const PartRelationships links = PartRelationships::build(joined, *relationships, path(QStringLiteral("word/media")),
-                                                             m_options, QString());
+    // Pictures and links of note bodies belong to the notes parts.
+    QList<TextRange> bodyRanges;
+    for (const ParagraphRange &paragraph : paragraphs)
+        if (!paragraph.isNoteBody() && !paragraph.range.isEmpty())
+            bodyRanges.append(paragraph.range);
+    if (bodyRanges.isEmpty())
+        bodyRanges.append(TextRange{0, 0});
+    const PartRelationships links = PartRelationships::build(joined, bodyRanges, *relationships,
+                                                             path(QStringLiteral("word/media")), m_options, QString());
     if (!writePart(relationshipsPath, *relationships, &error))
         return fail(Kind::File, QStringLiteral("relationships"), error);
 

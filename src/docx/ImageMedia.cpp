@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QMimeDatabase>
+#include <QSet>
 
 namespace ImageMedia {
 
@@ -71,20 +72,26 @@ struct Picture
     std::optional<QUrl> url;
 };
 
-QList<Picture> collectPictures(const StyledText &text)
+QList<Picture> collectPictures(const StyledText &text, const QList<TextRange> &ranges)
 {
     QList<Picture> pictures;
-    const TextRange whole{0, text.length()};
-    text.forEachValue(whole, &TextAttributes::attachment, [&](const TextAttachmentPointer &attachment, TextRange) {
-        if (attachment)
-            pictures.append({attachment, std::nullopt});
-    });
-    text.forEachValue(whole, &TextAttributes::imageUrl, [&](const std::optional<QUrl> &url, TextRange) {
-        if (!url)
-            return;
-        if (TextAttachmentPointer attachment = attachmentForUrl(*url))
-            pictures.append({attachment, url});
-    });
+    QSet<const TextAttachment *> seenAttachments;
+    for (const TextRange range : ranges)
+        text.forEachValue(range, &TextAttributes::attachment, [&](const TextAttachmentPointer &attachment, TextRange) {
+            if (attachment && !seenAttachments.contains(attachment.get())) {
+                seenAttachments.insert(attachment.get());
+                pictures.append({attachment, std::nullopt});
+            }
+        });
+    QSet<QUrl> seenUrls;
+    for (const TextRange range : ranges)
+        text.forEachValue(range, &TextAttributes::imageUrl, [&](const std::optional<QUrl> &url, TextRange) {
+            if (!url || seenUrls.contains(*url))
+                return;
+            seenUrls.insert(*url);
+            if (TextAttachmentPointer attachment = attachmentForUrl(*url))
+                pictures.append({attachment, url});
+        });
     return pictures;
 }
 
@@ -142,10 +149,10 @@ TextAttachmentPointer attachmentForUrl(const QUrl &url)
     return attachment;
 }
 
-QList<ImageRelationship> write(const StyledText &text, XmlElement &relationships, const QString &mediaFolder,
-                               const DocXOptions &options, const QString &prefix)
+QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges, XmlElement &relationships,
+                               const QString &mediaFolder, const DocXOptions &options, const QString &prefix)
 {
-    const QList<Picture> pictures = collectPictures(text);
+    const QList<Picture> pictures = collectPictures(text, ranges);
     if (pictures.isEmpty())
         return {};
     QDir().mkpath(mediaFolder);

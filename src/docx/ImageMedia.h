@@ -37,11 +37,12 @@ std::optional<MediaFile> mediaFile(const TextAttachment &attachment);
 // maxImageFileSize bytes); nothing for other URLs or unreadable files.
 TextAttachmentPointer attachmentForUrl(const QUrl &url);
 
-// Writes the media files of `text` into `mediaFolder` as <prefix>rIdN.<ext>
-// and appends their relationships to `relationships`; ids continue after the
-// highest present, and a skipped picture keeps its number. Attachments come
-// first, then image URLs, each in text order.
-QList<ImageRelationship> write(const StyledText &text, XmlElement &relationships, const QString &mediaFolder,
-                               const DocXOptions &options, const QString &prefix);
+// Writes the media files of the pictures in `ranges` of `text` into
+// `mediaFolder` as <prefix>rIdN.<ext> and appends their relationships to
+// `relationships`; ids continue after the highest present, and a skipped
+// picture keeps its number. Attachments come first, then image URLs, each in
+// text order; an attachment or URL met again is stored once.
+QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges, XmlElement &relationships,
+                               const QString &mediaFolder, const DocXOptions &options, const QString &prefix);
 
 } // namespace ImageMedia

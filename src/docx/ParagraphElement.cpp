@@ -70,7 +70,9 @@ NoteMatch noteReference(const RunInput &run, std::optional<qint64> TextAttribute
     return longest.location == run.range.location ? NoteMatch::Reference : NoteMatch::Continuation;
 }
 
-std::optional<XmlElement> textRun(const RunInput &run, const ParagraphContext &context)
+enum class RunPlace { Plain, InLink };
+
+std::optional<XmlElement> textRun(const RunInput &run, const ParagraphContext &context, RunPlace place)
 {
     const QString text = run.text.string().mid(run.range.location, run.range.length);
     if (run.attributes.ruby)
@@ -83,8 +85,10 @@ std::optional<XmlElement> textRun(const RunInput &run, const ParagraphContext &c
     if (RunText::isBlank(text))
         return std::nullopt;
     const auto &styles = context.options.styleConfiguration;
-    const auto fontFamily = styles && !styles->outputFontFamily() ? RunProperties::FontFamily::Omitted
-                                                                  : RunProperties::FontFamily::Written;
+    // Only plain text takes its family from the styles; a link's run keeps it.
+    const auto fontFamily = styles && !styles->outputFontFamily() && place == RunPlace::Plain
+                                ? RunProperties::FontFamily::Omitted
+                                : RunProperties::FontFamily::Written;
     XmlElement element(QStringLiteral("w:r"));
     element.addChild(RunProperties::element(run.attributes, fontFamily));
     RunText::append(element, text);
@@ -92,7 +96,7 @@ std::optional<XmlElement> textRun(const RunInput &run, const ParagraphContext &c
 }
 
 // The element of one run, before any hyperlink around it.
-std::optional<XmlElement> runContent(const RunInput &run, ParagraphContext &context)
+std::optional<XmlElement> runContent(const RunInput &run, ParagraphContext &context, RunPlace place)
 {
     qint64 id = 0;
     const std::pair<std::optional<qint64> TextAttributes::*, NoteReferenceKind> notes[] = {
@@ -113,16 +117,14 @@ std::optional<XmlElement> runContent(const RunInput &run, ParagraphContext &cont
     if (run.attributes.imageUrl)
         if (const ImageRelationship *image = context.relationships.imageForUrl(*run.attributes.imageUrl))
             return ImageDrawing::run(*image, context.nextDrawingId++);
-    return textRun(run, context);
+    return textRun(run, context, place);
 }
 
 std::optional<XmlElement> runElement(const RunInput &run, ParagraphContext &context)
 {
-    std::optional<XmlElement> content = runContent(run, context);
-    if (!content || !run.attributes.link)
-        return content;
-    const auto id = context.relationships.linkId(*run.attributes.link);
-    if (!id)
+    const auto id = run.attributes.link ? context.relationships.linkId(*run.attributes.link) : std::nullopt;
+    std::optional<XmlElement> content = runContent(run, context, id ? RunPlace::InLink : RunPlace::Plain);
+    if (!content || !id)
         return content;
     XmlElement hyperlink(QStringLiteral("w:hyperlink"), std::nullopt, {{QStringLiteral("r:id"), *id}});
     hyperlink.addChild(std::move(*content));

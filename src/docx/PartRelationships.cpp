@@ -4,19 +4,20 @@
 #include "docx/ImageMedia.h"
 #include "docx/PackageRelationships.h"
 
-PartRelationships PartRelationships::build(const StyledText &text, XmlElement &relationships,
-                                           const QString &mediaFolder, const DocXOptions &options,
-                                           const QString &mediaPrefix)
+PartRelationships PartRelationships::build(const StyledText &text, const QList<TextRange> &ranges,
+                                           XmlElement &relationships, const QString &mediaFolder,
+                                           const DocXOptions &options, const QString &mediaPrefix)
 {
+    const QList<TextRange> scanned = ranges.isEmpty() ? QList<TextRange>{TextRange{0, text.length()}} : ranges;
     PartRelationships part;
-    part.m_images = ImageMedia::write(text, relationships, mediaFolder, options, mediaPrefix);
+    part.m_images = ImageMedia::write(text, scanned, relationships, mediaFolder, options, mediaPrefix);
 
     QList<QUrl> urls;
-    text.forEachValue(TextRange{0, text.length()}, &TextAttributes::link,
-                      [&urls](const std::optional<QUrl> &url, TextRange) {
-                          if (url && url->isValid() && !url->isEmpty())
-                              urls.append(*url);
-                      });
+    for (const TextRange range : scanned)
+        text.forEachValue(range, &TextAttributes::link, [&urls](const std::optional<QUrl> &url, TextRange) {
+            if (url && url->isValid() && !url->isEmpty())
+                urls.append(*url);
+        });
     const qint64 highest = PackageRelationships::highestId(relationships);
     for (qsizetype i = 0; i < urls.size(); ++i) {
         const QString id = PackageRelationships::idText(highest + 1 + i);

@@ -24,11 +24,12 @@ public:
 
     PartRelationships() = default;
 
-    // Writes the media of `text` and adds its image relationships, then one
-    // hyperlink relationship per link (one per maximal range of an equal
-    // URL), numbered after the images, to `relationships`.
-    static PartRelationships build(const StyledText &text, XmlElement &relationships, const QString &mediaFolder,
-                                   const DocXOptions &options, const QString &mediaPrefix);
+    // Writes the media of `ranges` of `text` (all of it when empty) and adds
+    // its image relationships, then one hyperlink relationship per link (one
+    // per maximal range of an equal URL), numbered after the images, to
+    // `relationships`.
+    static PartRelationships build(const StyledText &text, const QList<TextRange> &ranges, XmlElement &relationships,
+                                   const QString &mediaFolder, const DocXOptions &options, const QString &mediaPrefix);
 
     // The first relationship of this URL, or nothing.
     std::optional<QString> linkId(const QUrl &url) const;
