@@ -33,7 +33,7 @@ std::optional<qint64> lineShares(double multiple)
 
 qint64 emuFromEmuValue(double emu)
 {
-    if (!std::isfinite(emu) || emu <= 0.0)
+    if (std::isnan(emu) || emu <= 0.0)
         return 0;
     if (emu >= double(maxEmu))
         return maxEmu;

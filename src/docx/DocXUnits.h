@@ -25,7 +25,7 @@ std::optional<qint64> lineShares(double multiple);
 // The largest extent DrawingML accepts (ST_PositiveCoordinate).
 constexpr qint64 maxEmu = 27273042316900LL;
 // English Metric Units: points ÷ 72 × 914400, truncated, clamped to
-// 0…maxEmu; a value that is not finite gives 0.
+// 0…maxEmu; NaN gives 0.
 qint64 emuFromEmuValue(double emu);
 qint64 emu(double points);
 
