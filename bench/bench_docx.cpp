@@ -1,0 +1,130 @@
+// DOCX writing on a 200-page document: 4,000 paragraphs of about 150
+// characters, every tenth paragraph in a list, 200 footnotes and 50 pictures
+// (64 × 64 PNG). Reports the time of one write and the peak resident memory.
+// A python-docx script for the same paragraphs and pictures is written beside
+// the output (morvane-bench-python-docx.py) to time the peer by hand:
+//   /usr/bin/time -v /usr/bin/python3 /tmp/morvane-bench-python-docx.py
+#include "BenchMain.h"
+#include "docx/DocXWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int paragraphCount = 4000;
+constexpr int footnoteCount = 200;
+constexpr int pictureCount = 50;
+
+QString output() { return QDir::temp().filePath(QStringLiteral("morvane-bench-docx.docx")); }
+
+QString paragraphText(int index)
+{
+    return QStringLiteral("Paragraph %1: 吾輩は猫である。名前はまだ無い。The quick brown fox jumps over the lazy dog, "
+                          "and the text goes on for a while so that a line of the page is filled. ")
+        .arg(index);
+}
+
+TextAttachmentPointer makePicture(int index)
+{
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv(index * 7 % 360, 200, 220));
+    auto attachment = std::make_shared<TextAttachment>();
+    QBuffer buffer(&attachment->contents);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "png").write(image);
+    attachment->fileType = QStringLiteral("image/png");
+    return attachment;
+}
+
+StyledText makeDocument()
+{
+    StyledText text;
+    TextAttributes plain;
+    plain.font = FontDescriptor{QStringLiteral("Noto Serif CJK JP"), QString(), 10.5, false, false};
+    TextAttributes bold = plain;
+    bold.font->bold = true;
+    TextAttributes listed = plain;
+    ParagraphStyle listStyle;
+    listStyle.textLists = {TextList{QStringLiteral("{decimal}"), 1}};
+    listed.paragraphStyle = listStyle;
+    const int footnoteEvery = paragraphCount / footnoteCount;
+    const int pictureEvery = paragraphCount / pictureCount;
+    for (int p = 0; p < paragraphCount; ++p) {
+        const TextAttributes &base = p % 10 < 3 ? listed : plain;
+        text.append(QStringLiteral("Bold start "), p % 10 < 3 ? listed : bold);
+        text.append(paragraphText(p), base);
+        if (p % footnoteEvery == 0) {
+            TextAttributes reference = base;
+            reference.footnoteReferenceId = p / footnoteEvery + 1;
+            text.append(QStringLiteral("*"), reference);
+        }
+        if (p % pictureEvery == 0) {
+            TextAttributes picture = base;
+            picture.attachment = makePicture(p);
+            text.append(QString(QChar(0xFFFC)), picture);
+        }
+        text.append(QStringLiteral("\n"), base);
+    }
+    for (int n = 1; n <= footnoteCount; ++n) {
+        TextAttributes body = plain;
+        body.footnoteBodyId = n;
+        text.append(QStringLiteral("Footnote %1 explains the point in a sentence.\n").arg(n), body);
+    }
+    return text;
+}
+
+void writePythonDocxScript()
+{
+    QFile script(QDir::temp().filePath(QStringLiteral("morvane-bench-python-docx.py")));
+    if (!script.open(QIODevice::WriteOnly))
+        return;
+    script.write(QStringLiteral(
+                     "import docx, io, time\n"
+                     "from PIL import Image\n"
+                     "start = time.time()\n"
+                     "d = docx.Document()\n"
+                     "for p in range(%1):\n"
+                     "    para = d.add_paragraph()\n"
+                     "    para.add_run('Bold start ').bold = True\n"
+                     "    para.add_run('%2'.replace('%%1', str(p)))\n"
+                     "    if p %% %3 == 0:\n"
+                     "        img = io.BytesIO(); Image.new('RGB', (64, 64), (p %% 255, 100, 200)).save(img, 'PNG'); img.seek(0)\n"
+                     "        para.add_run().add_picture(img)\n"
+                     "d.save('/tmp/morvane-bench-python-docx.docx')\n"
+                     "print('seconds', time.time() - start)\n")
+                     .arg(paragraphCount)
+                     .arg(QStringLiteral("Paragraph %1: 吾輩は猫である。名前はまだ無い。The quick brown fox jumps over the lazy dog, "
+                                         "and the text goes on for a while so that a line of the page is filled. "))
+                     .arg(paragraphCount / pictureCount)
+                     .toUtf8());
+}
+
+void BM_WriteDocx200Pages(benchmark::State &state)
+{
+    const StyledText document = makeDocument();
+    writePythonDocxScript();
+    for (auto _ : state) {
+        const DocXSavingError error = DocXWriter::write({document}, output());
+        if (error.isError())
+            state.SkipWithError(qPrintable(error.text()));
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_mb"] = double(usage.ru_maxrss) / 1024.0;
+    state.counters["file_kb"] = double(QFile(output()).size()) / 1024.0;
+}
+BENCHMARK(BM_WriteDocx200Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return runBenchmarks(argc, argv);
+}
