@@ -82,27 +82,30 @@ StyledText makeDocument()
 
 void writePythonDocxScript()
 {
+    const QString picture = QDir::temp().filePath(QStringLiteral("morvane-bench-picture.png"));
+    QFile pictureFile(picture);
+    if (pictureFile.open(QIODevice::WriteOnly))
+        pictureFile.write(makePicture(0)->contents);
     QFile script(QDir::temp().filePath(QStringLiteral("morvane-bench-python-docx.py")));
     if (!script.open(QIODevice::WriteOnly))
         return;
-    script.write(QStringLiteral(
-                     "import docx, io, time\n"
-                     "from PIL import Image\n"
-                     "start = time.time()\n"
-                     "d = docx.Document()\n"
-                     "for p in range(%1):\n"
-                     "    para = d.add_paragraph()\n"
-                     "    para.add_run('Bold start ').bold = True\n"
-                     "    para.add_run('%2'.replace('%%1', str(p)))\n"
-                     "    if p %% %3 == 0:\n"
-                     "        img = io.BytesIO(); Image.new('RGB', (64, 64), (p %% 255, 100, 200)).save(img, 'PNG'); img.seek(0)\n"
-                     "        para.add_run().add_picture(img)\n"
-                     "d.save('/tmp/morvane-bench-python-docx.docx')\n"
-                     "print('seconds', time.time() - start)\n")
-                     .arg(paragraphCount)
-                     .arg(QStringLiteral("Paragraph %1: 吾輩は猫である。名前はまだ無い。The quick brown fox jumps over the lazy dog, "
-                                         "and the text goes on for a while so that a line of the page is filled. "))
-                     .arg(paragraphCount / pictureCount)
+    const QString text = paragraphText(0).replace(QStringLiteral("Paragraph 0:"), QStringLiteral("Paragraph {}:"));
+    script.write(QStringLiteral("import docx, time\n"
+                                "start = time.time()\n"
+                                "d = docx.Document()\n"
+                                "for p in range(PARAGRAPHS):\n"
+                                "    para = d.add_paragraph()\n"
+                                "    para.add_run('Bold start ').bold = True\n"
+                                "    para.add_run('TEXT'.format(p))\n"
+                                "    if p % EVERY == 0:\n"
+                                "        para.add_run().add_picture('PICTURE')\n"
+                                "d.save('OUTPUT')\n"
+                                "print('seconds', time.time() - start)\n")
+                     .replace(QStringLiteral("PARAGRAPHS"), QString::number(paragraphCount))
+                     .replace(QStringLiteral("EVERY"), QString::number(paragraphCount / pictureCount))
+                     .replace(QStringLiteral("TEXT"), text)
+                     .replace(QStringLiteral("PICTURE"), picture)
+                     .replace(QStringLiteral("OUTPUT"), QDir::temp().filePath(QStringLiteral("morvane-bench-python-docx.docx")))
                      .toUtf8());
 }
 

@@ -1,9 +1,10 @@
 #include "DocXPart.h"
 
-#include "platform/FileWrite.h"
 #include "platform/XmlElementConversion.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace DocXPart {
 
@@ -17,9 +18,20 @@ QByteArray serialize(const XmlElement &root, Encoding encoding)
     return text.toUtf8();
 }
 
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    return false;
+}
+
 bool write(const QString &path, const XmlElement &root, QString *error, Encoding encoding)
 {
-    return FileWrite::atomically(path, serialize(root, encoding), error);
+    return writeBytes(path, serialize(root, encoding), error);
 }
 
 std::optional<XmlElement> read(const QString &path, QString *error)

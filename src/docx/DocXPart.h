@@ -18,6 +18,11 @@ enum class Encoding { LowerCase, UpperCase }; // "utf-8" or "UTF-8" in the decla
 // compact form has no white space of its own.
 QByteArray serialize(const XmlElement &root, Encoding encoding = Encoding::LowerCase);
 
+// Writes a file of the package folder, creating missing folders. The folder
+// is private scratch space, so the file is not synced: only the finished
+// archive replaces anything. False with *error on failure.
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *error);
+
 // Writes `root` to `path`; false with *error on failure.
 bool write(const QString &path, const XmlElement &root, QString *error, Encoding encoding = Encoding::LowerCase);
 

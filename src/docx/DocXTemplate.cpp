@@ -1,6 +1,6 @@
 #include "DocXTemplate.h"
 
-#include "platform/FileWrite.h"
+#include "docx/DocXPart.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -57,7 +57,7 @@ bool copy(const QString &templateFolder, const QString &packageFolder, QString *
             return false;
         }
         const QString target = packageFolder + u'/' + source.relativeFilePath(path);
-        if (!FileWrite::atomically(target, file.readAll(), error))
+        if (!DocXPart::writeBytes(target, file.readAll(), error))
             return false;
     }
     return true;

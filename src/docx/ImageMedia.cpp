@@ -1,8 +1,8 @@
 #include "ImageMedia.h"
 
 #include "docx/DocXNamespaces.h"
+#include "docx/DocXPart.h"
 #include "docx/PackageRelationships.h"
-#include "platform/FileWrite.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -165,7 +165,7 @@ QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &r
             continue;
         const QString id = PackageRelationships::idText(highest + 1 + i);
         const QString fileName = prefix + id + u'.' + media->extension;
-        if (!FileWrite::atomically(mediaFolder + u'/' + fileName, media->bytes, nullptr))
+        if (!DocXPart::writeBytes(mediaFolder + u'/' + fileName, media->bytes, nullptr))
             continue;
         ImageRelationship relationship;
         relationship.relationshipId = id;

@@ -420,7 +420,7 @@ void TestDocXWriter::randomTexts()
     const auto ruby = std::make_shared<RubyAnnotation>(RubyAnnotation{QStringLiteral("ルビ"), {}, {}, {}, 0.5, RubyAlignment::Center});
     const QString alphabet = QStringLiteral("ab 漢字\t\v\f\r\n\u2028\u2029\u0085\x01\uFFFC<&\"'");
     const QStringList markers{QStringLiteral("{disc}"), QStringLiteral("{decimal}"), QStringLiteral("{lower-roman}")};
-    const int rounds = 300;
+    const int rounds = 1000;
     for (int round = 0; round < rounds; ++round) {
         StyledText text;
         const int runs = random.bounded(1, 25);
