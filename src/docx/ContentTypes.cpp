@@ -65,10 +65,10 @@ bool hasOverride(const XmlElement &root, const QString &partName)
 
 } // namespace
 
-bool update(const QString &packageFolder, Parts parts, DocXPackageKind kind, QString *error)
+bool update(PackageFolder &package, Parts parts, DocXPackageKind kind, QString *error)
 {
-    const QString path = packageFolder + QStringLiteral("/[Content_Types].xml");
-    auto root = DocXPart::read(path, error);
+    const QString partName = QStringLiteral("[Content_Types].xml");
+    auto root = DocXPart::read(package, partName, error);
     if (!root)
         return false;
     bool changed = false;
@@ -82,7 +82,7 @@ bool update(const QString &packageFolder, Parts parts, DocXPackageKind kind, QSt
                           {QStringLiteral("ContentType"), entry.contentType}});
         changed = true;
     }
-    return !changed || DocXPart::write(path, updated, error);
+    return !changed || DocXPart::write(package, partName, updated, error);
 }
 
 } // namespace ContentTypes

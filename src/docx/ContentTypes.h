@@ -1,6 +1,7 @@
 #pragma once
 
 #include "docx/DocXOptions.h"
+#include "platform/package/PackageFolder.h"
 
 #include <QString>
 
@@ -19,7 +20,7 @@ inline const QString mainTemplate =
 // in that order) that has none yet, and sets the main part's content type for
 // `kind`. Rewrites the file only when something changed. False with *error
 // when the file cannot be read, parsed or written.
-bool update(const QString &packageFolder, Parts parts, DocXPackageKind kind, QString *error);
+bool update(PackageFolder &package, Parts parts, DocXPackageKind kind, QString *error);
 
 } // namespace ContentTypes
 

@@ -2,9 +2,7 @@
 
 #include "platform/XmlElementConversion.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace DocXPart {
 
@@ -18,24 +16,14 @@ QByteArray serialize(const XmlElement &root, Encoding encoding)
     return text.toUtf8();
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
+bool write(PackageFolder &package, const QString &partName, const XmlElement &root, QString *error, Encoding encoding)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush())
-        return true;
-    if (error)
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-    return false;
+    return package.writePart(partName, serialize(root, encoding), error);
 }
 
-bool write(const QString &path, const XmlElement &root, QString *error, Encoding encoding)
+std::optional<XmlElement> read(const PackageFolder &package, const QString &partName, QString *error)
 {
-    return writeBytes(path, serialize(root, encoding), error);
-}
-
-std::optional<XmlElement> read(const QString &path, QString *error)
-{
+    const QString path = package.path() + u'/' + partName;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/XmlElement.h"
+#include "platform/package/PackageFolder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,15 +19,11 @@ enum class Encoding { LowerCase, UpperCase }; // "utf-8" or "UTF-8" in the decla
 // compact form has no white space of its own.
 QByteArray serialize(const XmlElement &root, Encoding encoding = Encoding::LowerCase);
 
-// Writes a file of the package folder, creating missing folders. The folder
-// is private scratch space, so the file is not synced: only the finished
-// archive replaces anything. False with *error on failure.
-bool writeBytes(const QString &path, const QByteArray &bytes, QString *error);
+// Writes `root` as the part `partName` of `package`; false with *error.
+bool write(PackageFolder &package, const QString &partName, const XmlElement &root, QString *error,
+           Encoding encoding = Encoding::LowerCase);
 
-// Writes `root` to `path`; false with *error on failure.
-bool write(const QString &path, const XmlElement &root, QString *error, Encoding encoding = Encoding::LowerCase);
-
-// Reads and parses the part at `path`; nothing with *error on failure.
-std::optional<XmlElement> read(const QString &path, QString *error);
+// Reads and parses the part `partName` of `package`; nothing with *error.
+std::optional<XmlElement> read(const PackageFolder &package, const QString &partName, QString *error);
 
 } // namespace DocXPart

@@ -1,6 +1,5 @@
 #include "DocXTemplate.h"
 
-#include "docx/DocXPart.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -35,7 +34,7 @@ QString builtInFolder()
     return QStringLiteral(":/docx/blank");
 }
 
-bool copy(const QString &templateFolder, const QString &packageFolder, QString *error)
+bool copy(const QString &templateFolder, PackageFolder &package, QString *error)
 {
     const QDir source(templateFolder);
     for (const char *part : requiredParts) {
@@ -56,8 +55,7 @@ bool copy(const QString &templateFolder, const QString &packageFolder, QString *
                 *error = QStringLiteral("%1: %2").arg(path, file.errorString());
             return false;
         }
-        const QString target = packageFolder + u'/' + source.relativeFilePath(path);
-        if (!DocXPart::writeBytes(target, file.readAll(), error))
+        if (!package.writePart(source.relativeFilePath(path), file.readAll(), error))
             return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/package/PackageFolder.h"
+
 #include <QString>
 
 // The blank package every write starts from.
@@ -9,9 +11,9 @@ namespace DocXTemplate {
 QString builtInFolder();
 
 // Copies every file below `templateFolder` (resource or disk) into
-// `packageFolder`. False with *error when the template lacks a part the
-// writer relies on (the main part's relationships, content types, package
+// `package`. False with *error when the template lacks a part the writer
+// relies on (the main part's relationships, content types, package
 // relationships) or a copy fails.
-bool copy(const QString &templateFolder, const QString &packageFolder, QString *error);
+bool copy(const QString &templateFolder, PackageFolder &package, QString *error);
 
 } // namespace DocXTemplate

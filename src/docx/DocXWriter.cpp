@@ -8,11 +8,11 @@
 #include "docx/DocumentBody.h"
 #include "docx/NoteSettings.h"
 #include "docx/NumberingDocument.h"
-#include "docx/PackageRelationships.h"
-#include "docx/PackageSaving.h"
 #include "docx/ParagraphRange.h"
 #include "docx/PartRelationships.h"
-#include "platform/TemporaryFolder.h"
+#include "platform/XmlRead.h"
+#include "platform/package/PackageFolder.h"
+#include "platform/package/PackageRelationships.h"
 
 namespace {
 
@@ -34,6 +34,15 @@ NumberingDefinitions numberingDefinitions(const QList<ParagraphRange> &paragraph
     return definitions;
 }
 
+// Adds a part relationship unless the package has one of that type already.
+void addPartOnce(PackageRelationships &relationships, const QString &type, const QString &target)
+{
+    for (const PackageRelationship &relationship : relationships.entries())
+        if (relationship.type == type)
+            return;
+    relationships.add(type, target);
+}
+
 QString noteKindText(NoteReferenceKind kind)
 {
     return kind == NoteReferenceKind::Footnote ? QStringLiteral("footnote") : QStringLiteral("endnote");
@@ -43,27 +52,25 @@ QString noteKindText(NoteReferenceKind kind)
 class PackageBuild
 {
 public:
-    PackageBuild(const QString &packageFolder, const DocXOptions &options)
-        : m_folder(packageFolder), m_options(options)
-    {
-    }
+    PackageBuild(PackageFolder &package, const DocXOptions &options) : m_package(package), m_options(options) {}
 
     DocXSavingError run(const QList<StyledText> &sections);
 
 private:
-    QString path(const QString &relative) const { return m_folder + u'/' + relative; }
     DocXSavingError fail(Kind kind, const QString &step, const QString &message) const
     {
         return DocXSavingError::failure(kind, step, message);
     }
     bool writePart(const QString &relative, const XmlElement &root, QString *error,
-                   DocXPart::Encoding encoding = DocXPart::Encoding::LowerCase) const
+                   DocXPart::Encoding encoding = DocXPart::Encoding::LowerCase)
     {
-        return DocXPart::write(path(relative), root, error, encoding);
+        return DocXPart::write(m_package, relative, root, error, encoding);
     }
     DocXSavingError writeNotes(NoteReferenceKind kind, const QList<DocXNoteDefinition> &notes);
 
-    QString m_folder;
+    std::optional<PackageRelationships> readRelationships(const QString &partName, QString *error) const;
+
+    PackageFolder &m_package;
     const DocXOptions &m_options;
     QSet<qint64> m_footnoteIds;
     QSet<qint64> m_endnoteIds;
@@ -76,17 +83,25 @@ DocXSavingError PackageBuild::writeNotes(NoteReferenceKind kind, const QList<Doc
         return {};
     const bool footnotes = kind == NoteReferenceKind::Footnote;
     const QString name = footnotes ? QStringLiteral("footnotes") : QStringLiteral("endnotes");
-    XmlElement relationships = PackageRelationships::emptyDocument();
-    const PartRelationships links = PartRelationships::build(DocXNotes::joinedText(notes), {}, relationships,
-                                                             path(QStringLiteral("word/media")), m_options, name + u'-');
+    PackageRelationships relationships;
+    const PartRelationships links =
+        PartRelationships::build(DocXNotes::joinedText(notes), {}, relationships, m_package, m_options, name + u'-');
     ParagraphContext context{links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
     QString error;
     if (!writePart(QStringLiteral("word/") + name + QStringLiteral(".xml"), DocXNotes::element(kind, notes, context), &error))
         return fail(Kind::File, name, error);
-    if (!relationships.children().empty()
-        && !writePart(QStringLiteral("word/_rels/") + name + QStringLiteral(".xml.rels"), relationships, &error))
+    if (!relationships.isEmpty()
+        && !writePart(QStringLiteral("word/_rels/") + name + QStringLiteral(".xml.rels"), relationships.toElement(), &error))
         return fail(Kind::File, name, error);
     return {};
+}
+
+std::optional<PackageRelationships> PackageBuild::readRelationships(const QString &partName, QString *error) const
+{
+    pugi::xml_document document;
+    if (!XmlRead::loadFile(document, m_package.path() + u'/' + partName, error))
+        return std::nullopt;
+    return PackageRelationships::fromXml(document.document_element());
 }
 
 DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
@@ -118,30 +133,30 @@ DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
             return noteError;
 
     const QString relationshipsPath = QStringLiteral("word/_rels/document.xml.rels");
-    auto relationships = DocXPart::read(path(relationshipsPath), &error);
+    auto relationships = readRelationships(relationshipsPath, &error);
     if (!relationships)
         return fail(Kind::Xml, QStringLiteral("relationships"), error);
 
     if (m_options.endnotePosition
-        && !NoteSettings::updateSettings(path(QStringLiteral("word/settings.xml")), *m_options.endnotePosition, &error))
+        && !NoteSettings::updateSettings(m_package, *m_options.endnotePosition, &error))
         return fail(Kind::Xml, QStringLiteral("settings"), error);
 
     if (writesStyles)
-        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::styles, QStringLiteral("styles.xml"));
+        addPartOnce(*relationships, DocXRelationshipType::styles, QStringLiteral("styles.xml"));
     ContentTypes::Parts parts;
     if (!definitions.empty()) {
-        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::numbering, QStringLiteral("numbering.xml"));
+        addPartOnce(*relationships, DocXRelationshipType::numbering, QStringLiteral("numbering.xml"));
         parts |= ContentTypes::Part::Numbering;
     }
     if (!footnotes.isEmpty()) {
-        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::footnotes, QStringLiteral("footnotes.xml"));
+        addPartOnce(*relationships, DocXRelationshipType::footnotes, QStringLiteral("footnotes.xml"));
         parts |= ContentTypes::Part::Footnotes;
     }
     if (!endnotes.isEmpty()) {
-        PackageRelationships::addPartOnce(*relationships, DocXRelationshipType::endnotes, QStringLiteral("endnotes.xml"));
+        addPartOnce(*relationships, DocXRelationshipType::endnotes, QStringLiteral("endnotes.xml"));
         parts |= ContentTypes::Part::Endnotes;
     }
-    if (!ContentTypes::update(m_folder, parts, m_options.packageKind, &error))
+    if (!ContentTypes::update(m_package, parts, m_options.packageKind, &error))
         return fail(Kind::Xml, QStringLiteral("content types"), error);
 
     // Pictures and links of note bodies belong to the notes parts.
@@ -151,9 +166,9 @@ DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
             bodyRanges.append(paragraph.range);
     if (bodyRanges.isEmpty())
         bodyRanges.append(TextRange{0, 0});
-    const PartRelationships links = PartRelationships::build(joined, bodyRanges, *relationships,
-                                                             path(QStringLiteral("word/media")), m_options, QString());
-    if (!writePart(relationshipsPath, *relationships, &error))
+    const PartRelationships links =
+        PartRelationships::build(joined, bodyRanges, *relationships, m_package, m_options, QString());
+    if (!writePart(relationshipsPath, relationships->toElement(), &error))
         return fail(Kind::File, QStringLiteral("relationships"), error);
 
     QList<DocumentBody::Section> spans;
@@ -193,20 +208,18 @@ DocXSavingError DocXWriter::write(const QList<StyledText> &sections, const QStri
 {
     if (sections.isEmpty())
         return {};
-    TemporaryFolder work;
-    if (!work.isValid())
+    PackageFolder package;
+    if (!package.isValid())
         return DocXSavingError::failure(Kind::File, QStringLiteral("work folder"),
                                         QStringLiteral("A temporary folder could not be made"));
-    const QString packageFolder = work.filePath(QStringLiteral("package"));
     QString error;
-    if (!DocXTemplate::copy(templateFolder.isEmpty() ? DocXTemplate::builtInFolder() : templateFolder, packageFolder,
-                            &error))
+    if (!DocXTemplate::copy(templateFolder.isEmpty() ? DocXTemplate::builtInFolder() : templateFolder, package, &error))
         return DocXSavingError::failure(Kind::NoBlankDocument, QStringLiteral("template"), error);
 
-    PackageBuild build(packageFolder, options);
+    PackageBuild build(package, options);
     if (DocXSavingError buildError = build.run(sections); buildError.isError())
         return buildError;
-    if (!PackageSaving::zipOver(packageFolder, path, &error))
+    if (!package.zipTo(path, ZipArchive::Compression::Deflated, &error))
         return DocXSavingError::failure(Kind::CompressionFailed, QStringLiteral("archive"), error);
     return {};
 }

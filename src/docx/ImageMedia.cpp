@@ -1,8 +1,6 @@
 #include "ImageMedia.h"
 
 #include "docx/DocXNamespaces.h"
-#include "docx/DocXPart.h"
-#include "docx/PackageRelationships.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -149,24 +147,20 @@ TextAttachmentPointer attachmentForUrl(const QUrl &url)
     return attachment;
 }
 
-QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges, XmlElement &relationships,
-                               const QString &mediaFolder, const DocXOptions &options, const QString &prefix)
+QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges,
+                               PackageRelationships &relationships, PackageFolder &package,
+                               const DocXOptions &options, const QString &prefix)
 {
-    const QList<Picture> pictures = collectPictures(text, ranges);
-    if (pictures.isEmpty())
-        return {};
-    QDir().mkpath(mediaFolder);
-    const qint64 highest = PackageRelationships::highestId(relationships);
     QList<ImageRelationship> result;
-    for (qsizetype i = 0; i < pictures.size(); ++i) {
-        const Picture &picture = pictures[i];
+    for (const Picture &picture : collectPictures(text, ranges)) {
         const auto media = mediaFile(*picture.attachment);
         if (!media)
             continue;
-        const QString id = PackageRelationships::idText(highest + 1 + i);
+        const QString id = relationships.nextFreeId();
         const QString fileName = prefix + id + u'.' + media->extension;
-        if (!DocXPart::writeBytes(mediaFolder + u'/' + fileName, media->bytes, nullptr))
+        if (!package.writePart(QStringLiteral("word/media/") + fileName, media->bytes, nullptr))
             continue;
+        relationships.add(DocXRelationshipType::image, QStringLiteral("media/") + fileName);
         ImageRelationship relationship;
         relationship.relationshipId = id;
         relationship.target = QStringLiteral("media/") + fileName;
@@ -175,11 +169,6 @@ QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &r
         relationship.pageDefinition = options.pageDefinition;
         result.append(relationship);
     }
-    for (const ImageRelationship &image : result)
-        relationships.addChild(QStringLiteral("Relationship"), std::nullopt,
-                               {{QStringLiteral("Id"), image.relationshipId},
-                                {QStringLiteral("Type"), DocXRelationshipType::image},
-                                {QStringLiteral("Target"), image.target}});
     return result;
 }
 

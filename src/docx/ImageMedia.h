@@ -2,7 +2,8 @@
 
 #include "docx/DocXOptions.h"
 #include "docx/ImageRelationship.h"
-#include "platform/XmlElement.h"
+#include "platform/package/PackageFolder.h"
+#include "platform/package/PackageRelationships.h"
 #include "textsystem/StyledText.h"
 
 #include <QByteArray>
@@ -38,11 +39,12 @@ std::optional<MediaFile> mediaFile(const TextAttachment &attachment);
 TextAttachmentPointer attachmentForUrl(const QUrl &url);
 
 // Writes the media files of the pictures in `ranges` of `text` into
-// `mediaFolder` as <prefix>rIdN.<ext> and appends their relationships to
-// `relationships`; ids continue after the highest present, and a skipped
-// picture keeps its number. Attachments come first, then image URLs, each in
-// text order; an attachment or URL met again is stored once.
-QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges, XmlElement &relationships,
-                               const QString &mediaFolder, const DocXOptions &options, const QString &prefix);
+// word/media of `package` as <prefix>rIdN.<ext> and adds their relationships
+// (ids after the highest present) to `relationships`. Attachments come
+// first, then image URLs, each in text order; an attachment or URL met again
+// is stored once, and a picture that cannot be stored is skipped.
+QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges,
+                               PackageRelationships &relationships, PackageFolder &package,
+                               const DocXOptions &options, const QString &prefix);
 
 } // namespace ImageMedia

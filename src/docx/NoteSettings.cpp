@@ -118,10 +118,11 @@ XmlElement withEndnotePosition(const XmlElement &settings, DocXEndnotePosition p
     return result;
 }
 
-bool updateSettings(const QString &path, DocXEndnotePosition position, QString *error)
+bool updateSettings(PackageFolder &package, DocXEndnotePosition position, QString *error)
 {
-    const auto settings = DocXPart::read(path, error);
-    return settings && DocXPart::write(path, withEndnotePosition(*settings, position), error);
+    const QString partName = QStringLiteral("word/settings.xml");
+    const auto settings = DocXPart::read(package, partName, error);
+    return settings && DocXPart::write(package, partName, withEndnotePosition(*settings, position), error);
 }
 
 } // namespace NoteSettings

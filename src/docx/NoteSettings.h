@@ -2,6 +2,7 @@
 
 #include "docx/DocXOptions.h"
 #include "platform/XmlElement.h"
+#include "platform/package/PackageFolder.h"
 
 #include <QString>
 #include <vector>
@@ -26,8 +27,8 @@ std::vector<XmlElement> notePropertiesElements(const DocXOptions &options);
 // w:footnotePr and before w:compat and the elements that follow it.
 XmlElement withEndnotePosition(const XmlElement &settings, DocXEndnotePosition position);
 
-// Reads word/settings.xml at `path`, sets the endnote position and writes it
-// back. False with *error when reading, parsing or writing fails.
-bool updateSettings(const QString &path, DocXEndnotePosition position, QString *error);
+// Reads word/settings.xml of `package`, sets the endnote position and writes
+// it back. False with *error when reading, parsing or writing fails.
+bool updateSettings(PackageFolder &package, DocXEndnotePosition position, QString *error);
 
 } // namespace NoteSettings

@@ -2,15 +2,14 @@
 
 #include "docx/DocXNamespaces.h"
 #include "docx/ImageMedia.h"
-#include "docx/PackageRelationships.h"
 
 PartRelationships PartRelationships::build(const StyledText &text, const QList<TextRange> &ranges,
-                                           XmlElement &relationships, const QString &mediaFolder,
+                                           PackageRelationships &relationships, PackageFolder &package,
                                            const DocXOptions &options, const QString &mediaPrefix)
 {
     const QList<TextRange> scanned = ranges.isEmpty() ? QList<TextRange>{TextRange{0, text.length()}} : ranges;
     PartRelationships part;
-    part.m_images = ImageMedia::write(text, scanned, relationships, mediaFolder, options, mediaPrefix);
+    part.m_images = ImageMedia::write(text, scanned, relationships, package, options, mediaPrefix);
 
     QList<QUrl> urls;
     for (const TextRange range : scanned)
@@ -18,14 +17,9 @@ PartRelationships PartRelationships::build(const StyledText &text, const QList<T
             if (url && url->isValid() && !url->isEmpty())
                 urls.append(*url);
         });
-    const qint64 highest = PackageRelationships::highestId(relationships);
     for (qsizetype i = 0; i < urls.size(); ++i) {
-        const QString id = PackageRelationships::idText(highest + 1 + i);
-        relationships.addChild(QStringLiteral("Relationship"), std::nullopt,
-                               {{QStringLiteral("Id"), id},
-                                {QStringLiteral("Type"), DocXRelationshipType::hyperlink},
-                                {QStringLiteral("Target"), QString::fromUtf8(urls[i].toEncoded())},
-                                {QStringLiteral("TargetMode"), QStringLiteral("External")}});
+        const QString id =
+            relationships.add(DocXRelationshipType::hyperlink, QString::fromUtf8(urls[i].toEncoded()), true);
         part.m_links.append({id, urls[i]});
         if (!part.m_firstLinkId.contains(urls[i]))
             part.m_firstLinkId.insert(urls[i], id);

@@ -2,7 +2,8 @@
 
 #include "docx/DocXOptions.h"
 #include "docx/ImageRelationship.h"
-#include "platform/XmlElement.h"
+#include "platform/package/PackageFolder.h"
+#include "platform/package/PackageRelationships.h"
 #include "textsystem/StyledText.h"
 
 #include <QHash>
@@ -24,12 +25,14 @@ public:
 
     PartRelationships() = default;
 
-    // Writes the media of `ranges` of `text` (all of it when empty) and adds
+    // Writes the media of `ranges` of `text` (all of it when empty) into
+    // `package` and adds
     // its image relationships, then one hyperlink relationship per link (one
     // per maximal range of an equal URL), numbered after the images, to
     // `relationships`.
-    static PartRelationships build(const StyledText &text, const QList<TextRange> &ranges, XmlElement &relationships,
-                                   const QString &mediaFolder, const DocXOptions &options, const QString &mediaPrefix);
+    static PartRelationships build(const StyledText &text, const QList<TextRange> &ranges,
+                                   PackageRelationships &relationships, PackageFolder &package,
+                                   const DocXOptions &options, const QString &mediaPrefix);
 
     // The first relationship of this URL, or nothing.
     std::optional<QString> linkId(const QUrl &url) const;

@@ -4,7 +4,6 @@
 #include "docx/DocumentRoot.h"
 #include "docx/ImageDrawing.h"
 #include "docx/NoteSettings.h"
-#include "docx/PackageRelationships.h"
 #include "platform/XmlElementConversion.h"
 
 #include "docx/DocXUnits.h"
@@ -14,14 +13,6 @@
 Q_DECLARE_METATYPE(std::optional<double>)
 
 namespace {
-
-XmlElement relationships(const QStringList &ids)
-{
-    XmlElement root = PackageRelationships::emptyDocument();
-    for (const QString &id : ids)
-        root.addChild(QStringLiteral("Relationship"), std::nullopt, {{QStringLiteral("Id"), id}});
-    return root;
-}
 
 XmlElement parse(const QString &xml)
 {
@@ -35,8 +26,6 @@ class TestPackageParts : public QObject
     Q_OBJECT
 
 private slots:
-    void highestId_data();
-    void highestId();
     void settingsPatch_data();
     void settingsPatch();
     void noteProperties();
@@ -46,28 +35,6 @@ private slots:
     void extents_data();
     void extents();
 };
-
-void TestPackageParts::highestId_data()
-{
-    QTest::addColumn<QStringList>("ids");
-    QTest::addColumn<qint64>("highest");
-    QTest::newRow("numeric order") << QStringList{"rId1", "rId2", "rId10"} << qint64(10);
-    QTest::newRow("unsorted") << QStringList{"rId12", "rId3", "rId9"} << qint64(12);
-    QTest::newRow("none") << QStringList{} << qint64(0);
-    QTest::newRow("letters only") << QStringList{"styles"} << qint64(0);
-    QTest::newRow("letters stripped from the ends") << QStringList{"rId5a"} << qint64(5);
-}
-
-void TestPackageParts::highestId()
-{
-    QFETCH(QStringList, ids);
-    QFETCH(qint64, highest);
-    XmlElement root = relationships(ids);
-    QCOMPARE(PackageRelationships::highestId(root), highest);
-    QCOMPARE(PackageRelationships::add(root, QStringLiteral("t"), QStringLiteral("x")), PackageRelationships::idText(highest + 1));
-    PackageRelationships::addPartOnce(root, QStringLiteral("t"), QStringLiteral("y"));
-    QCOMPARE(root.children().size(), size_t(ids.size() + 1));
-}
 
 void TestPackageParts::settingsPatch_data()
 {
