@@ -1,5 +1,6 @@
 #include "word/document/WordDocumentFiles.h"
 
+#include "docx/DocXWriter.h"
 #include "platform/SafeSave.h"
 #include "textsystem/DocReader.h"
 #include "textsystem/DocWriter.h"
@@ -130,11 +131,16 @@ bool saveFolder(const QString &path, const SafeSave::Builder &build, QString *er
     }, error);
 }
 
-bool writeDocx(const StyledText &text, const QString &, QString *error)
+// The whole text as one section, its file attachments turned into pictures;
+// a template differs from a document only in its main content type.
+bool writeDocx(const StyledText &text, const QString &path, DocXPackageKind kind, QString *error)
 {
-    const StyledText normalized = WordDocumentFiles::normalizedForDocX(text);
-    Q_UNUSED(normalized);
-    *error = QStringLiteral("Saving Word documents (.docx, .dotx) is not available yet.");
+    DocXOptions options;
+    options.packageKind = kind;
+    const DocXSavingError result = DocXWriter::write({WordDocumentFiles::normalizedForDocX(text)}, path, options);
+    if (!result.isError())
+        return true;
+    *error = result.text();
     return false;
 }
 
@@ -164,8 +170,9 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
     case DocumentFormat::Doc:
         return saveFile(path, DocWriter::write(text), error);
     case DocumentFormat::Docx:
+        return writeDocx(text, path, DocXPackageKind::Document, error);
     case DocumentFormat::Dotx:
-        return writeDocx(text, path, error);
+        return writeDocx(text, path, DocXPackageKind::Template, error);
     case DocumentFormat::Html:
     case DocumentFormat::Htm:
         return saveFile(path, HtmlCodec::write(text), error);

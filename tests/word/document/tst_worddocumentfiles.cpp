@@ -77,6 +77,8 @@ void TestWordDocumentFiles::roundTrip_data()
     QTest::newRow("rtf") << DocumentFormat::Rtf << true;
     QTest::newRow("rtfd") << DocumentFormat::Rtfd << true;
     QTest::newRow("doc") << DocumentFormat::Doc << true;
+    QTest::newRow("docx") << DocumentFormat::Docx << true;
+    QTest::newRow("dotx") << DocumentFormat::Dotx << true;
     QTest::newRow("html") << DocumentFormat::Html << true;
     QTest::newRow("htm") << DocumentFormat::Htm << true;
     QTest::newRow("jwd") << DocumentFormat::Jwd << false;
@@ -242,6 +244,8 @@ void TestWordDocumentFiles::failedSaveKeepsOldFile()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("old");
     old.close();
+    // A read-only target is refused by the save path, so the package never replaces it.
+    QVERIFY(old.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QString error;
     QVERIFY(!WordDocumentFiles::write(sampleText(), path, DocumentFormat::Docx, &error));
     QVERIFY(!error.isEmpty());
