@@ -9,10 +9,15 @@ bool isForbiddenBmp(char16_t c)
     return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
 }
 
-// Appends `text` with the characters XML forbids left out; `escapeMarkup` also
-// replaces the five markup characters and the line feed.
-void appendClean(QString &out, const QString &text, bool escapeMarkup)
+enum class Escaping { None, Text, Attribute };
+
+// Appends `text` with the characters XML forbids left out. Text escaping also
+// replaces the five markup characters, line feed and carriage return (a reader
+// would turn a raw CR into a line feed); attribute escaping adds the tab, which
+// a reader would turn into a space.
+void appendClean(QString &out, const QString &text, Escaping escaping)
 {
+    const bool escapeMarkup = escaping != Escaping::None;
     const qsizetype size = text.size();
     const QChar *data = text.constData();
     for (qsizetype i = 0; i < size; ++i) {
@@ -34,6 +39,13 @@ void appendClean(QString &out, const QString &text, bool escapeMarkup)
             case u'\'': out += QLatin1String("&apos;"); continue;
             case u'"': out += QLatin1String("&quot;"); continue;
             case u'\n': out += QLatin1String("&#10;"); continue;
+            case u'\r': out += QLatin1String("&#13;"); continue;
+            case u'\t':
+                if (escaping == Escaping::Attribute) {
+                    out += QLatin1String("&#9;");
+                    continue;
+                }
+                break;
             default: break;
             }
         }
@@ -41,21 +53,23 @@ void appendClean(QString &out, const QString &text, bool escapeMarkup)
     }
 }
 
-bool needsCleaning(const QString &text, bool escapeMarkup)
+bool needsCleaning(const QString &text, Escaping escaping)
 {
-    return std::any_of(text.cbegin(), text.cend(), [escapeMarkup](QChar ch) {
+    const bool escapeMarkup = escaping != Escaping::None;
+    return std::any_of(text.cbegin(), text.cend(), [escapeMarkup, escaping](QChar ch) {
         const char16_t c = ch.unicode();
         if (c < 0x20 || c >= 0xD800)
-            return c != u'\t' && c != u'\r' && (escapeMarkup || c != u'\n')
+            return (c != u'\t' || escaping == Escaping::Attribute)
+                   && (escapeMarkup || (c != u'\n' && c != u'\r'))
                    && !(c >= 0xE000 && c <= 0xFFFD);
         return escapeMarkup && (c == u'&' || c == u'<' || c == u'>' || c == u'\'' || c == u'"');
     });
 }
 
-void appendEscaped(QString &out, const QString &text)
+void appendEscaped(QString &out, const QString &text, Escaping escaping)
 {
-    if (needsCleaning(text, true))
-        appendClean(out, text, true);
+    if (needsCleaning(text, escaping))
+        appendClean(out, text, escaping);
     else
         out += text;
 }
@@ -116,7 +130,7 @@ void XmlElement::writeOpenTag(QString &out) const
         out += u' ';
         out += name;
         out += QLatin1String("=\"");
-        appendEscaped(out, value);
+        appendEscaped(out, value, Escaping::Attribute);
         out += u'"';
     }
 }
@@ -133,7 +147,7 @@ void XmlElement::write(QString &out, Layout layout, int depth) const
     }
     out += u'>';
     if (m_value)
-        appendEscaped(out, *m_value);
+        appendEscaped(out, *m_value, Escaping::Text);
     for (const XmlElement &child : m_children) {
         if (indented)
             out += u'\n';
@@ -153,7 +167,7 @@ void XmlElement::writeLeafEnd(QString &out) const
         return;
     }
     out += u'>';
-    appendEscaped(out, *m_value);
+    appendEscaped(out, *m_value, Escaping::Text);
     writeCloseTag(out);
 }
 
@@ -166,30 +180,49 @@ void XmlElement::writeCloseTag(QString &out) const
 
 namespace XmlText {
 
-QString escape(const QString &text)
+namespace {
+
+QString cleaned(const QString &text, Escaping escaping)
 {
-    if (!needsCleaning(text, true))
+    if (!needsCleaning(text, escaping))
         return text;
     QString out;
     out.reserve(text.size() + 16);
-    appendClean(out, text, true);
+    appendClean(out, text, escaping);
     return out;
+}
+
+} // namespace
+
+QString escape(const QString &text)
+{
+    return cleaned(text, Escaping::Text);
+}
+
+QString escapeAttribute(const QString &text)
+{
+    return cleaned(text, Escaping::Attribute);
+}
+
+void appendEscapedText(QString &out, const QString &text)
+{
+    appendEscaped(out, text, Escaping::Text);
+}
+
+void appendEscapedAttribute(QString &out, const QString &text)
+{
+    appendEscaped(out, text, Escaping::Attribute);
 }
 
 QString withoutForbiddenCharacters(const QString &text)
 {
-    if (!needsCleaning(text, false))
-        return text;
-    QString out;
-    out.reserve(text.size());
-    appendClean(out, text, false);
-    return out;
+    return cleaned(text, Escaping::None);
 }
 
 QString declaration(const QString &encoding, const QString &standalone)
 {
-    return QLatin1String("<?xml version=\"1.0\" encoding=\"") + escape(encoding)
-           + QLatin1String("\" standalone=\"") + escape(standalone) + QLatin1String("\"?>");
+    return QLatin1String("<?xml version=\"1.0\" encoding=\"") + escapeAttribute(encoding)
+           + QLatin1String("\" standalone=\"") + escapeAttribute(standalone) + QLatin1String("\"?>");
 }
 
 } // namespace XmlText

@@ -57,10 +57,15 @@ private:
 
 namespace XmlText {
 
-// Escapes "&" first, then "<", ">", "'", '"', and line feed as "&#10;";
-// drops characters XML 1.0 forbids (controls other than tab, LF and CR,
-// unpaired surrogates, U+FFFE and U+FFFF).
+// Escapes text content: "&" first, then "<", ">", "'", '"', line feed as
+// "&#10;" and carriage return as "&#13;"; drops characters XML 1.0 forbids
+// (controls other than tab, LF and CR, unpaired surrogates, U+FFFE, U+FFFF).
 QString escape(const QString &text);
+// The same for an attribute value, where tab is also written as "&#9;".
+QString escapeAttribute(const QString &text);
+// Appending forms of escape() and escapeAttribute() for streaming writers.
+void appendEscapedText(QString &out, const QString &text);
+void appendEscapedAttribute(QString &out, const QString &text);
 
 // Drops the characters XML 1.0 forbids, changing nothing else.
 QString withoutForbiddenCharacters(const QString &text);

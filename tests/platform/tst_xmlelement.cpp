@@ -159,28 +159,32 @@ void TestXmlElement::escape_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("escaped");
+    QTest::addColumn<QString>("escapedAttribute");
 
-    QTest::newRow("plain") << "abc" << "abc";
-    QTest::newRow("ampersand first") << "&lt;" << "&amp;lt;";
-    QTest::newRow("markup") << "<a href='x'>\"" << "&lt;a href=&apos;x&apos;&gt;&quot;";
-    QTest::newRow("line feed") << "a\nb" << "a&#10;b";
-    QTest::newRow("tab and carriage return kept") << "a\tb\rc" << "a\tb\rc";
-    QTest::newRow("controls dropped") << QString::fromUtf16(u"a\u0001b\u001Fc\u0000d", 7) << "abcd";
-    QTest::newRow("non-characters dropped") << QString::fromUtf16(u"a\uFFFEb\uFFFF") << "ab";
-    QTest::newRow("private use kept") << QString::fromUtf16(u"\uE000\uFFFD") << QString::fromUtf16(u"\uE000\uFFFD");
-    QTest::newRow("Japanese kept") << QString::fromUtf16(u"日本語") << QString::fromUtf16(u"日本語");
-    QTest::newRow("surrogate pair kept") << QString::fromUtf16(u"x\U0001F600y") << QString::fromUtf16(u"x\U0001F600y");
-    QTest::newRow("lone high surrogate dropped") << QString::fromUtf16(u"a\xD83D" u"b", 3) << "ab";
-    QTest::newRow("lone low surrogate dropped") << QString::fromUtf16(u"a\xDE00" u"b", 3) << "ab";
-    QTest::newRow("high surrogate at end dropped") << QString::fromUtf16(u"a\xD83D", 2) << "a";
+    QTest::newRow("plain") << "abc" << "abc" << "abc";
+    QTest::newRow("ampersand first") << "&lt;" << "&amp;lt;" << "&amp;lt;";
+    QTest::newRow("markup") << "<a href='x'>\"" << "&lt;a href=&apos;x&apos;&gt;&quot;" << "&lt;a href=&apos;x&apos;&gt;&quot;";
+    QTest::newRow("line feed") << "a\nb" << "a&#10;b" << "a&#10;b";
+    QTest::newRow("carriage return escaped, tab only in attributes") << "a\tb\rc" << "a\tb&#13;c" << "a&#9;b&#13;c";
+    QTest::newRow("controls dropped") << QString::fromUtf16(u"a\u0001b\u001Fc\u0000d", 7) << "abcd" << "abcd";
+    QTest::newRow("non-characters dropped") << QString::fromUtf16(u"a\uFFFEb\uFFFF") << "ab" << "ab";
+    QTest::newRow("private use kept") << QString::fromUtf16(u"\uE000\uFFFD") << QString::fromUtf16(u"\uE000\uFFFD") << QString::fromUtf16(u"\uE000\uFFFD");
+    QTest::newRow("Japanese kept") << QString::fromUtf16(u"日本語") << QString::fromUtf16(u"日本語") << QString::fromUtf16(u"日本語");
+    QTest::newRow("surrogate pair kept") << QString::fromUtf16(u"x\U0001F600y") << QString::fromUtf16(u"x\U0001F600y") << QString::fromUtf16(u"x\U0001F600y");
+    QTest::newRow("lone high surrogate dropped") << QString::fromUtf16(u"a\xD83D" u"b", 3) << "ab" << "ab";
+    QTest::newRow("lone low surrogate dropped") << QString::fromUtf16(u"a\xDE00" u"b", 3) << "ab" << "ab";
+    QTest::newRow("high surrogate at end dropped") << QString::fromUtf16(u"a\xD83D", 2) << "a" << "a";
 }
 
 void TestXmlElement::escape()
 {
     QFETCH(QString, text);
     QFETCH(QString, escaped);
+    QFETCH(QString, escapedAttribute);
     QCOMPARE(XmlText::escape(text), escaped);
-    QCOMPARE(XmlElement(QStringLiteral("t"), text).toCompactString(), "<t>" + escaped + "</t>");
+    QCOMPARE(XmlText::escapeAttribute(text), escapedAttribute);
+    const XmlElement element(QStringLiteral("t"), text, { { QStringLiteral("a"), text } });
+    QCOMPARE(element.toCompactString(), "<t a=\"" + escapedAttribute + "\">" + escaped + "</t>");
 }
 
 void TestXmlElement::withoutForbiddenCharacters()
@@ -194,6 +198,7 @@ void TestXmlElement::escapedTextParsesBack_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("markup") << "a < b && c > 'd' \"e\"";
     QTest::newRow("line feeds") << "line\nline\n";
+    QTest::newRow("carriage returns and tabs") << "a\r\nb\rc\td";
     QTest::newRow("entity look-alike") << "&amp; &#10;";
     QTest::newRow("Japanese and emoji") << QString::fromUtf16(u"売上 \U0001F600");
 }

@@ -16,7 +16,7 @@ FixedPartText::FixedPartText(const QString &root, const QString &xmlns, const At
 
 QString FixedPartText::attribute(const QString &name, const QString &value)
 {
-    return u' ' + name + QStringLiteral("=\"") + XmlText::escape(value) + u'"';
+    return u' ' + name + QStringLiteral("=\"") + XmlText::escapeAttribute(value) + u'"';
 }
 
 void FixedPartText::line(int spaces, const QString &tag)

@@ -17,7 +17,7 @@ public:
 
     FixedPartText(const QString &root, const QString &xmlns, const Attributes &extraRootAttributes = {});
 
-    // ` name="value"` with the value escaped (XmlText::escape).
+    // ` name="value"` with the value escaped (XmlText::escapeAttribute).
     static QString attribute(const QString &name, const QString &value);
 
     // `<name a="1" b="2"/>`, for callers that join entries themselves.

@@ -235,6 +235,7 @@ void ExcelDocument::saveCurrentSheet()
     sheet.cellStyles = m_cellStyles;
     sheet.objects = m_objects;
     sheet.mergedRanges = m_mergedRanges;
+    sheet.exactValues = m_exactValues;
     m_sheetValueCells.insert(sheet.id, m_valueCells);
     emit sheetsChanged();
 }
@@ -273,6 +274,7 @@ void ExcelDocument::loadSheetIntoWorkingCopy(int index)
     emit objectsChanged();
     m_mergedRanges = sheet.mergedRanges;
     emit mergedRangesChanged();
+    m_exactValues = sheet.exactValues;
     cellsWritten();
 }
 
@@ -380,6 +382,7 @@ void ExcelDocument::evaluateAll()
     const FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
     CellGrid display;
     display.reserve(rows);
+    m_exactValues.clear();
     for (int r = 0; r < rows; ++r) {
         const QStringList &raw = m_cells.at(r);
         QStringList &values = m_valueCells[r];
@@ -387,6 +390,8 @@ void ExcelDocument::evaluateAll()
         shown.reserve(columns);
         for (int c = 0; c < columns; ++c) {
             FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
+            if (!result.exact.isEmpty())
+                m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
             values[c] = std::move(result.value);
             shown.append(std::move(result.display));
         }

@@ -194,6 +194,8 @@ private:
     // these, so a date shown as "3/15" still adds up as its serial number.
     // Always the shape of m_cells.
     CellGrid m_valueCells;
+    // Unrounded numeric formula results of the working copy (ExcelSheet::exactValues).
+    QHash<QString, QString> m_exactValues;
     // The value grids of the other sheets, by sheet id, as last saved, so a
     // sheet shown again reads its values rather than its display texts.
     QHash<QUuid, CellGrid> m_sheetValueCells;

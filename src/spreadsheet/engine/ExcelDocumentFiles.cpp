@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -31,12 +32,27 @@ CellGrid lotusGrid(const QList<LotusCell> &cells, int rows, int columns)
     return grid;
 }
 
+bool hasTextControls(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c.unicode() == 0x7F;
+    });
+}
+
 // This system's own "Lotus 1-2-3 (.wk1)" save writes CSV text (CP932, or
-// UTF-8 when CP932 cannot hold it); such a file has no beginning-of-file record.
+// UTF-8 when CP932 cannot hold it); such a file has no beginning-of-file
+// record, and decodes strictly to text without control characters.
 bool isCsvText(const QString &path, const QByteArray &data)
 {
-    return QFileInfo(path).suffix().compare(QLatin1String("wk1"), Qt::CaseInsensitive) == 0
-           && !LotusParser::hasBeginningOfFile(data);
+    if (QFileInfo(path).suffix().compare(QLatin1String("wk1"), Qt::CaseInsensitive) != 0
+        || LotusParser::hasBeginningOfFile(data))
+        return false;
+    QStringDecoder strictUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString utf8 = strictUtf8.decode(data);
+    if (!strictUtf8.hasError())
+        return !hasTextControls(utf8);
+    const auto cp932 = TextEncoding::decodeCp932(data);
+    return cp932 && !hasTextControls(*cp932);
 }
 
 // The text of such a file, decoded as the save encoded it. UTF-8 bytes often
@@ -91,8 +107,14 @@ bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
             *error = excelError(0, path + QStringLiteral(": ") + file.errorString());
         return false;
     }
-    CellGrid grid = isCsvText(path, data) ? CsvFormat::read(csvText(data))
-                                          : lotusGrid(LotusParser().parse(data), rowCount(), columnCount());
+    const bool csv = isCsvText(path, data);
+    if (!csv && !LotusParser::hasBeginningOfFile(data)) {
+        if (error)
+            *error = excelError(0, path + QStringLiteral(": not a Lotus 1-2-3 worksheet"));
+        return false;
+    }
+    CellGrid grid = csv ? CsvFormat::read(csvText(data))
+                        : lotusGrid(LotusParser().parse(data), rowCount(), columnCount());
     clearSheet();
     setCells(std::move(grid));
     markUnsaved();

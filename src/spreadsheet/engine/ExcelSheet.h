@@ -4,6 +4,7 @@
 #include "ExcelObject.h"
 #include "ExcelRange.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QStringList>
@@ -36,6 +37,10 @@ struct ExcelSheet {
     CellStyleMap cellStyles;
     QList<ExcelObject> objects;
     QList<ExcelRange> mergedRanges;
+    // Unrounded numeric formula results whose display text rounds them, by
+    // canonical cell reference ("B3" → "617.250005"), as of the last
+    // evaluation; what a file caches for those cells.
+    QHash<QString, QString> exactValues;
 
     friend bool operator==(const ExcelSheet &, const ExcelSheet &) = default;
 };

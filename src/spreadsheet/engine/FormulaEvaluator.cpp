@@ -1,6 +1,7 @@
 #include "FormulaEvaluator.h"
 
 #include "CellNumber.h"
+#include "platform/NumberText.h"
 
 #include <QSet>
 #include <algorithm>
@@ -64,22 +65,52 @@ bool isUnknownReference(const QString &argument)
     return (allOf(left, isLetter) && allOf(right, isLetter)) || (allOf(left, isDigit) && allOf(right, isDigit));
 }
 
+bool isKnownFunction(const QString &name)
+{
+    return name == u"SUM" || name == u"AVERAGE" || name == u"TEXTJOIN" || name == u"UNIQUE";
+}
+
+// True when a known function's arguments hold a reference form the evaluator
+// cannot follow (TEXTJOIN's delimiter and flag are never read as references).
+bool readsUnknownReference(const QString &name, const QStringList &arguments)
+{
+    const qsizetype firstRead = std::min<qsizetype>(name == u"TEXTJOIN" ? 2 : 0, arguments.size());
+    return std::any_of(arguments.cbegin() + firstRead, arguments.cend(), isUnknownReference);
+}
+
 QString withoutQuotes(QString text)
 {
     return text.remove(u'"');
 }
 
-// `values` joined by `separator`, or "#VALUE!" when that would be longer than
-// a cell holds; the length is found before anything is allocated.
-QString joinedWithinCell(const QStringList &values, const QString &separator)
+// Joins texts with a separator while they fit in a cell: once the joined
+// text would pass the limit, it takes no more and its result is "#VALUE!",
+// so a join over a large grid stops early instead of building huge lists.
+class TextCollector
 {
-    qsizetype length = values.isEmpty() ? 0 : separator.size() * (values.size() - 1);
-    for (const QString &value : values)
-        length += value.size();
-    if (length > FormulaEvaluator::maxTextLength)
-        return QStringLiteral("#VALUE!");
-    return values.join(separator);
-}
+public:
+    explicit TextCollector(QString separator) : m_separator(std::move(separator)) {}
+
+    // False once the limit is passed: the caller stops collecting.
+    bool add(const QString &text)
+    {
+        m_length += (m_texts.isEmpty() ? 0 : m_separator.size()) + text.size();
+        if (m_length > FormulaEvaluator::maxTextLength)
+            return false;
+        m_texts.append(text);
+        return true;
+    }
+
+    QString result() const
+    {
+        return m_length > FormulaEvaluator::maxTextLength ? QStringLiteral("#VALUE!") : m_texts.join(m_separator);
+    }
+
+private:
+    QString m_separator;
+    QStringList m_texts;
+    qsizetype m_length = 0;
+};
 
 // printf's "%.Nf" in the C locale: exact ties round to even ("0.125" → "0.12").
 QString printfFixed(double value, int decimals)
@@ -106,7 +137,8 @@ FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int 
     Result result;
     if (isFormula(raw)) {
         if (const auto call = matchFunctionCall(raw.mid(1).trimmed())) {
-            result.value = callFunction(call->name, splitFormulaArguments(call->arguments), row, col);
+            result.value = callFunction(call->name, splitFormulaArguments(call->arguments), row, col,
+                                        &result.exact);
         } else {
             result.value = cachedValue(row, col);
             if (result.value.isEmpty())
@@ -119,13 +151,19 @@ FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int 
     return result;
 }
 
-QString FormulaEvaluator::callFunction(const QString &name, const QStringList &arguments, int row,
-                                       int col) const
+bool FormulaEvaluator::computes(const QString &raw)
 {
-    const bool isKnown = name == u"SUM" || name == u"AVERAGE" || name == u"TEXTJOIN" || name == u"UNIQUE";
-    // TEXTJOIN's delimiter and flag are never read as references.
-    const qsizetype firstRead = std::min<qsizetype>(name == u"TEXTJOIN" ? 2 : 0, arguments.size());
-    if (isKnown && std::any_of(arguments.cbegin() + firstRead, arguments.cend(), isUnknownReference)) {
+    if (!isFormula(raw))
+        return false;
+    const auto call = matchFunctionCall(raw.mid(1).trimmed());
+    return call && isKnownFunction(call->name)
+           && !readsUnknownReference(call->name, splitFormulaArguments(call->arguments));
+}
+
+QString FormulaEvaluator::callFunction(const QString &name, const QStringList &arguments, int row,
+                                       int col, QString *exact) const
+{
+    if (isKnownFunction(name) && readsUnknownReference(name, arguments)) {
         const QString cached = cachedValue(row, col);
         return cached.isEmpty() ? QStringLiteral("#VALUE!") : cached;
     }
@@ -134,28 +172,32 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
         if (numbers.isEmpty())
             return QStringLiteral("0");
         const double sum = std::accumulate(numbers.cbegin(), numbers.cend(), 0.0);
-        return formatNumber(name == u"SUM" ? sum : sum / double(numbers.size()));
+        const double result = name == u"SUM" ? sum : sum / double(numbers.size());
+        if (std::isfinite(result) && result != std::trunc(result))
+            *exact = NumberText::shortest(result);
+        return formatNumber(result);
     }
     if (name == u"TEXTJOIN") {
         if (arguments.size() < 3)
             return QStringLiteral("#ARG!");
         const QString delimiter = withoutQuotes(arguments.at(0));
         const bool skipEmpty = arguments.at(1).toUpper() == u"TRUE" || arguments.at(1) == u"1";
-        QStringList values = collectStrings(arguments.mid(2));
-        if (skipEmpty)
-            values.removeAll(QString());
-        return joinedWithinCell(values, delimiter);
+        TextCollector joined(delimiter);
+        const auto add = [&](const QString &text) { return (skipEmpty && text.isEmpty()) || joined.add(text); };
+        visitArguments(arguments.mid(2), add, [&](const QString &text) { return add(withoutQuotes(text)); });
+        return joined.result();
     }
     if (name == u"UNIQUE") {
-        QStringList unique;
+        TextCollector unique(QStringLiteral(", "));
         QSet<QString> seen;
-        for (const QString &value : collectStrings(arguments)) {
-            if (!seen.contains(value)) {
-                seen.insert(value);
-                unique.append(value);
-            }
-        }
-        return joinedWithinCell(unique, QStringLiteral(", "));
+        const auto add = [&](const QString &text) {
+            if (seen.contains(text))
+                return true;
+            seen.insert(text);
+            return unique.add(text);
+        };
+        visitArguments(arguments, add, [&](const QString &text) { return add(withoutQuotes(text)); });
+        return unique.result();
     }
     const QString cached = cachedValue(row, col);
     return cached.isEmpty() ? QStringLiteral("#NAME?") : cached;
@@ -170,13 +212,16 @@ void FormulaEvaluator::visitArguments(const QStringList &arguments, CellFn onCel
             if (!range)
                 continue;
             for (int r = range->startRow; r <= range->endRow; ++r) {
-                for (int c = range->startCol; c <= range->endCol; ++c)
-                    onCell(valueAt(r, c));
+                for (int c = range->startCol; c <= range->endCol; ++c) {
+                    if (!onCell(valueAt(r, c)))
+                        return;
+                }
             }
         } else if (const auto address = parseCellReference(argument)) {
-            onCell(valueAt(address->row, address->col));
-        } else {
-            onLiteral(argument);
+            if (!onCell(valueAt(address->row, address->col)))
+                return;
+        } else if (!onLiteral(argument)) {
+            return;
         }
     }
 }
@@ -187,6 +232,7 @@ QList<double> FormulaEvaluator::collectNumbers(const QStringList &arguments) con
     const auto addNumber = [&numbers](const QString &text) {
         if (const auto number = cellNumber(text))
             numbers.append(*number);
+        return true;
     };
     visitArguments(arguments, addNumber, addNumber);
     return numbers;
@@ -196,8 +242,15 @@ QStringList FormulaEvaluator::collectStrings(const QStringList &arguments) const
 {
     QStringList strings;
     visitArguments(
-        arguments, [&strings](const QString &text) { strings.append(text); },
-        [&strings](const QString &text) { strings.append(withoutQuotes(text)); });
+        arguments,
+        [&strings](const QString &text) {
+            strings.append(text);
+            return true;
+        },
+        [&strings](const QString &text) {
+            strings.append(withoutQuotes(text));
+            return true;
+        });
     return strings;
 }
 

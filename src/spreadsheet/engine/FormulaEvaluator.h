@@ -31,6 +31,9 @@ public:
     struct Result {
         QString display; // what the cell shows
         QString value;   // the same before the date display; what references read
+        // For a numeric result that `value` rounds: the shortest round-trip
+        // text of the unrounded number ("617.250005"); empty otherwise.
+        QString exact;
     };
 
     FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
@@ -57,6 +60,10 @@ public:
     // pieces are trimmed, empty ones kept, a blank-free empty last piece is
     // dropped: "A1," → ["A1"], "A1, " → ["A1", ""], "" → [].
     static QStringList splitFormulaArguments(const QString &text);
+    // True for a formula this evaluator computes itself: a call of SUM,
+    // AVERAGE, TEXTJOIN or UNIQUE whose arguments use no reference form it
+    // cannot follow. Other formulas show the file's cached value.
+    static bool computes(const QString &raw);
     // True for raw text that starts with "=".
     static bool isFormula(const QString &raw) { return !raw.isEmpty() && raw.front() == u'='; }
     // "2.50" for values with a fraction (and "inf", "-inf", "nan"); integral
@@ -64,9 +71,12 @@ public:
     static QString formatNumber(double value);
 
 private:
-    QString callFunction(const QString &name, const QStringList &arguments, int row, int col) const;
+    QString callFunction(const QString &name, const QStringList &arguments, int row, int col,
+                         QString *exact) const;
     QString cachedValue(int row, int col) const;
     const QString &valueAt(int row, int col) const;
+    // Calls onCell with each cell value and onLiteral with each other argument,
+    // in order, until one of them returns false.
     template<typename CellFn, typename LiteralFn>
     void visitArguments(const QStringList &arguments, CellFn onCell, LiteralFn onLiteral) const;
 

@@ -137,11 +137,34 @@ private:
                                                     m_sharedStrings, m_cellFormats));
             readParts.insert(*file, sheets.last());
         }
+        if (!withinTextBudget(sheets))
+            return std::nullopt;
         if (sheets.isEmpty()) {
             fail(500, QStringLiteral("No sheets imported"));
             return std::nullopt;
         }
         return sheets;
+    }
+
+    // Cells may share one long text for free while reading, but every save
+    // writes it once per cell; a workbook too large to save is refused here.
+    bool withinTextBudget(const QList<ExcelSheet> &sheets)
+    {
+        qint64 length = 0;
+        for (const ExcelSheet &sheet : sheets) {
+            for (qsizetype r = 0; r < sheet.cells.size(); ++r) {
+                for (qsizetype c = 0; c < sheet.cells[r].size(); ++c) {
+                    const QString &raw = sheet.cells[r][c];
+                    length += raw.size();
+                    if (raw.startsWith(u'='))
+                        length += sheet.evaluatedCells[r][c].size();
+                }
+            }
+            if (length > XlsxReader::maxTextLength)
+                return fail(0, QStringLiteral("The workbook holds more text than %1 MiB")
+                                   .arg(XlsxReader::maxTextLength >> 20));
+        }
+        return true;
     }
 
     const PackageParts &m_parts;

@@ -17,10 +17,15 @@ namespace XlsxReader {
 // Most sheets read from one package; a workbook listing more is refused.
 inline constexpr int maxSheetCount = 256;
 
+// Most text a workbook's cells may hold, in UTF-16 code units counted per
+// cell as a save writes them (a text shared by many cells counts for each).
+inline constexpr qint64 maxTextLength = qint64(256) << 20;
+
 // The sheets of the package in workbook order, or nullopt with *error set:
 // code 404 "workbook.xml not found in XLSX", code 500 "No sheets imported"
 // when no listed sheet has a part, code 0 for an archive that cannot be
-// unpacked, a part that is not well-formed XML, or too many sheets.
+// unpacked, a part that is not well-formed XML, too many sheets, or more
+// text than maxTextLength.
 std::optional<QList<ExcelSheet>> read(const QString &path, ExcelError *error);
 
 } // namespace XlsxReader

@@ -1,10 +1,14 @@
 #include "XlsxWorksheetReader.h"
 
 #include "ExcelDocument.h"
+#include "FormulaReferenceShift.h"
+#include "XlsxFunctionNames.h"
 #include "XlsxNodes.h"
 #include "platform/XmlRead.h"
 
+#include <QHash>
 #include <QUuid>
+#include <algorithm>
 
 namespace {
 
@@ -12,6 +16,33 @@ struct CellTexts {
     QString raw;
     QString value;
 };
+
+// The cell that defines a shared formula, which the others of its group
+// repeat with their references moved.
+struct SharedFormula {
+    QString text;
+    CellAddress address;
+};
+
+// "5.0" → "5", "-4.0" → "-4": writers (ours included) add ".0" to integral
+// numbers, and the cell shows the integer as it was typed. Other number texts
+// stay as written.
+QString withoutIntegralZero(const QString &value)
+{
+    if (!value.endsWith(QLatin1String(".0")))
+        return value;
+    const QStringView digits = QStringView(value).chopped(2);
+    const QStringView unsigned_ = digits.startsWith(u'-') ? digits.mid(1) : digits;
+    if (unsigned_.isEmpty() || !std::all_of(unsigned_.begin(), unsigned_.end(),
+                                            [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return value;
+    return digits.toString();
+}
+
+bool isNumberType(const QString &type)
+{
+    return type.isEmpty() || type == QLatin1String("n");
+}
 
 class SheetBuilder
 {
@@ -47,9 +78,20 @@ private:
                 if (address) {
                     m_rows = std::max(m_rows, address->row + 1);
                     m_columns = std::max(m_columns, address->col + 1);
+                    noteSharedFormula(cell.child("f"), *address);
                 }
             }
         }
+    }
+
+    void noteSharedFormula(pugi::xml_node f, CellAddress address)
+    {
+        if (!f || XlsxNodes::attribute(f, "t") != QLatin1String("shared"))
+            return;
+        const QString text = XmlRead::text(f);
+        const QString index = XlsxNodes::attribute(f, "si");
+        if (!text.isEmpty() && !m_sharedFormulas.contains(index))
+            m_sharedFormulas.insert(index, {text, address});
     }
 
     void fill(pugi::xml_node sheetData, ExcelSheet &sheet) const
@@ -60,7 +102,7 @@ private:
                     XlsxNodes::attribute(cell, "r"), m_rows, m_columns);
                 if (!address)
                     continue;
-                CellTexts texts = cellTexts(cell);
+                CellTexts texts = cellTexts(cell, *address);
                 sheet.cells[address->row][address->col] = std::move(texts.raw);
                 sheet.evaluatedCells[address->row][address->col] = std::move(texts.value);
                 readStyle(cell, *address, sheet.cellStyles);
@@ -74,16 +116,37 @@ private:
         return at ? m_sharedStrings[*at] : otherwise;
     }
 
-    CellTexts cellTexts(pugi::xml_node cell) const
+    // The formula of a cell: its own text, or for a member of a shared
+    // formula group the defining cell's text moved by the distance between
+    // the two; "" when neither exists.
+    QString formulaText(pugi::xml_node f, CellAddress address) const
+    {
+        const QString text = XmlRead::text(f);
+        if (!text.isEmpty() || XlsxNodes::attribute(f, "t") != QLatin1String("shared"))
+            return text;
+        const auto defining = m_sharedFormulas.constFind(XlsxNodes::attribute(f, "si"));
+        if (defining == m_sharedFormulas.cend())
+            return {};
+        return FormulaReferenceShift::shifted(defining->text, address.row - defining->address.row,
+                                              address.col - defining->address.col);
+    }
+
+    CellTexts cellTexts(pugi::xml_node cell, CellAddress address) const
     {
         const QString type = XlsxNodes::attribute(cell, "t");
         const pugi::xml_node v = cell.child("v");
-        const QString value = XmlRead::text(v);
+        // A formula's text result keeps its end blanks, as a <t> text does.
+        const QString value = type == QLatin1String("str") ? XmlRead::rawText(v)
+                              : isNumberType(type)          ? withoutIntegralZero(XmlRead::text(v))
+                                                            : XmlRead::text(v);
         const bool isShared = type == QLatin1String("s");
         if (const pugi::xml_node f = cell.child("f")) {
             // A cached string result may be kept in the shared strings too.
             const QString cached = isShared ? sharedString(value, value) : value;
-            return {u'=' + XmlRead::text(f), cached};
+            const QString formula = formulaText(f, address);
+            if (formula.isEmpty() && XlsxNodes::attribute(f, "t") == QLatin1String("shared"))
+                return {cached, cached};
+            return {u'=' + XlsxFunctionNames::fromFile(formula), cached};
         }
         if (type == QLatin1String("inlineStr")) {
             const pugi::xml_node item = cell.child("is");
@@ -128,6 +191,7 @@ private:
 
     const QStringList &m_sharedStrings;
     const QList<CellStyle> &m_cellFormats;
+    QHash<QString, SharedFormula> m_sharedFormulas; // by "si"
     int m_rows = ExcelDocument::defaultRowCount;
     int m_columns = ExcelDocument::defaultColumnCount;
 };

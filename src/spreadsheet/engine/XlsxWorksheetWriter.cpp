@@ -1,6 +1,8 @@
 #include "XlsxWorksheetWriter.h"
 
 #include "CellReference.h"
+#include "FormulaEvaluator.h"
+#include "XlsxFunctionNames.h"
 #include "XlsxNames.h"
 #include "platform/NumberText.h"
 #include "platform/XmlElement.h"
@@ -18,7 +20,7 @@ bool isEmptyFormula(const QString &raw)
 
 void addFormula(XmlElement &cell, const QString &raw, const QString &value)
 {
-    cell.addChild(QStringLiteral("f"), raw.mid(1));
+    cell.addChild(QStringLiteral("f"), XlsxFunctionNames::toFile(raw.mid(1)));
     if (value.isEmpty())
         return;
     // A value other programs would not read as a number must be typed as text.
@@ -91,6 +93,28 @@ private:
         return m_sheet.evaluatedCells[r][c];
     }
 
+    static QString at(const CellGrid &grid, int r, int c)
+    {
+        return r < grid.size() && c < grid[r].size() ? grid[r][c] : QString();
+    }
+
+    // The result a formula cell caches: the unrounded number when the shown
+    // text rounds it; for a formula other programs must compute themselves,
+    // only the value the file it came from cached, never a stand-in error.
+    QString cachedResult(int r, int c, const QString &raw) const
+    {
+        if (!FormulaEvaluator::computes(raw))
+            return at(m_sheet.cachedEvaluatedCells, r, c);
+        const QString shown = evaluated(r, c);
+        const auto exact = m_sheet.exactValues.constFind(CellReference::text(r, c));
+        if (exact != m_sheet.exactValues.cend()) {
+            const auto number = NumberText::toDouble(*exact);
+            if (number && FormulaEvaluator::formatNumber(*number) == shown)
+                return *exact;
+        }
+        return shown;
+    }
+
     XmlElement cell(int r, int c, const QString &raw, const CellStyle &style) const
     {
         XmlElement cell(QStringLiteral("c"), std::nullopt,
@@ -100,7 +124,7 @@ private:
         if (raw.isEmpty())
             return cell;
         if (raw.startsWith(u'='))
-            addFormula(cell, raw, evaluated(r, c));
+            addFormula(cell, raw, cachedResult(r, c, raw));
         else
             addValue(cell, raw);
         return cell;

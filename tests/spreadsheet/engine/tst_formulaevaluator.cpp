@@ -3,6 +3,7 @@
 #include "spreadsheet/engine/CellDateFormat.h"
 #include "spreadsheet/engine/FormulaEvaluator.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QTest>
 #include <cmath>
@@ -27,6 +28,10 @@ private slots:
     void referencesAtGridEdges_data();
     void referencesAtGridEdges();
     void shortCachedGridReadsAsEmpty();
+    void exactResults_data();
+    void exactResults();
+    void joinsOverHugeGridsStopEarly_data();
+    void joinsOverHugeGridsStopEarly();
 };
 
 void TestFormulaEvaluator::initTestCase()
@@ -288,6 +293,61 @@ void TestFormulaEvaluator::shortCachedGridReadsAsEmpty()
     const CellGrid formulas = gridFromEntries("A1==SUM(1)");
     const FormulaEvaluator withoutValues(formulas, noValues, cached);
     QCOMPARE(withoutValues.evaluate("=SUM(A1,2)", 5, 3), QStringLiteral("2"));
+}
+
+void TestFormulaEvaluator::exactResults_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("exact");
+    QTest::addColumn<bool>("computes");
+    QTest::newRow("rounded sum") << "=SUM(617.250005)" << "617.25" << "617.250005" << true;
+    QTest::newRow("average of thirds") << "=AVERAGE(1,2,2)" << "1.67" << "1.6666666666666667" << true;
+    QTest::newRow("integral sum is exact already") << "=SUM(2,3)" << "5" << "" << true;
+    QTest::newRow("join has no number") << "=TEXTJOIN(\"\",TRUE,\"1.5\")" << "1.5" << "" << true;
+    QTest::newRow("unknown function") << "=FOO(1.25)" << "#NAME?" << "" << false;
+    QTest::newRow("absolute reference") << "=SUM($A$1)" << "#VALUE!" << "" << false;
+    QTest::newRow("no call") << "=A1+1" << "#VALUE!" << "" << false;
+    QTest::newRow("plain text") << "5.5" << "5.5" << "" << false;
+}
+
+void TestFormulaEvaluator::exactResults()
+{
+    QFETCH(QString, raw);
+    QFETCH(QString, display);
+    QFETCH(QString, exact);
+    QFETCH(bool, computes);
+    const CellGrid grid = makeEmptyGrid(10, 5);
+    const FormulaEvaluator evaluator(grid, grid, grid);
+    const FormulaEvaluator::Result result = evaluator.evaluateCell(raw, 9, 4);
+    QCOMPARE(result.display, display);
+    QCOMPARE(result.exact, exact);
+    QCOMPARE(FormulaEvaluator::computes(raw), computes);
+}
+
+// A join over a grid of long texts takes no more than a cell holds, so it
+// neither builds huge lists nor takes long.
+void TestFormulaEvaluator::joinsOverHugeGridsStopEarly_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::newRow("textjoin") << "=TEXTJOIN(\",\",FALSE,A1:GR1000)";
+    QTest::newRow("unique") << "=UNIQUE(A1:GR1000)";
+    QTest::newRow("textjoin of literals") << "=TEXTJOIN(\",\",FALSE," + QString(40000, u'x') + ")";
+}
+
+void TestFormulaEvaluator::joinsOverHugeGridsStopEarly()
+{
+    QFETCH(QString, raw);
+    CellGrid grid = makeEmptyGrid(1000, 200);
+    for (int r = 0; r < 1000; ++r) {
+        for (int c = 0; c < 200; ++c)
+            grid[r][c] = QString(1000, QChar(u'a' + (r * 200 + c) % 26)) + QString::number(r * 200 + c);
+    }
+    const FormulaEvaluator evaluator(grid, grid, grid);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(evaluator.evaluate(raw, 0, 0), QStringLiteral("#VALUE!"));
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestFormulaEvaluator)

@@ -187,7 +187,6 @@ private slots:
         QTest::newRow("utf-8 csv that also decodes as cp932")
             << "accents.wk1" << QString("café,Größe\n").toUtf8() << QStringList{"café", "Größe"};
         QTest::newRow("empty file") << "empty.wk1" << QByteArray() << QStringList{"", ""};
-        QTest::newRow("123 file is read as records") << "book.123" << QByteArray("a,b\n") << QStringList{"", ""};
         QTest::newRow("worksheet with beginning record")
             << "real.wk1" << beginning + label(0, 1, "'x") << QStringList{"", "x"};
     }
@@ -239,6 +238,34 @@ private slots:
         QVERIFY(!document.importLotus(file.fileName(), &error));
         QVERIFY2(error.message.contains(QStringLiteral("larger than 256 MiB")), qPrintable(error.message));
         QCOMPARE(document.cell(0, 0), QStringLiteral("kept"));
+    }
+
+    // Only a worksheet with its beginning record, or this program's own CSV
+    // text saved as .wk1, opens; anything else is refused before the document
+    // changes.
+    void notAWorksheetIsRefused_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("random bytes as 123") << "noise.123" << QByteArray("\x13\x9a\x00\xff\x42\x07\x00\x01", 8);
+        QTest::newRow("text as 123") << "book.123" << QByteArray("a,b\n");
+        QTest::newRow("random bytes as wk1") << "noise.wk1" << QByteArray("\x13\x9a\x00\xff\x42\x07\x00\x01", 8);
+        QTest::newRow("text with a NUL as wk1") << "nul.wk1" << QByteArray("a,b\0c\n", 6);
+        QTest::newRow("empty 123") << "empty.123" << QByteArray();
+    }
+
+    void notAWorksheetIsRefused()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, data);
+        ExcelDocument document;
+        document.setCell(0, 0, QStringLiteral("kept"));
+        document.addObject(ExcelObjectType::Rectangle);
+        ExcelError error;
+        QVERIFY(!document.importLotus(writeFile(fileName, data), &error));
+        QVERIFY2(error.message.contains(QStringLiteral("not a Lotus 1-2-3 worksheet")), qPrintable(error.message));
+        QCOMPARE(document.cell(0, 0), QStringLiteral("kept"));
+        QCOMPARE(document.objects().size(), 1);
     }
 
     void unreadableFileChangesNothing()

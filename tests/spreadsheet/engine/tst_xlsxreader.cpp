@@ -90,10 +90,21 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::newRow("formula with cached value") << QByteArray("") << QByteArray("<f>SUM(A1:A3)</f><v>6</v>") << "=SUM(A1:A3)" << "6";
         QTest::newRow("formula text trimmed") << QByteArray("") << QByteArray("<f> SUM(1) </f>") << "=SUM(1)" << "";
-        QTest::newRow("shared formula without text") << QByteArray("") << QByteArray("<f t=\"shared\" si=\"0\"/><v>12</v>") << "=" << "12";
+        QTest::newRow("shared formula without its defining cell keeps its value")
+            << QByteArray("") << QByteArray("<f t=\"shared\" si=\"0\"/><v>12</v>") << "12" << "12";
+        QTest::newRow("newer function prefix removed") << QByteArray("str")
+            << QByteArray("<f>_xlfn.TEXTJOIN(\"-\",TRUE,B1:B2)</f><v>a</v>") << "=TEXTJOIN(\"-\",TRUE,B1:B2)" << "a";
+        QTest::newRow("other prefixed function kept") << QByteArray("") << QByteArray("<f>_xlfn.CONCAT(1)</f><v>1</v>") << "=_xlfn.CONCAT(1)" << "1";
+        QTest::newRow("integer written with .0 reads as integer") << QByteArray("") << QByteArray("<v>5.0</v>") << "5" << "5";
+        QTest::newRow("negative integer with .0") << QByteArray("n") << QByteArray("<v>-4.0</v>") << "-4" << "-4";
+        QTest::newRow("large integer with .0") << QByteArray("") << QByteArray("<v>9007199254740992.0</v>") << "9007199254740992" << "9007199254740992";
+        QTest::newRow("formula cache with .0") << QByteArray("") << QByteArray("<f>SUM(1)</f><v>85.0</v>") << "=SUM(1)" << "85";
+        QTest::newRow("other number texts as written") << QByteArray("") << QByteArray("<v>1e-05</v>") << "1e-05" << "1e-05";
+        QTest::newRow("two decimals stay") << QByteArray("") << QByteArray("<v>5.00</v>") << "5.00" << "5.00";
+        QTest::newRow("text type keeps .0") << QByteArray("str") << QByteArray("<f>T()</f><v>5.0</v>") << "=T()" << "5.0";
         QTest::newRow("formula caching a shared string") << QByteArray("s") << QByteArray("<f>X()</f><v>1</v>") << "=X()" << "one";
         QTest::newRow("formula caching a boolean") << QByteArray("b") << QByteArray("<f>TRUE()</f><v>1</v>") << "=TRUE()" << "1";
-        QTest::newRow("formula caching text") << QByteArray("str") << QByteArray("<f>T()</f><v> hi </v>") << "=T()" << "hi";
+        QTest::newRow("formula caching text") << QByteArray("str") << QByteArray("<f>T()</f><v> hi </v>") << "=T()" << " hi ";
         QTest::newRow("inline string keeps blanks") << QByteArray("inlineStr") << QByteArray("<is><t>  a  </t></is>") << "  a  " << "  a  ";
         QTest::newRow("inline string keeps ideographic space") << QByteArray("inlineStr")
             << QString("<is><t>\u3000x\u3000</t></is>").toUtf8() << "\u3000x\u3000" << "\u3000x\u3000";
@@ -132,6 +143,66 @@ private slots:
         QCOMPARE(sheets->first().cells[0][0], raw);
         QCOMPARE(sheets->first().evaluatedCells[0][0], value);
         QCOMPARE(sheets->first().cachedEvaluatedCells[0][0], value);
+    }
+
+    // Members of a shared formula group repeat the defining cell's formula
+    // with their relative references moved.
+    void sharedFormulas_data()
+    {
+        QTest::addColumn<QByteArray>("cells");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("raw");
+        const QByteArray defining = "<c r=\"C2\"><f t=\"shared\" ref=\"C2:E4\" si=\"3\">B2*2+$A$1+B$1+$A2+SUM(A1:B2)</f><v>1</v></c>";
+        QTest::newRow("down one row") << defining + "<c r=\"C3\"><f t=\"shared\" si=\"3\"/><v>2</v></c>"
+                                      << "C3" << "=B3*2+$A$1+B$1+$A3+SUM(A2:B3)";
+        QTest::newRow("right two columns") << defining + "<c r=\"E2\"><f t=\"shared\" si=\"3\"/></c>"
+                                           << "E2" << "=D2*2+$A$1+D$1+$A2+SUM(C1:D2)";
+        QTest::newRow("defining cell keeps its text") << defining << "C2" << "=B2*2+$A$1+B$1+$A2+SUM(A1:B2)";
+        QTest::newRow("member before its defining cell")
+            << QByteArray("<c r=\"A1\"><f t=\"shared\" si=\"0\"/></c><c r=\"A2\"><f t=\"shared\" ref=\"A1:A2\" si=\"0\">B2</f></c>")
+            << "A1" << "=B1";
+        QTest::newRow("names, texts and sheets stay")
+            << QByteArray("<c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"1\">LOG10(B1)&amp;\"C1\"&amp;Sheet2!C1&amp;'My B1'!B1</f></c>"
+                          "<c r=\"A2\"><f t=\"shared\" si=\"1\"/></c>")
+            << "A2" << "=LOG10(B2)&\"C1\"&Sheet2!C2&'My B1'!B2";
+        QTest::newRow("moved before row 1") << QByteArray("<c r=\"A2\"><f t=\"shared\" ref=\"A1:A2\" si=\"2\">B1</f></c>"
+                                                          "<c r=\"A1\"><f t=\"shared\" si=\"2\"/></c>")
+                                            << "A1" << "=#REF!";
+        QTest::newRow("prefixed function in a group")
+            << QByteArray("<c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"4\">_xlfn.UNIQUE(B1:B3)</f></c><c r=\"A2\"><f t=\"shared\" si=\"4\"/></c>")
+            << "A2" << "=UNIQUE(B2:B4)";
+    }
+
+    void sharedFormulas()
+    {
+        QFETCH(QByteArray, cells);
+        QFETCH(QString, reference);
+        QFETCH(QString, raw);
+        const auto sheets = read(onePackage(worksheet("<row r=\"1\">" + cells + "</row>")));
+        QVERIFY(sheets);
+        const auto address = CellReference::parse(reference);
+        QCOMPARE(sheets->first().cells[address->row][address->col], raw);
+    }
+
+    // A workbook whose cells repeat one long text so often that no save
+    // could write it is refused while opening.
+    void textBeyondTheBudgetIsRefused()
+    {
+        const QByteArray longText((XlsxReader::maxTextLength >> 4) + 1, 'x');
+        const auto rowOf = [](int count) {
+            QByteArray cells;
+            for (int i = 1; i <= count; ++i)
+                cells += "<c r=\"" + CellReference::text(0, i - 1).toLatin1() + "\" t=\"s\"><v>0</v></c>";
+            return worksheet("<row r=\"1\">" + cells + "</row>");
+        };
+        Parts parts = onePackage(rowOf(16));
+        parts.insert("xl/sharedStrings.xml", "<sst><si><t>" + longText + "</t></si></sst>");
+        ExcelError error;
+        QVERIFY(!read(parts, &error));
+        QVERIFY2(error.message.contains(QStringLiteral("more text than 256 MiB")), qPrintable(error.message));
+
+        parts.insert("xl/worksheets/sheet1.xml", rowOf(15)); // one cell fewer fits
+        QVERIFY(read(parts));
     }
 
     void parseCellAddress_data()
@@ -496,11 +567,13 @@ private slots:
         QCOMPARE(back.name, first.name);
         // The grid is sized to what the file holds: the minimum here.
         QCOMPARE(back.cells.size(), 100);
-        QCOMPARE(back.cells[0], (QStringList{"5.0", "text ", "=SUM(A1:A1)"} + QStringList(47)));
+        QCOMPARE(back.cells[0], (QStringList{"5", "text ", "=SUM(A1:A1)"} + QStringList(47)));
         QCOMPARE(back.cells[1][1], first.cells[1][1]);
         QCOMPARE(back.cells[1][2], QStringLiteral("=B2"));
         QCOMPARE(back.cachedEvaluatedCells[0][2], QStringLiteral("5"));
-        QCOMPARE(back.cachedEvaluatedCells[1][2], first.evaluatedCells[1][2]);
+        // "=B2" is no call this program computes: without a cache from a file
+        // it is written without one, for other programs to compute.
+        QCOMPARE(back.cachedEvaluatedCells[1][2], QString());
         QCOMPARE(back.cellStyles, first.cellStyles);
         QCOMPARE(back.mergedRanges, first.mergedRanges);
         QCOMPARE(sheets->at(1).name, QStringLiteral("Second"));
@@ -531,8 +604,11 @@ private slots:
         QCOMPARE(document.cell(0, 1), QStringLiteral("=SUM(A1,3)"));
         QCOMPARE(document.evaluatedCell(0, 1), QStringLiteral("5"));
         QVERIFY(document.macros().contains(QStringLiteral("Keep")));
-        // The other sheet shows the file's cached value until it is opened.
-        QCOMPARE(document.sheets().at(1).evaluatedCells[0][0], QStringLiteral("#NAME?"));
+        // A formula this program cannot compute was saved without a cache
+        // (other programs compute it); here it shows "#NAME?" once opened.
+        QCOMPARE(document.sheets().at(1).evaluatedCells[0][0], QString());
+        document.switchToSheet(1);
+        QCOMPARE(document.evaluatedCell(0, 0), QStringLiteral("#NAME?"));
     }
 
     void unknownReferencesShowCachedValue_data()

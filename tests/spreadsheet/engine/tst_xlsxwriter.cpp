@@ -21,6 +21,17 @@ QString worksheetText(const QString &body)
            + body + QStringLiteral("</worksheet>");
 }
 
+// The cell A1 holding formula text `f`, cached value `v` ("" for none) and type.
+QString formula(const char *f, const char *v, const char *type)
+{
+    QString cell = QStringLiteral("\t\t\t<c r=\"A1\"%1>\n\t\t\t\t<f>%2</f>\n")
+                       .arg(*type ? QStringLiteral(" t=\"%1\"").arg(QLatin1String(type)) : QString(),
+                            QLatin1String(f));
+    if (*v)
+        cell += QStringLiteral("\t\t\t\t<v>%1</v>\n").arg(QLatin1String(v));
+    return cell + QStringLiteral("\t\t\t</c>\n");
+}
+
 QString sheetDataRow1(const QString &cell)
 {
     return QStringLiteral("\t<sheetData>\n\t\t<row r=\"1\">\n") + cell
@@ -110,14 +121,6 @@ private slots:
                                   "\t\t\t\t</is>\n\t\t\t</c>\n")
                 .arg(t);
         };
-        auto formula = [](const char *f, const char *v, const char *type) {
-            QString cell = QStringLiteral("\t\t\t<c r=\"A1\"%1>\n\t\t\t\t<f>%2</f>\n")
-                               .arg(*type ? QStringLiteral(" t=\"%1\"").arg(QLatin1String(type)) : QString(),
-                                    QLatin1String(f));
-            if (*v)
-                cell += QStringLiteral("\t\t\t\t<v>%1</v>\n").arg(QLatin1String(v));
-            return cell + QStringLiteral("\t\t\t</c>\n");
-        };
         QTest::newRow("integer keeps one decimal") << "5" << "" << number("5.0");
         QTest::newRow("leading zeros dropped") << "007" << "" << number("7.0");
         QTest::newRow("integral exponent") << "1e3" << "" << number("1000.0");
@@ -140,15 +143,55 @@ private slots:
                                       << text("&lt;a href=&apos;x&apos;&gt;&amp;&quot;");
         QTest::newRow("formula with number") << "=SUM(A1:A2)" << "3" << formula("SUM(A1:A2)", "3", "");
         QTest::newRow("formula without value") << "=SUM(A1:A2)" << "" << formula("SUM(A1:A2)", "", "");
-        QTest::newRow("formula error is typed text") << "=FOO(1)" << "#NAME?" << formula("FOO(1)", "#NAME?", "str");
+        QTest::newRow("unknown function caches no stand-in error") << "=FOO(1)" << "#NAME?" << formula("FOO(1)", "", "");
+        QTest::newRow("unfollowed reference caches no stand-in error") << "=SUM($A$1)" << "#VALUE!" << formula("SUM($A$1)", "", "");
         QTest::newRow("formula date display is typed text") << "=SUM(A5)" << "3/15" << formula("SUM(A5)", "3/15", "str");
-        QTest::newRow("formula join is typed text") << "=UNIQUE(B1:B3)" << "x, y" << formula("UNIQUE(B1:B3)", "x, y", "str");
+        QTest::newRow("formula join is typed text") << "=UNIQUE(B1:B3)" << "x, y" << formula("_xlfn.UNIQUE(B1:B3)", "x, y", "str");
+        QTest::newRow("newer functions prefixed in any case") << "=textjoin(\",\",TRUE,SUM(A1))" << ""
+            << formula("_xlfn.textjoin(&quot;,&quot;,TRUE,SUM(A1))", "", "");
+        QTest::newRow("prefix not doubled") << "=_xlfn.UNIQUE(B1)" << "" << formula("_xlfn.UNIQUE(B1)", "", "");
+        QTest::newRow("names in texts untouched") << "=SUM(\"UNIQUE(\")" << "0" << formula("SUM(&quot;UNIQUE(&quot;)", "0", "");
         QTest::newRow("formula infinite value is typed text") << "=SUM(B1)" << "inf" << formula("SUM(B1)", "inf", "str");
         QTest::newRow("formula hex value is typed text") << "=SUM(B1)" << "0x10" << formula("SUM(B1)", "0x10", "str");
         QTest::newRow("formula value with decimals") << "=SUM(1.5,1)" << "2.50" << formula("SUM(1.5,1)", "2.50", "");
         QTest::newRow("formula control character dropped") << "=SUM(\u0002A1)" << "" << formula("SUM(A1)", "", "");
         QTest::newRow("equals sign alone is empty") << "=" << "5" << "";
         QTest::newRow("equals sign and blanks is empty") << "=  " << "" << "";
+    }
+
+    // A formula's cache is the exact result, or what the file it came from
+    // cached when this program cannot compute it.
+    void formulaCaches_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("exact");
+        QTest::addColumn<QString>("fileCache");
+        QTest::addColumn<QString>("children");
+        QTest::newRow("unrounded sum") << "=SUM(B1)" << "617.25" << "617.250005" << ""
+                                       << formula("SUM(B1)", "617.250005", "");
+        QTest::newRow("stale exact value ignored") << "=SUM(B1)" << "3.50" << "617.250005" << ""
+                                                   << formula("SUM(B1)", "3.50", "");
+        QTest::newRow("unknown function keeps file cache") << "=FOO(1)" << "42" << "" << "42"
+                                                           << formula("FOO(1)", "42", "");
+        QTest::newRow("sheet reference keeps file text cache") << "=SUM(Other!A1)" << "n/a" << "" << "n/a"
+                                                               << formula("SUM(Other!A1)", "n/a", "str");
+    }
+
+    void formulaCaches()
+    {
+        QFETCH(QString, raw);
+        QFETCH(QString, shown);
+        QFETCH(QString, exact);
+        QFETCH(QString, fileCache);
+        QFETCH(QString, children);
+        ExcelSheet one = sheet(QStringLiteral("Sheet1"), {{raw}});
+        one.evaluatedCells[0][0] = shown;
+        one.cachedEvaluatedCells[0][0] = fileCache;
+        if (!exact.isEmpty())
+            one.exactValues.insert(QStringLiteral("A1"), exact);
+        const Parts parts = write({one});
+        QCOMPARE(QString::fromUtf8(parts.value("xl/worksheets/sheet1.xml")), worksheetText(sheetDataRow1(children)));
     }
 
     void cellElements()
