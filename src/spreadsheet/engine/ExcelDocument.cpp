@@ -282,7 +282,7 @@ void ExcelDocument::addSheet(const QString &name)
 {
     saveCurrentSheet();
     const CellGrid empty = makeEmptyGrid(rowCount(), columnCount());
-    const bool usable = !name.isEmpty() && !isSheetNameTaken(name, -1);
+    const bool usable = sheetNameProblem(name, -1).isEmpty();
     m_sheets.append(makeSheet(usable ? name : nextFreeSheetName(), empty, empty));
     emit sheetsChanged();
     switchToSheet(int(m_sheets.size()) - 1);
@@ -304,13 +304,29 @@ void ExcelDocument::deleteSheet(int index)
 
 bool ExcelDocument::renameSheet(int index, const QString &name)
 {
-    if (index < 0 || index >= m_sheets.size() || name.isEmpty() || isSheetNameTaken(name, index))
+    if (index < 0 || index >= m_sheets.size() || !sheetNameProblem(name, index).isEmpty())
         return false;
     m_sheets[index].name = name;
     emit sheetsChanged();
     markUnsaved();
     emit changed();
     return true;
+}
+
+QString ExcelDocument::sheetNameProblem(const QString &name, int exceptIndex) const
+{
+    static const QString forbidden = QStringLiteral(":\\/?*[]");
+    if (name.isEmpty())
+        return QStringLiteral("シート名を入力してください。");
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return forbidden.contains(c); }))
+        return QStringLiteral("シート名に次の文字は使えません: : \\ / ? * [ ]");
+    if (name.size() > maxSheetNameLength)
+        return QStringLiteral("シート名は%1文字以内にしてください。").arg(maxSheetNameLength);
+    if (name.startsWith(u'\'') || name.endsWith(u'\''))
+        return QStringLiteral("シート名の先頭と末尾にアポストロフィ (') は使えません。");
+    if (isSheetNameTaken(name, exceptIndex))
+        return QStringLiteral("「%1」という名前のシートが既にあります。").arg(name);
+    return {};
 }
 
 bool ExcelDocument::isSheetNameTaken(const QString &name, int exceptIndex) const

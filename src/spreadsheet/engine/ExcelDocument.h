@@ -28,6 +28,7 @@ public:
     static constexpr int defaultColumnCount = 50;
     static constexpr int maxRowCount = 1000;    // readers' limit
     static constexpr int maxColumnCount = 200;
+    static constexpr int maxSheetNameLength = 31; // UTF-16 code units
     static constexpr qint64 maxLotusFileSize = qint64(256) << 20; // importLotus refuses larger files
 
     // One sheet "Sheet1" of 100 × 50 empty cells; touches no unsaved state.
@@ -83,13 +84,20 @@ public:
     // ---- sheets ----
     void saveCurrentSheet();
     void switchToSheet(int index);
-    // Appends an empty sheet of the working grid's size and shows it. An
-    // empty or taken name (case-insensitive) gets the first free "SheetN".
+    // Appends an empty sheet of the working grid's size and shows it. A name
+    // sheetNameProblem() refuses gets the first free "SheetN".
     void addSheet(const QString &name = QString());
     void deleteSheet(int index); // never the last sheet
-    // Refuses (returns false, changes nothing) an empty name or one another
-    // sheet has, compared case-insensitively.
+    // Refuses (returns false, changes nothing) a name sheetNameProblem()
+    // finds fault with.
     bool renameSheet(int index, const QString &name);
+    // Why `name` cannot name the sheet at `exceptIndex` (-1: a new sheet), in
+    // words for the user, or "" when it can: empty, holding one of
+    // : \ / ? * [ ], longer than maxSheetNameLength, starting or ending with
+    // an apostrophe, or another sheet's name (compared case-insensitively).
+    // Other spreadsheet programs refuse workbooks with such names. Names
+    // read from files are kept as they are.
+    QString sheetNameProblem(const QString &name, int exceptIndex) const;
     void clearSheet();
     // The first "SheetN" (N from 1) no sheet is named, case-insensitively.
     QString nextFreeSheetName() const;

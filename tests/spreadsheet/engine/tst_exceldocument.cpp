@@ -272,6 +272,8 @@ void TestExcelDocument::addSheetNames_data()
     QTest::newRow("taken in other case") << QStringList{"Sheet1", "data"} << "DATA" << "Sheet2";
     QTest::newRow("first gap") << QStringList{"sheet2", "Sheet1"} << "Sheet2" << "Sheet3";
     QTest::newRow("gap after rename") << QStringList{"Sheet3", "Sheet2"} << "Sheet3" << "Sheet1";
+    QTest::newRow("name other programs refuse") << QStringList{"Sheet1"} << "a[1]" << "Sheet2";
+    QTest::newRow("name too long") << QStringList{"Sheet1"} << QString(32, u'x') << "Sheet2";
 }
 
 void TestExcelDocument::addSheetNames()
@@ -360,6 +362,14 @@ void TestExcelDocument::renameSheet_data()
     QTest::newRow("other sheet's name, other case") << 0 << "sheet2" << false;
     QTest::newRow("index past the end") << 5 << "x" << false;
     QTest::newRow("negative index") << -1 << "x" << false;
+    QTest::newRow("brackets, slash and question mark") << 0 << "売上[2024]/Q1?" << false;
+    for (const char *c : {":", "\\", "/", "?", "*", "[", "]"})
+        QTest::newRow(qPrintable(QStringLiteral("holding %1").arg(QLatin1String(c)))) << 0 << "a" + QString::fromLatin1(c) << false;
+    QTest::newRow("31 characters") << 0 << QString(31, u'x') << true;
+    QTest::newRow("32 characters") << 0 << QString(32, u'x') << false;
+    QTest::newRow("leading apostrophe") << 0 << "'a" << false;
+    QTest::newRow("trailing apostrophe") << 0 << "a'" << false;
+    QTest::newRow("inner apostrophe") << 0 << "O'Neil" << true;
 }
 
 void TestExcelDocument::renameSheet()
@@ -374,6 +384,8 @@ void TestExcelDocument::renameSheet()
     const QList<ExcelSheet> before = document.sheets();
     QSignalSpy changedSpy(&document, &ExcelDocument::changed);
     QCOMPARE(document.renameSheet(index, name), accepted);
+    if (index >= 0 && index < 2)
+        QCOMPARE(document.sheetNameProblem(name, index).isEmpty(), accepted);
     QCOMPARE(unsaved(), accepted);
     QCOMPARE(changedSpy.count(), accepted ? 1 : 0);
     if (accepted)
