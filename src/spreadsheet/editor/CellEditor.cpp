@@ -18,6 +18,11 @@ void CellEditor::keyPressEvent(QKeyEvent *event)
         event->accept();
         emit commitRequested();
         return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        event->accept();
+        emit stepRequested(event->key() == Qt::Key_Tab ? 1 : -1);
+        return;
     case Qt::Key_Escape:
         event->accept();
         emit cancelRequested();
@@ -34,4 +39,10 @@ void CellEditor::focusOutEvent(QFocusEvent *event)
         return;
     if (isVisible())
         emit commitRequested();
+}
+
+bool CellEditor::focusNextPrevChild(bool)
+{
+    // Tab reaches keyPressEvent instead of moving the focus on.
+    return false;
 }

@@ -8,7 +8,9 @@
 // commitRequested fires on Return/Enter (outside a composition, where the
 // input method keeps the key) and when focus moves to another widget of the
 // window; a focus change to a popup menu or another window keeps editing.
-// cancelRequested fires on Escape.
+// cancelRequested fires on Escape. Tab and Shift+Tab stay in the editor
+// (they would move the focus out of the grid) and fire stepRequested with +1
+// or -1, for the grid to commit and edit the next or previous cell of the row.
 class CellEditor : public QLineEdit
 {
     Q_OBJECT
@@ -18,8 +20,10 @@ public:
 signals:
     void commitRequested();
     void cancelRequested();
+    void stepRequested(int columnStep);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 };

@@ -33,6 +33,7 @@ CellGridView::CellGridView(ExcelDocument *document, QWidget *parent)
     m_editor->hide();
     connect(m_editor, &CellEditor::commitRequested, this, &CellGridView::finishEditing);
     connect(m_editor, &CellEditor::cancelRequested, this, &CellGridView::cancelEditing);
+    connect(m_editor, &CellEditor::stepRequested, this, &CellGridView::stepEditing);
     connectDocument();
     updateScrollRanges();
 }
@@ -250,6 +251,24 @@ void CellGridView::finishEditing()
     closeEditor();
     if (text != m_document->cell(cell.row, cell.col))
         emit cellCommitted(cell.row, cell.col, text);
+}
+
+void CellGridView::stepEditing(int columnStep)
+{
+    if (!m_editingCell)
+        return;
+    const CellAddress cell = *m_editingCell;
+    int col = cell.col + columnStep;
+    if (const auto merge = m_document->mergedRange(cell.row, cell.col); merge && columnStep > 0)
+        col = merge->endCol + 1;
+    // A cell a merge covers is edited through the merge's top-left cell.
+    if (const auto merge = m_document->mergedRange(cell.row, col); merge && columnStep < 0)
+        col = merge->startCol;
+    finishEditing();
+    if (col < 0 || col >= m_document->columnCount())
+        return;
+    beginEditing(cell.row, col);
+    emit editingMoved(cell.row, col);
 }
 
 void CellGridView::cancelEditing()

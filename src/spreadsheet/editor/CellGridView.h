@@ -42,6 +42,10 @@ public:
     void finishEditing();
     // Closes the editor without writing.
     void cancelEditing();
+    // Commits the edit and opens the editor `columnStep` cells along the row
+    // (a merged range counts as its top-left cell); at the row's ends the edit is
+    // committed and the editor closes. Emits editingMoved for the new cell.
+    void stepEditing(int columnStep);
     bool isEditing() const { return m_editingCell.has_value(); }
     std::optional<CellAddress> editingCell() const { return m_editingCell; }
     CellEditor *editor() const { return m_editor; }
@@ -68,6 +72,7 @@ signals:
     void dragMoved(QPointF contentPosition, Qt::KeyboardModifiers modifiers);
     void dragFinished();
     void cellCommitted(int row, int col, const QString &text);
+    void editingMoved(int row, int col);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -216,6 +216,7 @@ void MorvaneExcelView::connectToolbar()
 
 void MorvaneExcelView::connectGrid()
 {
+    connect(m_grid, &CellGridView::editingMoved, this, [this](int row, int col) { selectCell(row, col); });
     connect(m_grid, &CellGridView::cellPressed, this,
             [this](int row, int col, Qt::KeyboardModifiers modifiers) {
                 selectCell(row, col,

@@ -94,6 +94,7 @@ private slots:
     void clickEditsRawTextAndReturnCommits();
     void clickingAnotherCellCommitsTheEdit();
     void editWithoutChangeWritesNothing();
+    void tabMovesTheEditAlongTheRow();
     void escapeDropsTheEdit();
     void closingTheWindowCommitsTheEdit_data();
     void closingTheWindowCommitsTheEdit();
@@ -288,6 +289,37 @@ void TestMorvaneExcelView::clickingAnotherCellCommitsTheEdit()
     QTest::keyClicks(grid()->editor(), QStringLiteral("xyz"));
     toolbar()->formulaBar()->field()->setFocus(Qt::MouseFocusReason);
     QCOMPARE(document()->cell(0, 1), QStringLiteral("xyz"));
+    QVERIFY(!grid()->isEditing());
+}
+
+// Tab and Shift+Tab commit and edit the neighbouring cell; the focus stays in
+// the grid, so the next typed character lands in that cell.
+void TestMorvaneExcelView::tabMovesTheEditAlongTheRow()
+{
+    document()->mergeCells(0, 2, 0, 3);
+    click(grid(), cellCenter(0, 0));
+    QTest::keyClicks(grid()->editor(), QStringLiteral("a"));
+    QTest::keyClick(grid()->editor(), Qt::Key_Tab);
+    QCOMPARE(document()->cell(0, 0), QStringLiteral("a"));
+    QCOMPARE(grid()->editingCell(), OptionalCell({0, 1}));
+    QVERIFY(grid()->editor()->hasFocus());
+    QCOMPARE(grid()->selection().cell, OptionalCell({0, 1}));
+    QTest::keyClicks(grid()->editor(), QStringLiteral("b"));
+    QTest::keyClick(grid()->editor(), Qt::Key_Tab);
+    QCOMPARE(document()->cell(0, 1), QStringLiteral("b"));
+    QCOMPARE(grid()->editingCell(), OptionalCell({0, 2}));
+    QTest::keyClick(grid()->editor(), Qt::Key_Tab); // past the merged C1:D1
+    QCOMPARE(grid()->editingCell(), OptionalCell({0, 4}));
+    QTest::keyClicks(grid()->editor(), QStringLiteral("e"));
+    QTest::keyClick(grid()->editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(document()->cell(0, 4), QStringLiteral("e"));
+    QCOMPARE(grid()->editingCell(), OptionalCell({0, 2})); // the merge, by its top-left cell
+    QVERIFY(grid()->editor()->hasFocus());
+
+    click(grid(), cellCenter(1, 0));
+    QTest::keyClicks(grid()->editor(), QStringLiteral("first"));
+    QTest::keyClick(grid()->editor(), Qt::Key_Backtab, Qt::ShiftModifier); // at the row's start
+    QCOMPARE(document()->cell(1, 0), QStringLiteral("first"));
     QVERIFY(!grid()->isEditing());
 }
 
