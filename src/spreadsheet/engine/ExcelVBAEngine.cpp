@@ -105,6 +105,15 @@ bool ExcelVBAEngine::countStatement()
     return false;
 }
 
+bool ExcelVBAEngine::checkCellReads()
+{
+    if (m_workingCopy->cellReads() <= cellReadLimit)
+        return !m_stopped;
+    stop(QStringLiteral("Macro stopped after its formulas read %1 cells; its changes so far are kept")
+             .arg(cellReadLimit));
+    return false;
+}
+
 bool ExcelVBAEngine::countText(qint64 characters)
 {
     if (!m_stopped && characters <= textLimit - m_textCount) {
@@ -161,6 +170,7 @@ int ExcelVBAEngine::step(const VbaCellAssignment &assignment, int index)
         break;
     case VbaCellAssignment::Property::Value:
         m_workingCopy->setText(*address, text);
+        checkCellReads();
         break;
     }
     return index + 1;

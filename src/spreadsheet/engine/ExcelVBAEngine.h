@@ -38,6 +38,11 @@ public:
     // this many characters in all: a text doubling in a loop would otherwise
     // exhaust memory, and one growing by a character a pass take hours.
     static constexpr qint64 textLimit = 100'000'000;
+    // A run stops in the same way once the formulas it writes have read this
+    // many cells in all while being evaluated: a loop writing sums over large
+    // ranges would otherwise hold the window for minutes under the statement
+    // limit.
+    static constexpr qint64 cellReadLimit = 100'000'000;
     // Only the last this many messages of one run are delivered.
     static constexpr int messageLimit = 10'000;
 
@@ -87,6 +92,9 @@ private:
     std::optional<CellAddress> resolve(const VbaExpression &location);
     // False once the run has stopped (or stops now, at the statement limit).
     bool countStatement();
+    // False (the run stops) once the run's formulas have read more than
+    // cellReadLimit cells.
+    bool checkCellReads();
     // Counts a concatenation's result against textLimit; false (the run
     // stops) when it would pass the limit.
     bool countText(qint64 characters);

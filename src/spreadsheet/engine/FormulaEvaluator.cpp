@@ -213,11 +213,13 @@ void FormulaEvaluator::visitArguments(const QStringList &arguments, CellFn onCel
                 continue;
             for (int r = range->startRow; r <= range->endRow; ++r) {
                 for (int c = range->startCol; c <= range->endCol; ++c) {
+                    ++m_cellReads;
                     if (!onCell(valueAt(r, c)))
                         return;
                 }
             }
         } else if (const auto address = parseCellReference(argument)) {
+            ++m_cellReads;
             if (!onCell(valueAt(address->row, address->col)))
                 return;
         } else if (!onLiteral(argument)) {

@@ -50,6 +50,10 @@ public:
     // removed. An argument with ":" that is no valid range gives nothing.
     QStringList collectStrings(const QStringList &arguments) const;
 
+    // Cells read by this evaluator's evaluations so far (each cell of a range
+    // and each reference counts once per read): the measure of their work.
+    qint64 cellReads() const { return m_cellReads; }
+
     // A reference inside the grid (rows of `cells`, columns of its first row).
     std::optional<CellAddress> parseCellReference(const QString &text) const;
     // The normalised rectangle of "A1:B2" (corners in any order), both corners
@@ -86,4 +90,5 @@ private:
     int m_rowCount = 0;
     int m_columnCount = 0;
     CellDateFormat m_dates;
+    mutable qint64 m_cellReads = 0;
 };

@@ -51,8 +51,9 @@ void VbaWorkingCopy::setText(CellAddress address, const QString &text)
     m_cellsWritten = true;
     // A fresh evaluator each time: it caches the date header words of the
     // raw grid, which this write may just have changed.
-    FormulaEvaluator::Result result =
-        FormulaEvaluator(m_cells, m_values, m_cachedEvaluatedCells).evaluateCell(text, address.row, address.col);
+    const FormulaEvaluator evaluator(m_cells, m_values, m_cachedEvaluatedCells);
+    FormulaEvaluator::Result result = evaluator.evaluateCell(text, address.row, address.col);
+    m_cellReads += evaluator.cellReads();
     m_values[address.row][address.col] = std::move(result.value);
     if (address.col < m_evaluatedCells.value(address.row).size())
         m_evaluatedCells[address.row][address.col] = std::move(result.display);

@@ -36,6 +36,8 @@ public:
     // Stores raw text as if typed and evaluates it against the copies, so a
     // formula sees the run's earlier writes.
     void setText(CellAddress address, const QString &text);
+    // Cells the evaluations of setText() have read so far.
+    qint64 cellReads() const { return m_cellReads; }
     // Style edits keep the cell's other style fields; the style is stored
     // under the canonical reference ("A1").
     void setBold(CellAddress address, bool bold);
@@ -58,6 +60,7 @@ private:
     // before its date display.
     CellGrid m_values;
     CellStyleMap m_cellStyles;
+    qint64 m_cellReads = 0;
     bool m_cellsWritten = false;
     bool m_stylesWritten = false;
 };

@@ -82,6 +82,7 @@ private slots:
     void onlyTheLastMessagesAreKept();
 
     void runawayMacroStopsAndKeepsItsWrites();
+    void runawayFormulaWorkStopsTheRun();
     void runawayTextStopsTheRun_data();
     void runawayTextStopsTheRun();
     void hostileMacros_data();
@@ -561,6 +562,24 @@ void TestExcelVBAEngine::runawayMacroStopsAndKeepsItsWrites()
     QVERIFY2(elapsed < 120000, qPrintable(QString::number(elapsed)));
     QCoreApplication::processEvents();
     QVERIFY(m_messages.isEmpty());
+}
+
+// Formulas over large ranges written in a loop stop the run by the cells
+// their evaluations read, long before the statement limit.
+void TestExcelVBAEngine::runawayFormulaWorkStopsTheRun()
+{
+    StdoutCapture capture;
+    QVERIFY(capture.isCapturing());
+    runMacro(sub("Cells(1, 1) = \"before\"\nFor i = 1 To 1000000\nCells(2, 1) = \"=SUM(A1:AX100)\"\nNext\n"
+                 "Cells(3, 1) = \"after\""));
+    std::fflush(stdout);
+    const std::optional<QByteArray> written = capture.finish();
+    QVERIFY(written);
+    QVERIFY2(written->startsWith("Macro stopped after its formulas read"), written->constData());
+    const qint64 passes = m_engine->variables.value("i").integer();
+    const qint64 readsPerPass = 100 * 50;
+    QCOMPARE(passes, ExcelVBAEngine::cellReadLimit / readsPerPass + 1);
+    QCOMPARE(columnA(*m_document), (QStringList{"before", "=SUM(A1:AX100)", "", ""}));
 }
 
 void TestExcelVBAEngine::runawayTextStopsTheRun_data()
