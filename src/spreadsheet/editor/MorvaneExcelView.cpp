@@ -512,9 +512,7 @@ QString MorvaneExcelView::renameRefusal(const QString &name) const
 {
     if (m_renameSheetTargetIndex < 0 || m_renameSheetTargetIndex >= m_document->sheets().size())
         return QStringLiteral("シートが見つかりません。");
-    if (name.isEmpty())
-        return QStringLiteral("シート名を入力してください。");
-    return QStringLiteral("「%1」という名前のシートが既にあります。").arg(name);
+    return m_document->sheetNameProblem(name, m_renameSheetTargetIndex);
 }
 
 bool MorvaneExcelView::isShowingRenameSheetDialog() const

@@ -372,6 +372,8 @@ void TestWorkbookDialogs::failedOpenChangesNothing_data()
     QTest::newRow("missing csv") << "missing.csv" << QByteArray();
     QTest::newRow("csv that is not UTF-8") << "latin.csv" << QByteArray("caf\xe9,1\n");
     QTest::newRow("missing Lotus file") << "missing.wk1" << QByteArray();
+    QTest::newRow("random bytes as 123") << "noise.123" << QByteArray("\x13\x9a\x00\xff\x42\x07\x00\x01", 8);
+    QTest::newRow("binary wk1 without its beginning record") << "noise.wk1" << QByteArray("\x01\x00\x00\xff" "ab", 6);
     QTest::newRow("folder named like a workbook") << "folder.xlsx" << QByteArray("<dir>");
 }
 
@@ -598,6 +600,12 @@ void TestWorkbookDialogs::refusedRenameKeepsTheDialog()
         QVERIFY(m_view->renameDialog()->errorLabel()->isVisible());
         QCOMPARE(m_view->renameDialog()->error().contains(QStringLiteral("sheet1")), !name.isEmpty());
     }
+    // A name other programs refuse says why.
+    m_view->renameDialog()->field()->setText(QStringLiteral("売上[2024]/Q1?"));
+    QTest::mouseClick(m_view->renameDialog()->renameButton(), Qt::LeftButton);
+    QVERIFY(m_view->isShowingRenameSheetDialog());
+    QCOMPARE(m_view->renameDialog()->error(), document()->sheetNameProblem(QStringLiteral("売上[2024]/Q1?"), 1));
+    QVERIFY(m_view->renameDialog()->error().contains(QStringLiteral("[ ]")));
     m_view->renameDialog()->field()->setText(QStringLiteral("Sheet3"));
     QTest::mouseClick(m_view->renameDialog()->renameButton(), Qt::LeftButton);
     QVERIFY(!m_view->isShowingRenameSheetDialog());

@@ -4,6 +4,7 @@
 // missing; the whole executable reports a skip when none is present.
 
 #include "XlsxTestPackage.h"
+#include "platform/NumberText.h"
 
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/XlsxReader.h"
@@ -72,6 +73,9 @@ ws["C2"] = True
 ws.merge_cells("A4:C5")
 ws2 = wb.create_sheet("日本語")
 ws2["B3"] = "テキスト"
+ws2["A1"] = 85; ws2["A2"] = -4; ws2["A3"] = 92.5; ws2["A4"] = "a\r\nb"
+ws2["C1"] = '=TEXTJOIN("-",TRUE,A1:A3)'
+ws2["C2"] = "=AVERAGE(A1:A3)"
 wb.save(sys.argv[1])
 )py";
 
@@ -259,6 +263,76 @@ private slots:
         QCOMPARE(data.mergedRanges, (QList<ExcelRange>{{4, 0, 5, 2}}));
         QCOMPARE(sheets->at(1).name, QStringLiteral("R&D <2>"));
         QCOMPARE(sheets->at(1).cells[0][0], QStringLiteral("x\ny"));
+    }
+
+    // A workbook another program wrote, saved here and opened again, shows
+    // every value it showed before, on every sheet.
+    void peerWorkbookSurvivesSaveAndReopen_data()
+    {
+        QTest::addColumn<QString>("peer");
+        QTest::newRow("openpyxl") << "openpyxl";
+        QTest::newRow("XlsxWriter") << "xlsxwriter";
+        QTest::newRow("XlsxWriter, inline strings") << "xlsxwriter-inline";
+        QTest::newRow("Gnumeric") << "gnumeric";
+    }
+
+    void peerWorkbookSurvivesSaveAndReopen()
+    {
+        QFETCH(QString, peer);
+        const QString file = path(QStringLiteral("peer-%1.xlsx").arg(peer));
+        ToolRun written;
+        if (peer == QLatin1String("openpyxl")) {
+            if (!hasPythonModule("openpyxl"))
+                QSKIP("python3-openpyxl is not installed");
+            written = run(python, {"-c", openpyxlWriter, file});
+        } else if (peer.startsWith(QLatin1String("xlsxwriter"))) {
+            if (!hasPythonModule("xlsxwriter"))
+                QSKIP("python3-xlsxwriter is not installed");
+            written = run(python, {"-c", xlsxwriterWriter, file, peer.endsWith(QLatin1String("inline")) ? "inline" : "shared"});
+        } else {
+            if (ssconvert().isEmpty())
+                QSKIP("ssconvert (gnumeric) is not installed");
+            const QString ours = path(QStringLiteral("for-gnumeric-roundtrip.xlsx"));
+            ExcelError error;
+            QVERIFY(XlsxWriter(ourWorkbook(), XlsxPackageKind::Workbook).write(ours, &error));
+            written = run(ssconvert(), {"--export-type=Gnumeric_Excel:xlsx2", ours, file});
+        }
+        QVERIFY2(written.exitCode == 0, written.err.constData());
+
+        const auto shownValues = [](const QString &workbook) {
+            ExcelDocument document;
+            ExcelError error;
+            if (!document.importXLSX(workbook, &error))
+                qWarning() << error.message;
+            QList<CellGrid> shown;
+            for (int i = 0; i < document.sheets().size(); ++i) {
+                document.switchToSheet(i);
+                shown.append(document.evaluatedCells());
+            }
+            return shown;
+        };
+        const QList<CellGrid> before = shownValues(file);
+        QVERIFY(!before.isEmpty());
+        ExcelDocument document;
+        ExcelError error;
+        QVERIFY(document.importXLSX(file, &error));
+        const QString saved = path(QStringLiteral("peer-%1-saved.xlsx").arg(peer));
+        QVERIFY2(document.exportXLSX(saved, &error), qPrintable(error.message));
+        const QList<CellGrid> after = shownValues(saved);
+        QCOMPARE(after.size(), before.size());
+        for (qsizetype sheet = 0; sheet < before.size(); ++sheet) {
+            QCOMPARE(after[sheet].size(), before[sheet].size());
+            for (qsizetype row = 0; row < before[sheet].size(); ++row) {
+                for (qsizetype col = 0; col < before[sheet][row].size(); ++col) {
+                    const QString &was = before[sheet][row][col];
+                    const QString &is = after[sheet][row][col];
+                    // A number may come back in its shortest form ("0.000100…01" as "0.0001").
+                    const auto wasNumber = NumberText::toDouble(was);
+                    if (is != was && !(wasNumber && wasNumber == NumberText::toDouble(is)))
+                        QCOMPARE(is, was);
+                }
+            }
+        }
     }
 
     void openpyxlLoadsOurs_data()
