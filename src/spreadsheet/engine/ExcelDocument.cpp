@@ -1,5 +1,7 @@
 #include "ExcelDocument.h"
 
+#include "AggregateMemo.h"
+
 #include "CsvFormat.h"
 #include "FormulaEvaluator.h"
 #include "platform/AppState.h"
@@ -395,7 +397,9 @@ void ExcelDocument::evaluateAll()
     fitValueGrids();
     const int rows = rowCount();
     const int columns = m_cells.isEmpty() ? 0 : columnCount();
-    const FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
+    FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
+    AggregateMemo memo;
+    evaluator.setMemo(&memo);
     CellGrid display;
     display.reserve(rows);
     m_exactValues.clear();
@@ -408,6 +412,10 @@ void ExcelDocument::evaluateAll()
             FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
             if (!result.exact.isEmpty())
                 m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
+            // References read a plain cell's raw text, which a pass never
+            // changes; only a formula's new value can stale a reused sum.
+            if (FormulaEvaluator::isFormula(raw.at(c)) && values[c] != result.value)
+                memo.cellChanged(r, c);
             values[c] = std::move(result.value);
             shown.append(std::move(result.display));
         }

@@ -1,5 +1,6 @@
 #include "FormulaEvaluator.h"
 
+#include "AggregateMemo.h"
 #include "CellNumber.h"
 #include "platform/NumberText.h"
 
@@ -167,16 +168,8 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
         const QString cached = cachedValue(row, col);
         return cached.isEmpty() ? QStringLiteral("#VALUE!") : cached;
     }
-    if (name == u"SUM" || name == u"AVERAGE") {
-        const QList<double> numbers = collectNumbers(arguments);
-        if (numbers.isEmpty())
-            return QStringLiteral("0");
-        const double sum = std::accumulate(numbers.cbegin(), numbers.cend(), 0.0);
-        const double result = name == u"SUM" ? sum : sum / double(numbers.size());
-        if (std::isfinite(result) && result != std::trunc(result))
-            *exact = NumberText::shortest(result);
-        return formatNumber(result);
-    }
+    if (name == u"SUM" || name == u"AVERAGE")
+        return aggregate(name, arguments, exact);
     if (name == u"TEXTJOIN") {
         if (arguments.size() < 3)
             return QStringLiteral("#ARG!");
@@ -201,6 +194,44 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
     }
     const QString cached = cachedValue(row, col);
     return cached.isEmpty() ? QStringLiteral("#NAME?") : cached;
+}
+
+QString FormulaEvaluator::aggregate(const QString &name, const QStringList &arguments, QString *exact) const
+{
+    QString key;
+    if (m_memo) {
+        key = name + u'(' + arguments.join(u',') + u')';
+        if (const AggregateMemo::Entry *entry = m_memo->find(key)) {
+            *exact = entry->exact;
+            return entry->value;
+        }
+    }
+    const QList<double> numbers = collectNumbers(arguments);
+    QString value = QStringLiteral("0");
+    if (!numbers.isEmpty()) {
+        const double sum = std::accumulate(numbers.cbegin(), numbers.cend(), 0.0);
+        const double result = name == u"SUM" ? sum : sum / double(numbers.size());
+        if (std::isfinite(result) && result != std::trunc(result))
+            *exact = NumberText::shortest(result);
+        value = formatNumber(result);
+    }
+    if (m_memo)
+        m_memo->insert(key, {value, *exact, rangesRead(arguments)});
+    return value;
+}
+
+QList<ExcelRange> FormulaEvaluator::rangesRead(const QStringList &arguments) const
+{
+    QList<ExcelRange> ranges;
+    for (const QString &argument : arguments) {
+        if (argument.contains(u':')) {
+            if (const auto range = parseRange(argument))
+                ranges.append(*range);
+        } else if (const auto address = parseCellReference(argument)) {
+            ranges.append({address->row, address->col, address->row, address->col});
+        }
+    }
+    return ranges;
 }
 
 template<typename CellFn, typename LiteralFn>

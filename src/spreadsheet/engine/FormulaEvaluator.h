@@ -23,6 +23,8 @@
 // reference; the caller keeps them alive and may update `values` between
 // calls (recalculation writes each cell's value as it goes). Out-of-grid
 // indices read as "", never out of bounds.
+class AggregateMemo;
+
 class FormulaEvaluator
 {
 public:
@@ -39,6 +41,9 @@ public:
     FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
 
     Result evaluateCell(const QString &raw, int row, int col) const;
+    // Reuses SUM and AVERAGE results through `memo` (nullptr: none). The
+    // caller reports every value change to the memo before later cells read it.
+    void setMemo(AggregateMemo *memo) { m_memo = memo; }
     QString evaluate(const QString &raw, int row, int col) const { return evaluateCell(raw, row, col).display; }
 
     // Numbers of the arguments in order: cells of a range ("A1:B2", row-major)
@@ -77,6 +82,8 @@ public:
 private:
     QString callFunction(const QString &name, const QStringList &arguments, int row, int col,
                          QString *exact) const;
+    QString aggregate(const QString &name, const QStringList &arguments, QString *exact) const;
+    QList<ExcelRange> rangesRead(const QStringList &arguments) const;
     QString cachedValue(int row, int col) const;
     const QString &valueAt(int row, int col) const;
     // Calls onCell with each cell value and onLiteral with each other argument,
@@ -91,4 +98,5 @@ private:
     int m_columnCount = 0;
     CellDateFormat m_dates;
     mutable qint64 m_cellReads = 0;
+    AggregateMemo *m_memo = nullptr;
 };

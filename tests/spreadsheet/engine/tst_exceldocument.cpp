@@ -3,8 +3,10 @@
 #include "spreadsheet/engine/ExcelDocument.h"
 #include "spreadsheet/engine/FormulaEvaluator.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -54,6 +56,8 @@ private slots:
     void deleteSheetRefusals();
     void renameSheet_data();
     void renameSheet();
+    void reusedSumsGiveWhatAFreshPassGives();
+    void manySumsOfOneRangeCostOne();
     void switchingWritesBackAndMarksUnsaved();
     void clearSheetKeepsSizeAndClearsStoredCopy();
     void replaceSheetsShapesAndShowsFirst();
@@ -392,6 +396,66 @@ void TestExcelDocument::renameSheet()
         QCOMPARE(document.sheets().at(index).name, name);
     else
         QCOMPARE(document.sheets(), before);
+}
+
+// Sums over the same ranges are reused within a pass only while nothing they
+// read changes: the pass gives exactly what evaluating every cell afresh, in
+// the same order, gives, also when the ranges hold formulas that change.
+void TestExcelDocument::reusedSumsGiveWhatAFreshPassGives()
+{
+    const QStringList ranges = {"A1:J30", "A1:C5", "B2", "D1:D30", "A1:J1", "0.125"};
+    QRandomGenerator random(20241207);
+    CellGrid cells = makeEmptyGrid(30, 10);
+    for (QStringList &row : cells) {
+        for (QString &cell : row) {
+            const int kind = random.bounded(4);
+            if (kind == 0)
+                cell = QString::number(random.bounded(1000) / 8.0);
+            else if (kind == 1)
+                cell = (random.bounded(2) ? "=SUM(" : "=AVERAGE(") + ranges[random.bounded(ranges.size())]
+                       + u',' + ranges[random.bounded(ranges.size())] + u')';
+        }
+    }
+    ExcelDocument document;
+    document.setCells(cells);
+    document.recalculate();
+    for (int pass = 0; pass < 3; ++pass) {
+        CellGrid values = document.valueCells();
+        const CellGrid cached = document.cachedEvaluatedCells();
+        const FormulaEvaluator fresh(cells, values, cached);
+        CellGrid shown = makeEmptyGrid(30, 10);
+        for (int r = 0; r < 30; ++r) {
+            for (int c = 0; c < 10; ++c) {
+                const FormulaEvaluator::Result result = fresh.evaluateCell(cells[r][c], r, c);
+                values[r][c] = result.value;
+                shown[r][c] = result.display;
+            }
+        }
+        document.recalculate();
+        QCOMPARE(document.valueCells(), values);
+        QCOMPARE(document.evaluatedCells(), shown);
+    }
+}
+
+// A thousand cells summing the same 199,000-cell range compute it once a pass.
+void TestExcelDocument::manySumsOfOneRangeCostOne()
+{
+    CellGrid cells = makeEmptyGrid(ExcelDocument::maxRowCount, ExcelDocument::maxColumnCount);
+    const int last = ExcelDocument::maxColumnCount - 1;
+    for (int r = 0; r < cells.size(); ++r) {
+        for (int c = 0; c < last; ++c)
+            cells[r][c] = QString::number(r + c);
+        cells[r][last] = QStringLiteral("=SUM(A1:GQ1000)");
+    }
+    ExcelDocument document;
+    document.setCells(cells);
+    QElapsedTimer timer;
+    timer.start();
+    document.recalculate();
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(document.evaluatedCell(999, last), QStringLiteral("119101500"));
+    QVERIFY2(elapsed < 20000, qPrintable(QString::number(elapsed)));
+    qInfo() << "recalculation of 1000 sums over 199,000 cells:" << elapsed << "ms";
 }
 
 void TestExcelDocument::switchingWritesBackAndMarksUnsaved()
