@@ -32,8 +32,8 @@ QString withoutIntegralZero(const QString &value)
     if (!value.endsWith(QLatin1String(".0")))
         return value;
     const QStringView digits = QStringView(value).chopped(2);
-    const QStringView unsigned_ = digits.startsWith(u'-') ? digits.mid(1) : digits;
-    if (unsigned_.isEmpty() || !std::all_of(unsigned_.begin(), unsigned_.end(),
+    const QStringView magnitude = digits.startsWith(u'-') ? digits.mid(1) : digits;
+    if (magnitude.isEmpty() || !std::all_of(magnitude.begin(), magnitude.end(),
                                             [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return value;
     return digits.toString();
