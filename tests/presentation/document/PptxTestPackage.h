@@ -3,76 +3,11 @@
 // Helpers shared by the presentation package tests: packages as maps of part
 // name to bytes, and slide parts in the editor's vocabulary.
 
-#include "platform/ScratchRoot.h"
-#include "platform/TemporaryFolder.h"
-#include "platform/ZipArchive.h"
-
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QMap>
+#include "support/TestPackageParts.h"
 
 namespace PptxTestPackage {
 
-using Parts = QMap<QString, QByteArray>;
-
-inline Parts readFolder(const QString &folder)
-{
-    Parts parts;
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            parts.insert(root.relativeFilePath(path), file.readAll());
-    }
-    return parts;
-}
-
-// The parts of an archive; empty when it cannot be unpacked.
-inline Parts unzip(const QString &archive)
-{
-    TemporaryFolder folder;
-    QString error;
-    if (!ZipArchive::unzipToFolder(archive, folder.path(), &error))
-        return {};
-    return readFolder(folder.path());
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
-           && file.write(bytes) == bytes.size();
-}
-
-// Zips `parts` (deflated, like most producers) into `archive`.
-inline bool zip(const Parts &parts, const QString &archive)
-{
-    TemporaryFolder folder;
-    for (auto it = parts.cbegin(); it != parts.cend(); ++it) {
-        if (!writeFile(folder.filePath(it.key()), it.value()))
-            return false;
-    }
-    QString error;
-    return ZipArchive::zipFolder(folder.path(), archive, ZipArchive::Compression::Deflated, &error);
-}
-
-// What the temporary directory holds besides the folder at `ownPath` and
-// this process's scratch folder with its lock: what a read or write left.
-inline QStringList temporaryLeftovers(const QString &ownPath)
-{
-    const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
-    QStringList entries = QDir::temp().entryList(filter);
-    entries.removeAll(QFileInfo(ownPath).fileName());
-    entries.removeAll(QFileInfo(ScratchRoot::rootPath()).fileName());
-    entries += QDir(ScratchRoot::rootPath()).entryList(filter);
-    entries.removeAll(QFileInfo(ScratchRoot::processFolder()).fileName());
-    entries += QDir(ScratchRoot::processFolder()).entryList(filter);
-    entries.removeAll(QStringLiteral("owner.lock"));
-    return entries;
-}
+using namespace TestPackageParts;
 
 // ppt/presentation.xml listing `entries` slides.
 inline QByteArray presentationXml(int entries)

@@ -12,7 +12,6 @@
 #include "presentation/document/PptxReader.h"
 #include "presentation/document/SlidePartReader.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,22 +28,6 @@ const QList<QByteArray> xmlTokens = {
     "&unknown;", "<![CDATA[", "]]>", "<!--", "-->", "<!DOCTYPE x [<!ENTITY e \"e\">]>", "\xEF\xBB\xBF", "\xC3\x28",
     "\0",
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList filesIn(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
-}
 
 QString goldenArchive(const QString &folder)
 {
@@ -111,8 +94,8 @@ private slots:
 
     void regressions()
     {
-        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/presentation/fuzz-regressions")))
-            readPackage(readAll(file));
+        for (const QString &file : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/presentation/fuzz-regressions")))
+            readPackage(fuzzReadAll(file));
     }
 
     void partMutations()
@@ -134,7 +117,7 @@ private slots:
             const QString archive = m_work.filePath(QStringLiteral("mutated.pptx"));
             QFile::remove(archive);
             QVERIFY(zip(parts, archive));
-            readPackage(readAll(archive));
+            readPackage(fuzzReadAll(archive));
         });
         qInfo() << runs << "mutated packages read";
         checkTemporaryDirectoryClean();
@@ -142,7 +125,7 @@ private slots:
 
     void archiveMutations()
     {
-        const QList<QByteArray> seeds = {readAll(goldenArchive(m_work.path())), readAll(foreignFixture)};
+        const QList<QByteArray> seeds = {fuzzReadAll(goldenArchive(m_work.path())), fuzzReadAll(foreignFixture)};
         Mutator mutator(fuzzSeed() + 1);
         const int runs = fuzzFor(800, [&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
         qInfo() << runs << "mutated archives read";

@@ -11,7 +11,6 @@
 #include "spreadsheet/engine/LotusParser.h"
 #include "spreadsheet/engine/XlsxReader.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,22 +29,6 @@ const QList<QByteArray> xmlTokens = {
     "Target=\"worksheets/%2e%2e/%2e%2e/x\"", "fontId=\"0\"", "fillId=\"2\"", "\xEF\xBB\xBF", "\xFF\xFE",
     "\xC3\x28", "\xE3\x80\x80", "\0",
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList filesIn(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
-}
 
 } // namespace
 
@@ -105,15 +88,15 @@ private slots:
 
     void xlsxRegressions()
     {
-        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/fuzz-regressions")))
-            readPackage(readAll(file));
+        for (const QString &file : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/fuzz-regressions")))
+            readPackage(fuzzReadAll(file));
         checkTemporaryDirectoryClean();
     }
 
     void xlsxPartMutations()
     {
         QList<Parts> seeds;
-        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
+        for (const QString &file : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
             seeds << unzip(file);
         QVERIFY(seeds.size() >= 5);
         Mutator mutator(fuzzSeed());
@@ -128,7 +111,7 @@ private slots:
             const QString archive = m_work.filePath(QStringLiteral("mutated.xlsx"));
             QFile::remove(archive);
             QVERIFY(zip(parts, archive));
-            readPackage(readAll(archive));
+            readPackage(fuzzReadAll(archive));
         });
         qInfo() << runs << "mutated packages read";
         checkTemporaryDirectoryClean();
@@ -137,8 +120,8 @@ private slots:
     void xlsxArchiveMutations()
     {
         QList<QByteArray> seeds;
-        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
-            seeds << readAll(file);
+        for (const QString &file : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/xlsx/seeds")))
+            seeds << fuzzReadAll(file);
         Mutator mutator(fuzzSeed() + 1);
         const int runs = fuzzFor(1000, [&](int) { readPackage(mutator.mutate(seeds[mutator.bounded(int(seeds.size()))], {})); });
         qInfo() << runs << "mutated archives read";
@@ -148,10 +131,10 @@ private slots:
     void lotusMutations()
     {
         QList<QByteArray> seeds;
-        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus")))
-            seeds << readAll(file);
-        for (const QString &file : filesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus/fuzz-regressions")))
-            seeds << readAll(file);
+        for (const QString &file : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus")))
+            seeds << fuzzReadAll(file);
+        for (const QString &file : fuzzFilesIn(QStringLiteral(MORVANE_TEST_DATA_DIR "/lotus/fuzz-regressions")))
+            seeds << fuzzReadAll(file);
         QVERIFY(seeds.size() >= 2);
         const QList<QByteArray> tokens = {QByteArray("\x0f\x00\xff\xff", 4), QByteArray("\x0e\x00\x0d\x00", 4),
                                           QByteArray("\x0d\x00\x07\x00", 4), QByteArray("\x00\x00\x02\x00\x06\x04", 6),
