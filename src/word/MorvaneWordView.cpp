@@ -363,8 +363,8 @@ void MorvaneWordView::createCards()
         if (m_showingSaveDialog)
             setShowingSaveDialog(false);
     });
-    connect(m_openCard, &OpenDocumentCard::folderChangeRequested, this, &MorvaneWordView::chooseOpenFolder);
-    connect(m_openCard, &OpenDocumentCard::fileChosen, this, &MorvaneWordView::loadDocument);
+    connect(m_openCard, &OpenDocumentCard::chooseFolderRequested, this, &MorvaneWordView::chooseOpenFolder);
+    connect(m_openCard, &OpenDocumentCard::openRequested, this, &MorvaneWordView::loadDocument);
     connect(m_openCard, &DialogCard::closed, this, [this] {
         if (m_showingOpenDialog)
             setShowingOpenDialog(false);
@@ -392,7 +392,7 @@ void MorvaneWordView::setShowingOpenDialog(bool showing)
 {
     m_showingOpenDialog = showing;
     if (showing) {
-        m_openCard->setFolder(m_saveLocation);
+        m_openCard->setLocation(m_saveLocation);
         m_openCard->setFiles(m_openFiles);
         m_openCard->open();
     } else if (m_openCard->isOpen()) {
@@ -408,7 +408,7 @@ bool MorvaneWordView::chooseFolder()
         return false;
     m_saveLocation = folder;
     m_saveCard->setFolder(folder);
-    m_openCard->setFolder(folder);
+    m_openCard->setLocation(folder);
     return true;
 }
 

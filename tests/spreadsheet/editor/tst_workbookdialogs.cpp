@@ -480,7 +480,7 @@ void TestWorkbookDialogs::backdropAndCancelCloseDialogs()
     clickBackdrop(m_view->openDialog());
     QVERIFY(!m_view->isShowingOpenDialog());
     m_view->showOpenDialog();
-    QTest::mouseClick(m_view->openDialog()->cancelButton(), Qt::LeftButton);
+    QTest::mouseClick(m_view->openDialog()->closeButton(), Qt::LeftButton);
     QVERIFY(!m_view->isShowingOpenDialog());
     QVERIFY(!isUnsaved());
 }

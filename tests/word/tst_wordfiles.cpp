@@ -278,4 +278,4 @@ private slots:
 };
 
 QTEST_MAIN(TestWordFiles)
-#include "tst_WordFiles.moc"
+#include "tst_wordfiles.moc"

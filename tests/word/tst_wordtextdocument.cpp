@@ -222,4 +222,4 @@ private slots:
 };
 
 QTEST_MAIN(TestWordTextDocument)
-#include "tst_WordTextDocument.moc"
+#include "tst_wordtextdocument.moc"

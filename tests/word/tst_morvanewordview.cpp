@@ -652,4 +652,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMorvaneWordView)
-#include "tst_MorvaneWordView.moc"
+#include "tst_morvanewordview.moc"

@@ -126,4 +126,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestTextCounts)
-#include "tst_TextCounts.moc"
+#include "tst_textcounts.moc"

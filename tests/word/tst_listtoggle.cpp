@@ -184,4 +184,4 @@ private slots:
 };
 
 QTEST_MAIN(TestListToggle)
-#include "tst_ListToggle.moc"
+#include "tst_listtoggle.moc"

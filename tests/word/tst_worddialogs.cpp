@@ -188,7 +188,7 @@ private slots:
         // The open card's chooser refreshes the list at once.
         QCOMPARE(open->fileList()->files(), QStringList{other.filePath(QStringLiteral("x.htm"))});
         QCOMPARE(s.view.selectedSaveLocation(), other.path());
-        open->cancelButton()->click();
+        open->closeButton()->click();
 
         s.chosenFolder = s.dir.path();
         s.view.ribbon()->button(WordRibbon::Action::Save)->click();
@@ -213,4 +213,4 @@ private slots:
 };
 
 QTEST_MAIN(TestWordDialogs)
-#include "tst_WordDialogs.moc"
+#include "tst_worddialogs.moc"

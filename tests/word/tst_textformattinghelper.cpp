@@ -347,4 +347,4 @@ private slots:
 };
 
 QTEST_MAIN(TestTextFormattingHelper)
-#include "tst_TextFormattingHelper.moc"
+#include "tst_textformattinghelper.moc"

@@ -1,0 +1,48 @@
+#include "OpenFileCard.h"
+
+#include "platform/widgets/FolderLocationRow.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+OpenFileCard::OpenFileCard(const Look &look, QWidget *parent)
+    : DialogCard(look.shape, parent)
+    , m_locationRow(new FolderLocationRow(card()))
+    , m_fileList(new FileList(look.surface, look.rowSymbol, card()))
+    , m_closeButton(look.closeButton == Look::CloseButton::Flat
+                        ? button(look.closeText, ButtonTone::Grey, card())
+                        : new QPushButton(look.closeText, card()))
+{
+    QLabel *heading = title(look.title, look.titleStyle, card());
+    if (look.boldTitle) {
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+    }
+    QVBoxLayout *layout = rows();
+    layout->addWidget(heading);
+    layout->addWidget(m_locationRow, 0, Qt::AlignHCenter);
+    m_fileList->setFixedHeight(look.listHeight);
+    layout->addWidget(m_fileList);
+    layout->addWidget(m_closeButton, 0, Qt::AlignHCenter);
+
+    connect(m_locationRow, &FolderLocationRow::changeRequested, this, &OpenFileCard::chooseFolderRequested);
+    connect(m_fileList, &FileList::fileClicked, this, &OpenFileCard::openRequested);
+    connect(m_closeButton, &QPushButton::clicked, this, &DialogOverlay::close);
+}
+
+void OpenFileCard::setLocation(const QString &folder)
+{
+    m_locationRow->setPath(folder);
+}
+
+void OpenFileCard::setFiles(const QStringList &paths)
+{
+    m_fileList->setFiles(paths);
+}
+
+QStringList OpenFileCard::files() const
+{
+    return m_fileList->files();
+}
