@@ -37,6 +37,8 @@ ColorSwatchButton::ColorSwatchButton(QWidget *parent)
 
 void ColorSwatchButton::setColor(const QColor &color)
 {
+    if (color == m_color)
+        return; // views reload their controls on every document write
     m_color = color;
     update();
 }

@@ -32,6 +32,20 @@ int SlideListView::dropOffsetAt(QPoint viewportPosition) const
     return viewportPosition.y() < row.center().y() ? under.row() : under.row() + 1;
 }
 
+// QListView answers any data change by laying out every row again and
+// repainting the whole viewport. Rows here never change size, so only the
+// changed rows are repainted, one by one as the base view does for a row.
+void SlideListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                const QList<int> &roles)
+{
+    if (!topLeft.isValid() || !bottomRight.isValid())
+        return;
+    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+        const QModelIndex changed = model()->index(row, 0, topLeft.parent());
+        QAbstractItemView::dataChanged(changed, changed, roles);
+    }
+}
+
 void SlideListView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)

@@ -8,6 +8,7 @@
 #include "presentation/editor/SlideInspector.h"
 #include "presentation/editor/SlideListModel.h"
 #include "presentation/editor/SlideListView.h"
+#include "presentation/editor/SlideRowDelegate.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,24 @@
 #include <QtTest>
 
 using namespace EditorTest;
+
+namespace {
+
+// Records which rows the slide list paints.
+class RowPaintRecorder : public SlideRowDelegate
+{
+public:
+    using SlideRowDelegate::SlideRowDelegate;
+    mutable QList<int> paintedRows;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        paintedRows.append(index.row());
+        SlideRowDelegate::paint(painter, option, index);
+    }
+};
+
+} // namespace
 
 // The screen as a whole: toolbar state, slide list, canvas and selection.
 class TestMorvanePowerPointView : public QObject
@@ -159,6 +178,44 @@ private slots:
         QCOMPARE(changed[0][0].toModelIndex().row(), 6);
         QCOMPARE(changed[0][1].toModelIndex().row(), 6);
         QCOMPARE(reset.count(), 0);
+    }
+
+    // A write repaints the rows it changed and no other row of the list.
+    void writeRepaintsOnlyItsRows_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("title") << 0 << QList<int>{2};
+        QTest::newRow("background") << 1 << QList<int>{5};
+        // Neighbours: the list paints the bounding box of what is dirty.
+        QTest::newRow("current slide") << 2 << QList<int>{0, 1};
+    }
+    void writeRepaintsOnlyItsRows()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<int>, expected);
+        for (int i = 0; i < 30; ++i)
+            document()->addSlide();
+        SlideListView *list = m_view->slideList();
+        auto *recorder = new RowPaintRecorder(list);
+        list->setItemDelegate(recorder);
+        list->viewport()->update();
+        QTRY_VERIFY(recorder->paintedRows.contains(7)); // the first screenful is drawn
+        QTest::qWait(50);
+        recorder->paintedRows.clear();
+
+        if (kind == 0)
+            document()->setSlideTitle(2, QStringLiteral("改名"));
+        else if (kind == 1)
+            document()->setSlideBackground(5, QStringLiteral("#336699"));
+        else
+            document()->setCurrentSlideIndex(1);
+        QTRY_VERIFY(!recorder->paintedRows.isEmpty());
+        QTest::qWait(50);
+        QList<int> painted = recorder->paintedRows;
+        std::sort(painted.begin(), painted.end());
+        painted.erase(std::unique(painted.begin(), painted.end()), painted.end());
+        QCOMPARE(painted, expected);
     }
 
     void outOfRangeIndexShowsTheMessageAndARowTapBringsTheCanvasBack()
