@@ -3,18 +3,21 @@
 #include "ExcelSheet.h"
 #include "XlsxStyleTable.h"
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
-class XmlElement;
-
-// Builds the <worksheet> element of one sheet: rows that hold a text or a
-// style entry, cells with their formulas, typed values and style indexes,
-// then the merged ranges.
+// Writes the worksheet part of one sheet: rows that hold a text or a style
+// entry, cells with their formulas, typed values and style indexes, then the
+// merged ranges.
 namespace XlsxWorksheetWriter {
 
-XmlElement toElement(const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells,
-                     const XlsxStyleTable &styles);
+// The whole part in UTF-8, declaration included, indented one tab a level
+// like every other part the workbook writer makes. Rows go straight to the
+// text without an element tree: a full sheet has hundreds of thousands of
+// cells.
+QByteArray toPart(const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells,
+                  const XlsxStyleTable &styles);
 
 // The <v> text of a number: shortest round-trip text, with ".0" on integral
 // values in fixed form ("5.0", "-0.0", "1000.0", "0.5", "1e-05", "1e+20").

@@ -53,8 +53,8 @@ bool XlsxWriter::writeParts(PackageFolder &package, QString *error) const
         return false;
     const XlsxStyleTable styles(m_sheets);
     for (int i = 0; i < m_sheets.size(); ++i) {
-        const XmlElement worksheet = XlsxWorksheetWriter::toElement(m_sheets[i], styles.styledCells(i), styles);
-        if (!package.writePart(QStringLiteral("xl/") + XlsxNames::worksheetTarget(i + 1), treeText(worksheet), error))
+        const QByteArray worksheet = XlsxWorksheetWriter::toPart(m_sheets[i], styles.styledCells(i), styles);
+        if (!package.writePart(QStringLiteral("xl/") + XlsxNames::worksheetTarget(i + 1), worksheet, error))
             return false;
     }
     return package.writePart(XlsxNames::stylesPart, treeText(styles.toElement()), error);

@@ -233,6 +233,11 @@ private slots:
         QTest::newRow("alpha kept")
             << QList<CellStyleMap>{{{"A1", background("#80FF0000")}}}
             << QStringList{"<fgColor rgb=\"80FF0000\" />"} << QStringList{"<c r=\"A1\" s=\"1\" />"};
+        QTest::newRow("columns past Z in one row")
+            << QList<CellStyleMap>{{{"AB3", bold()}, {"C3", italic()}, {"AA4", bold()}}}
+            << QStringList{"<fonts count=\"3\">", "<cellXfs count=\"3\">"}
+            << QStringList{"<row r=\"3\">\n\t\t\t<c r=\"C3\" s=\"1\" />\n\t\t\t<c r=\"AB3\" s=\"2\" />\n\t\t</row>\n"
+                           "\t\t<row r=\"4\">\n\t\t\t<c r=\"AA4\" s=\"2\" />\n\t\t</row>"};
         QTest::newRow("plain style entry writes an empty row")
             << QList<CellStyleMap>{{{"A7", CellStyle{}}}}
             << QStringList{"<fonts count=\"1\">", "<cellXfs count=\"1\">"}
