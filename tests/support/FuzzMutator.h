@@ -111,3 +111,10 @@ inline QStringList fuzzFilesIn(const QString &folder)
         files << dir.filePath(name);
     return files;
 }
+
+// Writes `data` to `path` (replacing it) for a reader that takes a file.
+inline bool fuzzWriteInput(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}

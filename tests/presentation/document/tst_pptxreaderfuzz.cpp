@@ -50,10 +50,7 @@ private:
     void readPackage(const QByteArray &data)
     {
         const QString path = m_work.filePath(QStringLiteral("current.pptx"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(data);
-        file.close();
+        QVERIFY(fuzzWriteInput(path, data));
         if (++m_reads % 8 != 0) {
             PresentationError error;
             if (const auto slides = PptxReader::read(path, &error)) {

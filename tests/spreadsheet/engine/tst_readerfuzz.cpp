@@ -42,10 +42,7 @@ private:
     void readPackage(const QByteArray &data)
     {
         const QString path = m_work.filePath(QStringLiteral("current.xlsx"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(data);
-        file.close();
+        QVERIFY(fuzzWriteInput(path, data));
         if (++m_reads % 8 != 0) {
             ExcelError error;
             if (const auto sheets = XlsxReader::read(path, &error)) {
