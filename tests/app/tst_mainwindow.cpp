@@ -288,7 +288,6 @@ void TestMainWindow::quitting()
     QCOMPARE(m_window->isVisible(), !closes);
 }
 
-// Saves what the window looks like when MORVANE_SCREENSHOT_DIR names a folder.
 void TestMainWindow::stockDialogsSpeakJapanese_data()
 {
     QTest::addColumn<QByteArray>("context");
@@ -311,6 +310,7 @@ void TestMainWindow::stockDialogsSpeakJapanese()
              qPrintable(translated));
 }
 
+// Saves what the window looks like when MORVANE_SCREENSHOT_DIR names a folder.
 void TestMainWindow::screenshot()
 {
     const QString folder = qEnvironmentVariable("MORVANE_SCREENSHOT_DIR");
@@ -320,10 +320,19 @@ void TestMainWindow::screenshot()
         QVERIFY(m_window->grab().save(QDir(folder).filePath(name)));
     };
     save(QStringLiteral("window-word.png"));
+    auto *word = qobject_cast<MorvaneWordView *>(m_window->currentDetail());
+    word->setShowingOpenDialog(true);
+    save(QStringLiteral("window-word-open.png"));
+    word->setShowingOpenDialog(false);
     m_window->setSelectedTab(EditorTab::Spreadsheet);
     save(QStringLiteral("window-spreadsheet.png"));
+    auto *sheet = qobject_cast<MorvaneExcelView *>(m_window->currentDetail());
+    sheet->showOpenDialog();
+    save(QStringLiteral("window-spreadsheet-open.png"));
     m_window->setSelectedTab(EditorTab::Presentation);
     save(QStringLiteral("window-presentation.png"));
+    qobject_cast<MorvanePowerPointView *>(m_window->currentDetail())->showOpenDialog();
+    save(QStringLiteral("window-presentation-open.png"));
     m_window->setSelectedTab(EditorTab::None);
     save(QStringLiteral("window-nothing.png"));
     std::unique_ptr<QMessageBox> prompt(QuitPrompt::createMessageBox(m_window.get()));
