@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <optional>
 
 // Number text that ignores the process locale: "2,5" is never a number and a
@@ -24,6 +25,12 @@ std::optional<qint64> toInteger(const QString &text);
 // scientific outside ("1e-05", "1e+20", "1.5e+16"); "inf", "-inf", "nan".
 // Integral values have no point ("5", "-0").
 QString shortest(double value);
+
+// Room for any shortest() text: DBL_MAX in fixed notation needs 309 digits.
+using ShortestBuffer = std::array<char, 400>;
+// shortest() as Latin-1 bytes at the start of `buffer`, for writers that
+// build bytes; returns the end of the text.
+char *writeShortest(double value, ShortestBuffer &buffer);
 
 // value with exactly `decimals` digits after the point ("2.50"), C locale;
 // a tie rounds away from zero (2.5 with no decimals gives "3"), as spreadsheets

@@ -74,6 +74,82 @@ void appendEscaped(QString &out, const QString &text, Escaping escaping)
         out += text;
 }
 
+// The escape of an ASCII character, or nullptr when it is written as itself.
+const char *asciiEscape(char16_t c, Escaping escaping)
+{
+    switch (c) {
+    case u'&': return "&amp;";
+    case u'<': return "&lt;";
+    case u'>': return "&gt;";
+    case u'\'': return "&apos;";
+    case u'"': return "&quot;";
+    case u'\n': return "&#10;";
+    case u'\r': return "&#13;";
+    case u'\t': return escaping == Escaping::Attribute ? "&#9;" : nullptr;
+    default: return nullptr;
+    }
+}
+
+char *putUtf8(char *p, char32_t c)
+{
+    if (c < 0x80) {
+        *p++ = char(c);
+    } else if (c < 0x800) {
+        *p++ = char(0xC0 | (c >> 6));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *p++ = char(0xE0 | (c >> 12));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else {
+        *p++ = char(0xF0 | (c >> 18));
+        *p++ = char(0x80 | ((c >> 12) & 0x3F));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    }
+    return p;
+}
+
+// appendClean() straight into UTF-8, without a QString in between. The text
+// goes in slices so the room reserved for the longest escapes stays small.
+void appendCleanUtf8(QByteArray &out, const QString &text, Escaping escaping)
+{
+    constexpr qsizetype slice = 4096;
+    constexpr qsizetype maxBytesPerUnit = 6; // "&quot;"; a surrogate pair gives 4 bytes for 2 units
+    const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype start = 0; start < size;) {
+        const qsizetype end = std::min(size, start + slice);
+        const qsizetype used = out.size();
+        out.resize(used + (end - start + 1) * maxBytesPerUnit);
+        char *p = out.data() + used;
+        qsizetype i = start;
+        for (; i < end; ++i) {
+            const char16_t c = data[i];
+            if (c >= 0x20 && c < 0x80 && c != u'&' && c != u'<' && c != u'>' && c != u'\'' && c != u'"') {
+                *p++ = char(c);
+            } else if (c < 0x80) {
+                if (const char *escaped = escaping != Escaping::None ? asciiEscape(c, escaping) : nullptr) {
+                    while (*escaped)
+                        *p++ = *escaped++;
+                } else if (!isForbiddenBmp(c)) {
+                    *p++ = char(c);
+                }
+            } else if (QChar::isHighSurrogate(c)) {
+                // A pair may straddle the slice's end: the slice had room for one more unit.
+                if (i + 1 < size && QChar::isLowSurrogate(data[i + 1])) {
+                    p = putUtf8(p, QChar::surrogateToUcs4(c, data[i + 1]));
+                    ++i;
+                }
+            } else if (!QChar::isLowSurrogate(c) && !isForbiddenBmp(c)) {
+                p = putUtf8(p, c);
+            }
+        }
+        out.truncate(p - out.constData());
+        start = i;
+    }
+}
+
 void appendIndent(QString &out, int depth)
 {
     out.resize(out.size() + depth, u'\t');
@@ -212,6 +288,11 @@ void appendEscapedText(QString &out, const QString &text)
 void appendEscapedAttribute(QString &out, const QString &text)
 {
     appendEscaped(out, text, Escaping::Attribute);
+}
+
+void appendEscapedTextUtf8(QByteArray &out, const QString &text)
+{
+    appendCleanUtf8(out, text, Escaping::Text);
 }
 
 QString withoutForbiddenCharacters(const QString &text)

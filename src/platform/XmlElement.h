@@ -66,6 +66,9 @@ QString escapeAttribute(const QString &text);
 // Appending forms of escape() and escapeAttribute() for streaming writers.
 void appendEscapedText(QString &out, const QString &text);
 void appendEscapedAttribute(QString &out, const QString &text);
+// appendEscapedText() to UTF-8 bytes, for writers that build a part's bytes
+// directly.
+void appendEscapedTextUtf8(QByteArray &out, const QString &text);
 
 // Drops the characters XML 1.0 forbids, changing nothing else.
 QString withoutForbiddenCharacters(const QString &text);

@@ -23,6 +23,14 @@ struct SourceEntry {
     QString path;
 };
 
+// The order of entries: "[Content_Types].xml" first, the rest by name.
+bool comesBefore(const QString &a, const QString &b)
+{
+    const bool aFirst = a == contentTypesName;
+    const bool bFirst = b == contentTypesName;
+    return aFirst != bFirst ? aFirst : a < b;
+}
+
 bool isEmptyFolder(const QString &path)
 {
     return QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -50,11 +58,27 @@ std::vector<SourceEntry> collectEntries(const QString &folder, const QString &sk
         }
     }
     std::sort(entries.begin(), entries.end(), [](const SourceEntry &a, const SourceEntry &b) {
-        const bool aFirst = a.name == contentTypesName;
-        const bool bFirst = b.name == contentTypesName;
-        return aFirst != bFirst ? aFirst : a.name < b.name;
+        return comesBefore(a.name, b.name);
     });
     return entries;
+}
+
+// Adds `source` (taking it over) as the entry `name`; `shownName` names it in errors.
+bool addSource(zip_t *archive, const QByteArray &name, zip_source_t *source, const QString &shownName,
+               ZipArchive::Compression compression, QString *error)
+{
+    const zip_int64_t index = source ? zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+        if (source)
+            zip_source_free(source);
+        return fail(error, QStringLiteral("Cannot add '%1': %2")
+                               .arg(shownName, QString::fromUtf8(zip_strerror(archive))));
+    }
+    const zip_int32_t method = compression == ZipArchive::Compression::Stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+    if (zip_set_file_compression(archive, zip_uint64_t(index), method, 0) == 0)
+        return true;
+    return fail(error, QStringLiteral("Cannot compress '%1': %2")
+                           .arg(shownName, QString::fromUtf8(zip_strerror(archive))));
 }
 
 bool addEntry(zip_t *archive, const SourceEntry &entry, ZipArchive::Compression compression, QString *error)
@@ -67,18 +91,16 @@ bool addEntry(zip_t *archive, const SourceEntry &entry, ZipArchive::Compression 
                                .arg(entry.name, QString::fromUtf8(zip_strerror(archive))));
     }
     zip_source_t *source = zip_source_file(archive, QFile::encodeName(entry.path).constData(), 0, 0);
-    const zip_int64_t index = source ? zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8) : -1;
-    if (index < 0) {
-        if (source)
-            zip_source_free(source);
-        return fail(error, QStringLiteral("Cannot add '%1': %2")
-                               .arg(entry.path, QString::fromUtf8(zip_strerror(archive))));
-    }
-    const zip_int32_t method = compression == ZipArchive::Compression::Stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    if (zip_set_file_compression(archive, zip_uint64_t(index), method, 0) == 0)
-        return true;
-    return fail(error, QStringLiteral("Cannot compress '%1': %2")
-                           .arg(entry.path, QString::fromUtf8(zip_strerror(archive))));
+    return addSource(archive, name, source, entry.path, compression, error);
+}
+
+// Adds `bytes` without copying them: they must stay alive until the archive
+// is closed.
+bool addMemoryEntry(zip_t *archive, const ZipArchive::MemoryEntry &entry, ZipArchive::Compression compression,
+                    QString *error)
+{
+    zip_source_t *source = zip_source_buffer(archive, entry.bytes.constData(), zip_uint64_t(entry.bytes.size()), 0);
+    return addSource(archive, entry.name.toUtf8(), source, entry.name, compression, error);
 }
 
 // libzip writes nothing for an archive without entries, so the empty archive
@@ -93,7 +115,10 @@ bool writeEmptyArchive(const QString &path, QString *error)
     return fail(error, QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
 }
 
-bool writeArchive(const QString &scratch, const std::vector<SourceEntry> &entries,
+// Writes the archive of `entries` at `scratch`, each added by `add`
+// (addEntry or addMemoryEntry).
+template<typename Entry, typename AddEntry>
+bool writeArchive(const QString &scratch, const std::vector<Entry> &entries, AddEntry add,
                   ZipArchive::Compression compression, QString *error)
 {
     if (entries.empty())
@@ -102,13 +127,13 @@ bool writeArchive(const QString &scratch, const std::vector<SourceEntry> &entrie
     zip_t *archive = zip_open(QFile::encodeName(scratch).constData(), ZIP_CREATE | ZIP_EXCL, &code);
     if (!archive)
         return fail(error, QStringLiteral("Cannot create '%1': %2").arg(scratch, libzipText(code)));
-    for (const SourceEntry &entry : entries) {
-        if (!addEntry(archive, entry, compression, error)) {
+    for (const Entry &entry : entries) {
+        if (!add(archive, entry, compression, error)) {
             zip_discard(archive);
             return false;
         }
     }
-    // The files are read here, so a file that vanished or cannot be read fails now.
+    // Sources are read here, so a file that vanished or cannot be read fails now.
     if (zip_close(archive) != 0) {
         fail(error, QStringLiteral("Cannot write '%1': %2").arg(scratch, QString::fromUtf8(zip_strerror(archive))));
         zip_discard(archive);
@@ -131,7 +156,20 @@ bool zipFolder(const QString &folder, const QString &archivePath, Compression co
 
     const std::vector<SourceEntry> entries = collectEntries(folder, destination.absoluteFilePath());
     return SafeSave::save(archivePath, SafeSave::Kind::File, [&](const QString &scratch, QString *buildError) {
-        return writeArchive(scratch, entries, compression, buildError);
+        return writeArchive(scratch, entries, addEntry, compression, buildError);
+    }, error);
+}
+
+bool zipEntries(std::vector<MemoryEntry> entries, const QString &archivePath, Compression compression,
+                QString *error)
+{
+    if (QFileInfo(archivePath).isDir())
+        return fail(error, QStringLiteral("Cannot write '%1': it is a folder").arg(archivePath));
+    std::sort(entries.begin(), entries.end(), [](const MemoryEntry &a, const MemoryEntry &b) {
+        return comesBefore(a.name, b.name);
+    });
+    return SafeSave::save(archivePath, SafeSave::Kind::File, [&](const QString &scratch, QString *buildError) {
+        return writeArchive(scratch, entries, addMemoryEntry, compression, buildError);
     }, error);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+
+#include <vector>
 
 // ZIP packages on libzip. Errors are returned as readable text; libzip's own
 // error values never leave this module.
@@ -25,6 +28,20 @@ struct Limits {
 // Returns false and sets *error on failure.
 bool zipFolder(const QString &folder, const QString &archivePath, Compression compression,
                QString *error);
+
+// One file of an archive built from memory: its '/'-separated name inside
+// the archive and its bytes.
+struct MemoryEntry {
+    QString name;
+    QByteArray bytes;
+};
+
+// Zips `entries` into a new archive at `archivePath` in the order and with
+// the names zipFolder() gives a folder holding them ("[Content_Types].xml"
+// first, the rest by name), through SafeSave in the same way. Nothing is
+// written to disk but the archive. Returns false and sets *error on failure.
+bool zipEntries(std::vector<MemoryEntry> entries, const QString &archivePath, Compression compression,
+                QString *error);
 
 // Extracts every entry of `archivePath` into `targetFolder` (created if
 // needed), checking CRC-32. Refuses absolute names, ".." segments,

@@ -1,10 +1,15 @@
 #include "platform/NumberText.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
+#include <bit>
+#include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <locale.h>
 
 // Every test runs twice: in the C locale and in a decimal-comma locale, which
 // must change nothing.
@@ -24,6 +29,7 @@ private slots:
     void shortest_data();
     void shortest();
     void shortestReadsBack();
+    void toDoubleMatchesStrtod();
     void fixed_data();
     void fixed();
 };
@@ -64,6 +70,11 @@ void TestNumberText::toDouble_data()
     QTest::newRow("infinity word") << "inf" << true << std::numeric_limits<double>::infinity();
     QTest::newRow("infinity long") << "-Infinity" << true << -std::numeric_limits<double>::infinity();
     QTest::newRow("beyond range") << "1e999" << true << std::numeric_limits<double>::infinity();
+    QTest::newRow("negative beyond range") << "-1e999" << true << -std::numeric_limits<double>::infinity();
+    QTest::newRow("below range") << "1e-400" << true << 0.0;
+    QTest::newRow("subnormal") << "4.9e-324" << true << 4.9e-324;
+    QTest::newRow("negative hexadecimal") << "-0x10" << true << -16.0;
+    QTest::newRow("exponent with sign") << "2.5E+2" << true << 250.0;
     QTest::newRow("long fraction") << "0.0000000000000000000000000000000000000000000000000000000000000000000001"
                                    << true << 1e-70;
 
@@ -75,6 +86,8 @@ void TestNumberText::toDouble_data()
     QTest::newRow("leading line feed") << "\n5" << false << 0.0;
     QTest::newRow("trailing space") << "5 " << false << 0.0;
     QTest::newRow("dangling exponent") << "5e" << false << 0.0;
+    QTest::newRow("point only") << "." << false << 0.0;
+    QTest::newRow("sign and point") << "-." << false << 0.0;
     QTest::newRow("sign only") << "-" << false << 0.0;
     QTest::newRow("word") << "abc" << false << 0.0;
     QTest::newRow("embedded NUL") << QString::fromUtf16(u"5\u00001", 3) << false << 0.0;
@@ -165,6 +178,29 @@ void TestNumberText::shortest()
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(NumberText::shortest(value), text);
+}
+
+// Every decimal text reads as the double C's strtod gives, to the last bit,
+// for long, short, tiny and huge values alike.
+void TestNumberText::toDoubleMatchesStrtod()
+{
+    QRandomGenerator generator(7);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = std::bit_cast<double>(generator.generate64());
+        if (!std::isfinite(value))
+            continue;
+        char buffer[64];
+        const int precision = 1 + i % 19;
+        const auto format = i % 3 == 0 ? std::chars_format::fixed : std::chars_format::general;
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer - 1, value, format, precision).ptr;
+        if (end == buffer + sizeof buffer - 1)
+            continue; // a fixed text too long for the buffer
+        *end = '\0';
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+        const double expected = strtod_l(buffer, nullptr, cLocale);
+        const auto read = NumberText::toDouble(QString::fromLatin1(buffer));
+        QVERIFY2(read && std::bit_cast<quint64>(*read) == std::bit_cast<quint64>(expected), buffer);
+    }
 }
 
 void TestNumberText::shortestReadsBack()

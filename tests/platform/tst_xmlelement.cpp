@@ -20,6 +20,8 @@ private slots:
     void removeChildren();
     void escape_data();
     void escape();
+    void longTextEscapesToUtf8_data();
+    void longTextEscapesToUtf8();
     void withoutForbiddenCharacters();
     void escapedTextParsesBack_data();
     void escapedTextParsesBack();
@@ -185,6 +187,31 @@ void TestXmlElement::escape()
     QCOMPARE(XmlText::escapeAttribute(text), escapedAttribute);
     const XmlElement element(QStringLiteral("t"), text, { { QStringLiteral("a"), text } });
     QCOMPARE(element.toCompactString(), "<t a=\"" + escapedAttribute + "\">" + escaped + "</t>");
+
+    // The UTF-8 form appends the same text, after what the buffer holds.
+    QByteArray bytes("x");
+    XmlText::appendEscapedTextUtf8(bytes, text);
+    QCOMPARE(bytes, "x" + escaped.toUtf8());
+}
+
+// Long texts go through the UTF-8 writer in slices; a surrogate pair or an
+// escape at a slice's edge comes out whole.
+void TestXmlElement::longTextEscapesToUtf8_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const qsizetype before : {4095, 4096, 8191}) {
+        QTest::addRow("emoji after %lld units", qlonglong(before)) << QString(before, u'a') + QString::fromUtf16(u"\U0001F600z");
+        QTest::addRow("quotes after %lld units", qlonglong(before)) << QString(before, u'\u65E5') + QStringLiteral("\"\"\r");
+    }
+    QTest::newRow("lone high surrogate at a slice's end") << QString(4095, u'a') + QString::fromUtf16(u"\xD83D" u"b", 2);
+}
+
+void TestXmlElement::longTextEscapesToUtf8()
+{
+    QFETCH(QString, text);
+    QByteArray bytes;
+    XmlText::appendEscapedTextUtf8(bytes, text);
+    QCOMPARE(bytes, XmlText::escape(text).toUtf8());
 }
 
 void TestXmlElement::withoutForbiddenCharacters()

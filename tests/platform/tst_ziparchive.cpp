@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <list>
 #include <sys/resource.h>
@@ -74,6 +75,17 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     return files;
 }
 
+// The files below `folder` as entries to zip from memory.
+std::vector<ZipArchive::MemoryEntry> memoryEntries(const QString &folder)
+{
+    std::vector<ZipArchive::MemoryEntry> entries;
+    for (const auto &[name, bytes] : snapshot(folder).asKeyValueRange()) {
+        if (!name.endsWith(u'/'))
+            entries.push_back({ name, bytes });
+    }
+    return entries;
+}
+
 struct ArchiveEntry {
     QString name;
     zip_int32_t method;
@@ -121,7 +133,10 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void entriesFromMemory_data();
+    void entriesFromMemory();
     void replacesExistingArchive();
+    void failedZipKeepsOldArchive_data();
     void failedZipKeepsOldArchive();
     void archiveInsideZippedFolderIsLeftOut();
     void zipMissingFolderFails();
@@ -197,6 +212,45 @@ void TestZipArchive::roundTrip()
     QCOMPARE(snapshot(target), snapshot(folder));
 }
 
+void TestZipArchive::entriesFromMemory_data()
+{
+    roundTrip_data();
+}
+
+// Parts zipped from memory come out in the order and with the bytes a folder
+// holding them gives.
+void TestZipArchive::entriesFromMemory()
+{
+    QFETCH(ZipArchive::Compression, compression);
+    QFETCH(zip_int32_t, method);
+    const QString folder = makeSampleFolder();
+    QDir(folder).rmdir(QStringLiteral("empty"));
+    std::vector<ZipArchive::MemoryEntry> entries = memoryEntries(folder);
+    std::reverse(entries.begin(), entries.end());
+    const QString fromMemory = sandboxPath(QStringLiteral("memory.xlsx"));
+    const QString fromFolder = sandboxPath(QStringLiteral("folder.xlsx"));
+    QString error;
+    QVERIFY2(ZipArchive::zipEntries(entries, fromMemory, compression, &error), qPrintable(error));
+    QVERIFY2(ZipArchive::zipFolder(folder, fromFolder, compression, &error), qPrintable(error));
+
+    QStringList memoryNames, folderNames;
+    for (const ArchiveEntry &entry : listArchive(fromMemory)) {
+        memoryNames << entry.name;
+        QCOMPARE(entry.method, method);
+    }
+    for (const ArchiveEntry &entry : listArchive(fromFolder))
+        folderNames << entry.name;
+    QCOMPARE(memoryNames.value(0), QStringLiteral("[Content_Types].xml"));
+    QCOMPARE(memoryNames, folderNames);
+    const QString target = sandboxPath(QStringLiteral("unpacked"));
+    QVERIFY2(ZipArchive::unzipToFolder(fromMemory, target, &error), qPrintable(error));
+    QCOMPARE(snapshot(target), snapshot(folder));
+
+    QVERIFY2(ZipArchive::zipEntries({}, fromMemory, compression, &error), qPrintable(error));
+    QVERIFY2(ZipArchive::unzipToFolder(fromMemory, sandboxPath(QStringLiteral("none")), &error), qPrintable(error));
+    QVERIFY(snapshot(sandboxPath(QStringLiteral("none"))).isEmpty());
+}
+
 void TestZipArchive::replacesExistingArchive()
 {
     const QString folder = makeSampleFolder();
@@ -209,9 +263,18 @@ void TestZipArchive::replacesExistingArchive()
 
 // A write that fails half-way (here: the file size limit) leaves the old
 // archive as it was and no scratch file behind.
+void TestZipArchive::failedZipKeepsOldArchive_data()
+{
+    QTest::addColumn<bool>("fromMemory");
+    QTest::newRow("folder") << false;
+    QTest::newRow("memory") << true;
+}
+
 void TestZipArchive::failedZipKeepsOldArchive()
 {
+    QFETCH(bool, fromMemory);
     const QString folder = makeSampleFolder();
+    std::vector<ZipArchive::MemoryEntry> entries = memoryEntries(folder);
     const QString archive = sandboxPath(QStringLiteral("out/book.xlsx"));
     QVERIFY(writeFile(archive, "old archive"));
 
@@ -222,7 +285,8 @@ void TestZipArchive::failedZipKeepsOldArchive()
     small.rlim_cur = 50000;
     setrlimit(RLIMIT_FSIZE, &small);
     QString error;
-    const bool zipped = ZipArchive::zipFolder(folder, archive, ZipArchive::Compression::Stored, &error);
+    const bool zipped = fromMemory ? ZipArchive::zipEntries(entries, archive, ZipArchive::Compression::Stored, &error)
+                                   : ZipArchive::zipFolder(folder, archive, ZipArchive::Compression::Stored, &error);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 

@@ -5,6 +5,7 @@
 #include "platform/XmlElement.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -22,6 +23,20 @@ int indexOf(const std::map<Key, int> &index, const Key &key)
 {
     const auto it = index.find(key);
     return it == index.end() ? 0 : it->second;
+}
+
+// The address of a key in canonical form: upper-case letters, then the row
+// number without leading zeros ("B3", not "b3" or "B03").
+std::optional<CellAddress> canonicalAddress(const QString &key)
+{
+    const auto address = CellReference::parse(key);
+    if (!address)
+        return std::nullopt;
+    const auto firstDigit = std::find_if(key.cbegin(), key.cend(), [](QChar c) { return c.isDigit(); });
+    const bool upperCase = std::all_of(key.cbegin(), firstDigit, [](QChar c) { return c >= u'A' && c <= u'Z'; });
+    if (!upperCase || *firstDigit == u'0')
+        return std::nullopt;
+    return address;
 }
 
 FontStyleKey fontKey(const CellStyle &style)
@@ -121,26 +136,31 @@ XlsxStyleTable::XlsxStyleTable(const QList<ExcelSheet> &sheets)
         for (const StyledCell &cell : cells)
             collectFontAndFill(cell.style);
     }
-    for (const auto &cells : m_styledCells) {
-        for (const StyledCell &cell : cells)
-            collectFormat(cell.style);
+    for (auto &cells : m_styledCells) {
+        for (StyledCell &cell : cells)
+            cell.format = collectFormat(cell.style);
     }
 }
 
 std::vector<StyledCell> XlsxStyleTable::styledCellsOf(const ExcelSheet &sheet)
 {
-    std::vector<StyledCell> result;
+    // The map is in key order ("A1", "A10", "B1"…); grouping by row first
+    // leaves only each row's few cells to sort.
+    std::vector<std::vector<StyledCell>> rows(size_t(sheet.cells.size()));
+    size_t count = 0;
     for (auto it = sheet.cellStyles.cbegin(); it != sheet.cellStyles.cend(); ++it) {
-        const auto address = CellReference::parse(it.key());
-        if (!address || address->row >= sheet.cells.size()
-            || address->col >= sheet.cells[address->row].size()
-            || CellReference::text(address->row, address->col) != it.key())
+        const auto address = canonicalAddress(it.key());
+        if (!address || address->row >= sheet.cells.size() || address->col >= sheet.cells[address->row].size())
             continue;
-        result.push_back({address->row, address->col, it.value()});
+        rows[size_t(address->row)].push_back({address->row, address->col, it.value()});
+        ++count;
     }
-    std::sort(result.begin(), result.end(), [](const StyledCell &a, const StyledCell &b) {
-        return std::tie(a.row, a.col) < std::tie(b.row, b.col);
-    });
+    std::vector<StyledCell> result;
+    result.reserve(count);
+    for (std::vector<StyledCell> &row : rows) {
+        std::sort(row.begin(), row.end(), [](const StyledCell &a, const StyledCell &b) { return a.col < b.col; });
+        std::move(row.begin(), row.end(), std::back_inserter(result));
+    }
     return result;
 }
 
@@ -152,9 +172,9 @@ void XlsxStyleTable::collectFontAndFill(const CellStyle &style)
         appendOnce(m_fills, m_fillIndex, FillStyleKey{style.bgColorHex});
 }
 
-void XlsxStyleTable::collectFormat(const CellStyle &style)
+int XlsxStyleTable::collectFormat(const CellStyle &style)
 {
-    appendOnce(m_formats, m_formatIndex, formatKey(style));
+    return appendOnce(m_formats, m_formatIndex, formatKey(style));
 }
 
 XfStyleKey XlsxStyleTable::formatKey(const CellStyle &style) const

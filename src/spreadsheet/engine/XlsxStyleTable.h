@@ -47,11 +47,13 @@ struct XfStyleKey {
     }
 };
 
-// A styled cell met while walking a sheet: zero-based address and its style.
+// A styled cell met while walking a sheet: zero-based address, its style
+// and, once an XlsxStyleTable has collected it, its index in cellXfs.
 struct StyledCell {
     int row = 0;
     int col = 0;
     CellStyle style;
+    int format = 0;
 };
 
 // The styles of a workbook as the writer numbers them. Fonts, fills and
@@ -65,10 +67,10 @@ public:
     // Collects every style of `sheets`, in sheet order.
     explicit XlsxStyleTable(const QList<ExcelSheet> &sheets);
 
-    // The styled cells of sheet `sheetIndex` in row-major order: the
-    // cellStyles entries whose key is the exact canonical reference of a cell
-    // inside the grid. Other keys ("b3", "AZ1" on a 50-column sheet) are
-    // never met, so never written.
+    // The styled cells of sheet `sheetIndex` in row-major order, each with
+    // its format index: the cellStyles entries whose key is the exact
+    // canonical reference of a cell inside the grid. Other keys ("b3", "AZ1"
+    // on a 50-column sheet) are never met, so never written.
     const std::vector<StyledCell> &styledCells(int sheetIndex) const
     {
         return m_styledCells[size_t(sheetIndex)];
@@ -87,7 +89,7 @@ public:
 
 private:
     void collectFontAndFill(const CellStyle &style);
-    void collectFormat(const CellStyle &style);
+    int collectFormat(const CellStyle &style);
     XfStyleKey formatKey(const CellStyle &style) const;
 
     std::vector<std::vector<StyledCell>> m_styledCells;

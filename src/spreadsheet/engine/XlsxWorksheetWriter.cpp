@@ -8,7 +8,11 @@
 #include "platform/XmlElement.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <cmath>
+#include <iterator>
+#include <string_view>
 
 namespace {
 
@@ -19,24 +23,86 @@ bool isEmptyFormula(const QString &raw)
     return raw.startsWith(u'=') && QStringView(raw).mid(1).trimmed().isEmpty();
 }
 
-// The indentation of each level below <worksheet>.
-const QLatin1String sheetDataIndent("\t");
-const QLatin1String rowIndent("\t\t");
-const QLatin1String cellIndent("\t\t\t");
-const QLatin1String cellChildIndent("\t\t\t\t");
-const QLatin1String inlineTextIndent("\t\t\t\t\t");
+// Each level below <worksheet> is indented one tab further; the writers
+// below spell out their tabs.
+constexpr std::string_view cellChildIndent = "\t\t\t\t";
+constexpr std::string_view inlineTextIndent = "\t\t\t\t\t";
+
+// The part's UTF-8 bytes. A worksheet is millions of small pieces, so they
+// are copied through a cursor into room reserved ahead instead of appended to
+// a QByteArray one call each; there is no QString of the whole sheet and no
+// conversion at the end.
+class PartBytes
+{
+public:
+    void append(std::string_view text)
+    {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        m_used += qsizetype(text.size());
+    }
+    void appendBytes(const QByteArray &bytes) { append(std::string_view(bytes.constData(), size_t(bytes.size()))); }
+    void append(char c)
+    {
+        *room(1) = c;
+        ++m_used;
+    }
+    void appendNumber(qint64 value)
+    {
+        char *at = room(24);
+        m_used += std::to_chars(at, at + 24, value).ptr - at;
+    }
+    void appendEscapedText(const QString &text)
+    {
+        // XmlText appends to a QByteArray: hand it the bytes at their true size.
+        m_bytes.resize(m_used);
+        XmlText::appendEscapedTextUtf8(m_bytes, text);
+        m_used = m_bytes.size();
+        m_data = m_bytes.data();
+    }
+
+    qsizetype size() const { return m_used; }
+    void truncate(qsizetype size) { m_used = size; }
+    QByteArray take()
+    {
+        m_bytes.resize(m_used);
+        m_used = 0;
+        m_data = nullptr;
+        return std::move(m_bytes);
+    }
+
+private:
+    char *room(size_t size)
+    {
+        if (m_used + qsizetype(size) > m_bytes.size())
+            grow(qsizetype(size));
+        return m_data + m_used;
+    }
+
+    void grow(qsizetype size)
+    {
+        const qsizetype wanted = m_used + size;
+        if (wanted > m_bytes.capacity())
+            m_bytes.reserve(std::max({wanted, 2 * m_bytes.capacity(), qsizetype(4096)}));
+        m_bytes.resize(m_bytes.capacity()); // the bytes past m_used are not written yet
+        m_data = m_bytes.data();
+    }
+
+    QByteArray m_bytes;
+    char *m_data = nullptr;
+    qsizetype m_used = 0;
+};
 
 // Appends `<name>text</name>` on a line of its own.
-void appendLeaf(QString &out, QLatin1String indent, QLatin1String name, const QString &text)
+void appendLeaf(PartBytes &out, std::string_view indent, std::string_view name, const QString &text)
 {
-    out += indent;
-    out += u'<';
-    out += name;
-    out += u'>';
-    XmlText::appendEscapedText(out, text);
-    out += QLatin1String("</");
-    out += name;
-    out += QLatin1String(">\n");
+    out.append(indent);
+    out.append('<');
+    out.append(name);
+    out.append('>');
+    out.appendEscapedText(text);
+    out.append("</");
+    out.append(name);
+    out.append(">\n");
 }
 
 // One cell's element: the reference, then the style index and the type
@@ -44,23 +110,27 @@ void appendLeaf(QString &out, QLatin1String indent, QLatin1String name, const QS
 class CellText
 {
 public:
-    CellText(QString &out, const QString &column, const QString &rowNumber, int format)
+    CellText(PartBytes &out, const QByteArray &column, const QByteArray &rowNumber, int format)
         : m_out(out), m_column(column), m_rowNumber(rowNumber), m_format(format)
     {
     }
 
-    void empty() { openTag(nullptr); m_out += QLatin1String(" />\n"); }
+    void empty()
+    {
+        openTag({});
+        m_out.append(" />\n");
+    }
 
     void formula(const QString &raw, const QString &value)
     {
         const bool hasValue = !value.isEmpty();
         // A value other programs would not read as a number must be typed as text.
         const bool isText = hasValue && !XlsxWorksheetWriter::isNumericValue(value);
-        openTag(isText ? "str" : nullptr);
-        m_out += QLatin1String(">\n");
-        appendLeaf(m_out, cellChildIndent, QLatin1String("f"), XlsxFunctionNames::toFile(raw.mid(1)));
+        openTag(isText ? "str" : std::string_view());
+        m_out.append(">\n");
+        appendLeaf(m_out, cellChildIndent, "f", XlsxFunctionNames::toFile(raw.mid(1)));
         if (hasValue)
-            appendLeaf(m_out, cellChildIndent, QLatin1String("v"), value);
+            appendLeaf(m_out, cellChildIndent, "v", value);
         close();
     }
 
@@ -68,59 +138,55 @@ public:
     {
         const auto number = NumberText::toDouble(raw);
         if (number && std::isfinite(*number)) {
-            openTag(nullptr);
-            m_out += QLatin1String(">\n");
-            appendLeaf(m_out, cellChildIndent, QLatin1String("v"), XlsxWorksheetWriter::numberText(*number));
+            openTag({});
+            NumberText::ShortestBuffer buffer;
+            m_out.append(">\n\t\t\t\t<v>");
+            m_out.append(XlsxWorksheetWriter::numberText(*number, buffer));
+            m_out.append("</v>\n");
         } else {
             openTag("inlineStr");
-            m_out += QLatin1String(">\n");
-            m_out += cellChildIndent;
-            m_out += QLatin1String("<is>\n");
-            appendLeaf(m_out, inlineTextIndent, QLatin1String("t"), raw);
-            m_out += cellChildIndent;
-            m_out += QLatin1String("</is>\n");
+            m_out.append(">\n\t\t\t\t<is>\n");
+            appendLeaf(m_out, inlineTextIndent, "t", raw);
+            m_out.append("\t\t\t\t</is>\n");
         }
         close();
     }
 
 private:
-    void openTag(const char *type)
+    void openTag(std::string_view type)
     {
-        m_out += cellIndent;
-        m_out += QLatin1String("<c r=\"");
-        m_out += m_column;
-        m_out += m_rowNumber;
-        m_out += u'"';
+        m_out.append("\t\t\t<c r=\"");
+        m_out.appendBytes(m_column);
+        m_out.appendBytes(m_rowNumber);
+        m_out.append('"');
         if (m_format > 0) {
-            m_out += QLatin1String(" s=\"");
-            m_out += QString::number(m_format);
-            m_out += u'"';
+            m_out.append(" s=\"");
+            m_out.appendNumber(m_format);
+            m_out.append('"');
         }
-        if (type) {
-            m_out += QLatin1String(" t=\"");
-            m_out += QLatin1String(type);
-            m_out += u'"';
+        if (!type.empty()) {
+            m_out.append(" t=\"");
+            m_out.append(type);
+            m_out.append('"');
         }
     }
 
     void close()
     {
-        m_out += cellIndent;
-        m_out += QLatin1String("</c>\n");
+        m_out.append("\t\t\t</c>\n");
     }
 
-    QString &m_out;
-    const QString &m_column;
-    const QString &m_rowNumber;
+    PartBytes &m_out;
+    const QByteArray &m_column;
+    const QByteArray &m_rowNumber;
     int m_format;
 };
 
 class RowWriter
 {
 public:
-    RowWriter(QString &out, const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells,
-              const XlsxStyleTable &styles)
-        : m_out(out), m_sheet(sheet), m_styledCells(styledCells), m_styles(styles)
+    RowWriter(PartBytes &out, const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells)
+        : m_out(out), m_sheet(sheet), m_styledCells(styledCells)
     {
     }
 
@@ -136,37 +202,34 @@ public:
         if (!hasText && !hasStyleEntry)
             return false;
 
-        const QString rowNumber = QString::number(r + 1);
+        const QByteArray rowNumber = QByteArray::number(r + 1);
         const qsizetype rowStart = m_out.size();
-        m_out += rowIndent;
-        m_out += QLatin1String("<row r=\"");
-        m_out += rowNumber;
-        m_out += QLatin1String("\">\n");
+        m_out.append("\t\t<row r=\"");
+        m_out.appendBytes(rowNumber);
+        m_out.append("\">\n");
         const qsizetype cellsStart = m_out.size();
         for (int c = 0; c < raws.size(); ++c)
             writeCell(r, c, rowNumber, raws[c]);
         if (m_out.size() == cellsStart) { // a style entry that bears nothing
             m_out.truncate(rowStart);
-            m_out += rowIndent;
-            m_out += QLatin1String("<row r=\"");
-            m_out += rowNumber;
-            m_out += QLatin1String("\" />\n");
+            m_out.append("\t\t<row r=\"");
+            m_out.appendBytes(rowNumber);
+            m_out.append("\" />\n");
         } else {
-            m_out += rowIndent;
-            m_out += QLatin1String("</row>\n");
+            m_out.append("\t\t</row>\n");
         }
         return true;
     }
 
 private:
-    void writeCell(int r, int c, const QString &rowNumber, const QString &cellRaw)
+    void writeCell(int r, int c, const QByteArray &rowNumber, const QString &cellRaw)
     {
-        const CellStyle *style = takeStyle(r, c);
-        const bool styled = style && (style->isFontBearing() || style->isFillBearing());
+        const StyledCell *styledCell = takeStyle(r, c);
+        const bool styled = styledCell && (styledCell->style.isFontBearing() || styledCell->style.isFillBearing());
         const bool empty = cellRaw.isEmpty() || isEmptyFormula(cellRaw);
         if (empty && !styled)
             return;
-        CellText cell(m_out, columnName(c), rowNumber, styled ? m_styles.formatIndex(*style) : 0);
+        CellText cell(m_out, columnName(c), rowNumber, styled ? styledCell->format : 0);
         if (empty)
             cell.empty();
         else if (cellRaw.startsWith(u'='))
@@ -175,20 +238,20 @@ private:
             cell.value(cellRaw);
     }
 
-    const CellStyle *takeStyle(int r, int c)
+    const StyledCell *takeStyle(int r, int c)
     {
         if (m_next < m_styledCells.size() && m_styledCells[m_next].row == r
             && m_styledCells[m_next].col == c)
-            return &m_styledCells[m_next++].style;
+            return &m_styledCells[m_next++];
         return nullptr;
     }
 
     // Column letters, made once a column rather than once a cell.
-    const QString &columnName(int c)
+    const QByteArray &columnName(int c)
     {
-        while (m_columnNames.size() <= qsizetype(c))
-            m_columnNames.append(CellReference::columnName(int(m_columnNames.size())));
-        return m_columnNames[c];
+        while (m_columnNames.size() <= size_t(c))
+            m_columnNames.push_back(CellReference::columnName(int(m_columnNames.size())).toLatin1());
+        return m_columnNames[size_t(c)];
     }
 
     QString evaluated(int r, int c) const
@@ -222,69 +285,66 @@ private:
         return shown;
     }
 
-    QString &m_out;
+    PartBytes &m_out;
     const ExcelSheet &m_sheet;
     const std::vector<StyledCell> &m_styledCells;
-    const XlsxStyleTable &m_styles;
     size_t m_next = 0;
-    QStringList m_columnNames;
+    std::vector<QByteArray> m_columnNames;
 };
 
-void appendMergeCells(QString &out, const QList<ExcelRange> &ranges)
+void appendMergeCells(PartBytes &out, const QList<ExcelRange> &ranges)
 {
-    out += sheetDataIndent;
-    out += QLatin1String("<mergeCells count=\"");
-    out += QString::number(ranges.size());
-    out += QLatin1String("\">\n");
+    out.append("\t<mergeCells count=\"");
+    out.appendNumber(ranges.size());
+    out.append("\">\n");
     for (const ExcelRange &range : ranges) {
-        out += rowIndent;
-        out += QLatin1String("<mergeCell ref=\"");
-        out += CellReference::text(range.startRow, range.startCol);
-        out += u':';
-        out += CellReference::text(range.endRow, range.endCol);
-        out += QLatin1String("\" />\n");
+        out.append("\t\t<mergeCell ref=\"");
+        out.appendBytes(CellReference::text(range.startRow, range.startCol).toLatin1());
+        out.append(':');
+        out.appendBytes(CellReference::text(range.endRow, range.endCol).toLatin1());
+        out.append("\" />\n");
     }
-    out += sheetDataIndent;
-    out += QLatin1String("</mergeCells>\n");
+    out.append("\t</mergeCells>\n");
 }
 
 } // namespace
 
-QByteArray XlsxWorksheetWriter::toPart(const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells,
-                                       const XlsxStyleTable &styles)
+QByteArray XlsxWorksheetWriter::toPart(const ExcelSheet &sheet, const std::vector<StyledCell> &styledCells)
 {
-    QString out = XmlText::declaration(QStringLiteral("utf-8"), QStringLiteral("no"));
-    out += QLatin1String("\n<worksheet xmlns=\"");
-    XmlText::appendEscapedAttribute(out, XlsxNames::mainNamespace);
-    out += QLatin1String("\">\n");
+    PartBytes out;
+    out.appendBytes(XmlText::declaration(QStringLiteral("utf-8"), QStringLiteral("no")).toUtf8());
+    out.append("\n<worksheet xmlns=\"");
+    out.appendBytes(XlsxNames::mainNamespace.toUtf8());
+    out.append("\">\n");
 
     const qsizetype sheetDataStart = out.size();
-    out += sheetDataIndent;
-    out += QLatin1String("<sheetData>\n");
-    RowWriter rows(out, sheet, styledCells, styles);
+    out.append("\t<sheetData>\n");
+    RowWriter rows(out, sheet, styledCells);
     bool anyRow = false;
     for (int r = 0; r < sheet.cells.size(); ++r)
         anyRow = rows.write(r) || anyRow;
     if (anyRow) {
-        out += sheetDataIndent;
-        out += QLatin1String("</sheetData>\n");
+        out.append("\t</sheetData>\n");
     } else {
         out.truncate(sheetDataStart);
-        out += sheetDataIndent;
-        out += QLatin1String("<sheetData />\n");
+        out.append("\t<sheetData />\n");
     }
 
     if (!sheet.mergedRanges.isEmpty())
         appendMergeCells(out, sheet.mergedRanges);
-    out += QLatin1String("</worksheet>");
-    return out.toUtf8();
+    out.append("</worksheet>");
+    return out.take();
 }
 
-QString XlsxWorksheetWriter::numberText(double value)
+std::string_view XlsxWorksheetWriter::numberText(double value, NumberText::ShortestBuffer &buffer)
 {
-    QString text = NumberText::shortest(value);
-    if (std::isfinite(value) && value == std::trunc(value) && !text.contains(u'e'))
-        text += QStringLiteral(".0");
+    char *end = NumberText::writeShortest(value, buffer);
+    std::string_view text(buffer.data(), size_t(end - buffer.data()));
+    if (std::isfinite(value) && value == std::trunc(value) && text.find('e') == std::string_view::npos) {
+        *end++ = '.'; // fixed notation is short, so the buffer has room
+        *end++ = '0';
+        text = std::string_view(buffer.data(), size_t(end - buffer.data()));
+    }
     return text;
 }
 

@@ -6,7 +6,7 @@
 #include "platform/XmlElement.h"
 #include "platform/package/FixedPartText.h"
 #include "platform/package/PackageContentTypes.h"
-#include "platform/package/PackageFolder.h"
+#include "platform/package/InMemoryPackage.h"
 #include "platform/package/PackageRelationships.h"
 
 #include <QFileInfo>
@@ -35,7 +35,7 @@ XlsxPackageKind XlsxWriter::kindForPath(const QString &path)
 
 bool XlsxWriter::write(const QString &path, ExcelError *error) const
 {
-    PackageFolder package;
+    InMemoryPackage package;
     QString message;
     if (!writeParts(package, &message) || !package.zipTo(path, ZipArchive::Compression::Stored, &message)) {
         reportFailure(error, excelError(0, message));
@@ -44,7 +44,7 @@ bool XlsxWriter::write(const QString &path, ExcelError *error) const
     return true;
 }
 
-bool XlsxWriter::writeParts(PackageFolder &package, QString *error) const
+bool XlsxWriter::writeParts(InMemoryPackage &package, QString *error) const
 {
     if (!package.writePart(PackageContentTypes::partName, contentTypes(), error)
         || !package.writePart(XlsxNames::packageRelationshipsPart, packageRelationships(), error)
@@ -53,8 +53,8 @@ bool XlsxWriter::writeParts(PackageFolder &package, QString *error) const
         return false;
     const XlsxStyleTable styles(m_sheets);
     for (int i = 0; i < m_sheets.size(); ++i) {
-        const QByteArray worksheet = XlsxWorksheetWriter::toPart(m_sheets[i], styles.styledCells(i), styles);
-        if (!package.writePart(QStringLiteral("xl/") + XlsxNames::worksheetTarget(i + 1), worksheet, error))
+        if (!package.writePart(QStringLiteral("xl/") + XlsxNames::worksheetTarget(i + 1),
+                               XlsxWorksheetWriter::toPart(m_sheets[i], styles.styledCells(i)), error))
             return false;
     }
     return package.writePart(XlsxNames::stylesPart, treeText(styles.toElement()), error);

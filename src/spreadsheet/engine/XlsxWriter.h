@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-class PackageFolder;
+class InMemoryPackage;
 
 // Which workbook an XLSX package declares: a workbook (.xlsx) or a template
 // (.xltx). Only the content type of the workbook part differs.
@@ -26,14 +26,14 @@ public:
     // Template for a path whose extension is "xltx" in any case, else Workbook.
     static XlsxPackageKind kindForPath(const QString &path);
 
-    // Builds the package in a scratch folder and zips it to `path` through
+    // Builds the package in memory and zips it to `path` through
     // SafeSave: an existing file there is replaced only once the new archive
     // is complete (links followed, permissions kept, read-only refused).
     // Returns false and sets *error (code 0, a readable message) on failure.
     bool write(const QString &path, ExcelError *error) const;
 
 private:
-    bool writeParts(PackageFolder &package, QString *error) const;
+    bool writeParts(InMemoryPackage &package, QString *error) const;
     QString contentTypes() const;
     QString packageRelationships() const;
     QString workbook() const;
