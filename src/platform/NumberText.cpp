@@ -24,6 +24,18 @@ bool isCBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
 }
 
+// False for a text strtod cannot read a number from: after an optional sign
+// it must go on with a digit, a point, "inf" or "nan" (any case). Most texts
+// of a sheet are thus refused without copying them.
+bool canStartNumber(const QString &text)
+{
+    const qsizetype at = text.front() == u'+' || text.front() == u'-' ? 1 : 0;
+    if (at >= text.size())
+        return false;
+    const char16_t c = text.at(at).unicode();
+    return (c >= u'0' && c <= u'9') || c == u'.' || c == u'i' || c == u'I' || c == u'n' || c == u'N';
+}
+
 // The text as ASCII bytes with a terminating NUL; false when it holds any other
 // character (which strtod would never consume anyway).
 bool toAscii(const QString &text, QVarLengthArray<char, 64> &out)
@@ -54,7 +66,7 @@ namespace NumberText {
 
 std::optional<double> toDouble(const QString &text)
 {
-    if (text.isEmpty() || isCBlank(text.front().unicode()))
+    if (text.isEmpty() || isCBlank(text.front().unicode()) || !canStartNumber(text))
         return std::nullopt;
     QVarLengthArray<char, 64> ascii;
     if (!toAscii(text, ascii))
@@ -125,10 +137,15 @@ char *writeShortest(double value, ShortestBuffer &buffer)
         return copied("nan");
     if (std::isinf(value))
         return copied(value < 0 ? "-inf" : "inf");
-    // The shortest scientific text carries the exponent of the rounded digits,
-    // which decides between the two notations.
     char *const begin = buffer.data();
     char *const end = begin + buffer.size();
+    // Well inside the fixed range the rounded digits cannot reach another
+    // notation's exponent, so one pass is enough.
+    const double magnitude = std::fabs(value);
+    if (magnitude == 0 || (magnitude >= 1e-3 && magnitude < 1e14))
+        return std::to_chars(begin, end, value, std::chars_format::fixed).ptr;
+    // Elsewhere the shortest scientific text carries the exponent of the
+    // rounded digits, which decides between the two notations.
     auto result = std::to_chars(begin, end, value, std::chars_format::scientific);
     const int exponent = exponentOf(std::string_view(begin, result.ptr - begin));
     if (exponent >= -4 && exponent <= 15)

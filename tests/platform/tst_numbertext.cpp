@@ -90,6 +90,9 @@ void TestNumberText::toDouble_data()
     QTest::newRow("sign and point") << "-." << false << 0.0;
     QTest::newRow("sign only") << "-" << false << 0.0;
     QTest::newRow("word") << "abc" << false << 0.0;
+    QTest::newRow("not a number word") << "nano" << false << 0.0;
+    QTest::newRow("nan word") << "NaN" << true << std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("signed infinity word") << "+INF" << true << std::numeric_limits<double>::infinity();
     QTest::newRow("embedded NUL") << QString::fromUtf16(u"5\u00001", 3) << false << 0.0;
     QTest::newRow("full-width digit") << QString::fromUtf16(u"\uFF15") << false << 0.0;
     QTest::newRow("digit then non-ASCII") << QString::fromUtf16(u"5\u00E9") << false << 0.0;
@@ -156,6 +159,10 @@ void TestNumberText::shortest_data()
     QTest::newRow("pi") << 3.14159265358979323846 << "3.141592653589793";
     QTest::newRow("tenth plus fifth") << 0.1 + 0.2 << "0.30000000000000004";
     QTest::newRow("smallest fixed") << 0.0001 << "0.0001";
+    QTest::newRow("just below a thousandth") << 0.00099999999999999 << "0.00099999999999999";
+    QTest::newRow("a thousandth") << 0.001 << "0.001";
+    QTest::newRow("just below 1e14") << 99999999999999.98 << "99999999999999.98";
+    QTest::newRow("1e14") << 1e14 << "100000000000000";
     QTest::newRow("below fixed") << 0.00001 << "1e-05";
     QTest::newRow("below fixed negative") << -0.000015 << "-1.5e-05";
     QTest::newRow("largest fixed exponent") << 1e15 << "1000000000000000";
