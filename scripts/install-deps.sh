@@ -13,7 +13,7 @@ $SUDO apt-get install -y --no-install-recommends \
     fonts-noto-cjk locales xvfb xauth \
     python3 python3-openpyxl python3-xlsxwriter gnumeric \
     qt6-image-formats-plugins qt6-translations-l10n libxml2-utils poppler-utils \
-    pandoc python3-docx libreoffice-writer-nogui libreoffice-impress-nogui \
+    pandoc python3-docx libreoffice-writer-nogui libreoffice-impress-nogui libreoffice-calc-nogui \
     antiword catdoc wv unrtf libwpd-tools libgsf-bin
 # A decimal-comma locale lets the tests prove number text ignores the process locale.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf8$'; then

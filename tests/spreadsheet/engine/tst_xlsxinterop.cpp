@@ -1,7 +1,8 @@
 // Interoperability with other programs' XLSX files: workbooks written by
 // openpyxl, XlsxWriter and Gnumeric's ssconvert are read, and ours are loaded
-// by openpyxl and converted by ssconvert. Each test skips when its tool is
-// missing; the whole executable reports a skip when none is present.
+// by openpyxl and converted by ssconvert and LibreOffice. Each test skips
+// when its tool is missing; the whole executable reports a skip when none is
+// present.
 
 #include "XlsxTestPackage.h"
 #include "platform/NumberText.h"
@@ -15,6 +16,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -56,6 +58,16 @@ bool hasPythonModule(const char *module)
 QString ssconvert()
 {
     return QStandardPaths::findExecutable(QStringLiteral("ssconvert"));
+}
+
+// LibreOffice with its spreadsheet component (soffice alone may lack it).
+QString libreOfficeCalc()
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        return {};
+    const QString program = QFileInfo(QFileInfo(soffice).canonicalFilePath()).absolutePath();
+    return QFileInfo::exists(program + QStringLiteral("/libsclo.so")) ? soffice : QString();
 }
 
 const char *openpyxlWriter = R"py(
@@ -386,6 +398,40 @@ private slots:
                  QStringLiteral("x\ny"));
     }
 
+    // LibreOffice computes the joins we write (stored as _xlfn.TEXTJOIN) to
+    // the values this program shows; one LibreOffice start for all of them.
+    void libreOfficeComputesOurJoins()
+    {
+        const QString tool = libreOfficeCalc();
+        if (tool.isEmpty())
+            QSKIP("LibreOffice Calc (soffice) is not installed");
+        ExcelDocument document;
+        document.setCells({{"85", "b", "=TEXTJOIN(\"-\",TRUE,A1:A5)"},
+                           {"-4", "", "=TEXTJOIN(\", \",FALSE,B1:B3)"},
+                           {"92.5", "a", "=TEXTJOIN(\"\",TRUE,\"x\",A3,B3)"},
+                           {"", "", "=SUM(A1:A3)"},
+                           {"7", "", "=TEXTJOIN(\"/\",TRUE,A4:A5,B1)"}});
+        document.recalculate();
+        QCoreApplication::processEvents();
+        const QString file = path(QStringLiteral("joins.xlsx"));
+        ExcelError error;
+        QVERIFY2(document.exportXLSX(file, &error), qPrintable(error.message));
+
+        const QTemporaryDir profile;
+        const QString outDir = path(QStringLiteral("libreoffice"));
+        const ToolRun converted = run(tool, {"-env:UserInstallation=" + QUrl::fromLocalFile(profile.path()).toString(),
+                                             "--headless", "--convert-to", "csv:Text - txt - csv (StarCalc):9,34,76",
+                                             "--outdir", outDir, file});
+        QVERIFY2(converted.exitCode == 0, converted.err.constData());
+        QFile csv(outDir + QStringLiteral("/joins.csv"));
+        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(converted.out + converted.err));
+        const QList<QByteArray> lines = csv.readAll().split('\n');
+        for (int row = 0; row < 5; ++row) {
+            const QStringList shown = QString::fromUtf8(lines.value(row)).split(u'\t');
+            QCOMPARE(shown.value(2), document.evaluatedCell(row, 2));
+        }
+    }
+
     void ssconvertAcceptsOurs_data()
     {
         QTest::addColumn<QString>("fileName");
@@ -419,8 +465,9 @@ private slots:
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (!hasPythonModule("openpyxl") && !hasPythonModule("xlsxwriter") && ssconvert().isEmpty()) {
-        std::puts("No interop tool (python3-openpyxl, python3-xlsxwriter, ssconvert) is installed");
+    if (!hasPythonModule("openpyxl") && !hasPythonModule("xlsxwriter") && ssconvert().isEmpty()
+        && libreOfficeCalc().isEmpty()) {
+        std::puts("No interop tool (python3-openpyxl, python3-xlsxwriter, ssconvert, LibreOffice Calc) is installed");
         return 77;
     }
     TestXlsxInterop test;
