@@ -409,7 +409,7 @@ private slots:
         document.setCells({{"85", "b", "=TEXTJOIN(\"-\",TRUE,A1:A5)"},
                            {"-4", "", "=TEXTJOIN(\", \",FALSE,B1:B3)"},
                            {"92.5", "a", "=TEXTJOIN(\"\",TRUE,\"x\",A3,B3)"},
-                           {"", "", "=SUM(A1:A3)"},
+                           {"", "", "=TEXTJOIN(\"+\",FALSE,A3:A4)"},
                            {"7", "", "=TEXTJOIN(\"/\",TRUE,A4:A5,B1)"}});
         document.recalculate();
         QCoreApplication::processEvents();

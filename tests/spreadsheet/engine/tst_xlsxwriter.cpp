@@ -138,6 +138,9 @@ private slots:
         QTest::newRow("negative infinity is text") << "-Infinity" << "" << text("-Infinity");
         QTest::newRow("not-a-number is text") << "nan" << "" << text("nan");
         QTest::newRow("overflow is text") << "1e999" << "" << text("1e999");
+        QTest::newRow("Japanese and emoji kept") << QString::fromUtf16(u"売上 \U0001F600") << ""
+                                                 << text(QString::fromUtf16(u"売上 \U0001F600"));
+        QTest::newRow("line breaks escaped") << "a\r\nb\tc" << "" << text("a&#13;&#10;b\tc");
         QTest::newRow("forbidden characters dropped") << "a\u0001b\uFFFEc" << "" << text("abc");
         QTest::newRow("text escaped") << "<a href='x'>&\"" << ""
                                       << text("&lt;a href=&apos;x&apos;&gt;&amp;&quot;");
@@ -247,6 +250,9 @@ private slots:
             << QStringList{"<fonts count=\"1\">"} << QStringList{"<sheetData />"};
         QTest::newRow("non-canonical key ignored")
             << QList<CellStyleMap>{{{"b1", bold()}}}
+            << QStringList{"<fonts count=\"1\">"} << QStringList{"<sheetData />"};
+        QTest::newRow("key with a leading zero ignored")
+            << QList<CellStyleMap>{{{"A01", bold()}}}
             << QStringList{"<fonts count=\"1\">"} << QStringList{"<sheetData />"};
         QTest::newRow("text colour that is not hexadecimal has no rgb")
             << QList<CellStyleMap>{{{"A1", {true, false, QStringLiteral("#GGGGGG"), std::nullopt}}}}
