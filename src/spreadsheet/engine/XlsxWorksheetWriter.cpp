@@ -18,9 +18,14 @@ namespace {
 
 // A formula of "=" alone (or blanks) has nothing to write; an empty <f>
 // would make other programs refuse the file.
+bool isFormula(const QString &raw)
+{
+    return !raw.isEmpty() && raw.front() == u'=';
+}
+
 bool isEmptyFormula(const QString &raw)
 {
-    return raw.startsWith(u'=') && QStringView(raw).mid(1).trimmed().isEmpty();
+    return isFormula(raw) && QStringView(raw).mid(1).trimmed().isEmpty();
 }
 
 // Each level below <worksheet> is indented one tab further; the writers
@@ -191,17 +196,11 @@ public:
     }
 
     // Appends the <row> of row `r`; false, writing nothing, when it holds
-    // neither a text nor a style entry.
+    // neither a text nor a style entry. A row's text always writes a cell.
     bool write(int r)
     {
         const QStringList &raws = m_sheet.cells[r];
         const bool hasStyleEntry = m_next < m_styledCells.size() && m_styledCells[m_next].row == r;
-        const bool hasText = std::any_of(raws.cbegin(), raws.cend(), [](const QString &raw) {
-            return !raw.isEmpty() && !isEmptyFormula(raw);
-        });
-        if (!hasText && !hasStyleEntry)
-            return false;
-
         const QByteArray rowNumber = QByteArray::number(r + 1);
         const qsizetype rowStart = m_out.size();
         m_out.append("\t\t<row r=\"");
@@ -210,14 +209,16 @@ public:
         const qsizetype cellsStart = m_out.size();
         for (int c = 0; c < raws.size(); ++c)
             writeCell(r, c, rowNumber, raws[c]);
-        if (m_out.size() == cellsStart) { // a style entry that bears nothing
-            m_out.truncate(rowStart);
-            m_out.append("\t\t<row r=\"");
-            m_out.appendBytes(rowNumber);
-            m_out.append("\" />\n");
-        } else {
+        if (m_out.size() > cellsStart) {
             m_out.append("\t\t</row>\n");
+            return true;
         }
+        m_out.truncate(rowStart);
+        if (!hasStyleEntry)
+            return false;
+        m_out.append("\t\t<row r=\""); // style entries that bear nothing
+        m_out.appendBytes(rowNumber);
+        m_out.append("\" />\n");
         return true;
     }
 
@@ -232,7 +233,7 @@ private:
         CellText cell(m_out, columnName(c), rowNumber, styled ? styledCell->format : 0);
         if (empty)
             cell.empty();
-        else if (cellRaw.startsWith(u'='))
+        else if (isFormula(cellRaw))
             cell.formula(cellRaw, cachedResult(r, c, cellRaw));
         else
             cell.value(cellRaw);
