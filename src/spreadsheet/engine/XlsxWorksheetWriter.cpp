@@ -9,9 +9,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
-#include <iterator>
+#include <cstring>
 #include <string_view>
 
 namespace {
