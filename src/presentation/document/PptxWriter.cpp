@@ -7,21 +7,20 @@
 #include "PresentationRelationshipsPart.h"
 #include "SlidePart.h"
 #include "platform/package/PackageContentTypes.h"
-#include "platform/package/PackageFolder.h"
+#include "platform/package/InMemoryPackage.h"
 
 PptxWriter::PptxWriter(const QList<Slide> &slides) : m_slides(slides) {}
 
 bool PptxWriter::write(const QString &path, PresentationError *error) const
 {
-    PackageFolder package;
+    InMemoryPackage package;
     QString message;
     if (!writeParts(package, &message) || !package.zipTo(path, ZipArchive::Compression::Stored, &message))
         return reportFailure(error, presentationError(0, message));
-    // The scratch folder goes with `package`; failing to remove it does not undo a good save.
     return true;
 }
 
-bool PptxWriter::writeParts(PackageFolder &package, QString *error) const
+bool PptxWriter::writeParts(InMemoryPackage &package, QString *error) const
 {
     const qsizetype count = m_slides.size();
     if (!package.writePart(PackageContentTypes::partName, ContentTypesPart::text(count), error)

@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-class PackageFolder;
+class InMemoryPackage;
 
 // Writes slides as a presentation package: content types, the package and
 // presentation relationships, ppt/presentation.xml and one part per slide in
@@ -24,7 +24,7 @@ public:
     bool write(const QString &path, PresentationError *error) const;
 
 private:
-    bool writeParts(PackageFolder &package, QString *error) const;
+    bool writeParts(InMemoryPackage &package, QString *error) const;
 
     const QList<Slide> &m_slides;
 };
