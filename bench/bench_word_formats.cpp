@@ -1,15 +1,18 @@
 // The word formats at document size: open and save a 5 MB RTF, open a
 // 200-page DOCX (20 paragraphs of 10 runs a page, with paragraph and
-// character styles), and extract text from 50 MB binary files.
+// character styles), and extract text from 50 MB files, binary ones with a
+// little text and ones that are mostly text.
 //
 //   bench_word_formats                      runs the benchmarks
 //   bench_word_formats --fixtures FOLDER    writes the same files (big.rtf,
-//                                           big.docx, big.jxw, big.wpd) there
+//                                           big.docx, big.jxw, big.wpd,
+//                                           text.jxw, text.wpd) there
 //   bench_word_formats --open FILE          opens one file and exits, for
 //                                           timing beside another program
 #include "BenchMain.h"
 
 #include "platform/TemporaryFolder.h"
+#include "platform/TextEncoding.h"
 #include "platform/ZipArchive.h"
 #include "textsystem/DocxReader.h"
 #include "textsystem/IchitaroParser.h"
@@ -116,6 +119,28 @@ QByteArray binaryFile(const QByteArray &header)
     return bytes;
 }
 
+// A document that is mostly text: paragraphs of Japanese and English (in
+// UTF-16LE or Shift-JIS) between short binary records, behind `header`.
+QByteArray textFile(const QByteArray &header, bool utf16)
+{
+    const QString paragraph = QString::fromUtf16(u"第一章　報告書の概要について。This quarter's report covers 2024 sales, "
+                                                 u"ｶﾀｶﾅ and the plan (案) for next year: 売上は前年比 12% 増加しました。\r\n");
+    QByteArray encoded;
+    if (utf16) {
+        for (QChar c : paragraph)
+            encoded += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
+    } else {
+        encoded = TextEncoding::encodeCp932(paragraph).value_or(QByteArray());
+    }
+    QByteArray bytes = header;
+    bytes.reserve(binaryBytes);
+    for (quint32 record = 0; bytes.size() < binaryBytes; ++record) {
+        bytes += QByteArray("\x00\x00\x01", 3) + char(record & 0x3F) + QByteArray(utf16 ? 2 : 0, '\0');
+        bytes += encoded;
+    }
+    return bytes;
+}
+
 QByteArray compoundHeader()
 {
     return QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
@@ -138,6 +163,8 @@ struct Fixtures {
     QString docxPath;
     QByteArray ichitaro;
     QByteArray wordPerfect;
+    QByteArray ichitaroText;
+    QByteArray wordPerfectText;
 
     Fixtures()
     {
@@ -149,6 +176,8 @@ struct Fixtures {
         writeDocx(docxPath);
         ichitaro = binaryFile(compoundHeader());
         wordPerfect = binaryFile(wordPerfectHeader());
+        ichitaroText = textFile(compoundHeader(), true);
+        wordPerfectText = textFile(wordPerfectHeader(), false);
     }
 };
 
@@ -207,18 +236,36 @@ void BM_ExtractWordPerfect50MB(benchmark::State &state)
         benchmark::DoNotOptimize(WordPerfectParser::extractText(f.wordPerfect).size());
 }
 
+void BM_ExtractIchitaroText50MB(benchmark::State &state)
+{
+    const Fixtures &f = fixtures();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(IchitaroParser::parse(f.ichitaroText).size());
+}
+
+void BM_ExtractWordPerfectText50MB(benchmark::State &state)
+{
+    const Fixtures &f = fixtures();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WordPerfectParser::extractText(f.wordPerfectText).size());
+}
+
 BENCHMARK(BM_OpenRtf5MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveRtf5MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenDocx200Pages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractIchitaro50MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractWordPerfect50MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtractIchitaroText50MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtractWordPerfectText50MB)->Unit(benchmark::kMillisecond);
 
 int writeFixtures(const QString &folder)
 {
     const StyledText text = richText(rtfBytes);
     const bool ok = writeFile(folder + "/big.rtf", RtfWriter::write(text)) && writeDocx(folder + "/big.docx")
         && writeFile(folder + "/big.jxw", binaryFile(compoundHeader()))
-        && writeFile(folder + "/big.wpd", binaryFile(wordPerfectHeader()));
+        && writeFile(folder + "/big.wpd", binaryFile(wordPerfectHeader()))
+        && writeFile(folder + "/text.jxw", textFile(compoundHeader(), true))
+        && writeFile(folder + "/text.wpd", textFile(wordPerfectHeader(), false));
     return ok ? 0 : 1;
 }
 
