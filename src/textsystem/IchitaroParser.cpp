@@ -1,6 +1,6 @@
 #include "IchitaroParser.h"
 
-#include "Cp932PairTable.h"
+#include "Cp932DecodeTable.h"
 #include "platform/TextEncoding.h"
 
 #include <QTextBoundaryFinder>
@@ -18,22 +18,21 @@ constexpr bool isShiftJisTrail(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b 
 constexpr bool isAsciiText(uchar b) { return (b >= 0x20 && b <= 0x7E) || b == 0x09 || b == 0x0A || b == 0x0D; }
 constexpr bool isHalfWidthKatakana(uchar b) { return b >= 0xA1 && b <= 0xDF; }
 
-// What a byte does in the Shift-JIS scan, looked up once per byte.
-enum class ByteClass : uchar { Dropped, Single, Lead };
+// What a byte is to the Shift-JIS scan, one lookup per byte: a character by
+// itself (ASCII text, half-width katakana), a lead byte, a trail byte.
+enum ShiftJisByte : uchar { SingleByte = 1, LeadByte = 2, TrailByte = 4 };
 
-struct ShiftJisByteClasses {
-    ByteClass classes[256];
-    constexpr ShiftJisByteClasses() : classes()
+struct ShiftJisByteTable {
+    uchar flags[256];
+    constexpr ShiftJisByteTable() : flags()
     {
         for (int b = 0; b < 256; ++b) {
-            classes[b] = isAsciiText(uchar(b)) ? ByteClass::Single
-                : isShiftJisLead(uchar(b))     ? ByteClass::Lead
-                : isHalfWidthKatakana(uchar(b)) ? ByteClass::Single
-                                                : ByteClass::Dropped;
+            flags[b] = uchar((isAsciiText(uchar(b)) || isHalfWidthKatakana(uchar(b)) ? SingleByte : 0)
+                             | (isShiftJisLead(uchar(b)) ? LeadByte : 0) | (isShiftJisTrail(uchar(b)) ? TrailByte : 0));
         }
     }
 };
-constexpr ShiftJisByteClasses byteClasses;
+constexpr ShiftJisByteTable shiftJisBytes;
 
 bool isUtf16Text(char16_t unit)
 {
@@ -133,6 +132,11 @@ qsizetype characterCountUpTo(QStringView text, qsizetype limit)
     }
 }
 
+bool isBlank(const QChar *text, qsizetype size)
+{
+    return std::all_of(text, text + size, [](QChar c) { return isSpace(c.unicode()); });
+}
+
 // The scan result under construction: decoded runs, one a line, written in
 // place into a buffer that grows geometrically. A run is decoded straight to
 // its final position and kept or dropped afterwards.
@@ -142,6 +146,15 @@ public:
     explicit ExtractedLines(QString &&text = QString())
         : m_text(std::move(text)), m_data(m_text.data()), m_length(m_text.size())
     {
+    }
+
+    // Room for `units` more units at once, for a scan that knows its bound.
+    void reserve(qsizetype units)
+    {
+        if (m_length + units > m_text.size()) {
+            m_text.resize(m_length + units);
+            m_data = m_text.data();
+        }
     }
 
     // Space for up to `units` units of a run; returns where they go.
@@ -214,38 +227,42 @@ DecodedRun decodeWithConverter(const uchar *bytes, qsizetype size, QChar *out)
     if (!decoded || decoded->size() > size)
         return {};
     std::copy(decoded->begin(), decoded->end(), out);
-    return {decoded->size(), std::all_of(out, out + decoded->size(), [](QChar c) { return isSpace(c.unicode()); })};
+    return {decoded->size(), isBlank(out, decoded->size())};
 }
 
-// Decodes a run of Shift-JIS bytes into `out`. Runs of the scan (text bytes,
-// half-width katakana and lead-trail pairs) decode through the tables; any
-// other byte, or a pair that is not a single unit, sends the whole run to the
-// converter.
+// Decodes a run of Shift-JIS bytes into `out`. Text bytes, half-width
+// katakana and lead-trail pairs decode through the table; a run with a pair
+// that has no character does not decode; a run with any other byte (only
+// runs not made by the scan have them), a lead byte at its end or a pair that
+// is not one unit goes to the converter whole.
 DecodedRun decodeShiftJis(const uchar *bytes, qsizetype size, QChar *out)
 {
-    QChar *next = out;
-    bool blank = true;
-    for (qsizetype i = 0; i < size; ++i) {
+    const Cp932DecodeTable &table = Cp932DecodeTable::instance();
+    qsizetype units = 0;
+    bool marked = false;
+    qsizetype i = 0;
+    for (; i + 1 < size; ++units) {
         const uchar b = bytes[i];
-        if (b < 0x80) {
-            blank = blank && isSpace(b);
-            *next++ = QChar(char16_t(b));
-        } else if (isHalfWidthKatakana(b)) {
-            blank = false;
-            *next++ = QChar(char16_t(0xFF61 + (b - 0xA1)));
-        } else if (isShiftJisLead(b) && i + 1 < size && isShiftJisTrail(bytes[i + 1])) {
-            const char16_t unit = Cp932PairTable::unit(b, bytes[++i]);
-            if (unit == Cp932PairTable::invalid)
-                return {};
-            if (unit == Cp932PairTable::notSingleUnit)
-                return decodeWithConverter(bytes, size, out);
-            blank = blank && isSpace(unit);
-            *next++ = QChar(unit);
-        } else {
-            return decodeWithConverter(bytes, size, out);
-        }
+        const char16_t unit = table.unit(b, bytes[i + 1]);
+        out[units] = QChar(unit);
+        marked |= unit >= Cp932DecodeTable::notSingleUnit;
+        i += 1 + (shiftJisBytes.flags[b] & LeadByte ? 1 : 0);
     }
-    return {next - out, blank};
+    if (i < size) {
+        const uchar b = bytes[i];
+        if (shiftJisBytes.flags[b] & LeadByte)
+            return decodeWithConverter(bytes, size, out);
+        const char16_t unit = table.unit(b, 0);
+        out[units++] = QChar(unit);
+        marked |= unit >= Cp932DecodeTable::notSingleUnit;
+    }
+    if (marked) {
+        QChar *end = out + units;
+        if (std::find(out, end, QChar(Cp932DecodeTable::invalid)) != end)
+            return {};
+        return decodeWithConverter(bytes, size, out);
+    }
+    return {units, isBlank(out, units)};
 }
 
 void appendShiftJisBytes(const uchar *bytes, qsizetype size, ExtractedLines &lines)
@@ -259,38 +276,82 @@ void appendShiftJisBytes(const uchar *bytes, qsizetype size, ExtractedLines &lin
         lines.endRun(run.units, run.blank);
 }
 
+// True when all eight bytes of `x` are printable ASCII (0x20 to 0x7E): no
+// byte goes below 0x20 when 0x20 is taken off, nor reaches 0x80 when 1 is
+// added. A borrow or carry only comes from a byte that fails already.
+bool isPrintableAscii8(quint64 x)
+{
+    return (((x - 0x2020202020202020ull) | (x + 0x0101010101010101ull) | x) & 0x8080808080808080ull) == 0;
+}
+
+quint64 loadEight(const uchar *bytes)
+{
+    quint64 eight;
+    std::memcpy(&eight, bytes, 8);
+    return eight;
+}
+
+// The Shift-JIS scan, decoding as it walks: each run's units go straight to
+// their place in the result, and the run is kept or dropped at its end.
 void scanShiftJisInto(const QByteArray &data, qsizetype start, ExtractedLines &lines)
 {
     const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
     const qsizetype size = data.size();
-    // A run is always a contiguous stretch of the data: every byte that does
-    // not join it ends it.
-    qsizetype runStart = std::clamp<qsizetype>(start, 0, size);
-    qsizetype i = runStart;
-    auto flush = [&](qsizetype next) {
-        appendShiftJisBytes(bytes + runStart, i - runStart, lines);
-        runStart = i = next;
-    };
-    while (i < size) {
-        while (i < size && byteClasses.classes[bytes[i]] == ByteClass::Single)
-            ++i;
-        if (i == size)
-            break;
-        switch (byteClasses.classes[bytes[i]]) {
-        case ByteClass::Single:
-            break;
-        case ByteClass::Lead:
-            if (i + 1 < size && isShiftJisTrail(bytes[i + 1]))
-                i += 2;
-            else
-                flush(i + 1); // the trail byte is looked at again on its own
-            break;
-        case ByteClass::Dropped:
-            flush(i + 1);
-            break;
+    const Cp932DecodeTable &table = Cp932DecodeTable::instance();
+    qsizetype i = std::clamp<qsizetype>(start, 0, size);
+    // Kept runs are followed by a dropped byte (or the end), so the result,
+    // line breaks included, has at most one unit more than the bytes scanned.
+    lines.reserve(size - i + 2);
+
+    qsizetype runStart = i; // a run is always a contiguous stretch of the data
+    QChar *out = lines.beginRun(0);
+    qsizetype units = 0;
+    bool marked = false; // a unit from the table is one of its markers
+    auto endRun = [&](qsizetype end) {
+        const qsizetype length = end - runStart;
+        if (length >= 3 || (length == 2 && bytes[runStart] >= 0x81)) {
+            if (!marked)
+                lines.endRun(units, isBlank(out, units));
+            else if (std::find(out, out + units, QChar(Cp932DecodeTable::invalid)) == out + units)
+                appendShiftJisBytes(bytes + runStart, length, lines); // through the converter
         }
+        runStart = end + 1;
+        units = 0;
+        marked = false;
+        out = lines.beginRun(0);
+    };
+    while (i + 1 < size) {
+        if (i + 8 <= size && isPrintableAscii8(loadEight(bytes + i))) {
+            for (int k = 0; k < 8; ++k)
+                out[units + k] = QChar(char16_t(bytes[i + k]));
+            units += 8;
+            i += 8;
+            continue;
+        }
+        const uchar b = bytes[i];
+        const uchar next = bytes[i + 1];
+        const uint flags = shiftJisBytes.flags[b];
+        const uint pair = (flags / LeadByte) & (shiftJisBytes.flags[next] / TrailByte) & 1;
+        if (!(flags & SingleByte) && !pair) {
+            // Neither a character nor the lead of a pair: the run ends and
+            // the byte is dropped (a lead byte's follower is looked at again).
+            endRun(i);
+            ++i;
+            continue;
+        }
+        const char16_t unit = table.unit(b, next);
+        out[units++] = QChar(unit);
+        marked |= unit >= Cp932DecodeTable::notSingleUnit;
+        i += 1 + pair;
     }
-    flush(size);
+    if (i < size) {
+        // The last byte has no follower, so a lead byte there ends the run too.
+        if (shiftJisBytes.flags[bytes[i]] & SingleByte)
+            out[units++] = QChar(table.unit(bytes[i], 0));
+        else
+            endRun(i);
+    }
+    endRun(size);
 }
 
 bool hasOnlyTextBytes(const QByteArray &data)
@@ -344,6 +405,9 @@ QString cleanInPlace(QString text)
     }
     consider(pieceStart, size);
     text.truncate(written);
+    // Scans reserve room for the worst case; give back what was not used.
+    if (text.capacity() > 2 * written + 4096)
+        text.squeeze();
     return text;
 }
 
@@ -404,13 +468,15 @@ QString IchitaroParser::scanShiftJis(const QByteArray &data, qsizetype start)
 
 void IchitaroParser::appendUtf16Run(const std::vector<char16_t> &run, QString &result)
 {
-    QByteArray bytes(qsizetype(run.size()) * 2, Qt::Uninitialized);
-    for (size_t i = 0; i < run.size(); ++i) {
-        bytes[qsizetype(2 * i)] = char(run[i] & 0xFF);
-        bytes[qsizetype(2 * i + 1)] = char(run[i] >> 8);
-    }
+    const bool kept = run.size() >= 3 || (!run.empty() && run.front() >= 0x3000);
+    if (!kept)
+        return;
+    // Units from anywhere, not only the scan's: decoded as UTF-16 text,
+    // where a leading byte-order mark is no character.
+    const QString decoded = QString::fromUtf16(run.data(), qsizetype(run.size()));
     ExtractedLines lines(std::move(result));
-    appendUtf16Units(reinterpret_cast<const uchar *>(bytes.constData()), qsizetype(run.size()), lines);
+    std::copy(decoded.begin(), decoded.end(), lines.beginRun(decoded.size()));
+    lines.endRun(decoded.size(), isBlank(decoded.constData(), decoded.size()));
     result = lines.take();
 }
 

@@ -119,7 +119,7 @@ private slots:
     void generatedDocuments()
     {
         Mutator random(fuzzSeed());
-        fuzzFor(3000, [&](int) {
+        fuzzFor(2000, [&](int) {
             const QByteArray data = generatedDocument(random);
             compareWithReference(data, random.bounded(int(data.size()) + 2));
         });
@@ -128,7 +128,7 @@ private slots:
     void damagedDocuments()
     {
         Mutator random(fuzzSeed() + 1);
-        fuzzFor(3000, [&](int) {
+        fuzzFor(2000, [&](int) {
             const QByteArray data = random.mutate(generatedDocument(random));
             compareWithReference(data, random.bounded(16));
         });
@@ -146,7 +146,33 @@ private slots:
                 data += random.bounded(3) ? randomShiftJis(random, 8) : utf16LE(randomText(random, 8));
             }
             compareWithReference(data, 3);
+            if (QTest::currentTestFailed())
+                return;
         }
+    }
+
+    // Runs as any caller may pass them, not only as the scans cut them:
+    // control bytes, 0x80, lone lead bytes, a lead byte at the end.
+    void appendedRuns()
+    {
+        Mutator random(fuzzSeed() + 4);
+        const QStringList results = {QString(), u"x"_qs, u"x\n"_qs, u"x\r"_qs};
+        fuzzFor(5000, [&](int) {
+            const QByteArray run = random.bounded(2) ? binaryNoise(random, random.bounded(8))
+                                                     : randomShiftJis(random, random.bounded(4)) + binaryNoise(random, random.bounded(3));
+            QString ours = results.at(random.bounded(int(results.size())));
+            QString reference = ours;
+            IchitaroParser::appendShiftJisRun(run, ours);
+            ExtractorReference::appendShiftJisRun(run, reference);
+            QCOMPARE(ours, reference);
+
+            std::vector<char16_t> units;
+            for (qsizetype i = 0; i + 1 < run.size(); i += 2)
+                units.push_back(char16_t(uchar(run[i]) | uchar(run[i + 1]) << 8));
+            IchitaroParser::appendUtf16Run(units, ours);
+            ExtractorReference::appendUtf16Run(units, reference);
+            QCOMPARE(ours, reference);
+        });
     }
 
     void cleanedText()
