@@ -25,6 +25,27 @@ pugi::xml_node secondRoot(const pugi::xml_document &doc)
     return {};
 }
 
+// parse_default keeps DOCTYPE declarations out of the tree and expands only
+// the predefined and numeric references, so no entity is ever fetched. White
+// space that is an element's whole content is text ("<t> </t>").
+constexpr unsigned parseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+
+bool checkLoaded(pugi::xml_document &doc, const pugi::xml_parse_result &result, QString *error)
+{
+    QString reason;
+    if (!result) {
+        reason = describe(result);
+    } else if (const pugi::xml_node extra = secondRoot(doc)) {
+        reason = QStringLiteral("Extra root element at offset %1").arg(qint64(extra.offset_debug()));
+    } else {
+        return true;
+    }
+    doc.reset();
+    if (error)
+        *error = reason;
+    return false;
+}
+
 } // namespace
 
 namespace XmlRead {
@@ -47,23 +68,20 @@ bool loadFile(pugi::xml_document &doc, const QString &path, QString *error)
 
 bool loadBytes(pugi::xml_document &doc, const QByteArray &bytes, QString *error)
 {
-    // parse_default keeps DOCTYPE declarations out of the tree and expands only
-    // the predefined and numeric references, so no entity is ever fetched.
-    // White space that is an element's whole content is text ("<t> </t>").
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
-    const pugi::xml_parse_result result =
-        doc.load_buffer(bytes.constData(), size_t(bytes.size()), options, pugi::encoding_auto);
-    QString reason;
-    if (!result) {
-        reason = describe(result);
-    } else if (const pugi::xml_node extra = secondRoot(doc)) {
-        reason = QStringLiteral("Extra root element at offset %1").arg(qint64(extra.offset_debug()));
-    } else {
+    return checkLoaded(doc, doc.load_buffer(bytes.constData(), size_t(bytes.size()), parseOptions, pugi::encoding_auto),
+                       error);
+}
+
+bool loadOwnedBuffer(pugi::xml_document &doc, void *buffer, size_t size, QString *error)
+{
+    return checkLoaded(doc, doc.load_buffer_inplace_own(buffer, size, parseOptions, pugi::encoding_auto), error);
+}
+
+bool loadFragmentInPlace(pugi::xml_document &doc, char *data, size_t size)
+{
+    if (doc.load_buffer_inplace(data, size, parseOptions | pugi::parse_fragment, pugi::encoding_utf8))
         return true;
-    }
     doc.reset();
-    if (error)
-        *error = reason;
     return false;
 }
 

@@ -17,6 +17,13 @@ bool loadFile(pugi::xml_document &doc, const QString &path, QString *error);
 // The same for bytes in memory (encoding from BOM or declaration, UTF-8 by
 // default); *error is "<reason> at offset N".
 bool loadBytes(pugi::xml_document &doc, const QByteArray &bytes, QString *error);
+// The same, parsing `buffer` in place: `doc` takes it over (it must come from
+// pugi::get_memory_allocation_function()) and frees it, whatever the outcome.
+bool loadOwnedBuffer(pugi::xml_document &doc, void *buffer, size_t size, QString *error);
+// Parses `size` bytes of UTF-8 at `data` in place as a fragment (any number
+// of elements and text, no declaration) with the same rules; `doc` refers to
+// `data`, which must outlive it. False, with `doc` empty, when not well-formed.
+bool loadFragmentInPlace(pugi::xml_document &doc, char *data, size_t size);
 
 // First direct child named exactly `name`, or an empty node.
 pugi::xml_node firstChild(pugi::xml_node node, const char *name);

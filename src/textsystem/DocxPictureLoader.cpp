@@ -6,7 +6,6 @@
 #include "platform/package/PackageRelationships.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImageReader>
 
 #include <cmath>
@@ -41,8 +40,8 @@ TextAttachmentPointer DocxPictureLoader::decoded(const QString &id)
     if (const auto known = m_decoded.constFind(key); known != m_decoded.cend())
         return *known;
     TextAttachmentPointer attachment;
-    const std::optional<QString> file = m_parts.filePath(*part);
-    if (file && QFileInfo(*file).size() <= PictureAttachment::maximumBytes) {
+    const std::optional<qint64> size = m_parts.size(*part);
+    if (size && *size <= PictureAttachment::maximumBytes) {
         if (const std::optional<QByteArray> bytes = m_parts.read(*part, nullptr)) {
             QBuffer buffer;
             buffer.setData(*bytes);

@@ -90,7 +90,11 @@ bool read(const QString &path, StyledText *text, QString *error)
                                   styles);
     DocxPictureLoader pictures(parts, relationships, mainPart);
     DocxBodyReader reader({styles, numbering, theme, relationships, pictures});
-    *text = reader.read(body);
+    StyledText loaded = reader.read(body);
+    // Damage in a part nothing above needed still makes the file unreadable.
+    if (!parts.checkUnreadParts(&message))
+        return fail(error, QStringLiteral("The file is not a readable Word document: %1").arg(message));
+    *text = std::move(loaded);
     return true;
 }
 

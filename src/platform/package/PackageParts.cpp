@@ -2,71 +2,99 @@
 
 #include "platform/XmlRead.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-
 bool PackageParts::open(const QString &archivePath, QString *error, const ZipArchive::Limits &limits)
 {
-    m_scratch.emplace();
-    if (!m_scratch->isValid()) {
-        if (error)
-            *error = QStringLiteral("Cannot create a temporary folder");
+    m_entries.clear();
+    m_checked.clear();
+    if (!m_archive.open(archivePath, error, limits))
         return false;
+    const std::vector<ZipReader::Entry> &entries = m_archive.entries();
+    m_checked.assign(entries.size(), false);
+    // A later entry of the same name wins, as it would when unpacked.
+    for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
+        if (!entries[size_t(i)].isFolder)
+            m_entries.insert(entries[size_t(i)].path.toLower(), i);
     }
-    if (!ZipArchive::unzipToFolder(archivePath, m_scratch->path(), error, limits))
-        return false;
-    openFolder(m_scratch->path());
     return true;
 }
 
-void PackageParts::openFolder(const QString &folder)
-{
-    m_folder = folder;
-    m_entries.clear();
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString part = root.relativeFilePath(it.next());
-        m_entries.insert(part.toLower(), part);
-    }
-}
-
-std::optional<QString> PackageParts::filePath(const QString &partName) const
+const ZipReader::Entry *PackageParts::find(const QString &partName) const
 {
     const auto it = m_entries.constFind(partName.toLower());
-    if (it == m_entries.constEnd())
-        return std::nullopt;
-    return m_folder + u'/' + it.value();
+    return it == m_entries.constEnd() ? nullptr : &m_archive.entries()[size_t(it.value())];
+}
+
+std::optional<QString> PackageParts::storedName(const QString &partName) const
+{
+    const ZipReader::Entry *entry = find(partName);
+    return entry ? std::optional<QString>(entry->path) : std::nullopt;
+}
+
+std::optional<qint64> PackageParts::size(const QString &partName) const
+{
+    const ZipReader::Entry *entry = find(partName);
+    return entry ? std::optional<qint64>(entry->size) : std::nullopt;
+}
+
+bool PackageParts::readInto(const ZipReader::Entry &entry, char *buffer, QString *error) const
+{
+    if (!m_archive.read(entry, buffer, error))
+        return false;
+    m_checked[size_t(&entry - m_archive.entries().data())] = true;
+    return true;
 }
 
 std::optional<QByteArray> PackageParts::read(const QString &partName, QString *error) const
 {
-    const auto path = filePath(partName);
-    if (!path) {
+    const ZipReader::Entry *entry = find(partName);
+    if (!entry) {
         if (error)
             *error = partName + QStringLiteral(": no such part");
         return std::nullopt;
     }
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = partName + QStringLiteral(": ") + file.errorString();
-        return std::nullopt;
-    }
-    return file.readAll();
+    QByteArray bytes(entry->size, Qt::Uninitialized);
+    QString reason;
+    if (readInto(*entry, bytes.data(), &reason))
+        return bytes;
+    if (error)
+        *error = partName + QStringLiteral(": ") + reason;
+    return std::nullopt;
 }
 
 bool PackageParts::loadXml(pugi::xml_document &doc, const QString &partName, QString *error) const
 {
-    const auto bytes = read(partName, error);
-    if (!bytes)
+    const ZipReader::Entry *entry = find(partName);
+    if (!entry) {
+        if (error)
+            *error = partName + QStringLiteral(": no such part");
         return false;
-    QString message;
-    if (XmlRead::loadBytes(doc, *bytes, &message))
+    }
+    // The document takes the buffer over and parses it where it lies, so the
+    // part's bytes are held once, not copied.
+    const size_t size = size_t(entry->size);
+    void *buffer = pugi::get_memory_allocation_function()(size > 0 ? size : 1);
+    QString reason;
+    if (!buffer) {
+        reason = QStringLiteral("out of memory");
+    } else if (!readInto(*entry, static_cast<char *>(buffer), &reason)) {
+        pugi::get_memory_deallocation_function()(buffer);
+    } else if (XmlRead::loadOwnedBuffer(doc, buffer, size, &reason)) {
         return true;
+    }
     if (error)
-        *error = partName + QStringLiteral(": ") + message;
+        *error = partName + QStringLiteral(": ") + reason;
     return false;
+}
+
+bool PackageParts::checkUnreadParts(QString *error) const
+{
+    const std::vector<ZipReader::Entry> &entries = m_archive.entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (m_checked[i] || entries[i].isFolder)
+            continue;
+        if (!m_archive.stream(entries[i], [](const char *, qint64) { return true; }, error))
+            return false;
+        m_checked[i] = true;
+    }
+    return true;
 }

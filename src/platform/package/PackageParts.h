@@ -1,18 +1,19 @@
 #pragma once
 
-#include "platform/TemporaryFolder.h"
 #include "platform/ZipArchive.h"
+#include "platform/ZipReader.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <optional>
 #include <pugixml.hpp>
+#include <vector>
 
-// A package opened for reading: the archive is unpacked (ZipArchive, with its
-// limits) into a scratch folder that lives as long as this object, and parts
-// are looked up among the files found there, ignoring letter case as part
-// names do, never through a link and never outside the folder.
+// A package opened for reading. Parts are read from the archive on demand,
+// straight into memory, never through files; names are looked up ignoring
+// letter case, as part names do. Opening refuses hostile archives (see
+// ZipReader); each read checks the part's CRC-32 and size.
 class PackageParts
 {
 public:
@@ -20,25 +21,34 @@ public:
     PackageParts(const PackageParts &) = delete;
     PackageParts &operator=(const PackageParts &) = delete;
 
-    // Unpacks `archivePath`; false with *error when the scratch folder cannot
-    // be made or the archive cannot be unpacked (not a zip, damaged, over the
-    // limits, hostile names).
+    // Opens `archivePath`; false with *error when it is not a zip, is
+    // damaged, or has entries over the limits or with hostile names.
     bool open(const QString &archivePath, QString *error, const ZipArchive::Limits &limits = {});
-    // Looks up parts in an already unpacked folder instead.
-    void openFolder(const QString &folder);
 
-    bool contains(const QString &partName) const { return filePath(partName).has_value(); }
-    // The file holding `partName` (no leading '/'); nullopt when there is none.
-    std::optional<QString> filePath(const QString &partName) const;
+    bool contains(const QString &partName) const { return find(partName) != nullptr; }
+    // The part's name as the archive stores it (cleaned of "." segments), so
+    // two names that differ only in case give the same text; nullopt when
+    // there is no such part.
+    std::optional<QString> storedName(const QString &partName) const;
+    // The size the archive declares for the part; nullopt when there is none.
+    std::optional<qint64> size(const QString &partName) const;
     // The part's bytes; nullopt with *error ("<part>: <reason>") when it is
-    // missing or cannot be read.
+    // missing or damaged.
     std::optional<QByteArray> read(const QString &partName, QString *error) const;
-    // Parses the part into `doc` (XmlRead rules); false with *error
-    // ("<part>: <reason>") when it is missing or not well-formed.
+    // Parses the part into `doc` (XmlRead rules), reading it in place; false
+    // with *error ("<part>: <reason>") when it is missing, damaged or not
+    // well-formed.
     bool loadXml(pugi::xml_document &doc, const QString &partName, QString *error) const;
+    // Checks the data of every part not read so far, so damage anywhere in
+    // the package is found as unpacking it would find it; false with *error
+    // at the first damaged one.
+    bool checkUnreadParts(QString *error) const;
 
 private:
-    std::optional<TemporaryFolder> m_scratch;
-    QString m_folder;
-    QHash<QString, QString> m_entries; // lower-cased part name -> part name
+    const ZipReader::Entry *find(const QString &partName) const;
+    bool readInto(const ZipReader::Entry &entry, char *buffer, QString *error) const;
+
+    ZipReader m_archive;
+    QHash<QString, qsizetype> m_entries; // lower-cased part name -> position in the archive
+    mutable std::vector<bool> m_checked; // by position: data read and found sound
 };

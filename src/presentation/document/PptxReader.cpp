@@ -83,7 +83,12 @@ std::optional<QList<Slide>> read(const QString &path, PresentationError *error)
         reportFailure(error, presentationError(0, message));
         return std::nullopt;
     }
-    return PackageReader(parts, error).read();
+    std::optional<QList<Slide>> slides = PackageReader(parts, error).read();
+    if (slides && !parts.checkUnreadParts(&message)) {
+        reportFailure(error, presentationError(0, message));
+        return std::nullopt;
+    }
+    return slides;
 }
 
 } // namespace PptxReader

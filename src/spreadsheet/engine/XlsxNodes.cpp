@@ -3,9 +3,54 @@
 #include "platform/NumberText.h"
 #include "platform/XmlRead.h"
 
+#include <algorithm>
+
+namespace {
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
 QString XlsxNodes::attribute(pugi::xml_node node, const char *name)
 {
     return XmlRead::attribute(node, name).trimmed();
+}
+
+QByteArrayView XlsxNodes::attributeBytes(pugi::xml_node node, const char *name, QByteArray &storage)
+{
+    const QByteArrayView value(node.attribute(name).value());
+    // ASCII white space is all the white space an ASCII value can hold.
+    if (isAscii(value))
+        return value.trimmed();
+    storage = attribute(node, name).toUtf8();
+    return storage;
+}
+
+std::optional<qsizetype> XlsxNodes::listIndex(QByteArrayView text, qsizetype size)
+{
+    qsizetype start = 0;
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        start = 1;
+    }
+    if (start == text.size())
+        return std::nullopt;
+    qsizetype value = 0;
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value >= size) // also keeps the sum from overflowing
+            return std::nullopt;
+    }
+    if (negative && value != 0)
+        return std::nullopt;
+    return value;
 }
 
 std::optional<qsizetype> XlsxNodes::listIndex(const QString &text, qsizetype size)

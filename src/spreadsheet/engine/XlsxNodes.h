@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 #include <pugixml.hpp>
@@ -10,9 +12,14 @@ namespace XlsxNodes {
 // The attribute's value trimmed of white space, or "" when absent.
 QString attribute(pugi::xml_node node, const char *name);
 
+// The same value as UTF-8 without a copy for the plain ASCII values nearly
+// every cell holds; `storage` keeps the bytes when trimming needed one.
+QByteArrayView attributeBytes(pugi::xml_node node, const char *name, QByteArray &storage);
+
 // The position that `text` names in a list of `size` entries: an optional
 // sign and decimal digits, the whole text, in 0..size-1; nullopt otherwise.
 std::optional<qsizetype> listIndex(const QString &text, qsizetype size);
+std::optional<qsizetype> listIndex(QByteArrayView text, qsizetype size);
 
 // The text of a string item (<si> of the shared strings, <is> of an inline
 // string): its first <t>, or else the first <t> of each <r> run joined.

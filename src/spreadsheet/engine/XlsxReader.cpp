@@ -115,10 +115,10 @@ private:
     std::optional<QList<ExcelSheet>> readSheets()
     {
         QList<ExcelSheet> sheets;
-        QHash<QString, ExcelSheet> readParts; // by file
+        QHash<QString, ExcelSheet> readParts; // by stored part name
         for (const SheetEntry &entry : std::as_const(m_entries)) {
             const auto partName = sheetPart(entry);
-            const auto file = partName ? m_parts.filePath(*partName) : std::nullopt;
+            const auto file = partName ? m_parts.storedName(*partName) : std::nullopt;
             if (!file)
                 continue;
             // A part that several sheets list is read once; the sheets share
@@ -130,11 +130,10 @@ private:
                 sheets.append(std::move(sheet));
                 continue;
             }
-            pugi::xml_document doc;
-            if (!load(doc, *partName))
+            std::optional<ExcelSheet> sheet = readSheet(*partName, entry.name);
+            if (!sheet)
                 return std::nullopt;
-            sheets.append(XlsxWorksheetReader::read(doc.document_element(), entry.name,
-                                                    m_sharedStrings, m_cellFormats));
+            sheets.append(std::move(*sheet));
             readParts.insert(*file, sheets.last());
         }
         if (!withinTextBudget(sheets))
@@ -144,6 +143,25 @@ private:
             return std::nullopt;
         }
         return sheets;
+    }
+
+    std::optional<ExcelSheet> readSheet(const QString &partName, const QString &name)
+    {
+        QString message;
+        std::optional<QByteArray> part = m_parts.read(partName, &message);
+        if (!part) {
+            fail(0, message);
+            return std::nullopt;
+        }
+        if (auto sheet = XlsxWorksheetReader::readInPieces(*part, name, m_sharedStrings, m_cellFormats))
+            return sheet;
+        // Read again whole: the pieces were parsed in place, and the whole
+        // tree says what is wrong with a part that is not well-formed.
+        part.reset();
+        pugi::xml_document doc;
+        if (!load(doc, partName))
+            return std::nullopt;
+        return XlsxWorksheetReader::read(doc.document_element(), name, m_sharedStrings, m_cellFormats);
     }
 
     // Cells may share one long text for free while reading, but every save
@@ -185,5 +203,10 @@ std::optional<QList<ExcelSheet>> XlsxReader::read(const QString &path, ExcelErro
         reportFailure(error, excelError(0, message));
         return std::nullopt;
     }
-    return PackageReader(parts, error).read();
+    std::optional<QList<ExcelSheet>> sheets = PackageReader(parts, error).read();
+    if (sheets && !parts.checkUnreadParts(&message)) {
+        reportFailure(error, excelError(0, message));
+        return std::nullopt;
+    }
+    return sheets;
 }

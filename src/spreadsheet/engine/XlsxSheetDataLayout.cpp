@@ -1,0 +1,154 @@
+#include "XlsxSheetDataLayout.h"
+
+#include <cstring>
+
+namespace {
+
+bool isNameEnd(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
+}
+
+class Scanner
+{
+public:
+    explicit Scanner(QByteArrayView part) : m_data(part.data()), m_size(part.size()) {}
+
+    std::optional<XlsxSheetDataLayout> scan(qsizetype pieceSize)
+    {
+        if (!skipProlog())
+            return std::nullopt;
+        XlsxSheetDataLayout layout;
+        int depth = 0;       // elements open around m_pos
+        int contentDepth = 0; // depth inside <sheetData>, once found
+        qsizetype lastCut = 0;
+        while (const char *open = nextTagOpen()) {
+            const qsizetype start = open - m_data;
+            if (start + 1 >= m_size)
+                return std::nullopt;
+            const char kind = m_data[start + 1];
+            if (kind == '!' || kind == '?')
+                return std::nullopt;
+            const qsizetype close = tagEnd(start, kind != '/');
+            if (close < 0)
+                return std::nullopt;
+            m_pos = close + 1;
+            if (kind == '/') {
+                if (--depth < 0)
+                    return std::nullopt;
+                if (contentDepth == 0)
+                    continue;
+                if (depth < contentDepth) { // </sheetData>
+                    if (!namedAt(start + 2, "sheetData"))
+                        return std::nullopt;
+                    layout.contentEnd = start;
+                    return layout;
+                }
+                if (depth == contentDepth)
+                    noteCut(layout, m_pos, pieceSize, lastCut);
+                continue;
+            }
+            const bool selfClosing = m_data[close - 1] == '/';
+            if (contentDepth == 0 && depth == 1 && namedAt(start + 1, "sheetData")) {
+                if (selfClosing)
+                    return std::nullopt;
+                layout.contentBegin = m_pos;
+                lastCut = m_pos;
+                contentDepth = depth + 1;
+            } else if (selfClosing && contentDepth != 0 && depth == contentDepth) {
+                noteCut(layout, m_pos, pieceSize, lastCut);
+            }
+            if (!selfClosing)
+                ++depth;
+        }
+        return std::nullopt;
+    }
+
+private:
+    bool startsWith(qsizetype at, const char *text) const
+    {
+        const size_t length = strlen(text);
+        return at + qsizetype(length) <= m_size && memcmp(m_data + at, text, length) == 0;
+    }
+
+    bool namedAt(qsizetype at, const char *name) const
+    {
+        const qsizetype end = at + qsizetype(strlen(name));
+        return startsWith(at, name) && end < m_size && isNameEnd(m_data[end]);
+    }
+
+    // A BOM and an XML declaration naming UTF-8 (or none) may come first.
+    bool skipProlog()
+    {
+        if (startsWith(0, "\xEF\xBB\xBF"))
+            m_pos = 3;
+        if (!startsWith(m_pos, "<?xml") || m_pos + 5 >= m_size || !isNameEnd(m_data[m_pos + 5]))
+            return true;
+        const char *end = static_cast<const char *>(memmem(m_data + m_pos, size_t(m_size - m_pos), "?>", 2));
+        if (!end)
+            return false;
+        const QByteArrayView declaration(m_data + m_pos, end - (m_data + m_pos));
+        m_pos = end + 2 - m_data;
+        const qsizetype encoding = declaration.indexOf("encoding");
+        if (encoding < 0)
+            return true;
+        QByteArrayView value = declaration.sliced(encoding + 8).trimmed();
+        if (!value.startsWith('='))
+            return false;
+        value = value.sliced(1).trimmed();
+        if (value.size() < 2 || (value[0] != '"' && value[0] != '\''))
+            return false;
+        const qsizetype quote = value.indexOf(value[0], 1);
+        if (quote < 0)
+            return false;
+        const QByteArrayView name = value.sliced(1, quote - 1);
+        return name.compare("UTF-8", Qt::CaseInsensitive) == 0 || name.compare("UTF8", Qt::CaseInsensitive) == 0;
+    }
+
+    const char *nextTagOpen() const
+    {
+        if (m_pos >= m_size)
+            return nullptr;
+        return static_cast<const char *>(memchr(m_data + m_pos, '<', size_t(m_size - m_pos)));
+    }
+
+    // The position of the '>' that ends the tag opened at `start`; a start
+    // tag's quoted attribute values may hold '>'. -1 when there is none.
+    qsizetype tagEnd(qsizetype start, bool quoted) const
+    {
+        char quote = 0;
+        for (qsizetype i = start + 1; i < m_size; ++i) {
+            const char c = m_data[i];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '>') {
+                return i;
+            } else if (c == '<') {
+                return -1;
+            } else if (quoted && (c == '"' || c == '\'')) {
+                quote = c;
+            }
+        }
+        return -1;
+    }
+
+    static void noteCut(XlsxSheetDataLayout &layout, qsizetype at, qsizetype pieceSize, qsizetype &lastCut)
+    {
+        if (at - lastCut < pieceSize)
+            return;
+        layout.cuts.push_back(at);
+        lastCut = at;
+    }
+
+    const char *m_data;
+    qsizetype m_size;
+    qsizetype m_pos = 0;
+};
+
+} // namespace
+
+std::optional<XlsxSheetDataLayout> XlsxSheetDataLayout::find(QByteArrayView part, qsizetype pieceSize)
+{
+    return Scanner(part).scan(pieceSize);
+}
