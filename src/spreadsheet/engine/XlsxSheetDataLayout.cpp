@@ -16,52 +16,21 @@ public:
 
     std::optional<XlsxSheetDataLayout> scan(qsizetype pieceSize)
     {
-        if (!skipProlog())
-            return std::nullopt;
         XlsxSheetDataLayout layout;
-        int depth = 0;       // elements open around m_pos
-        int contentDepth = 0; // depth inside <sheetData>, once found
-        qsizetype lastCut = 0;
-        while (const char *open = nextTagOpen()) {
-            const qsizetype start = open - m_data;
-            if (start + 1 >= m_size)
-                return std::nullopt;
-            const char kind = m_data[start + 1];
-            if (kind == '!' || kind == '?')
-                return std::nullopt;
-            const qsizetype close = tagEnd(start, kind != '/');
-            if (close < 0)
-                return std::nullopt;
-            m_pos = close + 1;
-            if (kind == '/') {
-                if (--depth < 0)
-                    return std::nullopt;
-                if (contentDepth == 0)
-                    continue;
-                if (depth < contentDepth) { // </sheetData>
-                    if (!namedAt(start + 2, "sheetData"))
-                        return std::nullopt;
-                    layout.contentEnd = start;
-                    return layout;
-                }
-                if (depth == contentDepth)
-                    noteCut(layout, m_pos, pieceSize, lastCut);
-                continue;
-            }
-            const bool selfClosing = m_data[close - 1] == '/';
-            if (contentDepth == 0 && depth == 1 && namedAt(start + 1, "sheetData")) {
-                if (selfClosing)
-                    return std::nullopt;
-                layout.contentBegin = m_pos;
-                lastCut = m_pos;
-                contentDepth = depth + 1;
-            } else if (selfClosing && contentDepth != 0 && depth == contentDepth) {
-                noteCut(layout, m_pos, pieceSize, lastCut);
-            }
-            if (!selfClosing)
-                ++depth;
+        if (!skipProlog() || !findContentBegin(&layout.contentBegin))
+            return std::nullopt;
+        const qsizetype end = find("</sheetData", layout.contentBegin);
+        if (end < 0 || !isEndTag(end + 11))
+            return std::nullopt;
+        layout.contentEnd = end;
+        for (qsizetype from = layout.contentBegin + pieceSize; from < end;) {
+            const qsizetype row = find("</row>", from);
+            if (row < 0 || row + 6 >= end)
+                break;
+            layout.cuts.push_back(row + 6);
+            from = row + 6 + pieceSize;
         }
-        return std::nullopt;
+        return layout;
     }
 
 private:
@@ -133,12 +102,50 @@ private:
         return -1;
     }
 
-    static void noteCut(XlsxSheetDataLayout &layout, qsizetype at, qsizetype pieceSize, qsizetype &lastCut)
+    // Follows the tags from the root to its first child <sheetData>.
+    bool findContentBegin(qsizetype *contentBegin)
     {
-        if (at - lastCut < pieceSize)
-            return;
-        layout.cuts.push_back(at);
-        lastCut = at;
+        int depth = 0;
+        while (const char *open = nextTagOpen()) {
+            const qsizetype start = open - m_data;
+            if (start + 1 >= m_size)
+                return false;
+            const char kind = m_data[start + 1];
+            if (kind == '!' || kind == '?')
+                return false;
+            const qsizetype close = tagEnd(start, kind != '/');
+            if (close < 0)
+                return false;
+            m_pos = close + 1;
+            if (kind == '/') {
+                if (--depth <= 0)
+                    return false;
+                continue;
+            }
+            const bool selfClosing = m_data[close - 1] == '/';
+            if (depth == 1 && namedAt(start + 1, "sheetData")) {
+                *contentBegin = m_pos;
+                return !selfClosing;
+            }
+            if (!selfClosing)
+                ++depth;
+        }
+        return false;
+    }
+
+    qsizetype find(const char *text, qsizetype from) const
+    {
+        const void *at = memmem(m_data + from, size_t(m_size - from), text, strlen(text));
+        return at ? static_cast<const char *>(at) - m_data : -1;
+    }
+
+    // Only white space between a closing tag's name, ending at `nameEnd`, and its '>'.
+    bool isEndTag(qsizetype nameEnd) const
+    {
+        qsizetype i = nameEnd;
+        while (i < m_size && (m_data[i] == ' ' || m_data[i] == '\t' || m_data[i] == '\r' || m_data[i] == '\n'))
+            ++i;
+        return i < m_size && m_data[i] == '>';
     }
 
     const char *m_data;

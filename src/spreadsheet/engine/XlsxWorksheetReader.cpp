@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QUuid>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -62,30 +63,38 @@ QString withoutIntegralZero(const QString &value)
     return digits.toString();
 }
 
-bool isAscii(QByteArrayView bytes)
+// The bytes of a zero-terminated text when they are all ASCII, in one pass.
+std::optional<QByteArrayView> asciiView(const char *text)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const char *end = text;
+    unsigned char high = 0;
+    for (; *end; ++end)
+        high |= static_cast<unsigned char>(*end);
+    if (high & 0x80)
+        return std::nullopt;
+    return QByteArrayView(text, end - text);
 }
 
-// The bytes of an element whose whole content is one run of ASCII text, as
-// nearly every <v> is; nullopt for anything else.
-std::optional<QByteArrayView> plainText(pugi::xml_node node)
+bool isNamed(pugi::xml_node node, const char *name)
+{
+    return strcmp(node.name(), name) == 0;
+}
+
+// The text of an element whose whole content is one run of character data,
+// as nearly every <v> and <t> is; nullptr for anything else.
+const char *singleText(pugi::xml_node node)
 {
     const pugi::xml_node text = node.first_child();
     if (!text || text.type() != pugi::node_pcdata || text.next_sibling())
-        return std::nullopt;
-    const QByteArrayView bytes(text.value());
-    return isAscii(bytes) ? std::optional(bytes) : std::nullopt;
+        return nullptr;
+    return text.value();
 }
 
-// XmlRead::text without its general joining for the common plain value.
-QString trimmedText(pugi::xml_node node)
+// The same when that text is ASCII.
+std::optional<QByteArrayView> plainText(pugi::xml_node node)
 {
-    if (!node)
-        return {};
-    if (const auto bytes = plainText(node))
-        return QString::fromLatin1(bytes->trimmed());
-    return XmlRead::text(node);
+    const char *text = singleText(node);
+    return text ? asciiView(text) : std::nullopt;
 }
 
 char16_t unit(QChar c) { return c.unicode(); }
@@ -123,13 +132,79 @@ quint32 addressKey(CellAddress address)
     return quint32(address.row) << 16 | quint32(address.col);
 }
 
+// The parts of a <c> the reader looks at, found in one walk over its
+// attributes and children; the first of each name counts, as a lookup by
+// name would find it.
+struct CellNodes {
+    pugi::xml_attribute r, s, t;
+    pugi::xml_node f, v, is;
+
+    explicit CellNodes(pugi::xml_node cell)
+    {
+        for (pugi::xml_attribute a = cell.first_attribute(); a; a = a.next_attribute()) {
+            const char *name = a.name();
+            if (name[0] == 0 || name[1] != 0)
+                continue;
+            if (name[0] == 'r' && !r)
+                r = a;
+            else if (name[0] == 's' && !s)
+                s = a;
+            else if (name[0] == 't' && !t)
+                t = a;
+        }
+        for (pugi::xml_node child = cell.first_child(); child; child = child.next_sibling()) {
+            const char *name = child.name();
+            if (name[0] == 'f' && name[1] == 0 && !f)
+                f = child;
+            else if (name[0] == 'v' && name[1] == 0 && !v)
+                v = child;
+            else if (name[0] == 'i' && name[1] == 's' && name[2] == 0 && !is)
+                is = child;
+        }
+    }
+};
+
+// An attribute's value trimmed as XlsxNodes::attribute trims it, as UTF-8.
+QByteArrayView trimmedValue(pugi::xml_attribute attribute, QByteArray &storage)
+{
+    if (const auto value = asciiView(attribute.value()))
+        return value->trimmed();
+    storage = QString::fromUtf8(attribute.value()).trimmed().toUtf8();
+    return storage;
+}
+
+// Repeated short texts (numbers, labels) become one shared string, which
+// saves an allocation per cell and the memory of the copies.
+class TextPool
+{
+public:
+    QString text(QByteArrayView ascii)
+    {
+        if (ascii.size() > maxLength)
+            return QString::fromLatin1(ascii);
+        const auto known = m_texts.constFind(ascii);
+        if (known != m_texts.cend())
+            return *known;
+        QString text = QString::fromLatin1(ascii);
+        if (m_texts.size() < maxTexts)
+            m_texts.insert(ascii, text);
+        return text;
+    }
+
+private:
+    static constexpr qsizetype maxLength = 48;
+    static constexpr qsizetype maxTexts = 1 << 16;
+    QHash<QByteArrayView, QString> m_texts; // keys point into the parsed part
+};
+
 class SheetBuilder
 {
 public:
     SheetBuilder(const QStringList &sharedStrings, const QList<CellStyle> &cellFormats)
         : m_sharedStrings(sharedStrings), m_cellFormats(cellFormats),
           m_cells(makeEmptyGrid(ExcelDocument::maxRowCount, ExcelDocument::maxColumnCount)),
-          m_values(m_cells), m_writtenRows(ExcelDocument::maxRowCount, false)
+          m_values(m_cells), m_writtenRows(ExcelDocument::maxRowCount, false),
+          m_formats(size_t(ExcelDocument::maxRowCount) * ExcelDocument::maxColumnCount, -1)
     {
         m_visibleFormats.reserve(cellFormats.size());
         for (const CellStyle &style : cellFormats)
@@ -137,17 +212,22 @@ public:
     }
 
     // Places the cells of every <row> of `sheetData`, in document order, a
-    // later cell at the same place replacing an earlier one.
+    // later cell at the same place replacing an earlier one. The texts of
+    // the nodes must stay until finish().
     void addRows(pugi::xml_node sheetData)
     {
         QByteArray storage;
-        for (const pugi::xml_node row : sheetData.children("row")) {
-            for (const pugi::xml_node cell : row.children("c")) {
-                const auto address = XlsxWorksheetReader::parseCellAddress(
-                    XlsxNodes::attributeBytes(cell, "r", storage), ExcelDocument::maxRowCount,
-                    ExcelDocument::maxColumnCount);
+        for (pugi::xml_node row = sheetData.first_child(); row; row = row.next_sibling()) {
+            if (!isNamed(row, "row"))
+                continue;
+            for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
+                if (!isNamed(cell, "c"))
+                    continue;
+                const CellNodes nodes(cell);
+                const auto address = addressOf(trimmedValue(nodes.r, storage), ExcelDocument::maxRowCount,
+                                               ExcelDocument::maxColumnCount);
                 if (address)
-                    addCell(cell, *address);
+                    addCell(nodes, *address);
             }
         }
     }
@@ -163,23 +243,21 @@ public:
         sheet.cells = shaped(std::move(m_cells));
         sheet.evaluatedCells = shaped(std::move(m_values));
         sheet.cachedEvaluatedCells = sheet.evaluatedCells;
-        sheet.cellStyles = std::move(m_styles);
+        sheet.cellStyles = styles();
         readMerges(worksheet.child("mergeCells"), sheet);
         return sheet;
     }
 
 private:
-    void addCell(pugi::xml_node cell, CellAddress address)
+    void addCell(const CellNodes &nodes, CellAddress address)
     {
         m_rows = std::max(m_rows, address.row + 1);
         m_columns = std::max(m_columns, address.col + 1);
-        const pugi::xml_node f = cell.child("f");
-        noteSharedFormula(f, address);
+        noteSharedFormula(nodes.f, address);
         if (!m_pendingMembers.isEmpty())
             m_pendingByAddress.remove(addressKey(address));
-        CellTexts texts = cellTexts(cell, f, address);
-        place(address, std::move(texts));
-        readStyle(cell, address);
+        place(address, cellTexts(nodes, address));
+        noteStyle(nodes.s, address);
     }
 
     void place(CellAddress address, CellTexts texts)
@@ -211,6 +289,34 @@ private:
         const QString index = XlsxNodes::attribute(f, "si");
         if (!text.isEmpty() && !m_sharedFormulas.contains(index))
             m_sharedFormulas.insert(index, {text, address});
+    }
+
+    // XmlRead::text, with the common plain value taken from the pool.
+    QString trimmedText(pugi::xml_node node)
+    {
+        if (!node)
+            return {};
+        if (const auto bytes = plainText(node))
+            return m_pool.text(bytes->trimmed());
+        return XmlRead::text(node);
+    }
+
+    // XmlRead::rawText, likewise.
+    QString rawText(pugi::xml_node node)
+    {
+        if (const auto bytes = plainText(node))
+            return m_pool.text(*bytes);
+        if (const char *text = singleText(node))
+            return QString::fromUtf8(text);
+        return XmlRead::rawText(node);
+    }
+
+    // XlsxNodes::stringItemText, likewise.
+    QString stringItemText(pugi::xml_node item)
+    {
+        if (const pugi::xml_node t = item.child("t"))
+            return rawText(t);
+        return XlsxNodes::stringItemText(item);
     }
 
     QString sharedString(const QString &index, const QString &otherwise) const
@@ -261,23 +367,24 @@ private:
         }
     }
 
-    CellTexts cellTexts(pugi::xml_node cell, pugi::xml_node f, CellAddress address)
+    CellTexts cellTexts(const CellNodes &nodes, CellAddress address)
     {
         QByteArray storage;
-        const CellType type = cellType(XlsxNodes::attributeBytes(cell, "t", storage));
-        const pugi::xml_node v = cell.child("v");
-        if (f) {
+        const CellType type = cellType(trimmedValue(nodes.t, storage));
+        const pugi::xml_node v = nodes.v;
+        if (nodes.f) {
             // A cached string result may be kept in the shared strings too;
             // a formula's text result keeps its end blanks, as a <t> does.
-            const QString value = type == CellType::FormulaString ? XmlRead::rawText(v)
+            const QString value = type == CellType::FormulaString ? rawText(v)
                                   : type == CellType::Number      ? withoutIntegralZero(trimmedText(v))
                                                                   : trimmedText(v);
-            return formulaTexts(f, type == CellType::SharedString ? sharedString(value, value) : value, address);
+            return formulaTexts(nodes.f, type == CellType::SharedString ? sharedString(value, value) : value,
+                                address);
         }
         switch (type) {
         case CellType::InlineString:
-            if (const pugi::xml_node item = cell.child("is"); XlsxNodes::hasStringText(item)) {
-                const QString text = XlsxNodes::stringItemText(item);
+            if (XlsxNodes::hasStringText(nodes.is)) {
+                const QString text = stringItemText(nodes.is);
                 return {text, text};
             }
             break;
@@ -292,7 +399,7 @@ private:
             return {value, value};
         }
         case CellType::FormulaString: {
-            const QString value = XmlRead::rawText(v);
+            const QString value = rawText(v);
             return {value, value};
         }
         case CellType::Other:
@@ -302,13 +409,43 @@ private:
         return {value, value};
     }
 
-    void readStyle(pugi::xml_node cell, CellAddress address)
+    // A later cell at the same place keeps an earlier style unless it has
+    // one of its own.
+    void noteStyle(pugi::xml_attribute s, CellAddress address)
     {
-        QByteArray storage;
-        const auto format = XlsxNodes::listIndex(XlsxNodes::attributeBytes(cell, "s", storage), m_cellFormats.size());
-        if (!format || !m_visibleFormats[size_t(*format)])
+        if (!s)
             return;
-        m_styles.insert(CellReference::text(address.row, address.col), m_cellFormats[*format]);
+        QByteArray storage;
+        const auto format = XlsxNodes::listIndex(trimmedValue(s, storage), m_cellFormats.size());
+        if (format && m_visibleFormats[size_t(*format)])
+            m_formats[size_t(address.row) * ExcelDocument::maxColumnCount + address.col] = qint32(*format);
+    }
+
+    // The styles by reference text, inserted in the map's own order (column
+    // letters, then row digits, compared as text) so each goes at its end.
+    CellStyleMap styles() const
+    {
+        std::vector<int> columns(static_cast<size_t>(m_columns)), rows(static_cast<size_t>(m_rows));
+        QStringList columnNames, rowNumbers;
+        for (int c = 0; c < m_columns; ++c) {
+            columns[size_t(c)] = c;
+            columnNames.append(CellReference::columnName(c));
+        }
+        for (int r = 0; r < m_rows; ++r) {
+            rows[size_t(r)] = r;
+            rowNumbers.append(QString::number(r + 1));
+        }
+        std::sort(columns.begin(), columns.end(), [&](int a, int b) { return columnNames[a] < columnNames[b]; });
+        std::sort(rows.begin(), rows.end(), [&](int a, int b) { return rowNumbers[a] < rowNumbers[b]; });
+        CellStyleMap styles;
+        for (const int c : columns) {
+            for (const int r : rows) {
+                const qint32 format = m_formats[size_t(r) * ExcelDocument::maxColumnCount + c];
+                if (format >= 0)
+                    styles.insert(styles.cend(), columnNames[c] + rowNumbers[r], m_cellFormats[format]);
+            }
+        }
+        return styles;
     }
 
     void readMerges(pugi::xml_node mergeCells, ExcelSheet &sheet) const
@@ -330,7 +467,8 @@ private:
     CellGrid m_cells;                   // at the readers' limit until finished
     CellGrid m_values;
     std::vector<bool> m_writtenRows;
-    CellStyleMap m_styles;
+    std::vector<qint32> m_formats; // by row * maxColumnCount + column; -1 for none
+    TextPool m_pool;
     QHash<QString, SharedFormula> m_sharedFormulas; // by "si", the first defining cell
     QList<PendingMember> m_pendingMembers;
     QHash<quint32, qsizetype> m_pendingByAddress; // members not replaced by a later cell
