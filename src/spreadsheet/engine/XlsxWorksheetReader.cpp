@@ -489,7 +489,7 @@ ExcelSheet XlsxWorksheetReader::read(pugi::xml_node worksheet, const QString &na
 
 std::optional<ExcelSheet> XlsxWorksheetReader::readInPieces(QByteArray &part, const QString &name,
                                                            const QStringList &sharedStrings,
-                                                           const QList<CellStyle> &cellFormats)
+                                                           const QList<CellStyle> &cellFormats, qsizetype pieceSize)
 {
     const auto layout = XlsxSheetDataLayout::find(part, pieceSize);
     if (!layout)

@@ -5,6 +5,7 @@
 #include "spreadsheet/engine/XlsxStylesReader.h"
 #include "spreadsheet/engine/XlsxWorksheetReader.h"
 #include "spreadsheet/engine/XlsxWriter.h"
+#include "platform/XmlRead.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -182,6 +183,108 @@ private slots:
         QVERIFY(sheets);
         const auto address = CellReference::parse(reference);
         QCOMPARE(sheets->first().cells[address->row][address->col], raw);
+    }
+
+    // Rows parsed a piece at a time give exactly the sheet the whole tree
+    // gives, however the pieces fall; what the piecewise reading cannot
+    // follow it leaves to the whole tree.
+    void piecesMatchWholeTree_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        // Whether the rows are read in pieces when cut after every row, and
+        // when left in one piece; else the whole tree is read.
+        QTest::addColumn<bool>("cutAtEachRow");
+        QTest::addColumn<bool>("onePiece");
+        QByteArray rows;
+        for (int r = 1; r <= 40; ++r) {
+            const QByteArray n = QByteArray::number(r);
+            rows += "<row r=\"" + n + "\"><c r=\"A" + n + "\" s=\"1\"><v>" + n + ".0</v></c>"
+                    "<c r=\"B" + n + "\" t=\"inlineStr\"><is><t> t" + n + " &amp; \u00e9 </t></is></c>"
+                    "<c r=\"C" + n + "\" t=\"s\"><v>" + QByteArray::number(r % 7) + "</v></c></row>";
+        }
+        const QByteArray merges = "<mergeCells><mergeCell ref=\"A1:B2\"/></mergeCells>";
+        QTest::newRow("many rows") << worksheet(rows, merges) << true << true;
+        QTest::newRow("declaration and byte order mark")
+            << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n" + worksheet(rows) << true << true;
+        QTest::newRow("other encoding declared")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row><c r=\"A1\" "
+                          "t=\"inlineStr\"><is><t>\xE9</t></is></c></row></sheetData></worksheet>") << false << false;
+        QTest::newRow("later cell replaces an earlier piece's")
+            << worksheet("<row r=\"1\"><c r=\"A1\" s=\"1\"><v>1</v></c></row><row r=\"2\"><c r=\"A2\"><v>2</v></c></row>"
+                         "<row r=\"1\"><c r=\"A1\"><v>3</v></c></row>") << true << true;
+        QTest::newRow("shared formula defined in a later piece")
+            << worksheet("<row r=\"1\"><c r=\"A1\"><f t=\"shared\" si=\"0\"/><v>4</v></c></row>"
+                         "<row r=\"2\"><c r=\"A2\"><f t=\"shared\" si=\"0\"/><v>5</v></c></row>"
+                         "<row r=\"2\"><c r=\"A2\"><v>6</v></c></row>"
+                         "<row r=\"3\"><c r=\"A3\"><f t=\"shared\" ref=\"A1:A3\" si=\"0\">B3</f></c></row>") << true << true;
+        QTest::newRow("empty rows") << worksheet("<row r=\"1\"/><row r=\"2\"><c r=\"B2\"><v>1</v></c></row><row/>") << true << true;
+        QTest::newRow("closing row text in a comment")
+            << worksheet("<row><c r=\"A1\"><v>1</v></c></row><!-- </row> </sheetData> --><row><c r=\"A2\"><v>2</v></c></row>")
+            << false << false;
+        QTest::newRow("closing row text in CDATA")
+            << worksheet("<row><c r=\"A1\" t=\"str\"><f>T()</f><v><![CDATA[a</row>b]]></v></c></row>"
+                         "<row><c r=\"A2\"><v>2</v></c></row>") << false << true;
+        QTest::newRow("closing row text in an attribute")
+            << worksheet("<row><c r=\"A1\" x=\"</row>\"><v>1</v></c></row><row><c r=\"A2\"><v>2</v></c></row>") << false << true;
+        QTest::newRow("nested element named row")
+            << worksheet("<row><c r=\"A1\"><row></row><v>1</v></c></row><row><c r=\"A2\"><v>2</v></c></row>") << false << true;
+        QTest::newRow("quoted greater-than before sheetData")
+            << QByteArray("<worksheet a=\"x>y\" b='/>'><sheetPr/><sheetData><row><c r=\"A1\"><v>1</v></c></row>"
+                          "</sheetData></worksheet>") << true << true;
+        QTest::newRow("sheetData deeper than the root's child")
+            << QByteArray("<worksheet><x><sheetData><row><c r=\"A1\"><v>1</v></c></row></sheetData></x>"
+                          "<sheetData><row><c r=\"A2\"><v>2</v></c></row></sheetData></worksheet>") << true << true;
+        QTest::newRow("second sheetData ignored")
+            << worksheet("<row><c r=\"A1\"><v>1</v></c></row>",
+                         "<sheetData><row><c r=\"A2\"><v>2</v></c></row></sheetData>") << true << true;
+        QTest::newRow("empty sheetData") << QByteArray("<worksheet><sheetData/></worksheet>") << false << false;
+        QTest::newRow("comment before sheetData")
+            << QByteArray("<worksheet><!-- x --><sheetData><row><c r=\"A1\"><v>1</v></c></row></sheetData></worksheet>")
+            << false << false;
+    }
+
+    void piecesMatchWholeTree()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(bool, cutAtEachRow);
+        QFETCH(bool, onePiece);
+        const QStringList strings{"zero", "one", "two", "three", "four", "five", "six"};
+        const QList<CellStyle> formats{CellStyle{}, CellStyle{true, false, std::nullopt, std::nullopt}};
+        pugi::xml_document doc;
+        QString message;
+        QVERIFY2(XmlRead::loadBytes(doc, xml, &message), qPrintable(message));
+        ExcelSheet whole = XlsxWorksheetReader::read(doc.document_element(), QStringLiteral("S"), strings, formats);
+        const qsizetype onePieceSize = qsizetype(1) << 20;
+        for (const qsizetype pieceSize : {qsizetype(1), qsizetype(100), onePieceSize}) {
+            QByteArray part = xml;
+            std::optional<ExcelSheet> pieces =
+                XlsxWorksheetReader::readInPieces(part, QStringLiteral("S"), strings, formats, pieceSize);
+            if (pieceSize == 1)
+                QCOMPARE(pieces.has_value(), cutAtEachRow);
+            if (pieceSize == onePieceSize)
+                QCOMPARE(pieces.has_value(), onePiece);
+            if (pieces) {
+                pieces->id = whole.id;
+                QCOMPARE(*pieces, whole);
+            }
+        }
+    }
+
+    // A worksheet the piecewise reading leaves alone, or a malformed one,
+    // is read whole by the reader: same cells, same error.
+    void wholeTreeWhenNotInPieces()
+    {
+        const auto sheets = read(onePackage(worksheet("<row><c r=\"A1\"><v>1</v></c></row><!-- </row> -->"
+                                                      "<row><c r=\"A2\"><v>2</v></c></row>")));
+        QVERIFY(sheets);
+        QCOMPARE(sheets->first().cells[1][0], QStringLiteral("2"));
+        const QByteArray malformed = worksheet("<row><c r=\"A1\"><v>1</v></row>");
+        pugi::xml_document doc;
+        QString reason;
+        QVERIFY(!XmlRead::loadBytes(doc, malformed, &reason));
+        ExcelError error;
+        QVERIFY(!read(onePackage(malformed), &error));
+        QCOMPARE(error.message, QStringLiteral("xl/worksheets/sheet1.xml: ") + reason);
     }
 
     // A workbook whose cells repeat one long text so often that no save
