@@ -6,6 +6,7 @@
 //
 // For timing the whole process beside other programs (farm-bench):
 //   bench_xlsx --open IN.xlsx            opens the workbook
+//   bench_xlsx --read IN.xlsx            only reads its sheets (no recalculation)
 //   bench_xlsx --convert IN.xlsx OUT.xlsx  opens it and saves it again
 //   bench_xlsx --floor IN.xlsx           only unzips its worksheets and shared
 //                                        strings in memory and parses them with
@@ -259,11 +260,26 @@ int parseFloor(const char *in)
     return elements > 0 ? 0 : 1;
 }
 
+// Reads the sheets of `in` without making a document of them. Returns the
+// process exit code.
+int readOnly(int argc, char **argv, const QString &in)
+{
+    QCoreApplication app(argc, argv);
+    ExcelError error;
+    if (!XlsxReader::read(in, &error)) {
+        fprintf(stderr, "%s\n", qPrintable(error.message));
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     const QByteArray mode = argc > 2 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--open")
         return openAndSave(argc, argv, QString::fromLocal8Bit(argv[2]), {});
+    if (mode == "--read")
+        return readOnly(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (mode == "--floor")
         return parseFloor(argv[2]);
     if (mode == "--convert" && argc > 3)

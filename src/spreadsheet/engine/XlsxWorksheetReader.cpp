@@ -203,7 +203,8 @@ public:
     SheetBuilder(const QStringList &sharedStrings, const QList<CellStyle> &cellFormats)
         : m_sharedStrings(sharedStrings), m_cellFormats(cellFormats),
           m_cells(makeEmptyGrid(ExcelDocument::maxRowCount, ExcelDocument::maxColumnCount)),
-          m_values(m_cells), m_writtenRows(ExcelDocument::maxRowCount, false),
+          m_writtenRows(ExcelDocument::maxRowCount, false),
+          m_showsOther(size_t(ExcelDocument::maxRowCount) * ExcelDocument::maxColumnCount, false),
           m_formats(size_t(ExcelDocument::maxRowCount) * ExcelDocument::maxColumnCount, -1)
     {
         m_visibleFormats.reserve(cellFormats.size());
@@ -241,7 +242,10 @@ public:
         sheet.id = QUuid::createUuid();
         sheet.name = name;
         sheet.cells = shaped(std::move(m_cells));
-        sheet.evaluatedCells = shaped(std::move(m_values));
+        sheet.evaluatedCells = sheet.cells;
+        for (const auto &[address, value] : std::as_const(m_otherValues))
+            sheet.evaluatedCells[address.row][address.col] = value;
+        m_otherValues.clear();
         sheet.cachedEvaluatedCells = sheet.evaluatedCells;
         sheet.cellStyles = styles();
         readMerges(worksheet.child("mergeCells"), sheet);
@@ -263,8 +267,15 @@ private:
     void place(CellAddress address, CellTexts texts)
     {
         m_writtenRows[size_t(address.row)] = true;
+        // Most cells show their text: the grid of values shares the rows of
+        // texts but for the cells noted to show something else, in order,
+        // so a later cell's value replaces an earlier one's.
+        const size_t at = size_t(address.row) * ExcelDocument::maxColumnCount + address.col;
+        if (!texts.value.isSharedWith(texts.raw) || m_showsOther[at]) {
+            m_showsOther[at] = true;
+            m_otherValues.emplace_back(address, std::move(texts.value));
+        }
         m_cells[address.row][address.col] = std::move(texts.raw);
-        m_values[address.row][address.col] = std::move(texts.value);
     }
 
     // Rows never written keep sharing one empty row.
@@ -311,14 +322,6 @@ private:
         return XmlRead::rawText(node);
     }
 
-    // XlsxNodes::stringItemText, likewise.
-    QString stringItemText(pugi::xml_node item)
-    {
-        if (const pugi::xml_node t = item.child("t"))
-            return rawText(t);
-        return XlsxNodes::stringItemText(item);
-    }
-
     QString sharedString(const QString &index, const QString &otherwise) const
     {
         const auto at = XlsxNodes::listIndex(index, m_sharedStrings.size());
@@ -361,9 +364,11 @@ private:
         for (const qsizetype at : std::as_const(m_pendingByAddress)) {
             const PendingMember &member = m_pendingMembers[at];
             const auto defining = m_sharedFormulas.constFind(member.index);
-            if (defining != m_sharedFormulas.cend())
-                m_cells[member.address.row][member.address.col] =
-                    u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, member.address));
+            if (defining == m_sharedFormulas.cend())
+                continue;
+            m_cells[member.address.row][member.address.col] =
+                u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, member.address));
+            m_otherValues.emplace_back(member.address, member.cached);
         }
     }
 
@@ -383,8 +388,12 @@ private:
         }
         switch (type) {
         case CellType::InlineString:
-            if (XlsxNodes::hasStringText(nodes.is)) {
-                const QString text = stringItemText(nodes.is);
+            if (const pugi::xml_node t = nodes.is.child("t")) {
+                const QString text = rawText(t);
+                return {text, text};
+            }
+            if (nodes.is.child("r")) {
+                const QString text = XlsxNodes::stringItemText(nodes.is);
                 return {text, text};
             }
             break;
@@ -465,8 +474,9 @@ private:
     const QList<CellStyle> &m_cellFormats;
     std::vector<bool> m_visibleFormats; // by format: differs from the default style
     CellGrid m_cells;                   // at the readers' limit until finished
-    CellGrid m_values;
     std::vector<bool> m_writtenRows;
+    std::vector<std::pair<CellAddress, QString>> m_otherValues; // values unlike the cell's text
+    std::vector<bool> m_showsOther; // by row * maxColumnCount + column: noted in m_otherValues
     std::vector<qint32> m_formats; // by row * maxColumnCount + column; -1 for none
     TextPool m_pool;
     QHash<QString, SharedFormula> m_sharedFormulas; // by "si", the first defining cell

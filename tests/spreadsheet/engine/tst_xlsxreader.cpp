@@ -153,25 +153,26 @@ private slots:
         QTest::addColumn<QByteArray>("cells");
         QTest::addColumn<QString>("reference");
         QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("value");
         const QByteArray defining = "<c r=\"C2\"><f t=\"shared\" ref=\"C2:E4\" si=\"3\">B2*2+$A$1+B$1+$A2+SUM(A1:B2)</f><v>1</v></c>";
         QTest::newRow("down one row") << defining + "<c r=\"C3\"><f t=\"shared\" si=\"3\"/><v>2</v></c>"
-                                      << "C3" << "=B3*2+$A$1+B$1+$A3+SUM(A2:B3)";
+                                      << "C3" << "=B3*2+$A$1+B$1+$A3+SUM(A2:B3)" << "2";
         QTest::newRow("right two columns") << defining + "<c r=\"E2\"><f t=\"shared\" si=\"3\"/></c>"
-                                           << "E2" << "=D2*2+$A$1+D$1+$A2+SUM(C1:D2)";
-        QTest::newRow("defining cell keeps its text") << defining << "C2" << "=B2*2+$A$1+B$1+$A2+SUM(A1:B2)";
+                                           << "E2" << "=D2*2+$A$1+D$1+$A2+SUM(C1:D2)" << "";
+        QTest::newRow("defining cell keeps its text") << defining << "C2" << "=B2*2+$A$1+B$1+$A2+SUM(A1:B2)" << "1";
         QTest::newRow("member before its defining cell")
-            << QByteArray("<c r=\"A1\"><f t=\"shared\" si=\"0\"/></c><c r=\"A2\"><f t=\"shared\" ref=\"A1:A2\" si=\"0\">B2</f></c>")
-            << "A1" << "=B1";
+            << QByteArray("<c r=\"A1\"><f t=\"shared\" si=\"0\"/><v>9</v></c><c r=\"A2\"><f t=\"shared\" ref=\"A1:A2\" si=\"0\">B2</f></c>")
+            << "A1" << "=B1" << "9";
         QTest::newRow("names, texts and sheets stay")
             << QByteArray("<c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"1\">LOG10(B1)&amp;\"C1\"&amp;Sheet2!C1&amp;'My B1'!B1</f></c>"
                           "<c r=\"A2\"><f t=\"shared\" si=\"1\"/></c>")
-            << "A2" << "=LOG10(B2)&\"C1\"&Sheet2!C2&'My B1'!B2";
+            << "A2" << "=LOG10(B2)&\"C1\"&Sheet2!C2&'My B1'!B2" << "";
         QTest::newRow("moved before row 1") << QByteArray("<c r=\"A2\"><f t=\"shared\" ref=\"A1:A2\" si=\"2\">B1</f></c>"
                                                           "<c r=\"A1\"><f t=\"shared\" si=\"2\"/></c>")
-                                            << "A1" << "=#REF!";
+                                            << "A1" << "=#REF!" << "";
         QTest::newRow("prefixed function in a group")
             << QByteArray("<c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"4\">_xlfn.UNIQUE(B1:B3)</f></c><c r=\"A2\"><f t=\"shared\" si=\"4\"/></c>")
-            << "A2" << "=UNIQUE(B2:B4)";
+            << "A2" << "=UNIQUE(B2:B4)" << "";
     }
 
     void sharedFormulas()
@@ -179,10 +180,12 @@ private slots:
         QFETCH(QByteArray, cells);
         QFETCH(QString, reference);
         QFETCH(QString, raw);
+        QFETCH(QString, value);
         const auto sheets = read(onePackage(worksheet("<row r=\"1\">" + cells + "</row>")));
         QVERIFY(sheets);
         const auto address = CellReference::parse(reference);
         QCOMPARE(sheets->first().cells[address->row][address->col], raw);
+        QCOMPARE(sheets->first().evaluatedCells[address->row][address->col], value);
     }
 
     // Rows parsed a piece at a time give exactly the sheet the whole tree
