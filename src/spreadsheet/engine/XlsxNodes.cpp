@@ -3,30 +3,9 @@
 #include "platform/NumberText.h"
 #include "platform/XmlRead.h"
 
-#include <algorithm>
-
-namespace {
-
-bool isAscii(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-} // namespace
-
 QString XlsxNodes::attribute(pugi::xml_node node, const char *name)
 {
     return XmlRead::attribute(node, name).trimmed();
-}
-
-QByteArrayView XlsxNodes::attributeBytes(pugi::xml_node node, const char *name, QByteArray &storage)
-{
-    const QByteArrayView value(node.attribute(name).value());
-    // ASCII white space is all the white space an ASCII value can hold.
-    if (isAscii(value))
-        return value.trimmed();
-    storage = attribute(node, name).toUtf8();
-    return storage;
 }
 
 std::optional<qsizetype> XlsxNodes::listIndex(QByteArrayView text, qsizetype size)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <optional>
@@ -11,10 +10,6 @@ namespace XlsxNodes {
 
 // The attribute's value trimmed of white space, or "" when absent.
 QString attribute(pugi::xml_node node, const char *name);
-
-// The same value as UTF-8 without a copy for the plain ASCII values nearly
-// every cell holds; `storage` keeps the bytes when trimming needed one.
-QByteArrayView attributeBytes(pugi::xml_node node, const char *name, QByteArray &storage);
 
 // The position that `text` names in a list of `size` entries: an optional
 // sign and decimal digits, the whole text, in 0..size-1; nullopt otherwise.

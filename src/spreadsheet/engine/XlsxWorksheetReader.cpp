@@ -4,6 +4,7 @@
 #include "FormulaReferenceShift.h"
 #include "XlsxFunctionNames.h"
 #include "XlsxNodes.h"
+#include "TextPool.h"
 #include "XlsxSheetDataLayout.h"
 #include "platform/XmlRead.h"
 
@@ -172,30 +173,6 @@ QByteArrayView trimmedValue(pugi::xml_attribute attribute, QByteArray &storage)
     storage = QString::fromUtf8(attribute.value()).trimmed().toUtf8();
     return storage;
 }
-
-// Repeated short texts (numbers, labels) become one shared string, which
-// saves an allocation per cell and the memory of the copies.
-class TextPool
-{
-public:
-    QString text(QByteArrayView ascii)
-    {
-        if (ascii.size() > maxLength)
-            return QString::fromLatin1(ascii);
-        const auto known = m_texts.constFind(ascii);
-        if (known != m_texts.cend())
-            return *known;
-        QString text = QString::fromLatin1(ascii);
-        if (m_texts.size() < maxTexts)
-            m_texts.insert(ascii, text);
-        return text;
-    }
-
-private:
-    static constexpr qsizetype maxLength = 48;
-    static constexpr qsizetype maxTexts = 1 << 16;
-    QHash<QByteArrayView, QString> m_texts; // keys point into the parsed part
-};
 
 class SheetBuilder
 {
@@ -478,7 +455,7 @@ private:
     std::vector<std::pair<CellAddress, QString>> m_otherValues; // values unlike the cell's text
     std::vector<bool> m_showsOther; // by row * maxColumnCount + column: noted in m_otherValues
     std::vector<qint32> m_formats; // by row * maxColumnCount + column; -1 for none
-    TextPool m_pool;
+    TextPool m_pool; // keys point into the parsed part
     QHash<QString, SharedFormula> m_sharedFormulas; // by "si", the first defining cell
     QList<PendingMember> m_pendingMembers;
     QHash<quint32, qsizetype> m_pendingByAddress; // members not replaced by a later cell

@@ -4,6 +4,7 @@
 #include "spreadsheet/engine/XlsxReader.h"
 #include "spreadsheet/engine/XlsxStylesReader.h"
 #include "spreadsheet/engine/XlsxWorksheetReader.h"
+#include "spreadsheet/engine/XlsxNodes.h"
 #include "spreadsheet/engine/XlsxWriter.h"
 #include "platform/XmlRead.h"
 
@@ -343,6 +344,51 @@ private slots:
         QCOMPARE(address.has_value(), row >= 0);
         if (address)
             QCOMPARE(*address, (CellAddress{row, col}));
+        const QByteArray utf8 = text.toUtf8();
+        QCOMPARE(XlsxWorksheetReader::parseCellAddress(QByteArrayView(utf8), 1000, 200), address);
+    }
+
+    // The index of a shared string or a cell format, read from text or bytes alike.
+    void listIndex_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("index"); // -1: none
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("last") << "9" << 9;
+        QTest::newRow("leading zeros") << "007" << 7;
+        QTest::newRow("plus sign") << "+2" << 2;
+        QTest::newRow("negative zero") << "-0" << 0;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("one past the end") << "10" << -1;
+        QTest::newRow("beyond 64 bits") << "99999999999999999999999" << -1;
+        QTest::newRow("sign alone") << "+" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("blank inside") << "1 " << -1;
+        QTest::newRow("decimal") << "1.0" << -1;
+    }
+
+    void listIndex()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, index);
+        const std::optional<qsizetype> expected = index < 0 ? std::nullopt : std::optional<qsizetype>(index);
+        QCOMPARE(XlsxNodes::listIndex(text, 10), expected);
+        const QByteArray bytes = text.toLatin1();
+        QCOMPARE(XlsxNodes::listIndex(QByteArrayView(bytes), 10), expected);
+    }
+
+    // Cells repeating a short text share one string rather than a copy each.
+    void repeatedTextsShareOneString()
+    {
+        const auto sheets = read(onePackage(worksheet(
+            "<row><c r=\"A1\" t=\"inlineStr\"><is><t>same</t></is></c><c r=\"B1\"><v>1.5</v></c></row>"
+            "<row><c r=\"A2\" t=\"inlineStr\"><is><t>same</t></is></c><c r=\"B2\"><v>1.5</v></c></row>")));
+        QVERIFY(sheets);
+        const CellGrid &cells = sheets->first().cells;
+        QCOMPARE(cells[1][0], QStringLiteral("same"));
+        QVERIFY(cells[0][0].isSharedWith(cells[1][0]));
+        QVERIFY(cells[0][1].isSharedWith(cells[1][1]));
+        QVERIFY(sheets->first().evaluatedCells[1][1].isSharedWith(cells[0][1]));
     }
 
     void gridSize_data()
