@@ -19,16 +19,19 @@ public:
         XlsxSheetDataLayout layout;
         if (!skipProlog() || !findContentBegin(&layout.contentBegin))
             return std::nullopt;
-        const qsizetype end = find("</sheetData", layout.contentBegin);
-        if (end < 0 || !isEndTag(end + 11))
+        static constexpr char sheetDataEnd[] = "</sheetData";
+        static constexpr char rowEnd[] = "</row>";
+        const qsizetype end = find(sheetDataEnd, layout.contentBegin);
+        if (end < 0 || !isEndTag(end + qsizetype(strlen(sheetDataEnd))))
             return std::nullopt;
         layout.contentEnd = end;
         for (qsizetype from = layout.contentBegin + pieceSize; from < end;) {
-            const qsizetype row = find("</row>", from);
-            if (row < 0 || row + 6 >= end)
+            const qsizetype row = find(rowEnd, from);
+            const qsizetype cut = row + qsizetype(strlen(rowEnd));
+            if (row < 0 || cut >= end)
                 break;
-            layout.cuts.push_back(row + 6);
-            from = row + 6 + pieceSize;
+            layout.cuts.push_back(cut);
+            from = cut + pieceSize;
         }
         return layout;
     }
