@@ -4,6 +4,7 @@
 #include "XlsxNodes.h"
 #include "XlsxStylesReader.h"
 #include "XlsxWorksheetReader.h"
+#include "XmlPieces.h"
 #include "platform/package/PackageParts.h"
 #include "platform/package/PackagePath.h"
 #include "platform/package/PackageRelationships.h"
@@ -51,12 +52,31 @@ private:
 
     bool readSharedStrings()
     {
+        if (!m_parts.contains(XlsxNames::sharedStringsPart))
+            return true;
+        QString message;
+        std::optional<QByteArray> part = m_parts.read(XlsxNames::sharedStringsPart, &message);
+        if (!part)
+            return fail(0, message);
+        if (const auto pieces = XmlPieces::find(*part, "sst", false, "si", XmlPieces::defaultPieceSize)) {
+            pugi::xml_document outline;
+            if (pieces->parse(*part, outline, [this](pugi::xml_node items) { appendStrings(items); }))
+                return true;
+            m_sharedStrings.clear();
+        }
+        // Read again whole, as for a worksheet.
+        part.reset();
         pugi::xml_document doc;
-        if (!loadOptional(doc, XlsxNames::sharedStringsPart))
+        if (!load(doc, XlsxNames::sharedStringsPart))
             return false;
-        for (const pugi::xml_node item : doc.document_element().children("si"))
-            m_sharedStrings.append(XlsxNodes::stringItemText(item));
+        appendStrings(doc.document_element());
         return true;
+    }
+
+    void appendStrings(pugi::xml_node items)
+    {
+        for (const pugi::xml_node item : items.children("si"))
+            m_sharedStrings.append(XlsxNodes::stringItemText(item));
     }
 
     bool readStyles()

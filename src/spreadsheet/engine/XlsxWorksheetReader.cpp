@@ -5,7 +5,7 @@
 #include "XlsxFunctionNames.h"
 #include "XlsxNodes.h"
 #include "TextPool.h"
-#include "XlsxSheetDataLayout.h"
+#include "XmlPieces.h"
 #include "platform/XmlRead.h"
 
 #include <QHash>
@@ -478,26 +478,13 @@ std::optional<ExcelSheet> XlsxWorksheetReader::readInPieces(QByteArray &part, co
                                                            const QStringList &sharedStrings,
                                                            const QList<CellStyle> &cellFormats, qsizetype pieceSize)
 {
-    const auto layout = XlsxSheetDataLayout::find(part, pieceSize);
-    if (!layout)
+    const auto pieces = XmlPieces::find(part, "sheetData", true, "row", pieceSize);
+    if (!pieces)
         return std::nullopt;
-    // The worksheet without its rows: checked whole, and gives the merges.
-    QByteArray outline = part.left(layout->contentBegin);
-    outline.append(QByteArrayView(part).sliced(layout->contentEnd));
-    pugi::xml_document worksheet;
-    if (!XmlRead::loadBytes(worksheet, outline, nullptr))
-        return std::nullopt;
-    outline.clear();
     SheetBuilder builder(sharedStrings, cellFormats);
-    qsizetype begin = layout->contentBegin;
-    for (size_t i = 0; i <= layout->cuts.size(); ++i) {
-        const qsizetype end = i < layout->cuts.size() ? layout->cuts[i] : layout->contentEnd;
-        pugi::xml_document rows;
-        if (end > begin && !XmlRead::loadFragmentInPlace(rows, part.data() + begin, size_t(end - begin)))
-            return std::nullopt;
-        builder.addRows(rows);
-        begin = end;
-    }
+    pugi::xml_document worksheet; // without its rows, for the merges
+    if (!pieces->parse(part, worksheet, [&](pugi::xml_node rows) { builder.addRows(rows); }))
+        return std::nullopt;
     return builder.finish(worksheet.document_element(), name);
 }
 

@@ -3,6 +3,7 @@
 #include "CellReference.h"
 #include "CellStyle.h"
 #include "ExcelSheet.h"
+#include "XmlPieces.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,11 +24,12 @@ ExcelSheet read(pugi::xml_node worksheet, const QString &name, const QStringList
 // The same sheet from the part's bytes, its rows parsed about `pieceSize`
 // bytes at a time, in place (so `part` is changed), rather than as one tree,
 // which would take several times the part's size. Nullopt when the part does
-// not lend itself to that (see XlsxSheetDataLayout) or is not well-formed:
+// not lend itself to that (see XmlPieces) or is not well-formed:
 // the caller then parses the part whole with read(), which also tells what
 // is wrong.
 std::optional<ExcelSheet> readInPieces(QByteArray &part, const QString &name, const QStringList &sharedStrings,
-                                       const QList<CellStyle> &cellFormats, qsizetype pieceSize = 256 * 1024);
+                                       const QList<CellStyle> &cellFormats,
+                                       qsizetype pieceSize = XmlPieces::defaultPieceSize);
 
 // Zero-based address of reference text such as "B3" (letters in either
 // case, leading zeros allowed), or nullopt when it is malformed or lies

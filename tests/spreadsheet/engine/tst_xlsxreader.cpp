@@ -274,6 +274,35 @@ private slots:
         }
     }
 
+    // Shared strings long enough to be read in pieces give each item at its
+    // index, and so does a part the piecewise reading must leave to the
+    // whole tree.
+    void longSharedStrings_data()
+    {
+        QTest::addColumn<QByteArray>("between"); // after the 20,000th item
+        QTest::newRow("plain") << QByteArray();
+        QTest::newRow("closing item text in a comment") << QByteArray("<!-- </si> -->");
+        QTest::newRow("nested element named si") << QByteArray("<x><si><t>not an item</t></si></x>");
+    }
+
+    void longSharedStrings()
+    {
+        QFETCH(QByteArray, between);
+        QByteArray items;
+        for (int i = 0; i < 40000; ++i) {
+            items += "<si><t>item " + QByteArray::number(i) + "</t></si>";
+            if (i == 19999)
+                items += between;
+        }
+        Parts parts = onePackage(worksheet("<row><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>20000</v></c>"
+                                           "<c r=\"C1\" t=\"s\"><v>39999</v></c><c r=\"D1\" t=\"s\"><v>40000</v></c></row>"));
+        parts.insert("xl/sharedStrings.xml", "<?xml version=\"1.0\"?>\n<sst xmlns=\"" + mainNs + "\">" + items + "</sst>");
+        const auto sheets = read(parts);
+        QVERIFY(sheets);
+        const QStringList &row = sheets->first().cells[0];
+        QCOMPARE(row.mid(0, 4), (QStringList{"item 0", "item 20000", "item 39999", ""}));
+    }
+
     // A worksheet the piecewise reading leaves alone, or a malformed one,
     // is read whole by the reader: same cells, same error.
     void wholeTreeWhenNotInPieces()

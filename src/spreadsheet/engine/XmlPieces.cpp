@@ -1,4 +1,8 @@
-#include "XlsxSheetDataLayout.h"
+#include "XmlPieces.h"
+
+#include "platform/XmlRead.h"
+
+#include <QByteArray>
 
 #include <cstring>
 
@@ -14,26 +18,26 @@ class Scanner
 public:
     explicit Scanner(QByteArrayView part) : m_data(part.data()), m_size(part.size()) {}
 
-    std::optional<XlsxSheetDataLayout> scan(qsizetype pieceSize)
+    std::optional<XmlPieces> scan(const char *container, bool inRoot, const char *item, qsizetype pieceSize)
     {
-        XlsxSheetDataLayout layout;
-        if (!skipProlog() || !findContentBegin(&layout.contentBegin))
+        XmlPieces pieces;
+        if (!skipProlog() || !findContentBegin(container, inRoot ? 1 : 0, &pieces.contentBegin))
             return std::nullopt;
-        static constexpr char sheetDataEnd[] = "</sheetData";
-        static constexpr char rowEnd[] = "</row>";
-        const qsizetype end = find(sheetDataEnd, layout.contentBegin);
-        if (end < 0 || !isEndTag(end + qsizetype(strlen(sheetDataEnd))))
+        const QByteArray containerEnd = QByteArray("</") + container;
+        const QByteArray itemEnd = QByteArray("</") + item + '>';
+        const qsizetype end = find(containerEnd, pieces.contentBegin);
+        if (end < 0 || !isEndTag(end + containerEnd.size()))
             return std::nullopt;
-        layout.contentEnd = end;
-        for (qsizetype from = layout.contentBegin + pieceSize; from < end;) {
-            const qsizetype row = find(rowEnd, from);
-            const qsizetype cut = row + qsizetype(strlen(rowEnd));
-            if (row < 0 || cut >= end)
+        pieces.contentEnd = end;
+        for (qsizetype from = pieces.contentBegin + pieceSize; from < end;) {
+            const qsizetype found = find(itemEnd, from);
+            const qsizetype cut = found + itemEnd.size();
+            if (found < 0 || cut >= end)
                 break;
-            layout.cuts.push_back(cut);
+            pieces.cuts.push_back(cut);
             from = cut + pieceSize;
         }
-        return layout;
+        return pieces;
     }
 
 private:
@@ -105,12 +109,13 @@ private:
         return -1;
     }
 
-    // Follows the tags from the root to its first child <sheetData>.
-    bool findContentBegin(qsizetype *contentBegin)
+    // Follows the tags to the first element named `name` at `depth` (0 for
+    // the root, 1 for its children).
+    bool findContentBegin(const char *name, int depth, qsizetype *contentBegin)
     {
-        int depth = 0;
-        while (const char *open = nextTagOpen()) {
-            const qsizetype start = open - m_data;
+        int open = 0; // elements open around m_pos
+        while (const char *tag = nextTagOpen()) {
+            const qsizetype start = tag - m_data;
             if (start + 1 >= m_size)
                 return false;
             const char kind = m_data[start + 1];
@@ -121,24 +126,26 @@ private:
                 return false;
             m_pos = close + 1;
             if (kind == '/') {
-                if (--depth <= 0)
+                if (--open <= 0)
                     return false;
                 continue;
             }
             const bool selfClosing = m_data[close - 1] == '/';
-            if (depth == 1 && namedAt(start + 1, "sheetData")) {
+            if (open == depth && namedAt(start + 1, name)) {
                 *contentBegin = m_pos;
                 return !selfClosing;
             }
+            if (depth == 0)
+                return false; // the root has another name
             if (!selfClosing)
-                ++depth;
+                ++open;
         }
         return false;
     }
 
-    qsizetype find(const char *text, qsizetype from) const
+    qsizetype find(QByteArrayView text, qsizetype from) const
     {
-        const void *at = memmem(m_data + from, size_t(m_size - from), text, strlen(text));
+        const void *at = memmem(m_data + from, size_t(m_size - from), text.data(), size_t(text.size()));
         return at ? static_cast<const char *>(at) - m_data : -1;
     }
 
@@ -158,7 +165,27 @@ private:
 
 } // namespace
 
-std::optional<XlsxSheetDataLayout> XlsxSheetDataLayout::find(QByteArrayView part, qsizetype pieceSize)
+std::optional<XmlPieces> XmlPieces::find(QByteArrayView part, const char *container, bool inRoot, const char *item,
+                                         qsizetype pieceSize)
 {
-    return Scanner(part).scan(pieceSize);
+    return Scanner(part).scan(container, inRoot, item, pieceSize);
+}
+
+bool XmlPieces::parse(QByteArray &part, pugi::xml_document &outline,
+                      const std::function<void(pugi::xml_node piece)> &eachPiece) const
+{
+    QByteArray around = part.left(contentBegin);
+    around.append(QByteArrayView(part).sliced(contentEnd));
+    if (!XmlRead::loadBytes(outline, around, nullptr))
+        return false;
+    qsizetype begin = contentBegin;
+    for (size_t i = 0; i <= cuts.size(); ++i) {
+        const qsizetype end = i < cuts.size() ? cuts[i] : contentEnd;
+        pugi::xml_document piece;
+        if (end > begin && !XmlRead::loadFragmentInPlace(piece, part.data() + begin, size_t(end - begin)))
+            return false;
+        eachPiece(piece);
+        begin = end;
+    }
+    return true;
 }
