@@ -58,7 +58,8 @@ private:
         std::optional<QByteArray> part = m_parts.read(XlsxNames::sharedStringsPart, &message);
         if (!part)
             return fail(0, message);
-        if (const auto pieces = XmlPieces::find(*part, "sst", false, "si", XmlPieces::defaultPieceSize)) {
+        if (const auto pieces = XmlPieces::find(*part, XmlPieces::Container::Root, "sst", "si",
+                                                  XmlPieces::defaultPieceSize)) {
             pugi::xml_document outline;
             if (pieces->parse(*part, outline, [this](pugi::xml_node items) { appendStrings(items); }))
                 return true;

@@ -478,7 +478,7 @@ std::optional<ExcelSheet> XlsxWorksheetReader::readInPieces(QByteArray &part, co
                                                            const QStringList &sharedStrings,
                                                            const QList<CellStyle> &cellFormats, qsizetype pieceSize)
 {
-    const auto pieces = XmlPieces::find(part, "sheetData", true, "row", pieceSize);
+    const auto pieces = XmlPieces::find(part, XmlPieces::Container::ChildOfRoot, "sheetData", "row", pieceSize);
     if (!pieces)
         return std::nullopt;
     SheetBuilder builder(sharedStrings, cellFormats);

@@ -18,10 +18,12 @@ class Scanner
 public:
     explicit Scanner(QByteArrayView part) : m_data(part.data()), m_size(part.size()) {}
 
-    std::optional<XmlPieces> scan(const char *container, bool inRoot, const char *item, qsizetype pieceSize)
+    std::optional<XmlPieces> scan(XmlPieces::Container where, const char *container, const char *item,
+                                  qsizetype pieceSize)
     {
         XmlPieces pieces;
-        if (!skipProlog() || !findContentBegin(container, inRoot ? 1 : 0, &pieces.contentBegin))
+        const int depth = where == XmlPieces::Container::Root ? 0 : 1;
+        if (!skipProlog() || !findContentBegin(container, depth, &pieces.contentBegin))
             return std::nullopt;
         const QByteArray containerEnd = QByteArray("</") + container;
         const QByteArray itemEnd = QByteArray("</") + item + '>';
@@ -165,10 +167,10 @@ private:
 
 } // namespace
 
-std::optional<XmlPieces> XmlPieces::find(QByteArrayView part, const char *container, bool inRoot, const char *item,
-                                         qsizetype pieceSize)
+std::optional<XmlPieces> XmlPieces::find(QByteArrayView part, Container where, const char *container,
+                                         const char *item, qsizetype pieceSize)
 {
-    return Scanner(part).scan(container, inRoot, item, pieceSize);
+    return Scanner(part).scan(where, container, item, pieceSize);
 }
 
 bool XmlPieces::parse(QByteArray &part, pugi::xml_document &outline,

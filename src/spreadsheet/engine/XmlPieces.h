@@ -24,18 +24,21 @@ struct XmlPieces {
     // just after an "</item>", ascending, at least `pieceSize` apart.
     std::vector<qsizetype> cuts;
 
+    // Where the container of the run is.
+    enum class Container { Root, ChildOfRoot };
+
     // Pieces this large keep each piece's tree small while costing nothing
     // much per piece.
     static constexpr qsizetype defaultPieceSize = 256 * 1024;
 
     // The pieces of `part` (UTF-8, an optional BOM and XML declaration, then
-    // elements) whose container is the root element named `container`
-    // (`inRoot` false) or the root's first child of that name (true). Nullopt
+    // elements) whose container is the root element named `container` or the
+    // root's first child of that name, as `where` says. Nullopt
     // when the part declares another encoding, holds comments, CDATA
     // sections, processing instructions or a document type before the
     // container's content, or has no such container with content.
-    static std::optional<XmlPieces> find(QByteArrayView part, const char *container, bool inRoot, const char *item,
-                                         qsizetype pieceSize);
+    static std::optional<XmlPieces> find(QByteArrayView part, Container where, const char *container,
+                                         const char *item, qsizetype pieceSize);
 
     // Parses the part around the content into `outline` (the container left
     // empty), then each piece in place, so `part` is changed, handing each
