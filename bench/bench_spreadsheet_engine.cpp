@@ -1,9 +1,12 @@
 // The spreadsheet engine on a full-size sheet: 1000 × 200 cells, half numbers
 // and half short texts, a SUM over each whole row in the last column and an
-// AVERAGE of each column in the last row.
+// AVERAGE of each column in the last row. Besides, sheets whose sums read
+// themselves: every cell summing the whole grid, opened with and without
+// values a file cached, and 1,000 such sums in the last column, edited.
 #include "BenchMain.h"
 #include "spreadsheet/engine/CellReference.h"
 #include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/ExcelSheet.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -29,6 +32,20 @@ CellGrid makeBenchmarkGrid()
         const QString letters = CellReference::columnName(c);
         grid[rows - 1][c] = "=AVERAGE(" + letters + "1:" + letters + QString::number(rows - 1) + ')';
     }
+    return grid;
+}
+
+const QString wholeGridSum = QStringLiteral("=SUM(A1:GR1000)");
+
+// The normal sheet's numbers and texts with a sum of the whole grid, itself
+// included, in each cell of the last column.
+CellGrid makeSelfSumGrid()
+{
+    CellGrid grid = makeBenchmarkGrid();
+    for (int r = 0; r < rows; ++r)
+        grid[r][columns - 1] = wholeGridSum;
+    for (int c = 0; c < columns - 1; ++c)
+        grid[rows - 1][c] = QString::number(c);
     return grid;
 }
 
@@ -71,6 +88,83 @@ void timeEdit(benchmark::State &state, Edit edit)
         load(document);
         state.ResumeTiming();
         edit(document);
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+// Opening a sheet whose every cell is =SUM(A1:GR1000): the first pass over
+// the values the file cached (`cached(row, col)`, "" for none), as the
+// readers leave the document.
+template <typename Cached>
+void openEveryCellSummingTheGrid(benchmark::State &state, Cached cached)
+{
+    ExcelSheet sheet;
+    sheet.name = QStringLiteral("Sheet1");
+    sheet.cells = makeEmptyGrid(rows, columns);
+    sheet.evaluatedCells = makeEmptyGrid(rows, columns);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            sheet.cells[r][c] = wholeGridSum;
+            sheet.evaluatedCells[r][c] = cached(r, c);
+        }
+    }
+    sheet.cachedEvaluatedCells = sheet.evaluatedCells;
+    for (auto _ : state) {
+        ExcelDocument document;
+        document.replaceSheets({sheet}); // shows the sheet: one recalculation
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void openEveryCellSumsTheGridWithoutCaches(benchmark::State &state)
+{
+    openEveryCellSummingTheGrid(state, [](int, int) { return QString(); });
+}
+
+void openEveryCellSumsTheGridWithIntegerCaches(benchmark::State &state)
+{
+    openEveryCellSummingTheGrid(state, [](int r, int c) { return QString::number((r + c) % 10); });
+}
+
+// The costly case: caches that cancel out and are no binary fractions, so no
+// sum is certain without adding its numbers in order.
+void openEveryCellSumsTheGridWithDecimalCaches(benchmark::State &state)
+{
+    openEveryCellSummingTheGrid(state, [](int r, int c) {
+        return (r + c) % 2 ? QStringLiteral("0.1") : QStringLiteral("-0.1");
+    });
+}
+
+// One cell edit, and the recalculation it causes, on the sheet whose last
+// column holds 1,000 sums of the whole grid.
+void editUnderThousandSelfSums(benchmark::State &state)
+{
+    ExcelDocument document;
+    document.setCells(makeSelfSumGrid());
+    document.recalculate();
+    QCoreApplication::processEvents();
+    int edit = 0;
+    for (auto _ : state) {
+        document.setCell(10, 10, QString::number(++edit));
+        document.recalculate();
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+// The first recalculation of that sheet, from empty values.
+void firstPassOfThousandSelfSums(benchmark::State &state)
+{
+    const CellGrid grid = makeSelfSumGrid();
+    for (auto _ : state) {
+        ExcelDocument document;
+        document.setCells(grid);
+        document.recalculate();
         state.PauseTiming();
         QCoreApplication::processEvents();
         state.ResumeTiming();
@@ -126,6 +220,11 @@ BENCHMARK(mergeBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(exportCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(readCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(exportAndReadCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(openEveryCellSumsTheGridWithoutCaches)->Unit(benchmark::kMillisecond);
+BENCHMARK(openEveryCellSumsTheGridWithIntegerCaches)->Unit(benchmark::kMillisecond);
+BENCHMARK(openEveryCellSumsTheGridWithDecimalCaches)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(firstPassOfThousandSelfSums)->Unit(benchmark::kMillisecond);
+BENCHMARK(editUnderThousandSelfSums)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

@@ -1,35 +1,69 @@
 #pragma once
 
+#include "CellNumberGrid.h"
 #include "ExcelRange.h"
+#include "IncrementalSum.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
 
-// Results of SUM and AVERAGE calls within one recalculation pass, so cells
-// that aggregate the same ranges compute them once. An entry holds while no
-// cell it read changes value: the pass reports each change (cellChanged) and
-// the entries reading that cell are dropped, so a reused result is exactly
-// what computing it again would give.
+// One argument of SUM or AVERAGE as it adds up: the cells of a range (a
+// reference is a one-cell range) or a literal number.
+struct AggregateTerm {
+    ExcelRange cells;
+    double number = 0;
+    bool isCells = true;
+};
+
+// The sums of SUM and AVERAGE calls within one recalculation pass, so cells
+// that aggregate the same arguments share the work. Each call's numbers are
+// read from a CellNumberGrid (parsed once per pass) and added in order. A
+// call asked for again keeps an IncrementalSum of its numbers that follows
+// each value change the pass reports; while that sum is certain (see
+// IncrementalSum), a changed call costs O(1) instead of a re-read. Every
+// result is what adding the numbers in order afresh would give, bit for bit.
 class AggregateMemo
 {
 public:
-    struct Entry {
-        QString value;
-        QString exact;
-        QList<ExcelRange> reads; // the cells the computation read
+    struct Totals {
+        double sum = 0;   // the numbers added in order, starting from +0
+        qint64 count = 0; // how many numbers
     };
 
-    // Most entries kept; each value change is checked against every entry.
+    // Most calls remembered; each value change is checked against every one.
     static constexpr int maxEntries = 64;
 
-    // The entry under `key` (the call's name and arguments), or nullptr.
-    const Entry *find(const QString &key) const;
-    // Keeps `entry` unless maxEntries are held already.
-    void insert(const QString &key, Entry entry);
-    // Drops every entry that read the cell at (row, col).
-    void cellChanged(int row, int col);
+    // Both grids must outlive the memo; `values` is the pass's value grid.
+    AggregateMemo(const CellGrid &cells, const CellGrid &values);
+
+    // The totals of the call `key` (its arguments as written) when known
+    // without reading a cell; nullopt otherwise.
+    std::optional<Totals> reuse(const QString &key);
+    // Computes the totals of `terms`, the call `key`, reading their cells;
+    // adds the number of cells read to `reads`.
+    Totals compute(const QString &key, const QList<AggregateTerm> &terms, qint64 &reads);
+    // A formula cell's value text changes (reported before the value grid
+    // holds the new text).
+    void valueChanged(int row, int col, const QString &before, const QString &after);
 
 private:
-    QHash<QString, Entry> m_entries;
+    struct Entry {
+        QString key;
+        QList<AggregateTerm> terms;
+        Totals totals;
+        bool current = true; // no cell it reads has changed since
+        int uses = 1;
+        std::unique_ptr<IncrementalSum> numbers; // built when the call is computed again
+    };
+
+    Totals fold(const QList<AggregateTerm> &terms, qint64 &reads, IncrementalSum *collect);
+    void remember(const QString &key, const QList<AggregateTerm> &terms, const Totals &totals);
+
+    CellNumberGrid m_grid;
+    std::vector<Entry> m_entries;
+    QHash<QString, int> m_index; // key → position in m_entries
 };

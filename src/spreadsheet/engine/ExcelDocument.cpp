@@ -398,7 +398,7 @@ void ExcelDocument::evaluateAll()
     const int rows = rowCount();
     const int columns = m_cells.isEmpty() ? 0 : columnCount();
     FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
-    AggregateMemo memo;
+    AggregateMemo memo(m_cells, m_valueCells);
     evaluator.setMemo(&memo);
     CellGrid display;
     display.reserve(rows);
@@ -413,9 +413,9 @@ void ExcelDocument::evaluateAll()
             if (!result.exact.isEmpty())
                 m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
             // References read a plain cell's raw text, which a pass never
-            // changes; only a formula's new value can stale a reused sum.
+            // changes; only a formula's new value can change a sum.
             if (FormulaEvaluator::isFormula(raw.at(c)) && values[c] != result.value)
-                memo.cellChanged(r, c);
+                memo.valueChanged(r, c, values[c], result.value);
             values[c] = std::move(result.value);
             shown.append(std::move(result.display));
         }

@@ -198,40 +198,38 @@ QString FormulaEvaluator::callFunction(const QString &name, const QStringList &a
 
 QString FormulaEvaluator::aggregate(const QString &name, const QStringList &arguments, QString *exact) const
 {
-    QString key;
+    AggregateMemo::Totals totals;
     if (m_memo) {
-        key = name + u'(' + arguments.join(u',') + u')';
-        if (const AggregateMemo::Entry *entry = m_memo->find(key)) {
-            *exact = entry->exact;
-            return entry->value;
-        }
+        const QString key = arguments.join(u',');
+        const auto known = m_memo->reuse(key);
+        totals = known ? *known : m_memo->compute(key, aggregateTerms(arguments), m_cellReads);
+    } else {
+        const QList<double> numbers = collectNumbers(arguments);
+        totals = {std::accumulate(numbers.cbegin(), numbers.cend(), 0.0), numbers.size()};
     }
-    const QList<double> numbers = collectNumbers(arguments);
-    QString value = QStringLiteral("0");
-    if (!numbers.isEmpty()) {
-        const double sum = std::accumulate(numbers.cbegin(), numbers.cend(), 0.0);
-        const double result = name == u"SUM" ? sum : sum / double(numbers.size());
-        if (std::isfinite(result) && result != std::trunc(result))
-            *exact = NumberText::shortest(result);
-        value = formatNumber(result);
-    }
-    if (m_memo)
-        m_memo->insert(key, {value, *exact, rangesRead(arguments)});
-    return value;
+    if (totals.count == 0)
+        return QStringLiteral("0");
+    const double result = name == u"SUM" ? totals.sum : totals.sum / double(totals.count);
+    if (std::isfinite(result) && result != std::trunc(result))
+        *exact = NumberText::shortest(result);
+    return formatNumber(result);
 }
 
-QList<ExcelRange> FormulaEvaluator::rangesRead(const QStringList &arguments) const
+// The arguments as collectNumbers() reads them, in order.
+QList<AggregateTerm> FormulaEvaluator::aggregateTerms(const QStringList &arguments) const
 {
-    QList<ExcelRange> ranges;
+    QList<AggregateTerm> terms;
     for (const QString &argument : arguments) {
         if (argument.contains(u':')) {
             if (const auto range = parseRange(argument))
-                ranges.append(*range);
+                terms.append({*range, 0, true});
         } else if (const auto address = parseCellReference(argument)) {
-            ranges.append({address->row, address->col, address->row, address->col});
+            terms.append({{address->row, address->col, address->row, address->col}, 0, true});
+        } else if (const auto number = cellNumber(argument)) {
+            terms.append({ExcelRange(), *number, false});
         }
     }
-    return ranges;
+    return terms;
 }
 
 template<typename CellFn, typename LiteralFn>
@@ -354,15 +352,15 @@ QString FormulaEvaluator::cachedValue(int row, int col) const
     return m_cached.at(row).at(col);
 }
 
-const QString &FormulaEvaluator::valueAt(int row, int col) const
+const QString &FormulaEvaluator::valueAt(const CellGrid &cells, const CellGrid &values, int row, int col)
 {
     static const QString empty;
-    if (row >= m_cells.size() || col >= m_cells.at(row).size())
+    if (row >= cells.size() || col >= cells.at(row).size())
         return empty;
-    const QString &raw = m_cells.at(row).at(col);
+    const QString &raw = cells.at(row).at(col);
     if (!isFormula(raw))
         return raw;
-    if (row >= m_values.size() || col >= m_values.at(row).size())
+    if (row >= values.size() || col >= values.at(row).size())
         return empty;
-    return m_values.at(row).at(col);
+    return values.at(row).at(col);
 }

@@ -24,6 +24,7 @@
 // calls (recalculation writes each cell's value as it goes). Out-of-grid
 // indices read as "", never out of bounds.
 class AggregateMemo;
+struct AggregateTerm;
 
 class FormulaEvaluator
 {
@@ -41,8 +42,9 @@ public:
     FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
 
     Result evaluateCell(const QString &raw, int row, int col) const;
-    // Reuses SUM and AVERAGE results through `memo` (nullptr: none). The
-    // caller reports every value change to the memo before later cells read it.
+    // Reuses SUM and AVERAGE work through `memo` (nullptr: none), which reads
+    // the same grids. The caller reports every value change to the memo
+    // before later cells read it.
     void setMemo(AggregateMemo *memo) { m_memo = memo; }
     QString evaluate(const QString &raw, int row, int col) const { return evaluateCell(raw, row, col).display; }
 
@@ -56,7 +58,8 @@ public:
     QStringList collectStrings(const QStringList &arguments) const;
 
     // Cells read by this evaluator's evaluations so far (each cell of a range
-    // and each reference counts once per read): the measure of their work.
+    // and each reference counts once per read; a sum the memo already knows
+    // reads nothing): the measure of their work.
     qint64 cellReads() const { return m_cellReads; }
 
     // A reference inside the grid (rows of `cells`, columns of its first row).
@@ -78,14 +81,17 @@ public:
     // "2.50" for values with a fraction (and "inf", "-inf", "nan"); integral
     // values as integers ("3", "0" for -0), also beyond the 64-bit range.
     static QString formatNumber(double value);
+    // The text references read at (row, col): a plain cell's raw text, a
+    // formula's entry in `values`; "" outside either grid.
+    static const QString &valueAt(const CellGrid &cells, const CellGrid &values, int row, int col);
 
 private:
     QString callFunction(const QString &name, const QStringList &arguments, int row, int col,
                          QString *exact) const;
     QString aggregate(const QString &name, const QStringList &arguments, QString *exact) const;
-    QList<ExcelRange> rangesRead(const QStringList &arguments) const;
+    QList<AggregateTerm> aggregateTerms(const QStringList &arguments) const;
     QString cachedValue(int row, int col) const;
-    const QString &valueAt(int row, int col) const;
+    const QString &valueAt(int row, int col) const { return valueAt(m_cells, m_values, row, col); }
     // Calls onCell with each cell value and onLiteral with each other argument,
     // in order, until one of them returns false.
     template<typename CellFn, typename LiteralFn>

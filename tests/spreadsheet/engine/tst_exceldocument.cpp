@@ -56,8 +56,11 @@ private slots:
     void deleteSheetRefusals();
     void renameSheet_data();
     void renameSheet();
+    void reusedSumsGiveWhatAFreshPassGives_data();
     void reusedSumsGiveWhatAFreshPassGives();
     void manySumsOfOneRangeCostOne();
+    void everyCellSummingTheGridRecalculates_data();
+    void everyCellSummingTheGridRecalculates();
     void switchingWritesBackAndMarksUnsaved();
     void clearSheetKeepsSizeAndClearsStoredCopy();
     void replaceSheetsShapesAndShowsFirst();
@@ -398,42 +401,68 @@ void TestExcelDocument::renameSheet()
         QCOMPARE(document.sheets(), before);
 }
 
-// Sums over the same ranges are reused within a pass only while nothing they
-// read changes: the pass gives exactly what evaluating every cell afresh, in
-// the same order, gives, also when the ranges hold formulas that change.
+void TestExcelDocument::reusedSumsGiveWhatAFreshPassGives_data()
+{
+    QTest::addColumn<QStringList>("numbers");
+
+    QTest::newRow("integers") << QStringList{"1", "-7", "250", "0", "12"};
+    QTest::newRow("halves and eighths") << QStringList{"0.5", "-2.25", "12.125", "3"};
+    QTest::newRow("decimals") << QStringList{"0.1", "2.35", "-0.7", "4"};
+    QTest::newRow("huge values") << QStringList{"9007199254740993", "1e300", "-1e300", "3", "-2"};
+    QTest::newRow("negative zero, inf and nan") << QStringList{"-0", "inf", "-inf", "nan", "1e308", "2"};
+    QTest::newRow("texts among numbers") << QStringList{"x", "1", "", "1e3", " 5", "0x10", "-3"};
+}
+
+// Sums over the same ranges are shared within a pass and follow the cells
+// that change: every pass gives exactly what evaluating every cell afresh, in
+// the same order, gives (shown texts, values and unrounded results), also
+// when the ranges hold themselves and formulas whose values change, turn
+// into texts or start from values a file cached.
 void TestExcelDocument::reusedSumsGiveWhatAFreshPassGives()
 {
-    const QStringList ranges = {"A1:J30", "A1:C5", "B2", "D1:D30", "A1:J1", "0.125"};
+    QFETCH(QStringList, numbers);
+    const QStringList arguments = {"A1:J30", "A1:C5", "B2", "D1:D30", "A1:J1", "J30:A1", "E5", "0.125", "inf"};
     QRandomGenerator random(20241207);
+    const auto pick = [&random](const QStringList &list) { return list.at(random.bounded(int(list.size()))); };
+    const auto reference = [&random] { return CellReference::text(random.bounded(30), random.bounded(10)); };
     CellGrid cells = makeEmptyGrid(30, 10);
-    for (QStringList &row : cells) {
-        for (QString &cell : row) {
-            const int kind = random.bounded(4);
-            if (kind == 0)
-                cell = QString::number(random.bounded(1000) / 8.0);
-            else if (kind == 1)
-                cell = (random.bounded(2) ? "=SUM(" : "=AVERAGE(") + ranges[random.bounded(ranges.size())]
-                       + u',' + ranges[random.bounded(ranges.size())] + u')';
+    CellGrid cached = makeEmptyGrid(30, 10);
+    for (int r = 0; r < 30; ++r) {
+        for (int c = 0; c < 10; ++c) {
+            QString &cell = cells[r][c];
+            const int kind = random.bounded(8);
+            if (kind < 2)
+                cell = pick(numbers);
+            else if (kind < 6)
+                cell = (kind % 2 ? "=SUM(" : "=AVERAGE(") + pick(arguments) + u',' + pick(arguments) + u')';
+            else if (kind == 6) // a number, a longer number or a text as its parts change
+                cell = "=TEXTJOIN(\"\",TRUE," + reference() + u',' + reference() + u')';
+            if (FormulaEvaluator::isFormula(cell))
+                cached[r][c] = pick(numbers);
         }
     }
     ExcelDocument document;
     document.setCells(cells);
-    document.recalculate();
-    for (int pass = 0; pass < 3; ++pass) {
+    document.setEvaluatedCells(cached);
+    for (int pass = 0; pass < 4; ++pass) {
         CellGrid values = document.valueCells();
-        const CellGrid cached = document.cachedEvaluatedCells();
-        const FormulaEvaluator fresh(cells, values, cached);
+        const FormulaEvaluator fresh(cells, values, document.cachedEvaluatedCells());
         CellGrid shown = makeEmptyGrid(30, 10);
+        QHash<QString, QString> exact;
         for (int r = 0; r < 30; ++r) {
             for (int c = 0; c < 10; ++c) {
                 const FormulaEvaluator::Result result = fresh.evaluateCell(cells[r][c], r, c);
                 values[r][c] = result.value;
                 shown[r][c] = result.display;
+                if (!result.exact.isEmpty())
+                    exact.insert(CellReference::text(r, c), result.exact);
             }
         }
         document.recalculate();
+        document.saveCurrentSheet();
         QCOMPARE(document.valueCells(), values);
         QCOMPARE(document.evaluatedCells(), shown);
+        QCOMPARE(document.sheets().first().exactValues, exact);
     }
 }
 
@@ -456,6 +485,47 @@ void TestExcelDocument::manySumsOfOneRangeCostOne()
     QCOMPARE(document.evaluatedCell(999, last), QStringLiteral("119101500"));
     QVERIFY2(elapsed < 20000, qPrintable(QString::number(elapsed)));
     qInfo() << "recalculation of 1000 sums over 199,000 cells:" << elapsed << "ms";
+}
+
+void TestExcelDocument::everyCellSummingTheGridRecalculates_data()
+{
+    QTest::addColumn<QString>("cached");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+
+    QTest::newRow("no cached values") << "" << "0" << "0";
+    QTest::newRow("cached halves") << "0.5" << "100000" << "inf";
+}
+
+// 200,000 cells each summing all of them, themselves included: each changes
+// every sum after it, yet a pass takes seconds, not hours.
+void TestExcelDocument::everyCellSummingTheGridRecalculates()
+{
+    QFETCH(QString, cached);
+    QFETCH(QString, first);
+    QFETCH(QString, last);
+    const int rows = ExcelDocument::maxRowCount;
+    const int columns = ExcelDocument::maxColumnCount;
+    CellGrid cells = makeEmptyGrid(rows, columns);
+    for (QStringList &row : cells)
+        row.fill(QStringLiteral("=SUM(A1:GR1000)"));
+    CellGrid values = makeEmptyGrid(rows, columns);
+    for (QStringList &row : values)
+        row.fill(cached);
+    ExcelDocument document;
+    document.setCells(cells);
+    document.setEvaluatedCells(values);
+    QElapsedTimer timer;
+    timer.start();
+    document.recalculate();
+    const qint64 firstPass = timer.restart();
+    QCOMPARE(document.evaluatedCell(0, 0), first);
+    QCOMPARE(document.evaluatedCell(rows - 1, columns - 1), last);
+    document.recalculate();
+    const qint64 secondPass = timer.elapsed();
+    QCOMPARE(document.evaluatedCell(rows - 1, columns - 1), last);
+    QVERIFY2(firstPass + secondPass < 60000, qPrintable(QString::number(firstPass + secondPass)));
+    qInfo() << "every cell sums the grid, two passes:" << firstPass << secondPass << "ms";
 }
 
 void TestExcelDocument::switchingWritesBackAndMarksUnsaved()
