@@ -14,9 +14,9 @@ bool sameNumber(const std::optional<double> &a, const std::optional<double> &b)
     return !a || std::bit_cast<quint64>(*a) == std::bit_cast<quint64>(*b);
 }
 
-qint64 cellCount(const ExcelRange &range)
+int segmentCount(const AggregateTerm &term)
 {
-    return qint64(range.endRow - range.startRow + 1) * (range.endCol - range.startCol + 1);
+    return term.isCells ? term.cells.endRow - term.cells.startRow + 1 : 1;
 }
 
 } // namespace
@@ -50,67 +50,99 @@ AggregateMemo::Totals AggregateMemo::compute(const QString &key, const QList<Agg
 {
     const auto found = m_index.constFind(key);
     if (found == m_index.cend()) {
-        const Totals totals = fold(terms, reads, nullptr);
-        remember(key, terms, totals);
-        return totals;
+        if (Entry *entry = remember(key, terms)) {
+            fold(*entry, reads, nullptr);
+            return entry->totals;
+        }
+        Entry once;
+        describe(once, terms, KeepCheckpoints::No);
+        fold(once, reads, nullptr);
+        return once.totals;
     }
     // Asked for again after a change: from now on follow the changes.
     Entry &entry = m_entries[*found];
     const bool collect = !entry.numbers;
     if (collect)
         entry.numbers = std::make_unique<IncrementalSum>();
-    entry.totals = fold(terms, reads, collect ? entry.numbers.get() : nullptr);
-    entry.current = true;
+    fold(entry, reads, collect ? entry.numbers.get() : nullptr);
     ++entry.uses;
     return entry.totals;
 }
 
-AggregateMemo::Totals AggregateMemo::fold(const QList<AggregateTerm> &terms, qint64 &reads,
-                                          IncrementalSum *collect)
+void AggregateMemo::fold(Entry &entry, qint64 &reads, IncrementalSum *collect)
 {
-    Totals totals;
-    for (const AggregateTerm &term : terms) {
-        if (!term.isCells) {
-            totals.sum += term.number;
-            ++totals.count;
-            if (collect)
-                collect->add(term.number);
-            continue;
+    const int segments = entry.firstSegments.back();
+    const bool keep = !entry.checkpoints.empty();
+    const int start = keep && !collect ? entry.firstChanged : 0;
+    if (start >= segments && segments > 0)
+        return; // nothing changed since the last fold
+    Totals totals = start > 0 ? entry.checkpoints[start] : Totals();
+    for (qsizetype t = 0; t < entry.terms.size(); ++t) {
+        const int first = entry.firstSegments[t];
+        for (int segment = std::max(start, first); segment < entry.firstSegments[t + 1]; ++segment) {
+            if (keep)
+                entry.checkpoints[segment] = totals;
+            addSegment(entry.terms[t], segment - first, totals, reads, collect);
         }
-        reads += cellCount(term.cells);
-        if (!collect) {
-            m_grid.fold(term.cells, totals.sum, totals.count);
-            continue;
-        }
-        m_grid.forEachNumber(term.cells, [&totals, collect](double number) {
-            totals.sum += number;
-            ++totals.count;
-            collect->add(number);
-        });
     }
-    return totals;
+    entry.totals = totals;
+    entry.current = true;
+    entry.firstChanged = segments;
 }
 
-void AggregateMemo::remember(const QString &key, const QList<AggregateTerm> &terms, const Totals &totals)
+void AggregateMemo::addSegment(const AggregateTerm &term, int segment, Totals &totals, qint64 &reads,
+                               IncrementalSum *collect)
 {
-    Entry entry;
-    entry.key = key;
-    entry.terms = terms;
-    entry.totals = totals;
-    if (int(m_entries.size()) < maxEntries) {
-        m_index.insert(key, int(m_entries.size()));
-        m_entries.push_back(std::move(entry));
+    if (!term.isCells) {
+        totals.sum += term.number;
+        ++totals.count;
+        if (collect)
+            collect->add(term.number);
         return;
     }
-    // Full: give the place of a call that was never asked for again, since
-    // one that was is likely asked for once more.
-    const auto unused = std::find_if(m_entries.begin(), m_entries.end(),
-                                     [](const Entry &e) { return e.uses == 1; });
-    if (unused == m_entries.end())
+    const int row = term.cells.startRow + segment;
+    const ExcelRange cells{row, term.cells.startCol, row, term.cells.endCol};
+    reads += term.cells.endCol - term.cells.startCol + 1;
+    if (!collect) {
+        m_grid.fold(cells, totals.sum, totals.count);
         return;
-    m_index.remove(unused->key);
-    m_index.insert(key, int(unused - m_entries.begin()));
-    *unused = std::move(entry);
+    }
+    m_grid.forEachNumber(cells, [&totals, collect](double number) {
+        totals.sum += number;
+        ++totals.count;
+        collect->add(number);
+    });
+}
+
+AggregateMemo::Entry *AggregateMemo::remember(const QString &key, const QList<AggregateTerm> &terms)
+{
+    auto place = m_entries.end();
+    if (int(m_entries.size()) < maxEntries) {
+        place = m_entries.emplace(m_entries.end());
+    } else {
+        // Full: give the place of a call that was never asked for again,
+        // since one that was is likely asked for once more.
+        place = std::find_if(m_entries.begin(), m_entries.end(), [](const Entry &e) { return e.uses == 1; });
+        if (place == m_entries.end())
+            return nullptr;
+        m_index.remove(place->key);
+        *place = Entry();
+    }
+    m_index.insert(key, int(place - m_entries.begin()));
+    place->key = key;
+    describe(*place, terms, KeepCheckpoints::Yes);
+    return &*place;
+}
+
+void AggregateMemo::describe(Entry &entry, const QList<AggregateTerm> &terms, KeepCheckpoints keep)
+{
+    entry.terms = terms;
+    entry.firstSegments.assign(terms.size() + 1, 0);
+    for (qsizetype t = 0; t < terms.size(); ++t)
+        entry.firstSegments[t + 1] = entry.firstSegments[t] + segmentCount(terms[t]);
+    const int segments = entry.firstSegments.back();
+    if (keep == KeepCheckpoints::Yes && segments <= maxCheckpoints)
+        entry.checkpoints.resize(segments);
 }
 
 void AggregateMemo::valueChanged(int row, int col, const QString &before, const QString &after)
@@ -121,12 +153,14 @@ void AggregateMemo::valueChanged(int row, int col, const QString &before, const 
         return;
     m_grid.set(row, col, newNumber);
     for (Entry &entry : m_entries) {
-        for (const AggregateTerm &term : entry.terms) {
+        for (qsizetype t = 0; t < entry.terms.size(); ++t) {
+            const AggregateTerm &term = entry.terms[t];
             if (!term.isCells || !term.cells.contains(row, col))
                 continue;
             entry.current = false;
+            entry.firstChanged = std::min(entry.firstChanged, entry.firstSegments[t] + row - term.cells.startRow);
             if (!entry.numbers)
-                break;
+                continue;
             if (oldNumber)
                 entry.numbers->remove(*oldNumber);
             if (newNumber)

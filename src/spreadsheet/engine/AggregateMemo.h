@@ -24,8 +24,10 @@ struct AggregateTerm {
 // read from a CellNumberGrid (parsed once per pass) and added in order. A
 // call asked for again keeps an IncrementalSum of its numbers that follows
 // each value change the pass reports; while that sum is certain (see
-// IncrementalSum), a changed call costs O(1) instead of a re-read. Every
-// result is what adding the numbers in order afresh would give, bit for bit.
+// IncrementalSum), a changed call costs O(1) instead of a re-read. When it is
+// not, the call adds its numbers again from the first row that changed,
+// starting from the partial sum it reached there last time. Every result is
+// what adding the numbers in order afresh would give, bit for bit.
 class AggregateMemo
 {
 public:
@@ -36,6 +38,8 @@ public:
 
     // Most calls remembered; each value change is checked against every one.
     static constexpr int maxEntries = 64;
+    // Most rows (and literal numbers) of a call whose partial sums are kept.
+    static constexpr int maxCheckpoints = 4096;
 
     // Both grids must outlive the memo; `values` is the pass's value grid.
     AggregateMemo(const CellGrid &cells, const CellGrid &values);
@@ -51,17 +55,31 @@ public:
     void valueChanged(int row, int col, const QString &before, const QString &after);
 
 private:
+    // The numbers of a call are added in segments: each row of a range and
+    // each literal number is one.
     struct Entry {
         QString key;
         QList<AggregateTerm> terms;
+        std::vector<int> firstSegments; // of each term, and the segment count last
         Totals totals;
         bool current = true; // no cell it reads has changed since
         int uses = 1;
         std::unique_ptr<IncrementalSum> numbers; // built when the call is computed again
+        // The totals before each segment as of the last fold (empty when the
+        // call has too many segments); those up to firstChanged still hold.
+        std::vector<Totals> checkpoints;
+        int firstChanged = 0;
     };
 
-    Totals fold(const QList<AggregateTerm> &terms, qint64 &reads, IncrementalSum *collect);
-    void remember(const QString &key, const QList<AggregateTerm> &terms, const Totals &totals);
+    // Adds the numbers of the entry's segments from firstChanged on (all of
+    // them when collecting or without checkpoints), keeping the checkpoints.
+    void fold(Entry &entry, qint64 &reads, IncrementalSum *collect);
+    void addSegment(const AggregateTerm &term, int segment, Totals &totals, qint64 &reads,
+                    IncrementalSum *collect);
+    // A new entry for the call, or nullptr when the memo has no room.
+    Entry *remember(const QString &key, const QList<AggregateTerm> &terms);
+    enum class KeepCheckpoints { No, Yes };
+    static void describe(Entry &entry, const QList<AggregateTerm> &terms, KeepCheckpoints keep);
 
     CellNumberGrid m_grid;
     std::vector<Entry> m_entries;
