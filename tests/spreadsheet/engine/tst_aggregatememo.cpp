@@ -128,7 +128,8 @@ void TestAggregateMemo::changesElsewhereKeepTheResult()
 }
 
 // Calls never asked for again give their place to new ones; a call that was
-// reused keeps its place.
+// reused keeps its place. With every place taken by reused calls, a new call
+// is still computed, just not remembered.
 void TestAggregateMemo::fullMemoMakesRoomForRepeatedCalls()
 {
     Sheet sheet;
@@ -139,6 +140,14 @@ void TestAggregateMemo::fullMemoMakesRoomForRepeatedCalls()
         sheet.memo.compute(QString::number(i), sheet.wholeGrid, reads);
     QVERIFY(sheet.memo.reuse("hot"));
     QVERIFY(sheet.memo.reuse(QString::number(2 * AggregateMemo::maxEntries - 1)));
+
+    for (int i = 0; i < AggregateMemo::maxEntries; ++i) {
+        sheet.memo.compute(QString::number(i), sheet.wholeGrid, reads);
+        sheet.memo.reuse(QString::number(i));
+    }
+    const AggregateMemo::Totals totals = sheet.memo.compute("new", sheet.wholeGrid, reads);
+    QVERIFY(same(totals, sheet.fold()));
+    QVERIFY(!sheet.memo.reuse("new"));
 }
 
 QTEST_GUILESS_MAIN(TestAggregateMemo)
