@@ -17,26 +17,42 @@ CellDateFormat::CellDateFormat(const CellGrid &cells)
 
 std::optional<QString> CellDateFormat::display(const QString &value, int row, int col) const
 {
+    // Most cells lie where no rule applies: decide that before parsing.
+    const Rule rule = ruleAt(row, col);
+    if (rule == Rule::None)
+        return std::nullopt;
     const auto number = cellNumber(value);
     if (!number || !(*number >= firstSerial && *number <= lastSerial))
         return std::nullopt;
-    return formatDateCell(*number, row, col);
+    return formatted(*number, rule);
 }
 
 std::optional<QString> CellDateFormat::formatDateCell(double serial, int row, int col) const
 {
+    return formatted(serial, ruleAt(row, col));
+}
+
+CellDateFormat::Rule CellDateFormat::ruleAt(int row, int col) const
+{
+    const Rule rule = columnRule(col);
+    if (rule != Rule::None)
+        return rule;
+    if (col == 0)
+        return Rule::MonthDay;
+    if (col == 1)
+        return Rule::Weekday;
+    if (row == 1)
+        return Rule::YearMonth;
+    return Rule::None;
+}
+
+std::optional<QString> CellDateFormat::formatted(double serial, Rule rule) const
+{
+    if (rule == Rule::None)
+        return std::nullopt;
     const auto date = dateFromSerial(serial);
     if (!date)
         return std::nullopt;
-    Rule rule = columnRule(col);
-    if (rule == Rule::None) {
-        if (col == 0)
-            rule = Rule::MonthDay;
-        else if (col == 1)
-            rule = Rule::Weekday;
-        else if (row == 1)
-            rule = Rule::YearMonth;
-    }
     static const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     switch (rule) {
     case Rule::MonthDay:

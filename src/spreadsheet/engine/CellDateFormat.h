@@ -34,7 +34,9 @@ public:
 
 private:
     enum class Rule : qint8 { Unknown, None, MonthDay, Weekday, YearMonth };
+    Rule ruleAt(int row, int col) const; // None where no date shows
     Rule columnRule(int col) const;
+    std::optional<QString> formatted(double serial, Rule rule) const;
     Rule headerRule(int col) const;
 
     const CellGrid &m_cells;
