@@ -405,19 +405,23 @@ void ExcelDocument::evaluateAll()
     m_exactValues.clear();
     for (int r = 0; r < rows; ++r) {
         const QStringList &raw = m_cells.at(r);
-        QStringList &values = m_valueCells[r];
         QStringList shown;
         shown.reserve(columns);
         for (int c = 0; c < columns; ++c) {
             FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
             if (!result.exact.isEmpty())
                 m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
+            shown.append(std::move(result.display));
+            // The value row often shares its cells with the raw row; it is
+            // written (and so copied) only where a value changes.
+            const QString &value = std::as_const(m_valueCells).at(r).at(c);
+            if (value.isSharedWith(result.value) || value == result.value)
+                continue;
             // References read a plain cell's raw text, which a pass never
             // changes; only a formula's new value can change a sum.
-            if (FormulaEvaluator::isFormula(raw.at(c)) && values[c] != result.value)
-                memo.valueChanged(r, c, values[c], result.value);
-            values[c] = std::move(result.value);
-            shown.append(std::move(result.display));
+            if (FormulaEvaluator::isFormula(raw.at(c)))
+                memo.valueChanged(r, c, value, result.value);
+            m_valueCells[r][c] = std::move(result.value);
         }
         display.append(std::move(shown));
     }
