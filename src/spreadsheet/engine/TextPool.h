@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QHash>
 #include <QString>
+#include <vector>
 
 // Gives repeated short ASCII texts (numbers, labels) as one shared string, so
 // a sheet's cells cost one allocation per distinct text rather than one each.
@@ -18,5 +18,20 @@ public:
     static constexpr qsizetype maxTexts = 1 << 16;
 
 private:
-    QHash<QByteArrayView, QString> m_texts;
+    // One place of an open-addressed table probed in order; a slot without
+    // key bytes is free. Looked up once per cell while reading, so it keeps
+    // the hash beside the key and compares bytes only when both match.
+    struct Slot {
+        const char *key = nullptr;
+        quint32 hash = 0;
+        quint32 size = 0;
+        QString text;
+    };
+
+    static quint32 hashOf(QByteArrayView ascii);
+    Slot &slotFor(QByteArrayView ascii, quint32 hash);
+    void grow();
+
+    std::vector<Slot> m_slots;
+    qsizetype m_count = 0;
 };
