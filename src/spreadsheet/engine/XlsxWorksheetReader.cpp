@@ -12,12 +12,22 @@
 #include <QUuid>
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
+// A cell's text and, when it shows something else (a formula's cached
+// result), that value.
 struct CellTexts {
     QString raw;
-    QString value;
+    std::optional<QString> value;
+
+    explicit CellTexts(QString text) : raw(std::move(text)) {}
+    CellTexts(QString text, QString shown) : raw(std::move(text))
+    {
+        if (!shown.isSharedWith(raw))
+            value = std::move(shown);
+    }
 };
 
 // The cell that defines a shared formula, which the others of its group
@@ -36,9 +46,11 @@ struct PendingMember {
 
 enum class CellType { Number, SharedString, InlineString, FormulaString, Other };
 
-CellType cellType(QByteArrayView type)
+CellType cellType(QByteArrayView bytes)
 {
-    if (type.isEmpty() || type == "n")
+    // Compared inline: this runs once per cell.
+    const std::string_view type(bytes.data(), size_t(bytes.size()));
+    if (type.empty() || type == "n")
         return CellType::Number;
     if (type == "s")
         return CellType::SharedString;
@@ -62,6 +74,22 @@ QString withoutIntegralZero(const QString &value)
                                             [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return value;
     return digits.toString();
+}
+
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// QByteArrayView::trimmed, inline for the common text without blanks.
+QByteArrayView trimmed(QByteArrayView text)
+{
+    qsizetype start = 0, end = text.size();
+    while (start < end && isAsciiSpace(text[start]))
+        ++start;
+    while (end > start && isAsciiSpace(text[end - 1]))
+        --end;
+    return text.sliced(start, end - start);
 }
 
 // The bytes of a zero-terminated text when they are all ASCII, in one pass.
@@ -169,7 +197,7 @@ struct CellNodes {
 QByteArrayView trimmedValue(pugi::xml_attribute attribute, QByteArray &storage)
 {
     if (const auto value = asciiView(attribute.value()))
-        return value->trimmed();
+        return trimmed(*value);
     storage = QString::fromUtf8(attribute.value()).trimmed().toUtf8();
     return storage;
 }
@@ -248,9 +276,9 @@ private:
         // texts but for the cells noted to show something else, in order,
         // so a later cell's value replaces an earlier one's.
         const size_t at = size_t(address.row) * ExcelDocument::maxColumnCount + address.col;
-        if (!texts.value.isSharedWith(texts.raw) || m_showsOther[at]) {
+        if (texts.value || m_showsOther[at]) {
             m_showsOther[at] = true;
-            m_otherValues.emplace_back(address, std::move(texts.value));
+            m_otherValues.emplace_back(address, texts.value ? std::move(*texts.value) : texts.raw);
         }
         m_cells[address.row][address.col] = std::move(texts.raw);
     }
@@ -285,7 +313,7 @@ private:
         if (!node)
             return {};
         if (const auto bytes = plainText(node))
-            return m_pool.text(bytes->trimmed());
+            return m_pool.text(trimmed(*bytes));
         return XmlRead::text(node);
     }
 
@@ -308,7 +336,7 @@ private:
     std::optional<qsizetype> sharedStringIndex(pugi::xml_node v) const
     {
         if (const auto bytes = plainText(v))
-            return XlsxNodes::listIndex(bytes->trimmed(), m_sharedStrings.size());
+            return XlsxNodes::listIndex(trimmed(*bytes), m_sharedStrings.size());
         return XlsxNodes::listIndex(XmlRead::text(v), m_sharedStrings.size());
     }
 
@@ -322,17 +350,17 @@ private:
     {
         const QString text = XmlRead::text(f);
         if (!text.isEmpty() || XlsxNodes::attribute(f, "t") != QLatin1String("shared"))
-            return {u'=' + XlsxFunctionNames::fromFile(text), cached};
+            return CellTexts(u'=' + XlsxFunctionNames::fromFile(text), cached);
         // A member of a shared formula group repeats the defining cell's
         // formula moved by the distance between the two; a member whose
         // group has no defining cell keeps its cached value as plain value.
         const QString index = XlsxNodes::attribute(f, "si");
         const auto defining = m_sharedFormulas.constFind(index);
         if (defining != m_sharedFormulas.cend())
-            return {u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, address)), cached};
+            return CellTexts(u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, address)), cached);
         m_pendingByAddress.insert(addressKey(address), m_pendingMembers.size());
         m_pendingMembers.append({index, address, cached});
-        return {cached, cached};
+        return CellTexts(cached);
     }
 
     // The defining cell of a group may come after its members.
@@ -366,33 +394,26 @@ private:
         switch (type) {
         case CellType::InlineString:
             if (const pugi::xml_node t = nodes.is.child("t")) {
-                const QString text = rawText(t);
-                return {text, text};
+                return CellTexts(rawText(t));
             }
             if (nodes.is.child("r")) {
-                const QString text = XlsxNodes::stringItemText(nodes.is);
-                return {text, text};
+                return CellTexts(XlsxNodes::stringItemText(nodes.is));
             }
             break;
         case CellType::SharedString:
             if (v) {
                 if (const auto at = sharedStringIndex(v))
-                    return {m_sharedStrings[*at], m_sharedStrings[*at]};
+                    return CellTexts(m_sharedStrings[*at]);
             }
-            return {QString(), trimmedText(v)};
-        case CellType::Number: {
-            const QString value = withoutIntegralZero(trimmedText(v));
-            return {value, value};
-        }
-        case CellType::FormulaString: {
-            const QString value = rawText(v);
-            return {value, value};
-        }
+            return CellTexts(QString(), trimmedText(v));
+        case CellType::Number:
+            return CellTexts(withoutIntegralZero(trimmedText(v)));
+        case CellType::FormulaString:
+            return CellTexts(rawText(v));
         case CellType::Other:
             break;
         }
-        const QString value = trimmedText(v);
-        return {value, value};
+        return CellTexts(trimmedText(v));
     }
 
     // A later cell at the same place keeps an earlier style unless it has

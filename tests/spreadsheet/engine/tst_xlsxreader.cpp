@@ -126,6 +126,9 @@ private slots:
         QTest::newRow("shared string huge index") << QByteArray("s") << QByteArray("<v>99999999999999999999</v>") << "" << "99999999999999999999";
         QTest::newRow("shared string without value") << QByteArray("s") << QByteArray("") << "" << "";
         QTest::newRow("number trimmed") << QByteArray("") << QByteArray("<v>\n 42 \n</v>") << "42" << "42";
+        QTest::newRow("number between tabs") << QByteArray("") << QByteArray("<v>\t42\r\n</v>") << "42" << "42";
+        QTest::newRow("type with blanks") << QByteArray(" s ") << QByteArray("<v>2</v>") << "two" << "two";
+        QTest::newRow("only blanks is no type") << QByteArray("  ") << QByteArray("<v> 2 </v>") << "2" << "2";
         QTest::newRow("boolean") << QByteArray("b") << QByteArray("<v>1</v>") << "1" << "1";
         QTest::newRow("error value") << QByteArray("e") << QByteArray("<v>#N/A</v>") << "#N/A" << "#N/A";
         QTest::newRow("no value") << QByteArray("") << QByteArray("") << "" << "";
