@@ -6,7 +6,6 @@
 
 // Gives repeated short ASCII texts (numbers, labels) as one shared string, so
 // a sheet's cells cost one allocation per distinct text rather than one each.
-// Keys are views of the caller's bytes, which must outlive the pool.
 class TextPool
 {
 public:
@@ -18,11 +17,11 @@ public:
     static constexpr qsizetype maxTexts = 1 << 16;
 
 private:
-    // One place of an open-addressed table probed in order; a slot without
-    // key bytes is free. Looked up once per cell while reading, so it keeps
-    // the hash beside the key and compares bytes only when both match.
+    // One place of an open-addressed table probed in order; a slot of size
+    // 0 is free. Looked up once per cell while reading, so it keeps the hash
+    // beside the text and compares characters only when both match; the
+    // text itself is the key, as the bytes it came from are seldom cached.
     struct Slot {
-        const char *key = nullptr;
         quint32 hash = 0;
         quint32 size = 0;
         QString text;

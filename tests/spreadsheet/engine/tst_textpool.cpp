@@ -50,7 +50,7 @@ void TestTextPool::manyTextsStayDistinctAndShared_data()
 void TestTextPool::manyTextsStayDistinctAndShared()
 {
     QFETCH(int, count);
-    std::deque<QByteArray> keys; // the pool keeps views of these
+    std::deque<QByteArray> keys;
     TextPool pool;
     QList<QString> firsts;
     for (int i = 0; i < count; ++i) {
