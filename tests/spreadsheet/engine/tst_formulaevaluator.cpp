@@ -214,6 +214,9 @@ void TestFormulaEvaluator::dateRule_data()
     QTest::newRow("header 日") << "C1=日" << "45000" << 4 << 2 << "3/15";
     QTest::newRow("header 日 trimmed") << "C1= 日\n" << "45000" << 4 << 2 << "3/15";
     QTest::newRow("header 日曜 decides nothing") << "C1=日曜" << "45000" << 4 << 2 << "";
+    QTest::newRow("header of another column") << "C1=日" << "45000" << 4 << 3 << "";
+    QTest::newRow("header wins over row 2") << "C1=日付" << "45000" << 1 << 2 << "3/15";
+    QTest::newRow("text in a date column") << "C1=日" << "text" << 4 << 2 << "";
     QTest::newRow("header 日曜, row 2 month") << "C1=日曜" << "45000" << 1 << 2 << "2023年3月分";
     QTest::newRow("header 曜日") << "C1=曜日" << "45000" << 4 << 2 << "水";
     QTest::newRow("header 日付") << "C1=入金日付" << "45000" << 4 << 2 << "3/15";
