@@ -408,6 +408,14 @@ void ExcelDocument::evaluateAll()
         QStringList shown;
         shown.reserve(columns);
         for (int c = 0; c < columns; ++c) {
+            if (!FormulaEvaluator::isFormula(raw.at(c))) {
+                // Most cells: shown as they are, their value their text.
+                shown.append(evaluator.plainDisplay(raw.at(c), r, c));
+                if (const QString &value = std::as_const(m_valueCells).at(r).at(c);
+                    !value.isSharedWith(raw.at(c)) && value != raw.at(c))
+                    m_valueCells[r][c] = raw.at(c);
+                continue;
+            }
             FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
             if (!result.exact.isEmpty())
                 m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
@@ -419,8 +427,7 @@ void ExcelDocument::evaluateAll()
                 continue;
             // References read a plain cell's raw text, which a pass never
             // changes; only a formula's new value can change a sum.
-            if (FormulaEvaluator::isFormula(raw.at(c)))
-                memo.valueChanged(r, c, value, result.value);
+            memo.valueChanged(r, c, value, result.value);
             m_valueCells[r][c] = std::move(result.value);
         }
         display.append(std::move(shown));

@@ -42,6 +42,13 @@ public:
     FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
 
     Result evaluateCell(const QString &raw, int row, int col) const;
+    // What a plain (non-formula) cell shows: its text, or the date it holds
+    // where the date rule applies. Its value is its text.
+    QString plainDisplay(const QString &raw, int row, int col) const
+    {
+        std::optional<QString> date = m_dates.display(raw, row, col);
+        return date ? std::move(*date) : raw;
+    }
     // Reuses SUM and AVERAGE work through `memo` (nullptr: none), which reads
     // the same grids. The caller reports every value change to the memo
     // before later cells read it.
