@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <signal.h>
@@ -107,5 +108,17 @@ void TestScratchRoot::unlockedFolderWaitsForItsGrace()
     QVERIFY(!QFileInfo::exists(folder));
 }
 
-QTEST_GUILESS_MAIN(TestScratchRoot)
+// Every test process that saves cleans the shared scratch root at start; a
+// private temporary folder keeps those running beside this test from taking a
+// dead instance's lock between this test's steps.
+int main(int argc, char **argv)
+{
+    // Static, so it is removed after this process's own scratch folder.
+    static QTemporaryDir privateTemp;
+    if (privateTemp.isValid())
+        qputenv("TMPDIR", QFile::encodeName(privateTemp.path()));
+    QCoreApplication app(argc, argv);
+    TestScratchRoot test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_scratchroot.moc"
