@@ -3,8 +3,8 @@
 
 #include "BenchMain.h"
 
-#include "textsystem/DocReader.h"
-#include "textsystem/DocWriter.h"
+#include "textsystem/doc/DocReader.h"
+#include "textsystem/doc/DocWriter.h"
 
 #include <QFile>
 

@@ -4,9 +4,9 @@
 // themselves: every cell summing the whole grid, opened with and without
 // values a file cached, and 1,000 such sums in the last column, edited.
 #include "BenchMain.h"
-#include "spreadsheet/engine/CellReference.h"
-#include "spreadsheet/engine/ExcelDocument.h"
-#include "spreadsheet/engine/ExcelSheet.h"
+#include "spreadsheet/engine/model/CellReference.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/model/ExcelSheet.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -5,8 +5,8 @@
 #include "BenchMain.h"
 #include "spreadsheet/editor/CellGridView.h"
 #include "spreadsheet/editor/ExcelGridMetrics.h"
-#include "spreadsheet/engine/CellReference.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/model/CellReference.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QApplication>
 #include <QImage>

@@ -14,11 +14,11 @@
 #include "platform/TemporaryFolder.h"
 #include "platform/TextEncoding.h"
 #include "platform/ZipArchive.h"
-#include "textsystem/DocxReader.h"
-#include "textsystem/IchitaroParser.h"
-#include "textsystem/RtfReader.h"
-#include "textsystem/RtfWriter.h"
-#include "textsystem/WordPerfectParser.h"
+#include "docx/reader/DocXReader.h"
+#include "textsystem/plain/IchitaroParser.h"
+#include "textsystem/rtf/RtfReader.h"
+#include "textsystem/rtf/RtfWriter.h"
+#include "textsystem/plain/WordPerfectParser.h"
 #include "word/document/WordDocumentFiles.h"
 
 #include <QDir>

@@ -12,11 +12,11 @@
 //                                        strings in memory and parses them with
 //                                        pugixml: what any XLSX open must cost
 #include "BenchMain.h"
-#include "spreadsheet/engine/CellReference.h"
-#include "spreadsheet/engine/ExcelDocument.h"
-#include "spreadsheet/engine/XlsxReader.h"
-#include "spreadsheet/engine/XlsxStyleTable.h"
-#include "spreadsheet/engine/XlsxWorksheetWriter.h"
+#include "spreadsheet/engine/model/CellReference.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/xlsx/XlsxReader.h"
+#include "spreadsheet/engine/xlsx/XlsxStyleTable.h"
+#include "spreadsheet/engine/xlsx/XlsxWorksheetWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,23 @@
-# One static library per subsystem folder: every .cpp in the folder (not its
-# subfolders) belongs to it. A folder without sources yet is an interface library.
+# One static library per subsystem folder: every .cpp in the folder and in the
+# subfolders named by SUBFOLDERS (the wings of a subsystem, each a layer of its
+# own) belongs to it. A folder without sources yet is an interface library.
 function(morvane_library target folder)
-    cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS "${folder}/*.cpp")
-    file(GLOB headers CONFIGURE_DEPENDS "${folder}/*.h")
-    file(GLOB resources CONFIGURE_DEPENDS "${folder}/*.qrc")
+    cmake_parse_arguments(ARG "" "" "SUBFOLDERS;LINKS" ${ARGN})
+    set(sources)
+    set(headers)
+    set(resources)
+    foreach(part "" ${ARG_SUBFOLDERS})
+        set(dir "${folder}")
+        if(part)
+            set(dir "${folder}/${part}")
+        endif()
+        file(GLOB part_sources CONFIGURE_DEPENDS "${dir}/*.cpp")
+        file(GLOB part_headers CONFIGURE_DEPENDS "${dir}/*.h")
+        file(GLOB part_resources CONFIGURE_DEPENDS "${dir}/*.qrc")
+        list(APPEND sources ${part_sources})
+        list(APPEND headers ${part_headers})
+        list(APPEND resources ${part_resources})
+    endforeach()
     if(sources)
         add_library(${target} STATIC ${sources} ${headers} ${resources})
         target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}/src")

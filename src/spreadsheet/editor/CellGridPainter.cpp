@@ -2,7 +2,7 @@
 
 #include "ExcelGridMetrics.h"
 #include "platform/widgets/ColorHex.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QLine>
 #include <QPainter>

@@ -2,7 +2,7 @@
 
 #include "CellTextCache.h"
 #include "GridSelection.h"
-#include "spreadsheet/engine/CellStyle.h"
+#include "spreadsheet/engine/model/CellStyle.h"
 
 #include <QColor>
 #include <QFont>

@@ -3,7 +3,7 @@
 #include "CellEditor.h"
 #include "CellGridPainter.h"
 #include "ExcelGridMetrics.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QLineF>
 #include <QMouseEvent>

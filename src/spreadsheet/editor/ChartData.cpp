@@ -1,7 +1,7 @@
 #include "ChartData.h"
 
 #include "platform/NumberText.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QSet>
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "platform/widgets/Popup.h"
 #include "platform/widgets/TextStyles.h"
 #include "platform/widgets/SymbolIcon.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

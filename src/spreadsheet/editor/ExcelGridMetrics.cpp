@@ -1,6 +1,6 @@
 #include "ExcelGridMetrics.h"
 
-#include "spreadsheet/engine/CellReference.h"
+#include "spreadsheet/engine/model/CellReference.h"
 
 #include <algorithm>
 #include <cmath>

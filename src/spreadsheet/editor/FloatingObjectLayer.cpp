@@ -2,7 +2,7 @@
 
 #include "FloatingObjectToolbar.h"
 #include "FloatingObjectView.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QChildEvent>
 

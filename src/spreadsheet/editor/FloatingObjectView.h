@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spreadsheet/engine/ExcelObject.h"
+#include "spreadsheet/engine/model/ExcelObject.h"
 
 #include <QColor>
 #include <QPointer>

@@ -3,7 +3,7 @@
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Popup.h"
 #include "platform/widgets/TextStyles.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "spreadsheet/engine/CellReference.h"
-#include "spreadsheet/engine/ExcelRange.h"
+#include "spreadsheet/engine/model/CellReference.h"
+#include "spreadsheet/engine/model/ExcelRange.h"
 
 #include <QFrame>
 #include <optional>

@@ -12,14 +12,14 @@
 #include "SheetTabBar.h"
 #include "VbaMacroDialog.h"
 #include "VbaMessageOverlay.h"
-#include "spreadsheet/engine/WorkbookFiles.h"
+#include "spreadsheet/engine/document/WorkbookFiles.h"
 #include "FormulaBar.h"
 #include "platform/AppState.h"
 #include "platform/ConsoleLog.h"
 #include "platform/UserFolders.h"
 #include "platform/widgets/ColorHex.h"
 #include "platform/widgets/LightPalette.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QFileInfo>
 #include <QFrame>

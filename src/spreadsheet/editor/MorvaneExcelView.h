@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spreadsheet/engine/ExcelFileFormat.h"
+#include "spreadsheet/engine/document/ExcelFileFormat.h"
 #include "ExcelToolbar.h"
 #include "GridSelection.h"
 #include "platform/widgets/FolderChooser.h"

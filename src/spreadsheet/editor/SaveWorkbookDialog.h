@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/widgets/DialogCard.h"
-#include "spreadsheet/engine/ExcelFileFormat.h"
+#include "spreadsheet/engine/document/ExcelFileFormat.h"
 
 class FolderLocationRow;
 class QButtonGroup;

@@ -5,8 +5,8 @@
 #include "platform/widgets/TextStyles.h"
 #include "platform/widgets/SymbolIcon.h"
 #include "platform/widgets/TranslucentPanel.h"
-#include "spreadsheet/engine/ExcelDocument.h"
-#include "spreadsheet/engine/ExcelVBAEngine.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/macro/ExcelVBAEngine.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

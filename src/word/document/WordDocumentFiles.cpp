@@ -2,17 +2,17 @@
 
 #include "docx/DocXWriter.h"
 #include "platform/SafeSave.h"
-#include "textsystem/DocReader.h"
-#include "textsystem/DocWriter.h"
-#include "textsystem/DocxReader.h"
-#include "textsystem/HtmlCodec.h"
-#include "textsystem/IchitaroParser.h"
+#include "textsystem/doc/DocReader.h"
+#include "textsystem/doc/DocWriter.h"
+#include "docx/reader/DocXReader.h"
+#include "textsystem/html/HtmlCodec.h"
+#include "textsystem/plain/IchitaroParser.h"
 #include "textsystem/PictureAttachment.h"
-#include "textsystem/PlainTextCodec.h"
-#include "textsystem/RtfReader.h"
-#include "textsystem/RtfWriter.h"
-#include "textsystem/RtfdPackage.h"
-#include "textsystem/WordPerfectParser.h"
+#include "textsystem/plain/PlainTextCodec.h"
+#include "textsystem/rtf/RtfReader.h"
+#include "textsystem/rtf/RtfWriter.h"
+#include "textsystem/rtf/RtfdPackage.h"
+#include "textsystem/plain/WordPerfectParser.h"
 
 #include <QDir>
 #include <QFile>

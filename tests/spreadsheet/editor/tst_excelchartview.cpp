@@ -1,5 +1,5 @@
 #include "spreadsheet/editor/ExcelChartView.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QBarSet>
 #include <QChart>

@@ -1,6 +1,6 @@
-#include "spreadsheet/engine/ExcelFileFormat.h"
+#include "spreadsheet/engine/document/ExcelFileFormat.h"
 #include "spreadsheet/editor/ExcelGridMetrics.h"
-#include "spreadsheet/engine/CellReference.h"
+#include "spreadsheet/engine/model/CellReference.h"
 
 #include <QTest>
 #include <limits>

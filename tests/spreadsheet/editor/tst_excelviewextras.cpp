@@ -10,7 +10,7 @@
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "spreadsheet/editor/VbaMacroDialog.h"
 #include "spreadsheet/editor/VbaMessageOverlay.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -4,7 +4,7 @@
 #include "spreadsheet/editor/FloatingObjectLayer.h"
 #include "spreadsheet/editor/FloatingObjectToolbar.h"
 #include "spreadsheet/editor/FloatingObjectView.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QInputMethodEvent>
 #include <QMouseEvent>

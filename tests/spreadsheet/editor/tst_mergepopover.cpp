@@ -1,6 +1,6 @@
 #include "platform/AppState.h"
 #include "spreadsheet/editor/MergePopover.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QPushButton>
 #include <QSpinBox>

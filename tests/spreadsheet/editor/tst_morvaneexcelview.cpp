@@ -6,7 +6,7 @@
 #include "spreadsheet/editor/ExcelToolbar.h"
 #include "spreadsheet/editor/FormulaBar.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QCloseEvent>
 #include <QPaintEvent>

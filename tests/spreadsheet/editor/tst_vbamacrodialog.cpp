@@ -1,6 +1,6 @@
 #include "spreadsheet/editor/VbaMacroDialog.h"
 #include "spreadsheet/editor/VbaMessageOverlay.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 #include "support/StdoutCapture.h"
 
 #include <QLabel>

@@ -12,7 +12,7 @@
 #include "spreadsheet/editor/SaveWorkbookDialog.h"
 #include "spreadsheet/editor/SheetTab.h"
 #include "spreadsheet/editor/SheetTabBar.h"
-#include "spreadsheet/engine/ExcelDocument.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/AppState.h"
-#include "spreadsheet/engine/CellReference.h"
-#include "spreadsheet/engine/ExcelSheet.h"
+#include "spreadsheet/engine/model/CellReference.h"
+#include "spreadsheet/engine/model/ExcelSheet.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
 
-#include "../../textsystem/DocxTestPackage.h"
+#include "docx/reader/DocXTestPackage.h"
 
 #include <QBuffer>
 #include <QDir>

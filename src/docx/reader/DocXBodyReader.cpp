@@ -1,0 +1,465 @@
+#include "docx/reader/DocXBodyReader.h"
+
+#include "docx/reader/DocXNumbering.h"
+#include "docx/reader/DocXPictureLoader.h"
+#include "docx/reader/DocXStyleSheet.h"
+#include "docx/reader/DocXValues.h"
+
+#include "platform/XmlRead.h"
+#include "platform/package/PackageRelationships.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char16_t objectReplacement = u'\uFFFC';
+constexpr char16_t lineSeparator = u'\u2028';
+// Field instructions longer than this are cut (they are only looked at for
+// HYPERLINK and its target).
+constexpr qsizetype maximumInstruction = 8192;
+
+bool is(pugi::xml_node node, const char *name)
+{
+    return std::strcmp(node.name(), name) == 0;
+}
+
+// Characters set in the East Asian font of a run; a space or a low surrogate
+// goes with the character before it.
+bool isEastAsian(char16_t c, bool previous)
+{
+    if (c == u' ' || (c >= 0xDC00 && c <= 0xDFFF))
+        return previous;
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xA960 && c <= 0xA97F) || (c >= 0xAC00 && c <= 0xD7AF)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF)
+        || (c >= 0xD840 && c <= 0xD87F);
+}
+
+// The branch of <mc:AlternateContent> to read: the fallback, which every
+// consumer understands, unless it is empty.
+pugi::xml_node chosenAlternative(pugi::xml_node alternate)
+{
+    const pugi::xml_node fallback = XmlRead::firstChild(alternate, "mc:Fallback");
+    if (fallback && fallback.first_child())
+        return fallback;
+    return XmlRead::firstChild(alternate, "mc:Choice");
+}
+
+// `HYPERLINK "target" \l "bookmark" \o "tip"`: the target, with "#bookmark"
+// for a place inside the document; nullopt for any other field.
+std::optional<QUrl> hyperlinkFieldTarget(const QString &instruction)
+{
+    QStringList tokens;
+    QString current;
+    bool quoted = false;
+    bool pending = false;
+    for (const QChar c : instruction) {
+        if (c == u'"') {
+            quoted = !quoted;
+            pending = true;
+        } else if (c.isSpace() && !quoted) {
+            if (pending)
+                tokens.append(current);
+            current.clear();
+            pending = false;
+        } else {
+            current += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        tokens.append(current);
+    if (tokens.isEmpty() || tokens.first().compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    QString target;
+    QString bookmark;
+    for (qsizetype i = 1; i < tokens.size(); ++i) {
+        const QString &token = tokens.at(i);
+        if (token.compare(QLatin1String("\\l"), Qt::CaseInsensitive) == 0 && i + 1 < tokens.size())
+            bookmark = tokens.at(++i);
+        else if ((token == QLatin1String("\\o") || token == QLatin1String("\\t")) && i + 1 < tokens.size())
+            ++i; // a tip or a target frame
+        else if (!token.startsWith(u'\\') && target.isEmpty())
+            target = token;
+    }
+    if (!bookmark.isEmpty())
+        target += u'#' + bookmark;
+    if (target.isEmpty())
+        return std::nullopt;
+    return QUrl(target);
+}
+
+RubyAlignment rubyAlignment(const QString &value)
+{
+    if (value == QLatin1String("center"))
+        return RubyAlignment::Center;
+    if (value == QLatin1String("distributeLetter"))
+        return RubyAlignment::DistributeLetter;
+    if (value == QLatin1String("distributeSpace"))
+        return RubyAlignment::DistributeSpace;
+    if (value == QLatin1String("left"))
+        return RubyAlignment::Start;
+    if (value == QLatin1String("right") || value == QLatin1String("rightVertical"))
+        return RubyAlignment::End;
+    return RubyAlignment::Auto;
+}
+
+// Text of the runs under `parent` (the ruby text), breaks and fields ignored.
+QString plainRunText(pugi::xml_node parent)
+{
+    QString text;
+    for (pugi::xml_node run : XmlRead::children(parent, "w:r"))
+        for (pugi::xml_node t : XmlRead::children(run, "w:t"))
+            text += XmlRead::rawText(t);
+    return text;
+}
+
+} // namespace
+
+DocxBodyReader::DocxBodyReader(const Sources &sources) : m_sources(sources)
+{
+}
+
+StyledText DocxBodyReader::read(pugi::xml_node body)
+{
+    readBlocks(body, 0);
+    return std::move(m_text);
+}
+
+void DocxBodyReader::readBlocks(pugi::xml_node parent, int depth)
+{
+    if (depth > maximumDepth)
+        return;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (is(child, "w:p"))
+            readParagraph(child, depth + 1);
+        else if (is(child, "w:tbl"))
+            readTable(child, depth + 1);
+        else if (is(child, "w:sdt"))
+            readBlocks(XmlRead::firstChild(child, "w:sdtContent"), depth + 1);
+        else if (is(child, "w:customXml") || is(child, "w:ins") || is(child, "w:moveTo") || is(child, "w:smartTag"))
+            readBlocks(child, depth + 1);
+        else if (is(child, "mc:AlternateContent"))
+            readBlocks(chosenAlternative(child), depth + 1);
+    }
+}
+
+void DocxBodyReader::readTable(pugi::xml_node table, int depth)
+{
+    if (depth > maximumDepth)
+        return;
+    // Rows and cells may sit inside content controls and custom XML.
+    auto forEachChild = [](pugi::xml_node parent, const char *name, int depth, auto &&self, auto &&fn) -> void {
+        if (depth > maximumDepth)
+            return;
+        for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+            if (is(child, name))
+                fn(child);
+            else if (is(child, "w:sdt"))
+                self(XmlRead::firstChild(child, "w:sdtContent"), name, depth + 1, self, fn);
+            else if (is(child, "w:customXml"))
+                self(child, name, depth + 1, self, fn);
+        }
+    };
+    forEachChild(table, "w:tr", depth, forEachChild, [&](pugi::xml_node row) {
+        bool firstCell = true;
+        forEachChild(row, "w:tc", depth + 1, forEachChild, [&](pugi::xml_node cell) {
+            m_nextIsCell = !firstCell;
+            firstCell = false;
+            readBlocks(cell, depth + 2);
+        });
+    });
+    m_nextIsCell = false;
+}
+
+void DocxBodyReader::readParagraph(pugi::xml_node paragraph, int depth)
+{
+    const pugi::xml_node properties = XmlRead::firstChild(paragraph, "w:pPr");
+    beginParagraph(DocxParagraphFormat::fromXml(properties), properties);
+    readInline(paragraph, depth);
+    endParagraph();
+}
+
+void DocxBodyReader::beginParagraph(const DocxParagraphFormat &direct, pugi::xml_node properties)
+{
+    const DocxStyleSheet &styles = m_sources.styles;
+    const QString styleId = styles.paragraphStyle(XmlRead::attribute(XmlRead::firstChild(properties, "w:pStyle"), "w:val"));
+    const DocxParagraphFormat styleFormat = styles.paragraphFormat(styleId);
+    DocxParagraphFormat numbered = styleFormat;
+    numbered.overlay(direct);
+    const int numberingId = numbered.numberingId.value_or(0);
+    const int level = numbered.numberingLevel.value_or(0);
+
+    DocxParagraphFormat format = styles.defaultParagraphFormat();
+    if (numberingId > 0)
+        format.overlay(m_sources.numbering.levelFormat(numberingId, level));
+    format.overlay(styleFormat);
+    format.overlay(direct);
+    ParagraphStyle style = format.paragraphStyle();
+    if (numberingId > 0)
+        style.textLists = m_sources.numbering.textLists(numberingId, level);
+    m_paragraphStyle = style == ParagraphStyle() ? std::nullopt : std::optional<ParagraphStyle>(style);
+    m_pageBreakBefore = format.pageBreakBefore.value_or(false);
+
+    m_paragraphRunBase = styles.defaultRunFormat();
+    m_paragraphRunBase.overlay(styles.runFormat(styleId));
+    const pugi::xml_node markProperties = XmlRead::firstChild(properties, "w:rPr");
+    DocxRunFormat mark = m_paragraphRunBase;
+    mark.overlay(styles.runFormat(XmlRead::attribute(XmlRead::firstChild(markProperties, "w:rStyle"), "w:val")));
+    mark.overlay(DocxRunFormat::fromXml(markProperties, m_sources.theme));
+    m_markAttributes = mark.attributes(false);
+    m_markAttributes.paragraphStyle = m_paragraphStyle;
+
+    emitPendingSeparator();
+}
+
+void DocxBodyReader::endParagraph()
+{
+    m_pendingTerminator = m_markAttributes;
+}
+
+void DocxBodyReader::emitPendingSeparator()
+{
+    const bool cell = std::exchange(m_nextIsCell, false);
+    if (!m_pendingTerminator)
+        return;
+    TextAttributes attributes = *std::exchange(m_pendingTerminator, std::nullopt);
+    if (cell) {
+        m_text.append(QStringLiteral("\t"), attributes);
+        return;
+    }
+    if (m_pageBreakBefore)
+        attributes.breakType = BreakType::Page;
+    m_text.append(QStringLiteral("\n"), attributes);
+}
+
+void DocxBodyReader::breakParagraph(BreakType type, const DocxRunFormat &format)
+{
+    if (!showsText())
+        return;
+    TextAttributes attributes = attributesFor(format, false);
+    attributes.link.reset();
+    attributes.breakType = type;
+    m_text.append(QStringLiteral("\n"), attributes);
+}
+
+void DocxBodyReader::readInline(pugi::xml_node parent, int depth)
+{
+    if (depth > maximumDepth)
+        return;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (is(child, "w:r")) {
+            readRun(child, depth + 1);
+        } else if (is(child, "w:hyperlink")) {
+            std::optional<QUrl> link;
+            const QString id = XmlRead::attribute(child, "r:id");
+            if (const PackageRelationship *relationship = id.isEmpty() ? nullptr : m_sources.relationships.find(id);
+                relationship && relationship->external)
+                link = QUrl(relationship->target);
+            if (const QString anchor = XmlRead::attribute(child, "w:anchor"); !anchor.isEmpty())
+                link = QUrl((link ? link->toString() : QString()) + u'#' + anchor);
+            const std::optional<QUrl> outer = std::exchange(m_hyperlink, link ? link : m_hyperlink);
+            readInline(child, depth + 1);
+            m_hyperlink = outer;
+        } else if (is(child, "w:fldSimple")) {
+            const QString instruction = XmlRead::attribute(child, "w:instr").left(maximumInstruction);
+            const std::optional<QUrl> target = hyperlinkFieldTarget(instruction);
+            m_fields.push_back(Field{instruction, true, target ? target : innermostFieldLink()});
+            readInline(child, depth + 1);
+            m_fields.pop_back();
+        } else if (is(child, "w:sdt")) {
+            readInline(XmlRead::firstChild(child, "w:sdtContent"), depth + 1);
+        } else if (is(child, "w:ins") || is(child, "w:moveTo") || is(child, "w:smartTag") || is(child, "w:customXml")
+                   || is(child, "w:dir") || is(child, "w:bdo")) {
+            readInline(child, depth + 1);
+        } else if (is(child, "mc:AlternateContent")) {
+            readInline(chosenAlternative(child), depth + 1);
+        }
+    }
+}
+
+void DocxBodyReader::readRun(pugi::xml_node run, int depth)
+{
+    const pugi::xml_node properties = XmlRead::firstChild(run, "w:rPr");
+    DocxRunFormat format = m_paragraphRunBase;
+    format.overlay(m_sources.styles.runFormat(XmlRead::attribute(XmlRead::firstChild(properties, "w:rStyle"), "w:val")));
+    format.overlay(DocxRunFormat::fromXml(properties, m_sources.theme));
+    for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
+        if (is(child, "w:ruby")) {
+            readRuby(child, depth + 1);
+        } else if (is(child, "mc:AlternateContent")) {
+            for (pugi::xml_node chosen = chosenAlternative(child).first_child(); chosen; chosen = chosen.next_sibling())
+                readRunContent(chosen, format);
+        } else {
+            readRunContent(child, format);
+        }
+    }
+}
+
+void DocxBodyReader::readRunContent(pugi::xml_node element, const DocxRunFormat &format)
+{
+    const char *name = element.name();
+    if (std::strcmp(name, "w:t") == 0) {
+        appendText(XmlRead::rawText(element), format);
+    } else if (std::strcmp(name, "w:tab") == 0 || std::strcmp(name, "w:ptab") == 0) {
+        appendText(QStringLiteral("\t"), format);
+    } else if (std::strcmp(name, "w:br") == 0) {
+        const QString type = XmlRead::attribute(element, "w:type");
+        if (type == QLatin1String("page"))
+            breakParagraph(BreakType::Page, format);
+        else if (type == QLatin1String("column"))
+            breakParagraph(BreakType::Column, format);
+        else
+            appendText(QString(QChar(lineSeparator)), format);
+    } else if (std::strcmp(name, "w:cr") == 0) {
+        appendText(QString(QChar(lineSeparator)), format);
+    } else if (std::strcmp(name, "w:noBreakHyphen") == 0) {
+        appendText(QString(QChar(u'\u2011')), format);
+    } else if (std::strcmp(name, "w:softHyphen") == 0) {
+        appendText(QString(QChar(u'\u00AD')), format);
+    } else if (std::strcmp(name, "w:sym") == 0) {
+        bool ok = false;
+        uint code = XmlRead::attribute(element, "w:char").toUInt(&ok, 16);
+        if (ok && code >= 0xF000 && code <= 0xF0FF)
+            code -= 0xF000; // symbol fonts map their glyphs into the private use area
+        if (ok && code >= 0x20 && code <= 0xFFFF && !QChar::isSurrogate(code))
+            appendText(QString(QChar(char16_t(code))), format);
+    } else if (std::strcmp(name, "w:fldChar") == 0) {
+        readFieldCharacter(element);
+    } else if (std::strcmp(name, "w:instrText") == 0) {
+        if (!m_fields.empty() && !m_fields.back().showingResult && m_fields.back().instruction.size() < maximumInstruction)
+            m_fields.back().instruction += XmlRead::rawText(element);
+    } else if (std::strcmp(name, "w:drawing") == 0) {
+        readDrawing(element, format);
+    } else if (std::strcmp(name, "w:pict") == 0 || std::strcmp(name, "w:object") == 0) {
+        readVmlPicture(element, format);
+    }
+}
+
+void DocxBodyReader::readRuby(pugi::xml_node ruby, int depth)
+{
+    auto annotation = std::make_shared<RubyAnnotation>();
+    annotation->before = plainRunText(XmlRead::firstChild(ruby, "w:rt"));
+    const pugi::xml_node properties = XmlRead::firstChild(ruby, "w:rubyPr");
+    const auto rubySize = DocxValues::integer(XmlRead::firstChild(properties, "w:hps"), "w:val");
+    const auto baseSize = DocxValues::integer(XmlRead::firstChild(properties, "w:hpsBaseText"), "w:val");
+    if (rubySize && baseSize && *rubySize > 0 && *baseSize > 0)
+        annotation->sizeFactor = double(*rubySize) / *baseSize;
+    annotation->alignment = rubyAlignment(XmlRead::attribute(XmlRead::firstChild(properties, "w:rubyAlign"), "w:val"));
+    const RubyAnnotationPointer outer = std::exchange(m_ruby, annotation);
+    readInline(XmlRead::firstChild(ruby, "w:rubyBase"), depth + 1);
+    m_ruby = outer;
+}
+
+void DocxBodyReader::readFieldCharacter(pugi::xml_node fieldCharacter)
+{
+    const QString type = XmlRead::attribute(fieldCharacter, "w:fldCharType");
+    if (type == QLatin1String("begin")) {
+        m_fields.push_back(Field{QString(), false, innermostFieldLink()});
+        ++m_fieldsInInstruction;
+    } else if (type == QLatin1String("separate")) {
+        if (!m_fields.empty() && !m_fields.back().showingResult) {
+            Field &field = m_fields.back();
+            field.showingResult = true;
+            --m_fieldsInInstruction;
+            if (const std::optional<QUrl> target = hyperlinkFieldTarget(field.instruction))
+                field.link = target;
+        }
+    } else if (type == QLatin1String("end")) {
+        if (!m_fields.empty()) {
+            if (!m_fields.back().showingResult)
+                --m_fieldsInInstruction;
+            m_fields.pop_back();
+        }
+    }
+}
+
+void DocxBodyReader::readDrawing(pugi::xml_node drawing, const DocxRunFormat &format)
+{
+    pugi::xml_node frame = XmlRead::firstChild(drawing, "wp:inline");
+    if (!frame)
+        frame = XmlRead::firstChild(drawing, "wp:anchor");
+    const pugi::xml_node extent = XmlRead::firstChild(frame, "wp:extent");
+    const double width = XmlRead::attribute(extent, "cx").toDouble() / 12700.0;
+    const double height = XmlRead::attribute(extent, "cy").toDouble() / 12700.0;
+    const pugi::xml_node blip = frame.find_node([](pugi::xml_node node) { return is(node, "a:blip"); });
+    const QString id = XmlRead::attribute(blip, "r:embed");
+    if (!id.isEmpty())
+        appendPicture(m_sources.pictures.picture(id, QSizeF(width, height)), format);
+}
+
+void DocxBodyReader::readVmlPicture(pugi::xml_node container, const DocxRunFormat &format)
+{
+    const pugi::xml_node data = container.find_node([](pugi::xml_node node) { return is(node, "v:imagedata"); });
+    const QString id = XmlRead::attribute(data, "r:id");
+    if (id.isEmpty())
+        return;
+    QSizeF size;
+    const QStringList declarations = XmlRead::attribute(data.parent(), "style").split(u';');
+    for (const QString &declaration : declarations) {
+        const QString property = declaration.section(u':', 0, 0).trimmed().toLower();
+        const auto length = DocxValues::cssLength(declaration.section(u':', 1));
+        if (property == QLatin1String("width") && length)
+            size.setWidth(*length);
+        else if (property == QLatin1String("height") && length)
+            size.setHeight(*length);
+    }
+    appendPicture(m_sources.pictures.picture(id, size), format);
+}
+
+void DocxBodyReader::appendPicture(const TextAttachmentPointer &picture, const DocxRunFormat &format)
+{
+    if (!picture || !showsText())
+        return;
+    TextAttributes attributes = attributesFor(format, false);
+    attributes.attachment = picture;
+    m_text.append(QString(QChar(objectReplacement)), attributes);
+}
+
+void DocxBodyReader::appendText(const QString &text, const DocxRunFormat &format)
+{
+    if (text.isEmpty() || !showsText())
+        return;
+    const bool twoFonts = format.eastAsianFont && format.eastAsianFont != format.latinFont;
+    if (!twoFonts) {
+        m_text.append(text, attributesFor(format, false));
+        return;
+    }
+    // Latin and East Asian stretches of one run may be set in different fonts.
+    qsizetype start = 0;
+    bool eastAsian = isEastAsian(text.at(0).unicode(), false);
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        const bool next = i < text.size() ? isEastAsian(text.at(i).unicode(), eastAsian) : !eastAsian;
+        if (next != eastAsian) {
+            m_text.append(text.mid(start, i - start), attributesFor(format, eastAsian));
+            start = i;
+            eastAsian = next;
+        }
+    }
+}
+
+TextAttributes DocxBodyReader::attributesFor(const DocxRunFormat &format, bool eastAsian) const
+{
+    TextAttributes attributes = format.attributes(eastAsian);
+    attributes.paragraphStyle = m_paragraphStyle;
+    attributes.link = currentLink();
+    attributes.ruby = m_ruby;
+    return attributes;
+}
+
+bool DocxBodyReader::showsText() const
+{
+    return m_fieldsInInstruction == 0;
+}
+
+std::optional<QUrl> DocxBodyReader::innermostFieldLink() const
+{
+    return m_fields.empty() ? std::nullopt : m_fields.back().link;
+}
+
+std::optional<QUrl> DocxBodyReader::currentLink() const
+{
+    // A <w:hyperlink> inside a field's result is nearer than the field.
+    if (m_hyperlink)
+        return m_hyperlink;
+    return innermostFieldLink();
+}

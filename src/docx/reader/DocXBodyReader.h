@@ -1,0 +1,91 @@
+#pragma once
+
+#include "docx/reader/DocXParagraphFormat.h"
+#include "docx/reader/DocXRunFormat.h"
+#include "textsystem/StyledText.h"
+
+#include <QString>
+#include <QUrl>
+#include <optional>
+#include <pugixml.hpp>
+#include <vector>
+
+class DocxNumbering;
+class DocxPictureLoader;
+class DocxStyleSheet;
+class DocxThemeFonts;
+class PackageRelationships;
+
+// Turns the <w:body> of a main document part into styled text: paragraphs
+// end in "\n" (the last one in nothing), table rows become lines with the
+// cells separated by tabs, line breaks are U+2028, page and column breaks
+// end a paragraph marked with the break, pictures are attachments on
+// U+FFFC. Insertions are read, deletions skipped; content controls, smart
+// tags and custom XML show their content; hyperlinks come from <w:hyperlink>
+// and HYPERLINK fields. Headers, footers, notes and comments are not read.
+class DocxBodyReader
+{
+public:
+    struct Sources {
+        const DocxStyleSheet &styles;
+        const DocxNumbering &numbering;
+        const DocxThemeFonts &theme;
+        const PackageRelationships &relationships;
+        DocxPictureLoader &pictures;
+    };
+
+    // Elements nested deeper than this are skipped with their content.
+    static constexpr int maximumDepth = 200;
+
+    explicit DocxBodyReader(const Sources &sources);
+
+    StyledText read(pugi::xml_node body);
+
+private:
+    struct Field {
+        QString instruction;
+        bool showingResult = false;
+        std::optional<QUrl> link; // its own target, else that of the field around it
+    };
+
+    void readBlocks(pugi::xml_node parent, int depth);
+    void readTable(pugi::xml_node table, int depth);
+    void readParagraph(pugi::xml_node paragraph, int depth);
+    void readInline(pugi::xml_node parent, int depth);
+    void readRun(pugi::xml_node run, int depth);
+    void readRunContent(pugi::xml_node element, const DocxRunFormat &format);
+    void readRuby(pugi::xml_node ruby, int depth);
+    void readFieldCharacter(pugi::xml_node fieldCharacter);
+    void readDrawing(pugi::xml_node drawing, const DocxRunFormat &format);
+    void readVmlPicture(pugi::xml_node container, const DocxRunFormat &format);
+
+    void beginParagraph(const DocxParagraphFormat &direct, pugi::xml_node markProperties);
+    void endParagraph();
+    void breakParagraph(BreakType type, const DocxRunFormat &format);
+    void emitPendingSeparator();
+    void appendText(const QString &text, const DocxRunFormat &format);
+    void appendPicture(const TextAttachmentPointer &picture, const DocxRunFormat &format);
+    TextAttributes attributesFor(const DocxRunFormat &format, bool eastAsian) const;
+    bool showsText() const;
+    std::optional<QUrl> currentLink() const;
+    std::optional<QUrl> innermostFieldLink() const;
+
+    Sources m_sources;
+    StyledText m_text;
+
+    DocxRunFormat m_paragraphRunBase; // defaults and the paragraph style's run properties
+    std::optional<ParagraphStyle> m_paragraphStyle;
+    TextAttributes m_markAttributes;   // of the paragraph's own terminator
+    bool m_pageBreakBefore = false;
+
+    // The separator owed after the previous paragraph, put in only when more
+    // text follows: "\n" with the paragraph mark's attributes, or the tab
+    // between two table cells.
+    std::optional<TextAttributes> m_pendingTerminator;
+    bool m_nextIsCell = false;
+
+    std::vector<Field> m_fields;
+    qsizetype m_fieldsInInstruction = 0; // fields whose result has not begun: their text is hidden
+    std::optional<QUrl> m_hyperlink;
+    RubyAnnotationPointer m_ruby;
+};

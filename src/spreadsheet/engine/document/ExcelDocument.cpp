@@ -1,0 +1,460 @@
+#include "spreadsheet/engine/document/ExcelDocument.h"
+
+#include "spreadsheet/engine/formula/AggregateMemo.h"
+
+#include "spreadsheet/engine/files/CsvFormat.h"
+#include "spreadsheet/engine/formula/FormulaEvaluator.h"
+#include "platform/AppState.h"
+#include "platform/Deferral.h"
+
+#include <algorithm>
+
+namespace {
+
+ExcelSheet makeSheet(const QString &name, const CellGrid &cells, const CellGrid &values)
+{
+    ExcelSheet sheet;
+    sheet.id = QUuid::createUuid();
+    sheet.name = name;
+    sheet.cells = cells;
+    sheet.evaluatedCells = values;
+    sheet.cachedEvaluatedCells = values;
+    return sheet;
+}
+
+// Rows padded to the longest one, so the grid is rectangular.
+CellGrid rectangular(CellGrid grid)
+{
+    const int rows = int(grid.size());
+    const int columns = gridWidth(grid);
+    return resizeGrid(std::move(grid), rows, columns);
+}
+
+// The sheet with a rectangular raw grid and value grids of its shape.
+ExcelSheet shaped(ExcelSheet sheet)
+{
+    sheet.cells = rectangular(std::move(sheet.cells));
+    const int rows = int(sheet.cells.size());
+    const int columns = gridWidth(sheet.cells);
+    sheet.evaluatedCells = resizeGrid(std::move(sheet.evaluatedCells), rows, columns);
+    sheet.cachedEvaluatedCells = resizeGrid(std::move(sheet.cachedEvaluatedCells), rows, columns);
+    return sheet;
+}
+
+} // namespace
+
+ExcelDocument::ExcelDocument(QObject *parent)
+    : QObject(parent)
+{
+    const CellGrid empty = makeEmptyGrid(defaultRowCount, defaultColumnCount);
+    m_sheets = {makeSheet(QStringLiteral("Sheet1"), empty, empty)};
+    m_cells = empty;
+    m_evaluatedCells = empty;
+    m_cachedEvaluatedCells = empty;
+    m_valueCells = empty;
+}
+
+ExcelDocument::ExcelDocument(const QString &csv, QObject *parent)
+    : QObject(parent)
+{
+    const CellGrid cells = CsvFormat::read(csv);
+    const CellGrid empty = makeEmptyGrid(int(cells.size()), gridWidth(cells));
+    m_sheets = {makeSheet(QStringLiteral("Sheet1"), cells, empty)};
+    m_cells = cells;
+    m_evaluatedCells = empty;
+    m_cachedEvaluatedCells = empty;
+    m_valueCells = empty;
+    evaluateAll();
+}
+
+QString ExcelDocument::exportCSV() const
+{
+    return CsvFormat::write(m_cells);
+}
+
+int ExcelDocument::rowCount() const
+{
+    return int(m_cells.size());
+}
+
+int ExcelDocument::columnCount() const
+{
+    return m_cells.isEmpty() ? defaultColumnCount : int(m_cells.first().size());
+}
+
+QString ExcelDocument::cell(int row, int col) const
+{
+    if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cells.at(row).size())
+        return {};
+    return m_cells.at(row).at(col);
+}
+
+QString ExcelDocument::evaluatedCell(int row, int col) const
+{
+    if (row < 0 || row >= m_evaluatedCells.size() || col < 0 || col >= m_evaluatedCells.at(row).size())
+        return {};
+    return m_evaluatedCells.at(row).at(col);
+}
+
+CellStyle ExcelDocument::cellStyle(const QString &reference) const
+{
+    const auto key = CellReference::canonical(reference);
+    return key ? m_cellStyles.value(*key) : CellStyle();
+}
+
+// ---- writes ----
+
+void ExcelDocument::setCell(int row, int col, const QString &text)
+{
+    if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cells.at(row).size())
+        return;
+    m_cells[row][col] = text;
+    emit cellsChanged();
+    cellsWritten();
+}
+
+void ExcelDocument::setCells(CellGrid grid)
+{
+    m_cells = rectangular(std::move(grid));
+    emit cellsChanged();
+    if (fitValueGrids())
+        emit evaluatedCellsChanged();
+    cellsWritten();
+}
+
+void ExcelDocument::setEvaluatedCells(CellGrid grid)
+{
+    m_evaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+    m_valueCells = m_evaluatedCells;
+    emit evaluatedCellsChanged();
+}
+
+void ExcelDocument::setCachedEvaluatedCells(CellGrid grid)
+{
+    m_cachedEvaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+}
+
+void ExcelDocument::setCellStyle(const QString &reference, const CellStyle &style)
+{
+    const auto key = CellReference::canonical(reference);
+    if (!key)
+        return;
+    m_cellStyles.insert(*key, style);
+    emit cellStylesChanged();
+    markUnsaved();
+    emit changed();
+}
+
+void ExcelDocument::setCellStyles(CellStyleMap styles)
+{
+    m_cellStyles = std::move(styles);
+    emit cellStylesChanged();
+}
+
+void ExcelDocument::setObjects(QList<ExcelObject> objects)
+{
+    m_objects = std::move(objects);
+    emit objectsChanged();
+}
+
+void ExcelDocument::updateObject(const ExcelObject &object)
+{
+    const auto it = std::find_if(m_objects.begin(), m_objects.end(),
+                                 [&object](const ExcelObject &o) { return o.id == object.id; });
+    if (it == m_objects.end())
+        return;
+    *it = object;
+    emit objectsChanged();
+    markUnsaved();
+}
+
+void ExcelDocument::setMergedRanges(QList<ExcelRange> ranges)
+{
+    m_mergedRanges = std::move(ranges);
+    emit mergedRangesChanged();
+}
+
+void ExcelDocument::setMacro(const QString &name, const QString &code)
+{
+    m_macros.insert(name, code);
+    emit macrosChanged();
+}
+
+void ExcelDocument::setMacros(QMap<QString, QString> macros)
+{
+    m_macros = std::move(macros);
+    emit macrosChanged();
+}
+
+void ExcelDocument::markUnsaved()
+{
+    AppState::shared().setHasUnsavedChanges(AppState::Editor::Spreadsheet, true);
+}
+
+void ExcelDocument::cellsWritten()
+{
+    m_recalculationDue = true;
+    markUnsaved();
+    scheduleSaveAndRecalculate();
+}
+
+void ExcelDocument::scheduleSaveAndRecalculate()
+{
+    if (m_saveAndRecalculatePending)
+        return;
+    m_saveAndRecalculatePending = true;
+    deferToNextTurn(this, [this] {
+        m_saveAndRecalculatePending = false;
+        saveCurrentSheet();
+        // Operations that recalculated at once after their write need no second pass.
+        if (m_recalculationDue)
+            recalculate();
+    });
+}
+
+bool ExcelDocument::fitValueGrids()
+{
+    const int rows = rowCount();
+    const int columns = m_cells.isEmpty() ? 0 : columnCount();
+    m_cachedEvaluatedCells = resizeGrid(std::move(m_cachedEvaluatedCells), rows, columns);
+    m_valueCells = resizeGrid(std::move(m_valueCells), rows, columns);
+    if (hasShape(m_evaluatedCells, rows, columns))
+        return false;
+    m_evaluatedCells = resizeGrid(std::move(m_evaluatedCells), rows, columns);
+    return true;
+}
+
+// ---- sheets ----
+
+void ExcelDocument::saveCurrentSheet()
+{
+    if (m_activeSheetIndex < 0 || m_activeSheetIndex >= m_sheets.size())
+        return;
+    ExcelSheet &sheet = m_sheets[m_activeSheetIndex];
+    sheet.cells = m_cells;
+    sheet.evaluatedCells = m_evaluatedCells;
+    sheet.cachedEvaluatedCells = m_cachedEvaluatedCells;
+    sheet.cellStyles = m_cellStyles;
+    sheet.objects = m_objects;
+    sheet.mergedRanges = m_mergedRanges;
+    sheet.exactValues = m_exactValues;
+    m_sheetValueCells.insert(sheet.id, m_valueCells);
+    emit sheetsChanged();
+}
+
+void ExcelDocument::switchToSheet(int index)
+{
+    if (index < 0 || index >= m_sheets.size())
+        return;
+    saveCurrentSheet();
+    showSheet(index);
+}
+
+void ExcelDocument::showSheet(int index)
+{
+    m_activeSheetIndex = index;
+    emit activeSheetIndexChanged();
+    loadSheetIntoWorkingCopy(index);
+    recalculate();
+    emit changed();
+}
+
+void ExcelDocument::loadSheetIntoWorkingCopy(int index)
+{
+    const ExcelSheet sheet = shaped(m_sheets.at(index));
+    m_cells = sheet.cells;
+    emit cellsChanged();
+    m_evaluatedCells = sheet.evaluatedCells;
+    const CellGrid values = m_sheetValueCells.value(sheet.id);
+    const bool valuesFit = hasShape(values, rowCount(), gridWidth(sheet.cells));
+    m_valueCells = valuesFit ? values : sheet.evaluatedCells;
+    emit evaluatedCellsChanged();
+    m_cachedEvaluatedCells = sheet.cachedEvaluatedCells;
+    m_cellStyles = sheet.cellStyles;
+    emit cellStylesChanged();
+    m_objects = sheet.objects;
+    emit objectsChanged();
+    m_mergedRanges = sheet.mergedRanges;
+    emit mergedRangesChanged();
+    m_exactValues = sheet.exactValues;
+    cellsWritten();
+}
+
+void ExcelDocument::addSheet(const QString &name)
+{
+    saveCurrentSheet();
+    const CellGrid empty = makeEmptyGrid(rowCount(), columnCount());
+    const bool usable = sheetNameProblem(name, -1).isEmpty();
+    m_sheets.append(makeSheet(usable ? name : nextFreeSheetName(), empty, empty));
+    emit sheetsChanged();
+    switchToSheet(int(m_sheets.size()) - 1);
+    markUnsaved();
+}
+
+void ExcelDocument::deleteSheet(int index)
+{
+    if (m_sheets.size() < 2 || index < 0 || index >= m_sheets.size())
+        return;
+    saveCurrentSheet();
+    m_sheetValueCells.remove(m_sheets.at(index).id);
+    m_sheets.removeAt(index);
+    emit sheetsChanged();
+    // The working copy's sheet is gone or has moved: show without saving.
+    showSheet(std::min(int(m_sheets.size()) - 1, m_activeSheetIndex));
+    markUnsaved();
+}
+
+bool ExcelDocument::renameSheet(int index, const QString &name)
+{
+    if (index < 0 || index >= m_sheets.size() || !sheetNameProblem(name, index).isEmpty())
+        return false;
+    m_sheets[index].name = name;
+    emit sheetsChanged();
+    markUnsaved();
+    emit changed();
+    return true;
+}
+
+QString ExcelDocument::sheetNameProblem(const QString &name, int exceptIndex) const
+{
+    static const QString forbidden = QStringLiteral(":\\/?*[]");
+    if (name.isEmpty())
+        return QStringLiteral("シート名を入力してください。");
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return forbidden.contains(c); }))
+        return QStringLiteral("シート名に次の文字は使えません: : \\ / ? * [ ]");
+    if (name.size() > maxSheetNameLength)
+        return QStringLiteral("シート名は%1文字以内にしてください。").arg(maxSheetNameLength);
+    if (name.startsWith(u'\'') || name.endsWith(u'\''))
+        return QStringLiteral("シート名の先頭と末尾にアポストロフィ (') は使えません。");
+    if (isSheetNameTaken(name, exceptIndex))
+        return QStringLiteral("「%1」という名前のシートが既にあります。").arg(name);
+    return {};
+}
+
+bool ExcelDocument::isSheetNameTaken(const QString &name, int exceptIndex) const
+{
+    for (int i = 0; i < m_sheets.size(); ++i) {
+        if (i != exceptIndex && m_sheets.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString ExcelDocument::nextFreeSheetName() const
+{
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("Sheet%1").arg(n);
+        if (!isSheetNameTaken(name, -1))
+            return name;
+    }
+}
+
+void ExcelDocument::clearSheet()
+{
+    const CellGrid empty = makeEmptyGrid(rowCount(), columnCount());
+    m_cells = empty;
+    emit cellsChanged();
+    cellsWritten();
+    const CellGrid values = makeEmptyGrid(rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+    m_evaluatedCells = values;
+    m_valueCells = values;
+    emit evaluatedCellsChanged();
+    m_cachedEvaluatedCells = values;
+    m_mergedRanges.clear();
+    emit mergedRangesChanged();
+    m_cellStyles.clear();
+    emit cellStylesChanged();
+    m_objects.clear();
+    emit objectsChanged();
+    saveCurrentSheet();
+}
+
+void ExcelDocument::replaceSheets(QList<ExcelSheet> sheets)
+{
+    if (sheets.isEmpty())
+        return;
+    for (ExcelSheet &sheet : sheets)
+        sheet = shaped(std::move(sheet));
+    m_sheets = std::move(sheets);
+    m_sheetValueCells.clear();
+    emit sheetsChanged();
+    showSheet(0);
+}
+
+// ---- evaluation ----
+
+void ExcelDocument::recalculate()
+{
+    m_recalculationDue = false;
+    if (m_cells.isEmpty())
+        return;
+    evaluateAll();
+    emit evaluatedCellsChanged();
+}
+
+void ExcelDocument::evaluateAll()
+{
+    fitValueGrids();
+    const int rows = rowCount();
+    const int columns = m_cells.isEmpty() ? 0 : columnCount();
+    FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
+    AggregateMemo memo(m_cells, m_valueCells);
+    evaluator.setMemo(&memo);
+    CellGrid display;
+    display.reserve(rows);
+    m_exactValues.clear();
+    for (int r = 0; r < rows; ++r) {
+        const QStringList &raw = m_cells.at(r);
+        QStringList shown;
+        shown.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            if (!FormulaEvaluator::isFormula(raw.at(c))) {
+                // Most cells: shown as they are, their value their text.
+                shown.append(evaluator.plainDisplay(raw.at(c), r, c));
+                if (const QString &value = std::as_const(m_valueCells).at(r).at(c);
+                    !value.isSharedWith(raw.at(c)) && value != raw.at(c))
+                    m_valueCells[r][c] = raw.at(c);
+                continue;
+            }
+            FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
+            if (!result.exact.isEmpty())
+                m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
+            shown.append(std::move(result.display));
+            // The value row often shares its cells with the raw row; it is
+            // written (and so copied) only where a value changes.
+            const QString &value = std::as_const(m_valueCells).at(r).at(c);
+            if (value.isSharedWith(result.value) || value == result.value)
+                continue;
+            // References read a plain cell's raw text, which a pass never
+            // changes; only a formula's new value can change a sum.
+            memo.valueChanged(r, c, value, result.value);
+            m_valueCells[r][c] = std::move(result.value);
+        }
+        display.append(std::move(shown));
+    }
+    m_evaluatedCells = std::move(display);
+}
+
+QString ExcelDocument::evaluate(const QString &raw, int row, int col) const
+{
+    return FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).evaluate(raw, row, col);
+}
+
+std::optional<CellAddress> ExcelDocument::parseCellReference(const QString &text) const
+{
+    return FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).parseCellReference(text);
+}
+
+QList<CellAddress> ExcelDocument::parseRange(const QString &text) const
+{
+    const auto range = FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).parseRange(text);
+    QList<CellAddress> addresses;
+    if (!range)
+        return addresses;
+    addresses.reserve(qsizetype(range->endRow - range->startRow + 1) * (range->endCol - range->startCol + 1));
+    for (int r = range->startRow; r <= range->endRow; ++r) {
+        for (int c = range->startCol; c <= range->endCol; ++c)
+            addresses.append({r, c});
+    }
+    return addresses;
+}

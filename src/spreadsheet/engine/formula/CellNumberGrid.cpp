@@ -1,0 +1,56 @@
+#include "spreadsheet/engine/formula/CellNumberGrid.h"
+
+#include "spreadsheet/engine/model/CellNumber.h"
+#include "spreadsheet/engine/formula/FormulaEvaluator.h"
+
+CellNumberGrid::CellNumberGrid(const CellGrid &cells, const CellGrid &values)
+    : m_cells(cells)
+    , m_values(values)
+    , m_columnCount(cells.isEmpty() ? 0 : int(cells.first().size()))
+{
+}
+
+void CellNumberGrid::fold(const ExcelRange &range, double &sum, qint64 &count)
+{
+    double partial = sum;
+    qint64 numbers = 0;
+    for (int r = range.startRow; r <= range.endRow; ++r) {
+        const qsizetype rowStart = parsedRow(r);
+        for (int c = range.startCol; c <= range.endCol; ++c) {
+            partial += m_numbers[rowStart + c];
+            numbers += m_isNumber[rowStart + c];
+        }
+    }
+    sum = partial;
+    count += numbers;
+}
+
+void CellNumberGrid::set(int row, int col, std::optional<double> number)
+{
+    if (m_rowParsed.empty() || !m_rowParsed[row])
+        return; // parsed from the value text when first read
+    const qsizetype index = qsizetype(row) * m_columnCount + col;
+    m_numbers[index] = number.value_or(0.0);
+    m_isNumber[index] = number.has_value();
+}
+
+qsizetype CellNumberGrid::parsedRow(int row)
+{
+    const qsizetype rowStart = qsizetype(row) * m_columnCount;
+    if (m_rowParsed.empty()) {
+        const size_t size = size_t(m_cells.size()) * size_t(m_columnCount);
+        m_numbers.assign(size, 0.0);
+        m_isNumber.assign(size, 0);
+        m_rowParsed.assign(size_t(m_cells.size()), 0);
+    }
+    if (m_rowParsed[row])
+        return rowStart;
+    m_rowParsed[row] = 1;
+    for (int c = 0; c < m_columnCount; ++c) {
+        if (const auto number = cellNumber(FormulaEvaluator::valueAt(m_cells, m_values, row, c))) {
+            m_numbers[rowStart + c] = *number;
+            m_isNumber[rowStart + c] = 1;
+        }
+    }
+    return rowStart;
+}

@@ -1,0 +1,116 @@
+#include "spreadsheet/engine/model/CellDateFormat.h"
+
+#include "spreadsheet/engine/model/CellNumber.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+constexpr int headerRowLimit = 15;
+constexpr double maxDayOffset = 1e9; // far beyond any date QDate formats
+}
+
+CellDateFormat::CellDateFormat(const CellGrid &cells)
+    : m_cells(cells)
+{
+}
+
+std::optional<QString> CellDateFormat::display(const QString &value, int row, int col) const
+{
+    // Most cells lie where no rule applies: decide that before parsing.
+    const Rule rule = ruleAt(row, col);
+    if (rule == Rule::None)
+        return std::nullopt;
+    const auto number = cellNumber(value);
+    if (!number || !(*number >= firstSerial && *number <= lastSerial))
+        return std::nullopt;
+    return formatted(*number, rule);
+}
+
+std::optional<QString> CellDateFormat::formatDateCell(double serial, int row, int col) const
+{
+    return formatted(serial, ruleAt(row, col));
+}
+
+CellDateFormat::Rule CellDateFormat::ruleAt(int row, int col) const
+{
+    const Rule rule = columnRule(col);
+    if (rule != Rule::None)
+        return rule;
+    if (col == 0)
+        return Rule::MonthDay;
+    if (col == 1)
+        return Rule::Weekday;
+    if (row == 1)
+        return Rule::YearMonth;
+    return Rule::None;
+}
+
+std::optional<QString> CellDateFormat::formatted(double serial, Rule rule) const
+{
+    if (rule == Rule::None)
+        return std::nullopt;
+    const auto date = dateFromSerial(serial);
+    if (!date)
+        return std::nullopt;
+    static const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    switch (rule) {
+    case Rule::MonthDay:
+        return QLocale().toString(*date, QStringLiteral("M/d"));
+    case Rule::Weekday:
+        return japanese.toString(*date, QStringLiteral("ddd"));
+    case Rule::YearMonth:
+        return japanese.toString(*date, QStringLiteral("yyyy年M月分"));
+    case Rule::Unknown:
+    case Rule::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDate> CellDateFormat::dateFromSerial(double serial)
+{
+    if (!std::isfinite(serial))
+        return std::nullopt;
+    if (serial > 60)
+        serial -= 1;
+    const double days = std::trunc(serial);
+    if (std::fabs(days) > maxDayOffset)
+        return std::nullopt;
+    const QDate date = QDate(1899, 12, 31).addDays(qint64(days));
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+CellDateFormat::Rule CellDateFormat::columnRule(int col) const
+{
+    if (col < 0)
+        return Rule::None;
+    if (col >= m_columnRules.size()) {
+        const qsizetype width = m_cells.isEmpty() ? 0 : m_cells.first().size();
+        if (col >= width)
+            return headerRule(col);
+        m_columnRules.resize(width, Rule::Unknown);
+    }
+    Rule &rule = m_columnRules[col];
+    if (rule == Rule::Unknown)
+        rule = headerRule(col);
+    return rule;
+}
+
+CellDateFormat::Rule CellDateFormat::headerRule(int col) const
+{
+    const qsizetype rows = std::min<qsizetype>(m_cells.size(), headerRowLimit);
+    for (qsizetype r = 0; r < rows; ++r) {
+        const QStringList &row = m_cells.at(r);
+        if (col >= row.size())
+            continue;
+        const QString text = row.at(col).trimmed();
+        if (text.contains(u"曜日"))
+            return Rule::Weekday;
+        if (text == u"日" || text.contains(u"日付") || text.contains(u"年月日"))
+            return Rule::MonthDay;
+    }
+    return Rule::None;
+}

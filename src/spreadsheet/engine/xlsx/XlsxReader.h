@@ -1,0 +1,31 @@
+#pragma once
+
+#include "spreadsheet/engine/model/ExcelError.h"
+#include "spreadsheet/engine/model/ExcelSheet.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+// Reads a SpreadsheetML package (.xlsx, .xltx) into sheets, touching no
+// document. The package is unpacked into a temporary folder (entry and total
+// sizes capped) that is removed on every path; then the shared strings, the
+// styles, the workbook, its relationships and each worksheet are read, in
+// that order.
+namespace XlsxReader {
+
+// Most sheets read from one package; a workbook listing more is refused.
+inline constexpr int maxSheetCount = 256;
+
+// Most text a workbook's cells may hold, in UTF-16 code units counted per
+// cell as a save writes them (a text shared by many cells counts for each).
+inline constexpr qint64 maxTextLength = qint64(256) << 20;
+
+// The sheets of the package in workbook order, or nullopt with *error set:
+// code 404 "workbook.xml not found in XLSX", code 500 "No sheets imported"
+// when no listed sheet has a part, code 0 for an archive that cannot be
+// unpacked, a part that is not well-formed XML, too many sheets, or more
+// text than maxTextLength.
+std::optional<QList<ExcelSheet>> read(const QString &path, ExcelError *error);
+
+} // namespace XlsxReader

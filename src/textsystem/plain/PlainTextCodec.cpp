@@ -1,0 +1,30 @@
+#include "textsystem/plain/PlainTextCodec.h"
+
+#include "platform/TextEncoding.h"
+#include "platform/RtfCodePage.h"
+
+#include <QStringDecoder>
+
+namespace PlainTextCodec {
+
+QByteArray encode(const QString &text)
+{
+    if (std::optional<QByteArray> shiftJis = TextEncoding::encodeCp932(text))
+        return *shiftJis;
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QString decode(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    if (std::optional<QString> shiftJis = TextEncoding::decodeCp932(bytes))
+        return *shiftJis;
+    return RtfCodePage::decode(bytes, RtfCodePage::ansi);
+}
+
+} // namespace PlainTextCodec

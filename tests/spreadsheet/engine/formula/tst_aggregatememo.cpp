@@ -1,0 +1,154 @@
+#include "spreadsheet/engine/EngineTestSupport.h"
+
+#include "spreadsheet/engine/formula/AggregateMemo.h"
+#include "spreadsheet/engine/model/CellNumber.h"
+#include "spreadsheet/engine/formula/FormulaEvaluator.h"
+
+#include <QTest>
+#include <bit>
+
+namespace {
+
+// 3 × 3 integers, C3 a formula whose value the tests change as a pass would.
+struct Sheet {
+    CellGrid cells = gridFromEntries("A1=1|B1=2|C1=3|A2=4|B2=x|C2=6|A3=-7|B3=8|C3==SUM(1)", 3, 3);
+    CellGrid values = makeEmptyGrid(3, 3);
+    AggregateMemo memo{cells, values};
+    const QList<AggregateTerm> wholeGrid = {{{0, 0, 2, 2}, 0, true}};
+
+    void change(int row, int col, const QString &value)
+    {
+        memo.valueChanged(row, col, values[row][col], value);
+        values[row][col] = value;
+    }
+
+    // The numbers of the grid added in row-major order from 0.
+    AggregateMemo::Totals fold() const
+    {
+        AggregateMemo::Totals totals;
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                const QString &text = FormulaEvaluator::valueAt(cells, values, r, c);
+                if (const auto number = cellNumber(text)) {
+                    totals.sum += *number;
+                    ++totals.count;
+                }
+            }
+        }
+        return totals;
+    }
+};
+
+bool same(const AggregateMemo::Totals &a, const AggregateMemo::Totals &b)
+{
+    const bool sameSum = std::bit_cast<quint64>(a.sum) == std::bit_cast<quint64>(b.sum)
+                      || (std::isnan(a.sum) && std::isnan(b.sum));
+    return sameSum && a.count == b.count;
+}
+
+} // namespace
+
+class TestAggregateMemo : public QObject
+{
+    Q_OBJECT
+private slots:
+    void repeatedCallReadsNothing();
+    void changedCallFollowsItsCells_data();
+    void changedCallFollowsItsCells();
+    void changesElsewhereKeepTheResult();
+    void fullMemoMakesRoomForRepeatedCalls();
+};
+
+void TestAggregateMemo::repeatedCallReadsNothing()
+{
+    Sheet sheet;
+    sheet.values[2][2] = "5";
+    qint64 reads = 0;
+    const AggregateMemo::Totals first = sheet.memo.compute("A1:C3", sheet.wholeGrid, reads);
+    QCOMPARE(reads, 9);
+    QVERIFY(same(first, sheet.fold()));
+    QCOMPARE(first.count, 8);
+    const auto again = sheet.memo.reuse("A1:C3");
+    QVERIFY(again && same(*again, first));
+    QVERIFY(!sheet.memo.reuse("A1:C2"));
+}
+
+void TestAggregateMemo::changedCallFollowsItsCells_data()
+{
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("withoutReading");
+
+    QTest::newRow("integer") << "12" << true;
+    QTest::newRow("half") << "2.50" << true;
+    QTest::newRow("not a number any more") << "#NAME?" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("negative zero") << "-0" << true;
+    QTest::newRow("infinity") << "inf" << true;
+    QTest::newRow("nan") << "nan" << true;
+    QTest::newRow("same number, other text") << "5.00" << true;
+    QTest::newRow("decimal: read again") << "0.10" << false;
+    QTest::newRow("far beyond 2^53: read again") << "1e30" << false;
+}
+
+// A call computed twice follows later changes of its cells without reading
+// them while its total is certain, and reads them again when it is not;
+// either way the result is the fold of the current numbers.
+void TestAggregateMemo::changedCallFollowsItsCells()
+{
+    QFETCH(QString, after);
+    QFETCH(bool, withoutReading);
+    Sheet sheet;
+    sheet.values[2][2] = "1";
+    qint64 reads = 0;
+    sheet.memo.compute("A1:C3", sheet.wholeGrid, reads);
+    sheet.change(2, 2, "5");
+    QVERIFY(!sheet.memo.reuse("A1:C3"));
+    QVERIFY(same(sheet.memo.compute("A1:C3", sheet.wholeGrid, reads), sheet.fold()));
+    QCOMPARE(reads, 18);
+
+    sheet.change(2, 2, after);
+    const auto reused = sheet.memo.reuse("A1:C3");
+    QCOMPARE(reused.has_value(), withoutReading);
+    const AggregateMemo::Totals totals = reused ? *reused : sheet.memo.compute("A1:C3", sheet.wholeGrid, reads);
+    QVERIFY(same(totals, sheet.fold()));
+    QCOMPARE(reads, withoutReading ? 18 : 21); // read again from the changed row only
+}
+
+void TestAggregateMemo::changesElsewhereKeepTheResult()
+{
+    Sheet sheet;
+    const QList<AggregateTerm> firstRow = {{{0, 0, 0, 2}, 0, true}, {{}, 0.5, false}};
+    qint64 reads = 0;
+    const AggregateMemo::Totals totals = sheet.memo.compute("A1:C1,0.5", firstRow, reads);
+    QCOMPARE(totals.sum, 6.5);
+    QCOMPARE(totals.count, 4);
+    sheet.change(2, 2, "100");
+    const auto reused = sheet.memo.reuse("A1:C1,0.5");
+    QVERIFY(reused && same(*reused, totals));
+}
+
+// Calls never asked for again give their place to new ones; a call that was
+// reused keeps its place. With every place taken by reused calls, a new call
+// is still computed, just not remembered.
+void TestAggregateMemo::fullMemoMakesRoomForRepeatedCalls()
+{
+    Sheet sheet;
+    qint64 reads = 0;
+    sheet.memo.compute("hot", sheet.wholeGrid, reads);
+    QVERIFY(sheet.memo.reuse("hot"));
+    for (int i = 0; i < 2 * AggregateMemo::maxEntries; ++i)
+        sheet.memo.compute(QString::number(i), sheet.wholeGrid, reads);
+    QVERIFY(sheet.memo.reuse("hot"));
+    QVERIFY(sheet.memo.reuse(QString::number(2 * AggregateMemo::maxEntries - 1)));
+
+    for (int i = 0; i < AggregateMemo::maxEntries; ++i) {
+        sheet.memo.compute(QString::number(i), sheet.wholeGrid, reads);
+        sheet.memo.reuse(QString::number(i));
+    }
+    const AggregateMemo::Totals totals = sheet.memo.compute("new", sheet.wholeGrid, reads);
+    QVERIFY(same(totals, sheet.fold()));
+    QVERIFY(!sheet.memo.reuse("new"));
+}
+
+QTEST_GUILESS_MAIN(TestAggregateMemo)
+#include "tst_aggregatememo.moc"

@@ -1,0 +1,269 @@
+#include "textsystem/doc/DocTestStreams.h"
+
+#include "textsystem/doc/DocFib.h"
+#include "textsystem/doc/DocReader.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString seedFolder = QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/seeds/");
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString richText = QStringLiteral(
+    "Plain English text and 日本語のテキスト.\n"
+    "A bold and italic and underlined and double word.\n"
+    "struck twice red marked big mono 太字の日本語 x2 H2O\n"
+    "Centered\nRight\n"
+    "Justified with indents and spacing, long enough to wrap across more than one line of the page so that "
+    "justification shows.\n"
+    "Line one\u2028line two\n"
+    "a1\tb1\na2\tb2\n"
+    "See the site now.\n"
+    "first item\nsecond item\n"
+    "Picture: \uFFFC end.\n"
+    "After the page break.");
+
+// Attributes at the first character of `needle`.
+TextAttributes attributesOf(const StyledText &text, const QString &needle)
+{
+    const qsizetype at = text.string().indexOf(needle);
+    return at < 0 ? TextAttributes() : text.attributesAt(at);
+}
+
+// What the LibreOffice document made from tests/data/doc/rich.fodt must show.
+void checkRichDocument(const StyledText &text)
+{
+    QCOMPARE(text.string(), richText);
+    const TextAttributes plain = attributesOf(text, "Plain");
+    QVERIFY(plain.font && !plain.font->bold && !plain.font->italic);
+    QCOMPARE(plain.font->pointSize, 12.0);
+    QVERIFY(!plain.underlineStyle && !plain.strikethroughStyle && !plain.paragraphStyle);
+    QVERIFY(attributesOf(text, "bold").font->bold);
+    QVERIFY(attributesOf(text, "italic").font->italic);
+    QCOMPARE(attributesOf(text, "underlined").underlineStyle, TextLineStyle::single);
+    QCOMPARE(attributesOf(text, "double").underlineStyle, TextLineStyle::doubleLine);
+    QCOMPARE(attributesOf(text, "struck").strikethroughStyle, TextLineStyle::single);
+    QCOMPARE(attributesOf(text, "twice").strikethroughStyle, TextLineStyle::doubleLine);
+    QCOMPARE(attributesOf(text, "red").foreground, QColor(Qt::red));
+    QCOMPARE(attributesOf(text, "marked").background, QColor(Qt::yellow));
+    QCOMPARE(attributesOf(text, "big").font->pointSize, 20.0);
+    QCOMPARE(attributesOf(text, "mono").font->family, QStringLiteral("Liberation Mono"));
+    const TextAttributes japanese = attributesOf(text, "太字の日本語");
+    QCOMPARE(japanese.font->family, QStringLiteral("Noto Sans CJK JP"));
+    QCOMPARE(japanese.font->pointSize, 14.0);
+    QVERIFY(text.attributesAt(text.string().indexOf("x2") + 1).baselineOffset.value_or(0) > 0);
+    QVERIFY(text.attributesAt(text.string().indexOf("H2O") + 1).baselineOffset.value_or(0) < 0);
+    QCOMPARE(attributesOf(text, "Centered").paragraphStyle->alignment, TextAlignment::Center);
+    QCOMPARE(attributesOf(text, "Right").paragraphStyle->alignment, TextAlignment::Right);
+    const ParagraphStyle justified = *attributesOf(text, "Justified").paragraphStyle;
+    QCOMPARE(justified.alignment, TextAlignment::Justified);
+    QCOMPARE(justified.headIndent, 36.0);
+    QCOMPARE(justified.firstLineHeadIndent, 24.0);
+    QCOMPARE(justified.tailIndent, -18.0);
+    QCOMPARE(justified.spacingBefore, 6.0);
+    QCOMPARE(justified.spacingAfter, 12.0);
+    QCOMPARE(attributesOf(text, "the site").link, QUrl("https://example.com/"));
+    QVERIFY(!attributesOf(text, " now").link);
+    const auto list = attributesOf(text, "second item").paragraphStyle;
+    QVERIFY(list && list->textLists.size() == 1);
+    QVERIFY(!attributesOf(text, "See").paragraphStyle);
+    const TextAttributes picture = attributesOf(text, QString(QChar::ObjectReplacementCharacter));
+    QVERIFY(picture.attachment);
+    QCOMPARE(picture.attachment->fileType, QStringLiteral("image/png"));
+    QCOMPARE(picture.attachment->image.size(), QSize(8, 4));
+    // LibreOffice stores the 16 x 8 pt frame in its own units, a little less.
+    QVERIFY(qAbs(picture.attachment->bounds.width() - 16) < 0.1);
+    QVERIFY(qAbs(picture.attachment->bounds.height() - 8) < 0.1);
+}
+
+// The byte offset of the first page a bin table lists.
+quint32 firstPage(DocTestStreams &s, DocFib::BlobIndex bins)
+{
+    const qsizetype count = (s.lcb(bins) - 4) / 8;
+    return qFromLittleEndian<quint32>(s["1Table"].constData() + s.fc(bins) + 4 * (count + 1)) * 512;
+}
+
+// The rich seed with one change made to its streams.
+using Patch = std::function<void(DocTestStreams &)>;
+
+QByteArray patched(const Patch &patch)
+{
+    DocTestStreams streams = DocTestStreams::of(fileBytes(seedFolder + "rich.doc"));
+    patch(streams);
+    return streams.container();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Patch)
+
+class TestDocReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void libreOfficeSeed()
+    {
+        QString error;
+        const auto text = DocReader::readFile(seedFolder + "rich.doc", &error);
+        QVERIFY2(text, qPrintable(error));
+        checkRichDocument(*text);
+    }
+
+    void smallSeeds_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one word") << "plain.doc" << "Hello";
+        QTest::newRow("empty document") << "empty.doc" << "";
+    }
+
+    void smallSeeds()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, expected);
+        QString error;
+        const auto text = DocReader::readFile(seedFolder + file, &error);
+        QVERIFY2(text, qPrintable(error));
+        QCOMPARE(text->string(), expected);
+    }
+
+    // A document that LibreOffice makes now from the same source reads the same.
+    void freshLibreOfficeDocument()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice is not installed");
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(QStringLiteral(MORVANE_TEST_DATA_DIR "/doc/rich.fodt"), folder.filePath("rich.fodt")));
+        QProcess convert;
+        convert.setWorkingDirectory(folder.path());
+        convert.start(soffice, {"-env:UserInstallation=file://" + folder.filePath("profile"), "--headless",
+                                "--convert-to", "doc", "rich.fodt"});
+        QVERIFY(convert.waitForFinished(120000));
+        QString error;
+        const auto text = DocReader::readFile(folder.filePath("rich.doc"), &error);
+        QVERIFY2(text, qPrintable(error));
+        checkRichDocument(*text);
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty file") << QByteArray() << "not a compound file";
+        QTest::newRow("plain text") << QByteArray("Hello, world\n") << "not a compound file";
+        QTest::newRow("rich text") << QByteArray("{\\rtf1 hi}") << "not a compound file";
+        QTest::newRow("container cut short") << fileBytes(seedFolder + "plain.doc").left(1000) << "compound document";
+        DocTestStreams other;
+        other["Workbook"] = "not words";
+        QTest::newRow("no WordDocument stream") << other.container() << "no WordDocument stream";
+        QTest::newRow("not a Word stream") << patched([](DocTestStreams &s) { setLittleEndian16(s["WordDocument"], 0, 0x1234); })
+                                           << "not a Word document";
+        QTest::newRow("Word 95") << patched([](DocTestStreams &s) { setLittleEndian16(s["WordDocument"], 2, 0x0065); })
+                                 << "older than Word 97";
+        QTest::newRow("encrypted") << patched([](DocTestStreams &s) { s["WordDocument"][0x0B] = char(s["WordDocument"][0x0B] | 0x01); })
+                                   << "encrypted";
+        QTest::newRow("table stream missing") << patched([](DocTestStreams &s) { s["WordDocument"][0x0B] = char(s["WordDocument"][0x0B] & ~0x02); })
+                                              << "0Table";
+        QTest::newRow("no piece table") << patched([](DocTestStreams &s) { setLittleEndian32(s["WordDocument"], 0x9E + 8 * DocFib::ClxIndex, 0); })
+                                        << "no piece table";
+        QTest::newRow("piece past the stream") << patched([](DocTestStreams &s) {
+            const quint32 clx = s.fc(DocFib::ClxIndex);
+            setLittleEndian32(s["1Table"], clx + 5 + 8 + 2, 0x3FFFFFF0);
+        }) << "past the end";
+        QTest::newRow("pieces out of order") << patched([](DocTestStreams &s) {
+            setLittleEndian32(s["1Table"], s.fc(DocFib::ClxIndex) + 5, 7);
+        }) << "overlap";
+    }
+
+    void refusedFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, expected);
+        QString error;
+        QVERIFY(!DocReader::read(file, &error));
+        QVERIFY2(error.contains(expected, Qt::CaseInsensitive), qPrintable(error));
+    }
+
+    // Damage that leaves the text readable: the reader skips what it cannot
+    // use and keeps the rest.
+    void damageSkipped_data()
+    {
+        QTest::addColumn<Patch>("patch");
+        QTest::addColumn<QString>("check");
+        QTest::newRow("style based on itself") << Patch([](DocTestStreams &s) {
+            QByteArray &table = s["1Table"];
+            const quint32 stsh = s.fc(DocFib::StshfIndex);
+            const quint32 firstStyle = stsh + 2 + qFromLittleEndian<quint16>(table.constData() + stsh);
+            table[firstStyle + 2 + 2] = char((table[firstStyle + 2 + 2] & 0x0F)); // base 0: itself
+            table[firstStyle + 2 + 3] = 0;
+        }) << "text";
+        QTest::newRow("font table of one font") << Patch([](DocTestStreams &s) {
+            setLittleEndian16(s["1Table"], s.fc(DocFib::SttbfFfnIndex), 1);
+        }) << "fonts";
+        QTest::newRow("character runs pointing past their page") << Patch([](DocTestStreams &s) {
+            QByteArray &main = s["WordDocument"];
+            const quint32 page = firstPage(s, DocFib::PlcfBteChpxIndex);
+            const int count = quint8(main[page + 511]);
+            for (int i = 0; i < count; ++i)
+                main[page + 4 * (count + 1) + i] = char(0xFF);
+        }) << "text";
+        QTest::newRow("paragraph runs pointing past their page") << Patch([](DocTestStreams &s) {
+            QByteArray &main = s["WordDocument"];
+            const quint32 page = firstPage(s, DocFib::PlcfBtePapxIndex);
+            const int count = quint8(main[page + 511]);
+            for (int i = 0; i < count; ++i)
+                main[page + 4 * (count + 1) + 13 * i] = char(0xFF);
+        }) << "text";
+        QTest::newRow("bin table naming pages past the stream") << Patch([](DocTestStreams &s) {
+            setLittleEndian32(s["1Table"], s.fc(DocFib::PlcfBteChpxIndex) + 8, 0x3FFFFF);
+        }) << "text";
+        QTest::newRow("text count past the pieces") << Patch([](DocTestStreams &s) {
+            setLittleEndian32(s["WordDocument"], 0x40 + 4 * 3, 0x7FFFFFF0);
+        }) << "text";
+        QTest::newRow("sprm longer than its run") << Patch([](DocTestStreams &s) {
+            QByteArray &main = s["WordDocument"];
+            const quint32 page = firstPage(s, DocFib::PlcfBteChpxIndex);
+            const int count = quint8(main[page + 511]);
+            for (int i = 0; i < count; ++i) {
+                const int offset = 2 * quint8(main[page + 4 * (count + 1) + i]);
+                if (offset)
+                    main[page + offset + 3] = char(0xC6); // a variable-size sprm code
+            }
+        }) << "text";
+        QTest::newRow("picture store entry past the stream") << Patch([](DocTestStreams &s) {
+            QByteArray &table = s["1Table"];
+            const qsizetype entry = table.indexOf(QByteArray::fromHex("07f0"), s.fc(DocFib::DggInfoIndex));
+            setLittleEndian32(table, entry + 2 + 4 + 28, 0x7FFFFFF0);
+        }) << "picture";
+    }
+
+    void damageSkipped()
+    {
+        QFETCH(Patch, patch);
+        QFETCH(QString, check);
+        QString error;
+        const auto text = DocReader::read(patched(patch), &error);
+        QVERIFY2(text, qPrintable(error));
+        if (check == "text" || check == "fonts") {
+            QCOMPARE(text->string().left(20), richText.left(20));
+        }
+        if (check == "fonts")
+            QVERIFY(attributesOf(*text, "mono").font->family.isEmpty());
+        if (check == "picture")
+            QVERIFY(!text->string().contains(QChar::ObjectReplacementCharacter));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocReader)
+#include "tst_docreader.moc"
