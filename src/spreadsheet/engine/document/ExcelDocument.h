@@ -3,6 +3,7 @@
 #include "spreadsheet/engine/model/CellReference.h"
 #include "spreadsheet/engine/model/ExcelError.h"
 #include "spreadsheet/engine/model/ExcelSheet.h"
+#include "spreadsheet/engine/model/GridLimits.h"
 
 #include <QHash>
 #include <QMap>
@@ -24,10 +25,10 @@ class ExcelDocument : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int defaultRowCount = 100;
-    static constexpr int defaultColumnCount = 50;
-    static constexpr int maxRowCount = 1000;    // readers' limit
-    static constexpr int maxColumnCount = 200;
+    static constexpr int defaultRowCount = GridLimits::defaultRowCount;
+    static constexpr int defaultColumnCount = GridLimits::defaultColumnCount;
+    static constexpr int maxRowCount = GridLimits::maxRowCount; // readers' limit
+    static constexpr int maxColumnCount = GridLimits::maxColumnCount;
     static constexpr int maxSheetNameLength = 31; // UTF-16 code units
     static constexpr qint64 maxLotusFileSize = qint64(256) << 20; // importLotus refuses larger files
 

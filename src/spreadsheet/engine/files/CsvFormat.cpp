@@ -1,6 +1,6 @@
 #include "spreadsheet/engine/files/CsvFormat.h"
 
-#include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/model/GridLimits.h"
 
 #include <algorithm>
 #include <optional>
@@ -121,12 +121,12 @@ CellGrid read(const QString &text)
     CsvReader reader(text);
     CellGrid records;
     qsizetype width = 0;
-    while (!reader.atEnd() && records.size() < ExcelDocument::maxRowCount) {
-        records.append(reader.readRecord(ExcelDocument::maxColumnCount));
+    while (!reader.atEnd() && records.size() < GridLimits::maxRowCount) {
+        records.append(reader.readRecord(GridLimits::maxColumnCount));
         width = std::max(width, records.last().size());
     }
-    const int rows = std::max<int>(int(records.size()), ExcelDocument::defaultRowCount);
-    const int columns = std::max<int>(int(width), ExcelDocument::defaultColumnCount);
+    const int rows = std::max<int>(int(records.size()), GridLimits::defaultRowCount);
+    const int columns = std::max<int>(int(width), GridLimits::defaultColumnCount);
     return resizeGrid(std::move(records), rows, columns);
 }
 

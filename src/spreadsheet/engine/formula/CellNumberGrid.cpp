@@ -1,7 +1,7 @@
 #include "spreadsheet/engine/formula/CellNumberGrid.h"
 
 #include "spreadsheet/engine/model/CellNumber.h"
-#include "spreadsheet/engine/formula/FormulaEvaluator.h"
+#include "spreadsheet/engine/model/CellGridValue.h"
 
 CellNumberGrid::CellNumberGrid(const CellGrid &cells, const CellGrid &values)
     : m_cells(cells)
@@ -47,7 +47,7 @@ qsizetype CellNumberGrid::parsedRow(int row)
         return rowStart;
     m_rowParsed[row] = 1;
     for (int c = 0; c < m_columnCount; ++c) {
-        if (const auto number = cellNumber(FormulaEvaluator::valueAt(m_cells, m_values, row, c))) {
+        if (const auto number = cellNumber(cellGridValue(m_cells, m_values, row, c))) {
             m_numbers[rowStart + c] = *number;
             m_isNumber[rowStart + c] = 1;
         }

@@ -354,13 +354,5 @@ QString FormulaEvaluator::cachedValue(int row, int col) const
 
 const QString &FormulaEvaluator::valueAt(const CellGrid &cells, const CellGrid &values, int row, int col)
 {
-    static const QString empty;
-    if (row >= cells.size() || col >= cells.at(row).size())
-        return empty;
-    const QString &raw = cells.at(row).at(col);
-    if (!isFormula(raw))
-        return raw;
-    if (row >= values.size() || col >= values.at(row).size())
-        return empty;
-    return values.at(row).at(col);
+    return cellGridValue(cells, values, row, col);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "spreadsheet/engine/model/CellDateFormat.h"
+#include "spreadsheet/engine/model/CellGridValue.h"
 #include "spreadsheet/engine/model/CellReference.h"
 #include "spreadsheet/engine/model/ExcelRange.h"
 #include "spreadsheet/engine/model/ExcelSheet.h"
@@ -84,7 +85,7 @@ public:
     // cannot follow. Other formulas show the file's cached value.
     static bool computes(const QString &raw);
     // True for raw text that starts with "=".
-    static bool isFormula(const QString &raw) { return !raw.isEmpty() && raw.front() == u'='; }
+    static bool isFormula(const QString &raw) { return isFormulaText(raw); }
     // "2.50" for values with a fraction (and "inf", "-inf", "nan"); integral
     // values as integers ("3", "0" for -0), also beyond the 64-bit range.
     static QString formatNumber(double value);

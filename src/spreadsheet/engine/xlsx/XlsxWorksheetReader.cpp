@@ -1,6 +1,6 @@
 #include "spreadsheet/engine/xlsx/XlsxWorksheetReader.h"
 
-#include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/model/GridLimits.h"
 #include "spreadsheet/engine/formula/FormulaReferenceShift.h"
 #include "spreadsheet/engine/xlsx/XlsxFunctionNames.h"
 #include "spreadsheet/engine/xlsx/XlsxNodes.h"
@@ -207,10 +207,10 @@ class SheetBuilder
 public:
     SheetBuilder(const QStringList &sharedStrings, const QList<CellStyle> &cellFormats)
         : m_sharedStrings(sharedStrings), m_cellFormats(cellFormats),
-          m_cells(makeEmptyGrid(ExcelDocument::maxRowCount, ExcelDocument::maxColumnCount)),
-          m_writtenRows(ExcelDocument::maxRowCount, false),
-          m_showsOther(size_t(ExcelDocument::maxRowCount) * ExcelDocument::maxColumnCount, false),
-          m_formats(size_t(ExcelDocument::maxRowCount) * ExcelDocument::maxColumnCount, -1)
+          m_cells(makeEmptyGrid(GridLimits::maxRowCount, GridLimits::maxColumnCount)),
+          m_writtenRows(GridLimits::maxRowCount, false),
+          m_showsOther(size_t(GridLimits::maxRowCount) * GridLimits::maxColumnCount, false),
+          m_formats(size_t(GridLimits::maxRowCount) * GridLimits::maxColumnCount, -1)
     {
         m_visibleFormats.reserve(cellFormats.size());
         for (const CellStyle &style : cellFormats)
@@ -230,8 +230,8 @@ public:
                 if (!isNamed(cell, "c"))
                     continue;
                 const CellNodes nodes(cell);
-                const auto address = addressOf(trimmedValue(nodes.r, storage), ExcelDocument::maxRowCount,
-                                               ExcelDocument::maxColumnCount);
+                const auto address = addressOf(trimmedValue(nodes.r, storage), GridLimits::maxRowCount,
+                                               GridLimits::maxColumnCount);
                 if (address)
                     addCell(nodes, *address);
             }
@@ -275,7 +275,7 @@ private:
         // Most cells show their text: the grid of values shares the rows of
         // texts but for the cells noted to show something else, in order,
         // so a later cell's value replaces an earlier one's.
-        const size_t at = size_t(address.row) * ExcelDocument::maxColumnCount + address.col;
+        const size_t at = size_t(address.row) * GridLimits::maxColumnCount + address.col;
         if (texts.value || m_showsOther[at]) {
             m_showsOther[at] = true;
             m_otherValues.emplace_back(address, texts.value ? std::move(*texts.value) : texts.raw);
@@ -425,7 +425,7 @@ private:
         QByteArray storage;
         const auto format = XlsxNodes::listIndex(trimmedValue(s, storage), m_cellFormats.size());
         if (format && m_visibleFormats[size_t(*format)])
-            m_formats[size_t(address.row) * ExcelDocument::maxColumnCount + address.col] = qint32(*format);
+            m_formats[size_t(address.row) * GridLimits::maxColumnCount + address.col] = qint32(*format);
     }
 
     // The styles by reference text, inserted in the map's own order (column
@@ -447,7 +447,7 @@ private:
         CellStyleMap styles;
         for (const int c : columns) {
             for (const int r : rows) {
-                const qint32 format = m_formats[size_t(r) * ExcelDocument::maxColumnCount + c];
+                const qint32 format = m_formats[size_t(r) * GridLimits::maxColumnCount + c];
                 if (format >= 0)
                     styles.insert(styles.cend(), columnNames[c] + rowNumbers[r], m_cellFormats[format]);
             }
@@ -480,8 +480,8 @@ private:
     QHash<QString, SharedFormula> m_sharedFormulas; // by "si", the first defining cell
     QList<PendingMember> m_pendingMembers;
     QHash<quint32, qsizetype> m_pendingByAddress; // members not replaced by a later cell
-    int m_rows = ExcelDocument::defaultRowCount;
-    int m_columns = ExcelDocument::defaultColumnCount;
+    int m_rows = GridLimits::defaultRowCount;
+    int m_columns = GridLimits::defaultColumnCount;
 };
 
 } // namespace
