@@ -5,41 +5,56 @@ Usage: check_layers.py SRC_ROOT QT_INCLUDE_ROOT
 
 Each file under SRC_ROOT belongs to the layer of the longest folder prefix in
 LAYERS. A quoted include must resolve to a layer that the file's layer may
-use; an angle include of a Qt module header (QtGui, QtWidgets, ...) must be
+use, and so must an angle include that names a file under SRC_ROOT; an
+angle include of a Qt module header (QtGui, QtWidgets, ...) must be
 a module the layer may link. Prints one line per violation.
 """
 import os
 import re
 import sys
 
+ENGINE = "spreadsheet/engine/"
+ENGINE_WINGS = [ENGINE + wing for wing in ("model", "formula", "files", "xlsx", "document", "macro")]
+TEXT_FORMATS = ["textsystem/" + family for family in ("rtf", "doc", "html", "plain")]
+BASE = ["platform", "platform/package"]
+
 # layer -> layers it may include (itself always allowed)
 LAYERS = {
     "platform": [],
     "platform/package": ["platform"],
-    "platform/widgets": ["platform", "platform/package"],
-    "spreadsheet/engine": ["platform", "platform/package"],
-    "spreadsheet/editor": ["platform", "platform/package", "platform/widgets",
-                           "spreadsheet/engine"],
-    "textsystem": ["platform", "platform/package"],
-    "docx": ["platform", "platform/package", "textsystem"],
-    "word/document": ["platform", "platform/package", "textsystem", "docx"],
-    "word": ["platform", "platform/package", "platform/widgets", "textsystem",
-             "docx", "word/document"],
-    "presentation/document": ["platform", "platform/package"],
-    "presentation/editor": ["platform", "platform/package", "platform/widgets",
-                            "presentation/document"],
-    "app": ["platform", "platform/package", "platform/widgets",
-            "spreadsheet/editor", "word", "presentation/editor"],
+    "platform/widgets": BASE,
+    # The engine's wings, each using only those below it.
+    ENGINE + "model": BASE,
+    ENGINE + "formula": BASE + [ENGINE + "model"],
+    ENGINE + "files": BASE + [ENGINE + "model", ENGINE + "formula"],
+    ENGINE + "xlsx": BASE + [ENGINE + "model", ENGINE + "formula"],
+    ENGINE + "document": BASE + ENGINE_WINGS[:4],
+    ENGINE + "macro": BASE + ENGINE_WINGS[:5],
+    "spreadsheet/editor": BASE + ["platform/widgets"] + ENGINE_WINGS,
+    # The styled-text model uses no format; a format uses the model, never
+    # another format (RTFD lives with RTF).
+    "textsystem": BASE,
+    **{family: BASE + ["textsystem"] for family in TEXT_FORMATS},
+    "docx": BASE + ["textsystem"],
+    "docx/reader": BASE + ["textsystem"],
+    "word/document": BASE + ["textsystem", "docx", "docx/reader"] + TEXT_FORMATS,
+    "word": BASE + ["platform/widgets", "textsystem", "docx", "docx/reader", "word/document"]
+            + TEXT_FORMATS,
+    "presentation/document": BASE,
+    "presentation/editor": BASE + ["platform/widgets", "presentation/document"],
+    "app": BASE + ["platform/widgets", "spreadsheet/editor", "word", "presentation/editor"],
     "": ["app"],  # main.cpp
 }
 
 CORE_ONLY = {"Core"}
 CORE_GUI = {"Core", "Gui"}
 ANY = None
-# layer -> Qt modules it may include (None: any)
+# layer -> Qt modules it may include (None: any); a layer not listed takes
+# the rule of the nearest listed folder above it.
 QT_MODULES = {
     "platform": CORE_ONLY,
     "platform/package": CORE_ONLY,
+    "platform/widgets": ANY,
     "spreadsheet/engine": CORE_ONLY,
     "presentation/document": CORE_ONLY,
     "textsystem": CORE_GUI,
@@ -94,11 +109,18 @@ def check(src_root, qt_root):
                     if not match:
                         continue
                     kind, target = match.groups()
-                    problem = (check_quoted(src_root, folder, layer, target) if kind == '"'
+                    problem = (check_quoted(src_root, folder, layer, target)
+                               if kind == '"' or is_project_header(src_root, target)
                                else check_angle(layer, target, qt_modules))
                     if problem:
                         violations.append(f"{relative}:{number}: {problem}")
     return sorted(violations)
+
+
+def is_project_header(src_root, target):
+    """An angle-bracket include that names a file under SRC_ROOT (the build's
+    include folder) is a project header like any quoted one."""
+    return os.path.isfile(os.path.join(src_root, target))
 
 
 def check_quoted(src_root, folder, layer, target):
@@ -113,8 +135,16 @@ def check_quoted(src_root, folder, layer, target):
     return f'layer "{layer or "main"}" may not include "{target}" (layer "{target_layer}")'
 
 
+def qt_rule(layer):
+    while layer:
+        if layer in QT_MODULES:
+            return QT_MODULES[layer]
+        layer = os.path.dirname(layer)
+    return ANY
+
+
 def check_angle(layer, target, qt_modules):
-    allowed = QT_MODULES.get(layer, ANY)
+    allowed = qt_rule(layer)
     module = qt_modules.get(target)
     if allowed is ANY or module is None or module in allowed:
         return None
