@@ -115,17 +115,17 @@ QString plainRunText(pugi::xml_node parent)
 
 } // namespace
 
-DocxBodyReader::DocxBodyReader(const Sources &sources) : m_sources(sources)
+DocXBodyReader::DocXBodyReader(const Sources &sources) : m_sources(sources)
 {
 }
 
-StyledText DocxBodyReader::read(pugi::xml_node body)
+StyledText DocXBodyReader::read(pugi::xml_node body)
 {
     readBlocks(body, 0);
     return std::move(m_text);
 }
 
-void DocxBodyReader::readBlocks(pugi::xml_node parent, int depth)
+void DocXBodyReader::readBlocks(pugi::xml_node parent, int depth)
 {
     if (depth > maximumDepth)
         return;
@@ -143,7 +143,7 @@ void DocxBodyReader::readBlocks(pugi::xml_node parent, int depth)
     }
 }
 
-void DocxBodyReader::readTable(pugi::xml_node table, int depth)
+void DocXBodyReader::readTable(pugi::xml_node table, int depth)
 {
     if (depth > maximumDepth)
         return;
@@ -171,25 +171,25 @@ void DocxBodyReader::readTable(pugi::xml_node table, int depth)
     m_nextIsCell = false;
 }
 
-void DocxBodyReader::readParagraph(pugi::xml_node paragraph, int depth)
+void DocXBodyReader::readParagraph(pugi::xml_node paragraph, int depth)
 {
     const pugi::xml_node properties = XmlRead::firstChild(paragraph, "w:pPr");
-    beginParagraph(DocxParagraphFormat::fromXml(properties), properties);
+    beginParagraph(DocXParagraphFormat::fromXml(properties), properties);
     readInline(paragraph, depth);
     endParagraph();
 }
 
-void DocxBodyReader::beginParagraph(const DocxParagraphFormat &direct, pugi::xml_node properties)
+void DocXBodyReader::beginParagraph(const DocXParagraphFormat &direct, pugi::xml_node properties)
 {
-    const DocxStyleSheet &styles = m_sources.styles;
+    const DocXStyleSheet &styles = m_sources.styles;
     const QString styleId = styles.paragraphStyle(XmlRead::attribute(XmlRead::firstChild(properties, "w:pStyle"), "w:val"));
-    const DocxParagraphFormat styleFormat = styles.paragraphFormat(styleId);
-    DocxParagraphFormat numbered = styleFormat;
+    const DocXParagraphFormat styleFormat = styles.paragraphFormat(styleId);
+    DocXParagraphFormat numbered = styleFormat;
     numbered.overlay(direct);
     const int numberingId = numbered.numberingId.value_or(0);
     const int level = numbered.numberingLevel.value_or(0);
 
-    DocxParagraphFormat format = styles.defaultParagraphFormat();
+    DocXParagraphFormat format = styles.defaultParagraphFormat();
     if (numberingId > 0)
         format.overlay(m_sources.numbering.levelFormat(numberingId, level));
     format.overlay(styleFormat);
@@ -203,21 +203,21 @@ void DocxBodyReader::beginParagraph(const DocxParagraphFormat &direct, pugi::xml
     m_paragraphRunBase = styles.defaultRunFormat();
     m_paragraphRunBase.overlay(styles.runFormat(styleId));
     const pugi::xml_node markProperties = XmlRead::firstChild(properties, "w:rPr");
-    DocxRunFormat mark = m_paragraphRunBase;
+    DocXRunFormat mark = m_paragraphRunBase;
     mark.overlay(styles.runFormat(XmlRead::attribute(XmlRead::firstChild(markProperties, "w:rStyle"), "w:val")));
-    mark.overlay(DocxRunFormat::fromXml(markProperties, m_sources.theme));
+    mark.overlay(DocXRunFormat::fromXml(markProperties, m_sources.theme));
     m_markAttributes = mark.attributes(false);
     m_markAttributes.paragraphStyle = m_paragraphStyle;
 
     emitPendingSeparator();
 }
 
-void DocxBodyReader::endParagraph()
+void DocXBodyReader::endParagraph()
 {
     m_pendingTerminator = m_markAttributes;
 }
 
-void DocxBodyReader::emitPendingSeparator()
+void DocXBodyReader::emitPendingSeparator()
 {
     const bool cell = std::exchange(m_nextIsCell, false);
     if (!m_pendingTerminator)
@@ -232,7 +232,7 @@ void DocxBodyReader::emitPendingSeparator()
     m_text.append(QStringLiteral("\n"), attributes);
 }
 
-void DocxBodyReader::breakParagraph(BreakType type, const DocxRunFormat &format)
+void DocXBodyReader::breakParagraph(BreakType type, const DocXRunFormat &format)
 {
     if (!showsText())
         return;
@@ -242,7 +242,7 @@ void DocxBodyReader::breakParagraph(BreakType type, const DocxRunFormat &format)
     m_text.append(QStringLiteral("\n"), attributes);
 }
 
-void DocxBodyReader::readInline(pugi::xml_node parent, int depth)
+void DocXBodyReader::readInline(pugi::xml_node parent, int depth)
 {
     if (depth > maximumDepth)
         return;
@@ -277,12 +277,12 @@ void DocxBodyReader::readInline(pugi::xml_node parent, int depth)
     }
 }
 
-void DocxBodyReader::readRun(pugi::xml_node run, int depth)
+void DocXBodyReader::readRun(pugi::xml_node run, int depth)
 {
     const pugi::xml_node properties = XmlRead::firstChild(run, "w:rPr");
-    DocxRunFormat format = m_paragraphRunBase;
+    DocXRunFormat format = m_paragraphRunBase;
     format.overlay(m_sources.styles.runFormat(XmlRead::attribute(XmlRead::firstChild(properties, "w:rStyle"), "w:val")));
-    format.overlay(DocxRunFormat::fromXml(properties, m_sources.theme));
+    format.overlay(DocXRunFormat::fromXml(properties, m_sources.theme));
     for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
         if (is(child, "w:ruby")) {
             readRuby(child, depth + 1);
@@ -295,7 +295,7 @@ void DocxBodyReader::readRun(pugi::xml_node run, int depth)
     }
 }
 
-void DocxBodyReader::readRunContent(pugi::xml_node element, const DocxRunFormat &format)
+void DocXBodyReader::readRunContent(pugi::xml_node element, const DocXRunFormat &format)
 {
     const char *name = element.name();
     if (std::strcmp(name, "w:t") == 0) {
@@ -335,13 +335,13 @@ void DocxBodyReader::readRunContent(pugi::xml_node element, const DocxRunFormat 
     }
 }
 
-void DocxBodyReader::readRuby(pugi::xml_node ruby, int depth)
+void DocXBodyReader::readRuby(pugi::xml_node ruby, int depth)
 {
     auto annotation = std::make_shared<RubyAnnotation>();
     annotation->before = plainRunText(XmlRead::firstChild(ruby, "w:rt"));
     const pugi::xml_node properties = XmlRead::firstChild(ruby, "w:rubyPr");
-    const auto rubySize = DocxValues::integer(XmlRead::firstChild(properties, "w:hps"), "w:val");
-    const auto baseSize = DocxValues::integer(XmlRead::firstChild(properties, "w:hpsBaseText"), "w:val");
+    const auto rubySize = DocXValues::integer(XmlRead::firstChild(properties, "w:hps"), "w:val");
+    const auto baseSize = DocXValues::integer(XmlRead::firstChild(properties, "w:hpsBaseText"), "w:val");
     if (rubySize && baseSize && *rubySize > 0 && *baseSize > 0)
         annotation->sizeFactor = double(*rubySize) / *baseSize;
     annotation->alignment = rubyAlignment(XmlRead::attribute(XmlRead::firstChild(properties, "w:rubyAlign"), "w:val"));
@@ -350,7 +350,7 @@ void DocxBodyReader::readRuby(pugi::xml_node ruby, int depth)
     m_ruby = outer;
 }
 
-void DocxBodyReader::readFieldCharacter(pugi::xml_node fieldCharacter)
+void DocXBodyReader::readFieldCharacter(pugi::xml_node fieldCharacter)
 {
     const QString type = XmlRead::attribute(fieldCharacter, "w:fldCharType");
     if (type == QLatin1String("begin")) {
@@ -373,7 +373,7 @@ void DocxBodyReader::readFieldCharacter(pugi::xml_node fieldCharacter)
     }
 }
 
-void DocxBodyReader::readDrawing(pugi::xml_node drawing, const DocxRunFormat &format)
+void DocXBodyReader::readDrawing(pugi::xml_node drawing, const DocXRunFormat &format)
 {
     pugi::xml_node frame = XmlRead::firstChild(drawing, "wp:inline");
     if (!frame)
@@ -387,7 +387,7 @@ void DocxBodyReader::readDrawing(pugi::xml_node drawing, const DocxRunFormat &fo
         appendPicture(m_sources.pictures.picture(id, QSizeF(width, height)), format);
 }
 
-void DocxBodyReader::readVmlPicture(pugi::xml_node container, const DocxRunFormat &format)
+void DocXBodyReader::readVmlPicture(pugi::xml_node container, const DocXRunFormat &format)
 {
     const pugi::xml_node data = container.find_node([](pugi::xml_node node) { return is(node, "v:imagedata"); });
     const QString id = XmlRead::attribute(data, "r:id");
@@ -397,7 +397,7 @@ void DocxBodyReader::readVmlPicture(pugi::xml_node container, const DocxRunForma
     const QStringList declarations = XmlRead::attribute(data.parent(), "style").split(u';');
     for (const QString &declaration : declarations) {
         const QString property = declaration.section(u':', 0, 0).trimmed().toLower();
-        const auto length = DocxValues::cssLength(declaration.section(u':', 1));
+        const auto length = DocXValues::cssLength(declaration.section(u':', 1));
         if (property == QLatin1String("width") && length)
             size.setWidth(*length);
         else if (property == QLatin1String("height") && length)
@@ -406,7 +406,7 @@ void DocxBodyReader::readVmlPicture(pugi::xml_node container, const DocxRunForma
     appendPicture(m_sources.pictures.picture(id, size), format);
 }
 
-void DocxBodyReader::appendPicture(const TextAttachmentPointer &picture, const DocxRunFormat &format)
+void DocXBodyReader::appendPicture(const TextAttachmentPointer &picture, const DocXRunFormat &format)
 {
     if (!picture || !showsText())
         return;
@@ -415,7 +415,7 @@ void DocxBodyReader::appendPicture(const TextAttachmentPointer &picture, const D
     m_text.append(QString(QChar(objectReplacement)), attributes);
 }
 
-void DocxBodyReader::appendText(const QString &text, const DocxRunFormat &format)
+void DocXBodyReader::appendText(const QString &text, const DocXRunFormat &format)
 {
     if (text.isEmpty() || !showsText())
         return;
@@ -437,7 +437,7 @@ void DocxBodyReader::appendText(const QString &text, const DocxRunFormat &format
     }
 }
 
-TextAttributes DocxBodyReader::attributesFor(const DocxRunFormat &format, bool eastAsian) const
+TextAttributes DocXBodyReader::attributesFor(const DocXRunFormat &format, bool eastAsian) const
 {
     TextAttributes attributes = format.attributes(eastAsian);
     attributes.paragraphStyle = m_paragraphStyle;
@@ -446,17 +446,17 @@ TextAttributes DocxBodyReader::attributesFor(const DocxRunFormat &format, bool e
     return attributes;
 }
 
-bool DocxBodyReader::showsText() const
+bool DocXBodyReader::showsText() const
 {
     return m_fieldsInInstruction == 0;
 }
 
-std::optional<QUrl> DocxBodyReader::innermostFieldLink() const
+std::optional<QUrl> DocXBodyReader::innermostFieldLink() const
 {
     return m_fields.empty() ? std::nullopt : m_fields.back().link;
 }
 
-std::optional<QUrl> DocxBodyReader::currentLink() const
+std::optional<QUrl> DocXBodyReader::currentLink() const
 {
     // A <w:hyperlink> inside a field's result is nearer than the field.
     if (m_hyperlink)

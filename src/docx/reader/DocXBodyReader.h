@@ -10,10 +10,10 @@
 #include <pugixml.hpp>
 #include <vector>
 
-class DocxNumbering;
-class DocxPictureLoader;
-class DocxStyleSheet;
-class DocxThemeFonts;
+class DocXNumbering;
+class DocXPictureLoader;
+class DocXStyleSheet;
+class DocXThemeFonts;
 class PackageRelationships;
 
 // Turns the <w:body> of a main document part into styled text: paragraphs
@@ -23,21 +23,21 @@ class PackageRelationships;
 // U+FFFC. Insertions are read, deletions skipped; content controls, smart
 // tags and custom XML show their content; hyperlinks come from <w:hyperlink>
 // and HYPERLINK fields. Headers, footers, notes and comments are not read.
-class DocxBodyReader
+class DocXBodyReader
 {
 public:
     struct Sources {
-        const DocxStyleSheet &styles;
-        const DocxNumbering &numbering;
-        const DocxThemeFonts &theme;
+        const DocXStyleSheet &styles;
+        const DocXNumbering &numbering;
+        const DocXThemeFonts &theme;
         const PackageRelationships &relationships;
-        DocxPictureLoader &pictures;
+        DocXPictureLoader &pictures;
     };
 
     // Elements nested deeper than this are skipped with their content.
     static constexpr int maximumDepth = 200;
 
-    explicit DocxBodyReader(const Sources &sources);
+    explicit DocXBodyReader(const Sources &sources);
 
     StyledText read(pugi::xml_node body);
 
@@ -53,19 +53,19 @@ private:
     void readParagraph(pugi::xml_node paragraph, int depth);
     void readInline(pugi::xml_node parent, int depth);
     void readRun(pugi::xml_node run, int depth);
-    void readRunContent(pugi::xml_node element, const DocxRunFormat &format);
+    void readRunContent(pugi::xml_node element, const DocXRunFormat &format);
     void readRuby(pugi::xml_node ruby, int depth);
     void readFieldCharacter(pugi::xml_node fieldCharacter);
-    void readDrawing(pugi::xml_node drawing, const DocxRunFormat &format);
-    void readVmlPicture(pugi::xml_node container, const DocxRunFormat &format);
+    void readDrawing(pugi::xml_node drawing, const DocXRunFormat &format);
+    void readVmlPicture(pugi::xml_node container, const DocXRunFormat &format);
 
-    void beginParagraph(const DocxParagraphFormat &direct, pugi::xml_node markProperties);
+    void beginParagraph(const DocXParagraphFormat &direct, pugi::xml_node markProperties);
     void endParagraph();
-    void breakParagraph(BreakType type, const DocxRunFormat &format);
+    void breakParagraph(BreakType type, const DocXRunFormat &format);
     void emitPendingSeparator();
-    void appendText(const QString &text, const DocxRunFormat &format);
-    void appendPicture(const TextAttachmentPointer &picture, const DocxRunFormat &format);
-    TextAttributes attributesFor(const DocxRunFormat &format, bool eastAsian) const;
+    void appendText(const QString &text, const DocXRunFormat &format);
+    void appendPicture(const TextAttachmentPointer &picture, const DocXRunFormat &format);
+    TextAttributes attributesFor(const DocXRunFormat &format, bool eastAsian) const;
     bool showsText() const;
     std::optional<QUrl> currentLink() const;
     std::optional<QUrl> innermostFieldLink() const;
@@ -73,7 +73,7 @@ private:
     Sources m_sources;
     StyledText m_text;
 
-    DocxRunFormat m_paragraphRunBase; // defaults and the paragraph style's run properties
+    DocXRunFormat m_paragraphRunBase; // defaults and the paragraph style's run properties
     std::optional<ParagraphStyle> m_paragraphStyle;
     TextAttributes m_markAttributes;   // of the paragraph's own terminator
     bool m_pageBreakBefore = false;

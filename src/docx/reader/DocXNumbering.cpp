@@ -44,17 +44,17 @@ QString numberToken(const QString &format)
 
 } // namespace
 
-DocxNumbering::DocxNumbering(pugi::xml_node numbering, const DocxStyleSheet &styles)
+DocXNumbering::DocXNumbering(pugi::xml_node numbering, const DocXStyleSheet &styles)
 {
     QHash<int, AbstractDefinition> abstracts;
     for (pugi::xml_node node : XmlRead::children(numbering, "w:abstractNum")) {
-        const auto id = DocxValues::integer(node, "w:abstractNumId");
+        const auto id = DocXValues::integer(node, "w:abstractNumId");
         if (id && !abstracts.contains(*id))
             abstracts.insert(*id, {node, XmlRead::attribute(XmlRead::firstChild(node, "w:numStyleLink"), "w:val")});
     }
     QHash<int, pugi::xml_node> instances;
     for (pugi::xml_node node : XmlRead::children(numbering, "w:num")) {
-        const auto id = DocxValues::integer(node, "w:numId");
+        const auto id = DocXValues::integer(node, "w:numId");
         if (id && *id != 0 && !instances.contains(*id))
             instances.insert(*id, node);
     }
@@ -62,53 +62,53 @@ DocxNumbering::DocxNumbering(pugi::xml_node numbering, const DocxStyleSheet &sty
         // Follow numbering style links from definition to instance to
         // definition until one holds its levels; a loop holds none.
         QSet<int> visited;
-        std::optional<int> abstractId = DocxValues::integer(XmlRead::firstChild(instance.value(), "w:abstractNumId"), "w:val");
+        std::optional<int> abstractId = DocXValues::integer(XmlRead::firstChild(instance.value(), "w:abstractNumId"), "w:val");
         while (abstractId && !visited.contains(*abstractId) && abstracts.contains(*abstractId)
                && !abstracts.value(*abstractId).numberingStyleLink.isEmpty()) {
             visited.insert(*abstractId);
             const auto linked = styles.paragraphFormat(abstracts.value(*abstractId).numberingStyleLink).numberingId;
             const pugi::xml_node linkedInstance = linked ? instances.value(*linked) : pugi::xml_node();
-            abstractId = DocxValues::integer(XmlRead::firstChild(linkedInstance, "w:abstractNumId"), "w:val");
+            abstractId = DocXValues::integer(XmlRead::firstChild(linkedInstance, "w:abstractNumId"), "w:val");
         }
         if (!abstractId || visited.contains(*abstractId) || !abstracts.contains(*abstractId))
             continue;
         Levels levels = readLevels(abstracts.value(*abstractId).node, Levels(levelCount));
         for (pugi::xml_node override : XmlRead::children(instance.value(), "w:lvlOverride")) {
-            const auto level = DocxValues::integer(override, "w:ilvl");
+            const auto level = DocXValues::integer(override, "w:ilvl");
             if (!level || *level < 0 || *level >= levelCount)
                 continue;
             levels = readLevels(override, levels);
-            if (const auto start = DocxValues::integer(XmlRead::firstChild(override, "w:startOverride"), "w:val"))
+            if (const auto start = DocXValues::integer(XmlRead::firstChild(override, "w:startOverride"), "w:val"))
                 levels[*level].start = *start;
         }
         m_instances.insert(instance.key(), levels);
     }
 }
 
-DocxNumbering::Levels DocxNumbering::readLevels(pugi::xml_node parent, Levels levels)
+DocXNumbering::Levels DocXNumbering::readLevels(pugi::xml_node parent, Levels levels)
 {
     for (pugi::xml_node node : XmlRead::children(parent, "w:lvl")) {
-        const auto index = DocxValues::integer(node, "w:ilvl");
+        const auto index = DocXValues::integer(node, "w:ilvl");
         if (!index || *index < 0 || *index >= levelCount)
             continue;
         Level level;
         if (const pugi::xml_node format = XmlRead::firstChild(node, "w:numFmt"))
             level.numberFormat = XmlRead::attribute(format, "w:val");
         level.text = XmlRead::attribute(XmlRead::firstChild(node, "w:lvlText"), "w:val");
-        level.start = DocxValues::integer(XmlRead::firstChild(node, "w:start"), "w:val").value_or(1);
-        level.paragraph = DocxParagraphFormat::fromXml(XmlRead::firstChild(node, "w:pPr"));
+        level.start = DocXValues::integer(XmlRead::firstChild(node, "w:start"), "w:val").value_or(1);
+        level.paragraph = DocXParagraphFormat::fromXml(XmlRead::firstChild(node, "w:pPr"));
         levels[*index] = level;
     }
     return levels;
 }
 
-const DocxNumbering::Levels *DocxNumbering::levels(int numberingId) const
+const DocXNumbering::Levels *DocXNumbering::levels(int numberingId) const
 {
     const auto found = m_instances.constFind(numberingId);
     return found == m_instances.cend() ? nullptr : &*found;
 }
 
-QList<TextList> DocxNumbering::textLists(int numberingId, int level) const
+QList<TextList> DocXNumbering::textLists(int numberingId, int level) const
 {
     const Levels *definition = levels(numberingId);
     if (!definition)
@@ -120,7 +120,7 @@ QList<TextList> DocxNumbering::textLists(int numberingId, int level) const
     return lists;
 }
 
-DocxParagraphFormat DocxNumbering::levelFormat(int numberingId, int level) const
+DocXParagraphFormat DocXNumbering::levelFormat(int numberingId, int level) const
 {
     const Levels *definition = levels(numberingId);
     if (!definition)
@@ -128,7 +128,7 @@ DocxParagraphFormat DocxNumbering::levelFormat(int numberingId, int level) const
     return definition->at(qBound(0, level, levelCount - 1)).paragraph;
 }
 
-QString DocxNumbering::markerFormat(const Level &level, int levelIndex)
+QString DocXNumbering::markerFormat(const Level &level, int levelIndex)
 {
     if (level.numberFormat == QLatin1String("bullet"))
         return bulletToken(level.text);

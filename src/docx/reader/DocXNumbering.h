@@ -8,31 +8,31 @@
 #include <QString>
 #include <pugixml.hpp>
 
-class DocxStyleSheet;
+class DocXStyleSheet;
 
 // The numbering part of a document: which list, with which marker and start,
 // each numbering instance and level stands for. Levels may come from the
 // abstract definition, a numbering style it links to, or an override of the
 // instance; links that dangle or loop give no list.
-class DocxNumbering
+class DocXNumbering
 {
 public:
-    DocxNumbering() = default;
+    DocXNumbering() = default;
     // Reads the <w:numbering> root; `styles` resolves numbering style links.
-    DocxNumbering(pugi::xml_node numbering, const DocxStyleSheet &styles);
+    DocXNumbering(pugi::xml_node numbering, const DocXStyleSheet &styles);
 
     // The lists of a paragraph in instance `numberingId` at `level`,
     // outermost first; empty when the instance is unknown or 0.
     QList<TextList> textLists(int numberingId, int level) const;
     // The paragraph properties (indents) of that level.
-    DocxParagraphFormat levelFormat(int numberingId, int level) const;
+    DocXParagraphFormat levelFormat(int numberingId, int level) const;
 
 private:
     struct Level {
         QString numberFormat = QStringLiteral("decimal");
         QString text;
         qint64 start = 1;
-        DocxParagraphFormat paragraph;
+        DocXParagraphFormat paragraph;
     };
     using Levels = QList<Level>; // by level index; at most nine
 

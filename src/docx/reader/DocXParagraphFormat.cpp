@@ -15,7 +15,7 @@ void take(std::optional<T> &target, const std::optional<T> &source)
 
 std::optional<double> points(pugi::xml_node element, const char *attribute)
 {
-    if (const auto twips = DocxValues::twips(element, attribute))
+    if (const auto twips = DocXValues::twips(element, attribute))
         return *twips / 20.0;
     return std::nullopt;
 }
@@ -41,13 +41,13 @@ std::optional<TextAlignment> alignmentNamed(const QString &value)
     return std::nullopt;
 }
 
-void readSpacing(DocxParagraphFormat &format, pugi::xml_node spacing)
+void readSpacing(DocXParagraphFormat &format, pugi::xml_node spacing)
 {
     if (!spacing)
         return;
     format.spacingBefore = points(spacing, "w:before");
     format.spacingAfter = points(spacing, "w:after");
-    const auto line = DocxValues::twips(spacing, "w:line");
+    const auto line = DocXValues::twips(spacing, "w:line");
     if (!line || *line <= 0)
         return;
     const QString rule = XmlRead::attribute(spacing, "w:lineRule");
@@ -62,9 +62,9 @@ void readSpacing(DocxParagraphFormat &format, pugi::xml_node spacing)
 
 } // namespace
 
-DocxParagraphFormat DocxParagraphFormat::fromXml(pugi::xml_node pPr)
+DocXParagraphFormat DocXParagraphFormat::fromXml(pugi::xml_node pPr)
 {
-    DocxParagraphFormat format;
+    DocXParagraphFormat format;
     if (!pPr)
         return format;
     if (const pugi::xml_node jc = XmlRead::firstChild(pPr, "w:jc"))
@@ -78,15 +78,15 @@ DocxParagraphFormat DocxParagraphFormat::fromXml(pugi::xml_node pPr)
             format.firstLineIndent = points(ind, "w:firstLine");
     }
     readSpacing(format, XmlRead::firstChild(pPr, "w:spacing"));
-    format.pageBreakBefore = DocxValues::onOff(XmlRead::firstChild(pPr, "w:pageBreakBefore"));
+    format.pageBreakBefore = DocXValues::onOff(XmlRead::firstChild(pPr, "w:pageBreakBefore"));
     if (const pugi::xml_node numPr = XmlRead::firstChild(pPr, "w:numPr")) {
-        format.numberingId = DocxValues::integer(XmlRead::firstChild(numPr, "w:numId"), "w:val");
-        format.numberingLevel = DocxValues::integer(XmlRead::firstChild(numPr, "w:ilvl"), "w:val");
+        format.numberingId = DocXValues::integer(XmlRead::firstChild(numPr, "w:numId"), "w:val");
+        format.numberingLevel = DocXValues::integer(XmlRead::firstChild(numPr, "w:ilvl"), "w:val");
     }
     return format;
 }
 
-void DocxParagraphFormat::overlay(const DocxParagraphFormat &top)
+void DocXParagraphFormat::overlay(const DocXParagraphFormat &top)
 {
     take(alignment, top.alignment);
     take(leftIndent, top.leftIndent);
@@ -103,7 +103,7 @@ void DocxParagraphFormat::overlay(const DocxParagraphFormat &top)
     take(numberingLevel, top.numberingLevel);
 }
 
-ParagraphStyle DocxParagraphFormat::paragraphStyle() const
+ParagraphStyle DocXParagraphFormat::paragraphStyle() const
 {
     ParagraphStyle style;
     style.alignment = alignment.value_or(TextAlignment::Natural);

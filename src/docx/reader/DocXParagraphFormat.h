@@ -9,7 +9,7 @@
 // The paragraph properties of one <w:pPr>, each absent unless the element
 // sets it, so formats of defaults, numbering levels, styles and paragraphs
 // can be laid over each other. Lengths in points.
-struct DocxParagraphFormat
+struct DocXParagraphFormat
 {
     std::optional<TextAlignment> alignment;
     std::optional<double> leftIndent;
@@ -24,10 +24,10 @@ struct DocxParagraphFormat
     std::optional<int> numberingId;
     std::optional<int> numberingLevel;
 
-    static DocxParagraphFormat fromXml(pugi::xml_node pPr);
+    static DocXParagraphFormat fromXml(pugi::xml_node pPr);
 
     // Every property `top` sets replaces this one's.
-    void overlay(const DocxParagraphFormat &top);
+    void overlay(const DocXParagraphFormat &top);
 
     // The layout these properties give (no lists: those come from numbering).
     ParagraphStyle paragraphStyle() const;

@@ -10,13 +10,13 @@
 
 #include <cmath>
 
-DocxPictureLoader::DocxPictureLoader(const PackageParts &parts, const PackageRelationships &relationships,
+DocXPictureLoader::DocXPictureLoader(const PackageParts &parts, const PackageRelationships &relationships,
                                      const QString &partName)
     : m_parts(parts), m_relationships(relationships), m_partName(partName)
 {
 }
 
-TextAttachmentPointer DocxPictureLoader::picture(const QString &id, QSizeF size)
+TextAttachmentPointer DocXPictureLoader::picture(const QString &id, QSizeF size)
 {
     const TextAttachmentPointer natural = decoded(id);
     if (!natural)
@@ -31,7 +31,7 @@ TextAttachmentPointer DocxPictureLoader::picture(const QString &id, QSizeF size)
     return shown;
 }
 
-TextAttachmentPointer DocxPictureLoader::decoded(const QString &id)
+TextAttachmentPointer DocXPictureLoader::decoded(const QString &id)
 {
     const std::optional<QString> part = m_relationships.targetPart(id, m_partName);
     if (!part)

@@ -13,13 +13,13 @@ class PackageRelationships;
 // the part the relationship names (never an external target), decoded once
 // however often they are shown, and within a budget of pixels for the whole
 // document so that many large pictures cannot exhaust memory.
-class DocxPictureLoader
+class DocXPictureLoader
 {
 public:
     // Pixels of all decoded pictures together; pictures past it are left out.
     static constexpr qint64 pixelBudget = 160'000'000;
 
-    DocxPictureLoader(const PackageParts &parts, const PackageRelationships &relationships, const QString &partName);
+    DocXPictureLoader(const PackageParts &parts, const PackageRelationships &relationships, const QString &partName);
 
     // The picture of relationship `id` shown at `size` points (empty: its
     // natural size); null when the id dangles, leaves the package or names

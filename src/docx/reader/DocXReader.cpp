@@ -54,7 +54,7 @@ pugi::xml_node optionalRoot(const PackageParts &parts, const std::optional<QStri
 
 } // namespace
 
-namespace DocxReader {
+namespace DocXReader {
 
 bool read(const QString &path, StyledText *text, QString *error)
 {
@@ -80,16 +80,16 @@ bool read(const QString &path, StyledText *text, QString *error)
 
     pugi::xml_document relationshipsXml, themeXml, stylesXml, numberingXml;
     const PackageRelationships relationships = relationshipsOf(parts, mainPart, relationshipsXml);
-    const DocxThemeFonts theme(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("theme")),
+    const DocXThemeFonts theme(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("theme")),
                                             "a:theme", themeXml));
-    const DocxStyleSheet styles(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("styles")),
+    const DocXStyleSheet styles(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("styles")),
                                              "w:styles", stylesXml),
                                 theme);
-    const DocxNumbering numbering(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("numbering")),
+    const DocXNumbering numbering(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("numbering")),
                                                "w:numbering", numberingXml),
                                   styles);
-    DocxPictureLoader pictures(parts, relationships, mainPart);
-    DocxBodyReader reader({styles, numbering, theme, relationships, pictures});
+    DocXPictureLoader pictures(parts, relationships, mainPart);
+    DocXBodyReader reader({styles, numbering, theme, relationships, pictures});
     StyledText loaded = reader.read(body);
     // Damage in a part nothing above needed still makes the file unreadable.
     if (!parts.checkUnreadParts(&message))
@@ -98,4 +98,4 @@ bool read(const QString &path, StyledText *text, QString *error)
     return true;
 }
 
-} // namespace DocxReader
+} // namespace DocXReader

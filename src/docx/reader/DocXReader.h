@@ -7,8 +7,8 @@
 // Reads a WordprocessingML package (.docx, .dotx, and the macro-enabled
 // kinds) into styled text: the main document's body with its styles,
 // defaults, theme fonts, numbering, hyperlinks and pictures (see
-// DocxBodyReader for what becomes of each element).
-namespace DocxReader {
+// DocXBodyReader for what becomes of each element).
+namespace DocXReader {
 
 // Parts larger than this, or more data in all than maximumTotalSize, make
 // the package unreadable (a compressed bomb is refused before it is unpacked).
@@ -20,4 +20,4 @@ constexpr qint64 maximumTotalSize = qint64(768) * 1024 * 1024;
 // `text` is then untouched.
 bool read(const QString &path, StyledText *text, QString *error);
 
-} // namespace DocxReader
+} // namespace DocXReader

@@ -52,11 +52,11 @@ std::optional<QColor> colorValue(pugi::xml_node element, const char *attribute)
     const QString value = XmlRead::attribute(element, attribute).trimmed();
     if (value.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0)
         return QColor();
-    return DocxValues::hexColor(value);
+    return DocXValues::hexColor(value);
 }
 
 std::optional<QString> fontName(pugi::xml_node fonts, const char *themeAttribute, const char *nameAttribute,
-                                const DocxThemeFonts &theme)
+                                const DocXThemeFonts &theme)
 {
     if (XmlRead::hasAttribute(fonts, themeAttribute)) {
         const QString themed = theme.font(XmlRead::attribute(fonts, themeAttribute));
@@ -68,7 +68,7 @@ std::optional<QString> fontName(pugi::xml_node fonts, const char *themeAttribute
     return std::nullopt;
 }
 
-void readFonts(DocxRunFormat &format, pugi::xml_node fonts, const DocxThemeFonts &theme)
+void readFonts(DocXRunFormat &format, pugi::xml_node fonts, const DocXThemeFonts &theme)
 {
     if (!fonts)
         return;
@@ -80,11 +80,11 @@ void readFonts(DocxRunFormat &format, pugi::xml_node fonts, const DocxThemeFonts
 
 // <w14:textOutline w14:w="EMU"> with a solid colour; the glyphs stay filled
 // unless <w14:textFill> says <w14:noFill/>.
-void readTextEffects(DocxRunFormat &format, pugi::xml_node rPr)
+void readTextEffects(DocXRunFormat &format, pugi::xml_node rPr)
 {
     const pugi::xml_node outline = XmlRead::firstChild(rPr, "w14:textOutline");
     if (outline) {
-        const auto width = DocxValues::integer(outline, "w14:w");
+        const auto width = DocXValues::integer(outline, "w14:w");
         const bool noLine = XmlRead::firstChild(outline, "w14:noFill");
         format.outlineWidth = noLine || !width ? 0.0 : qMax(0, *width) / 12700.0;
         const pugi::xml_node rgb =
@@ -98,35 +98,35 @@ void readTextEffects(DocxRunFormat &format, pugi::xml_node rPr)
 
 } // namespace
 
-DocxRunFormat DocxRunFormat::fromXml(pugi::xml_node rPr, const DocxThemeFonts &theme)
+DocXRunFormat DocXRunFormat::fromXml(pugi::xml_node rPr, const DocXThemeFonts &theme)
 {
-    DocxRunFormat format;
+    DocXRunFormat format;
     if (!rPr)
         return format;
     readFonts(format, XmlRead::firstChild(rPr, "w:rFonts"), theme);
-    if (const auto halfPoints = DocxValues::integer(XmlRead::firstChild(rPr, "w:sz"), "w:val"); halfPoints && *halfPoints > 0)
+    if (const auto halfPoints = DocXValues::integer(XmlRead::firstChild(rPr, "w:sz"), "w:val"); halfPoints && *halfPoints > 0)
         format.pointSize = qMin(*halfPoints, 3276) / 2.0;
-    format.bold = DocxValues::onOff(XmlRead::firstChild(rPr, "w:b"));
-    format.italic = DocxValues::onOff(XmlRead::firstChild(rPr, "w:i"));
+    format.bold = DocXValues::onOff(XmlRead::firstChild(rPr, "w:b"));
+    format.italic = DocXValues::onOff(XmlRead::firstChild(rPr, "w:i"));
     if (const pugi::xml_node u = XmlRead::firstChild(rPr, "w:u")) {
         format.underline = underlineStyle(XmlRead::attribute(u, "w:val"));
         format.underlineColor = colorValue(u, "w:color");
     }
-    if (const auto strike = DocxValues::onOff(XmlRead::firstChild(rPr, "w:strike")))
+    if (const auto strike = DocXValues::onOff(XmlRead::firstChild(rPr, "w:strike")))
         format.strikethrough = *strike ? TextLineStyle::single : TextLineStyle::none;
-    if (const auto doubleStrike = DocxValues::onOff(XmlRead::firstChild(rPr, "w:dstrike")); doubleStrike && *doubleStrike)
+    if (const auto doubleStrike = DocXValues::onOff(XmlRead::firstChild(rPr, "w:dstrike")); doubleStrike && *doubleStrike)
         format.strikethrough = TextLineStyle::doubleLine;
     format.color = colorValue(XmlRead::firstChild(rPr, "w:color"), "w:val");
     if (const pugi::xml_node highlight = XmlRead::firstChild(rPr, "w:highlight"))
-        format.highlight = DocxValues::highlightColor(XmlRead::attribute(highlight, "w:val")).value_or(QColor());
+        format.highlight = DocXValues::highlightColor(XmlRead::attribute(highlight, "w:val")).value_or(QColor());
     format.shading = colorValue(XmlRead::firstChild(rPr, "w:shd"), "w:fill");
     if (const pugi::xml_node align = XmlRead::firstChild(rPr, "w:vertAlign")) {
         const QString value = XmlRead::attribute(align, "w:val");
         format.verticalAlign = value == QLatin1String("superscript") ? 1 : value == QLatin1String("subscript") ? -1 : 0;
     }
-    if (const auto position = DocxValues::integer(XmlRead::firstChild(rPr, "w:position"), "w:val"))
+    if (const auto position = DocXValues::integer(XmlRead::firstChild(rPr, "w:position"), "w:val"))
         format.position = qBound(-3168, *position, 3168) / 2.0;
-    if (const auto outline = DocxValues::onOff(XmlRead::firstChild(rPr, "w:outline"))) {
+    if (const auto outline = DocXValues::onOff(XmlRead::firstChild(rPr, "w:outline"))) {
         format.outlineWidth = *outline ? 0.75 : 0.0;
         format.outlineOnly = *outline;
     }
@@ -134,7 +134,7 @@ DocxRunFormat DocxRunFormat::fromXml(pugi::xml_node rPr, const DocxThemeFonts &t
     return format;
 }
 
-void DocxRunFormat::overlay(const DocxRunFormat &top)
+void DocXRunFormat::overlay(const DocXRunFormat &top)
 {
     take(latinFont, top.latinFont);
     take(eastAsianFont, top.eastAsianFont);
@@ -154,7 +154,7 @@ void DocxRunFormat::overlay(const DocxRunFormat &top)
     take(outlineOnly, top.outlineOnly);
 }
 
-TextAttributes DocxRunFormat::attributes(bool eastAsian) const
+TextAttributes DocXRunFormat::attributes(bool eastAsian) const
 {
     TextAttributes a;
     FontDescriptor font;

@@ -7,12 +7,12 @@
 #include <optional>
 #include <pugixml.hpp>
 
-class DocxThemeFonts;
+class DocXThemeFonts;
 
 // The character properties of one <w:rPr>, each absent unless the element
 // sets it, so formats of styles, defaults and runs can be laid over each
 // other. A colour that is invalid (QColor()) means "auto": no colour.
-struct DocxRunFormat
+struct DocXRunFormat
 {
     std::optional<QString> latinFont;
     std::optional<QString> eastAsianFont;
@@ -32,10 +32,10 @@ struct DocxRunFormat
     std::optional<bool> outlineOnly; // the glyphs are not filled
 
     // The properties `rPr` sets; theme font names resolved through `theme`.
-    static DocxRunFormat fromXml(pugi::xml_node rPr, const DocxThemeFonts &theme);
+    static DocXRunFormat fromXml(pugi::xml_node rPr, const DocXThemeFonts &theme);
 
     // Every property `top` sets replaces this one's.
-    void overlay(const DocxRunFormat &top);
+    void overlay(const DocXRunFormat &top);
 
     // The attributes of characters in this format, with the East Asian font
     // for `eastAsian` text. Sizes default to 10 points, fonts to Times New

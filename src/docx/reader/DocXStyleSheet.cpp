@@ -11,12 +11,12 @@ constexpr int maximumChain = 64;
 
 } // namespace
 
-DocxStyleSheet::DocxStyleSheet(pugi::xml_node styles, const DocxThemeFonts &theme)
+DocXStyleSheet::DocXStyleSheet(pugi::xml_node styles, const DocXThemeFonts &theme)
 {
     const pugi::xml_node defaults = XmlRead::firstChild(styles, "w:docDefaults");
-    m_defaultRun = DocxRunFormat::fromXml(
+    m_defaultRun = DocXRunFormat::fromXml(
         XmlRead::firstChild(XmlRead::firstChild(defaults, "w:rPrDefault"), "w:rPr"), theme);
-    m_defaultParagraph = DocxParagraphFormat::fromXml(
+    m_defaultParagraph = DocXParagraphFormat::fromXml(
         XmlRead::firstChild(XmlRead::firstChild(defaults, "w:pPrDefault"), "w:pPr"));
     for (pugi::xml_node node : XmlRead::children(styles, "w:style")) {
         const QString id = XmlRead::attribute(node, "w:styleId");
@@ -24,8 +24,8 @@ DocxStyleSheet::DocxStyleSheet(pugi::xml_node styles, const DocxThemeFonts &them
             continue;
         Style style;
         style.basedOn = XmlRead::attribute(XmlRead::firstChild(node, "w:basedOn"), "w:val");
-        style.run = DocxRunFormat::fromXml(XmlRead::firstChild(node, "w:rPr"), theme);
-        style.paragraph = DocxParagraphFormat::fromXml(XmlRead::firstChild(node, "w:pPr"));
+        style.run = DocXRunFormat::fromXml(XmlRead::firstChild(node, "w:rPr"), theme);
+        style.paragraph = DocXParagraphFormat::fromXml(XmlRead::firstChild(node, "w:pPr"));
         m_styles.insert(id, style);
         const QString isDefault = XmlRead::attribute(node, "w:default");
         if (m_defaultParagraphStyle.isEmpty() && XmlRead::attribute(node, "w:type") == QLatin1String("paragraph")
@@ -34,23 +34,23 @@ DocxStyleSheet::DocxStyleSheet(pugi::xml_node styles, const DocxThemeFonts &them
     }
 }
 
-QString DocxStyleSheet::paragraphStyle(const QString &styleId) const
+QString DocXStyleSheet::paragraphStyle(const QString &styleId) const
 {
     return m_styles.contains(styleId) ? styleId : m_defaultParagraphStyle;
 }
 
-DocxRunFormat DocxStyleSheet::runFormat(const QString &styleId) const
+DocXRunFormat DocXStyleSheet::runFormat(const QString &styleId) const
 {
     return resolved(styleId, &Style::run, m_runCache);
 }
 
-DocxParagraphFormat DocxStyleSheet::paragraphFormat(const QString &styleId) const
+DocXParagraphFormat DocXStyleSheet::paragraphFormat(const QString &styleId) const
 {
     return resolved(styleId, &Style::paragraph, m_paragraphCache);
 }
 
 template <typename Format>
-Format DocxStyleSheet::resolved(const QString &styleId, Format Style::*field, QHash<QString, Format> &cache) const
+Format DocXStyleSheet::resolved(const QString &styleId, Format Style::*field, QHash<QString, Format> &cache) const
 {
     if (const auto cached = cache.constFind(styleId); cached != cache.cend())
         return *cached;

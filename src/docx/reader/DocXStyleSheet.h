@@ -8,21 +8,21 @@
 #include <QString>
 #include <pugixml.hpp>
 
-class DocxThemeFonts;
+class DocXThemeFonts;
 
 // The styles part of a document: the defaults and each style's properties
 // with those of the styles it is based on, a chain that may be long or
 // circular in a hostile file (a style is then based on what comes before
 // the loop closes).
-class DocxStyleSheet
+class DocXStyleSheet
 {
 public:
-    DocxStyleSheet() = default;
+    DocXStyleSheet() = default;
     // Reads the <w:styles> root; an empty node gives no styles and no defaults.
-    DocxStyleSheet(pugi::xml_node styles, const DocxThemeFonts &theme);
+    DocXStyleSheet(pugi::xml_node styles, const DocXThemeFonts &theme);
 
-    const DocxRunFormat &defaultRunFormat() const { return m_defaultRun; }
-    const DocxParagraphFormat &defaultParagraphFormat() const { return m_defaultParagraph; }
+    const DocXRunFormat &defaultRunFormat() const { return m_defaultRun; }
+    const DocXParagraphFormat &defaultParagraphFormat() const { return m_defaultParagraph; }
 
     // The paragraph style a paragraph naming `styleId` has: that style when
     // it exists, else the default paragraph style ("" when there is none).
@@ -30,23 +30,23 @@ public:
 
     // The properties of a style with those of its bases, without the
     // defaults; empty for an unknown id.
-    DocxRunFormat runFormat(const QString &styleId) const;
-    DocxParagraphFormat paragraphFormat(const QString &styleId) const;
+    DocXRunFormat runFormat(const QString &styleId) const;
+    DocXParagraphFormat paragraphFormat(const QString &styleId) const;
 
 private:
     struct Style {
         QString basedOn;
-        DocxRunFormat run;
-        DocxParagraphFormat paragraph;
+        DocXRunFormat run;
+        DocXParagraphFormat paragraph;
     };
 
     template <typename Format>
     Format resolved(const QString &styleId, Format Style::*field, QHash<QString, Format> &cache) const;
 
-    DocxRunFormat m_defaultRun;
-    DocxParagraphFormat m_defaultParagraph;
+    DocXRunFormat m_defaultRun;
+    DocXParagraphFormat m_defaultParagraph;
     QHash<QString, Style> m_styles;
     QString m_defaultParagraphStyle;
-    mutable QHash<QString, DocxRunFormat> m_runCache;
-    mutable QHash<QString, DocxParagraphFormat> m_paragraphCache;
+    mutable QHash<QString, DocXRunFormat> m_runCache;
+    mutable QHash<QString, DocXParagraphFormat> m_paragraphCache;
 };

@@ -19,7 +19,7 @@ QString eastAsianTypeface(pugi::xml_node fontGroup)
 
 } // namespace
 
-DocxThemeFonts::DocxThemeFonts(pugi::xml_node theme)
+DocXThemeFonts::DocXThemeFonts(pugi::xml_node theme)
 {
     const pugi::xml_node scheme =
         XmlRead::firstChild(XmlRead::firstChild(theme, "a:themeElements"), "a:fontScheme");
@@ -38,7 +38,7 @@ DocxThemeFonts::DocxThemeFonts(pugi::xml_node theme)
     }
 }
 
-QString DocxThemeFonts::font(const QString &themeName) const
+QString DocXThemeFonts::font(const QString &themeName) const
 {
     return m_fonts.value(themeName);
 }

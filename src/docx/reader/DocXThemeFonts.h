@@ -6,12 +6,12 @@
 
 // The major and minor fonts of a document's theme, by the names runs use
 // for them ("minorHAnsi", "majorEastAsia", ...).
-class DocxThemeFonts
+class DocXThemeFonts
 {
 public:
-    DocxThemeFonts() = default;
+    DocXThemeFonts() = default;
     // Reads the <a:theme> root of a theme part; an empty node gives no fonts.
-    explicit DocxThemeFonts(pugi::xml_node theme);
+    explicit DocXThemeFonts(pugi::xml_node theme);
 
     // The typeface for a w:asciiTheme / w:eastAsiaTheme value; "" when unknown.
     QString font(const QString &themeName) const;

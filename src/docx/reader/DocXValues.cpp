@@ -43,7 +43,7 @@ const QHash<QString, double> &lengthUnits()
 
 } // namespace
 
-namespace DocxValues {
+namespace DocXValues {
 
 std::optional<bool> onOff(pugi::xml_node element)
 {
@@ -113,4 +113,4 @@ std::optional<double> cssLength(const QString &value)
     return withUnit(value, lengthUnits());
 }
 
-} // namespace DocxValues
+} // namespace DocXValues

@@ -6,7 +6,7 @@
 #include <pugixml.hpp>
 
 // Attribute values of WordprocessingML, read without trusting them.
-namespace DocxValues {
+namespace DocXValues {
 
 // A toggle such as <w:b/>: absent gives nullopt; no w:val, "1", "true" or
 // "on" give true; "0", "false", "off" and "none" give false.
@@ -30,4 +30,4 @@ std::optional<QColor> highlightColor(const QString &name);
 // A length of a VML style ("72pt", "1.5in", "100px", "2cm"), in points.
 std::optional<double> cssLength(const QString &value);
 
-} // namespace DocxValues
+} // namespace DocXValues

@@ -58,7 +58,7 @@ bool readDocx(const QString &path, StyledText *text, QString *error)
         *error = QStringLiteral("The file %1 is too large to open.").arg(path);
         return false;
     }
-    return DocxReader::read(path, text, error);
+    return DocXReader::read(path, text, error);
 }
 
 bool readDoc(const QByteArray &bytes, StyledText *text, QString *error)

@@ -10,7 +10,7 @@
 
 // Builds small WordprocessingML packages for tests: the parts a test gives,
 // plus content types and package relationships when it gives none.
-namespace DocxTestPackage {
+namespace DocXTestPackage {
 
 inline const char *const wordNamespaces =
     R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" )"
@@ -74,4 +74,4 @@ inline QString write(const QTemporaryDir &folder, const QString &name, QMap<QStr
     return archive;
 }
 
-} // namespace DocxTestPackage
+} // namespace DocXTestPackage

@@ -8,7 +8,7 @@
 
 #include <zlib.h>
 
-using DocxTestPackage::relationship;
+using DocXTestPackage::relationship;
 
 namespace {
 
@@ -61,10 +61,10 @@ struct Package {
 StyledText readParts(const QMap<QString, QByteArray> &parts, QString *error = nullptr)
 {
     QTemporaryDir folder;
-    const QString path = DocxTestPackage::write(folder, QStringLiteral("t.docx"), parts);
+    const QString path = DocXTestPackage::write(folder, QStringLiteral("t.docx"), parts);
     StyledText text;
     QString message;
-    if (!DocxReader::read(path, &text, &message))
+    if (!DocXReader::read(path, &text, &message))
         text = StyledText(QStringLiteral("<error>"));
     if (error)
         *error = message;
@@ -73,20 +73,20 @@ StyledText readParts(const QMap<QString, QByteArray> &parts, QString *error = nu
 
 StyledText readBody(const QByteArray &body, QMap<QString, QByteArray> parts = {})
 {
-    parts.insert(QStringLiteral("word/document.xml"), DocxTestPackage::document(body));
+    parts.insert(QStringLiteral("word/document.xml"), DocXTestPackage::document(body));
     return readParts(parts);
 }
 
 QMap<QString, QByteArray> withStyles(const QByteArray &styles, const QByteArray &numbering = {})
 {
     QByteArray rels = relationship("rS", "styles", "styles.xml") + relationship("rT", "theme", "theme/theme1.xml");
-    QMap<QString, QByteArray> parts{{QStringLiteral("word/styles.xml"), DocxTestPackage::styles(styles)},
+    QMap<QString, QByteArray> parts{{QStringLiteral("word/styles.xml"), DocXTestPackage::styles(styles)},
                                     {QStringLiteral("word/theme/theme1.xml"), themeXml}};
     if (!numbering.isEmpty()) {
         rels += relationship("rN", "numbering", "numbering.xml");
-        parts.insert(QStringLiteral("word/numbering.xml"), DocxTestPackage::numbering(numbering));
+        parts.insert(QStringLiteral("word/numbering.xml"), DocXTestPackage::numbering(numbering));
     }
-    parts.insert(QStringLiteral("word/_rels/document.xml.rels"), DocxTestPackage::relationships(rels));
+    parts.insert(QStringLiteral("word/_rels/document.xml.rels"), DocXTestPackage::relationships(rels));
     return parts;
 }
 
@@ -412,7 +412,7 @@ void TestDocxReader::links()
     QFETCH(QString, link);
     QMap<QString, QByteArray> parts = withStyles({});
     parts.insert(QStringLiteral("word/_rels/document.xml.rels"),
-                 DocxTestPackage::relationships(relationship("rH", "hyperlink", "https://example.com/a?b=1", true)
+                 DocXTestPackage::relationships(relationship("rH", "hyperlink", "https://example.com/a?b=1", true)
                                                 + relationship("rS", "styles", "styles.xml")));
     const StyledText text = readBody(body, parts);
     QVERIFY(text.string().startsWith(u'L'));
@@ -448,7 +448,7 @@ void TestDocxReader::pictures()
     parts.insert(QStringLiteral("word/media/huge.png"), oversizedPngHeader());
     parts.insert(QStringLiteral("word/media/text.png"), "not a picture");
     parts.insert(QStringLiteral("word/_rels/document.xml.rels"),
-                 DocxTestPackage::relationships(relationship("rP", "image", "media/IMAGE1.PNG") // part names ignore case
+                 DocXTestPackage::relationships(relationship("rP", "image", "media/IMAGE1.PNG") // part names ignore case
                                                 + relationship("rOut", "image", "../../../etc/passwd")
                                                 + relationship("rExt", "image", "file:///etc/passwd", true)
                                                 + relationship("rHuge", "image", "media/huge.png")
@@ -500,19 +500,19 @@ void TestDocxReader::badPackages()
         file.open(QIODevice::WriteOnly);
         file.write("PK\x03\x04 truncated");
     } else if (kind == QLatin1String("malformed")) {
-        path = DocxTestPackage::write(folder, QStringLiteral("bad.docx"),
+        path = DocXTestPackage::write(folder, QStringLiteral("bad.docx"),
                                       {{QStringLiteral("word/document.xml"), "<w:document><w:body><w:p>"}});
     } else if (kind == QLatin1String("no document")) {
-        path = DocxTestPackage::write(folder, QStringLiteral("bad.docx"), {{QStringLiteral("word/other.xml"), "<x/>"}});
+        path = DocXTestPackage::write(folder, QStringLiteral("bad.docx"), {{QStringLiteral("word/other.xml"), "<x/>"}});
     } else if (kind == QLatin1String("spreadsheet")) {
-        path = DocxTestPackage::write(folder, QStringLiteral("bad.docx"), {{QStringLiteral("word/document.xml"), "<workbook/>"}});
+        path = DocXTestPackage::write(folder, QStringLiteral("bad.docx"), {{QStringLiteral("word/document.xml"), "<workbook/>"}});
     } else {
         // A part of zeros past the limit compresses to almost nothing.
         const QString parts = folder.filePath(QStringLiteral("bomb"));
         QDir().mkpath(parts + QStringLiteral("/word"));
         QFile zeros(parts + QStringLiteral("/word/document.xml"));
         zeros.open(QIODevice::WriteOnly);
-        zeros.resize(DocxReader::maximumPartSize + 1);
+        zeros.resize(DocXReader::maximumPartSize + 1);
         zeros.close();
         QString error;
         QVERIFY(ZipArchive::zipFolder(parts, path, ZipArchive::Compression::Deflated, &error));
@@ -520,7 +520,7 @@ void TestDocxReader::badPackages()
     }
     StyledText text(QStringLiteral("kept"));
     QString error;
-    QVERIFY(!DocxReader::read(path, &text, &error));
+    QVERIFY(!DocXReader::read(path, &text, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(text.string(), QStringLiteral("kept"));
 }

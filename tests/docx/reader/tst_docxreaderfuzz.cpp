@@ -8,7 +8,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-using DocxTestPackage::relationship;
+using DocXTestPackage::relationship;
 
 // Mutated packages that use every feature the reader knows: each must read
 // or fail with a message, never crash, hang or leak.
@@ -54,13 +54,13 @@ QMap<QString, QByteArray> seedParts()
         R"(<w:num w:numId="2"><w:abstractNumId w:val="1"/></w:num>)";
     const QByteArray theme = R"(<a:theme xmlns:a="a"><a:themeElements><a:fontScheme><a:minorFont><a:latin typeface="T"/></a:minorFont></a:fontScheme></a:themeElements></a:theme>)";
     return {
-        {QStringLiteral("word/document.xml"), DocxTestPackage::document(body)},
-        {QStringLiteral("word/styles.xml"), DocxTestPackage::styles(styles)},
-        {QStringLiteral("word/numbering.xml"), DocxTestPackage::numbering(numbering)},
+        {QStringLiteral("word/document.xml"), DocXTestPackage::document(body)},
+        {QStringLiteral("word/styles.xml"), DocXTestPackage::styles(styles)},
+        {QStringLiteral("word/numbering.xml"), DocXTestPackage::numbering(numbering)},
         {QStringLiteral("word/theme/theme1.xml"), theme},
         {QStringLiteral("word/media/p.png"), png()},
         {QStringLiteral("word/_rels/document.xml.rels"),
-         DocxTestPackage::relationships(relationship("rS", "styles", "styles.xml") + relationship("rN", "numbering", "numbering.xml")
+         DocXTestPackage::relationships(relationship("rS", "styles", "styles.xml") + relationship("rN", "numbering", "numbering.xml")
                                         + relationship("rT", "theme", "theme/theme1.xml") + relationship("rP", "image", "media/p.png")
                                         + relationship("rH", "hyperlink", "https://example.com/", true))},
     };
@@ -97,7 +97,7 @@ void TestDocxReaderFuzz::seedReads()
     QTemporaryDir folder;
     StyledText text;
     QString error;
-    QVERIFY2(DocxReader::read(DocxTestPackage::write(folder, QStringLiteral("seed.docx"), seedParts()), &text, &error),
+    QVERIFY2(DocXReader::read(DocXTestPackage::write(folder, QStringLiteral("seed.docx"), seedParts()), &text, &error),
              qPrintable(error));
     QVERIFY(text.string().contains(QStringLiteral("link")));
     QVERIFY(text.string().contains(QStringLiteral("c1\tc2")));
@@ -117,8 +117,8 @@ void TestDocxReaderFuzz::mutatedPartsNeverCrash()
         mutate(parts[part], random);
         StyledText text;
         QString error;
-        const QString path = DocxTestPackage::write(folder, QStringLiteral("case%1.docx").arg(run.current()), parts);
-        if (!DocxReader::read(path, &text, &error))
+        const QString path = DocXTestPackage::write(folder, QStringLiteral("case%1.docx").arg(run.current()), parts);
+        if (!DocXReader::read(path, &text, &error))
             QVERIFY(!error.isEmpty());
         QFile::remove(path);
     }
@@ -127,7 +127,7 @@ void TestDocxReaderFuzz::mutatedPartsNeverCrash()
 void TestDocxReaderFuzz::mutatedArchivesNeverCrash()
 {
     QTemporaryDir folder;
-    QFile seedFile(DocxTestPackage::write(folder, QStringLiteral("seed.docx"), seedParts()));
+    QFile seedFile(DocXTestPackage::write(folder, QStringLiteral("seed.docx"), seedParts()));
     QVERIFY(seedFile.open(QIODevice::ReadOnly));
     const QByteArray seed = seedFile.readAll();
     QRandomGenerator random(815);
@@ -141,7 +141,7 @@ void TestDocxReaderFuzz::mutatedArchivesNeverCrash()
         file.close();
         StyledText text;
         QString error;
-        if (!DocxReader::read(path, &text, &error))
+        if (!DocXReader::read(path, &text, &error))
             QVERIFY(!error.isEmpty());
     }
 }

@@ -265,7 +265,7 @@ void TestWordDocumentFiles::packagesReadByExtensionAndContent()
     QFETCH(QString, name);
     QTemporaryDir folder;
     const QByteArray body = "<w:p><w:r><w:rPr><w:b/></w:rPr><w:t>Hello</w:t></w:r></w:p><w:p><w:r><w:t>there</w:t></w:r></w:p>";
-    const QString built = DocxTestPackage::write(folder, name, {{QStringLiteral("word/document.xml"), DocxTestPackage::document(body)}});
+    const QString built = DocXTestPackage::write(folder, name, {{QStringLiteral("word/document.xml"), DocXTestPackage::document(body)}});
     StyledText text;
     QString error;
     QVERIFY2(WordDocumentFiles::read(built, &text, &error), qPrintable(error));
