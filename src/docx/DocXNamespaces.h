@@ -1,15 +1,13 @@
 #pragma once
 
+#include "platform/package/PackageNames.h"
+
 #include <QString>
 
 // Namespace URIs and relationship types of WordprocessingML packages.
 namespace DocXNamespace {
 
 inline const QString wordMain = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-inline const QString relationships =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
-inline const QString packageRelationships =
-    QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
 inline const QString markupCompatibility =
     QStringLiteral("http://schemas.openxmlformats.org/markup-compatibility/2006");
 inline const QString wordprocessingDrawing =
@@ -36,7 +34,7 @@ inline const QString schemaInstance = QStringLiteral("http://www.w3.org/2001/XML
 
 namespace DocXRelationshipType {
 
-inline QString of(const QString &word) { return DocXNamespace::relationships + u'/' + word; }
+inline QString of(const QString &word) { return PackageNames::relationshipType(word); }
 inline const QString styles = of(QStringLiteral("styles"));
 inline const QString numbering = of(QStringLiteral("numbering"));
 inline const QString footnotes = of(QStringLiteral("footnotes"));

@@ -21,7 +21,7 @@ XmlElement::Attributes rootAttributes()
 {
     return {
         {QStringLiteral("xmlns:w"), DocXNamespace::wordMain},
-        {QStringLiteral("xmlns:r"), DocXNamespace::relationships},
+        {QStringLiteral("xmlns:r"), PackageNames::relationshipsNamespace},
         {QStringLiteral("xmlns:wp"), DocXNamespace::wordprocessingDrawing},
         {QStringLiteral("xmlns:w14"), DocXNamespace::word2010},
         {QStringLiteral("xmlns:mc"), DocXNamespace::markupCompatibility},

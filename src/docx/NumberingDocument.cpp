@@ -52,7 +52,7 @@ XmlElement::Attributes rootAttributes()
         {QStringLiteral("xmlns:wpc"), DocXNamespace::wordprocessingCanvas},
         {QStringLiteral("xmlns:mc"), DocXNamespace::markupCompatibility},
         {QStringLiteral("xmlns:o"), DocXNamespace::office},
-        {QStringLiteral("xmlns:r"), DocXNamespace::relationships},
+        {QStringLiteral("xmlns:r"), PackageNames::relationshipsNamespace},
         {QStringLiteral("xmlns:m"), DocXNamespace::officeMath},
         {QStringLiteral("xmlns:v"), DocXNamespace::vml},
         {QStringLiteral("xmlns:wp"), DocXNamespace::wordprocessingDrawing},

@@ -1,6 +1,7 @@
 #include "CompoundFileReader.h"
 
 #include "CompoundFileLayout.h"
+#include "platform/Failure.h"
 
 #include <QBitArray>
 #include <QtEndian>
@@ -19,13 +20,6 @@ quint16 read16(const QByteArray &bytes, qint64 at)
 quint32 read32(const QByteArray &bytes, qint64 at)
 {
     return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "SafeSave.h"
+#include "platform/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,13 +21,6 @@ namespace {
 constexpr int maxLinkHops = 40;
 // Scratch names stay well inside the 255 bytes a name may take.
 constexpr int maxNameInPrefix = 60;
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 QByteArray native(const QString &path)
 {

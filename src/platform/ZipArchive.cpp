@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <vector>
 
-using ZipSupport::fail;
 using ZipSupport::libzipText;
 
 namespace {

@@ -10,7 +10,6 @@
 
 #include <sys/stat.h>
 
-using ZipSupport::fail;
 using ZipSupport::libzipText;
 
 namespace {

@@ -3,18 +3,13 @@
 // Helpers shared by the zip and unzip halves of ZipArchive; not for use
 // outside this module.
 
+#include "platform/Failure.h"
+
 #include <QString>
 
 #include <zip.h>
 
 namespace ZipSupport {
-
-inline bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 // libzip's text for one of its error codes.
 inline QString libzipText(int code)

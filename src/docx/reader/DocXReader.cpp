@@ -10,17 +10,11 @@
 #include "platform/package/PackageParts.h"
 #include "platform/package/PackagePath.h"
 #include "platform/package/PackageRelationships.h"
+#include "platform/Failure.h"
 
 namespace {
 
 const QString defaultMainPart = QStringLiteral("word/document.xml");
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 PackageRelationships relationshipsOf(const PackageParts &parts, const QString &partName, pugi::xml_document &holder)
 {

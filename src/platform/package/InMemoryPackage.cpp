@@ -1,18 +1,12 @@
 #include "InMemoryPackage.h"
 
 #include "PackagePath.h"
+#include "platform/Failure.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 } // namespace
 

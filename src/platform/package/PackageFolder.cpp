@@ -1,19 +1,13 @@
 #include "PackageFolder.h"
 
 #include "PackagePath.h"
+#include "platform/Failure.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 } // namespace
 

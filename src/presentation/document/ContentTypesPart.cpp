@@ -8,8 +8,8 @@ namespace ContentTypesPart {
 QString text(qsizetype slideCount)
 {
     PackageContentTypes types;
-    types.addDefault(QStringLiteral("rels"), PptxNames::relationshipsContentType);
-    types.addDefault(QStringLiteral("xml"), PptxNames::xmlContentType);
+    types.addDefault(QStringLiteral("rels"), PackageNames::relationshipsContentType);
+    types.addDefault(QStringLiteral("xml"), PackageNames::xmlContentType);
     types.addOverride(PptxNames::presentationPart, PptxNames::presentationContentType);
     for (qsizetype n = 1; n <= slideCount; ++n)
         types.addOverride(PptxNames::slidePart(n), PptxNames::slideContentType);

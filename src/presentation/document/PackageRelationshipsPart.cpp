@@ -8,7 +8,7 @@ namespace PackageRelationshipsPart {
 QString text()
 {
     PackageRelationships relationships;
-    relationships.add(PptxNames::officeDocumentType, PptxNames::presentationPart);
+    relationships.add(PackageNames::officeDocumentType, PptxNames::presentationPart);
     return relationships.toFixedText();
 }
 

@@ -1,29 +1,22 @@
 #pragma once
 
+#include "platform/package/PackageNames.h"
+
 #include <QString>
 
 // Part names, namespaces, relationship types and content types of the
-// presentation package.
+// presentation package; the names every package shares are in PackageNames.
 namespace PptxNames {
 
-inline const QString packageRelationshipsPart = QStringLiteral("_rels/.rels");
 inline const QString presentationPart = QStringLiteral("ppt/presentation.xml");
 inline const QString presentationRelationshipsPart = QStringLiteral("ppt/_rels/presentation.xml.rels");
 
 inline const QString drawingNamespace = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
-inline const QString relationshipsNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 inline const QString presentationNamespace =
     QStringLiteral("http://schemas.openxmlformats.org/presentationml/2006/main");
 
-inline const QString officeDocumentType =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument");
-inline const QString slideType =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/slide");
+inline const QString slideType = PackageNames::relationshipType(QStringLiteral("slide"));
 
-inline const QString relationshipsContentType =
-    QStringLiteral("application/vnd.openxmlformats-package.relationships+xml");
-inline const QString xmlContentType = QStringLiteral("application/xml");
 inline const QString presentationContentType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml");
 inline const QString slideContentType =

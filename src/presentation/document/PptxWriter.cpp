@@ -24,7 +24,7 @@ bool PptxWriter::writeParts(InMemoryPackage &package, QString *error) const
 {
     const qsizetype count = m_slides.size();
     if (!package.writePart(PackageContentTypes::partName, ContentTypesPart::text(count), error)
-        || !package.writePart(PptxNames::packageRelationshipsPart, PackageRelationshipsPart::text(), error)
+        || !package.writePart(PackageNames::packageRelationshipsPart, PackageRelationshipsPart::text(), error)
         || !package.writePart(PptxNames::presentationPart, PresentationPart::text(count), error)
         || !package.writePart(PptxNames::presentationRelationshipsPart, PresentationRelationshipsPart::text(count),
                               error))

@@ -18,7 +18,7 @@ QString text(qsizetype slideCount)
     }
     FixedPartText part(QStringLiteral("p:presentation"), {},
                        {{QStringLiteral("xmlns:a"), PptxNames::drawingNamespace},
-                        {QStringLiteral("xmlns:r"), PptxNames::relationshipsNamespace},
+                        {QStringLiteral("xmlns:r"), PackageNames::relationshipsNamespace},
                         {QStringLiteral("xmlns:p"), PptxNames::presentationNamespace}});
     part.line(4, QStringLiteral("<p:sldIdLst>"));
     part.line(8, entries.join(u'\n'));

@@ -37,7 +37,7 @@ XmlElement toElement(const Slide &slide)
 {
     XmlElement root(QStringLiteral("p:sld"), std::nullopt,
                     {{QStringLiteral("xmlns:a"), PptxNames::drawingNamespace},
-                     {QStringLiteral("xmlns:r"), PptxNames::relationshipsNamespace},
+                     {QStringLiteral("xmlns:r"), PackageNames::relationshipsNamespace},
                      {QStringLiteral("xmlns:p"), PptxNames::presentationNamespace}});
     root.addChild(QStringLiteral("p:bgColor"), slide.bgColorHex);
     root.addChild(QStringLiteral("p:title"), slide.title);

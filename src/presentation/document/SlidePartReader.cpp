@@ -2,6 +2,7 @@
 
 #include "platform/NumberText.h"
 #include "platform/XmlRead.h"
+#include "platform/Failure.h"
 
 #include <cmath>
 
@@ -16,13 +17,6 @@ double number(pugi::xml_node shape, const char *name, double fallback)
 bool flag(pugi::xml_node shape, const char *name)
 {
     return XmlRead::text(XmlRead::firstChild(shape, name)) == QLatin1String("true");
-}
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
 }
 
 // Another program's slides hold DrawingML, which the editor never writes;

@@ -1,13 +1,7 @@
 #include "textsystem/doc/DocFib.h"
+#include "platform/Failure.h"
 
 namespace {
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 constexpr quint16 encryptedFlag = 0x0100;
 constexpr quint16 whichTableStreamFlag = 0x0200;

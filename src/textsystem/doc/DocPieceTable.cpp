@@ -1,15 +1,9 @@
 #include "textsystem/doc/DocPieceTable.h"
 
+#include "platform/Failure.h"
 #include "textsystem/doc/DocPlc.h"
 
 namespace {
-
-bool fail(QString *error, const QString &message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
 
 // Code page 1252 in 0x80..0x9F; the other bytes are Latin-1.
 constexpr char16_t cp1252High[32] = {

@@ -1,6 +1,7 @@
 #include "textsystem/doc/DocReader.h"
 
 #include "platform/CompoundFileReader.h"
+#include "platform/Failure.h"
 #include "textsystem/doc/DocFib.h"
 #include "textsystem/doc/DocFontTable.h"
 #include "textsystem/doc/DocFormattedRuns.h"
@@ -124,13 +125,6 @@ public:
     }
 
 private:
-    static bool fail(QString *error, const QString &message)
-    {
-        if (error)
-            *error = message;
-        return false;
-    }
-
     DocByteView tableBlob(DocFib::BlobIndex index) const
     {
         const DocFib::Blob blob = m_fib.blob(index);

@@ -1,23 +1,20 @@
 #pragma once
 
+#include "platform/package/PackageNames.h"
+
 #include <QString>
 
 // Namespaces, relationship types and content types of SpreadsheetML
-// packages (ECMA-376, transitional), and the part names this system writes.
+// packages (ECMA-376, transitional), and the part names this system writes;
+// the names every package shares are in PackageNames.
 namespace XlsxNames {
 
 inline const QString mainNamespace =
     QStringLiteral("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
-inline const QString relationshipsNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 
-inline const QString officeDocumentType = relationshipsNamespace + QStringLiteral("/officeDocument");
-inline const QString worksheetType = relationshipsNamespace + QStringLiteral("/worksheet");
-inline const QString stylesType = relationshipsNamespace + QStringLiteral("/styles");
+inline const QString worksheetType = PackageNames::relationshipType(QStringLiteral("worksheet"));
+inline const QString stylesType = PackageNames::relationshipType(QStringLiteral("styles"));
 
-inline const QString relationshipsContentType =
-    QStringLiteral("application/vnd.openxmlformats-package.relationships+xml");
-inline const QString xmlContentType = QStringLiteral("application/xml");
 inline const QString workbookContentType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
 inline const QString templateContentType =
@@ -27,7 +24,6 @@ inline const QString worksheetContentType =
 inline const QString stylesContentType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
 
-inline const QString packageRelationshipsPart = QStringLiteral("_rels/.rels");
 inline const QString workbookPart = QStringLiteral("xl/workbook.xml");
 inline const QString workbookRelationshipsPart = QStringLiteral("xl/_rels/workbook.xml.rels");
 inline const QString stylesPart = QStringLiteral("xl/styles.xml");

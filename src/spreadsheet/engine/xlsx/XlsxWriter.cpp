@@ -47,7 +47,7 @@ bool XlsxWriter::write(const QString &path, ExcelError *error) const
 bool XlsxWriter::writeParts(InMemoryPackage &package, QString *error) const
 {
     if (!package.writePart(PackageContentTypes::partName, contentTypes(), error)
-        || !package.writePart(XlsxNames::packageRelationshipsPart, packageRelationships(), error)
+        || !package.writePart(PackageNames::packageRelationshipsPart, packageRelationships(), error)
         || !package.writePart(XlsxNames::workbookPart, workbook(), error)
         || !package.writePart(XlsxNames::workbookRelationshipsPart, workbookRelationships(), error))
         return false;
@@ -63,8 +63,8 @@ bool XlsxWriter::writeParts(InMemoryPackage &package, QString *error) const
 QString XlsxWriter::contentTypes() const
 {
     PackageContentTypes types;
-    types.addDefault(QStringLiteral("rels"), XlsxNames::relationshipsContentType);
-    types.addDefault(QStringLiteral("xml"), XlsxNames::xmlContentType);
+    types.addDefault(QStringLiteral("rels"), PackageNames::relationshipsContentType);
+    types.addDefault(QStringLiteral("xml"), PackageNames::xmlContentType);
     types.addOverride(XlsxNames::workbookPart, m_kind == XlsxPackageKind::Template ? XlsxNames::templateContentType
                                                                                   : XlsxNames::workbookContentType);
     for (int n = 1; n <= m_sheets.size(); ++n)
@@ -76,14 +76,14 @@ QString XlsxWriter::contentTypes() const
 QString XlsxWriter::packageRelationships() const
 {
     PackageRelationships relationships;
-    relationships.add(XlsxNames::officeDocumentType, XlsxNames::workbookPart);
+    relationships.add(PackageNames::officeDocumentType, XlsxNames::workbookPart);
     return relationships.toFixedText();
 }
 
 QString XlsxWriter::workbook() const
 {
     FixedPartText part(QStringLiteral("workbook"), XlsxNames::mainNamespace,
-                       {{QStringLiteral("xmlns:r"), XlsxNames::relationshipsNamespace}});
+                       {{QStringLiteral("xmlns:r"), PackageNames::relationshipsNamespace}});
     part.line(4, QStringLiteral("<sheets>"));
     for (int n = 1; n <= m_sheets.size(); ++n) {
         part.emptyElement(8, QStringLiteral("sheet"),
