@@ -43,16 +43,4 @@ struct MemoryEntry {
 bool zipEntries(std::vector<MemoryEntry> entries, const QString &archivePath, Compression compression,
                 QString *error);
 
-// Extracts every entry of `archivePath` into `targetFolder` (created if
-// needed), checking CRC-32. Refuses absolute names, ".." segments,
-// backslashes, drive letters, symlinks and entries over the limits; all of
-// these are checked, against the sizes the archive declares, before anything
-// is written. An entry holding more data than it declares fails as soon as
-// the excess is read. Nothing is ever written outside targetFolder, not even
-// through links already in it. Returns false and sets *error on failure; what
-// was extracted before the failure stays in targetFolder, but the entry that
-// failed (bad CRC, wrong size) is removed.
-bool unzipToFolder(const QString &archivePath, const QString &targetFolder, QString *error,
-                   const Limits &limits = {});
-
 } // namespace ZipArchive

@@ -7,6 +7,7 @@
 #include "platform/TemporaryFolder.h"
 #include "platform/XmlRead.h"
 #include "platform/ZipArchive.h"
+#include "support/UnzipToFolder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,7 +24,7 @@ public:
     explicit PackageInspector(const QString &archive)
     {
         QString error;
-        if (!ZipArchive::unzipToFolder(archive, m_folder.path(), &error))
+        if (!TestZip::unzipToFolder(archive, m_folder.path(), &error))
             m_problems << QStringLiteral("unzip: ") + error;
     }
 

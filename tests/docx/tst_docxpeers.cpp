@@ -4,6 +4,7 @@
 
 #include "platform/TemporaryFolder.h"
 #include "platform/ZipArchive.h"
+#include "support/UnzipToFolder.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -114,7 +115,7 @@ void TestDocXPeers::libreOffice()
     const auto content = [&](const QString &name) {
         TemporaryFolder unpacked;
         QString error;
-        if (!ZipArchive::unzipToFolder(output.filePath(name), unpacked.path(), &error))
+        if (!TestZip::unzipToFolder(output.filePath(name), unpacked.path(), &error))
             return QString();
         QFile file(unpacked.filePath(QStringLiteral("content.xml")));
         file.open(QIODevice::ReadOnly);

@@ -6,6 +6,7 @@
 #include "platform/ScratchRoot.h"
 #include "platform/TemporaryFolder.h"
 #include "platform/ZipArchive.h"
+#include "support/UnzipToFolder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -36,7 +37,7 @@ inline Parts unzip(const QString &archive)
 {
     TemporaryFolder folder;
     QString error;
-    if (!ZipArchive::unzipToFolder(archive, folder.path(), &error))
+    if (!TestZip::unzipToFolder(archive, folder.path(), &error))
         return {};
     return readFolder(folder.path());
 }

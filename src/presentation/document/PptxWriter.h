@@ -18,7 +18,7 @@ public:
     // `slides` must outlive the writer.
     explicit PptxWriter(const QList<Slide> &slides);
 
-    // Builds the package in a temporary folder and zips it to `path`; the
+    // Builds the package's parts in memory and zips them to `path`; the
     // file there is replaced only once the new archive is complete, and a
     // folder there is an error. Returns false and sets *error on failure.
     bool write(const QString &path, PresentationError *error) const;

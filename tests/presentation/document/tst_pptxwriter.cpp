@@ -1,4 +1,5 @@
 #include "PptxTestPackage.h"
+#include "support/UnzipToFolder.h"
 
 #include "presentation/document/PowerPointDocument.h"
 #include "presentation/document/PptxNumber.h"
@@ -96,7 +97,7 @@ private slots:
         document.setSlides(slides);
         QVERIFY(document.exportPPTX(path, nullptr));
         TemporaryFolder folder;
-        QVERIFY(ZipArchive::unzipToFolder(path, folder.path(), nullptr));
+        QVERIFY(TestZip::unzipToFolder(path, folder.path(), nullptr));
         const Parts parts = readFolder(folder.path());
         QCOMPARE(parts.size(), 7);
         for (auto it = parts.cbegin(); it != parts.cend(); ++it) {

@@ -8,10 +8,9 @@
 #include <optional>
 
 // Reads a SpreadsheetML package (.xlsx, .xltx) into sheets, touching no
-// document. The package is unpacked into a temporary folder (entry and total
-// sizes capped) that is removed on every path; then the shared strings, the
-// styles, the workbook, its relationships and each worksheet are read, in
-// that order.
+// document. The package's parts are read in memory (entry and total sizes
+// capped; nothing is unpacked to disk): the shared strings, the styles, the
+// workbook, its relationships and each worksheet, in that order.
 namespace XlsxReader {
 
 // Most sheets read from one package; a workbook listing more is refused.

@@ -1,7 +1,12 @@
-#include "ZipArchive.h"
+#pragma once
 
-#include "ZipReader.h"
-#include "ZipSupport.h"
+// Extracts a whole archive into a folder, for tests that look at a package's
+// files on disk. The program itself never unpacks to disk: it reads packages
+// in memory (PackageParts).
+
+#include "platform/Failure.h"
+#include "platform/ZipArchive.h"
+#include "platform/ZipReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,9 +17,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using ZipSupport::fail;
-
-namespace {
+namespace TestZip {
 
 struct OutputFile {
     int fd = -1;
@@ -27,7 +30,7 @@ struct OutputFile {
 
 // Creates `relative` as a folder below `root` and checks that it really lies
 // there (a link already in the target folder could point elsewhere).
-bool makeFolderInside(const QString &root, const QString &relative, QString *error)
+inline bool makeFolderInside(const QString &root, const QString &relative, QString *error)
 {
     const QString path = relative.isEmpty() ? root : root + u'/' + relative;
     if (!QDir().mkpath(path))
@@ -38,7 +41,7 @@ bool makeFolderInside(const QString &root, const QString &relative, QString *err
     return true;
 }
 
-bool writeAll(int fd, const char *data, qint64 size)
+inline bool writeAll(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size_t(size));
@@ -52,7 +55,7 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
-bool extractFile(const ZipReader &archive, const ZipReader::Entry &entry, const QString &root, QString *error)
+inline bool extractFile(const ZipReader &archive, const ZipReader::Entry &entry, const QString &root, QString *error)
 {
     const qsizetype slash = entry.path.lastIndexOf(u'/');
     if (!makeFolderInside(root, slash < 0 ? QString() : entry.path.left(slash), error))
@@ -72,11 +75,17 @@ bool extractFile(const ZipReader &archive, const ZipReader::Entry &entry, const 
     return false;
 }
 
-} // namespace
-
-namespace ZipArchive {
-
-bool unzipToFolder(const QString &archivePath, const QString &targetFolder, QString *error, const Limits &limits)
+// Extracts every entry of `archivePath` into `targetFolder` (created if
+// needed), checking CRC-32. Refuses absolute names, ".." segments,
+// backslashes, drive letters, symlinks and entries over the limits; all of
+// these are checked, against the sizes the archive declares, before anything
+// is written. An entry holding more data than it declares fails as soon as
+// the excess is read. Nothing is ever written outside targetFolder, not even
+// through links already in it. Returns false and sets *error on failure; what
+// was extracted before the failure stays in targetFolder, but the entry that
+// failed (bad CRC, wrong size) is removed.
+inline bool unzipToFolder(const QString &archivePath, const QString &targetFolder, QString *error,
+                          const ZipArchive::Limits &limits = {})
 {
     ZipReader archive;
     if (!archive.open(archivePath, error, limits))
@@ -93,4 +102,4 @@ bool unzipToFolder(const QString &archivePath, const QString &targetFolder, QStr
     return true;
 }
 
-} // namespace ZipArchive
+} // namespace TestZip
