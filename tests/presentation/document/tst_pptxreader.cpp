@@ -49,7 +49,7 @@ private:
     QString package(const Parts &parts)
     {
         const QString path = m_dir.filePath(QStringLiteral("in-%1.pptx").arg(++m_packages));
-        if (!zip(parts, path))
+        if (!TestPackageParts::zip(parts, path))
             qWarning() << "cannot zip" << path;
         return path;
     }

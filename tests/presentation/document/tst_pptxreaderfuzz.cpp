@@ -32,7 +32,7 @@ const QList<QByteArray> xmlTokens = {
 QString goldenArchive(const QString &folder)
 {
     const QString path = folder + QStringLiteral("/golden.pptx");
-    zip(readFolder(QStringLiteral(MORVANE_TEST_DATA_DIR "/presentation/golden")), path);
+    TestPackageParts::zip(readFolder(QStringLiteral(MORVANE_TEST_DATA_DIR "/presentation/golden")), path);
     return path;
 }
 
@@ -113,7 +113,7 @@ private slots:
             }
             const QString archive = m_work.filePath(QStringLiteral("mutated.pptx"));
             QFile::remove(archive);
-            QVERIFY(zip(parts, archive));
+            QVERIFY(TestPackageParts::zip(parts, archive));
             readPackage(fuzzReadAll(archive));
         });
         qInfo() << runs << "mutated packages read";

@@ -70,7 +70,7 @@ private:
     {
         const QString path = m_dir.filePath(name);
         QFile::remove(path);
-        if (!zip(parts, path))
+        if (!TestPackageParts::zip(parts, path))
             qWarning() << "cannot zip" << path;
         return path;
     }
