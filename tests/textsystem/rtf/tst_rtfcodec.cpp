@@ -46,6 +46,14 @@ private slots:
     void plainText();
     void characterFormatting();
     void libreOfficeDoubleByteMarks();
+    void associatedFontsKeptApart_data();
+    void associatedFontsKeptApart();
+    void tableCellsEndingInParagraphs_data();
+    void tableCellsEndingInParagraphs();
+    void pictureInsideShape_data();
+    void pictureInsideShape();
+    void attachmentGroups_data();
+    void attachmentGroups();
     void paragraphsAndLists();
     void hyperlinkField();
     void pictureSurvivesRoundTrip();
@@ -134,6 +142,133 @@ void TestRtfCodec::libreOfficeDoubleByteMarks()
     QVERIFY(japanese.font->bold);
     QCOMPARE(japanese.font->pointSize, 16.0);
     QCOMPARE(japanese.font->family, QString("Noto"));
+}
+
+// LibreOffice writes \loch\af \dbch\af \hich\af per run: the Latin text
+// keeps its own font, and a font missing from the table falls back to it.
+void TestRtfCodec::associatedFontsKeptApart_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("families"); // one per character of "A日"
+
+    const QByteArray table = "{\\rtf1\\ansi\\deff3{\\fonttbl{\\f3 DejaVu Serif;}{\\f5 DejaVu Sans;}{\\f7 Noto Sans CJK JP;}}";
+    QTest::newRow("LibreOffice runs") << table + "{\\hich\\af5\\loch\\fs22\\f5\\dbch\\af7\\loch A}"
+                                                 "{\\hich\\af5\\loch\\f5\\dbch\\af7\\dbch \\u26085\\'3f}}"
+                                      << QStringList{"DejaVu Sans", "Noto Sans CJK JP"};
+    QTest::newRow("associated font missing from the table")
+        << table + "\\plain\\hich\\af3\\loch\\f3\\dbch\\af10 {\\loch A}{\\dbch \\u26085\\'3f}}"
+        << QStringList{"DejaVu Serif", "DejaVu Serif"};
+    QTest::newRow("right-to-left font leaves Latin text alone")
+        << table + "\\plain\\rtlch\\af7\\afs40\\ab \\ltrch\\loch\\f5 A{\\dbch\\af7 \\u26085\\'3f}}"
+        << QStringList{"DejaVu Sans", "Noto Sans CJK JP"};
+    QTest::newRow("Word runs") << table + "\\loch\\af5\\hich\\af5\\dbch\\af7\\loch\\f5 A\\dbch\\f7 \\u26085\\'3f}"
+                               << QStringList{"DejaVu Sans", "Noto Sans CJK JP"};
+}
+
+void TestRtfCodec::associatedFontsKeptApart()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, families);
+    const StyledText text = readRtf(body);
+    QCOMPARE(text.string(), QString::fromUtf16(u"A日"));
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(text.attributesAt(i).font);
+        QCOMPARE(text.attributesAt(i).font->family, families[i]);
+    }
+    QVERIFY(!text.attributesAt(0).font->bold);
+    QCOMPARE(text.attributesAt(0).font->pointSize, body.contains("\\fs22") ? 11.0 : 12.0);
+}
+
+// pandoc ends every cell's paragraph with \par: the row is still one line.
+void TestRtfCodec::tableCellsEndingInParagraphs_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("pandoc row") << QByteArray("{\\rtf1 {\\trowd\\cellx1\\cellx2\\cellx3\\trkeep\\intbl{"
+                                              "{{\\pard\\intbl \\ql a\\par}\\cell}{{\\pard\\intbl \\ql b\\par}\\cell}"
+                                              "{{\\pard\\intbl \\ql c\\par}\\cell}}\\intbl\\row}"
+                                              "{\\pard \\ql after\\par}}")
+                                << "a\tb\tc\nafter\n";
+    QTest::newRow("two paragraphs in a cell") << QByteArray("{\\rtf1 \\pard\\intbl a\\par b\\par\\cell c\\par\\cell\\row z}")
+                                              << "a\nb\tc\nz";
+    QTest::newRow("empty cells keep their tabs") << QByteArray("{\\rtf1 \\pard\\intbl a\\cell\\cell\\pard\\intbl\\par\\cell d\\cell\\row}")
+                                                 << "a\t\t\td\n";
+    QTest::newRow("par outside a table") << QByteArray("{\\rtf1 \\intbl a\\cell\\row\\pard b\\par c}") << "a\nb\nc";
+}
+
+void TestRtfCodec::tableCellsEndingInParagraphs()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QCOMPARE(readRtf(rtf).string(), text);
+}
+
+// LibreOffice wraps a picture anchored to a character in a shape; Word adds
+// the same picture as the shape's result for readers without shapes.
+void TestRtfCodec::pictureInsideShape_data()
+{
+    QTest::addColumn<QByteArray>("result");
+    QTest::newRow("LibreOffice") << QByteArray();
+    QTest::newRow("with a result") << QByteArray("{\\shprslt{\\*\\do\\dobxcolumn}{\\pict\\pngblip\\picwgoal600\\pichgoal300 HEX}}");
+}
+
+void TestRtfCodec::pictureInsideShape()
+{
+    QFETCH(QByteArray, result);
+    const QByteArray hex = pngBytes(40, 20).toHex();
+    const QByteArray rtf = "{\\rtf1 Picture: {\\shp{\\*\\shpinst\\shpwr2\\shptop0\\shpbottom720\\shpleft4099\\shpright5539"
+                           "{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn wzName}{\\sv }}{\\sp{\\sn pib}{\\sv {\\pict"
+                           "{\\*\\picprop{\\sp{\\sn wzDescription}{\\sv x}}}\\picscalex240\\picscaley240\\picw40\\pich20"
+                           "\\picwgoal600\\pichgoal300\\pngblip\n" + hex + "}}}}" + QByteArray(result).replace("HEX", hex)
+        + "} after}";
+    const StyledText text = readRtf(rtf);
+    QCOMPARE(text.string(), QString::fromUtf16(u"Picture: \uFFFC after"));
+    const TextAttachmentPointer picture = text.attributesAt(9).attachment;
+    QVERIFY(picture);
+    QCOMPARE(picture->image.size(), QSize(40, 20));
+    QCOMPARE(picture->bounds.size(), QSizeF(72, 36));
+}
+
+// RTFD attachment groups: their size, and groups placed or left open where
+// the reader once read a closed group again.
+void TestRtfCodec::attachmentGroups_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QSizeF>("size");
+
+    QTest::newRow("sized") << QByteArray("{\\rtf1 a{{\\NeXTGraphic pic.png \\width1440 \\height720}\\uc0\\u65532 }b}")
+                           << QString::fromUtf16(u"a\uFFFCb") << QSizeF(72, 36);
+    QTest::newRow("no size") << QByteArray("{\\rtf1 a{{\\NeXTGraphic pic.png}\\u65532 }b}")
+                             << QString::fromUtf16(u"a\uFFFCb") << QSizeF(0, 0);
+    QTest::newRow("directly in the document group") << QByteArray("{\\rtf1 a{\\NeXTGraphic pic.png}}")
+                                                    << QString::fromUtf16(u"a\uFFFC") << QSizeF(0, 0);
+    QTest::newRow("unclosed at the end") << QByteArray("{\\rtf1 a{\\NeXTGraphic pic.png \\width20 \\height20")
+                                         << QString::fromUtf16(u"a\uFFFC") << QSizeF(1, 1);
+    QTest::newRow("unclosed, nested") << QByteArray("{\\rtf1{{{\\NeXTGraphic pic.png")
+                                      << QString::fromUtf16(u"\uFFFC") << QSizeF(0, 0);
+    QTest::newRow("in a field instruction") << QByteArray("{\\rtf1{\\field{\\*\\fldinst{\\NeXTGraphic pic.png}}}x}")
+                                            << "x" << QSizeF();
+}
+
+void TestRtfCodec::attachmentGroups()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QFETCH(QSizeF, size);
+    const QByteArray png = pngBytes(4, 3);
+    StyledText read;
+    QString error;
+    QVERIFY(RtfReader::read(rtf, &read, &error, [&png](const QString &name) -> std::optional<QByteArray> {
+        return name == QLatin1String("pic.png") ? std::optional(png) : std::nullopt;
+    }));
+    QCOMPARE(read.string(), text);
+    const qsizetype at = text.indexOf(QChar(0xFFFC));
+    if (at >= 0) {
+        QVERIFY(read.attributesAt(at).attachment);
+        QCOMPARE(read.attributesAt(at).attachment->bounds.size(), size);
+    }
 }
 
 void TestRtfCodec::paragraphsAndLists()
@@ -260,21 +395,32 @@ void TestRtfCodec::badInput()
     }
 }
 
-// Mutated RTF of every feature; MORVANE_FUZZ_SECONDS runs longer.
+// Mutated RTF of every feature, RTFD attachments and shapes included;
+// MORVANE_FUZZ_SECONDS runs longer.
 void TestRtfCodec::randomInputNeverCrashes()
 {
-    const QByteArray seed = "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 A;}}{\\colortbl;\\red1\\green2\\blue3;}"
-                            "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
-                            "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 \\'82\\'a0\\u-3913?"
-                            "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt y}}{\\pict\\pngblip 8950}\\bin2 ab\\par}";
+    const QList<QByteArray> seeds = {
+        "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 A;}}{\\colortbl;\\red1\\green2\\blue3;}"
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 \\'82\\'a0\\u-3913?"
+        "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt y}}{\\pict\\pngblip 8950}\\bin2 ab\\par}",
+        // Once read a closed group again (heap overflow).
+        "{\\rtf1 a{\\NeXTGraphic pic.png \\width20 \\height20}{{\\NeXTGraphic pic.png}\\u65532 }\\intbl b\\par\\cell"
+        "{\\shp{\\*\\shpinst\\shpleft1\\shpright9{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 89}}}}{\\shprslt x}}"
+        "\\loch\\af1\\dbch\\af2\\rtlch\\ab\\ltrch\\hich c\\row}",
+    };
+    const QByteArray png = pngBytes(2, 2);
+    const RtfReader::AttachmentLoader loader = [&png](const QString &name) -> std::optional<QByteArray> {
+        return name.startsWith(u'p') ? std::optional(png) : std::nullopt;
+    };
     const QByteArray alphabet = "{}\\'0123456789abcdefuclsbinpar ;\"-\x82\xa0";
     QRandomGenerator random(20240612);
     bool ok = false;
     const int seconds = qEnvironmentVariableIntValue("MORVANE_FUZZ_SECONDS", &ok);
     QElapsedTimer timer;
     timer.start();
-    for (int round = 0; round < 1500 || (ok && timer.elapsed() < seconds * 1000); ++round) {
-        QByteArray rtf = seed;
+    for (int round = 0; round < 3000 || (ok && timer.elapsed() < seconds * 1000); ++round) {
+        QByteArray rtf = seeds[round % seeds.size()];
         for (int edits = random.bounded(1, 8); edits > 0; --edits) {
             const int at = random.bounded(int(rtf.size()));
             switch (random.bounded(3)) {
@@ -285,7 +431,7 @@ void TestRtfCodec::randomInputNeverCrashes()
         }
         StyledText text;
         QString error;
-        RtfReader::read(rtf, &text, &error);
+        RtfReader::read(rtf, &text, &error, loader);
         const StyledText again = readRtf(RtfWriter::write(text));
         QCOMPARE(again.length() <= text.length() + 1, true);
     }
