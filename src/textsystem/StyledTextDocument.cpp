@@ -1,6 +1,6 @@
 #include "textsystem/StyledTextDocument.h"
 
-#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
 
 #include <QHash>
 #include <QTextBlock>
@@ -189,7 +189,7 @@ std::optional<FontDescriptor> fontOf(const QTextCharFormat &format)
     return font;
 }
 
-TextAttributes attributesOf(const QTextCharFormat &format, const QTextDocument &document)
+TextAttributes attributesOf(const QTextCharFormat &format, const QTextDocument &document, PictureCache &pictures)
 {
     TextAttributes a;
     a.font = fontOf(format);
@@ -233,7 +233,7 @@ TextAttributes attributesOf(const QTextCharFormat &format, const QTextDocument &
         QByteArray bytes = resource.toByteArray();
         TextAttachmentPointer attachment;
         if (!bytes.isEmpty()) {
-            attachment = PictureAttachment::fromBytes(bytes, QSizeF(image.width(), image.height()));
+            attachment = pictures.picture(bytes, QSizeF(image.width(), image.height()));
         } else if (resource.canConvert<QImage>() && !resource.value<QImage>().isNull()) {
             auto made = std::make_shared<TextAttachment>();
             made->image = resource.value<QImage>();
@@ -290,7 +290,26 @@ QTextBlockFormat blockFormat(const std::optional<ParagraphStyle> &style, std::op
     return format;
 }
 
-std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block)
+// The levels of the lists a foreign page's blocks belong to, by nesting:
+// an item of a nested list carries the levels of the lists around it.
+class ForeignListLevels
+{
+public:
+    QList<TextList> levelsOf(const QTextList &list)
+    {
+        const QTextListFormat format = list.format();
+        const int depth = qBound(1, format.indent(), 64);
+        const TextList own{markerFormat(format.style(), format.numberPrefix(), format.numberSuffix()), 1};
+        m_levels.resize(depth, own);
+        m_levels[depth - 1] = own;
+        return m_levels;
+    }
+
+private:
+    QList<TextList> m_levels; // the last list seen at each depth
+};
+
+std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block, ForeignListLevels &foreignLists)
 {
     const QTextBlockFormat format = block.blockFormat();
     const QTextList *list = block.textList();
@@ -336,11 +355,7 @@ std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block)
     if (format.hasProperty(TextLists)) {
         style.textLists = decodeLists(format.property(TextLists).toStringList());
     } else if (list) {
-        const QTextListFormat listFormat = list->format();
-        const int levels = qMax(1, listFormat.indent());
-        const TextList level{markerFormat(listFormat.style(), listFormat.numberPrefix(), listFormat.numberSuffix()),
-                             1};
-        style.textLists = QList<TextList>(levels, level);
+        style.textLists = foreignLists.levelsOf(*list);
     }
     return style;
 }
@@ -418,16 +433,18 @@ void fill(QTextDocument *document, const StyledText &text, FontUnit unit)
 StyledText toStyledText(const QTextDocument &document)
 {
     StyledText text;
+    PictureCache pictures;
+    ForeignListLevels foreignLists;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const qsizetype start = text.length();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (fragment.isValid())
-                text.append(fragment.text(), attributesOf(fragment.charFormat(), document));
+                text.append(fragment.text(), attributesOf(fragment.charFormat(), document, pictures));
         }
         const QTextBlock next = block.next();
         if (next.isValid()) {
-            TextAttributes terminator = attributesOf(next.charFormat(), document);
+            TextAttributes terminator = attributesOf(next.charFormat(), document, pictures);
             terminator.attachment.reset();
             if (block.blockFormat().hasProperty(BreakAfter))
                 terminator.breakType = BreakType(block.blockFormat().intProperty(BreakAfter));
@@ -435,7 +452,7 @@ StyledText toStyledText(const QTextDocument &document)
                 terminator.breakType = BreakType::Page;
             text.append(QStringLiteral("\n"), terminator);
         }
-        if (const std::optional<ParagraphStyle> style = paragraphStyleOf(block)) {
+        if (const std::optional<ParagraphStyle> style = paragraphStyleOf(block, foreignLists)) {
             text.modifyAttributes({start, text.length() - start},
                                   [&style](TextAttributes &a) { a.paragraphStyle = style; });
         }

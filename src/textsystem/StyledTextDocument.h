@@ -60,7 +60,8 @@ enum class FontUnit { PointsAsPixels, Points };
 void fill(QTextDocument *document, const StyledText &text, FontUnit unit = FontUnit::PointsAsPixels);
 
 // The text of `document` with its attributes. Images the document holds as
-// resources (or data: URIs) become picture attachments; others are dropped.
+// resources (or data: URIs) become picture attachments, each distinct one
+// decoded once within PictureCache's budget; others are dropped.
 StyledText toStyledText(const QTextDocument &document);
 
 } // namespace StyledTextDocument

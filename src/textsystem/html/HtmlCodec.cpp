@@ -1,14 +1,17 @@
 #include "textsystem/html/HtmlCodec.h"
 
-#include "textsystem/PictureAttachment.h"
 #include "platform/RtfCodePage.h"
+#include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlWriter.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -26,11 +29,14 @@ protected:
     {
         if (type != QTextDocument::ImageResource)
             return QVariant();
+        QVariant bytes;
         if (name.scheme() == QLatin1String("data"))
-            return dataUriBytes(name.toString());
-        if (m_folder.isEmpty() || (!name.scheme().isEmpty() && name.scheme() != QLatin1String("file")))
-            return QVariant();
-        return fileBytes(name.isLocalFile() ? name.toLocalFile() : name.path());
+            bytes = dataUriBytes(name.toString());
+        else if (!m_folder.isEmpty() && (name.scheme().isEmpty() || name.scheme() == QLatin1String("file")))
+            bytes = fileBytes(name.isLocalFile() ? name.toLocalFile() : name.path());
+        // Kept, so a page naming one picture many times reads it once.
+        addResource(type, name, bytes.isValid() ? bytes : QVariant(QByteArray()));
+        return bytes;
     }
 
 private:
@@ -90,22 +96,97 @@ QString decodeHtml(const QByteArray &html)
 // HTML sizes pictures in CSS pixels, 96 to the inch; the text in points.
 constexpr double pointsPerPixel = 0.75;
 
-// A copy of `text` whose pictures are sized `factor` times their shown size.
-StyledText withPictureSizesScaled(const StyledText &text, double factor)
+// `text` with the sizes the page gave its pictures (CSS pixels) in points.
+// A picture the page gives no size keeps its natural size, already in points.
+StyledText withPictureSizesInPoints(StyledText text)
 {
-    StyledText scaled = text;
-    text.forEachValue(TextRange::everything(), &TextAttributes::attachment,
+    const StyledText read = text;
+    read.forEachValue(TextRange::everything(), &TextAttributes::attachment,
                       [&](const TextAttachmentPointer &attachment, TextRange range) {
-        if (!attachment)
-            return;
-        const QSizeF size = attachment->bounds.isEmpty() ? attachment->naturalSize() : attachment->bounds.size();
-        if (size.isEmpty())
+        if (!attachment || attachment->bounds.isEmpty())
             return;
         auto resized = std::make_shared<TextAttachment>(*attachment);
-        resized->bounds = QRectF(QPointF(0, 0), size * factor);
-        scaled.modifyAttributes(range, [&resized](TextAttributes &a) { a.attachment = resized; });
+        resized->bounds = QRectF(QPointF(0, 0), attachment->bounds.size() * pointsPerPixel);
+        text.modifyAttributes(range, [&resized](TextAttributes &a) { a.attachment = resized; });
     });
-    return scaled;
+    return text;
+}
+
+// Qt's import knows <s> and CSS line-through; <strike> and <del> strike too.
+QString withStrikeTagsAsS(const QString &html)
+{
+    static const QRegularExpression tags(QStringLiteral("<(/?)(?:strike|del)(?=[\\s>/])"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return QString(html).replace(tags, QStringLiteral("<\\1s"));
+}
+
+// Qt's import knows no double underline: the page's CSS for it is carried
+// through the import as an underline style Qt keeps, and turned back after.
+constexpr QTextCharFormat::UnderlineStyle doubleUnderlineCarrier = QTextCharFormat::WaveUnderline;
+
+// A style attribute's declarations with a double underline (CSS
+// text-decoration-style, or "double" in text-decoration) as the carrier;
+// Qt's text-decoration would override it, so its underline goes.
+QString carriedDoubleUnderline(const QString &declarations)
+{
+    static const QRegularExpression style(QStringLiteral("text-decoration-style\\s*:\\s*double"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression decoration(QStringLiteral("(text-decoration\\s*:[^;]*)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch shorthand = decoration.match(declarations);
+    const bool doubled = declarations.contains(style)
+        || (shorthand.hasMatch() && shorthand.captured(1).contains(QLatin1String("double"), Qt::CaseInsensitive)
+            && shorthand.captured(1).contains(QLatin1String("underline"), Qt::CaseInsensitive));
+    if (!doubled)
+        return declarations;
+    QString carried = declarations;
+    carried.remove(style);
+    if (shorthand.hasMatch()) {
+        QString rest = shorthand.captured(1);
+        rest.remove(QLatin1String("underline"), Qt::CaseInsensitive).remove(QLatin1String("double"), Qt::CaseInsensitive);
+        carried.replace(shorthand.captured(1), rest);
+    }
+    return carried + QLatin1String("; text-underline-style: wave");
+}
+
+QString withDoubleUnderlineCarried(const QString &html)
+{
+    if (!html.contains(QLatin1String("double"), Qt::CaseInsensitive))
+        return html;
+    static const QRegularExpression attribute(QStringLiteral("(style\\s*=\\s*)(\"[^\"]*\"|'[^']*')"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    out.reserve(html.size());
+    qsizetype from = 0;
+    for (auto it = attribute.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString quoted = match.captured(2);
+        if (!quoted.contains(QLatin1String("double"), Qt::CaseInsensitive))
+            continue;
+        out += QStringView(html).sliced(from, match.capturedStart(2) - from);
+        out += quoted.front() + carriedDoubleUnderline(quoted.mid(1, quoted.size() - 2)) + quoted.back();
+        from = match.capturedEnd(2);
+    }
+    out += QStringView(html).sliced(from);
+    return out;
+}
+
+void restoreDoubleUnderlines(QTextDocument &document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || fragment.charFormat().underlineStyle() != doubleUnderlineCarrier)
+                continue;
+            QTextCharFormat format;
+            format.setProperty(StyledTextDocument::UnderlineStyle, TextLineStyle::doubleLine);
+            format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(format);
+        }
+    }
 }
 
 } // namespace
@@ -115,41 +196,14 @@ namespace HtmlCodec {
 StyledText read(const QByteArray &html, const QString &folder)
 {
     ConfinedHtmlDocument document(folder);
-    document.setHtml(decodeHtml(html));
-    return withPictureSizesScaled(StyledTextDocument::toStyledText(document), pointsPerPixel);
+    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(decodeHtml(html))));
+    restoreDoubleUnderlines(document);
+    return withPictureSizesInPoints(StyledTextDocument::toStyledText(document));
 }
 
 QByteArray write(const StyledText &text)
 {
-    QTextDocument document;
-    StyledTextDocument::fill(&document, withPictureSizesScaled(text, 1.0 / pointsPerPixel),
-                             StyledTextDocument::FontUnit::Points);
-    QString html = document.toHtml();
-    // fill() names the pictures in text order; each becomes a data: URI.
-    int number = 0;
-    text.forEachRun(TextRange::everything(), [&](const TextAttributes &attributes, TextRange range) {
-        if (!attributes.attachment)
-            return;
-        for (qsizetype i = range.location; i < range.end(); ++i) {
-            if (text.string().at(i).unicode() != 0xFFFC)
-                continue;
-            const QString name = QStringLiteral("morvane-attachment:%1\"").arg(++number);
-            const TextAttachment &attachment = *attributes.attachment;
-            QByteArray bytes = attachment.contents;
-            QString type = attachment.fileType;
-            if (!bytes.startsWith("\x89PNG") && !bytes.startsWith("\xFF\xD8\xFF") && !bytes.startsWith("GIF8")) {
-                bytes.clear();
-                QBuffer buffer(&bytes);
-                buffer.open(QIODevice::WriteOnly);
-                attachment.picture().save(&buffer, "PNG");
-                type = QStringLiteral("image/png");
-            }
-            if (type.isEmpty())
-                type = bytes.startsWith("\x89PNG") ? QStringLiteral("image/png") : QStringLiteral("image/jpeg");
-            html.replace(name, QStringLiteral("data:%1;base64,%2\"").arg(type, QString::fromLatin1(bytes.toBase64())));
-        }
-    });
-    return html.toUtf8();
+    return HtmlWriter::write(text);
 }
 
 } // namespace HtmlCodec
