@@ -45,7 +45,7 @@ TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes)
         return *known;
     TextAttachmentPointer attachment;
     const qint64 pixels = headerPixels(bytes);
-    if (pixels > 0 && m_pixelsUsed + pixels <= pixelBudget) {
+    if (pixels > 0 && m_pixelsUsed + pixels <= m_budget) {
         attachment = PictureAttachment::fromBytes(bytes);
         if (attachment)
             m_pixelsUsed += pixels;

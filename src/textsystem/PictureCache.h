@@ -16,6 +16,8 @@ public:
     // Pixels of all decoded pictures together; pictures past it are left out.
     static constexpr qint64 pixelBudget = 160'000'000;
 
+    explicit PictureCache(qint64 budget = pixelBudget) : m_budget(budget) {}
+
     // The picture file `bytes` as an attachment shown at `size` points
     // (empty or not finite: its natural size). Requests for the same bytes
     // share one decoded image. Null when the bytes are no picture that
@@ -28,5 +30,6 @@ private:
     TextAttachmentPointer decoded(const QByteArray &bytes);
 
     QHash<QByteArray, TextAttachmentPointer> m_decoded; // null for a failure
+    qint64 m_budget;
     qint64 m_pixelsUsed = 0;
 };

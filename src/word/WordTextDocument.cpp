@@ -1,6 +1,7 @@
 #include "WordTextDocument.h"
 
 #include "textsystem/PictureAttachment.h"
+#include "word/document/ScreenLook.h"
 
 #include <QUrl>
 
@@ -22,8 +23,8 @@ WordTextDocument::WordTextDocument(QObject *parent)
 
 QFont WordTextDocument::standardFont()
 {
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPixelSize(12);
+    QFont font(ScreenLook::fontFamily());
+    font.setPixelSize(qRound(ScreenLook::fontSize));
     return font;
 }
 

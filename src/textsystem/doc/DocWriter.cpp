@@ -6,6 +6,8 @@
 #include "textsystem/doc/DocFib.h"
 #include "textsystem/doc/DocFkpWriter.h"
 #include "textsystem/doc/DocFontTable.h"
+#include "textsystem/doc/DocListWriter.h"
+#include "textsystem/doc/DocPictureWriter.h"
 #include "textsystem/doc/DocSprm.h"
 
 #include <QtEndian>
@@ -20,6 +22,7 @@ constexpr int pageSize = 512;
 // some readers do not look into for the main stream.
 constexpr int minimumMainStreamSize = 4096;
 constexpr quint8 fieldHyperlink = 88;
+constexpr char16_t pictureCharacter = 0x01;
 const QString defaultFontName = QStringLiteral("Times New Roman");
 constexpr int normalHalfPoints = 24;
 
@@ -145,9 +148,33 @@ private:
     void addRuns(TextRange range)
     {
         m_source.forEachRun(range, [&](const TextAttributes &attributes, TextRange run) {
-            addCharacters(convert(QStringView(m_source.string()).sliced(run.location, run.length), attributes),
-                          characterProperties(attributes));
+            const QStringView characters = QStringView(m_source.string()).sliced(run.location, run.length);
+            const QByteArray chpx = characterProperties(attributes);
+            if (!attributes.attachment) {
+                addCharacters(convert(characters), chpx);
+                return;
+            }
+            qsizetype from = 0;
+            for (qsizetype i = 0; i < characters.size(); ++i) {
+                if (characters[i] != QChar::ObjectReplacementCharacter)
+                    continue;
+                addCharacters(convert(characters.sliced(from, i - from)), chpx);
+                addPicture(*attributes.attachment, chpx);
+                from = i + 1;
+            }
+            addCharacters(convert(characters.sliced(from)), chpx);
         });
+    }
+
+    // A picture is one special character naming its place in the Data stream.
+    void addPicture(const TextAttachment &attachment, QByteArray chpx)
+    {
+        const std::optional<quint32> offset = m_pictures.add(attachment);
+        if (!offset)
+            return;
+        DocSprm::append(chpx, DocSprm::cFSpec, 1);
+        DocSprm::append(chpx, DocSprm::cPicLocation, *offset);
+        addCharacters(QString(QChar(pictureCharacter)), chpx);
     }
 
     void addLink(const QUrl &link, TextRange range)
@@ -171,8 +198,8 @@ private:
     }
 
     // The text of a run as Word stores it: line separators as line breaks,
-    // pictures and other control characters left out.
-    static QString convert(QStringView characters, const TextAttributes &attributes)
+    // control characters and stray attachment characters left out.
+    static QString convert(QStringView characters)
     {
         QString out;
         out.reserve(characters.size());
@@ -181,7 +208,7 @@ private:
                 out.append(QChar(0x0B));
             else if (c == u'\t' || c == u'\f')
                 out.append(c);
-            else if (c == QChar::ObjectReplacementCharacter && attributes.attachment)
+            else if (c == QChar::ObjectReplacementCharacter)
                 continue;
             else if (c.unicode() >= 0x20 && !(c.unicode() >= 0x7F && c.unicode() < 0xA0))
                 out.append(c);
@@ -256,12 +283,16 @@ private:
         return chpx;
     }
 
-    static QByteArray paragraphProperties(const std::optional<ParagraphStyle> &style)
+    QByteArray paragraphProperties(const std::optional<ParagraphStyle> &style)
     {
         using namespace DocSprm;
         QByteArray papx(2, '\0'); // style 0, Normal
         if (!style)
             return papx;
+        if (const auto [override, level] = m_lists.add(style->textLists); override > 0) {
+            append(papx, pIlvl, level);
+            append(papx, pIlfo, override);
+        }
         int justification = -1;
         switch (style->alignment) {
         case TextAlignment::Natural:
@@ -404,30 +435,42 @@ private:
             main.append(minimumMainStreamSize - main.size(), '\0');
 
         QByteArray table;
-        QList<std::pair<DocFib::BlobIndex, QByteArray>> blobs = {
-            {DocFib::StshfIndex, styleSheet()},
-            {DocFib::PlcfBteChpxIndex, characterBins},
-            {DocFib::PlcfBtePapxIndex, paragraphBins},
-            {DocFib::SttbfFfnIndex, DocFontTable::build(m_fonts)},
-            {DocFib::ClxIndex, pieceTable(ccpText)},
-            {DocFib::PlcfSedIndex, sectionTable(ccpText, sectionAt)},
-            {DocFib::PlcfFldMomIndex, fieldTable(ccpText)},
-            {DocFib::DopIndex, documentProperties()},
+        struct Blob {
+            DocFib::BlobIndex index;
+            QByteArray bytes;
+            std::optional<quint32> recordedSize; // when less than what is written
+        };
+        quint32 listDefinitionsSize = 0;
+        const QByteArray listDefinitions = m_lists.isEmpty() ? QByteArray() : m_lists.definitions(&listDefinitionsSize);
+        const QList<Blob> blobs = {
+            {DocFib::StshfIndex, styleSheet(), {}},
+            {DocFib::PlcfBteChpxIndex, characterBins, {}},
+            {DocFib::PlcfBtePapxIndex, paragraphBins, {}},
+            {DocFib::SttbfFfnIndex, DocFontTable::build(m_fonts), {}},
+            {DocFib::ClxIndex, pieceTable(ccpText), {}},
+            {DocFib::PlcfSedIndex, sectionTable(ccpText, sectionAt), {}},
+            {DocFib::PlcfFldMomIndex, fieldTable(ccpText), {}},
+            {DocFib::DopIndex, documentProperties(), {}},
+            // The list levels follow the definitions, outside their recorded size.
+            {DocFib::PlfLstIndex, listDefinitions, listDefinitionsSize},
+            {DocFib::PlfLfoIndex, m_lists.isEmpty() ? QByteArray() : m_lists.overrides(), {}},
         };
         writeFib(main, ccpText, firstCharacterPage, characters.pageCount(), firstParagraphPage,
                  paragraphs.pageCount());
-        for (const auto &[index, bytes] : blobs) {
-            if (bytes.isEmpty())
+        for (const Blob &blob : blobs) {
+            if (blob.bytes.isEmpty())
                 continue;
-            put32(main, DocFib::pairsOffset + 8 * index, quint32(table.size()));
-            put32(main, DocFib::pairsOffset + 8 * index + 4, quint32(bytes.size()));
-            table += bytes;
+            put32(main, DocFib::pairsOffset + 8 * blob.index, quint32(table.size()));
+            put32(main, DocFib::pairsOffset + 8 * blob.index + 4, blob.recordedSize.value_or(quint32(blob.bytes.size())));
+            table += blob.bytes;
         }
 
         CompoundFileWriter writer;
         writer.setRootClassId(QByteArray::fromHex("0609020000000000c000000000000046"));
         writer.addStream(QStringLiteral("WordDocument"), main);
         writer.addStream(QStringLiteral("1Table"), table);
+        if (!m_pictures.isEmpty())
+            writer.addStream(QStringLiteral("Data"), m_pictures.stream());
         return writer.toBytes();
     }
 
@@ -531,6 +574,8 @@ private:
     QList<std::pair<qint64, QByteArray>> m_paragraphEnds;
     QList<Field> m_fields;
     QStringList m_fonts;
+    DocPictureWriter m_pictures;
+    DocListWriter m_lists;
 };
 
 } // namespace

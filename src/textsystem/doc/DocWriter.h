@@ -7,9 +7,10 @@
 
 // Writes Word 97-2004 documents (.doc): the text as one UTF-16 piece, its
 // character formatting (font, size, bold, italic, underline, strike,
-// colours, super- and subscript), links as HYPERLINK fields, and each
-// paragraph's alignment, indents and spacing. Pictures and lists are not
-// written. An empty text gives a document of one empty paragraph.
+// colours, super- and subscript), links as HYPERLINK fields, each
+// paragraph's alignment, indents, spacing and list (list tables and
+// overrides), and pictures as PNG or JPEG blips in the Data stream at their
+// shown size. An empty text gives a document of one empty paragraph.
 namespace DocWriter {
 
 // The whole file.

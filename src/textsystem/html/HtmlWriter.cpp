@@ -225,23 +225,29 @@ private:
     {
         m_text.forEachValue(content, &TextAttributes::link, [&](const std::optional<QUrl> &link, TextRange range) {
             const bool linked = link && link->isValid() && !link->isEmpty();
+            std::optional<QColor> linkColor;
             if (linked) {
                 // A reader shows a link blue and underlined unless it says otherwise.
                 const TextAttributes first = m_text.attributesAt(range.location);
                 const bool underlined = first.underlineStyle.value_or(0) != 0;
+                linkColor = isUsable(first.foreground) ? *first.foreground : QColor(Qt::black);
                 m_out += QLatin1String("<a href=\"") + escaped(link->toString(QUrl::FullyEncoded))
-                    + QLatin1String("\" style=\"color:")
-                    + colorText(isUsable(first.foreground) ? *first.foreground : QColor(Qt::black))
+                    + QLatin1String("\" style=\"color:") + colorText(*linkColor)
                     + QLatin1String(underlined ? "; text-decoration:underline;\">" : "; text-decoration:none;\">");
             }
-            m_text.forEachRun(range, [&](const TextAttributes &attributes, TextRange run) { writeRun(attributes, run); });
+            m_text.forEachRun(range, [&](const TextAttributes &attributes, TextRange run) {
+                writeRun(attributes, run, linkColor);
+            });
             if (linked)
                 m_out += QLatin1String("</a>");
         });
     }
 
-    void writeRun(const TextAttributes &a, TextRange range)
+    // `inherited`: the colour of the link around the run, which it need not repeat.
+    void writeRun(TextAttributes a, TextRange range, const std::optional<QColor> &inherited)
     {
+        if (a.foreground && inherited && a.foreground->rgba() == inherited->rgba())
+            a.foreground.reset();
         const QString css = characterStyle(a);
         if (!css.isEmpty())
             m_out += QLatin1String("<span style=\"") + css + QLatin1String("\">");

@@ -14,6 +14,23 @@ QByteArray encode(const QString &text)
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
+QString plainText(const StyledText &text)
+{
+    QString plain;
+    plain.reserve(text.length());
+    text.forEachValue(TextRange::everything(), &TextAttributes::attachment,
+                      [&](const TextAttachmentPointer &attachment, TextRange range) {
+        const QStringView characters = QStringView(text.string()).sliced(range.location, range.length);
+        for (QChar c : characters) {
+            if (c == QChar::LineSeparator)
+                plain += u'\n';
+            else if (!attachment || c != QChar::ObjectReplacementCharacter)
+                plain += c;
+        }
+    });
+    return plain;
+}
+
 QString decode(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))

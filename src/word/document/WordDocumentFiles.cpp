@@ -13,6 +13,7 @@
 #include "textsystem/rtf/RtfWriter.h"
 #include "textsystem/rtf/RtfdPackage.h"
 #include "textsystem/plain/WordPerfectParser.h"
+#include "word/document/ScreenLook.h"
 
 #include <QDir>
 #include <QFile>
@@ -160,28 +161,53 @@ bool read(const QString &path, StyledText *text, QString *error)
 
 bool write(const StyledText &text, const QString &path, DocumentFormat format, QString *error)
 {
+    if (DocumentFormats::isPlainText(format))
+        return saveFile(path, PlainTextCodec::encode(PlainTextCodec::plainText(text)), error);
+    const StyledText shown = withScreenDefaults(text);
     switch (format) {
     case DocumentFormat::Rtf:
-        return saveFile(path, RtfWriter::write(text), error);
+        return saveFile(path, RtfWriter::write(shown), error);
     case DocumentFormat::Rtfd:
-        return saveFolder(path, [&text](const QString &folder, QString *buildError) {
-            return RtfdPackage::write(text, folder, buildError);
+        return saveFolder(path, [&shown](const QString &folder, QString *buildError) {
+            return RtfdPackage::write(shown, folder, buildError);
         }, error);
     case DocumentFormat::Doc:
-        return saveFile(path, DocWriter::write(text), error);
+        return saveFile(path, DocWriter::write(shown), error);
     case DocumentFormat::Docx:
-        return writeDocx(text, path, DocXPackageKind::Document, error);
+        return writeDocx(shown, path, DocXPackageKind::Document, error);
     case DocumentFormat::Dotx:
-        return writeDocx(text, path, DocXPackageKind::Template, error);
+        return writeDocx(shown, path, DocXPackageKind::Template, error);
     case DocumentFormat::Html:
     case DocumentFormat::Htm:
-        return saveFile(path, HtmlCodec::write(text), error);
+        return saveFile(path, HtmlCodec::write(shown), error);
     case DocumentFormat::Jwd:
     case DocumentFormat::Jxw:
     case DocumentFormat::Wpd:
-        return saveFile(path, PlainTextCodec::encode(text.string()), error);
+        break;
     }
     return false;
+}
+
+StyledText withScreenDefaults(const StyledText &text)
+{
+    StyledText shown = text;
+    text.forEachValue(TextRange::everything(), &TextAttributes::font,
+                      [&shown](const std::optional<FontDescriptor> &font, TextRange range) {
+        if (font && (!font->family.isEmpty() || !font->faceName.isEmpty()))
+            return;
+        shown.modifyAttributes(range, [](TextAttributes &a) {
+            if (!a.font)
+                a.font = FontDescriptor{ScreenLook::fontFamily(), QString(), ScreenLook::fontSize, false, false};
+            else
+                a.font->family = ScreenLook::fontFamily();
+        });
+    });
+    text.forEachValue(TextRange::everything(), &TextAttributes::paragraphStyle,
+                      [&shown](const std::optional<ParagraphStyle> &style, TextRange range) {
+        if (!style)
+            shown.modifyAttributes(range, [](TextAttributes &a) { a.paragraphStyle = ParagraphStyle(); });
+    });
+    return shown;
 }
 
 StyledText normalizedForDocX(const StyledText &text)

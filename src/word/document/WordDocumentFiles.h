@@ -25,6 +25,12 @@ bool read(const QString &path, StyledText *text, QString *error);
 // old file is then as it was.
 bool write(const StyledText &text, const QString &path, DocumentFormat format, QString *error);
 
+// A copy of `text` in which runs without a font (or without a family) and
+// paragraphs without a style get what the page shows for them
+// (ScreenLook), so that a file's defaults cannot change how they look.
+// Every rich format is written from this copy.
+StyledText withScreenDefaults(const StyledText &text);
+
 // A copy of `text` whose file attachments holding a picture become picture
 // attachments (the image decoded, the bounds kept), as the DOCX writer needs.
 StyledText normalizedForDocX(const StyledText &text);

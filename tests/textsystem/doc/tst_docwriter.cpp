@@ -3,6 +3,7 @@
 #include "textsystem/doc/DocReader.h"
 #include "textsystem/doc/DocWriter.h"
 
+#include <QBuffer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -69,6 +70,57 @@ StyledText formattedSample()
     });
 }
 
+ParagraphStyle listed(QList<TextList> lists)
+{
+    ParagraphStyle style;
+    style.textLists = lists;
+    return style;
+}
+
+// Two lists: numbers with a nested bullet level, then roman numerals from 3.
+StyledText listsSample()
+{
+    const TextList numbers{QStringLiteral("{decimal}."), 1};
+    const TextList circles{TextList::circle.toString(), 1};
+    const TextList roman{QStringLiteral("({lower-roman})"), 3};
+    return text({{"one\n", paragraph(listed({numbers}))},
+                 {"nested\n", paragraph(listed({numbers, circles}))},
+                 {"two\n", paragraph(listed({numbers}))},
+                 {"between\n", font()},
+                 {"iii\n", paragraph(listed({roman}))},
+                 {"iv", paragraph(listed({roman}))}});
+}
+
+QByteArray pngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(20, 120, 220));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A text with a PNG shown at 72 × 36 points, the same again, and a picture
+// that has only an image (written as PNG) at its natural size.
+StyledText picturesSample()
+{
+    auto png = std::make_shared<TextAttachment>();
+    png->contents = pngBytes(40, 20);
+    png->image = QImage::fromData(png->contents);
+    png->bounds = QRectF(0, 0, 72, 36);
+    auto drawn = std::make_shared<TextAttachment>();
+    drawn->image = QImage(8, 6, QImage::Format_RGB32);
+    drawn->image.fill(Qt::red);
+    TextAttributes first = font();
+    first.attachment = png;
+    TextAttributes second = font();
+    second.attachment = drawn;
+    return text({{"Picture: ", font()}, {QStringLiteral("\uFFFC\uFFFC"), first}, {" and ", font()},
+                 {QStringLiteral("\uFFFC"), second}, {" end", font()}});
+}
+
 } // namespace
 
 class TestDocWriter : public QObject
@@ -128,6 +180,7 @@ private slots:
             many.append(QStringLiteral("\n"), end);
         }
         QTest::newRow("many runs and paragraphs") << many;
+        QTest::newRow("lists") << listsSample();
     }
 
     void roundTrip()
@@ -140,18 +193,35 @@ private slots:
         QCOMPARE(*read, source);
     }
 
-    // Pictures and marker-less control characters are left out.
-    void leftOut()
+    // Pictures come back at their size; marker-less control characters and
+    // attachments that are no picture are left out.
+    void picturesAndControlCharacters()
     {
-        auto picture = std::make_shared<TextAttachment>();
-        picture->image = QImage(4, 4, QImage::Format_RGB32);
-        TextAttributes withPicture = font();
-        withPicture.attachment = picture;
-        const StyledText source = text({{"a", font()}, {QString(QChar::ObjectReplacementCharacter), withPicture},
-                                        {QStringLiteral("b\x01\x7F" "c"), font()}});
-        const auto read = DocReader::read(DocWriter::write(source), nullptr);
+        StyledText source = picturesSample();
+        auto file = std::make_shared<TextAttachment>();
+        file->contents = "not a picture";
+        file->fileName = "notes.txt";
+        TextAttributes withFile = font();
+        withFile.attachment = file;
+        source.append(QStringLiteral("\uFFFC"), withFile);
+        source.append(QStringLiteral("b\x01\x7F" "c"), font());
+        const QByteArray written = DocWriter::write(source);
+        const auto read = DocReader::read(written, nullptr);
         QVERIFY(read);
-        QCOMPARE(read->string(), QStringLiteral("abc"));
+        QCOMPARE(read->string(), QStringLiteral("Picture: \uFFFC\uFFFC and \uFFFC endbc"));
+        const TextAttachmentPointer png = read->attributesAt(9).attachment;
+        QVERIFY(png);
+        QCOMPARE(png->contents, source.attributesAt(9).attachment->contents);
+        QCOMPARE(png->image.size(), QSize(40, 20));
+        QCOMPARE(png->bounds, QRectF(0, 0, 72, 36));
+        QCOMPARE(read->attributesAt(10).attachment->image, png->image); // the same picture again
+        const TextAttachmentPointer drawn = read->attributesAt(16).attachment;
+        QVERIFY(drawn);
+        QCOMPARE(drawn->image.size(), QSize(8, 6));
+        QCOMPARE(drawn->image.pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(drawn->bounds.size(), QSizeF(8, 6));
+        // The same picture at the same size is stored once.
+        QVERIFY(written.count(source.attributesAt(9).attachment->contents) == 1);
     }
 
     // Values no Word file can hold are clamped or left out, never written raw.
@@ -193,6 +263,8 @@ private slots:
         long_.append("bold", font("Times New Roman", 12, true));
         long_.append(" and ", font());
         long_.append("italic", font("Times New Roman", 12, false, true));
+        long_.append("\n", font());
+        long_.append(picturesSample());
         const QString path = folder.filePath("ours.doc");
         QVERIFY(DocWriter::writeFile(long_, path, nullptr));
         struct Peer {
@@ -203,6 +275,8 @@ private slots:
         const QList<Peer> peers = {
             {"gsf", {"list", path}, "WordDocument"},
             {"gsf", {"list", path}, "1Table"},
+            {"gsf", {"list", path}, "Data"},
+            {"antiword", {"-m", "UTF-8.txt", path}, "Picture: [pic][pic] and [pic] end"},
             {"antiword", {"-m", "UTF-8.txt", path}, "Paragraph 39 of English text and 日本語の段落です。"},
             {"catdoc", {"-d", "utf-8", path}, "Paragraph 39 of English text and 日本語の段落です。"},
             {"wvText", {path, "/dev/stdout"}, "Paragraph 39 of English text and"},
@@ -224,6 +298,44 @@ private slots:
         }
         if (ran == 0)
             QSKIP("none of gsf, antiword, catdoc and wv is installed");
+    }
+
+    // LibreOffice reads our pictures and lists: its own file of ours holds
+    // them with their sizes and formats.
+    void libreOfficeReadsPicturesAndLists()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice is not installed");
+        QTemporaryDir folder;
+        StyledText source = listsSample();
+        source.append("\n", font());
+        source.append(picturesSample());
+        QVERIFY(DocWriter::writeFile(source, folder.filePath("ours.doc"), nullptr));
+        QProcess convert;
+        QDir().mkpath(folder.filePath("out"));
+        convert.start(soffice, {"-env:UserInstallation=file://" + folder.filePath("profile"), "--headless",
+                                "--convert-to", "doc", "--outdir", folder.filePath("out"), folder.filePath("ours.doc")});
+        QVERIFY(convert.waitForFinished(120000));
+        QString error;
+        const auto back = DocReader::readFile(folder.filePath("out/ours.doc"), &error);
+        QVERIFY2(back, qPrintable(error));
+        QCOMPARE(back->string(), source.string());
+        for (const char *item : {"one", "nested", "two", "iii", "iv"}) {
+            const qsizetype at = source.string().indexOf(item);
+            QCOMPARE(back->attributesAt(at).paragraphStyle.value_or(ParagraphStyle()).textLists,
+                     source.attributesAt(at).paragraphStyle->textLists);
+        }
+        QVERIFY(back->attributesAt(source.string().indexOf("between")).paragraphStyle.value_or(ParagraphStyle()).textLists.isEmpty());
+        const qsizetype picture = source.string().indexOf(QChar(0xFFFC));
+        for (const qsizetype at : {picture, picture + 1, picture + 7}) {
+            const TextAttachmentPointer attachment = back->attributesAt(at).attachment;
+            QVERIFY2(attachment, qPrintable(QString::number(at)));
+            const QSizeF expected = at == picture + 7 ? QSizeF(8, 6) : QSizeF(72, 36);
+            QVERIFY2(qAbs(attachment->bounds.width() - expected.width()) < 0.1
+                         && qAbs(attachment->bounds.height() - expected.height()) < 0.1,
+                     qPrintable(QStringLiteral("%1x%2").arg(attachment->bounds.width()).arg(attachment->bounds.height())));
+        }
     }
 
     // LibreOffice reads our file and writes its own; that one reads back

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -68,6 +69,14 @@ private slots:
     void savesGoThroughLinksAndRefuseReadOnly();
     void documentConversionIsLossless();
     void normalizationDecodesFileWrappers();
+    void plainTextLeavesPicturesOut();
+    void unsetFormattingSavedAsShown_data();
+    void unsetFormattingSavedAsShown();
+    void htmlPageDependsOnTheTextAlone();
+    void htmlMarkupOfOtherPrograms_data();
+    void htmlMarkupOfOtherPrograms();
+    void htmlSecondSaveEqualsFirst();
+    void htmlPictureNamedManyTimesDecodedOnce();
 };
 
 void TestWordDocumentFiles::roundTrip_data()
@@ -358,6 +367,205 @@ void TestWordDocumentFiles::normalizationDecodesFileWrappers()
     QCOMPARE(picture->bounds, wrapper->bounds);
     QCOMPARE(normalized.attributesAt(1).attachment, notPicture);
     QCOMPARE(text.attributesAt(0).attachment, wrapper); // the original keeps its attachment
+}
+
+// Pictures have no plain-text form; a line break inside a paragraph is a
+// line feed there, and neither forces the UTF-8 fallback.
+void TestWordDocumentFiles::plainTextLeavesPicturesOut()
+{
+    TextAttributes pictured;
+    pictured.attachment = PictureAttachment::fromBytes(pngBytes());
+    StyledText text(QString::fromUtf16(u"日本\u2028b"));
+    text.append(QString(QChar(0xFFFC)), pictured);
+    text.append(QStringLiteral("c"));
+    QTemporaryDir folder;
+    for (const DocumentFormat format : {DocumentFormat::Jwd, DocumentFormat::Jxw, DocumentFormat::Wpd}) {
+        const QString path = folder.filePath("a." + DocumentFormats::rawValue(format));
+        QString error;
+        QVERIFY(WordDocumentFiles::write(text, path, format, &error));
+        QCOMPARE(fileBytes(path), QByteArray("\x93\xfa\x96\x7b\nbc"));
+    }
+}
+
+// Text that sets no font, size or alignment shows the screen's standard font
+// at natural alignment; every rich format keeps that look on reopening,
+// whatever its own defaults (the DOCX template's justified serif, Word's
+// Times New Roman, the reader's interface font).
+void TestWordDocumentFiles::unsetFormattingSavedAsShown_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    for (const DocumentFormat format : {DocumentFormat::Rtf, DocumentFormat::Rtfd, DocumentFormat::Doc,
+                                        DocumentFormat::Docx, DocumentFormat::Dotx, DocumentFormat::Html})
+        QTest::newRow(qPrintable(DocumentFormats::rawValue(format))) << format;
+}
+
+void TestWordDocumentFiles::unsetFormattingSavedAsShown()
+{
+    QFETCH(DocumentFormat, format);
+    StyledText text(QStringLiteral("plain\nsecond"));
+    TextAttributes sized;
+    sized.font = FontDescriptor{QString(), QString(), 20, true, false};
+    text.append(QStringLiteral(" big"), sized);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("a." + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), text.string());
+    for (qsizetype i = 0; i < read.length(); ++i) {
+        if (read.string().at(i) == u'\n')
+            continue; // a paragraph's end shows nothing
+        const TextAttributes a = read.attributesAt(i);
+        QVERIFY2(a.font, qPrintable(QString::number(i)));
+        QCOMPARE(a.font->family, QStringLiteral("Helvetica"));
+        QCOMPARE(a.font->pointSize, i >= 12 ? 20.0 : 12.0);
+        QCOMPARE(a.font->bold, i >= 12);
+        const TextAlignment alignment = a.paragraphStyle.value_or(ParagraphStyle()).alignment;
+        QVERIFY2(alignment == TextAlignment::Natural || alignment == TextAlignment::Left, qPrintable(QString::number(i)));
+    }
+}
+
+void TestWordDocumentFiles::htmlPageDependsOnTheTextAlone()
+{
+    QTemporaryDir folder;
+    const StyledText text(QStringLiteral("plain"));
+    QString error;
+    QVERIFY(WordDocumentFiles::write(text, folder.filePath("a.html"), DocumentFormat::Html, &error));
+    const QFont interfaceFont = QGuiApplication::font();
+    QGuiApplication::setFont(QFont(QStringLiteral("Courier"), 23));
+    QVERIFY(WordDocumentFiles::write(text, folder.filePath("b.html"), DocumentFormat::Html, &error));
+    QGuiApplication::setFont(interfaceFont);
+    QCOMPARE(fileBytes(folder.filePath("b.html")), fileBytes(folder.filePath("a.html")));
+    QVERIFY(!fileBytes(folder.filePath("a.html")).contains("Courier"));
+}
+
+static QByteArray pngAt96Dpi(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void TestWordDocumentFiles::htmlMarkupOfOtherPrograms_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("struck"); // the characters struck through
+
+    QTest::newRow("strike") << QByteArray("a <strike>b</strike> c") << "b";
+    QTest::newRow("del") << QByteArray("a <DEL class=x>b</DEL> <delta>c</delta>") << "b";
+    QTest::newRow("s and CSS") << QByteArray("<s>a</s> <span style=\"text-decoration: line-through\">b</span>") << "ab";
+}
+
+void TestWordDocumentFiles::htmlMarkupOfOtherPrograms()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, struck);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("page.html");
+    QFile page(path);
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><body><p>" + body + "</p><p><img src=\"data:image/png;base64," + pngAt96Dpi(24, 16).toBase64()
+               + "\"></p></body></html>");
+    page.close();
+    StyledText read;
+    QString error;
+    QVERIFY(WordDocumentFiles::read(path, &read, &error));
+    QString shownStruck;
+    for (qsizetype i = 0; i < read.length(); ++i) {
+        if (read.attributesAt(i).strikethroughStyle.value_or(0))
+            shownStruck += read.string().at(i);
+    }
+    QCOMPARE(shownStruck, struck);
+    // A picture the page gives no size shows at its natural size: 24 × 16 px at 96 dpi.
+    const TextAttachmentPointer picture = read.attributesAt(read.string().indexOf(QChar(0xFFFC))).attachment;
+    QVERIFY(picture);
+    const QSizeF shown = picture->bounds.isEmpty() ? picture->naturalSize() : picture->bounds.size();
+    QVERIFY2(qAbs(shown.width() - 18) < 0.01 && qAbs(shown.height() - 12) < 0.01,
+             qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+}
+
+// Nested lists, a double underline, an explicit left alignment and links
+// read back as written, so a second save writes the first's page.
+void TestWordDocumentFiles::htmlSecondSaveEqualsFirst()
+{
+    const TextList numbers{QStringLiteral("{decimal}."), 1};
+    const TextList bullets{TextList::circle.toString(), 1};
+    auto item = [](QList<TextList> lists, double indent) {
+        TextAttributes a;
+        a.font = FontDescriptor{QStringLiteral("Liberation Serif"), QString(), 12, false, false};
+        ParagraphStyle style;
+        style.alignment = TextAlignment::Left;
+        style.headIndent = indent;
+        style.firstLineHeadIndent = indent - 18;
+        style.textLists = lists;
+        a.paragraphStyle = style;
+        return a;
+    };
+    StyledText text(QStringLiteral("first\n"), item({numbers}, 36));
+    text.append(QStringLiteral("nested\n"), item({numbers, bullets}, 54));
+    text.append(QStringLiteral("second\n"), item({numbers}, 36));
+    TextAttributes doubled = item({}, 0);
+    doubled.underlineStyle = TextLineStyle::doubleLine;
+    text.append(QStringLiteral("double"), doubled);
+    TextAttributes linked = item({}, 0);
+    linked.link = QUrl(QStringLiteral("https://example.com/"));
+    text.append(QStringLiteral(" link"), linked);
+
+    QTemporaryDir folder;
+    QString error;
+    QVERIFY(WordDocumentFiles::write(text, folder.filePath("1.html"), DocumentFormat::Html, &error));
+    StyledText read;
+    QVERIFY(WordDocumentFiles::read(folder.filePath("1.html"), &read, &error));
+    QVERIFY(WordDocumentFiles::write(read, folder.filePath("2.html"), DocumentFormat::Html, &error));
+    QCOMPARE(fileBytes(folder.filePath("2.html")), fileBytes(folder.filePath("1.html")));
+    QVERIFY(!fileBytes(folder.filePath("1.html")).contains("style=\"\" style="));
+
+    QCOMPARE(read.string(), text.string());
+    for (const char *word : {"first", "nested", "second"}) {
+        const ParagraphStyle expected = *text.attributesAt(text.string().indexOf(word)).paragraphStyle;
+        const ParagraphStyle actual = read.attributesAt(read.string().indexOf(word)).paragraphStyle.value_or(ParagraphStyle());
+        QCOMPARE(actual.textLists, expected.textLists);
+        QCOMPARE(actual.headIndent, expected.headIndent);
+        QCOMPARE(actual.firstLineHeadIndent, expected.firstLineHeadIndent);
+        QCOMPARE(actual.alignment, TextAlignment::Left);
+    }
+    QCOMPARE(read.attributesAt(read.string().indexOf("double")).underlineStyle, std::optional<int>(TextLineStyle::doubleLine));
+    const TextAttributes link = read.attributesAt(read.string().indexOf("link"));
+    QCOMPARE(link.link, linked.link);
+    QVERIFY(!link.underlineStyle.value_or(0));
+    QCOMPARE(link.foreground.value_or(Qt::black), QColor(Qt::black));
+}
+
+// One picture named by many <img>: read and decoded once, all shown.
+void TestWordDocumentFiles::htmlPictureNamedManyTimesDecodedOnce()
+{
+    QTemporaryDir folder;
+    QFile picture(folder.filePath("one.png"));
+    QVERIFY(picture.open(QIODevice::WriteOnly));
+    picture.write(pngBytes());
+    picture.close();
+    QByteArray page = "<html><body><p>";
+    for (int i = 0; i < 20; ++i)
+        page += "<img src=\"one.png\" width=\"" + QByteArray::number(10 + i % 2) + "\" height=\"8\">";
+    page += "</p></body></html>";
+    QFile file(folder.filePath("page.html"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(page);
+    file.close();
+    StyledText read;
+    QString error;
+    QVERIFY(WordDocumentFiles::read(folder.filePath("page.html"), &read, &error));
+    QCOMPARE(read.string(), QString(20, QChar(0xFFFC)));
+    const qint64 key = read.attributesAt(0).attachment->image.cacheKey();
+    for (qsizetype i = 1; i < 20; ++i)
+        QCOMPARE(read.attributesAt(i).attachment->image.cacheKey(), key);
 }
 
 QTEST_MAIN(TestWordDocumentFiles)
