@@ -1,6 +1,5 @@
 #include "textsystem/doc/DocPictureReader.h"
 
-#include <QImage>
 
 namespace {
 
@@ -188,17 +187,10 @@ TextAttachmentPointer DocPictureReader::readShape(quint32 shapeId, const QRectF 
     return attachment(storeBlip(m_shapePictures.value(shapeId), budget), bounds);
 }
 
-TextAttachmentPointer DocPictureReader::attachment(const Blip &blip, const QRectF &bounds)
+TextAttachmentPointer DocPictureReader::attachment(const Blip &blip, const QRectF &bounds) const
 {
     if (blip.bytes.isEmpty())
         return {};
-    auto attachment = std::make_shared<TextAttachment>();
-    attachment->contents = blip.bytes;
-    attachment->fileType = blip.type;
-    attachment->image = QImage::fromData(blip.bytes);
-    if (attachment->image.isNull())
-        return {};
-    if (bounds.width() > 0 && bounds.height() > 0 && bounds.width() < 1e5 && bounds.height() < 1e5)
-        attachment->bounds = QRectF(0, 0, bounds.width(), bounds.height());
-    return attachment;
+    const bool sized = bounds.width() > 0 && bounds.height() > 0 && bounds.width() < 1e5 && bounds.height() < 1e5;
+    return m_decoded.picture(blip.bytes, sized ? bounds.size() : QSizeF());
 }

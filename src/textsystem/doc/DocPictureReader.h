@@ -1,6 +1,7 @@
 #pragma once
 
 #include "textsystem/doc/DocByteView.h"
+#include "textsystem/PictureCache.h"
 #include "textsystem/TextAttachment.h"
 
 #include <QHash>
@@ -10,7 +11,8 @@
 // followed by drawing records that either embed the picture's file or name
 // an entry of the document's picture store (kept in the table stream, its
 // files in the WordDocument stream), directly or through a shape of the
-// document's drawing. Only PNG and JPEG files are taken.
+// document's drawing. Only PNG and JPEG files are taken; each distinct one
+// is decoded once, within PictureCache's budget.
 class DocPictureReader
 {
 public:
@@ -34,7 +36,7 @@ private:
     Blip findBlip(DocByteView records, int &budget, int depth) const;
     Blip storeBlip(int index, int &budget) const;
     Blip entryBlip(DocByteView entry, int &budget, int depth) const;
-    static TextAttachmentPointer attachment(const Blip &blip, const QRectF &bounds);
+    TextAttachmentPointer attachment(const Blip &blip, const QRectF &bounds) const;
     static Blip blipFile(DocByteView record, quint16 type, quint16 instance);
     void collectShapePictures(DocByteView records, int &budget, int depth);
 
@@ -42,4 +44,5 @@ private:
     DocByteView m_wordDocument;
     QList<DocByteView> m_storeEntries; // bodies of the store's entry records
     QHash<quint32, int> m_shapePictures; // shape id -> store index
+    mutable PictureCache m_decoded;
 };
