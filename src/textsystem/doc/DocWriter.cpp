@@ -296,10 +296,9 @@ private:
         int justification = -1;
         switch (style->alignment) {
         case TextAlignment::Natural:
-            break;
         case TextAlignment::Left:
-            justification = 0;
-            break;
+            break; // left is every paragraph's own: readers take it for unset
+
         case TextAlignment::Center:
             justification = 1;
             break;
@@ -337,7 +336,8 @@ private:
             append(papx, pDyaAfter, quint16(*after));
         if (std::isfinite(style->lineHeightMultiple) && style->lineHeightMultiple > 0) {
             const quint32 line = quint32(qBound(1.0, std::round(style->lineHeightMultiple * 240), 31680.0));
-            append(papx, pDyaLine, line | (1u << 16));
+            if (line != 240) // single spacing is every paragraph's own
+                append(papx, pDyaLine, line | (1u << 16));
         }
         return papx;
     }

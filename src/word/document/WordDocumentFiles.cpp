@@ -138,7 +138,12 @@ bool writeDocx(const StyledText &text, const QString &path, DocXPackageKind kind
 {
     DocXOptions options;
     options.packageKind = kind;
-    const DocXSavingError result = DocXWriter::write({WordDocumentFiles::normalizedForDocX(text)}, path, options);
+    StyledText body = WordDocumentFiles::normalizedForDocX(text);
+    // A package's last paragraph ends the text: a text that ends in a line
+    // break gets the empty paragraph after it, so it reopens with the break.
+    if (!body.isEmpty() && StyledText::isParagraphTerminator(body.string().back()))
+        body.append(QStringLiteral("\n"), body.attributesAt(body.length() - 1));
+    const DocXSavingError result = DocXWriter::write({body}, path, options);
     if (!result.isError())
         return true;
     *error = result.text();
@@ -201,6 +206,12 @@ StyledText withScreenDefaults(const StyledText &text)
             else
                 a.font->family = ScreenLook::fontFamily();
         });
+    });
+    // A fully transparent background (an HTML page's "transparent") shows nothing.
+    text.forEachValue(TextRange::everything(), &TextAttributes::background,
+                      [&shown](const std::optional<QColor> &background, TextRange range) {
+        if (background && background->alpha() == 0)
+            shown.modifyAttributes(range, [](TextAttributes &a) { a.background.reset(); });
     });
     text.forEachValue(TextRange::everything(), &TextAttributes::paragraphStyle,
                       [&shown](const std::optional<ParagraphStyle> &style, TextRange range) {

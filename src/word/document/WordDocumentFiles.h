@@ -27,7 +27,8 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
 
 // A copy of `text` in which runs without a font (or without a family) and
 // paragraphs without a style get what the page shows for them
-// (ScreenLook), so that a file's defaults cannot change how they look.
+// (ScreenLook), so that a file's defaults cannot change how they look, and
+// fully transparent backgrounds are gone.
 // Every rich format is written from this copy.
 StyledText withScreenDefaults(const StyledText &text);
 

@@ -174,6 +174,7 @@ private slots:
     void ourFilesOpenInLibreOffice();
     void ourFilesOpenInPandocAndUnrtf_data();
     void ourFilesOpenInPandocAndUnrtf();
+    void peerFilesSurviveSaveAndReopen();
 };
 
 void TestWordFormatPeers::libreOfficeDocumentsRead_data()
@@ -328,6 +329,74 @@ void TestWordFormatPeers::ourFilesOpenInPandocAndUnrtf()
     QStringList lines = contentLines(shown);
     lines.removeIf([](const QString &line) { return line.startsWith(u'#') || line.startsWith(QLatin1String("-----")); });
     QCOMPARE(lines, contentLines(QString(ourSample().string()).replace(QStringLiteral("Linked words"), linkShownAs)));
+}
+
+// What pandoc and LibreOffice wrote, opened, saved in every rich format and
+// reopened, keeps its characters, how they look and its pictures; a second
+// save writes the first's file.
+void TestWordFormatPeers::peerFilesSurviveSaveAndReopen()
+{
+    QTemporaryDir folder;
+    QStringList sources;
+    if (!QStandardPaths::findExecutable(QStringLiteral("pandoc")).isEmpty()) {
+        writeFile(folder.filePath("sample.md"), "# Heading\n\nSans text, *italic* and **bold** 日本語.\n\n"
+                                                 "| 品名 | 数量 |\n|------|------|\n| りんご | 3 |\n\n"
+                                                 "~~struck~~ and [a link](https://example.com/).\n\n1. one\n2. two\n");
+        for (const char *extension : {"rtf", "docx", "html"}) {
+            const QString out = folder.filePath(QStringLiteral("pandoc.") + extension);
+            QVERIFY(run(QStringLiteral("pandoc"), {"-s", "--metadata", "title=t", folder.filePath("sample.md"), "-o", out}));
+            sources << out;
+        }
+    }
+    if (!QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) {
+        writeFile(folder.filePath("office.fodt"), flatDocument());
+        QVERIFY(convertWithLibreOffice({folder.filePath("office.fodt")}, QStringLiteral("rtf"), folder.path()));
+        sources << folder.filePath("office.rtf");
+    }
+    if (sources.isEmpty())
+        QSKIP("neither pandoc nor LibreOffice is installed");
+    const QList<DocumentFormat> formats = {DocumentFormat::Rtf, DocumentFormat::Rtfd, DocumentFormat::Doc,
+                                           DocumentFormat::Docx, DocumentFormat::Dotx, DocumentFormat::Html};
+    for (const QString &source : sources) {
+        StyledText original;
+        QString error;
+        QVERIFY2(WordDocumentFiles::read(source, &original, &error), qPrintable(error));
+        for (const DocumentFormat format : formats) {
+            const QString where = QFileInfo(source).fileName() + " as " + DocumentFormats::rawValue(format);
+            const QString first = folder.filePath("first." + DocumentFormats::rawValue(format));
+            const QString second = folder.filePath("second." + DocumentFormats::rawValue(format));
+            StyledText reopened;
+            QVERIFY2(WordDocumentFiles::write(original, first, format, &error), qPrintable(error));
+            QVERIFY2(WordDocumentFiles::read(first, &reopened, &error), qPrintable(error));
+            QVERIFY2(reopened.string() == original.string(), qPrintable(where + ": " + reopened.string()));
+            for (qsizetype i = 0; i < original.length(); ++i) {
+                if (StyledText::isParagraphTerminator(original.string().at(i)))
+                    continue;
+                const TextAttributes a = original.attributesAt(i);
+                const TextAttributes b = reopened.attributesAt(i);
+                const FontDescriptor shownA = a.font.value_or(FontDescriptor{"Helvetica", {}, 12, false, false});
+                const QString at = where + " at " + QString::number(i);
+                QVERIFY2(a.attachment || (b.font && b.font->pointSize == shownA.pointSize && b.font->bold == shownA.bold
+                                           && b.font->italic == shownA.italic), qPrintable(at));
+                QVERIFY2(bool(a.underlineStyle.value_or(0)) == bool(b.underlineStyle.value_or(0)), qPrintable(at));
+                QVERIFY2(bool(a.strikethroughStyle.value_or(0)) == bool(b.strikethroughStyle.value_or(0)), qPrintable(at));
+                QVERIFY2(bool(a.attachment) == bool(b.attachment), qPrintable(at));
+                if (a.attachment) {
+                    const QSizeF shownSize = a.attachment->bounds.isEmpty() ? a.attachment->naturalSize() : a.attachment->bounds.size();
+                    const QSizeF reopenedSize = b.attachment->bounds.isEmpty() ? b.attachment->naturalSize() : b.attachment->bounds.size();
+                    QVERIFY2(qAbs(shownSize.width() - reopenedSize.width()) < 0.5, qPrintable(at));
+                }
+            }
+            if (format == DocumentFormat::Docx || format == DocumentFormat::Dotx)
+                continue; // packages carry the time they were made
+            QVERIFY2(WordDocumentFiles::write(reopened, second, format, &error), qPrintable(error));
+            const QString firstFile = format == DocumentFormat::Rtfd ? first + "/TXT.rtf" : first;
+            const QString secondFile = format == DocumentFormat::Rtfd ? second + "/TXT.rtf" : second;
+            QFile a(firstFile), b(secondFile);
+            QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            QVERIFY2(a.readAll() == b.readAll(), qPrintable(where + ": the second save differs"));
+        }
+    }
 }
 
 QTEST_MAIN(TestWordFormatPeers)
