@@ -347,17 +347,11 @@ void MorvaneWordView::reportError(const QString &line, QWidget *card)
 
 void MorvaneWordView::createCards()
 {
-    SaveDocumentCard::Formats formats;
-    for (DocumentFormat format : DocumentFormats::all())
-        formats.append({DocumentFormats::rawValue(format), DocumentFormats::displayName(format)});
-    m_saveCard = new SaveDocumentCard(formats, this);
+    m_saveCard = new SaveDocumentCard(this);
     m_openCard = new OpenDocumentCard(this);
-    connect(m_saveCard, &SaveDocumentCard::folderChangeRequested, this, &MorvaneWordView::chooseSaveFolder);
+    connect(m_saveCard, &SaveDocumentCard::chooseFolderRequested, this, &MorvaneWordView::chooseSaveFolder);
     connect(m_saveCard, &SaveDocumentCard::fileNameEdited, this, [this](const QString &name) { m_fileName = name; });
-    connect(m_saveCard, &SaveDocumentCard::formatChosen, this, [this](const QString &extension) {
-        if (const auto format = DocumentFormats::fromRawValue(extension))
-            m_format = *format;
-    });
+    connect(m_saveCard, &SaveDocumentCard::formatChosen, this, [this] { m_format = m_saveCard->format(); });
     connect(m_saveCard, &SaveDocumentCard::saveRequested, this, &MorvaneWordView::saveDocument);
     connect(m_saveCard, &DialogCard::closed, this, [this] {
         if (m_showingSaveDialog)
@@ -375,9 +369,9 @@ void MorvaneWordView::setShowingSaveDialog(bool showing)
 {
     m_showingSaveDialog = showing;
     if (showing) {
-        m_saveCard->setFolder(m_saveLocation);
+        m_saveCard->setLocation(m_saveLocation);
         m_saveCard->setFileName(m_fileName);
-        m_saveCard->setFormat(DocumentFormats::rawValue(m_format));
+        m_saveCard->setFormat(m_format);
         m_saveCard->open();
         // The open card lies above the save card when both show.
         if (m_showingOpenDialog)
@@ -407,7 +401,7 @@ bool MorvaneWordView::chooseFolder()
     if (folder.isEmpty())
         return false;
     m_saveLocation = folder;
-    m_saveCard->setFolder(folder);
+    m_saveCard->setLocation(folder);
     m_openCard->setLocation(folder);
     return true;
 }

@@ -63,8 +63,8 @@ private slots:
         QVERIFY(card->isOpen());
         QVERIFY(s.view.isShowingSaveDialog());
         QCOMPARE(card->card()->width(), 450);
-        QCOMPARE(card->nameField()->text(), QStringLiteral("MorvaneDocument"));
-        QCOMPARE(card->nameField()->placeholderText(), QStringLiteral("ファイル名"));
+        QCOMPARE(card->fileNameField()->text(), QStringLiteral("MorvaneDocument"));
+        QCOMPARE(card->fileNameField()->placeholderText(), QStringLiteral("ファイル名"));
         QCOMPARE(card->extensionLabel()->text(), QStringLiteral(".rtf"));
         QCOMPARE(card->formatPicker()->count(), 10);
         QCOMPARE(card->formatPicker()->itemText(0), QStringLiteral("Rich Text (.rtf)"));
@@ -77,7 +77,7 @@ private slots:
         Screen s;
         s.view.ribbon()->button(WordRibbon::Action::Save)->click();
         SaveDocumentCard *card = s.view.saveCard();
-        QTest::keyClicks(card->nameField(), QStringLiteral("2"));
+        QTest::keyClicks(card->fileNameField(), QStringLiteral("2"));
         emit card->formatPicker()->activated(5);
         QCOMPARE(card->extensionLabel()->text(), QStringLiteral(".html"));
         // A click on the dimmed backdrop closes the card without saving.
@@ -86,7 +86,7 @@ private slots:
         QVERIFY(!s.view.isShowingSaveDialog());
         QVERIFY(QDir(s.dir.path()).isEmpty());
         s.view.ribbon()->button(WordRibbon::Action::Save)->click();
-        QCOMPARE(card->nameField()->text(), QStringLiteral("MorvaneDocument2"));
+        QCOMPARE(card->fileNameField()->text(), QStringLiteral("MorvaneDocument2"));
         QCOMPARE(card->formatPicker()->currentIndex(), 5);
         card->cancelButton()->click();
         QVERIFY(!s.view.isShowingSaveDialog());
@@ -99,8 +99,8 @@ private slots:
         Screen s;
         s.view.ribbon()->button(WordRibbon::Action::Save)->click();
         SaveDocumentCard *card = s.view.saveCard();
-        card->nameField()->clear();
-        QTest::keyClicks(card->nameField(), QStringLiteral("card"));
+        card->fileNameField()->clear();
+        QTest::keyClicks(card->fileNameField(), QStringLiteral("card"));
         card->saveButton()->click();
         QVERIFY(QFileInfo::exists(s.dir.filePath(QStringLiteral("card.rtf"))));
         QVERIFY(!card->isOpen());
@@ -126,8 +126,8 @@ private slots:
         }
         s.view.ribbon()->button(WordRibbon::Action::Save)->click();
         SaveDocumentCard *card = s.view.saveCard();
-        card->nameField()->setText(name);
-        emit card->nameField()->textEdited(name);
+        card->fileNameField()->setText(name);
+        emit card->fileNameField()->textEdited(name);
         StdoutCapture capture;
         card->saveButton()->click();
         const auto printed = capture.finish();

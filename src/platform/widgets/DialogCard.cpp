@@ -49,10 +49,15 @@ QString DialogCard::error() const
     return m_errorLabel->text();
 }
 
-QLabel *DialogCard::title(const QString &text, TextStyle style, QWidget *parent)
+QLabel *DialogCard::title(const QString &text, TextStyle style, QWidget *parent, bool bold)
 {
     QLabel *label = TextStyles::label(text, style, parent);
     label->setAlignment(Qt::AlignCenter);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
     return label;
 }
 

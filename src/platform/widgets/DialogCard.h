@@ -54,8 +54,9 @@ public:
     QString error() const;
     QLabel *errorLabel() const { return m_errorLabel; }
 
-    // A card's title: a label in `style`, its text centred across the card.
-    static QLabel *title(const QString &text, TextStyle style, QWidget *parent);
+    // A card's title: a label in `style`, bold if asked, its text centred
+    // across the card.
+    static QLabel *title(const QString &text, TextStyle style, QWidget *parent, bool bold = false);
 
     // The cards' flat buttons: grey at opacity 0.2, or blue with white text;
     // 20 × 10 padding, corner radius 10.

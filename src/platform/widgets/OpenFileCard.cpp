@@ -14,14 +14,8 @@ OpenFileCard::OpenFileCard(const Look &look, QWidget *parent)
                         ? button(look.closeText, ButtonTone::Grey, card())
                         : new QPushButton(look.closeText, card()))
 {
-    QLabel *heading = title(look.title, look.titleStyle, card());
-    if (look.boldTitle) {
-        QFont bold = heading->font();
-        bold.setBold(true);
-        heading->setFont(bold);
-    }
     QVBoxLayout *layout = rows();
-    layout->addWidget(heading);
+    layout->addWidget(title(look.title, look.titleStyle, card(), look.boldTitle));
     layout->addWidget(m_locationRow, 0, Qt::AlignHCenter);
     m_fileList->setFixedHeight(look.listHeight);
     layout->addWidget(m_fileList);

@@ -148,7 +148,7 @@ void MorvanePowerPointView::connectCards()
     connect(m_saveDialog, &SavePresentationDialog::fileNameEdited, this,
             [this](const QString &name) { m_fileName = name; });
     connect(m_saveDialog, &SavePresentationDialog::formatChosen, this,
-            [this](PPTXFileFormat format) { m_selectedFormat = format; });
+            [this] { m_selectedFormat = m_saveDialog->format(); });
     connect(m_saveDialog, &SavePresentationDialog::chooseFolderRequested, this, &MorvanePowerPointView::chooseFolder);
     connect(m_saveDialog, &SavePresentationDialog::saveRequested, this, &MorvanePowerPointView::savePresentation);
     connect(m_openDialog, &OpenPresentationDialog::chooseFolderRequested, this, [this] {

@@ -163,7 +163,7 @@ void MorvaneExcelView::createDialogs()
     connect(m_saveDialog, &SaveWorkbookDialog::fileNameEdited, this,
             [this](const QString &name) { m_fileName = name; });
     connect(m_saveDialog, &SaveWorkbookDialog::formatChosen, this,
-            [this](ExcelFileFormat format) { m_fileFormat = format; });
+            [this] { m_fileFormat = m_saveDialog->format(); });
     connect(m_saveDialog, &SaveWorkbookDialog::chooseFolderRequested, this,
             &MorvaneExcelView::chooseSaveLocation);
     connect(m_saveDialog, &SaveWorkbookDialog::saveRequested, this,
