@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QVBoxLayout>
+#include <QWidgetItem>
 
 #include <cmath>
 
@@ -22,9 +22,6 @@ DialogOverlay::DialogOverlay(QWidget *parent)
                                   TranslucentPanel::Blending::BehindWindow, this))
 {
     m_card->setCornerRadius(cardCornerRadius);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_card, 0, Qt::AlignCenter);
     hide();
     if (parent) {
         setGeometry(parent->rect());
@@ -36,6 +33,7 @@ void DialogOverlay::open()
 {
     if (parentWidget())
         setGeometry(parentWidget()->rect());
+    placeCard(Placement::Centre);
     m_focusBeforeOpen = QApplication::focusWidget();
     show();
     raise();
@@ -78,11 +76,39 @@ void DialogOverlay::focusFirstChild()
     setFocus(Qt::OtherFocusReason);
 }
 
+// The card at the size a layout would give it: as wide as it asks and as
+// high as that width needs, at most the overlay's size. Centred, or with
+// its top edge where it was as far as the overlay's height allows.
+void DialogOverlay::placeCard(Placement placement)
+{
+    const QWidgetItem item(m_card);
+    const int cardWidth = qMin(width(), item.sizeHint().width());
+    const int cardHeight = qMin(height(), item.hasHeightForWidth() ? item.heightForWidth(cardWidth)
+                                                                   : item.sizeHint().height());
+    int top = (height() - cardHeight) / 2;
+    if (placement == Placement::KeepTop)
+        top = qBound(0, m_card->y(), height() - cardHeight);
+    m_card->setGeometry((width() - cardWidth) / 2, top, cardWidth, cardHeight);
+}
+
+// The card's layout asks for another size when its content changes.
+bool DialogOverlay::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest && isVisible())
+        placeCard(Placement::KeepTop);
+    return QWidget::event(event);
+}
+
 bool DialogOverlay::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);
+}
+
+void DialogOverlay::resizeEvent(QResizeEvent *)
+{
+    placeCard(Placement::Centre);
 }
 
 // The shadow of a card of the current size: a rounded rectangle softened by

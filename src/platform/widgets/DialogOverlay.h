@@ -8,7 +8,9 @@ class TranslucentPanel;
 
 // A dialog card shown inside a window: covers its parent with black at
 // opacity 0.4 and centres a HUD TranslucentPanel (corner radius 12) holding
-// the card's content. Hidden until open(); follows the parent's size.
+// the card's content. Hidden until open(); follows the parent's size. A card
+// whose height changes while it shows keeps its top edge, so the rows under
+// the pointer stay where they are.
 // A click on the backdrop does nothing (the card's own buttons close it)
 // unless setBackdropClick(BackdropClick::Close) was called. Mouse, wheel and
 // key events that reach the overlay stop there, so nothing behind the
@@ -39,7 +41,9 @@ signals:
     void closed();
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -48,6 +52,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    enum class Placement { Centre, KeepTop };
+    void placeCard(Placement placement);
     void focusFirstChild();
     bool isOnBackdrop(const QPoint &pos) const;
     const QPixmap &shadow();
