@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 
 #include <functional>
@@ -27,6 +28,28 @@ void settle()
         QCoreApplication::processEvents();
 }
 
+// The window as painted so far, stale parts included.
+QImage shown(QWidget *window)
+{
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
+
+// Where the window as painted differs from the window painted afresh.
+QRect stalePart(QWidget *window)
+{
+    const QImage painted = shown(window);
+    window->repaint();
+    const QImage fresh = shown(window);
+    QRect stale;
+    for (int y = 0; y < fresh.height(); ++y) {
+        for (int x = 0; x < fresh.width(); ++x) {
+            if (painted.pixel(x, y) != fresh.pixel(x, y))
+                stale |= QRect(x, y, 1, 1);
+        }
+    }
+    return stale;
+}
+
 } // namespace
 
 // The three screens' save cards, each opened over a plain screen while the
@@ -35,11 +58,11 @@ class TestSaveCards : public QObject
 {
     Q_OBJECT
 private slots:
-    void errorLineMovesNoRow_data();
-    void errorLineMovesNoRow();
+    void errorLineMovesNoRowAndLeavesNoShadow_data();
+    void errorLineMovesNoRowAndLeavesNoShadow();
 };
 
-void TestSaveCards::errorLineMovesNoRow_data()
+void TestSaveCards::errorLineMovesNoRowAndLeavesNoShadow_data()
 {
     QTest::addColumn<MakeCard>("makeCard");
     QTest::newRow("workbook") << maker<SaveWorkbookDialog>();
@@ -48,8 +71,8 @@ void TestSaveCards::errorLineMovesNoRow_data()
 }
 
 // A card that changes height keeps its top edge, so a second click lands on
-// the row the first one did.
-void TestSaveCards::errorLineMovesNoRow()
+// the row the first one did, and its shadow follows it whole.
+void TestSaveCards::errorLineMovesNoRowAndLeavesNoShadow()
 {
     QFETCH(MakeCard, makeCard);
     QWidget screen;
@@ -72,6 +95,7 @@ void TestSaveCards::errorLineMovesNoRow()
         settle();
         QCOMPARE(card->card()->y(), top);
         QCOMPARE(card->fileNameField()->mapTo(&screen, QPoint()), field);
+        QCOMPARE(stalePart(&screen), QRect());
     }
 }
 

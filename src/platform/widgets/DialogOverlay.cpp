@@ -88,7 +88,15 @@ void DialogOverlay::placeCard(Placement placement)
     int top = (height() - cardHeight) / 2;
     if (placement == Placement::KeepTop)
         top = qBound(0, m_card->y(), height() - cardHeight);
-    m_card->setGeometry((width() - cardWidth) / 2, top, cardWidth, cardHeight);
+    const QRect before = m_card->geometry();
+    const QRect after((width() - cardWidth) / 2, top, cardWidth, cardHeight);
+    if (after == before)
+        return;
+    m_card->setGeometry(after);
+    // The shadow lies outside the card, where moving the card repaints
+    // nothing: repaint where it was and where it is now.
+    const int r = m_shadowRadius;
+    update(QRegion(before.adjusted(-r, -r, r, r)) + after.adjusted(-r, -r, r, r));
 }
 
 // The card's layout asks for another size when its content changes.
