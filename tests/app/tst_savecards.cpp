@@ -58,11 +58,11 @@ class TestSaveCards : public QObject
 {
     Q_OBJECT
 private slots:
-    void errorLineMovesNoRowAndLeavesNoShadow_data();
-    void errorLineMovesNoRowAndLeavesNoShadow();
+    void errorLineMovesNoRowLeavesNoShadowAndGoesWithTheFolder_data();
+    void errorLineMovesNoRowLeavesNoShadowAndGoesWithTheFolder();
 };
 
-void TestSaveCards::errorLineMovesNoRowAndLeavesNoShadow_data()
+void TestSaveCards::errorLineMovesNoRowLeavesNoShadowAndGoesWithTheFolder_data()
 {
     QTest::addColumn<MakeCard>("makeCard");
     QTest::newRow("workbook") << maker<SaveWorkbookDialog>();
@@ -71,8 +71,9 @@ void TestSaveCards::errorLineMovesNoRowAndLeavesNoShadow_data()
 }
 
 // A card that changes height keeps its top edge, so a second click lands on
-// the row the first one did, and its shadow follows it whole.
-void TestSaveCards::errorLineMovesNoRowAndLeavesNoShadow()
+// the row the first one did, and its shadow follows it whole. A reason shown
+// for a failed save no longer holds in another folder.
+void TestSaveCards::errorLineMovesNoRowLeavesNoShadowAndGoesWithTheFolder()
 {
     QFETCH(MakeCard, makeCard);
     QWidget screen;
@@ -88,9 +89,22 @@ void TestSaveCards::errorLineMovesNoRowAndLeavesNoShadow()
 
     const QString reason = QStringLiteral("Save error: the folder cannot be written because you may"
                                           " not change it; choose another folder and save again.");
-    for (const QString &message : {reason.left(20), reason, QString()}) {
+    // The error line comes, grows and goes; it comes again and goes when
+    // another folder is chosen.
+    struct Step
+    {
+        QString error;
+        QString folder;
+    };
+    const Step steps[] = {{reason.left(20), {}}, {reason, {}}, {}, {reason, {}},
+                          {{}, QStringLiteral("/home/user/Desktop")}};
+    for (const Step &step : steps) {
         const int height = card->card()->height();
-        card->showError(message);
+        if (step.folder.isEmpty())
+            card->showError(step.error);
+        else
+            card->setLocation(step.folder);
+        QCOMPARE(card->error(), step.error);
         QTRY_VERIFY(card->card()->height() != height);
         settle();
         QCOMPARE(card->card()->y(), top);

@@ -121,9 +121,13 @@ QLayout *SaveFileCard::makeButtons(const Look &look)
     return Controls::centredRow({m_cancelButton, m_saveButton}, 20);
 }
 
+// A reason a save failed in one folder says nothing about another.
 void SaveFileCard::setLocation(const QString &folder)
 {
+    if (folder == m_locationRow->path())
+        return;
     m_locationRow->setPath(folder);
+    clearError();
 }
 
 void SaveFileCard::setFileName(const QString &name)

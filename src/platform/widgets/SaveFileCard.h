@@ -68,6 +68,7 @@ public:
 
     SaveFileCard(const Look &look, const QList<Format> &formats, QWidget *parent);
 
+    // Another folder clears the error line.
     void setLocation(const QString &folder);
     void setFileName(const QString &name);
     QString fileName() const;
