@@ -6,15 +6,23 @@
 
 namespace {
 
-std::optional<qint64> twipsOf(const Length &length, DocXUnits::Sign sign)
+enum class Extent { Page, Margin };
+
+// Twips of a length; a page side must be at least one twip.
+std::optional<qint64> twipsOf(const Length &length, DocXUnits::Sign sign, Extent extent = Extent::Margin)
 {
-    return DocXUnits::truncated(length.converted(Length::Unit::Twips), sign);
+    const auto twips = DocXUnits::truncated(length.converted(Length::Unit::Twips), sign);
+    if (extent == Extent::Page && twips && *twips <= 0)
+        return std::nullopt;
+    return twips;
 }
 
-void setTwips(XmlElement &element, const QString &name, const Length &length, DocXUnits::Sign sign)
+// A length that cannot be written (NaN, infinite, out of range, negative where
+// the attribute is unsigned) is written as its default, so the element never
+// lacks an attribute that readers would fill with their own default.
+qint64 twipsOr(const Length &length, const Length &fallback, DocXUnits::Sign sign, Extent extent = Extent::Margin)
 {
-    if (const auto twips = twipsOf(length, sign))
-        element.setAttribute(name, DocXUnits::text(*twips));
+    return twipsOf(length, sign, extent).value_or(*twipsOf(fallback, sign, extent));
 }
 
 QString describe(const QString &name, const Length &length)
@@ -57,10 +65,14 @@ double Length::converted(Unit target) const
 
 XmlElement PageDefinition::PageSize::pageSizeElement() const
 {
+    using DocXUnits::Sign;
+    const PageSize fallback = a4();
+    const qint64 w = twipsOr(width, fallback.width, Sign::Unsigned, Extent::Page);
+    const qint64 h = twipsOr(height, fallback.height, Sign::Unsigned, Extent::Page);
     XmlElement element(QStringLiteral("w:pgSz"));
-    setTwips(element, QStringLiteral("w:w"), width, DocXUnits::Sign::Unsigned);
-    setTwips(element, QStringLiteral("w:h"), height, DocXUnits::Sign::Unsigned);
-    if (width.inPoints() > height.inPoints())
+    element.setAttribute(QStringLiteral("w:w"), DocXUnits::text(w));
+    element.setAttribute(QStringLiteral("w:h"), DocXUnits::text(h));
+    if (w > h)
         element.setAttribute(QStringLiteral("w:orient"), QStringLiteral("landscape"));
     return element;
 }
@@ -92,13 +104,17 @@ QMarginsF PageDefinition::PageMargins::edgeInsets() const
 XmlElement PageDefinition::PageMargins::pageMarginElement() const
 {
     using DocXUnits::Sign;
+    const PageMargins fallback = defaultMargins();
     XmlElement element(QStringLiteral("w:pgMar"));
-    setTwips(element, QStringLiteral("w:top"), top, Sign::Signed);
-    setTwips(element, QStringLiteral("w:right"), right, Sign::Unsigned);
-    setTwips(element, QStringLiteral("w:bottom"), bottom, Sign::Signed);
-    setTwips(element, QStringLiteral("w:left"), left, Sign::Unsigned);
-    setTwips(element, QStringLiteral("w:header"), header, Sign::Unsigned);
-    setTwips(element, QStringLiteral("w:footer"), footer, Sign::Unsigned);
+    const auto set = [&element](const QString &name, const Length &length, const Length &standard, Sign sign) {
+        element.setAttribute(name, DocXUnits::text(twipsOr(length, standard, sign)));
+    };
+    set(QStringLiteral("w:top"), top, fallback.top, Sign::Signed);
+    set(QStringLiteral("w:right"), right, fallback.right, Sign::Unsigned);
+    set(QStringLiteral("w:bottom"), bottom, fallback.bottom, Sign::Signed);
+    set(QStringLiteral("w:left"), left, fallback.left, Sign::Unsigned);
+    set(QStringLiteral("w:header"), header, fallback.header, Sign::Unsigned);
+    set(QStringLiteral("w:footer"), footer, fallback.footer, Sign::Unsigned);
     element.setAttribute(QStringLiteral("w:gutter"), QStringLiteral("0"));
     return element;
 }

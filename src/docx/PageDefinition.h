@@ -43,7 +43,7 @@ struct PageDefinition
 
         // w:pgSz with w:w, w:h in twips (truncated); w:orient "landscape" only
         // for a page wider than tall. A length that is not a positive whole
-        // number of twips within range is left out.
+        // number of twips within range is written as A4's.
         XmlElement pageSizeElement() const;
         QString description() const;
 
@@ -65,7 +65,9 @@ struct PageDefinition
         // the margin and the header or footer distance unless the margin is
         // negative (then the margin unchanged).
         QMarginsF edgeInsets() const;
-        // w:pgMar in twips with w:gutter "0"; lengths out of range are left out.
+        // w:pgMar in twips with w:gutter "0"; a length out of range (NaN,
+        // infinite, negative for left, right, header and footer) is written
+        // as defaultMargins()' value.
         XmlElement pageMarginElement() const;
         QString description() const;
 

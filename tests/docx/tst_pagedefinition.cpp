@@ -26,9 +26,12 @@ void TestPageDefinition::pageSizeElement_data()
     QTest::newRow("letter portrait") << PageDefinition::PageSize::letter() << R"(<w:pgSz w:h="15839" w:w="12239" />)";
     QTest::newRow("landscape only when wider")
         << PageDefinition::PageSize(842, 595) << R"(<w:pgSz w:h="11900" w:orient="landscape" w:w="16839" />)";
-    QTest::newRow("NaN and negative left out")
-        << PageDefinition::PageSize(qQNaN(), -10) << R"(<w:pgSz />)";
-    QTest::newRow("huge left out") << PageDefinition::PageSize(1e300, 100) << R"(<w:pgSz w:h="1999" w:orient="landscape" />)";
+    // A side that cannot be written takes A4's, so the element is whole.
+    QTest::newRow("NaN and negative are A4's")
+        << PageDefinition::PageSize(qQNaN(), -10) << R"(<w:pgSz w:h="16839" w:w="11900" />)";
+    QTest::newRow("huge is A4's width") << PageDefinition::PageSize(1e300, 100) << R"(<w:pgSz w:h="1999" w:orient="landscape" w:w="11900" />)";
+    QTest::newRow("infinite and zero")
+        << PageDefinition::PageSize(qInf(), 0.01) << R"(<w:pgSz w:h="16839" w:w="11900" />)";
 }
 
 void TestPageDefinition::pageSizeElement()
@@ -42,9 +45,12 @@ void TestPageDefinition::pageMarginElement()
 {
     QCOMPARE(PageDefinition::PageMargins::defaultMargins().pageMarginElement().toCompactString(),
              QStringLiteral(R"(<w:pgMar w:bottom="1440" w:footer="707" w:gutter="0" w:header="707" w:left="1440" w:right="1440" w:top="1440" />)"));
-    // Top and bottom may be negative (text may overlap the header); the others may not.
+    // Top and bottom may be negative (text may overlap the header); the
+    // others may not and, like NaN and infinite lengths, take the default.
     QCOMPARE(PageDefinition::PageMargins(-36, -36, -36, -36, 0, 0).pageMarginElement().toCompactString(),
-             QStringLiteral(R"(<w:pgMar w:bottom="-720" w:footer="0" w:gutter="0" w:header="0" w:top="-720" />)"));
+             QStringLiteral(R"(<w:pgMar w:bottom="-720" w:footer="0" w:gutter="0" w:header="0" w:left="1440" w:right="1440" w:top="-720" />)"));
+    QCOMPARE(PageDefinition::PageMargins(qQNaN(), qInf(), 1e300, 36, -qInf(), qQNaN()).pageMarginElement().toCompactString(),
+             QStringLiteral(R"(<w:pgMar w:bottom="1440" w:footer="707" w:gutter="0" w:header="707" w:left="1440" w:right="720" w:top="1440" />)"));
 }
 
 void TestPageDefinition::lengthsInOtherUnits()
