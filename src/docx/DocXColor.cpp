@@ -21,7 +21,7 @@ QString hexText(const QColor &color)
 
 std::optional<QString> visibleHexText(const QColor &color)
 {
-    if (color.isValid() && color.alpha() == 0)
+    if (!color.isValid() || color.alpha() == 0)
         return std::nullopt;
     return hexText(color);
 }

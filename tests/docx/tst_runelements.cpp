@@ -109,6 +109,12 @@ void TestRunElements::runProperties_data()
     a.background = QColor(0, 0, 0, 0);
     a.foreground = QColor(10, 10, 10, 0);
     QTest::newRow("transparent colours are no colour") << a << "<w:rPr />";
+    a = {};
+    a.foreground = QColor();
+    a.underlineStyle = TextLineStyle::single;
+    a.underlineColor = QColor();
+    a.background = QColor();
+    QTest::newRow("invalid colours are left out") << a << R"(<w:rPr><w:u w:val="single" /></w:rPr>)";
 
     a = {};
     a.font = font(20);
