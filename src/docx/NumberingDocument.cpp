@@ -3,6 +3,7 @@
 #include "docx/DocXNamespaces.h"
 
 #include <cmath>
+#include <limits>
 
 DocXListStyle NumberingDefinition::style(qint64 level) const
 {
@@ -17,7 +18,9 @@ DocXListStyle NumberingDefinition::style(qint64 level) const
 qint64 NumberingDefinition::start(qint64 level) const
 {
     const auto found = startsByLevel.find(level);
-    return found == startsByLevel.end() || found->second < 0 ? 1 : found->second;
+    if (found == startsByLevel.end() || found->second < 0)
+        return 1;
+    return qMin<qint64>(found->second, std::numeric_limits<qint32>::max());
 }
 
 namespace NumberingDocument {

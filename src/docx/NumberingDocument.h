@@ -16,7 +16,8 @@ struct NumberingDefinition
 
     // The style of `level`, else of the nearest lower level, else a bullet.
     DocXListStyle style(qint64 level) const;
-    // The first number of `level` (1 when none was recorded or it is below 0).
+    // The first number of `level`: 1 when none was recorded or it is below
+    // 0, at most 2^31 − 1 like every number written.
     qint64 start(qint64 level) const;
 };
 

@@ -199,6 +199,12 @@ void TestParagraphRanges::numberingDocument()
     QCOMPARE(list3.children()[9].children()[1].attributes().at("w:val"), QStringLiteral("decimal"));
     const XmlElement &list1 = root.children()[0];
     QCOMPARE(list1.children()[3].children()[1].attributes().at("w:val"), QStringLiteral("bullet"));
+    // First numbers stay in the range of every number written: readers show
+    // "0." or take minutes for 2^40.
+    const NumberingDefinition starts{1, {}, {{0, qint64(1) << 40}, {1, -5}, {2, 0}}};
+    QCOMPARE(starts.start(0), qint64(2147483647));
+    QCOMPARE(starts.start(1), qint64(1));
+    QCOMPARE(starts.start(2), qint64(0));
 
     QCOMPARE(NumberingDocument::levelElement(DocXListStyle::Decimal, 0, {}).toCompactString(),
              QStringLiteral(R"(<w:lvl w:ilvl="0"><w:start w:val="1" /><w:numFmt w:val="decimal" /><w:lvlText w:val="%1." /><w:lvlJc w:val="left" /><w:pPr><w:ind w:hanging="280" w:left="856" /></w:pPr></w:lvl>)"));
