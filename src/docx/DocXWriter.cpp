@@ -188,17 +188,28 @@ DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
 
 StyledText DocXWriter::joinSections(const QList<StyledText> &sections, QList<qsizetype> *starts)
 {
+    // A CR that meets the LF starting the next section would make one CRLF
+    // terminator of two paragraph ends, so there the end is a LF: what starts
+    // each text after a section's end is the first character of the next
+    // section that has one.
+    QList<QChar> nextStart(sections.size() + 1);
+    for (qsizetype i = sections.size() - 1; i >= 0; --i)
+        nextStart[i] = sections[i].isEmpty() ? nextStart[i + 1] : sections[i].string().front();
+
     StyledText joined;
-    for (const StyledText &section : sections) {
+    for (qsizetype i = 0; i < sections.size(); ++i) {
+        const StyledText &section = sections[i];
         if (!joined.isEmpty() && !StyledText::isParagraphTerminator(joined.string().back()))
-            joined.append(QStringLiteral("\r"));
-        // A CR before a section that starts with LF would make one CRLF
-        // terminator of two paragraph ends.
-        else if (!joined.isEmpty() && joined.string().back() == u'\r' && section.string().startsWith(u'\n'))
-            joined.append(QStringLiteral("\r"));
+            joined.append(nextStart[i] == u'\n' ? QStringLiteral("\n") : QStringLiteral("\r"));
         if (starts)
             starts->append(joined.length());
-        joined.append(section);
+        const qsizetype last = section.length() - 1;
+        if (nextStart[i + 1] == u'\n' && section.string().endsWith(u'\r')) {
+            joined.append(section.mid({0, last}));
+            joined.append(QStringLiteral("\n"), section.attributesAt(last));
+        } else {
+            joined.append(section);
+        }
     }
     return joined;
 }

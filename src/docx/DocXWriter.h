@@ -27,6 +27,9 @@ public:
 
     // The sections joined into one text: a "\r" without attributes goes
     // between two sections unless the text before ends a paragraph (LF, CR,
-    // U+2029). `starts` receives where each section begins.
+    // U+2029). Where a CR and the LF starting the next section would make one
+    // CRLF, the end before the section is a LF instead (the CR's attributes
+    // kept), so every section keeps its paragraphs. `starts` receives where
+    // each section begins.
     static StyledText joinSections(const QList<StyledText> &sections, QList<qsizetype> *starts = nullptr);
 };

@@ -42,6 +42,8 @@ private slots:
     void plainTextChangesOnlyItsOwnParts();
     void richTextPackage();
     void sectionsAndPages();
+    void sectionsKeepTheirParagraphs_data();
+    void sectionsKeepTheirParagraphs();
     void nothingToWrite();
     void failuresLeaveTheDestination_data();
     void failuresLeaveTheDestination();
@@ -152,8 +154,6 @@ void TestDocXWriter::sectionsAndPages()
              QStringLiteral("a\nb"));
     QCOMPARE(DocXWriter::joinSections({StyledText(QStringLiteral("a")), StyledText(QStringLiteral("b"))}).string(),
              QStringLiteral("a\rb"));
-    QCOMPARE(DocXWriter::joinSections({StyledText(QStringLiteral("a\r")), StyledText(QStringLiteral("\nb"))}).string(),
-             QStringLiteral("a\r\r\nb"));
 
     const QString pages = destination(QStringLiteral("pages.docx"));
     QVERIFY(!DocXWriter::writePages({StyledText(QStringLiteral("1")), StyledText(QStringLiteral("2")), StyledText(QStringLiteral("3"))}, pages)
@@ -163,6 +163,42 @@ void TestDocXWriter::sectionsAndPages()
     QCOMPARE(count(document, "//w:body/w:p"), 3);
     QCOMPARE(count(document, "//w:br[@w:type='page']"), 2);
     QCOMPARE(count(document, "//w:sectPr"), 1);
+}
+
+void TestDocXWriter::sectionsKeepTheirParagraphs_data()
+{
+    QTest::addColumn<QStringList>("sections");
+    QTest::addColumn<QStringList>("paragraphs"); // "|" marks the paragraph that closes a section
+    QTest::newRow("empty paragraph after an open end")
+        << QStringList{"first", "\nsecond"} << QStringList{"first|", "", "second"};
+    QTest::newRow("empty paragraph after a CR")
+        << QStringList{"first\r", "\nsecond"} << QStringList{"first|", "", "second"};
+    QTest::newRow("empty section between")
+        << QStringList{"first\r", "", "\nthird"} << QStringList{"first|", "|", "", "third"};
+    QTest::newRow("CRLF inside a section stays one end")
+        << QStringList{"a\r\nb", "c"} << QStringList{"a", "b|", "c"};
+}
+
+void TestDocXWriter::sectionsKeepTheirParagraphs()
+{
+    QFETCH(QStringList, sections);
+    QFETCH(QStringList, paragraphs);
+    QList<StyledText> texts;
+    for (const QString &section : sections)
+        texts.append(StyledText(section));
+    const QString path = destination(QStringLiteral("joined.docx"));
+    QVERIFY(!DocXWriter::write(texts, path).isError());
+    PackageInspector package(path);
+    pugi::xml_document document;
+    QVERIFY(load(document, package.bytes(QStringLiteral("word/document.xml"))));
+    QStringList written;
+    for (const pugi::xpath_node &node : document.select_nodes("//w:body/w:p")) {
+        QString text;
+        for (const pugi::xpath_node &t : node.node().select_nodes(".//w:t"))
+            text += QString::fromUtf8(t.node().text().get());
+        written << text + (node.node().select_node("w:pPr/w:sectPr") ? QStringLiteral("|") : QString());
+    }
+    QCOMPARE(written, paragraphs);
 }
 
 void TestDocXWriter::nothingToWrite()
