@@ -55,6 +55,25 @@ XmlElement withMainContentType(const XmlElement &root, const QString &contentTyp
     return result;
 }
 
+// The content types of the picture files the writer stores (ImageMedia).
+QString mediaContentType(const QString &extension)
+{
+    if (extension == QLatin1String("pdf"))
+        return QStringLiteral("application/pdf");
+    if (extension == QLatin1String("psd"))
+        return QStringLiteral("image/vnd.adobe.photoshop");
+    return QStringLiteral("image/") + extension;
+}
+
+bool hasDefault(const XmlElement &root, const QString &extension)
+{
+    for (const XmlElement &child : root.children())
+        if (child.name() == QLatin1String("Default")
+            && attribute(child, QStringLiteral("Extension")).compare(extension, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 bool hasOverride(const XmlElement &root, const QString &partName)
 {
     for (const XmlElement &child : root.children())
@@ -83,6 +102,24 @@ bool update(PackageFolder &package, Parts parts, DocXPackageKind kind, QString *
         changed = true;
     }
     return !changed || DocXPart::write(package, partName, updated, error);
+}
+
+bool addMediaDefaults(PackageFolder &package, const QStringList &mediaTargets, QString *error)
+{
+    const QString partName = QStringLiteral("[Content_Types].xml");
+    auto root = DocXPart::read(package, partName, error);
+    if (!root)
+        return false;
+    bool changed = false;
+    for (const QString &target : mediaTargets) {
+        const QString extension = target.section(u'.', -1).toLower();
+        if (extension.isEmpty() || hasDefault(*root, extension))
+            continue;
+        root->addChild(QStringLiteral("Default"), std::nullopt,
+                       {{QStringLiteral("Extension"), extension}, {QStringLiteral("ContentType"), mediaContentType(extension)}});
+        changed = true;
+    }
+    return !changed || DocXPart::write(package, partName, *root, error);
 }
 
 } // namespace ContentTypes

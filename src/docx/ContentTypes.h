@@ -22,6 +22,12 @@ inline const QString mainTemplate =
 // when the file cannot be read, parsed or written.
 bool update(PackageFolder &package, Parts parts, DocXPackageKind kind, QString *error);
 
+// Adds a Default for each extension of `mediaTargets` ("media/rId7.png")
+// that the package's content types do not cover yet, so every picture the
+// writer stores has a content type. Rewrites the file only when something
+// changed. False with *error when it cannot be read, parsed or written.
+bool addMediaDefaults(PackageFolder &package, const QStringList &mediaTargets, QString *error);
+
 } // namespace ContentTypes
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(ContentTypes::Parts)

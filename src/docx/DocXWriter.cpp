@@ -1,5 +1,6 @@
 #include "DocXWriter.h"
 
+#include "docx/BuiltInConversion.h"
 #include "docx/ContentTypes.h"
 #include "docx/DocXNamespaces.h"
 #include "docx/DocXNotes.h"
@@ -248,4 +249,17 @@ DocXSavingError DocXWriter::writePages(const QList<StyledText> &pages, const QSt
         joined.append(pages[i]);
     }
     return write({joined}, path, options, templateFolder);
+}
+
+DocXSavingError DocXWriter::writeDocXUsingBuiltIn(const StyledText &text, const QString &path)
+{
+    return BuiltInConversion::write(text, path);
+}
+
+bool DocXWriter::writeDocXTo(const StyledText &text, const QString &path, bool useBuiltIn, DocXSavingError *error)
+{
+    const DocXSavingError result = useBuiltIn ? writeDocXUsingBuiltIn(text, path) : write({text}, path);
+    if (error)
+        *error = result;
+    return !result.isError();
 }

@@ -25,6 +25,19 @@ public:
     static DocXSavingError writePages(const QList<StyledText> &pages, const QString &path,
                                       const DocXOptions &options = {}, const QString &templateFolder = {});
 
+    // The text through the built-in Office Open XML converter instead of the
+    // writer: the converter's package, with the writer's main part and
+    // relationships when the text has ruby, which the converter cannot write
+    // (see BuiltInConversion). Default options; the destination is replaced
+    // only by the complete archive.
+    static DocXSavingError writeDocXUsingBuiltIn(const StyledText &text, const QString &path);
+
+    // writeDocXUsingBuiltIn() when `useBuiltIn`, else write() of the text as
+    // the one section with default options. False on failure, with the reason
+    // in *error when given.
+    static bool writeDocXTo(const StyledText &text, const QString &path, bool useBuiltIn,
+                            DocXSavingError *error = nullptr);
+
     // The sections joined into one text: a "\r" without attributes goes
     // between two sections unless the text before ends a paragraph (LF, CR,
     // U+2029). Where a CR and the LF starting the next section would make one

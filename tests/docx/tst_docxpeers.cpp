@@ -1,5 +1,7 @@
 // Packages we write, opened by the programs that read the format:
-// python-docx, pandoc and LibreOffice. Each test skips when its tool is missing.
+// python-docx, pandoc and LibreOffice: the writer's, and the built-in
+// conversion path's with and without ruby. Each test skips when its tool is
+// missing.
 #include "DocXTestTexts.h"
 
 #include "platform/TemporaryFolder.h"
@@ -46,6 +48,8 @@ private:
     QString m_rich;
     QString m_pages;
     QString m_template;
+    QString m_converted;     // the built-in converter's own package
+    QString m_convertedRuby; // the same with the writer's main part for ruby
 };
 
 void TestDocXPeers::initTestCase()
@@ -62,6 +66,19 @@ void TestDocXPeers::initTestCase()
     DocXOptions templateOptions;
     templateOptions.packageKind = DocXPackageKind::Template;
     QVERIFY(!DocXWriter::write({StyledText(QStringLiteral("Template text"))}, m_template, templateOptions).isError());
+
+    m_converted = m_folder.filePath(QStringLiteral("converted.docx"));
+    m_convertedRuby = m_folder.filePath(QStringLiteral("converted-ruby.docx"));
+    StyledText converted(QStringLiteral("Converted heading\n"), with([](TextAttributes &a) {
+                             a.font = FontDescriptor{QStringLiteral("DejaVu Sans"), QString(), 16.0, true, false};
+                             a.foreground = QColor(200, 0, 0);
+                         }));
+    const TextAttachmentPointer image = picture();
+    converted.append(QStringLiteral("Converted picture: "));
+    converted.append(QString(QChar(0xFFFC)), with([&](TextAttributes &a) { a.attachment = image; }));
+    converted.append(QStringLiteral("\nStruck text"), with([](TextAttributes &a) { a.strikethroughStyle = TextLineStyle::single; }));
+    QVERIFY(!DocXWriter::writeDocXUsingBuiltIn(converted, m_converted).isError());
+    QVERIFY(!DocXWriter::writeDocXUsingBuiltIn(richText(), m_convertedRuby).isError());
 }
 
 void TestDocXPeers::pythonDocx()
@@ -83,6 +100,15 @@ void TestDocXPeers::pythonDocx()
                                     QStringLiteral("shapes 1"), QStringLiteral("title Title & more"),
                                     QStringLiteral("Page one"), QStringLiteral("Page two")})
         QVERIFY2(output.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + output));
+
+    const QString converted = run(QStringLiteral("/usr/bin/python3"),
+                                  {QStringLiteral("-c"), script + QStringLiteral("    print('bold', d.paragraphs[0].runs[0].bold)\n"),
+                                   m_converted, m_convertedRuby});
+    QVERIFY2(!converted.contains(QStringLiteral("Traceback")), qPrintable(converted));
+    for (const QString &expected : {QStringLiteral("Converted heading\nConverted picture: \nStruck text\nshapes 1\n"),
+                                    QStringLiteral("Heading text\n"), QStringLiteral("の読み\nshapes 1\n")})
+        QVERIFY2(converted.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + converted));
+    QCOMPARE(converted.count(QStringLiteral("bold True")), 2);
 }
 
 void TestDocXPeers::pandoc()
@@ -90,14 +116,25 @@ void TestDocXPeers::pandoc()
     const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
     if (pandoc.isEmpty())
         QSKIP("pandoc is not installed");
-    const QString output = run(pandoc, {QStringLiteral("-f"), QStringLiteral("docx"), QStringLiteral("-t"),
-                                        QStringLiteral("markdown"), m_rich});
+    const auto markdown = [&](const QString &path) {
+        return run(pandoc, {QStringLiteral("-f"), QStringLiteral("docx"), QStringLiteral("-t"), QStringLiteral("markdown"), path});
+    };
+    const QString output = markdown(m_rich);
     // pandoc drops w:ruby whole; everything else must be there.
     for (const QString &expected : {QStringLiteral("Heading text"), QStringLiteral("1.  First item"),
                                     QStringLiteral("2.  Second item"), QStringLiteral("Footnote body text"),
                                     QStringLiteral("Endnote body text"), QStringLiteral("[the site](https://example.com/page?a=1&b=2)"),
                                     QStringLiteral("media/rId"), QStringLiteral("の読み")})
         QVERIFY2(output.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + output));
+
+    const QString converted = markdown(m_converted);
+    for (const QString &expected : {QStringLiteral("**Converted heading**"), QStringLiteral("Converted picture: ![](media/image1.png)"),
+                                    QStringLiteral("~~Struck text~~")})
+        QVERIFY2(converted.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + converted));
+    const QString convertedRuby = markdown(m_convertedRuby);
+    for (const QString &expected : {QStringLiteral("**Heading text**"), QStringLiteral("Picture: ![](media/rId"),
+                                    QStringLiteral("[the site](https://example.com/page?a=1&b=2)"), QStringLiteral("の読み")})
+        QVERIFY2(convertedRuby.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + convertedRuby));
 }
 
 void TestDocXPeers::libreOffice()
@@ -110,7 +147,7 @@ void TestDocXPeers::libreOffice()
     // One start for all files, with a private profile.
     run(soffice, {QStringLiteral("-env:UserInstallation=file://") + profile.path(), QStringLiteral("--headless"),
                   QStringLiteral("--convert-to"), QStringLiteral("odt"), QStringLiteral("--outdir"), output.path(),
-                  m_rich, m_pages, m_template},
+                  m_rich, m_pages, m_template, m_converted, m_convertedRuby},
         300000);
     const auto content = [&](const QString &name) {
         TemporaryFolder unpacked;
@@ -132,6 +169,13 @@ void TestDocXPeers::libreOffice()
         QVERIFY2(rich.contains(expected), qPrintable(expected));
     QVERIFY(content(QStringLiteral("pages.odt")).contains(QStringLiteral("Page two")));
     QVERIFY(content(QStringLiteral("blank.odt")).contains(QStringLiteral("Template text")));
+    const QString converted = content(QStringLiteral("converted.odt"));
+    for (const QString &expected : {QStringLiteral("Converted heading"), QStringLiteral("<draw:image"), QStringLiteral("Struck text")})
+        QVERIFY2(converted.contains(expected), qPrintable(expected));
+    const QString convertedRuby = content(QStringLiteral("converted-ruby.odt"));
+    for (const QString &expected : {QStringLiteral("Heading text"), QStringLiteral("<draw:image"), QStringLiteral("<text:ruby"),
+                                    QStringLiteral("かんじ"), QStringLiteral("xlink:href=\"https://example.com/page?a=1&amp;b=2\"")})
+        QVERIFY2(convertedRuby.contains(expected), qPrintable(expected));
 }
 
 QTEST_GUILESS_MAIN(TestDocXPeers)

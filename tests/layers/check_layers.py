@@ -35,7 +35,10 @@ LAYERS = {
     # another format (RTFD lives with RTF).
     "textsystem": BASE,
     **{family: BASE + ["textsystem"] for family in TEXT_FORMATS},
-    "docx": BASE + ["textsystem"],
+    # The built-in Office Open XML converter stands in for the platform's:
+    # it knows the styled text and nothing of the writer or the reader.
+    "docx/builtin": BASE + ["textsystem"],
+    "docx": BASE + ["textsystem", "docx/builtin"],
     "docx/reader": BASE + ["textsystem"],
     "word/document": BASE + ["textsystem", "docx", "docx/reader"] + TEXT_FORMATS,
     "word": BASE + ["platform/widgets", "textsystem", "docx", "docx/reader", "word/document"]
