@@ -10,6 +10,7 @@
 // error values never leave this module.
 namespace ZipArchive {
 
+// Deflated entries are compressed at zlib's default level (6).
 enum class Compression { Stored, Deflated };
 
 struct Limits {
