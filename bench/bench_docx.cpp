@@ -4,15 +4,28 @@
 // A python-docx script for the same paragraphs and pictures is written beside
 // the output (morvane-bench-python-docx.py) to time the peer by hand:
 //   /usr/bin/time -v /usr/bin/python3 /tmp/morvane-bench-python-docx.py
+//
+//   bench_docx --fixture OUT.docx       writes the same document with 50
+//                                       photo-like pictures (5.5 MB of PNG)
+//   bench_docx --convert IN.docx OUT.docx
+//                                       opens a .docx and saves it as the
+//                                       word processor does, for timing
+//                                       beside another program, e.g.
+//   python3 -c 'import docx,sys; docx.Document(sys.argv[1]).save(sys.argv[2])' IN OUT
 #include "BenchMain.h"
 #include "docx/DocXWriter.h"
+#include "word/document/WordDocumentFiles.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <iostream>
 
 #include <sys/resource.h>
 
@@ -31,10 +44,20 @@ QString paragraphText(int index)
         .arg(index);
 }
 
-TextAttachmentPointer makePicture(int index)
+enum class PictureKind { Flat, Photo };
+
+// A flat 64 × 64 colour, or 220 × 170 pixels of noise that PNG cannot
+// shrink (about 110 KB, like a photograph).
+TextAttachmentPointer makePicture(int index, PictureKind kind = PictureKind::Flat)
 {
-    QImage image(64, 64, QImage::Format_RGB32);
+    QImage image = kind == PictureKind::Flat ? QImage(64, 64, QImage::Format_RGB32) : QImage(220, 170, QImage::Format_RGB32);
     image.fill(QColor::fromHsv(index * 7 % 360, 200, 220));
+    if (kind == PictureKind::Photo) {
+        QRandomGenerator random(quint32(index + 1));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, random.generate() | 0xFF000000u);
+    }
     auto attachment = std::make_shared<TextAttachment>();
     QBuffer buffer(&attachment->contents);
     buffer.open(QIODevice::WriteOnly);
@@ -43,7 +66,7 @@ TextAttachmentPointer makePicture(int index)
     return attachment;
 }
 
-StyledText makeDocument()
+StyledText makeDocument(PictureKind pictures = PictureKind::Flat)
 {
     StyledText text;
     TextAttributes plain;
@@ -67,7 +90,7 @@ StyledText makeDocument()
         }
         if (p % pictureEvery == 0) {
             TextAttributes picture = base;
-            picture.attachment = makePicture(p);
+            picture.attachment = makePicture(p, pictures);
             text.append(QString(QChar(0xFFFC)), picture);
         }
         text.append(QStringLiteral("\n"), base);
@@ -125,9 +148,36 @@ void BM_WriteDocx200Pages(benchmark::State &state)
 }
 BENCHMARK(BM_WriteDocx200Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+int writeFixture(const QString &path)
+{
+    const DocXSavingError error = DocXWriter::write({makeDocument(PictureKind::Photo)}, path);
+    if (error.isError())
+        std::cerr << qPrintable(error.text()) << std::endl;
+    return error.isError() ? 1 : 0;
+}
+
+int convert(const QString &input, const QString &output)
+{
+    StyledText text;
+    QString error;
+    if (!WordDocumentFiles::read(input, &text, &error) || !WordDocumentFiles::write(text, output, DocumentFormat::Docx, &error)) {
+        std::cerr << qPrintable(error) << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--fixture") == 0) {
+        QCoreApplication app(argc, argv);
+        return writeFixture(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--convert") == 0) {
+        QCoreApplication app(argc, argv);
+        return convert(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     return runBenchmarks(argc, argv);
 }
