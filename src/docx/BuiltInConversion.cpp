@@ -1,4 +1,4 @@
-#include "BuiltInConversion.h"
+#include "docx/BuiltInConversion.h"
 
 #include "docx/ContentTypes.h"
 #include "docx/DocXOptions.h"

@@ -1,4 +1,4 @@
-#include "OfficeOpenXmlBody.h"
+#include "docx/builtin/OfficeOpenXmlBody.h"
 
 #include <QColor>
 

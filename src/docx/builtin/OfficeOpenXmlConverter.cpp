@@ -1,8 +1,9 @@
-#include "OfficeOpenXmlConverter.h"
+#include "docx/builtin/OfficeOpenXmlConverter.h"
 
 #include "docx/builtin/OfficeOpenXmlBody.h"
 #include "docx/builtin/OfficeOpenXmlPictures.h"
 #include "platform/package/PackageContentTypes.h"
+#include "platform/package/PackageNames.h"
 
 #include <QDateTime>
 
@@ -11,7 +12,6 @@ namespace OfficeOpenXmlConverter {
 namespace {
 
 const QString wordNamespace = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-const QString officeRelationships = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
 const QString wordContentType = QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.");
 
 QByteArray partBytes(const XmlElement &root)
@@ -71,7 +71,7 @@ XmlElement coreProperties()
 XmlElement packageRelationships()
 {
     PackageRelationships relationships;
-    relationships.add(officeRelationships + QStringLiteral("officeDocument"), QStringLiteral("word/document.xml"));
+    relationships.add(PackageNames::officeDocumentType, QStringLiteral("word/document.xml"));
     relationships.add(QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties"),
                       QStringLiteral("docProps/core.xml"));
     return relationships.toElement();
@@ -80,8 +80,8 @@ XmlElement packageRelationships()
 XmlElement contentTypes(const QList<QString> &mediaExtensions)
 {
     PackageContentTypes types;
-    types.addDefault(QStringLiteral("rels"), QStringLiteral("application/vnd.openxmlformats-package.relationships+xml"));
-    types.addDefault(QStringLiteral("xml"), QStringLiteral("application/xml"));
+    types.addDefault(QStringLiteral("rels"), PackageNames::relationshipsContentType);
+    types.addDefault(QStringLiteral("xml"), PackageNames::xmlContentType);
     for (const QString &extension : mediaExtensions)
         types.addDefault(extension, QStringLiteral("image/") + extension);
     types.addOverride(QStringLiteral("word/document.xml"), wordContentType + QStringLiteral("document.main+xml"));
@@ -97,13 +97,13 @@ XmlElement contentTypes(const QList<QString> &mediaExtensions)
 bool writePackage(const StyledText &text, PackageFolder &package, QString *error)
 {
     PackageRelationships relationships;
-    relationships.add(officeRelationships + QStringLiteral("styles"), QStringLiteral("styles.xml"));
-    relationships.add(officeRelationships + QStringLiteral("settings"), QStringLiteral("settings.xml"));
+    relationships.add(PackageNames::relationshipType(QStringLiteral("styles")), QStringLiteral("styles.xml"));
+    relationships.add(PackageNames::relationshipType(QStringLiteral("settings")), QStringLiteral("settings.xml"));
     OfficeOpenXmlPictures pictures(relationships);
     const XmlElement document = OfficeOpenXmlBody::document(text, pictures);
 
     return writePart(package, PackageContentTypes::partName, contentTypes(pictures.extensions()), error)
-           && writePart(package, QStringLiteral("_rels/.rels"), packageRelationships(), error)
+           && writePart(package, PackageNames::packageRelationshipsPart, packageRelationships(), error)
            && writePart(package, QStringLiteral("docProps/core.xml"), coreProperties(), error)
            && writePart(package, QStringLiteral("word/document.xml"), document, error)
            && writePart(package, QStringLiteral("word/_rels/document.xml.rels"), relationships.toElement(), error)

@@ -1,4 +1,6 @@
-#include "OfficeOpenXmlPictures.h"
+#include "docx/builtin/OfficeOpenXmlPictures.h"
+
+#include "platform/package/PackageNames.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -7,8 +9,7 @@
 
 namespace {
 
-const QString imageRelationshipType =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/image");
+const QString imageRelationshipType = PackageNames::relationshipType(QStringLiteral("image"));
 const QString pictureNamespace = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/picture");
 
 constexpr double emuPerPoint = 12700.0;
