@@ -16,6 +16,60 @@ struct AbstractDefinition {
     QString numberingStyleLink; // <w:numStyleLink>: the levels live elsewhere
 };
 
+// Where the levels of each abstract definition live: in itself, or in the
+// definition its numbering style link leads to (style, instance, definition,
+// and on). Each definition is resolved once and remembered, so a chain of n
+// links costs n steps for all its instances together; a link that dangles or
+// ends in a loop gives nothing to every definition on its way.
+class LevelHolders
+{
+public:
+    LevelHolders(const QHash<int, AbstractDefinition> &abstracts, const QHash<int, pugi::xml_node> &instances,
+                 const DocXStyleSheet &styles)
+        : m_abstracts(abstracts), m_instances(instances), m_styles(styles)
+    {
+    }
+
+    std::optional<int> holder(std::optional<int> abstractId)
+    {
+        QList<int> path;
+        QSet<int> onPath;
+        std::optional<int> found;
+        while (abstractId && m_abstracts.contains(*abstractId)) {
+            if (const auto known = m_holders.constFind(*abstractId); known != m_holders.cend()) {
+                found = *known;
+                break;
+            }
+            const QString &link = m_abstracts.value(*abstractId).numberingStyleLink;
+            if (link.isEmpty()) {
+                found = abstractId;
+                break;
+            }
+            if (onPath.contains(*abstractId))
+                break;
+            path.append(*abstractId);
+            onPath.insert(*abstractId);
+            abstractId = linkedDefinition(link);
+        }
+        for (const int id : path)
+            m_holders.insert(id, found);
+        return found;
+    }
+
+private:
+    std::optional<int> linkedDefinition(const QString &numberingStyle) const
+    {
+        const auto linked = m_styles.paragraphFormat(numberingStyle).numberingId;
+        const pugi::xml_node instance = linked ? m_instances.value(*linked) : pugi::xml_node();
+        return DocXValues::integer(XmlRead::firstChild(instance, "w:abstractNumId"), "w:val");
+    }
+
+    const QHash<int, AbstractDefinition> &m_abstracts;
+    const QHash<int, pugi::xml_node> &m_instances;
+    const DocXStyleSheet &m_styles;
+    QHash<int, std::optional<int>> m_holders;
+};
+
 QString bulletToken(const QString &text)
 {
     for (QChar c : text) {
@@ -58,19 +112,11 @@ DocXNumbering::DocXNumbering(pugi::xml_node numbering, const DocXStyleSheet &sty
         if (id && *id != 0 && !instances.contains(*id))
             instances.insert(*id, node);
     }
+    LevelHolders holders(abstracts, instances, styles);
     for (auto instance = instances.cbegin(); instance != instances.cend(); ++instance) {
-        // Follow numbering style links from definition to instance to
-        // definition until one holds its levels; a loop holds none.
-        QSet<int> visited;
-        std::optional<int> abstractId = DocXValues::integer(XmlRead::firstChild(instance.value(), "w:abstractNumId"), "w:val");
-        while (abstractId && !visited.contains(*abstractId) && abstracts.contains(*abstractId)
-               && !abstracts.value(*abstractId).numberingStyleLink.isEmpty()) {
-            visited.insert(*abstractId);
-            const auto linked = styles.paragraphFormat(abstracts.value(*abstractId).numberingStyleLink).numberingId;
-            const pugi::xml_node linkedInstance = linked ? instances.value(*linked) : pugi::xml_node();
-            abstractId = DocXValues::integer(XmlRead::firstChild(linkedInstance, "w:abstractNumId"), "w:val");
-        }
-        if (!abstractId || visited.contains(*abstractId) || !abstracts.contains(*abstractId))
+        const std::optional<int> abstractId =
+            holders.holder(DocXValues::integer(XmlRead::firstChild(instance.value(), "w:abstractNumId"), "w:val"));
+        if (!abstractId)
             continue;
         Levels levels = readLevels(abstracts.value(*abstractId).node, Levels(levelCount));
         for (pugi::xml_node override : XmlRead::children(instance.value(), "w:lvlOverride")) {

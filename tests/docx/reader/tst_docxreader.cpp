@@ -115,6 +115,7 @@ private slots:
     void badPackages_data();
     void badPackages();
     void deepNestingIsCut();
+    void numberingStyleChainsResolveOnce();
 };
 
 void TestDocxReader::text_data()
@@ -536,6 +537,37 @@ void TestDocxReader::deepNestingIsCut()
         nested += "</w:sdtContent></w:sdt>";
     const StyledText text = readBody(paragraph(run("top")) + nested + paragraph(run("end")));
     QCOMPARE(text.string(), QStringLiteral("top\nend"));
+}
+
+void TestDocxReader::numberingStyleChainsResolveOnce()
+{
+    // Definition i links through numbering style Si to instance i + 1, whose
+    // definition links on; the last one holds the levels. Every instance
+    // follows the chain to its end.
+    constexpr int links = 10000;
+    QByteArray numbering;
+    QByteArray styles;
+    for (int i = 1; i <= links; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        numbering += R"(<w:abstractNum w:abstractNumId=")" + n + R"("><w:numStyleLink w:val="S)" + n + R"("/></w:abstractNum>)";
+        styles += R"(<w:style w:type="numbering" w:styleId="S)" + n + R"("><w:pPr><w:numPr><w:numId w:val=")"
+                  + QByteArray::number(i + 1) + R"("/></w:numPr></w:pPr></w:style>)";
+    }
+    const QByteArray last = QByteArray::number(links + 1);
+    numbering += R"(<w:abstractNum w:abstractNumId=")" + last
+                 + R"x("><w:lvl w:ilvl="0"><w:numFmt w:val="upperRoman"/><w:lvlText w:val="%1)"/></w:lvl></w:abstractNum>)x";
+    for (int i = 1; i <= links + 1; ++i)
+        numbering += R"(<w:num w:numId=")" + QByteArray::number(i) + R"("><w:abstractNumId w:val=")" + QByteArray::number(i)
+                     + R"("/></w:num>)";
+    QElapsedTimer timer;
+    timer.start();
+    const StyledText text = readBody(paragraph(run("item"), R"(<w:numPr><w:numId w:val="1"/></w:numPr>)"),
+                                     withStyles(styles, numbering));
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed()) + QStringLiteral(" ms")));
+    const std::optional<ParagraphStyle> style = text.attributesAt(0).paragraphStyle;
+    QVERIFY(style);
+    QCOMPARE(style->textLists.size(), 1);
+    QCOMPARE(style->textLists[0].markerFormat, QStringLiteral("{upper-roman})"));
 }
 
 QTEST_MAIN(TestDocxReader)
