@@ -6,7 +6,7 @@ namespace DocXListStyles {
 
 std::optional<DocXListStyle> fromValue(int value)
 {
-    if (value < 0 || value > 5)
+    if (value < 0 || value > 6)
         return std::nullopt;
     return DocXListStyle(value);
 }
@@ -14,7 +14,7 @@ std::optional<DocXListStyle> fromValue(int value)
 DocXListStyle fromMarkerFormat(QStringView markerFormat)
 {
     const std::pair<QStringView, DocXListStyle> tokens[] = {
-        {TextList::decimal, DocXListStyle::Decimal},       {TextList::lowerLatin, DocXListStyle::LowerLetter},
+        {TextList::none, DocXListStyle::None},             {TextList::decimal, DocXListStyle::Decimal},       {TextList::lowerLatin, DocXListStyle::LowerLetter},
         {TextList::lowerRoman, DocXListStyle::LowerRoman}, {TextList::upperLatin, DocXListStyle::UpperLetter},
         {TextList::upperRoman, DocXListStyle::UpperRoman},
     };
@@ -33,6 +33,7 @@ QString numberFormat(DocXListStyle style)
     case DocXListStyle::UpperLetter: return QStringLiteral("upperLetter");
     case DocXListStyle::LowerRoman: return QStringLiteral("lowerRoman");
     case DocXListStyle::UpperRoman: return QStringLiteral("upperRoman");
+    case DocXListStyle::None: return QStringLiteral("none");
     }
     return QStringLiteral("bullet");
 }

@@ -79,8 +79,10 @@ XmlElement levelElement(DocXListStyle style, qint64 level, const NumberingLayout
     XmlElement element(QStringLiteral("w:lvl"), std::nullopt, {{QStringLiteral("w:ilvl"), val(level)}});
     element.addChild(valElement(QStringLiteral("w:start"), val(start)));
     element.addChild(valElement(QStringLiteral("w:numFmt"), DocXListStyles::numberFormat(style)));
-    element.addChild(valElement(QStringLiteral("w:lvlText"),
-                                bullet ? glyph.text : QStringLiteral("%") + val(level + 1) + u'.'));
+    const QString levelText = bullet                           ? glyph.text
+                              : style == DocXListStyle::None ? QString()
+                                                             : QStringLiteral("%") + val(level + 1) + u'.';
+    element.addChild(valElement(QStringLiteral("w:lvlText"), levelText));
     element.addChild(valElement(QStringLiteral("w:lvlJc"), QStringLiteral("left")));
     element.addChild(QStringLiteral("w:pPr"))
         .addChild(QStringLiteral("w:ind"), std::nullopt,

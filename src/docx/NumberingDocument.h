@@ -34,7 +34,8 @@ struct NumberingLayout
 
 namespace NumberingDocument {
 
-// One w:lvl: start, number format, level text ("%N." or a bullet glyph),
+// One w:lvl: start, number format, level text ("%N.", a bullet glyph, or
+// nothing for DocXListStyle::None),
 // justification, indent, and the bullet font.
 XmlElement levelElement(DocXListStyle style, qint64 level, const NumberingLayout &layout, qint64 start = 1);
 

@@ -40,6 +40,7 @@ int underlineBits(QTextCharFormat::UnderlineStyle style)
 
 QTextListFormat::Style qtListStyle(const QString &format)
 {
+    if (format.contains(TextList::none)) return QTextListFormat::ListStyleUndefined; // draws no marker
     if (format.contains(TextList::decimal)) return QTextListFormat::ListDecimal;
     if (format.contains(TextList::lowerLatin)) return QTextListFormat::ListLowerAlpha;
     if (format.contains(TextList::upperLatin)) return QTextListFormat::ListUpperAlpha;
@@ -61,6 +62,7 @@ QString markerFormat(QTextListFormat::Style style, const QString &prefix, const 
     case QTextListFormat::ListUpperRoman: token = TextList::upperRoman; break;
     case QTextListFormat::ListCircle: return TextList::circle.toString();
     case QTextListFormat::ListSquare: return TextList::square.toString();
+    case QTextListFormat::ListStyleUndefined: return TextList::none.toString();
     default: return TextList::disc.toString();
     }
     return prefix + token.toString() + suffix;

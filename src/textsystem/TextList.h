@@ -19,6 +19,8 @@ struct TextList
     static constexpr QStringView upperLatin = u"{upper-latin}";
     static constexpr QStringView lowerRoman = u"{lower-roman}";
     static constexpr QStringView upperRoman = u"{upper-roman}";
+    // A numbered level that shows no marker (its items still count).
+    static constexpr QStringView none = u"{none}";
 
     QString markerFormat = disc.toString();
     // The number of the first item; stored as given.

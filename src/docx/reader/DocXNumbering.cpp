@@ -178,6 +178,10 @@ QString DocXNumbering::markerFormat(const Level &level, int levelIndex)
 {
     if (level.numberFormat == QLatin1String("bullet"))
         return bulletToken(level.text);
+    // Headings numbered by an outline that shows nothing (LibreOffice writes
+    // its outline numbering this way).
+    if (level.numberFormat == QLatin1String("none"))
+        return TextList::none.toString();
     // "%N" stands for the number of level N-1. This level's becomes the
     // token; outer levels' numbers are left out with the separator after
     // them, so "%1.%2." at the second level gives "{decimal}." and

@@ -2,8 +2,15 @@
 
 #include "docx/reader/DocXTestPackage.h"
 
+#include "docx/DocXWriter.h"
+#include "platform/TemporaryFolder.h"
+#include "support/UnzipToFolder.h"
+#include "textsystem/StyledTextDocument.h"
+
 #include <QBuffer>
 #include <QImage>
+#include <QTextDocument>
+#include <QTextList>
 #include <QtTest>
 
 #include <zlib.h>
@@ -116,6 +123,7 @@ private slots:
     void badPackages();
     void deepNestingIsCut();
     void numberingStyleChainsResolveOnce();
+    void noneLevelsShowNoMarkerAndSurviveASave();
 };
 
 void TestDocxReader::text_data()
@@ -345,6 +353,8 @@ void TestDocxReader::lists_data()
                                           << QStringList{"{decimal}."} << qint64(1);
     QTest::newRow("style links in a loop") << QByteArray(R"(<w:numPr><w:numId w:val="6"/></w:numPr>)") << QStringList{} << qint64(1);
     QTest::newRow("dangling definition") << QByteArray(R"(<w:numPr><w:numId w:val="7"/></w:numPr>)") << QStringList{} << qint64(1);
+    QTest::newRow("number format none shows no marker") << QByteArray(R"(<w:numPr><w:ilvl w:val="1"/><w:numId w:val="8"/></w:numPr>)")
+                                                         << QStringList{"{none}", "{none}"} << qint64(1);
     QTest::newRow("numId 0 leaves the style's list") << QByteArray(R"(<w:pStyle w:val="Listed"/><w:numPr><w:numId w:val="0"/></w:numPr>)")
                                                    << QStringList{} << qint64(1);
     QTest::newRow("list from the paragraph style") << QByteArray(R"(<w:pStyle w:val="Listed"/>)") << QStringList{"{disc}"} << qint64(1);
@@ -367,7 +377,10 @@ void TestDocxReader::lists()
         R"(<w:num w:numId="1"><w:abstractNumId w:val="10"/></w:num><w:num w:numId="2"><w:abstractNumId w:val="11"/></w:num>)"
         R"(<w:num w:numId="3"><w:abstractNumId w:val="12"/><w:lvlOverride w:ilvl="0"><w:startOverride w:val="4"/></w:lvlOverride></w:num>)"
         R"(<w:num w:numId="4"><w:abstractNumId w:val="13"/></w:num><w:num w:numId="5"><w:abstractNumId w:val="14"/></w:num>)"
-        R"(<w:num w:numId="6"><w:abstractNumId w:val="15"/></w:num><w:num w:numId="7"><w:abstractNumId w:val="99"/></w:num>)";
+        R"(<w:abstractNum w:abstractNumId="16"><w:lvl w:ilvl="0"><w:numFmt w:val="none"/><w:lvlText w:val=""/></w:lvl>)"
+        R"(<w:lvl w:ilvl="1"><w:numFmt w:val="none"/><w:lvlText w:val="%2."/></w:lvl></w:abstractNum>)"
+        R"(<w:num w:numId="6"><w:abstractNumId w:val="15"/></w:num><w:num w:numId="7"><w:abstractNumId w:val="99"/></w:num>)"
+        R"(<w:num w:numId="8"><w:abstractNumId w:val="16"/></w:num>)";
     const QByteArray styles =
         R"(<w:style w:type="numbering" w:styleId="Outline"><w:pPr><w:numPr><w:numId w:val="4"/></w:numPr></w:pPr></w:style>)"
         R"(<w:style w:type="numbering" w:styleId="Loop"><w:pPr><w:numPr><w:numId w:val="6"/></w:numPr></w:pPr></w:style>)"
@@ -568,6 +581,42 @@ void TestDocxReader::numberingStyleChainsResolveOnce()
     QVERIFY(style);
     QCOMPARE(style->textLists.size(), 1);
     QCOMPARE(style->textLists[0].markerFormat, QStringLiteral("{upper-roman})"));
+}
+
+void TestDocxReader::noneLevelsShowNoMarkerAndSurviveASave()
+{
+    // Headings numbered by an outline whose levels show nothing, as
+    // LibreOffice writes them.
+    const QByteArray numbering =
+        R"(<w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:start w:val="1"/><w:numFmt w:val="none"/>)"
+        R"(<w:lvlText w:val=""/></w:lvl></w:abstractNum><w:num w:numId="1"><w:abstractNumId w:val="1"/></w:num>)";
+    const QByteArray heading = paragraph(run("Chapter one"), R"(<w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr>)");
+    StyledText text = readBody(heading + paragraph(run("Body")) + heading, withStyles({}, numbering));
+    QCOMPARE(text.attributesAt(0).paragraphStyle->textLists.value(0).markerFormat, QStringLiteral("{none}"));
+
+    // The screen's list draws no marker.
+    QTextDocument document;
+    StyledTextDocument::fill(&document, text);
+    QVERIFY(document.begin().textList());
+    QCOMPARE(document.begin().textList()->format().style(), QTextListFormat::ListStyleUndefined);
+    QCOMPARE(StyledTextDocument::toStyledText(document).attributesAt(0).paragraphStyle->textLists.value(0).markerFormat,
+             QStringLiteral("{none}"));
+
+    // Saved, it is "none" again, and reads back the same.
+    QTemporaryDir folder;
+    const QString saved = folder.filePath(QStringLiteral("saved.docx"));
+    QVERIFY(!DocXWriter::write({text}, saved).isError());
+    TemporaryFolder unpacked;
+    QVERIFY(TestZip::unzipToFolder(saved, unpacked.path(), nullptr));
+    QFile numberingPart(unpacked.filePath(QStringLiteral("word/numbering.xml")));
+    QVERIFY(numberingPart.open(QIODevice::ReadOnly));
+    const QByteArray written = numberingPart.readAll();
+    QVERIFY(written.contains(R"(<w:lvl w:ilvl="0"><w:start w:val="1" /><w:numFmt w:val="none" /><w:lvlText w:val="" />)"));
+    QVERIFY(!written.contains(R"(<w:numFmt w:val="decimal" />)"));
+    StyledText reread;
+    QString error;
+    QVERIFY2(DocXReader::read(saved, &reread, &error), qPrintable(error));
+    QCOMPARE(reread.attributesAt(0).paragraphStyle->textLists.value(0).markerFormat, QStringLiteral("{none}"));
 }
 
 QTEST_MAIN(TestDocxReader)
