@@ -1,10 +1,10 @@
 #include "ImageMedia.h"
 
 #include "docx/DocXNamespaces.h"
+#include "platform/FileBytes.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -133,15 +133,11 @@ TextAttachmentPointer attachmentForUrl(const QUrl &url)
     if (!url.isLocalFile())
         return nullptr;
     const QFileInfo info(url.toLocalFile());
-    if (!info.isFile() || info.size() > maxImageFileSize)
-        return nullptr;
-    QFile file(info.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> contents = FileBytes::read(info.absoluteFilePath(), maxImageFileSize, nullptr);
+    if (!contents || contents->isEmpty())
         return nullptr;
     auto attachment = std::make_shared<TextAttachment>();
-    attachment->contents = file.read(maxImageFileSize + 1);
-    if (attachment->contents.isEmpty() || attachment->contents.size() > maxImageFileSize)
-        return nullptr;
+    attachment->contents = std::move(*contents);
     attachment->fileType = QMimeDatabase().mimeTypeForFileNameAndData(info.fileName(), attachment->contents).name();
     attachment->fileName = info.fileName();
     return attachment;

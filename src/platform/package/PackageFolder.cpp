@@ -2,9 +2,9 @@
 
 #include "PackagePath.h"
 #include "platform/Failure.h"
+#include "platform/FileBytes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -20,11 +20,10 @@ bool PackageFolder::writePart(const QString &partName, const QByteArray &bytes, 
     // The folder is private and the archive made from it replaces the
     // destination only when complete, so a plain write is enough here.
     const QString path = m_folder.filePath(partName);
-    QFile file(path);
-    if (QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
-        && file.write(bytes) == bytes.size() && file.flush())
-        return true;
-    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(error, QStringLiteral("Cannot create the folder '%1'").arg(folder));
+    return FileBytes::write(path, bytes, error);
 }
 
 bool PackageFolder::writePart(const QString &partName, const QString &text, QString *error)

@@ -3,6 +3,8 @@
 #include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfWriter.h"
 
+#include "platform/FileBytes.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -30,15 +32,6 @@ bool isPlainFileName(const QString &name)
         && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -88,7 +81,7 @@ bool write(const StyledText &text, const QString &path, QString *error)
         for (int n = 1; used.contains(name); ++n)
             name = QStringLiteral("%1 %2.%3").arg(base).arg(n).arg(extension);
         used.insert(name);
-        if (!writeFile(folder.filePath(name), bytes, &failure))
+        if (!FileBytes::write(folder.filePath(name), bytes, &failure))
             return QString();
         return name;
     };
@@ -97,7 +90,7 @@ bool write(const StyledText &text, const QString &path, QString *error)
         *error = failure;
         return false;
     }
-    return writeFile(folder.filePath(textFileName), rtf, error);
+    return FileBytes::write(folder.filePath(textFileName), rtf, error);
 }
 
 } // namespace RtfdPackage
