@@ -1,6 +1,8 @@
 #include "SafeSave.h"
 #include "platform/Failure.h"
 
+#include "platform/FileBytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +49,11 @@ bool removePath(const QString &path)
     return QFile::remove(path);
 }
 
+QString asideName(const QString &fileName)
+{
+    return fileName + QStringLiteral(".old");
+}
+
 // Scratch files and folders beside `target` whose save process has died.
 void removeLeftovers(const QString &target)
 {
@@ -58,8 +65,14 @@ void removeLeftovers(const QString &target)
         const QString rest = name.mid(prefix.size());
         bool numeric = false;
         const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&numeric);
-        if (!numeric || !processRuns(pid))
-            removePath(folder.filePath(name));
+        if (numeric && processRuns(pid))
+            continue;
+        // A folder save killed between moving the old folder aside and the
+        // new one in left the old one there: it goes back first.
+        const QString aside = folder.filePath(name) + u'/' + asideName(info.fileName());
+        if (!QFileInfo::exists(target) && QFileInfo(aside).isDir())
+            std::rename(native(aside).constData(), native(target).constData());
+        removePath(folder.filePath(name));
     }
 }
 
@@ -69,6 +82,58 @@ QString newScratchPath(const QString &target)
     return info.absolutePath() + u'/' + SafeSave::scratchPrefix(info.fileName()) + QString::number(::getpid())
            + u'-' + QUuid::createUuid().toString(QUuid::Id128).left(16);
 }
+
+QString causeOf(int code)
+{
+    return qt_error_string(code);
+}
+
+bool writeFailure(QString *error, const QString &target, int code)
+{
+    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(target, causeOf(code)));
+}
+
+// A folder only its owner can enter, beside the target, in which the new file
+// or folder is built under the target's own name: nobody else can read the
+// document while it is written, nor what a killed save leaves behind, whatever
+// modes the builder or the libraries it uses give their files.
+class PrivateScratch
+{
+public:
+    explicit PrivateScratch(const QString &target)
+        : m_folder(newScratchPath(target)), m_path(m_folder + u'/' + QFileInfo(target).fileName())
+    {
+    }
+    ~PrivateScratch()
+    {
+        if (m_made)
+            removePath(m_folder);
+    }
+    PrivateScratch(const PrivateScratch &) = delete;
+    PrivateScratch &operator=(const PrivateScratch &) = delete;
+
+    bool make(const QString &target, QString *error)
+    {
+        if (::mkdir(native(m_folder).constData(), S_IRWXU) != 0)
+            return writeFailure(error, target, errno);
+        m_made = true;
+        return true;
+    }
+    // Where the builder writes.
+    const QString &path() const { return m_path; }
+    // Where an old folder goes while the new one takes its place.
+    QString asidePath(const QString &target) const { return m_folder + u'/' + asideName(QFileInfo(target).fileName()); }
+    // The builder's message about `m_path` told about the user's own file.
+    QString inTermsOf(const QString &target, const QString &message) const
+    {
+        return QString(message).replace(m_path, target).replace(m_folder, QFileInfo(target).absolutePath());
+    }
+
+private:
+    QString m_folder;
+    QString m_path;
+    bool m_made = false;
+};
 
 bool syncOne(const QString &path, bool folder)
 {
@@ -109,7 +174,7 @@ bool checkTarget(const QString &target, SafeSave::Kind kind, bool *exists, mode_
         *exists = false;
         if (errno == ENOENT)
             return true;
-        return fail(error, QStringLiteral("Cannot write '%1': %2").arg(target, qt_error_string(errno)));
+        return writeFailure(error, target, errno);
     }
     *exists = true;
     *mode = status.st_mode & 07777;
@@ -125,7 +190,7 @@ bool checkTarget(const QString &target, SafeSave::Kind kind, bool *exists, mode_
 
 bool renameFailure(QString *error, const QString &target)
 {
-    return fail(error, QStringLiteral("Cannot replace '%1': %2").arg(target, qt_error_string(errno)));
+    return fail(error, QStringLiteral("Cannot replace '%1': %2").arg(target, causeOf(errno)));
 }
 
 bool exchangeUnsupported(int code)
@@ -133,57 +198,62 @@ bool exchangeUnsupported(int code)
     return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP;
 }
 
-// Puts `scratch` in place of the existing `target`; the old one goes.
-bool swapIn(const QString &scratch, const QString &target, QString *error)
+// Puts the folder `built` in place of the existing folder `target`: an atomic
+// exchange where the file system has one, else old aside, new in, and the
+// old one back should that fail. The old folder ends up inside the scratch.
+bool swapFolderIn(const QString &built, const QString &aside, const QString &target, QString *error)
 {
-    const QByteArray from = native(scratch);
+    const QByteArray from = native(built);
     const QByteArray to = native(target);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
-        removePath(scratch); // now the old file
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0)
         return true;
-    }
     if (!exchangeUnsupported(errno))
         return renameFailure(error, target);
-    const QString aside = newScratchPath(target);
-    const QByteArray asideName = native(aside);
-    if (std::rename(to.constData(), asideName.constData()) != 0)
+    const QByteArray asideBytes = native(aside);
+    if (std::rename(to.constData(), asideBytes.constData()) != 0)
         return renameFailure(error, target);
     if (std::rename(from.constData(), to.constData()) != 0) {
         const bool failed = renameFailure(error, target);
-        std::rename(asideName.constData(), to.constData());
+        std::rename(asideBytes.constData(), to.constData());
         return failed;
     }
-    removePath(aside);
     return true;
 }
 
-bool moveIn(const QString &scratch, const QString &target, bool targetExists, QString *error)
+// A file replaces the old one by a single rename, so the name always holds
+// either the old or the new document.
+bool moveIn(const PrivateScratch &scratch, SafeSave::Kind kind, const QString &target, bool targetExists,
+            QString *error)
 {
-    if (targetExists)
-        return swapIn(scratch, target, error);
-    if (std::rename(native(scratch).constData(), native(target).constData()) != 0)
+    if (kind == SafeSave::Kind::Folder && targetExists)
+        return swapFolderIn(scratch.path(), scratch.asidePath(target), target, error);
+    if (std::rename(native(scratch.path()).constData(), native(target).constData()) != 0)
         return renameFailure(error, target);
     return true;
 }
 
-// Builds the new content and makes it ready to swap in: on disk, with the
+// Builds the new content and makes it ready to move in: on disk, with the
 // old file's permission bits.
-bool buildScratch(const SafeSave::Builder &build, const QString &scratch, const QString &target,
+bool buildScratch(const SafeSave::Builder &build, const PrivateScratch &scratch, const QString &target,
                   std::optional<mode_t> oldMode, QString *error)
 {
-    if (!build(scratch, error))
-        return false;
-    if (!syncTree(scratch) || (oldMode && ::chmod(native(scratch).constData(), *oldMode) != 0))
-        return fail(error, QStringLiteral("Cannot write '%1': %2").arg(target, qt_error_string(errno)));
+    QString buildError;
+    if (!build(scratch.path(), &buildError))
+        return fail(error, scratch.inTermsOf(target, buildError));
+    if (!syncTree(scratch.path()) || (oldMode && ::chmod(native(scratch.path()).constData(), *oldMode) != 0))
+        return writeFailure(error, target, errno);
     return true;
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes, QString *error)
+bool containsNul(const QString &path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(bytes) == bytes.size() && file.flush())
-        return true;
-    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
+    return path.contains(QChar(0));
+}
+
+bool refuseNul(const QString &path, QString *error)
+{
+    return fail(error, QStringLiteral("Cannot write '%1': the path contains a NUL character")
+                           .arg(QString(path).replace(QChar(0), QStringLiteral("\\0"))));
 }
 
 } // namespace
@@ -226,6 +296,8 @@ QString scratchPrefix(const QString &fileName)
 
 bool save(const QString &path, Kind kind, const Builder &build, QString *error)
 {
+    if (containsNul(path))
+        return refuseNul(path, error);
     const QString target = resolvedTarget(path, error);
     if (target.isEmpty())
         return false;
@@ -238,23 +310,24 @@ bool save(const QString &path, Kind kind, const Builder &build, QString *error)
         return false;
     removeLeftovers(target);
 
-    const QString scratch = newScratchPath(target);
-    if (!buildScratch(build, scratch, target, exists ? std::optional<mode_t>(mode) : std::nullopt, error)
-        || !moveIn(scratch, target, exists, error)) {
-        removePath(scratch);
+    PrivateScratch scratch(target);
+    if (!scratch.make(target, error)
+        || !buildScratch(build, scratch, target, exists ? std::optional<mode_t>(mode) : std::nullopt, error)
+        || !moveIn(scratch, kind, target, exists, error))
         return false;
-    }
     syncOne(folder, true); // the rename itself reaches the disk
     return true;
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
 {
+    if (containsNul(path))
+        return refuseNul(path, error);
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(error, QStringLiteral("Cannot create the folder '%1'").arg(folder));
     return save(path, Kind::File, [&bytes](const QString &scratch, QString *buildError) {
-        return writeBytes(scratch, bytes, buildError);
+        return FileBytes::write(scratch, bytes, buildError);
     }, error);
 }
 

@@ -7,20 +7,24 @@
 
 // The one way this application replaces a file or folder on disk. A save
 //  - writes what a symbolic link at the path points to (the link stays);
-//  - refuses a read-only target, naming the reason;
-//  - builds the new file or folder beside the target under a recognisable
-//    scratch name (".<name>.morvane-save-<pid>-<random>"), flushes it to disk,
-//    gives it the old file's permission bits, and only then swaps it in
-//    (an atomic exchange where the file system has one, else old aside, new
-//    in, old removed; a plain rename when there was no target);
-//  - first removes scratch files that a killed save left beside the target.
+//  - refuses a read-only target and a path holding NUL, naming the reason;
+//  - builds the new file or folder beside the target, inside a scratch folder
+//    only its owner can enter (".<name>.morvane-save-<pid>-<random>"), so no
+//    one else can read the document while it is written; flushes it to disk,
+//    gives it the old file's permission bits, and only then moves it in: a
+//    file by one rename over the old one, a folder by an atomic exchange
+//    where the file system has one (else old aside, new in, old removed);
+//  - first removes scratch folders that a killed save left beside the target
+//    (putting back an old folder such a save had moved aside);
+//  - reports failures naming the user's file and the cause.
 // On failure the old file is as it was and nothing is left beside it.
 namespace SafeSave {
 
 enum class Kind { File, Folder };
 
 // Writes the complete new file or folder at `scratchPath` (nothing exists
-// there yet); returns false and sets *error on failure.
+// there yet; its name is the target's); returns false and sets *error on
+// failure. The scratch path in that message is replaced by the target's.
 using Builder = std::function<bool(const QString &scratchPath, QString *error)>;
 
 // True when `name` can be saved as one entry of a folder; false with *error

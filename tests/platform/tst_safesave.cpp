@@ -1,12 +1,15 @@
 #include "platform/SafeSave.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <signal.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,12 +27,20 @@ private slots:
     void folderSaveSwapsTheWholeFolder();
     void failedBuildLeavesNothingBeside();
     void killedSaveIsCleanedByTheNext();
+    void othersNeverReadTheDocument_data();
+    void othersNeverReadTheDocument();
+    void fileNameNeverLeavesDuringAReplace();
+    void failuresNameTheFileAndTheCause_data();
+    void failuresNameTheFileAndTheCause();
+    void refusesNulInThePath_data();
+    void refusesNulInThePath();
     void fileNameCheck_data();
     void fileNameCheck();
 
 private:
     static QByteArray contents(const QString &path);
     static QStringList besides(const QString &folder);
+    static bool othersCanRead(const QString &path, const QString &folder);
 };
 
 QByteArray TestSafeSave::contents(const QString &path)
@@ -41,6 +52,22 @@ QByteArray TestSafeSave::contents(const QString &path)
 QStringList TestSafeSave::besides(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// True when a user other than the owner (group or others) can reach `path`
+// from `folder`: every folder between them lets them through and the file
+// (or folder) itself lets them read.
+bool TestSafeSave::othersCanRead(const QString &path, const QString &folder)
+{
+    constexpr mode_t groupOrOthersRead = S_IRGRP | S_IROTH;
+    constexpr mode_t groupOrOthersEnter = S_IXGRP | S_IXOTH;
+    struct stat status;
+    for (QString step = QFileInfo(path).absolutePath(); step != QFileInfo(folder).absoluteFilePath() && step.size() > 1;
+         step = QFileInfo(step).absolutePath()) {
+        if (::stat(QFile::encodeName(step).constData(), &status) != 0 || !(status.st_mode & groupOrOthersEnter))
+            return false;
+    }
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && (status.st_mode & groupOrOthersRead);
 }
 
 void TestSafeSave::createsFoldersAndReplaces()
@@ -180,6 +207,11 @@ void TestSafeSave::killedSaveIsCleanedByTheNext()
     QVERIFY(WIFSIGNALED(status));
     QCOMPARE(besides(folder.path()).size(), 2);
     QCOMPARE(contents(path), QByteArray("old"));
+    QDirIterator left(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (left.hasNext()) {
+        if (left.next() != path)
+            QVERIFY2(!othersCanRead(left.filePath(), folder.path()), qPrintable(left.filePath()));
+    }
 
     // A live process's scratch file (pid 1 always runs) is not touched.
     const QString live = folder.filePath(SafeSave::scratchPrefix(QStringLiteral("report.csv")) + QStringLiteral("1-abc"));
@@ -187,6 +219,147 @@ void TestSafeSave::killedSaveIsCleanedByTheNext()
     QVERIFY(SafeSave::writeFile(path, "new", nullptr));
     QCOMPARE(besides(folder.path()), QStringList({QFileInfo(live).fileName(), QStringLiteral("report.csv")}));
     QCOMPARE(contents(path), QByteArray("new"));
+}
+
+// While the new document is written, and after a failure, no other user
+// can read it, whatever modes the builder gives its files; the old file's
+// mode is kept.
+void TestSafeSave::othersNeverReadTheDocument_data()
+{
+    QTest::addColumn<bool>("folderKind");
+    QTest::addColumn<int>("oldMode"); // -1: no old file
+    QTest::newRow("private file") << false << 0600;
+    QTest::newRow("new file") << false << -1;
+    QTest::newRow("private folder") << true << 0700;
+}
+
+void TestSafeSave::othersNeverReadTheDocument()
+{
+    QFETCH(bool, folderKind);
+    QFETCH(int, oldMode);
+    const mode_t oldMask = ::umask(022);
+    QTemporaryDir folder;
+    QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                      | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    const QString path = folder.filePath(QStringLiteral("diary.rtf"));
+    const SafeSave::Kind kind = folderKind ? SafeSave::Kind::Folder : SafeSave::Kind::File;
+    auto build = [&](bool succeed) {
+        return [&, succeed](const QString &scratch, QString *buildError) {
+            const QString file = folderKind ? scratch + QStringLiteral("/TXT.rtf") : scratch;
+            if (folderKind && !QDir().mkdir(scratch))
+                return false;
+            QFile out(file);
+            if (!out.open(QIODevice::WriteOnly) || out.write("secret") != 6 || !out.flush())
+                return false;
+            if (othersCanRead(file, folder.path())) {
+                *buildError = QStringLiteral("others can read ") + file;
+                return false;
+            }
+            *buildError = QStringLiteral("stopped");
+            return succeed;
+        };
+    };
+    QString error;
+    if (oldMode >= 0) {
+        QVERIFY2(SafeSave::save(path, kind, build(true), &error), qPrintable(error));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(oldMode)) == 0);
+    }
+    QVERIFY2(SafeSave::save(path, kind, build(true), &error), qPrintable(error));
+    struct stat status;
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &status) == 0);
+    QCOMPARE(int(status.st_mode & 0777), oldMode >= 0 ? oldMode : folderKind ? 0755 : 0644);
+    QVERIFY(!SafeSave::save(path, kind, build(false), &error));
+    QCOMPARE(error, QStringLiteral("stopped"));
+    ::umask(oldMask);
+}
+
+// A file is replaced by one rename over it: its name never goes away, so a
+// save killed at any moment leaves the old or the new document there.
+void TestSafeSave::fileNameNeverLeavesDuringAReplace()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("letter.doc"));
+    QVERIFY(SafeSave::writeFile(path, "old", nullptr));
+    const int watcher = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watcher >= 0);
+    QVERIFY(::inotify_add_watch(watcher, QFile::encodeName(folder.path()).constData(), IN_MOVED_FROM | IN_DELETE) >= 0);
+    QString error;
+    QVERIFY2(SafeSave::writeFile(path, "new", &error), qPrintable(error));
+    QCOMPARE(contents(path), QByteArray("new"));
+    alignas(inotify_event) char events[16384];
+    const ssize_t size = ::read(watcher, events, sizeof events);
+    ::close(watcher);
+    for (ssize_t at = 0; at < size;) {
+        const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+        QVERIFY2(!event->len || QString::fromUtf8(event->name) != QStringLiteral("letter.doc"),
+                 "the old file left its name before the new one took it");
+        at += ssize_t(sizeof(inotify_event)) + event->len;
+    }
+}
+
+// A write that fails (here: over the file size limit, as a full disk would)
+// names the user's file, never the scratch one, and the system's reason.
+void TestSafeSave::failuresNameTheFileAndTheCause_data()
+{
+    QTest::addColumn<bool>("folderKind");
+    QTest::newRow("file") << false;
+    QTest::newRow("folder") << true;
+}
+
+void TestSafeSave::failuresNameTheFileAndTheCause()
+{
+    QFETCH(bool, folderKind);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("report.rtfd"));
+    QVERIFY(SafeSave::save(path, folderKind ? SafeSave::Kind::Folder : SafeSave::Kind::File,
+                           [&](const QString &scratch, QString *) {
+        return folderKind ? QDir().mkdir(scratch) : SafeSave::writeFile(scratch, "old", nullptr);
+    }, nullptr));
+
+    const QByteArray big(64 * 1024, 'x');
+    struct rlimit oldLimit;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &oldLimit) == 0);
+    struct rlimit limit = oldLimit;
+    limit.rlim_cur = 4096;
+    const sighandler_t oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    QString error;
+    const bool saved = folderKind ? SafeSave::save(path, SafeSave::Kind::Folder, [&](const QString &scratch, QString *buildError) {
+        return QDir().mkdir(scratch) && SafeSave::writeFile(scratch + QStringLiteral("/TXT.rtf"), big, buildError);
+    }, &error)
+                                  : SafeSave::writeFile(path, big, &error);
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    ::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!saved);
+    QVERIFY2(error.contains(QLatin1Char('\'') + path), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("File too large")), qPrintable(error));
+    QVERIFY2(!error.contains(QStringLiteral("morvane-save")), qPrintable(error));
+    QCOMPARE(besides(folder.path()), QStringList(QStringLiteral("report.rtfd")));
+}
+
+// NUL ends a name for the system, so a path holding one would write another
+// file; it is refused, wherever it stands.
+void TestSafeSave::refusesNulInThePath_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::newRow("in the name") << QString(QStringLiteral("a.rtf") + QChar(0) + QStringLiteral(".txt"));
+    QTest::newRow("in a folder") << QString(QStringLiteral("sub") + QChar(0) + QStringLiteral("x/a.rtf"));
+}
+
+void TestSafeSave::refusesNulInThePath()
+{
+    QFETCH(QString, relative);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+    QString error;
+    QVERIFY(!SafeSave::writeFile(folder.filePath(relative), "text", &error));
+    QVERIFY2(error.contains(QStringLiteral("NUL")), qPrintable(error));
+    QVERIFY(!SafeSave::save(folder.filePath(relative), SafeSave::Kind::Folder, [](const QString &scratch, QString *) {
+        return QDir().mkdir(scratch);
+    }, &error));
+    QCOMPARE(besides(folder.path()), QStringList(QStringLiteral("sub")));
+    QCOMPARE(besides(folder.filePath(QStringLiteral("sub"))), QStringList());
 }
 
 void TestSafeSave::fileNameCheck_data()

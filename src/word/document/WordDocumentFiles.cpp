@@ -1,6 +1,7 @@
 #include "word/document/WordDocumentFiles.h"
 
 #include "docx/DocXWriter.h"
+#include "platform/FileBytes.h"
 #include "platform/SafeSave.h"
 #include "textsystem/doc/DocReader.h"
 #include "textsystem/doc/DocWriter.h"
@@ -16,34 +17,29 @@
 #include "word/document/ScreenLook.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 const QByteArray compoundFileSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 
+// The system ends a path at NUL, so such a path would open or write another
+// file than the one named: true, with *error, for one.
+bool refuseNul(const QString &path, const QString &action, QString *error)
+{
+    if (!path.contains(QChar(0)))
+        return false;
+    *error = QStringLiteral("%1 '%2': the path contains a NUL character")
+                 .arg(action, QString(path).replace(QChar(0), QStringLiteral("\\0")));
+    return true;
+}
+
 bool readBytes(const QString &path, QByteArray *bytes, QString *error)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        *error = QStringLiteral("The file %1 does not exist.").arg(path);
+    std::optional<QByteArray> read = FileBytes::read(path, WordDocumentFiles::maximumFileSize, error);
+    if (!read)
         return false;
-    }
-    if (!info.isFile()) {
-        *error = QStringLiteral("%1 is not a regular file.").arg(path);
-        return false;
-    }
-    if (info.size() > WordDocumentFiles::maximumFileSize) {
-        *error = QStringLiteral("The file %1 is too large to open.").arg(path);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Could not read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    *bytes = file.read(WordDocumentFiles::maximumFileSize + 1);
+    *bytes = std::move(*read);
     return true;
 }
 
@@ -150,25 +146,11 @@ bool writeDocx(const StyledText &text, const QString &path, DocXPackageKind kind
     return false;
 }
 
-} // namespace
-
-namespace WordDocumentFiles {
-
-bool read(const QString &path, StyledText *text, QString *error)
-{
-    const QString extension = QFileInfo(path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path).suffix().toLower();
-    StyledText loaded;
-    if (!readByExtension(extension, path, &loaded, error))
-        return false;
-    *text = std::move(loaded);
-    return true;
-}
-
-bool write(const StyledText &text, const QString &path, DocumentFormat format, QString *error)
+bool writeByFormat(const StyledText &text, const QString &path, DocumentFormat format, QString *error)
 {
     if (DocumentFormats::isPlainText(format))
         return saveFile(path, PlainTextCodec::encode(PlainTextCodec::plainText(text)), error);
-    const StyledText shown = withScreenDefaults(text);
+    const StyledText shown = WordDocumentFiles::withScreenDefaults(text);
     switch (format) {
     case DocumentFormat::Rtf:
         return saveFile(path, RtfWriter::write(shown), error);
@@ -190,6 +172,35 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
     case DocumentFormat::Wpd:
         break;
     }
+    return false;
+}
+
+} // namespace
+
+namespace WordDocumentFiles {
+
+bool read(const QString &path, StyledText *text, QString *error)
+{
+    if (refuseNul(path, QStringLiteral("Cannot open"), error))
+        return false;
+    const QString extension = QFileInfo(path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path).suffix().toLower();
+    StyledText loaded;
+    if (!readByExtension(extension, path, &loaded, error))
+        return false;
+    *text = std::move(loaded);
+    return true;
+}
+
+bool write(const StyledText &text, const QString &path, DocumentFormat format, QString *error)
+{
+    if (refuseNul(path, QStringLiteral("Cannot save"), error))
+        return false;
+    QString reason;
+    if (writeByFormat(text, path, format, &reason))
+        return true;
+    // The message names the user's file even where a step below spoke of
+    // another (a link's target, a part of a package).
+    *error = reason.contains(path) ? reason : QStringLiteral("Cannot save '%1': %2").arg(path, reason);
     return false;
 }
 

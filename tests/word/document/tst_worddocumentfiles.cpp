@@ -11,8 +11,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTextDocument>
 #include <QtTest>
+
+#include <signal.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -63,6 +67,10 @@ private slots:
     void failedReadChangesNothing_data();
     void failedReadChangesNothing();
     void failedSaveKeepsOldFile();
+    void failedWriteNamesTheFileAndTheCause_data();
+    void failedWriteNamesTheFileAndTheCause();
+    void pathsWithNulAreRefused_data();
+    void pathsWithNulAreRefused();
     void packagesReadByExtensionAndContent_data();
     void packagesReadByExtensionAndContent();
     void savesGoThroughLinksAndRefuseReadOnly_data();
@@ -259,6 +267,89 @@ void TestWordDocumentFiles::failedSaveKeepsOldFile()
     QVERIFY(!WordDocumentFiles::write(sampleText(), path, DocumentFormat::Docx, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(fileBytes(path), QByteArray("old"));
+}
+
+void TestWordDocumentFiles::failedWriteNamesTheFileAndTheCause_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::newRow("rtf") << DocumentFormat::Rtf;
+    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
+    QTest::newRow("doc") << DocumentFormat::Doc;
+    QTest::newRow("docx") << DocumentFormat::Docx;
+    QTest::newRow("html") << DocumentFormat::Html;
+    QTest::newRow("jwd") << DocumentFormat::Jwd;
+}
+
+// A save that the system refuses half-way (here the file size limit, as a
+// full disk would) names the user's file and the system's reason, in every
+// format, and leaves the old file as it was.
+void TestWordDocumentFiles::failedWriteNamesTheFileAndTheCause()
+{
+    QFETCH(DocumentFormat, format);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Notes." + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(StyledText("old"), path, format, &error), qPrintable(error));
+    QRandomGenerator random(26);
+    QString words;
+    for (int i = 0; i < 64 * 1024; ++i)
+        words += QChar(u'a' + random.bounded(26));
+
+    struct rlimit oldLimit;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &oldLimit) == 0);
+    struct rlimit limit = oldLimit;
+    limit.rlim_cur = 8192;
+    const sighandler_t oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const bool saved = WordDocumentFiles::write(StyledText(words), path, format, &error);
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    ::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!saved);
+    QVERIFY2(error.contains(path) && error.contains(QStringLiteral("File too large")), qPrintable(error));
+    QVERIFY2(!error.contains(QStringLiteral("morvane-save")), qPrintable(error));
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), QStringLiteral("old"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
+}
+
+void TestWordDocumentFiles::pathsWithNulAreRefused_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::addColumn<QString>("relative");
+    const QString inFolder = QStringLiteral("sub") + QChar(0) + QStringLiteral("way/Doc.");
+    const QString inName = QStringLiteral("Doc") + QChar(0) + QStringLiteral("x.");
+    for (const DocumentFormat format : {DocumentFormat::Rtf, DocumentFormat::Rtfd, DocumentFormat::Doc, DocumentFormat::Docx,
+                                        DocumentFormat::Html, DocumentFormat::Wpd}) {
+        const QString extension = DocumentFormats::rawValue(format);
+        QTest::addRow("%s, in a folder", qPrintable(extension)) << format << inFolder + extension;
+        QTest::addRow("%s, in the name", qPrintable(extension)) << format << inName + extension;
+    }
+}
+
+// The system ends a path at NUL, so such a path would save (or open) another
+// file than the one named: refused, and nothing is written.
+void TestWordDocumentFiles::pathsWithNulAreRefused()
+{
+    QFETCH(DocumentFormat, format);
+    QFETCH(QString, relative);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("sub"));
+    const QString path = folder.filePath(relative);
+    QString error;
+    QVERIFY(!WordDocumentFiles::write(sampleText(), path, format, &error));
+    QVERIFY2(error.contains(QStringLiteral("NUL")), qPrintable(error));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"sub"});
+    QCOMPARE(QDir(folder.filePath("sub")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+
+    // Opening the name the system would see instead is refused too.
+    const QString seen = path.left(path.indexOf(QChar(0)));
+    QVERIFY(WordDocumentFiles::write(sampleText(), seen.endsWith("sub") ? seen + "/x.rtf" : seen, DocumentFormat::Rtf, &error));
+    StyledText text(QStringLiteral("kept"));
+    QVERIFY(!WordDocumentFiles::read(path, &text, &error));
+    QVERIFY2(error.contains(QStringLiteral("NUL")), qPrintable(error));
+    QCOMPARE(text.string(), QStringLiteral("kept"));
 }
 
 void TestWordDocumentFiles::packagesReadByExtensionAndContent_data()
