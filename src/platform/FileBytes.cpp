@@ -1,5 +1,7 @@
 #include "platform/FileBytes.h"
 
+#include "platform/Failure.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,10 +12,9 @@
 
 namespace {
 
-std::optional<QByteArray> fail(QString *error, const QString &message)
+std::optional<QByteArray> refuse(QString *error, const QString &message)
 {
-    if (error)
-        *error = message;
+    fail(error, message);
     return std::nullopt;
 }
 
@@ -41,9 +42,7 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 bool writeFailure(QString *error, const QString &path, int code)
 {
-    if (error)
-        *error = QStringLiteral("Cannot write '%1': %2").arg(path, qt_error_string(code));
-    return false;
+    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(path, qt_error_string(code)));
 }
 
 } // namespace
@@ -54,19 +53,19 @@ std::optional<QByteArray> read(const QString &path, qint64 maximumSize, QString 
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(error, QStringLiteral("The file %1 does not exist.").arg(path));
+        return refuse(error, QStringLiteral("The file %1 does not exist.").arg(path));
     if (!info.isFile())
-        return fail(error, QStringLiteral("%1 is not a regular file.").arg(path));
+        return refuse(error, QStringLiteral("%1 is not a regular file.").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
+        return refuse(error, QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
     // The size of the open file, not of the name looked at above.
     const qint64 size = file.size();
     if (size > maximumSize)
-        return fail(error, QStringLiteral("The file %1 is too large to open.").arg(path));
+        return refuse(error, QStringLiteral("The file %1 is too large to open.").arg(path));
     QByteArray bytes = file.read(size);
     if (bytes.size() != size && file.error() != QFileDevice::NoError)
-        return fail(error, QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
+        return refuse(error, QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
     return bytes;
 }
 
