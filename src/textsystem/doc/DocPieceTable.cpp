@@ -36,6 +36,7 @@ std::optional<DocPieceTable> DocPieceTable::parse(DocByteView clx, qint64 stream
         return std::nullopt;
     }
     const DocPlc plc(clx.mid(at + 5, qMin<qint64>(clx.u32(at + 1), clx.size() - at - 5)), 8);
+    qint64 textBytes = 0;
     for (qsizetype i = 0; i < plc.count(); ++i) {
         const DocByteView pcd = plc.element(i);
         const quint32 fcValue = pcd.u32(2);
@@ -52,6 +53,15 @@ std::optional<DocPieceTable> DocPieceTable::parse(DocByteView clx, qint64 stream
         }
         if (piece.fcEnd() > streamSize) {
             fail(error, QStringLiteral("A piece of the Word document's text lies past the end of its stream"));
+            return std::nullopt;
+        }
+        // A document's pieces lie side by side in the stream; pieces that
+        // reuse its bytes over and over would make a small file produce
+        // gigabytes of text.
+        textBytes += piece.fcEnd() - piece.fc;
+        if (textBytes > streamSize) {
+            fail(error, QStringLiteral("The pieces of the Word document's text hold more than its stream does: "
+                                       "they overlap in the file"));
             return std::nullopt;
         }
         table.m_pieces << piece;

@@ -25,8 +25,9 @@ public:
         qint64 fcOf(qint64 cp) const { return fc + (cp - cpStart) * bytesPerCharacter(); }
     };
 
-    // Reads the pieces. Pieces whose CPs do not ascend, or whose characters
-    // leave the WordDocument stream of `streamSize` bytes, are an error.
+    // Reads the pieces. Pieces whose CPs do not ascend, whose characters
+    // leave the WordDocument stream of `streamSize` bytes, or that together
+    // hold more bytes than the stream (so they overlap in it) are an error.
     static std::optional<DocPieceTable> parse(DocByteView clx, qint64 streamSize, QString *error);
 
     const QList<Piece> &pieces() const { return m_pieces; }

@@ -184,6 +184,32 @@ private slots:
         QTest::newRow("pieces out of order") << patched([](DocTestStreams &s) {
             setLittleEndian32(s["1Table"], s.fc(DocFib::ClxIndex) + 5, 7);
         }) << "overlap";
+        // Every piece showing the same bytes: a file of 135 KB made 268
+        // million characters this way, and one of 482 KB aborted.
+        QTest::newRow("pieces reusing the same bytes") << patched([](DocTestStreams &s) {
+            QByteArray &table = s["1Table"];
+            const quint32 clx = s.fc(DocFib::ClxIndex);
+            const quint32 count = (s.lcb(DocFib::ClxIndex) - 5 - 4) / 12;
+            const QByteArray firstPiece = table.mid(clx + 5 + 4 * (count + 1), 8);
+            const quint32 firstEnd = qFromLittleEndian<quint32>(table.constData() + clx + 5 + 4);
+            const int pieces = int(s["WordDocument"].size() / firstEnd) + 2;
+            QByteArray plc;
+            for (int i = 0; i <= pieces; ++i) {
+                char cp[4];
+                qToLittleEndian(quint32(i) * firstEnd, cp);
+                plc.append(cp, 4);
+            }
+            for (int i = 0; i < pieces; ++i)
+                plc += firstPiece;
+            QByteArray pieceTable("\x02", 1);
+            char size[4];
+            qToLittleEndian(quint32(plc.size()), size);
+            pieceTable += QByteArray(size, 4) + plc;
+            setLittleEndian32(s["WordDocument"], 0x9A + 8 * DocFib::ClxIndex, quint32(table.size()));
+            setLittleEndian32(s["WordDocument"], 0x9E + 8 * DocFib::ClxIndex, quint32(pieceTable.size()));
+            setLittleEndian32(s["WordDocument"], 0x40 + 4 * 3, quint32(pieces) * firstEnd);
+            table += pieceTable;
+        }) << "overlap in the file";
     }
 
     void refusedFiles()
