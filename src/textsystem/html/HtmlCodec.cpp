@@ -3,6 +3,7 @@
 #include "platform/RtfCodePage.h"
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlNesting.h"
 #include "textsystem/html/HtmlWriter.h"
 
 #include <QBuffer>
@@ -196,7 +197,7 @@ namespace HtmlCodec {
 StyledText read(const QByteArray &html, const QString &folder)
 {
     ConfinedHtmlDocument document(folder);
-    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(decodeHtml(html))));
+    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(decodeHtml(html)))));
     restoreDoubleUnderlines(document);
     return withPictureSizesInPoints(StyledTextDocument::toStyledText(document));
 }
