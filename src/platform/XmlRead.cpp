@@ -85,6 +85,24 @@ bool loadFragmentInPlace(pugi::xml_document &doc, char *data, size_t size)
     return false;
 }
 
+qint64 treeBytes(const char *data, size_t size)
+{
+    constexpr qint64 nodeBytes = 64;      // pugixml's node on a 64-bit system
+    constexpr qint64 attributeBytes = 40; // and its attribute
+    qint64 nodes = 1;
+    qint64 attributes = 0;
+    for (size_t i = 0; i < size; ++i) {
+        nodes += data[i] == '<';
+        attributes += data[i] == '=';
+    }
+    // UTF-16 and UTF-32 (a byte order mark or a zero byte in the first
+    // character) are converted to UTF-8 in a buffer of their own.
+    const bool wide = size >= 2
+                      && ((uchar(data[0]) == 0xFE && uchar(data[1]) == 0xFF)
+                          || (uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE) || data[0] == 0 || data[1] == 0);
+    return qint64(size) * (wide ? 2 : 1) + nodes * nodeBytes + attributes * attributeBytes;
+}
+
 pugi::xml_node firstChild(pugi::xml_node node, const char *name)
 {
     for (pugi::xml_node child = node.child(name); child; child = child.next_sibling(name)) {

@@ -20,6 +20,11 @@ bool loadBytes(pugi::xml_document &doc, const QByteArray &bytes, QString *error)
 // The same, parsing `buffer` in place: `doc` takes it over (it must come from
 // pugi::get_memory_allocation_function()) and frees it, whatever the outcome.
 bool loadOwnedBuffer(pugi::xml_document &doc, void *buffer, size_t size, QString *error);
+// The most memory a tree parsed in place from these `size` bytes can take:
+// the bytes themselves, a node (64 bytes) per '<', an attribute (40 bytes)
+// per '=', and a converted copy when the text is not 8-bit. A cheap bound
+// to check before parsing: a few bytes of markup make a node each.
+qint64 treeBytes(const char *data, size_t size);
 // Parses `size` bytes of UTF-8 at `data` in place as a fragment (any number
 // of elements and text, no declaration) with the same rules; `doc` refers to
 // `data`, which must outlive it. False, with `doc` empty, when not well-formed.

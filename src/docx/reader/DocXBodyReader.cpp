@@ -119,9 +119,11 @@ DocXBodyReader::DocXBodyReader(const Sources &sources) : m_sources(sources)
 {
 }
 
-StyledText DocXBodyReader::read(pugi::xml_node body)
+std::optional<StyledText> DocXBodyReader::read(pugi::xml_node body)
 {
     readBlocks(body, 0);
+    if (outOfBudget())
+        return std::nullopt;
     return std::move(m_text);
 }
 
@@ -129,7 +131,7 @@ void DocXBodyReader::readBlocks(pugi::xml_node parent, int depth)
 {
     if (depth > maximumDepth)
         return;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+    for (pugi::xml_node child = parent.first_child(); child && !outOfBudget(); child = child.next_sibling()) {
         if (is(child, "w:p"))
             readParagraph(child, depth + 1);
         else if (is(child, "w:tbl"))
@@ -173,10 +175,13 @@ void DocXBodyReader::readTable(pugi::xml_node table, int depth)
 
 void DocXBodyReader::readParagraph(pugi::xml_node paragraph, int depth)
 {
+    if (++m_paragraphs > maximumParagraphs)
+        return;
     const pugi::xml_node properties = XmlRead::firstChild(paragraph, "w:pPr");
     beginParagraph(DocXParagraphFormat::fromXml(properties), properties);
     readInline(paragraph, depth);
     endParagraph();
+    m_sources.textBudget.charge(m_text);
 }
 
 void DocXBodyReader::beginParagraph(const DocXParagraphFormat &direct, pugi::xml_node properties)
@@ -210,6 +215,11 @@ void DocXBodyReader::beginParagraph(const DocXParagraphFormat &direct, pugi::xml
     m_markAttributes.paragraphStyle = m_paragraphStyle;
 
     emitPendingSeparator();
+}
+
+bool DocXBodyReader::outOfBudget() const
+{
+    return m_sources.textBudget.ranOut() || hasTooManyParagraphs();
 }
 
 void DocXBodyReader::endParagraph()
@@ -246,7 +256,7 @@ void DocXBodyReader::readInline(pugi::xml_node parent, int depth)
 {
     if (depth > maximumDepth)
         return;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+    for (pugi::xml_node child = parent.first_child(); child && !outOfBudget(); child = child.next_sibling()) {
         if (is(child, "w:r")) {
             readRun(child, depth + 1);
         } else if (is(child, "w:hyperlink")) {
@@ -293,6 +303,7 @@ void DocXBodyReader::readRun(pugi::xml_node run, int depth)
             readRunContent(child, format);
         }
     }
+    m_sources.textBudget.charge(m_text);
 }
 
 void DocXBodyReader::readRunContent(pugi::xml_node element, const DocXRunFormat &format)

@@ -3,6 +3,7 @@
 #include "docx/reader/DocXParagraphFormat.h"
 #include "docx/reader/DocXRunFormat.h"
 #include "textsystem/StyledText.h"
+#include "textsystem/StyledTextBudget.h"
 
 #include <QString>
 #include <QUrl>
@@ -32,14 +33,22 @@ public:
         const DocXThemeFonts &theme;
         const PackageRelationships &relationships;
         DocXPictureLoader &pictures;
+        // Charged as the text grows; reading stops when it runs out.
+        StyledTextBudget &textBudget;
     };
 
     // Elements nested deeper than this are skipped with their content.
     static constexpr int maximumDepth = 200;
+    // Paragraphs (table cells' included) in a document, at most: each costs
+    // about a microsecond, and a few bytes of XML make one.
+    static constexpr qsizetype maximumParagraphs = 1000000;
 
     explicit DocXBodyReader(const Sources &sources);
 
-    StyledText read(pugi::xml_node body);
+    // The text of `body`; nullopt when it holds more than maximumParagraphs
+    // paragraphs (hasTooManyParagraphs()) or outgrows the text budget.
+    std::optional<StyledText> read(pugi::xml_node body);
+    bool hasTooManyParagraphs() const { return m_paragraphs > maximumParagraphs; }
 
 private:
     struct Field {
@@ -67,11 +76,13 @@ private:
     void appendPicture(const TextAttachmentPointer &picture, const DocXRunFormat &format);
     TextAttributes attributesFor(const DocXRunFormat &format, bool eastAsian) const;
     bool showsText() const;
+    bool outOfBudget() const;
     std::optional<QUrl> currentLink() const;
     std::optional<QUrl> innermostFieldLink() const;
 
     Sources m_sources;
     StyledText m_text;
+    qsizetype m_paragraphs = 0;
 
     DocXRunFormat m_paragraphRunBase; // defaults and the paragraph style's run properties
     std::optional<ParagraphStyle> m_paragraphStyle;

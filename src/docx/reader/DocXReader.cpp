@@ -11,14 +11,18 @@
 #include "platform/package/PackagePath.h"
 #include "platform/package/PackageRelationships.h"
 #include "platform/Failure.h"
+#include "platform/ReadBudget.h"
+
+#include <QFileInfo>
 
 namespace {
 
 const QString defaultMainPart = QStringLiteral("word/document.xml");
 
-PackageRelationships relationshipsOf(const PackageParts &parts, const QString &partName, pugi::xml_document &holder)
+PackageRelationships relationshipsOf(const PackageParts &parts, const QString &partName, pugi::xml_document &holder,
+                                     ReadBudget &budget)
 {
-    if (!parts.loadXml(holder, PackagePath::relationshipsPart(partName), nullptr))
+    if (!parts.loadXml(holder, PackagePath::relationshipsPart(partName), nullptr, &budget))
         return {};
     return PackageRelationships::fromXml(XmlRead::firstChild(holder, "Relationships"));
 }
@@ -37,13 +41,19 @@ std::optional<QString> partOfType(const PackageRelationships &relationships, con
 }
 
 // The root element of an optional part; an empty node when it is missing
-// or not well-formed (the document then reads without it).
+// or not well-formed (the document then reads without it) or when the
+// budget ran out (the caller then refuses the file).
 pugi::xml_node optionalRoot(const PackageParts &parts, const std::optional<QString> &part, const char *rootName,
-                            pugi::xml_document &holder)
+                            pugi::xml_document &holder, ReadBudget &budget)
 {
-    if (!part || !parts.loadXml(holder, *part, nullptr))
+    if (!part || !parts.loadXml(holder, *part, nullptr, &budget))
         return {};
     return XmlRead::firstChild(holder, rootName);
+}
+
+QString tooLarge(const ReadBudget &budget)
+{
+    return QStringLiteral("The document is too large: %1").arg(budget.ranOutMessage());
 }
 
 } // namespace
@@ -60,35 +70,45 @@ bool read(const QString &path, StyledText *text, QString *error)
     if (!parts.open(path, &message, limits))
         return fail(error, QStringLiteral("The file is not a readable Word document: %1").arg(message));
 
+    ReadBudget budget(QFileInfo(path).size());
     pugi::xml_document packageRelationshipsXml;
-    const PackageRelationships packageRelationships = relationshipsOf(parts, QString(), packageRelationshipsXml);
+    const PackageRelationships packageRelationships = relationshipsOf(parts, QString(), packageRelationshipsXml, budget);
     QString mainPart = partOfType(packageRelationships, QString(), QStringLiteral("officeDocument")).value_or(defaultMainPart);
     if (!parts.contains(mainPart))
         mainPart = defaultMainPart;
     pugi::xml_document documentXml;
-    if (!parts.loadXml(documentXml, mainPart, &message))
-        return fail(error, QStringLiteral("The file is not a readable Word document: %1").arg(message));
+    if (!parts.loadXml(documentXml, mainPart, &message, &budget))
+        return fail(error, budget.ranOut() ? tooLarge(budget)
+                                           : QStringLiteral("The file is not a readable Word document: %1").arg(message));
     const pugi::xml_node body = XmlRead::firstChild(XmlRead::firstChild(documentXml, "w:document"), "w:body");
     if (!body)
         return fail(error, QStringLiteral("The file is not a Word document: %1 holds no document body.").arg(mainPart));
 
     pugi::xml_document relationshipsXml, themeXml, stylesXml, numberingXml;
-    const PackageRelationships relationships = relationshipsOf(parts, mainPart, relationshipsXml);
+    const PackageRelationships relationships = relationshipsOf(parts, mainPart, relationshipsXml, budget);
     const DocXThemeFonts theme(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("theme")),
-                                            "a:theme", themeXml));
+                                            "a:theme", themeXml, budget));
     const DocXStyleSheet styles(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("styles")),
-                                             "w:styles", stylesXml),
+                                             "w:styles", stylesXml, budget),
                                 theme);
     const DocXNumbering numbering(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("numbering")),
-                                               "w:numbering", numberingXml),
+                                               "w:numbering", numberingXml, budget),
                                   styles);
+    if (budget.ranOut())
+        return fail(error, tooLarge(budget));
     DocXPictureLoader pictures(parts, relationships, mainPart);
-    DocXBodyReader reader({styles, numbering, theme, relationships, pictures});
-    StyledText loaded = reader.read(body);
+    StyledTextBudget textBudget(budget);
+    DocXBodyReader reader({styles, numbering, theme, relationships, pictures, textBudget});
+    std::optional<StyledText> loaded = reader.read(body);
+    if (reader.hasTooManyParagraphs())
+        return fail(error, QStringLiteral("The document is too large: it has more than %1 paragraphs")
+                               .arg(DocXBodyReader::maximumParagraphs));
+    if (!loaded)
+        return fail(error, tooLarge(budget));
     // Damage in a part nothing above needed still makes the file unreadable.
     if (!parts.checkUnreadParts(&message))
         return fail(error, QStringLiteral("The file is not a readable Word document: %1").arg(message));
-    *text = std::move(loaded);
+    *text = std::move(*loaded);
     return true;
 }
 

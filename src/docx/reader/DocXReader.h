@@ -16,8 +16,9 @@ constexpr qint64 maximumPartSize = qint64(256) * 1024 * 1024;
 constexpr qint64 maximumTotalSize = qint64(768) * 1024 * 1024;
 
 // False with *error (a message for the user) when the file is no package,
-// is damaged or over the limits, or holds no readable main document;
-// `text` is then untouched.
+// is damaged or over the limits, holds no readable main document, or would
+// take more memory than its ReadBudget (its parts' XML trees and the text
+// together); `text` is then untouched.
 bool read(const QString &path, StyledText *text, QString *error);
 
 } // namespace DocXReader

@@ -61,7 +61,7 @@ std::optional<QByteArray> PackageParts::read(const QString &partName, QString *e
     return std::nullopt;
 }
 
-bool PackageParts::loadXml(pugi::xml_document &doc, const QString &partName, QString *error) const
+bool PackageParts::loadXml(pugi::xml_document &doc, const QString &partName, QString *error, ReadBudget *budget) const
 {
     const ZipReader::Entry *entry = find(partName);
     if (!entry) {
@@ -72,15 +72,29 @@ bool PackageParts::loadXml(pugi::xml_document &doc, const QString &partName, QSt
     // The document takes the buffer over and parses it where it lies, so the
     // part's bytes are held once, not copied.
     const size_t size = size_t(entry->size);
-    void *buffer = pugi::get_memory_allocation_function()(size > 0 ? size : 1);
+    qint64 taken = 0;
+    auto take = [&](qint64 bytes) {
+        if (budget && !budget->take(bytes))
+            return false;
+        taken += bytes;
+        return true;
+    };
+    void *buffer = nullptr;
     QString reason;
-    if (!buffer) {
+    if (!take(qint64(size))) {
+        reason = budget->ranOutMessage();
+    } else if (!(buffer = pugi::get_memory_allocation_function()(size > 0 ? size : 1))) {
         reason = QStringLiteral("out of memory");
     } else if (!readInto(*entry, static_cast<char *>(buffer), &reason)) {
         pugi::get_memory_deallocation_function()(buffer);
+    } else if (!take(XmlRead::treeBytes(static_cast<const char *>(buffer), size) - qint64(size))) {
+        pugi::get_memory_deallocation_function()(buffer);
+        reason = budget->ranOutMessage();
     } else if (XmlRead::loadOwnedBuffer(doc, buffer, size, &reason)) {
         return true;
     }
+    if (budget)
+        budget->giveBack(taken);
     if (error)
         *error = partName + QStringLiteral(": ") + reason;
     return false;

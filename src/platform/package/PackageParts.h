@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ReadBudget.h"
 #include "platform/ZipArchive.h"
 #include "platform/ZipReader.h"
 
@@ -37,8 +38,12 @@ public:
     std::optional<QByteArray> read(const QString &partName, QString *error) const;
     // Parses the part into `doc` (XmlRead rules), reading it in place; false
     // with *error ("<part>: <reason>") when it is missing, damaged or not
-    // well-formed.
-    bool loadXml(pugi::xml_document &doc, const QString &partName, QString *error) const;
+    // well-formed. With a budget, the bytes and the tree they can make
+    // (XmlRead::treeBytes) are taken from it before parsing, and the part is
+    // refused when they do not fit; the caller gives them back when it
+    // drops `doc`.
+    bool loadXml(pugi::xml_document &doc, const QString &partName, QString *error,
+                 ReadBudget *budget = nullptr) const;
     // Checks the data of every part not read so far, so damage anywhere in
     // the package is found as unpacking it would find it; false with *error
     // at the first damaged one.
