@@ -3,14 +3,34 @@
 #include "PptxNames.h"
 #include "PresentationPartReader.h"
 #include "SlidePartReader.h"
+#include "platform/ReadBudget.h"
 #include "platform/package/PackageParts.h"
 
+#include <QFileInfo>
+
 namespace {
+
+qint64 memoryOf(const QString &text)
+{
+    return text.isEmpty() ? 0 : 32 + 2 * qint64(text.size());
+}
+
+// What a slide keeps in memory, about.
+qint64 memoryOf(const Slide &slide)
+{
+    qint64 bytes = sizeof(Slide) + memoryOf(slide.title) + memoryOf(slide.bgColorHex);
+    for (const SlideObject &object : slide.objects)
+        bytes += sizeof(SlideObject) + memoryOf(object.text) + memoryOf(object.colorHex);
+    return bytes;
+}
 
 class PackageReader
 {
 public:
-    PackageReader(const PackageParts &parts, PresentationError *error) : m_parts(parts), m_error(error) {}
+    PackageReader(const PackageParts &parts, ReadBudget &budget, qsizetype maxObjects, PresentationError *error)
+        : m_parts(parts), m_budget(budget), m_maxObjects(maxObjects), m_error(error)
+    {
+    }
 
     std::optional<QList<Slide>> read()
     {
@@ -38,13 +58,11 @@ private:
             const QString partName = PptxNames::slidePart(k);
             if (!m_parts.contains(partName))
                 continue;
-            pugi::xml_document doc;
-            if (!load(doc, partName))
+            std::optional<Slide> slide = readSlide(partName, k);
+            if (!slide)
                 return std::nullopt;
-            QString message;
-            std::optional<Slide> slide = SlidePartReader::read(doc.document_element(), k, &message);
-            if (!slide) {
-                fail(0, partName + QStringLiteral(": ") + message);
+            if (!m_budget.take(memoryOf(*slide))) {
+                failTooLarge();
                 return std::nullopt;
             }
             slides.append(std::move(*slide));
@@ -56,10 +74,39 @@ private:
         return slides;
     }
 
+    // The slide of one part; the part's tree is dropped (and given back to
+    // the budget) before the next one is read. Its objects are counted
+    // before any is made.
+    std::optional<Slide> readSlide(const QString &partName, qsizetype position)
+    {
+        const qint64 before = m_budget.used();
+        pugi::xml_document doc;
+        if (!load(doc, partName))
+            return std::nullopt;
+        m_objects += SlidePartReader::objectCount(doc.document_element());
+        if (m_objects > m_maxObjects) {
+            fail(0, QStringLiteral("Too many objects (more than %1 on all slides)").arg(m_maxObjects));
+            return std::nullopt;
+        }
+        QString message;
+        std::optional<Slide> slide = SlidePartReader::read(doc.document_element(), position, &message);
+        m_budget.giveBack(m_budget.used() - before);
+        if (!slide)
+            fail(0, partName + QStringLiteral(": ") + message);
+        return slide;
+    }
+
     bool load(pugi::xml_document &doc, const QString &partName)
     {
         QString message;
-        return m_parts.loadXml(doc, partName, &message) || fail(0, message);
+        if (m_parts.loadXml(doc, partName, &message, &m_budget))
+            return true;
+        return m_budget.ranOut() ? failTooLarge() : fail(0, message);
+    }
+
+    bool failTooLarge()
+    {
+        return fail(0, QStringLiteral("The presentation is too large: %1").arg(m_budget.ranOutMessage()));
     }
 
     bool fail(int code, const QString &message)
@@ -68,14 +115,17 @@ private:
     }
 
     const PackageParts &m_parts;
+    ReadBudget &m_budget;
+    const qsizetype m_maxObjects;
     PresentationError *m_error;
+    qsizetype m_objects = 0; // on the slides read so far and the one being read
 };
 
 } // namespace
 
 namespace PptxReader {
 
-std::optional<QList<Slide>> read(const QString &path, PresentationError *error)
+std::optional<QList<Slide>> read(const QString &path, PresentationError *error, qsizetype maxObjects)
 {
     PackageParts parts;
     QString message;
@@ -83,7 +133,8 @@ std::optional<QList<Slide>> read(const QString &path, PresentationError *error)
         reportFailure(error, presentationError(0, message));
         return std::nullopt;
     }
-    std::optional<QList<Slide>> slides = PackageReader(parts, error).read();
+    ReadBudget budget(QFileInfo(path).size());
+    std::optional<QList<Slide>> slides = PackageReader(parts, budget, maxObjects, error).read();
     if (slides && !parts.checkUnreadParts(&message)) {
         reportFailure(error, presentationError(0, message));
         return std::nullopt;

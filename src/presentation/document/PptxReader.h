@@ -13,11 +13,16 @@
 namespace PptxReader {
 
 inline constexpr qsizetype maxSlideCount = 10000;
+// Objects on all slides together: a deck of the largest slides, many of
+// them, would otherwise take gigabytes from a few megabytes of package.
+inline constexpr qsizetype maxTotalObjectCount = 1000000;
 
 // The slides of the package at `path`, or nullopt with *error set: 404 when
 // ppt/presentation.xml is missing; code 0 for a file that is no sound
 // package, XML that does not parse, a deck of more than maxSlideCount
-// entries, slides another program made, or a package yielding no slide.
-std::optional<QList<Slide>> read(const QString &path, PresentationError *error);
+// entries or `maxObjects` objects, one that would take more memory than its
+// ReadBudget, slides another program made, or a package yielding no slide.
+std::optional<QList<Slide>> read(const QString &path, PresentationError *error,
+                                 qsizetype maxObjects = maxTotalObjectCount);
 
 } // namespace PptxReader

@@ -33,13 +33,28 @@ bool isForeign(pugi::xml_node tree)
     return false;
 }
 
+pugi::xml_node shapeTree(pugi::xml_node root)
+{
+    return XmlRead::firstChild(XmlRead::firstChild(root, "p:cSld"), "p:spTree");
+}
+
 } // namespace
 
 namespace SlidePartReader {
 
+qsizetype objectCount(pugi::xml_node root)
+{
+    qsizetype count = 0;
+    for (const pugi::xml_node shape : shapeTree(root).children("p:sp")) {
+        Q_UNUSED(shape)
+        ++count;
+    }
+    return count;
+}
+
 std::optional<Slide> read(pugi::xml_node root, qsizetype position, QString *error)
 {
-    const pugi::xml_node tree = XmlRead::firstChild(XmlRead::firstChild(root, "p:cSld"), "p:spTree");
+    const pugi::xml_node tree = shapeTree(root);
     if (isForeign(tree)) {
         fail(error, QStringLiteral("The slides were made by another presentation program; "
                                    "this editor opens only presentations it saved itself"));

@@ -21,6 +21,10 @@ inline constexpr qsizetype maxObjectCount = 10000;
 // a slide of more than maxObjectCount objects.
 std::optional<Slide> read(pugi::xml_node root, qsizetype position, QString *error);
 
+// The number of objects (`p:sp` elements) on the slide whose root is
+// `root`, counted without reading them.
+qsizetype objectCount(pugi::xml_node root);
+
 // One `p:sp` element as an object.
 SlideObject readObject(pugi::xml_node shape);
 
