@@ -126,6 +126,12 @@ QString openFailure(const QString &path, int code)
         return QStringLiteral("'%1' is not a ZIP archive: %2").arg(path, libzipText(code));
     case ZIP_ER_INCONS:
         return QStringLiteral("'%1' is a damaged ZIP archive: %2").arg(path, libzipText(code));
+    case ZIP_ER_NOENT:
+        // libzip says "No such file" also for an archive whose directory
+        // declares sizes it then lacks (4 GB without the ZIP64 record).
+        if (QFileInfo::exists(path))
+            return QStringLiteral("'%1' is a damaged ZIP archive: its directory cannot be read").arg(path);
+        return QStringLiteral("Cannot open '%1': %2").arg(path, libzipText(code));
     default:
         return QStringLiteral("Cannot open '%1': %2").arg(path, libzipText(code));
     }

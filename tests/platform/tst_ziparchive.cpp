@@ -405,6 +405,12 @@ void TestZipArchive::damagedArchive_data()
     patchField(lying, QByteArray("PK\x03\x04", 4), 22, 1000); // local header: uncompressed size
     QTest::newRow("size header lies") << lying << "Entry 'big.bin'";
 
+    // 4 GB declared without the ZIP64 record that must then give the size:
+    // libzip calls it "No such file", of a file that is there.
+    QByteArray huge = good;
+    patchField(huge, QByteArray("PK\x01\x02", 4), 24, 0xFFFFFFFF);
+    QTest::newRow("4 GB without its ZIP64 record") << huge << "is a damaged ZIP archive";
+
     QTest::newRow("not a zip") << QByteArray("name,value\n1,2\n") << "is not a ZIP archive: ";
     QTest::newRow("empty file") << QByteArray() << "is not a ZIP archive: ";
     QTest::newRow("truncated") << good.left(good.size() / 2) << "' is ";
