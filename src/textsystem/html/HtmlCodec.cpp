@@ -1,5 +1,6 @@
 #include "textsystem/html/HtmlCodec.h"
 
+#include "platform/FileBytes.h"
 #include "platform/RtfCodePage.h"
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
@@ -8,7 +9,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -48,13 +48,10 @@ private:
         const QString canonical = info.canonicalFilePath();
         if (root.isEmpty() || canonical.isEmpty() || !canonical.startsWith(root + QLatin1Char('/')))
             return QVariant();
-        const QFileInfo target(canonical);
-        if (!target.isFile() || target.size() > HtmlCodec::maximumPictureFileSize)
-            return QVariant();
-        QFile file(canonical);
-        if (!file.open(QIODevice::ReadOnly))
-            return QVariant();
-        return file.read(HtmlCodec::maximumPictureFileSize);
+        // Read by the file's size: QFile::read(maximum) would keep a buffer
+        // of the maximum for every picture held.
+        const std::optional<QByteArray> bytes = FileBytes::read(canonical, HtmlCodec::maximumPictureFileSize, nullptr);
+        return bytes ? QVariant(*bytes) : QVariant();
     }
 
     static QVariant dataUriBytes(const QString &uri)
