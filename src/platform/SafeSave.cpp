@@ -1,7 +1,6 @@
 #include "SafeSave.h"
-#include "platform/Failure.h"
-
 #include "platform/FileBytes.h"
+#include "platform/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,14 +82,9 @@ QString newScratchPath(const QString &target)
            + u'-' + QUuid::createUuid().toString(QUuid::Id128).left(16);
 }
 
-QString causeOf(int code)
-{
-    return qt_error_string(code);
-}
-
 bool writeFailure(QString *error, const QString &target, int code)
 {
-    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(target, causeOf(code)));
+    return fail(error, QStringLiteral("Cannot write '%1': %2").arg(target, qt_error_string(code)));
 }
 
 // A folder only its owner can enter, beside the target, in which the new file
@@ -190,7 +184,7 @@ bool checkTarget(const QString &target, SafeSave::Kind kind, bool *exists, mode_
 
 bool renameFailure(QString *error, const QString &target)
 {
-    return fail(error, QStringLiteral("Cannot replace '%1': %2").arg(target, causeOf(errno)));
+    return fail(error, QStringLiteral("Cannot replace '%1': %2").arg(target, qt_error_string(errno)));
 }
 
 bool exchangeUnsupported(int code)
