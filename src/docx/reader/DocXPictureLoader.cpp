@@ -2,6 +2,7 @@
 
 #include "textsystem/PictureAttachment.h"
 
+#include "platform/ReadBudget.h"
 #include "platform/package/PackageParts.h"
 #include "platform/package/PackageRelationships.h"
 
@@ -11,8 +12,8 @@
 #include <cmath>
 
 DocXPictureLoader::DocXPictureLoader(const PackageParts &parts, const PackageRelationships &relationships,
-                                     const QString &partName)
-    : m_parts(parts), m_relationships(relationships), m_partName(partName)
+                                     const QString &partName, ReadBudget &budget)
+    : m_parts(parts), m_relationships(relationships), m_partName(partName), m_budget(budget)
 {
 }
 
@@ -48,10 +49,13 @@ TextAttachmentPointer DocXPictureLoader::decoded(const QString &id)
             buffer.open(QIODevice::ReadOnly);
             const QSize pixels = QImageReader(&buffer).size();
             const qint64 count = pixels.isValid() ? qint64(pixels.width()) * pixels.height() : 0;
-            if (count > 0 && m_pixelsUsed + count <= pixelBudget) {
+            const qint64 memory = 4 * count + bytes->size(); // 32-bit pixels and the file kept beside them
+            if (count > 0 && m_pixelsUsed + count <= pixelBudget && m_budget.fits(memory)) {
                 attachment = PictureAttachment::fromBytes(*bytes);
-                if (attachment)
+                if (attachment) {
                     m_pixelsUsed += count;
+                    m_budget.take(memory);
+                }
             }
         }
     }

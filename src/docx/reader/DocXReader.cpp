@@ -96,7 +96,7 @@ bool read(const QString &path, StyledText *text, QString *error)
                                   styles);
     if (budget.ranOut())
         return fail(error, tooLarge(budget));
-    DocXPictureLoader pictures(parts, relationships, mainPart);
+    DocXPictureLoader pictures(parts, relationships, mainPart, budget);
     StyledTextBudget textBudget(budget);
     DocXBodyReader reader({styles, numbering, theme, relationships, pictures, textBudget});
     std::optional<StyledText> loaded = reader.read(body);
