@@ -27,7 +27,7 @@ bool isCBlank(char16_t c)
 // False for a text strtod cannot read a number from: after an optional sign
 // it must go on with a digit, a point, "inf" or "nan" (any case). Most texts
 // of a sheet are thus refused without copying them.
-bool canStartNumber(const QString &text)
+bool canStartNumber(QStringView text)
 {
     const qsizetype at = text.front() == u'+' || text.front() == u'-' ? 1 : 0;
     if (at >= text.size())
@@ -38,7 +38,7 @@ bool canStartNumber(const QString &text)
 
 // The text as ASCII bytes with a terminating NUL; false when it holds any other
 // character (which strtod would never consume anyway).
-bool toAscii(const QString &text, QVarLengthArray<char, 64> &out)
+bool toAscii(QStringView text, QVarLengthArray<char, 64> &out)
 {
     out.resize(text.size() + 1);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -64,7 +64,7 @@ int exponentOf(std::string_view scientific)
 
 namespace NumberText {
 
-std::optional<double> toDouble(const QString &text)
+std::optional<double> toDouble(QStringView text)
 {
     if (text.isEmpty() || isCBlank(text.front().unicode()) || !canStartNumber(text))
         return std::nullopt;

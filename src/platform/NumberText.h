@@ -11,7 +11,7 @@ namespace NumberText {
 // The value of text that C-locale strtod consumes whole, with no blank before
 // or after ("5", "-2.5", ".5", "1e3", "0x1A", "inf"); nullopt otherwise,
 // including for empty text.
-std::optional<double> toDouble(const QString &text);
+std::optional<double> toDouble(QStringView text);
 
 // True when toDouble(text) has a value.
 bool isNumber(const QString &text);

@@ -1,9 +1,8 @@
 #include "spreadsheet/engine/document/ExcelDocument.h"
 
-#include "spreadsheet/engine/formula/AggregateMemo.h"
-
 #include "spreadsheet/engine/files/CsvFormat.h"
 #include "spreadsheet/engine/formula/FormulaEvaluator.h"
+#include "spreadsheet/engine/formula/SheetCalculator.h"
 #include "platform/AppState.h"
 #include "platform/Deferral.h"
 
@@ -45,6 +44,8 @@ ExcelSheet shaped(ExcelSheet sheet)
 
 ExcelDocument::ExcelDocument(QObject *parent)
     : QObject(parent)
+    , m_calculator(std::make_unique<SheetCalculator>(SheetCalculator::Grids{
+          m_cells, m_valueCells, m_evaluatedCells, m_cachedEvaluatedCells, m_exactValues}))
 {
     const CellGrid empty = makeEmptyGrid(defaultRowCount, defaultColumnCount);
     m_sheets = {makeSheet(QStringLiteral("Sheet1"), empty, empty)};
@@ -56,6 +57,8 @@ ExcelDocument::ExcelDocument(QObject *parent)
 
 ExcelDocument::ExcelDocument(const QString &csv, QObject *parent)
     : QObject(parent)
+    , m_calculator(std::make_unique<SheetCalculator>(SheetCalculator::Grids{
+          m_cells, m_valueCells, m_evaluatedCells, m_cachedEvaluatedCells, m_exactValues}))
 {
     const CellGrid cells = CsvFormat::read(csv);
     const CellGrid empty = makeEmptyGrid(int(cells.size()), gridWidth(cells));
@@ -66,6 +69,8 @@ ExcelDocument::ExcelDocument(const QString &csv, QObject *parent)
     m_valueCells = empty;
     evaluateAll();
 }
+
+ExcelDocument::~ExcelDocument() = default;
 
 QString ExcelDocument::exportCSV() const
 {
@@ -109,13 +114,16 @@ void ExcelDocument::setCell(int row, int col, const QString &text)
     if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cells.at(row).size())
         return;
     m_cells[row][col] = text;
+    m_calculator->cellEdited(row, col);
     emit cellsChanged();
     cellsWritten();
 }
 
 void ExcelDocument::setCells(CellGrid grid)
 {
+    const CellGrid previous = m_cells;
     m_cells = rectangular(std::move(grid));
+    reportEdits(previous);
     emit cellsChanged();
     if (fitValueGrids())
         emit evaluatedCellsChanged();
@@ -126,12 +134,43 @@ void ExcelDocument::setEvaluatedCells(CellGrid grid)
 {
     m_evaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
     m_valueCells = m_evaluatedCells;
+    m_calculator->valuesReplaced();
     emit evaluatedCellsChanged();
 }
 
 void ExcelDocument::setCachedEvaluatedCells(CellGrid grid)
 {
     m_cachedEvaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
+    m_calculator->valuesReplaced();
+}
+
+// Tells the calculator which cells differ from `previous`, or to start over
+// when the grid took another shape or most of its cells changed.
+void ExcelDocument::reportEdits(const CellGrid &previous)
+{
+    const int rows = rowCount();
+    const int columns = m_cells.isEmpty() ? 0 : columnCount();
+    if (!hasShape(previous, rows, columns)) {
+        m_calculator->reset();
+        return;
+    }
+    const qint64 mostEdits = qint64(rows) * columns / 4;
+    qint64 edits = 0;
+    for (int r = 0; r < rows; ++r) {
+        const QStringList &now = m_cells.at(r);
+        const QStringList &before = previous.at(r);
+        if (now.isSharedWith(before))
+            continue;
+        for (int c = 0; c < columns; ++c) {
+            if (now.at(c).isSharedWith(before.at(c)) || now.at(c) == before.at(c))
+                continue;
+            if (++edits > mostEdits) {
+                m_calculator->reset();
+                return;
+            }
+            m_calculator->cellEdited(r, c);
+        }
+    }
 }
 
 void ExcelDocument::setCellStyle(const QString &reference, const CellStyle &style)
@@ -216,6 +255,9 @@ bool ExcelDocument::fitValueGrids()
 {
     const int rows = rowCount();
     const int columns = m_cells.isEmpty() ? 0 : columnCount();
+    if (!hasShape(m_cachedEvaluatedCells, rows, columns) || !hasShape(m_valueCells, rows, columns)
+        || !hasShape(m_evaluatedCells, rows, columns))
+        m_calculator->reset();
     m_cachedEvaluatedCells = resizeGrid(std::move(m_cachedEvaluatedCells), rows, columns);
     m_valueCells = resizeGrid(std::move(m_valueCells), rows, columns);
     if (hasShape(m_evaluatedCells, rows, columns))
@@ -277,6 +319,7 @@ void ExcelDocument::loadSheetIntoWorkingCopy(int index)
     m_mergedRanges = sheet.mergedRanges;
     emit mergedRangesChanged();
     m_exactValues = sheet.exactValues;
+    m_calculator->reset();
     cellsWritten();
 }
 
@@ -353,6 +396,7 @@ void ExcelDocument::clearSheet()
 {
     const CellGrid empty = makeEmptyGrid(rowCount(), columnCount());
     m_cells = empty;
+    m_calculator->reset();
     emit cellsChanged();
     cellsWritten();
     const CellGrid values = makeEmptyGrid(rowCount(), m_cells.isEmpty() ? 0 : columnCount());
@@ -395,44 +439,7 @@ void ExcelDocument::recalculate()
 void ExcelDocument::evaluateAll()
 {
     fitValueGrids();
-    const int rows = rowCount();
-    const int columns = m_cells.isEmpty() ? 0 : columnCount();
-    FormulaEvaluator evaluator(m_cells, m_valueCells, m_cachedEvaluatedCells);
-    AggregateMemo memo(m_cells, m_valueCells);
-    evaluator.setMemo(&memo);
-    CellGrid display;
-    display.reserve(rows);
-    m_exactValues.clear();
-    for (int r = 0; r < rows; ++r) {
-        const QStringList &raw = m_cells.at(r);
-        QStringList shown;
-        shown.reserve(columns);
-        for (int c = 0; c < columns; ++c) {
-            if (!FormulaEvaluator::isFormula(raw.at(c))) {
-                // Most cells: shown as they are, their value their text.
-                shown.append(evaluator.plainDisplay(raw.at(c), r, c));
-                if (const QString &value = std::as_const(m_valueCells).at(r).at(c);
-                    !value.isSharedWith(raw.at(c)) && value != raw.at(c))
-                    m_valueCells[r][c] = raw.at(c);
-                continue;
-            }
-            FormulaEvaluator::Result result = evaluator.evaluateCell(raw.at(c), r, c);
-            if (!result.exact.isEmpty())
-                m_exactValues.insert(CellReference::text(r, c), std::move(result.exact));
-            shown.append(std::move(result.display));
-            // The value row often shares its cells with the raw row; it is
-            // written (and so copied) only where a value changes.
-            const QString &value = std::as_const(m_valueCells).at(r).at(c);
-            if (value.isSharedWith(result.value) || value == result.value)
-                continue;
-            // References read a plain cell's raw text, which a pass never
-            // changes; only a formula's new value can change a sum.
-            memo.valueChanged(r, c, value, result.value);
-            m_valueCells[r][c] = std::move(result.value);
-        }
-        display.append(std::move(shown));
-    }
-    m_evaluatedCells = std::move(display);
+    m_calculator->recalculate();
 }
 
 QString ExcelDocument::evaluate(const QString &raw, int row, int col) const

@@ -9,7 +9,10 @@
 #include <QMap>
 #include <QObject>
 #include <QStringList>
+#include <memory>
 #include <optional>
+
+class SheetCalculator;
 
 // The spreadsheet document: the sheet list plus a working copy of the active
 // sheet (cells, evaluatedCells, cachedEvaluatedCells, cellStyles, objects,
@@ -34,6 +37,7 @@ public:
 
     // One sheet "Sheet1" of 100 × 50 empty cells; touches no unsaved state.
     explicit ExcelDocument(QObject *parent = nullptr);
+    ~ExcelDocument() override;
 
     // ---- published properties ----
     const QList<ExcelSheet> &sheets() const { return m_sheets; }
@@ -134,9 +138,13 @@ public:
     void removeObject(const QUuid &id);
 
     // ---- evaluation ----
-    // Evaluates every cell in row-major order and writes evaluatedCells once
-    // (one evaluatedCellsChanged); a grid without rows is left alone. A cell
-    // sees this pass's values before it and the previous pass's after it.
+    // Gives every cell what evaluating each in row-major order gives and
+    // announces evaluatedCells once (one evaluatedCellsChanged); a grid
+    // without rows is left alone. A cell sees this pass's values before it and
+    // the previous pass's after it. Only formulas whose inputs may have changed
+    // are evaluated: after a cell edit, those reading it (and, in turn, those
+    // reading them), and every pass those reading themselves or a cell after
+    // them that changed; anything that replaces a grid evaluates every cell.
     void recalculate();
     // The display text `raw` would have at (row, col) against the present
     // grids; changes nothing.
@@ -184,7 +192,10 @@ private:
     // Brings the value grids to the shape of m_cells; true when
     // evaluatedCells changed shape (the caller then emits its signal).
     bool fitValueGrids();
-    // Evaluates every cell into m_evaluatedCells and m_valueCells; no signal.
+    // After a write of the whole raw grid: the cells that differ from
+    // `previous` are edits for the calculator.
+    void reportEdits(const CellGrid &previous);
+    // Brings m_evaluatedCells and m_valueCells up to date; no signal.
     void evaluateAll();
     // After a row or column edit of all four grids, styles and merges.
     void structureEdited();
@@ -210,4 +221,7 @@ private:
     QHash<QUuid, CellGrid> m_sheetValueCells;
     bool m_saveAndRecalculatePending = false;
     bool m_recalculationDue = false; // cells written since the last recalculate()
+    // Compiled formulas and dependencies of the working copy; writes
+    // m_valueCells, m_evaluatedCells and m_exactValues.
+    std::unique_ptr<SheetCalculator> m_calculator;
 };

@@ -1,6 +1,7 @@
 // Merging and unmerging cells of the working sheet.
 #include "spreadsheet/engine/document/ExcelDocument.h"
 
+#include "spreadsheet/engine/formula/SheetCalculator.h"
 #include "spreadsheet/engine/model/StructureShift.h"
 
 namespace {
@@ -45,6 +46,7 @@ void ExcelDocument::mergeCells(int startRow, int startCol, int endRow, int endCo
     clearRectangle(m_cells, *range);
     clearRectangle(m_evaluatedCells, *range);
     clearRectangle(m_valueCells, *range);
+    m_calculator->reset();
     emit mergedRangesChanged();
     emit cellsChanged();
     cellsWritten();

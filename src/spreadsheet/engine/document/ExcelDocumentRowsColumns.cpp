@@ -1,6 +1,7 @@
 // Inserting and deleting whole rows and columns of the working sheet.
 #include "spreadsheet/engine/document/ExcelDocument.h"
 
+#include "spreadsheet/engine/formula/SheetCalculator.h"
 #include "spreadsheet/engine/model/StructureShift.h"
 
 void ExcelDocument::insertRow(int index)
@@ -66,6 +67,7 @@ void ExcelDocument::deleteColumn(int index)
 
 void ExcelDocument::structureEdited()
 {
+    m_calculator->reset();
     fitValueGrids();
     emit cellsChanged();
     emit cellStylesChanged();

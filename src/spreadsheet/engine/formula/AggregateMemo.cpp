@@ -1,7 +1,6 @@
 #include "spreadsheet/engine/formula/AggregateMemo.h"
 
-#include "spreadsheet/engine/model/CellNumber.h"
-
+#include <QHashFunctions>
 #include <algorithm>
 #include <bit>
 
@@ -14,53 +13,86 @@ bool sameNumber(const std::optional<double> &a, const std::optional<double> &b)
     return !a || std::bit_cast<quint64>(*a) == std::bit_cast<quint64>(*b);
 }
 
-int segmentCount(const AggregateTerm &term)
+bool isCells(const FormulaArgument &term)
 {
-    return term.isCells ? term.cells.endRow - term.cells.startRow + 1 : 1;
+    return term.kind == FormulaArgument::Kind::Cells;
+}
+
+int segmentCount(const FormulaArgument &term)
+{
+    return isCells(term) ? term.cells.endRow - term.cells.startRow + 1 : 1;
+}
+
+bool sameTerms(AggregateMemo::Arguments a, const std::vector<FormulaArgument> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
 } // namespace
 
-AggregateMemo::AggregateMemo(const CellGrid &cells, const CellGrid &values)
-    : m_grid(cells, values)
+AggregateMemo::AggregateMemo(CellNumberGrid &numbers)
+    : m_grid(numbers)
 {
 }
 
-std::optional<AggregateMemo::Totals> AggregateMemo::reuse(const QString &key)
+size_t AggregateMemo::hashOf(Arguments arguments)
 {
-    const auto found = m_index.constFind(key);
-    if (found == m_index.cend())
+    size_t seed = 0;
+    for (const FormulaArgument &term : arguments) {
+        if (isCells(term)) {
+            const ExcelRange &r = term.cells;
+            seed = qHashMulti(seed, r.startRow, r.startCol, r.endRow, r.endCol);
+        } else {
+            seed = qHashMulti(seed, std::bit_cast<quint64>(term.number));
+        }
+    }
+    return seed;
+}
+
+AggregateMemo::Entry *AggregateMemo::find(Arguments arguments, size_t hash)
+{
+    for (auto it = m_index.constFind(hash); it != m_index.cend() && it.key() == hash; ++it) {
+        Entry &entry = m_entries[*it];
+        if (sameTerms(arguments, entry.terms))
+            return &entry;
+    }
+    return nullptr;
+}
+
+std::optional<AggregateMemo::Totals> AggregateMemo::reuse(Arguments arguments)
+{
+    Entry *entry = find(arguments, hashOf(arguments));
+    if (!entry)
         return std::nullopt;
-    Entry &entry = m_entries[*found];
-    if (!entry.current && entry.numbers) {
-        const std::optional<double> total = entry.numbers->total();
+    if (!entry->current && entry->numbers) {
+        const std::optional<double> total = entry->numbers->total();
         if (!total)
             return std::nullopt;
-        entry.totals = {*total, entry.numbers->count()};
-        entry.current = true;
+        entry->totals = {*total, entry->numbers->count()};
+        entry->current = true;
     }
-    if (!entry.current)
+    if (!entry->current)
         return std::nullopt;
-    ++entry.uses;
-    return entry.totals;
+    ++entry->uses;
+    return entry->totals;
 }
 
-AggregateMemo::Totals AggregateMemo::compute(const QString &key, const QList<AggregateTerm> &terms,
-                                             qint64 &reads)
+AggregateMemo::Totals AggregateMemo::compute(Arguments arguments, qint64 &reads)
 {
-    const auto found = m_index.constFind(key);
-    if (found == m_index.cend()) {
-        if (Entry *entry = remember(key, terms)) {
+    const size_t hash = hashOf(arguments);
+    Entry *known = find(arguments, hash);
+    if (!known) {
+        if (Entry *entry = remember(arguments, hash)) {
             fold(*entry, reads, nullptr);
             return entry->totals;
         }
         Entry once;
-        describe(once, terms, KeepCheckpoints::No);
+        describe(once, arguments, KeepCheckpoints::No);
         fold(once, reads, nullptr);
         return once.totals;
     }
     // Asked for again after a change: from now on follow the changes.
-    Entry &entry = m_entries[*found];
+    Entry &entry = *known;
     const bool collect = !entry.numbers;
     if (collect)
         entry.numbers = std::make_unique<IncrementalSum>();
@@ -77,7 +109,7 @@ void AggregateMemo::fold(Entry &entry, qint64 &reads, IncrementalSum *collect)
     if (start >= segments && segments > 0)
         return; // nothing changed since the last fold
     Totals totals = start > 0 ? entry.checkpoints[start] : Totals();
-    for (qsizetype t = 0; t < entry.terms.size(); ++t) {
+    for (size_t t = 0; t < entry.terms.size(); ++t) {
         const int first = entry.firstSegments[t];
         for (int segment = std::max(start, first); segment < entry.firstSegments[t + 1]; ++segment) {
             if (keep)
@@ -90,10 +122,10 @@ void AggregateMemo::fold(Entry &entry, qint64 &reads, IncrementalSum *collect)
     entry.firstChanged = segments;
 }
 
-void AggregateMemo::addSegment(const AggregateTerm &term, int segment, Totals &totals, qint64 &reads,
+void AggregateMemo::addSegment(const FormulaArgument &term, int segment, Totals &totals, qint64 &reads,
                                IncrementalSum *collect)
 {
-    if (!term.isCells) {
+    if (!isCells(term)) {
         totals.sum += term.number;
         ++totals.count;
         if (collect)
@@ -114,7 +146,7 @@ void AggregateMemo::addSegment(const AggregateTerm &term, int segment, Totals &t
     });
 }
 
-AggregateMemo::Entry *AggregateMemo::remember(const QString &key, const QList<AggregateTerm> &terms)
+AggregateMemo::Entry *AggregateMemo::remember(Arguments arguments, size_t hash)
 {
     auto place = m_entries.end();
     if (int(m_entries.size()) < maxEntries) {
@@ -125,46 +157,43 @@ AggregateMemo::Entry *AggregateMemo::remember(const QString &key, const QList<Ag
         place = std::find_if(m_entries.begin(), m_entries.end(), [](const Entry &e) { return e.uses == 1; });
         if (place == m_entries.end())
             return nullptr;
-        m_index.remove(place->key);
+        const int position = int(place - m_entries.begin());
+        m_index.remove(hashOf(place->terms), position);
         *place = Entry();
     }
-    m_index.insert(key, int(place - m_entries.begin()));
-    place->key = key;
-    describe(*place, terms, KeepCheckpoints::Yes);
+    m_index.insert(hash, int(place - m_entries.begin()));
+    describe(*place, arguments, KeepCheckpoints::Yes);
     return &*place;
 }
 
-void AggregateMemo::describe(Entry &entry, const QList<AggregateTerm> &terms, KeepCheckpoints keep)
+void AggregateMemo::describe(Entry &entry, Arguments arguments, KeepCheckpoints keep)
 {
-    entry.terms = terms;
-    entry.firstSegments.assign(terms.size() + 1, 0);
-    for (qsizetype t = 0; t < terms.size(); ++t)
-        entry.firstSegments[t + 1] = entry.firstSegments[t] + segmentCount(terms[t]);
+    entry.terms.assign(arguments.begin(), arguments.end());
+    entry.firstSegments.assign(arguments.size() + 1, 0);
+    for (size_t t = 0; t < arguments.size(); ++t)
+        entry.firstSegments[t + 1] = entry.firstSegments[t] + segmentCount(arguments[t]);
     const int segments = entry.firstSegments.back();
     if (keep == KeepCheckpoints::Yes && segments <= maxCheckpoints)
         entry.checkpoints.resize(segments);
 }
 
-void AggregateMemo::valueChanged(int row, int col, const QString &before, const QString &after)
+void AggregateMemo::valueChanged(int row, int col, std::optional<double> before, std::optional<double> after)
 {
-    const std::optional<double> oldNumber = cellNumber(before);
-    const std::optional<double> newNumber = cellNumber(after);
-    if (sameNumber(oldNumber, newNumber))
+    if (sameNumber(before, after))
         return;
-    m_grid.set(row, col, newNumber);
     for (Entry &entry : m_entries) {
-        for (qsizetype t = 0; t < entry.terms.size(); ++t) {
-            const AggregateTerm &term = entry.terms[t];
-            if (!term.isCells || !term.cells.contains(row, col))
+        for (size_t t = 0; t < entry.terms.size(); ++t) {
+            const FormulaArgument &term = entry.terms[t];
+            if (!isCells(term) || !term.cells.contains(row, col))
                 continue;
             entry.current = false;
             entry.firstChanged = std::min(entry.firstChanged, entry.firstSegments[t] + row - term.cells.startRow);
             if (!entry.numbers)
                 continue;
-            if (oldNumber)
-                entry.numbers->remove(*oldNumber);
-            if (newNumber)
-                entry.numbers->add(*newNumber);
+            if (before)
+                entry.numbers->remove(*before);
+            if (after)
+                entry.numbers->add(*after);
         }
     }
 }

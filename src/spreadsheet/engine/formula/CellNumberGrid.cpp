@@ -1,13 +1,13 @@
 #include "spreadsheet/engine/formula/CellNumberGrid.h"
 
-#include "spreadsheet/engine/model/CellNumber.h"
 #include "spreadsheet/engine/model/CellGridValue.h"
+#include "spreadsheet/engine/model/CellNumber.h"
 
 CellNumberGrid::CellNumberGrid(const CellGrid &cells, const CellGrid &values)
     : m_cells(cells)
     , m_values(values)
-    , m_columnCount(cells.isEmpty() ? 0 : int(cells.first().size()))
 {
+    reset();
 }
 
 void CellNumberGrid::fold(const ExcelRange &range, double &sum, qint64 &count)
@@ -25,6 +25,12 @@ void CellNumberGrid::fold(const ExcelRange &range, double &sum, qint64 &count)
     count += numbers;
 }
 
+std::optional<double> CellNumberGrid::number(int row, int col)
+{
+    const qsizetype index = parsedRow(row) + col;
+    return m_isNumber[index] ? std::optional<double>(m_numbers[index]) : std::nullopt;
+}
+
 void CellNumberGrid::set(int row, int col, std::optional<double> number)
 {
     if (m_rowParsed.empty() || !m_rowParsed[row])
@@ -32,6 +38,14 @@ void CellNumberGrid::set(int row, int col, std::optional<double> number)
     const qsizetype index = qsizetype(row) * m_columnCount + col;
     m_numbers[index] = number.value_or(0.0);
     m_isNumber[index] = number.has_value();
+}
+
+void CellNumberGrid::reset()
+{
+    m_columnCount = m_cells.isEmpty() ? 0 : int(m_cells.first().size());
+    m_numbers.clear();
+    m_isNumber.clear();
+    m_rowParsed.clear();
 }
 
 qsizetype CellNumberGrid::parsedRow(int row)
@@ -50,6 +64,9 @@ qsizetype CellNumberGrid::parsedRow(int row)
         if (const auto number = cellNumber(cellGridValue(m_cells, m_values, row, c))) {
             m_numbers[rowStart + c] = *number;
             m_isNumber[rowStart + c] = 1;
+        } else {
+            m_numbers[rowStart + c] = 0.0;
+            m_isNumber[rowStart + c] = 0;
         }
     }
     return rowStart;

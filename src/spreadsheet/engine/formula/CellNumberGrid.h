@@ -6,11 +6,12 @@
 #include <optional>
 #include <vector>
 
-// The numbers formula references read, parsed once per recalculation pass:
-// for each cell of the raw grid, the number its value text holds (a plain
-// cell's raw text, a formula's entry in `values`), as cellNumber() decides.
-// Rows are parsed on first use; the pass reports each value it changes with
-// set(). Holds references to both grids, which must outlive it.
+// The numbers formula references read: for each cell of the raw grid, the
+// number its value text holds (a plain cell's raw text, a formula's entry in
+// `values`), as cellNumber() decides. Rows are parsed on first use; whoever
+// changes a text reports the cell's new number with set(), and reset()
+// forgets every row (after the grids were replaced or reshaped). Holds
+// references to both grids, which must outlive it.
 class CellNumberGrid
 {
 public:
@@ -31,8 +32,12 @@ public:
             }
         }
     }
+    // The number at (row, col) inside the grid, or nullopt.
+    std::optional<double> number(int row, int col);
     // The cell at (row, col) now holds `number` (nullopt: no number).
     void set(int row, int col, std::optional<double> number);
+    // Forgets every parsed row: the grids changed wholesale or took a new shape.
+    void reset();
 
 private:
     // Index of the row's first cell, parsing the row on first use.

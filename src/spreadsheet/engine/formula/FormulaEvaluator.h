@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spreadsheet/engine/formula/CompiledFormula.h"
+#include "spreadsheet/engine/formula/FormulaFunctions.h"
 #include "spreadsheet/engine/model/CellDateFormat.h"
 #include "spreadsheet/engine/model/CellGridValue.h"
 #include "spreadsheet/engine/model/CellReference.h"
@@ -22,15 +24,13 @@
 // References read `values`: what each cell evaluated to before its date
 // display (a plain cell's value is its raw text). All three grids are held by
 // reference; the caller keeps them alive and may update `values` between
-// calls (recalculation writes each cell's value as it goes). Out-of-grid
-// indices read as "", never out of bounds.
-class AggregateMemo;
-struct AggregateTerm;
-
+// calls. Out-of-grid indices read as "", never out of bounds. This is the
+// evaluation of one cell afresh from the text grids; a sheet's recalculation
+// runs the same functions over compiled formulas (SheetCalculator).
 class FormulaEvaluator
 {
 public:
-    static constexpr qsizetype maxTextLength = 32767;
+    static constexpr qsizetype maxTextLength = FormulaFunctions::maxTextLength;
 
     struct Result {
         QString display; // what the cell shows
@@ -43,17 +43,6 @@ public:
     FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
 
     Result evaluateCell(const QString &raw, int row, int col) const;
-    // What a plain (non-formula) cell shows: its text, or the date it holds
-    // where the date rule applies. Its value is its text.
-    QString plainDisplay(const QString &raw, int row, int col) const
-    {
-        std::optional<QString> date = m_dates.display(raw, row, col);
-        return date ? std::move(*date) : raw;
-    }
-    // Reuses SUM and AVERAGE work through `memo` (nullptr: none), which reads
-    // the same grids. The caller reports every value change to the memo
-    // before later cells read it.
-    void setMemo(AggregateMemo *memo) { m_memo = memo; }
     QString evaluate(const QString &raw, int row, int col) const { return evaluateCell(raw, row, col).display; }
 
     // Numbers of the arguments in order: cells of a range ("A1:B2", row-major)
@@ -66,8 +55,7 @@ public:
     QStringList collectStrings(const QStringList &arguments) const;
 
     // Cells read by this evaluator's evaluations so far (each cell of a range
-    // and each reference counts once per read; a sum the memo already knows
-    // reads nothing): the measure of their work.
+    // and each reference counts once per read): the measure of their work.
     qint64 cellReads() const { return m_cellReads; }
 
     // A reference inside the grid (rows of `cells`, columns of its first row).
@@ -94,16 +82,9 @@ public:
     static const QString &valueAt(const CellGrid &cells, const CellGrid &values, int row, int col);
 
 private:
-    QString callFunction(const QString &name, const QStringList &arguments, int row, int col,
-                         QString *exact) const;
-    QString aggregate(const QString &name, const QStringList &arguments, QString *exact) const;
-    QList<AggregateTerm> aggregateTerms(const QStringList &arguments) const;
-    QString cachedValue(int row, int col) const;
-    const QString &valueAt(int row, int col) const { return valueAt(m_cells, m_values, row, col); }
-    // Calls onCell with each cell value and onLiteral with each other argument,
-    // in order, until one of them returns false.
-    template<typename CellFn, typename LiteralFn>
-    void visitArguments(const QStringList &arguments, CellFn onCell, LiteralFn onLiteral) const;
+    class TextGridSource;
+    // The compiled form of the arguments, as a call of `function` reads them.
+    CompiledFormula compileArguments(CompiledFormula::Function function, const QStringList &arguments) const;
 
     const CellGrid &m_cells;
     const CellGrid &m_values;
@@ -112,5 +93,4 @@ private:
     int m_columnCount = 0;
     CellDateFormat m_dates;
     mutable qint64 m_cellReads = 0;
-    AggregateMemo *m_memo = nullptr;
 };

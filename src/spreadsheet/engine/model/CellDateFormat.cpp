@@ -27,6 +27,23 @@ std::optional<QString> CellDateFormat::display(const QString &value, int row, in
     return formatted(*number, rule);
 }
 
+std::optional<QString> CellDateFormat::displayNumber(std::optional<double> number, int row, int col) const
+{
+    const Rule rule = ruleAt(row, col);
+    if (rule == Rule::None || !number || !(*number >= firstSerial && *number <= lastSerial))
+        return std::nullopt;
+    return formatted(*number, rule);
+}
+
+bool CellDateFormat::refreshColumn(int col)
+{
+    if (col < 0 || col >= m_columnRules.size())
+        return true; // never decided: whatever shows in it was not decided by a rule kept here
+    const Rule before = m_columnRules.at(col);
+    m_columnRules[col] = headerRule(col);
+    return before != m_columnRules.at(col);
+}
+
 std::optional<QString> CellDateFormat::formatDateCell(double serial, int row, int col) const
 {
     return formatted(serial, ruleAt(row, col));

@@ -24,6 +24,8 @@ public:
     // inside the date window and the cell's column or position asks for a
     // date; nullopt otherwise.
     std::optional<QString> display(const QString &value, int row, int col) const;
+    // The same for a value whose number (nullopt: none) is known.
+    std::optional<QString> displayNumber(std::optional<double> number, int row, int col) const;
     // The date text of `serial` at (row, col), whatever its size; nullopt when
     // no rule applies or the date cannot be formed.
     std::optional<QString> formatDateCell(double serial, int row, int col) const;
@@ -31,6 +33,12 @@ public:
     // above 60 skip the fictitious 29 February 1900, fractions are dropped.
     // nullopt for NaN, infinities and dates QDate cannot hold.
     static std::optional<QDate> dateFromSerial(double serial);
+
+    // The raw grid changed in the header rows of `col`: decides the column's
+    // header words again; true when that changes the column's rule.
+    bool refreshColumn(int col);
+    // Forgets every column's decision (the raw grid was replaced).
+    void reset() { m_columnRules.clear(); }
 
 private:
     enum class Rule : qint8 { Unknown, None, MonthDay, Weekday, YearMonth };

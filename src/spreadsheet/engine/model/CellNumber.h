@@ -7,7 +7,7 @@
 
 // NumberText::toDouble for cell values, with a quick rejection of texts whose
 // first character no number text can start with (most text cells).
-inline std::optional<double> cellNumber(const QString &text)
+inline std::optional<double> cellNumber(QStringView text)
 {
     if (text.isEmpty())
         return std::nullopt;

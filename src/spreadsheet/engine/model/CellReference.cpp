@@ -36,7 +36,7 @@ static bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-std::optional<CellAddress> parse(const QString &text)
+std::optional<CellAddress> parse(QStringView text)
 {
     constexpr qint64 limit = std::numeric_limits<int>::max();
     const qsizetype size = text.size();

@@ -28,7 +28,7 @@ QString columnName(int column);
 QString text(int row, int column);
 // Parses reference text without checking any grid; nullopt when malformed or
 // beyond the int range ("$A$1", "A0", "Sheet1!A1" are malformed).
-std::optional<CellAddress> parse(const QString &text);
+std::optional<CellAddress> parse(QStringView text);
 // `text` in canonical form ("b03" → "B3"), or nullopt when malformed.
 std::optional<QString> canonical(const QString &text);
 

@@ -10,16 +10,32 @@
 namespace {
 
 // 3 × 3 integers, C3 a formula whose value the tests change as a pass would.
+using Terms = std::vector<FormulaArgument>;
+
+FormulaArgument range(int startRow, int startCol, int endRow, int endCol)
+{
+    return {ExcelRange{startRow, startCol, endRow, endCol}, 0, -1, FormulaArgument::Kind::Cells};
+}
+
+FormulaArgument number(double value)
+{
+    return {ExcelRange(), value, -1, FormulaArgument::Kind::Number};
+}
+
 struct Sheet {
     CellGrid cells = gridFromEntries("A1=1|B1=2|C1=3|A2=4|B2=x|C2=6|A3=-7|B3=8|C3==SUM(1)", 3, 3);
     CellGrid values = makeEmptyGrid(3, 3);
-    AggregateMemo memo{cells, values};
-    const QList<AggregateTerm> wholeGrid = {{{0, 0, 2, 2}, 0, true}};
+    CellNumberGrid numbers{cells, values};
+    AggregateMemo memo{numbers};
+    const Terms wholeGrid = {range(0, 0, 2, 2)};
 
+    // As a pass changes a formula's value: the grid first, then the memo.
     void change(int row, int col, const QString &value)
     {
-        memo.valueChanged(row, col, values[row][col], value);
+        const std::optional<double> before = cellNumber(values[row][col]);
         values[row][col] = value;
+        numbers.set(row, col, cellNumber(value));
+        memo.valueChanged(row, col, before, cellNumber(value));
     }
 
     // The numbers of the grid added in row-major order from 0.
@@ -64,13 +80,13 @@ void TestAggregateMemo::repeatedCallReadsNothing()
     Sheet sheet;
     sheet.values[2][2] = "5";
     qint64 reads = 0;
-    const AggregateMemo::Totals first = sheet.memo.compute("A1:C3", sheet.wholeGrid, reads);
+    const AggregateMemo::Totals first = sheet.memo.compute(sheet.wholeGrid, reads);
     QCOMPARE(reads, 9);
     QVERIFY(same(first, sheet.fold()));
     QCOMPARE(first.count, 8);
-    const auto again = sheet.memo.reuse("A1:C3");
+    const auto again = sheet.memo.reuse(sheet.wholeGrid);
     QVERIFY(again && same(*again, first));
-    QVERIFY(!sheet.memo.reuse("A1:C2"));
+    QVERIFY(!sheet.memo.reuse(Terms{range(0, 0, 1, 2)}));
 }
 
 void TestAggregateMemo::changedCallFollowsItsCells_data()
@@ -100,16 +116,16 @@ void TestAggregateMemo::changedCallFollowsItsCells()
     Sheet sheet;
     sheet.values[2][2] = "1";
     qint64 reads = 0;
-    sheet.memo.compute("A1:C3", sheet.wholeGrid, reads);
+    sheet.memo.compute(sheet.wholeGrid, reads);
     sheet.change(2, 2, "5");
-    QVERIFY(!sheet.memo.reuse("A1:C3"));
-    QVERIFY(same(sheet.memo.compute("A1:C3", sheet.wholeGrid, reads), sheet.fold()));
+    QVERIFY(!sheet.memo.reuse(sheet.wholeGrid));
+    QVERIFY(same(sheet.memo.compute(sheet.wholeGrid, reads), sheet.fold()));
     QCOMPARE(reads, 18);
 
     sheet.change(2, 2, after);
-    const auto reused = sheet.memo.reuse("A1:C3");
+    const auto reused = sheet.memo.reuse(sheet.wholeGrid);
     QCOMPARE(reused.has_value(), withoutReading);
-    const AggregateMemo::Totals totals = reused ? *reused : sheet.memo.compute("A1:C3", sheet.wholeGrid, reads);
+    const AggregateMemo::Totals totals = reused ? *reused : sheet.memo.compute(sheet.wholeGrid, reads);
     QVERIFY(same(totals, sheet.fold()));
     QCOMPARE(reads, withoutReading ? 18 : 21); // read again from the changed row only
 }
@@ -117,13 +133,13 @@ void TestAggregateMemo::changedCallFollowsItsCells()
 void TestAggregateMemo::changesElsewhereKeepTheResult()
 {
     Sheet sheet;
-    const QList<AggregateTerm> firstRow = {{{0, 0, 0, 2}, 0, true}, {{}, 0.5, false}};
+    const Terms firstRow = {range(0, 0, 0, 2), number(0.5)};
     qint64 reads = 0;
-    const AggregateMemo::Totals totals = sheet.memo.compute("A1:C1,0.5", firstRow, reads);
+    const AggregateMemo::Totals totals = sheet.memo.compute(firstRow, reads);
     QCOMPARE(totals.sum, 6.5);
     QCOMPARE(totals.count, 4);
     sheet.change(2, 2, "100");
-    const auto reused = sheet.memo.reuse("A1:C1,0.5");
+    const auto reused = sheet.memo.reuse(firstRow);
     QVERIFY(reused && same(*reused, totals));
 }
 
@@ -133,21 +149,24 @@ void TestAggregateMemo::changesElsewhereKeepTheResult()
 void TestAggregateMemo::fullMemoMakesRoomForRepeatedCalls()
 {
     Sheet sheet;
+    // Call i sums the grid and the number i.
+    const auto call = [&sheet](int i) { return Terms{sheet.wholeGrid.front(), number(i)}; };
     qint64 reads = 0;
-    sheet.memo.compute("hot", sheet.wholeGrid, reads);
-    QVERIFY(sheet.memo.reuse("hot"));
+    sheet.memo.compute(sheet.wholeGrid, reads);
+    QVERIFY(sheet.memo.reuse(sheet.wholeGrid));
     for (int i = 0; i < 2 * AggregateMemo::maxEntries; ++i)
-        sheet.memo.compute(QString::number(i), sheet.wholeGrid, reads);
-    QVERIFY(sheet.memo.reuse("hot"));
-    QVERIFY(sheet.memo.reuse(QString::number(2 * AggregateMemo::maxEntries - 1)));
+        sheet.memo.compute(call(i), reads);
+    QVERIFY(sheet.memo.reuse(sheet.wholeGrid));
+    QVERIFY(sheet.memo.reuse(call(2 * AggregateMemo::maxEntries - 1)));
 
     for (int i = 0; i < AggregateMemo::maxEntries; ++i) {
-        sheet.memo.compute(QString::number(i), sheet.wholeGrid, reads);
-        sheet.memo.reuse(QString::number(i));
+        sheet.memo.compute(call(i), reads);
+        sheet.memo.reuse(call(i));
     }
-    const AggregateMemo::Totals totals = sheet.memo.compute("new", sheet.wholeGrid, reads);
-    QVERIFY(same(totals, sheet.fold()));
-    QVERIFY(!sheet.memo.reuse("new"));
+    const AggregateMemo::Totals totals = sheet.memo.compute(call(1000), reads);
+    const AggregateMemo::Totals grid = sheet.fold();
+    QVERIFY(same(totals, {grid.sum + 1000, grid.count + 1}));
+    QVERIFY(!sheet.memo.reuse(call(1000)));
 }
 
 QTEST_GUILESS_MAIN(TestAggregateMemo)

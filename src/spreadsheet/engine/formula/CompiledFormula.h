@@ -1,0 +1,61 @@
+#pragma once
+
+#include "spreadsheet/engine/model/ExcelRange.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <vector>
+
+// One argument of a compiled formula as the evaluation reads it: the cells of
+// a range (a reference is a one-cell range), a literal number (SUM, AVERAGE)
+// or a literal text without its double quotes (TEXTJOIN, UNIQUE; `text`
+// indexes the formula's texts).
+struct FormulaArgument {
+    enum class Kind : quint8 { Cells, Number, Text };
+
+    ExcelRange cells;
+    double number = 0;
+    qint32 text = -1;
+    Kind kind = Kind::Cells;
+
+    friend bool operator==(const FormulaArgument &, const FormulaArgument &) = default;
+};
+
+// A formula's text parsed once: which function it calls and what each
+// argument reads, with references checked against the grid's size. Arguments
+// that add nothing are left out: a ":" that is no valid range, and in SUM and
+// AVERAGE a literal that is no number.
+class CompiledFormula
+{
+public:
+    enum class Function : quint8 {
+        Sum,
+        Average,
+        TextJoin,
+        Unique,
+        TooFewArguments, // TEXTJOIN with fewer than 3 arguments: "#ARG!"
+        // Not "NAME(arguments)", or a call reading a reference form the
+        // evaluator cannot follow ($A$1, Sheet2!A1, A:C): the cached value,
+        // else "#VALUE!".
+        NotACall,
+        UnknownName, // the cached value, else "#NAME?"
+    };
+
+    // `raw` is formula text ("=..."); references are valid inside a grid of
+    // `rows` × `columns` cells.
+    static CompiledFormula compile(QStringView raw, int rows, int columns);
+
+    // Appends what `argument` reads as this formula's function reads it (a
+    // number for SUM and AVERAGE, a text otherwise).
+    void appendArgument(QStringView argument, int rows, int columns);
+
+    // True for the functions this program computes itself.
+    bool computes() const { return function <= Function::TooFewArguments; }
+
+    Function function = Function::NotACall;
+    bool skipEmpty = false; // TEXTJOIN's second argument
+    QString delimiter;      // TEXTJOIN's first argument, quotes removed
+    std::vector<FormulaArgument> arguments;
+    QStringList texts;
+};

@@ -1,0 +1,500 @@
+#include "spreadsheet/engine/formula/SheetCalculator.h"
+
+#include "spreadsheet/engine/formula/AggregateMemo.h"
+#include "spreadsheet/engine/formula/FormulaEvaluator.h"
+#include "spreadsheet/engine/model/CellGridValue.h"
+#include "spreadsheet/engine/model/CellNumber.h"
+#include "spreadsheet/engine/model/CellReference.h"
+#include "platform/NumberText.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+bool isFraction(double value)
+{
+    return std::isfinite(value) && value != std::trunc(value);
+}
+
+// True when formatNumber() gives the same text for both, without building it.
+bool sameNumberText(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return std::isnan(a) && std::isnan(b);
+    if (!isFraction(a) || !isFraction(b))
+        return !isFraction(a) && !isFraction(b) && a == b; // integers, -0 as 0, or infinities
+    char textA[400];
+    char textB[400];
+    const auto endA = std::to_chars(textA, textA + sizeof textA, a, std::chars_format::fixed, 2).ptr;
+    const auto endB = std::to_chars(textB, textB + sizeof textB, b, std::chars_format::fixed, 2).ptr;
+    return std::equal(textA, endA, textB, endB);
+}
+
+// The number references read of a numeric result shown as `text`: what the
+// text says, so a fraction reads as its two decimals ("2.50" → 2.5).
+std::optional<double> numberShownBy(double result, const QString &text)
+{
+    if (isFraction(result))
+        return cellNumber(text);
+    if (std::isnan(result))
+        return std::numeric_limits<double>::quiet_NaN();
+    return result == 0 ? 0.0 : result;
+}
+
+// Writes `text` into the grid unless the cell already holds it (reading
+// first, so an unchanged row is not copied away from the grids sharing it).
+void store(CellGrid &grid, int row, int col, const QString &text)
+{
+    const QString &present = std::as_const(grid).at(row).at(col);
+    if (present.isSharedWith(text) || present == text)
+        return;
+    grid[row][col] = text;
+}
+
+constexpr int headerRows = 15; // the rows CellDateFormat reads header words from
+constexpr qint64 minCompactedArguments = 4096;
+constexpr size_t maxSeedCells = 4096;
+
+} // namespace
+
+SheetCalculator::SheetCalculator(const Grids &grids)
+    : m_cells(grids.cells)
+    , m_values(grids.values)
+    , m_display(grids.display)
+    , m_cached(grids.cached)
+    , m_exactValues(grids.exactValues)
+    , m_numbers(grids.cells, grids.values)
+    , m_dates(grids.cells)
+{
+}
+
+SheetCalculator::~SheetCalculator() = default;
+
+void SheetCalculator::cellEdited(int row, int col)
+{
+    if (m_rebuild)
+        return;
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_columns) {
+        reset();
+        return;
+    }
+    const qint32 cell = cellIndex(row, col);
+    if (m_isEdited[cell])
+        return;
+    m_isEdited[cell] = 1;
+    m_edited.push_back(cell);
+}
+
+void SheetCalculator::reset()
+{
+    m_rebuild = true;
+    m_evaluateAll = true;
+}
+
+void SheetCalculator::valuesReplaced()
+{
+    m_evaluateAll = true;
+}
+
+void SheetCalculator::recalculate()
+{
+    if (m_cells.isEmpty())
+        return;
+    if (m_rebuild)
+        rebuild();
+    else
+        applyEdits();
+    AggregateMemo memo(m_numbers);
+    m_memo = &memo;
+    if (m_evaluateAll)
+        fullPass();
+    else
+        incrementalPass();
+    m_memo = nullptr;
+    m_changedLastPass.swap(m_changedThisPass);
+    m_changedThisPass.clear();
+    m_evaluateAll = false;
+}
+
+// ---- compiled formulas ----
+
+void SheetCalculator::rebuild()
+{
+    m_rebuild = false;
+    m_evaluateAll = true;
+    m_rows = int(m_cells.size());
+    m_columns = m_cells.isEmpty() ? 0 : int(m_cells.first().size());
+    const size_t cellCount = size_t(m_rows) * size_t(m_columns);
+    m_formulaAt.assign(cellCount, -1);
+    m_formulas.clear();
+    m_freeSlots.clear();
+    m_arguments.clear();
+    m_texts.clear();
+    m_deadArguments = 0;
+    m_selfReaders = 0;
+    m_readers.reset(m_rows, m_columns);
+    m_edited.clear();
+    m_isEdited.assign(cellCount, 0);
+    m_isDue.assign(cellCount, 0);
+    m_changedLastPass.clear();
+    m_redisplayColumns.clear();
+    m_exactValues.clear();
+    m_numbers.reset();
+    m_dates.reset();
+    for (int r = 0; r < m_rows; ++r) {
+        const QStringList &row = m_cells.at(r);
+        for (int c = 0; c < m_columns; ++c) {
+            if (isFormulaText(row.at(c)))
+                addFormula(cellIndex(r, c), CompiledFormula::compile(row.at(c), m_rows, m_columns));
+        }
+    }
+}
+
+void SheetCalculator::applyEdits()
+{
+    for (const qint32 cell : m_edited) {
+        m_isEdited[cell] = 0;
+        const int row = cell / m_columns;
+        const int col = cell % m_columns;
+        removeFormula(cell);
+        const QString &raw = m_cells.at(row).at(col);
+        if (isFormulaText(raw)) {
+            addFormula(cell, CompiledFormula::compile(raw, m_rows, m_columns));
+            // It reads as its last value until it is evaluated.
+            m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
+        } else {
+            m_numbers.set(row, col, cellNumber(raw));
+        }
+        if (row < headerRows && m_dates.refreshColumn(col))
+            m_redisplayColumns.push_back(col);
+    }
+    if (m_deadArguments > minCompactedArguments && m_deadArguments > qsizetype(m_arguments.size()) / 2)
+        compactArguments();
+}
+
+void SheetCalculator::addFormula(qint32 cell, CompiledFormula compiled)
+{
+    qint32 slot = 0;
+    if (!m_freeSlots.empty()) {
+        slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+    } else {
+        slot = qint32(m_formulas.size());
+        m_formulas.emplace_back();
+    }
+    Formula &formula = m_formulas[slot];
+    formula = Formula();
+    formula.cell = cell;
+    formula.function = compiled.function;
+    formula.skipEmpty = compiled.skipEmpty;
+    formula.firstArgument = qint32(m_arguments.size());
+    formula.argumentCount = qint32(compiled.arguments.size());
+    if (compiled.function == CompiledFormula::Function::TextJoin) {
+        formula.delimiter = qint32(m_texts.size());
+        m_texts.append(std::move(compiled.delimiter));
+    }
+    const auto firstText = qint32(m_texts.size());
+    m_texts.append(std::move(compiled.texts));
+    for (FormulaArgument &argument : compiled.arguments) {
+        if (argument.kind == FormulaArgument::Kind::Text)
+            argument.text += firstText;
+        if (argument.kind == FormulaArgument::Kind::Cells) {
+            m_readers.add(cell, argument.cells);
+            if (cellIndex(argument.cells.endRow, argument.cells.endCol) >= cell)
+                formula.readsAtOrAfterItself = true;
+        }
+        m_arguments.push_back(argument);
+    }
+    if (formula.readsAtOrAfterItself)
+        ++m_selfReaders;
+    m_formulaAt[cell] = slot;
+}
+
+void SheetCalculator::removeFormula(qint32 cell)
+{
+    const qint32 slot = m_formulaAt[cell];
+    if (slot < 0)
+        return;
+    Formula &formula = m_formulas[slot];
+    for (qint32 a = 0; a < formula.argumentCount; ++a) {
+        const FormulaArgument &argument = m_arguments[formula.firstArgument + a];
+        if (argument.kind == FormulaArgument::Kind::Cells)
+            m_readers.remove(cell, argument.cells);
+    }
+    if (formula.hasExact)
+        m_exactValues.remove(CellReference::text(cell / m_columns, cell % m_columns));
+    if (formula.readsAtOrAfterItself)
+        --m_selfReaders;
+    m_deadArguments += formula.argumentCount;
+    formula = Formula();
+    m_freeSlots.push_back(slot);
+    m_formulaAt[cell] = -1;
+}
+
+// Drops the arguments and texts of formulas that were replaced.
+void SheetCalculator::compactArguments()
+{
+    std::vector<FormulaArgument> arguments;
+    arguments.reserve(m_arguments.size() - size_t(m_deadArguments));
+    QStringList texts;
+    const auto keepText = [&](qint32 index) {
+        texts.append(m_texts.at(index));
+        return qint32(texts.size() - 1);
+    };
+    for (Formula &formula : m_formulas) {
+        if (formula.cell < 0)
+            continue;
+        const auto first = qint32(arguments.size());
+        for (qint32 a = 0; a < formula.argumentCount; ++a) {
+            FormulaArgument argument = m_arguments[formula.firstArgument + a];
+            if (argument.kind == FormulaArgument::Kind::Text)
+                argument.text = keepText(argument.text);
+            arguments.push_back(argument);
+        }
+        formula.firstArgument = first;
+        if (formula.delimiter >= 0)
+            formula.delimiter = keepText(formula.delimiter);
+    }
+    m_arguments = std::move(arguments);
+    m_texts = std::move(texts);
+    m_deadArguments = 0;
+}
+
+// ---- passes ----
+
+void SheetCalculator::fullPass()
+{
+    // The value grid may hold any text now.
+    for (Formula &formula : m_formulas) {
+        formula.numericValue = false;
+        formula.hasExact = false;
+        if (formula.cell >= 0) {
+            const int row = formula.cell / m_columns;
+            const int col = formula.cell % m_columns;
+            m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
+        }
+    }
+    m_exactValues.clear();
+    for (const qint32 cell : m_edited)
+        m_isEdited[cell] = 0;
+    m_edited.clear();
+    m_redisplayColumns.clear();
+    for (int r = 0; r < m_rows; ++r) {
+        for (int c = 0; c < m_columns; ++c) {
+            const qint32 cell = cellIndex(r, c);
+            if (m_formulaAt[cell] >= 0)
+                evaluateFormula(cell, true);
+            else
+                showPlain(r, c);
+        }
+    }
+}
+
+void SheetCalculator::incrementalPass()
+{
+    // Edited cells: a formula is evaluated anew, a plain cell shown anew, and
+    // every formula reading either sees a new value, wherever it lies.
+    for (const qint32 cell : m_edited) {
+        const int row = cell / m_columns;
+        const int col = cell % m_columns;
+        if (m_formulaAt[cell] >= 0)
+            due(cell);
+        else
+            showPlain(row, col);
+        m_readers.forEachReader(row, col, [this](qint32 reader) { due(reader); });
+    }
+    m_edited.clear();
+    seedFromLastPass();
+    for (const int col : m_redisplayColumns)
+        redisplayColumn(col);
+    m_redisplayColumns.clear();
+    while (!m_dueHeap.empty()) {
+        std::pop_heap(m_dueHeap.begin(), m_dueHeap.end(), std::greater<>());
+        const qint32 cell = m_dueHeap.back();
+        m_dueHeap.pop_back();
+        m_isDue[cell] = 0;
+        evaluateFormula(cell, false);
+    }
+}
+
+// A formula reading a cell at or after itself read that cell's value from
+// before the last pass: it runs again when the last pass changed the cell.
+void SheetCalculator::seedFromLastPass()
+{
+    if (m_selfReaders == 0 || m_changedLastPass.empty())
+        return;
+    if (m_changedLastPass.size() > maxSeedCells) {
+        for (const Formula &formula : m_formulas) {
+            if (formula.cell >= 0 && formula.readsAtOrAfterItself)
+                due(formula.cell);
+        }
+        return;
+    }
+    for (const qint32 changed : m_changedLastPass) {
+        m_readers.forEachReader(changed / m_columns, changed % m_columns, [this, changed](qint32 reader) {
+            if (reader <= changed)
+                due(reader);
+        });
+    }
+}
+
+void SheetCalculator::due(qint32 cell)
+{
+    if (m_isDue[cell] || m_formulaAt[cell] < 0)
+        return;
+    m_isDue[cell] = 1;
+    m_dueHeap.push_back(cell);
+    std::push_heap(m_dueHeap.begin(), m_dueHeap.end(), std::greater<>());
+}
+
+bool SheetCalculator::evaluateFormula(qint32 cell, bool redisplay)
+{
+    static const QString noText;
+    ++m_evaluations;
+    const int row = cell / m_columns;
+    const int col = cell % m_columns;
+    Formula &formula = m_formulas[m_formulaAt[cell]];
+    const FormulaFunctions::Call call{formula.function, formula.skipEmpty,
+                                      formula.delimiter >= 0 ? m_texts.at(formula.delimiter) : noText,
+                                      std::span<const FormulaArgument>(m_arguments.data() + formula.firstArgument,
+                                                                       size_t(formula.argumentCount)),
+                                      m_texts};
+    FormulaFunctions::Result result = FormulaFunctions::evaluate(call, *this, row, col);
+    setExact(cell, formula, result);
+    if (result.isNumber) {
+        if (formula.numericValue && sameNumberText(formula.result, result.number)) {
+            formula.result = result.number;
+            if (redisplay) {
+                const QString &value = m_values.at(row).at(col);
+                store(m_display, row, col, m_dates.display(value, row, col).value_or(value));
+            }
+            return false;
+        }
+        const bool wasNumeric = formula.numericValue;
+        formula.numericValue = true;
+        formula.result = result.number;
+        const QString text = FormulaEvaluator::formatNumber(result.number);
+        if (!wasNumeric && text == m_values.at(row).at(col)) {
+            if (redisplay)
+                store(m_display, row, col, m_dates.display(text, row, col).value_or(m_values.at(row).at(col)));
+            return false;
+        }
+        valueChanged(cell, text, numberShownBy(result.number, text));
+        return true;
+    }
+    formula.numericValue = false;
+    const QString &present = m_values.at(row).at(col);
+    if (present.isSharedWith(result.text) || present == result.text) {
+        if (redisplay)
+            store(m_display, row, col, m_dates.display(present, row, col).value_or(present));
+        return false;
+    }
+    const std::optional<double> number = cellNumber(result.text);
+    valueChanged(cell, result.text, number);
+    return true;
+}
+
+void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::optional<double> number)
+{
+    const int row = cell / m_columns;
+    const int col = cell % m_columns;
+    const std::optional<double> before = m_numbers.number(row, col);
+    m_numbers.set(row, col, number);
+    m_memo->valueChanged(row, col, before, number);
+    m_values[row][col] = text;
+    store(m_display, row, col, m_dates.displayNumber(number, row, col).value_or(text));
+    m_changedThisPass.push_back(cell);
+    // Formulas after it read the new value in this pass; those before it (or
+    // itself) in the next, through m_changedLastPass.
+    m_readers.forEachReader(row, col, [this, cell](qint32 reader) {
+        if (reader > cell)
+            due(reader);
+    });
+}
+
+void SheetCalculator::setExact(qint32 cell, Formula &formula, const FormulaFunctions::Result &result)
+{
+    const bool exact = result.isNumber && isFraction(result.number);
+    if (exact && (!formula.hasExact || !formula.numericValue
+                  || std::bit_cast<quint64>(formula.result) != std::bit_cast<quint64>(result.number))) {
+        m_exactValues.insert(CellReference::text(cell / m_columns, cell % m_columns),
+                             NumberText::shortest(result.number));
+    } else if (!exact && formula.hasExact) {
+        m_exactValues.remove(CellReference::text(cell / m_columns, cell % m_columns));
+    }
+    formula.hasExact = exact;
+}
+
+void SheetCalculator::showPlain(int row, int col)
+{
+    const QString &raw = m_cells.at(row).at(col);
+    store(m_values, row, col, raw);
+    store(m_display, row, col, m_dates.display(raw, row, col).value_or(raw));
+}
+
+// The column's date rule changed: every cell of it is shown anew.
+void SheetCalculator::redisplayColumn(int col)
+{
+    for (int r = 0; r < m_rows; ++r) {
+        ++m_evaluations;
+        if (m_formulaAt[cellIndex(r, col)] < 0) {
+            showPlain(r, col);
+            continue;
+        }
+        const QString &value = m_values.at(r).at(col);
+        store(m_display, r, col, m_dates.display(value, r, col).value_or(value));
+    }
+}
+
+// ---- the source FormulaFunctions reads ----
+
+FormulaFunctions::Totals SheetCalculator::aggregate(std::span<const FormulaArgument> arguments)
+{
+    qint64 cells = 0;
+    for (const FormulaArgument &argument : arguments) {
+        if (argument.kind == FormulaArgument::Kind::Cells) {
+            const ExcelRange &r = argument.cells;
+            cells += qint64(r.endRow - r.startRow + 1) * (r.endCol - r.startCol + 1);
+        }
+    }
+    if (cells >= minSharedAggregateCells && m_memo) {
+        if (const auto known = m_memo->reuse(arguments))
+            return *known;
+        qint64 reads = 0;
+        return m_memo->compute(arguments, reads);
+    }
+    FormulaFunctions::Totals totals;
+    for (const FormulaArgument &argument : arguments) {
+        if (argument.kind == FormulaArgument::Kind::Cells) {
+            m_numbers.fold(argument.cells, totals.sum, totals.count);
+        } else {
+            totals.sum += argument.number;
+            ++totals.count;
+        }
+    }
+    return totals;
+}
+
+template<typename Fn>
+bool SheetCalculator::visitTexts(const ExcelRange &range, Fn onText) const
+{
+    for (int r = range.startRow; r <= range.endRow; ++r) {
+        for (int c = range.startCol; c <= range.endCol; ++c) {
+            if (!onText(cellGridValue(m_cells, m_values, r, c)))
+                return false;
+        }
+    }
+    return true;
+}
+
+QString SheetCalculator::cached(int row, int col) const
+{
+    if (row < 0 || row >= m_cached.size() || col < 0 || col >= m_cached.at(row).size())
+        return {};
+    return m_cached.at(row).at(col);
+}

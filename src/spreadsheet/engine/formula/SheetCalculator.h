@@ -1,0 +1,140 @@
+#pragma once
+
+#include "spreadsheet/engine/formula/CellNumberGrid.h"
+#include "spreadsheet/engine/formula/CompiledFormula.h"
+#include "spreadsheet/engine/formula/FormulaDependencies.h"
+#include "spreadsheet/engine/formula/FormulaFunctions.h"
+#include "spreadsheet/engine/model/CellDateFormat.h"
+#include "spreadsheet/engine/model/ExcelSheet.h"
+
+#include <QHash>
+#include <QStringList>
+#include <span>
+#include <vector>
+
+class AggregateMemo;
+
+// Recalculates a working sheet: its value grid (what references read of each
+// cell) and display grid from its raw grid, giving exactly what evaluating
+// every cell afresh in row-major order gives (FormulaEvaluator), while
+// evaluating only what can have changed.
+//
+// Formulas are compiled once per change of their text; the numbers of the
+// cells are parsed once per change and kept as doubles; each formula's
+// arguments are indexed so a changed cell finds the formulas reading it. In
+// a pass a formula reads this pass's value of a cell before it and the
+// previous pass's value of itself and of the cells after it. So a formula is
+// evaluated again when its text changed, when a cell before it changed in this
+// pass or was edited since the last one, or when a cell at or after it changed
+// in the last pass or was edited since; every other formula keeps its value.
+// A number result is formatted only when its text changes.
+//
+// The raw grid must keep its shape between reset() calls and report every
+// edit through cellEdited(); the value grids are written only here, unless
+// valuesReplaced() or reset() follows.
+class SheetCalculator
+{
+public:
+    struct Grids {
+        const CellGrid &cells;  // raw texts
+        CellGrid &values;       // what references read of formula cells
+        CellGrid &display;      // what each cell shows
+        const CellGrid &cached; // values a file cached, the fallback of formulas not computed
+        // Unrounded numeric results that the value text rounds, by reference
+        // text ("B3" → "617.250005").
+        QHash<QString, QString> &exactValues;
+    };
+
+    explicit SheetCalculator(const Grids &grids);
+    ~SheetCalculator();
+
+    // The raw text at (row, col) changed.
+    void cellEdited(int row, int col);
+    // The grids changed otherwise (shape, a whole new grid): the next pass
+    // compiles every formula and evaluates every cell.
+    void reset();
+    // The value or cached grid was replaced: the next pass evaluates every
+    // cell, keeping the compiled formulas.
+    void valuesReplaced();
+    // One pass over the sheet.
+    void recalculate();
+
+    // Cells evaluated by passes so far (formulas and re-displayed cells): the
+    // measure of their work.
+    qint64 evaluations() const { return m_evaluations; }
+
+    // Aggregates reading at least this many cells share their work through
+    // the pass's AggregateMemo; smaller ones add their cells directly.
+    static constexpr qint64 minSharedAggregateCells = 4096;
+
+    // The source of cell values FormulaFunctions::evaluate reads.
+    FormulaFunctions::Totals aggregate(std::span<const FormulaArgument> arguments);
+    template<typename Fn>
+    bool visitTexts(const ExcelRange &range, Fn onText) const;
+    QString cached(int row, int col) const;
+
+private:
+    struct Formula {
+        qint32 cell = -1; // -1: a free slot
+        qint32 firstArgument = 0;
+        qint32 argumentCount = 0;
+        qint32 delimiter = -1; // index in m_texts
+        CompiledFormula::Function function = CompiledFormula::Function::NotACall;
+        bool skipEmpty = false;
+        bool readsAtOrAfterItself = false;
+        bool numericValue = false; // the value text is formatNumber(result)
+        bool hasExact = false;     // exactValues holds the cell
+        double result = 0;
+    };
+
+    qint32 cellIndex(int row, int col) const { return qint32(row) * m_columns + col; }
+    void rebuild();
+    void applyEdits();
+    void addFormula(qint32 cell, CompiledFormula compiled);
+    void removeFormula(qint32 cell);
+    void compactArguments();
+
+    void fullPass();
+    void incrementalPass();
+    void seedFromLastPass();
+    void due(qint32 cell);
+    // Evaluates the formula at `cell`; true when its value text changed.
+    bool evaluateFormula(qint32 cell, bool redisplay);
+    void valueChanged(qint32 cell, const QString &text, std::optional<double> number);
+    void showPlain(int row, int col);
+    void redisplayColumn(int col);
+    void setExact(qint32 cell, Formula &formula, const FormulaFunctions::Result &result);
+
+    const CellGrid &m_cells;
+    CellGrid &m_values;
+    CellGrid &m_display;
+    const CellGrid &m_cached;
+    QHash<QString, QString> &m_exactValues;
+
+    int m_rows = 0;
+    int m_columns = 0;
+    bool m_rebuild = true;
+    bool m_evaluateAll = true;
+
+    std::vector<qint32> m_formulaAt; // cell → slot in m_formulas, or -1
+    std::vector<Formula> m_formulas;
+    std::vector<qint32> m_freeSlots;
+    std::vector<FormulaArgument> m_arguments; // of all formulas
+    QStringList m_texts;                      // literal texts and delimiters
+    qsizetype m_deadArguments = 0;
+    int m_selfReaders = 0; // formulas with readsAtOrAfterItself
+
+    CellNumberGrid m_numbers;
+    FormulaDependencies m_readers;
+    CellDateFormat m_dates;
+    AggregateMemo *m_memo = nullptr; // during a pass
+
+    std::vector<qint32> m_edited;
+    std::vector<char> m_isEdited;
+    std::vector<int> m_redisplayColumns;
+    std::vector<qint32> m_changedLastPass;
+    std::vector<qint32> m_changedThisPass;
+    std::vector<qint32> m_dueHeap; // min-heap of cells to evaluate in this pass
+    std::vector<char> m_isDue;
+    qint64 m_evaluations = 0;
+};
