@@ -409,6 +409,8 @@ void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::option
     m_values[row][col] = text;
     store(m_display, row, col, m_dates.displayNumber(number, row, col).value_or(text));
     m_changedThisPass.push_back(cell);
+    if (m_evaluateAll)
+        return; // a full pass evaluates every formula after it anyway
     // Formulas after it read the new value in this pass; those before it (or
     // itself) in the next, through m_changedLastPass.
     m_readers.forEachReader(row, col, [this, cell](qint32 reader) {
