@@ -7,6 +7,8 @@
 #include "spreadsheet/engine/model/CellReference.h"
 #include "platform/NumberText.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -86,7 +88,7 @@ void SheetCalculator::cellEdited(int row, int col)
     const qint32 cell = cellIndex(row, col);
     if (m_isEdited[cell])
         return;
-    m_isEdited[cell] = 1;
+    m_isEdited[cell] = true;
     m_edited.push_back(cell);
 }
 
@@ -116,8 +118,11 @@ void SheetCalculator::recalculate()
     else
         incrementalPass();
     m_memo = nullptr;
+    showTouchedRows();
     m_changedLastPass.swap(m_changedThisPass);
     m_changedThisPass.clear();
+    m_manyChangedLastPass = m_manyChangedThisPass;
+    m_manyChangedThisPass = false;
     m_evaluateAll = false;
 }
 
@@ -134,15 +139,23 @@ void SheetCalculator::rebuild()
     m_formulas.clear();
     m_freeSlots.clear();
     m_arguments.clear();
+    qsizetype formulaCount = 0;
+    for (const QStringList &row : m_cells)
+        formulaCount += std::count_if(row.cbegin(), row.cend(), isFormulaText);
+    m_formulas.reserve(size_t(formulaCount));
+    m_arguments.reserve(size_t(formulaCount) * 2);
     m_texts.clear();
     m_deadArguments = 0;
     m_selfReaders = 0;
     m_readers.reset(m_rows, m_columns);
     m_edited.clear();
-    m_isEdited.assign(cellCount, 0);
-    m_isDue.assign(cellCount, 0);
+    m_isEdited.assign(cellCount, false);
+    m_isDue.assign(cellCount, false);
     m_changedLastPass.clear();
-    m_redisplayColumns.clear();
+    m_manyChangedLastPass = false;
+    m_showAllRows = false;
+    m_rowTouched.assign(size_t(m_rows), false);
+    m_touchedRows.clear();
     m_exactValues.clear();
     m_numbers.reset();
     m_dates.reset();
@@ -158,7 +171,7 @@ void SheetCalculator::rebuild()
 void SheetCalculator::applyEdits()
 {
     for (const qint32 cell : m_edited) {
-        m_isEdited[cell] = 0;
+        m_isEdited[cell] = false;
         const int row = cell / m_columns;
         const int col = cell % m_columns;
         removeFormula(cell);
@@ -170,8 +183,9 @@ void SheetCalculator::applyEdits()
         } else {
             m_numbers.set(row, col, cellNumber(raw));
         }
+        // New header words may turn the column's numbers into dates or back.
         if (row < headerRows && m_dates.refreshColumn(col))
-            m_redisplayColumns.push_back(col);
+            m_showAllRows = true;
     }
     if (m_deadArguments > minCompactedArguments && m_deadArguments > qsizetype(m_arguments.size()) / 2)
         compactArguments();
@@ -280,17 +294,16 @@ void SheetCalculator::fullPass()
         }
     }
     m_exactValues.clear();
-    for (const qint32 cell : m_edited)
-        m_isEdited[cell] = 0;
     m_edited.clear();
-    m_redisplayColumns.clear();
+    m_showAllRows = false;
     for (int r = 0; r < m_rows; ++r) {
+        touchRow(r);
         for (int c = 0; c < m_columns; ++c) {
             const qint32 cell = cellIndex(r, c);
             if (m_formulaAt[cell] >= 0)
-                evaluateFormula(cell, true);
+                evaluateFormula(cell);
             else
-                showPlain(r, c);
+                store(m_values, r, c, m_cells.at(r).at(c));
         }
     }
 }
@@ -310,15 +323,17 @@ void SheetCalculator::incrementalPass()
     }
     m_edited.clear();
     seedFromLastPass();
-    for (const int col : m_redisplayColumns)
-        redisplayColumn(col);
-    m_redisplayColumns.clear();
+    if (m_showAllRows) {
+        for (int r = 0; r < m_rows; ++r)
+            touchRow(r);
+        m_showAllRows = false;
+    }
     while (!m_dueHeap.empty()) {
         std::pop_heap(m_dueHeap.begin(), m_dueHeap.end(), std::greater<>());
         const qint32 cell = m_dueHeap.back();
         m_dueHeap.pop_back();
-        m_isDue[cell] = 0;
-        evaluateFormula(cell, false);
+        m_isDue[cell] = false;
+        evaluateFormula(cell);
     }
 }
 
@@ -326,9 +341,9 @@ void SheetCalculator::incrementalPass()
 // before the last pass: it runs again when the last pass changed the cell.
 void SheetCalculator::seedFromLastPass()
 {
-    if (m_selfReaders == 0 || m_changedLastPass.empty())
+    if (m_selfReaders == 0 || (m_changedLastPass.empty() && !m_manyChangedLastPass))
         return;
-    if (m_changedLastPass.size() > maxSeedCells) {
+    if (m_manyChangedLastPass) {
         for (const Formula &formula : m_formulas) {
             if (formula.cell >= 0 && formula.readsAtOrAfterItself)
                 due(formula.cell);
@@ -347,12 +362,12 @@ void SheetCalculator::due(qint32 cell)
 {
     if (m_isDue[cell] || m_formulaAt[cell] < 0)
         return;
-    m_isDue[cell] = 1;
+    m_isDue[cell] = true;
     m_dueHeap.push_back(cell);
     std::push_heap(m_dueHeap.begin(), m_dueHeap.end(), std::greater<>());
 }
 
-bool SheetCalculator::evaluateFormula(qint32 cell, bool redisplay)
+bool SheetCalculator::evaluateFormula(qint32 cell)
 {
     static const QString noText;
     ++m_evaluations;
@@ -369,31 +384,21 @@ bool SheetCalculator::evaluateFormula(qint32 cell, bool redisplay)
     if (result.isNumber) {
         if (formula.numericValue && sameNumberText(formula.result, result.number)) {
             formula.result = result.number;
-            if (redisplay) {
-                const QString &value = m_values.at(row).at(col);
-                store(m_display, row, col, m_dates.display(value, row, col).value_or(value));
-            }
             return false;
         }
         const bool wasNumeric = formula.numericValue;
         formula.numericValue = true;
         formula.result = result.number;
         const QString text = FormulaEvaluator::formatNumber(result.number);
-        if (!wasNumeric && text == m_values.at(row).at(col)) {
-            if (redisplay)
-                store(m_display, row, col, m_dates.display(text, row, col).value_or(m_values.at(row).at(col)));
+        if (!wasNumeric && text == m_values.at(row).at(col))
             return false;
-        }
         valueChanged(cell, text, numberShownBy(result.number, text));
         return true;
     }
     formula.numericValue = false;
     const QString &present = m_values.at(row).at(col);
-    if (present.isSharedWith(result.text) || present == result.text) {
-        if (redisplay)
-            store(m_display, row, col, m_dates.display(present, row, col).value_or(present));
+    if (present.isSharedWith(result.text) || present == result.text)
         return false;
-    }
     const std::optional<double> number = cellNumber(result.text);
     valueChanged(cell, result.text, number);
     return true;
@@ -407,8 +412,11 @@ void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::option
     m_numbers.set(row, col, number);
     m_memo->valueChanged(row, col, before, number);
     m_values[row][col] = text;
-    store(m_display, row, col, m_dates.displayNumber(number, row, col).value_or(text));
-    m_changedThisPass.push_back(cell);
+    touchRow(row);
+    if (m_changedThisPass.size() < maxSeedCells)
+        m_changedThisPass.push_back(cell);
+    else
+        m_manyChangedThisPass = true;
     if (m_evaluateAll)
         return; // a full pass evaluates every formula after it anyway
     // Formulas after it read the new value in this pass; those before it (or
@@ -434,23 +442,50 @@ void SheetCalculator::setExact(qint32 cell, Formula &formula, const FormulaFunct
 
 void SheetCalculator::showPlain(int row, int col)
 {
-    const QString &raw = m_cells.at(row).at(col);
-    store(m_values, row, col, raw);
-    store(m_display, row, col, m_dates.display(raw, row, col).value_or(raw));
+    store(m_values, row, col, m_cells.at(row).at(col));
+    touchRow(row);
 }
 
-// The column's date rule changed: every cell of it is shown anew.
-void SheetCalculator::redisplayColumn(int col)
+void SheetCalculator::touchRow(int row)
 {
-    for (int r = 0; r < m_rows; ++r) {
-        ++m_evaluations;
-        if (m_formulaAt[cellIndex(r, col)] < 0) {
-            showPlain(r, col);
-            continue;
-        }
-        const QString &value = m_values.at(r).at(col);
-        store(m_display, r, col, m_dates.display(value, r, col).value_or(value));
+    if (m_rowTouched[row])
+        return;
+    m_rowTouched[row] = true;
+    m_touchedRows.push_back(row);
+}
+
+void SheetCalculator::showTouchedRows()
+{
+    for (const int row : m_touchedRows) {
+        m_rowTouched[row] = false;
+        showRow(row);
     }
+    m_touchedRows.clear();
+}
+
+// A row shows its values but where the date rule turns a number into a date;
+// a row without dates shares its values' list.
+void SheetCalculator::showRow(int row)
+{
+    const QStringList &values = m_values.at(row);
+    QVarLengthArray<std::pair<int, QString>, 4> dates;
+    for (int c = 0; c < m_columns; ++c) {
+        if (!m_dates.mayShowDate(row, c))
+            continue;
+        if (std::optional<QString> date = m_dates.display(values.at(c), row, c))
+            dates.append({c, std::move(*date)});
+    }
+    const QStringList &shown = m_display.at(row);
+    if (dates.isEmpty()) {
+        if (!shown.isSharedWith(values))
+            m_display[row] = values;
+        return;
+    }
+    QStringList expected = values;
+    for (auto &[col, date] : dates)
+        expected[col] = std::move(date);
+    if (shown != expected)
+        m_display[row] = std::move(expected);
 }
 
 // ---- the source FormulaFunctions reads ----

@@ -59,8 +59,7 @@ public:
     // One pass over the sheet.
     void recalculate();
 
-    // Cells evaluated by passes so far (formulas and re-displayed cells): the
-    // measure of their work.
+    // Formulas evaluated by passes so far: the measure of their work.
     qint64 evaluations() const { return m_evaluations; }
 
     // Aggregates reading at least this many cells share their work through
@@ -99,10 +98,13 @@ private:
     void seedFromLastPass();
     void due(qint32 cell);
     // Evaluates the formula at `cell`; true when its value text changed.
-    bool evaluateFormula(qint32 cell, bool redisplay);
+    bool evaluateFormula(qint32 cell);
     void valueChanged(qint32 cell, const QString &text, std::optional<double> number);
     void showPlain(int row, int col);
-    void redisplayColumn(int col);
+    // Rows whose values changed are shown anew at the end of the pass.
+    void touchRow(int row);
+    void showTouchedRows();
+    void showRow(int row);
     void setExact(qint32 cell, Formula &formula, const FormulaFunctions::Result &result);
 
     const CellGrid &m_cells;
@@ -130,11 +132,17 @@ private:
     AggregateMemo *m_memo = nullptr; // during a pass
 
     std::vector<qint32> m_edited;
-    std::vector<char> m_isEdited;
-    std::vector<int> m_redisplayColumns;
+    std::vector<bool> m_isEdited;
+    bool m_showAllRows = false; // a column's date rule changed
+    // Formula cells whose value changed in the last pass and in this one;
+    // past maxSeedCells only the flag is kept.
     std::vector<qint32> m_changedLastPass;
     std::vector<qint32> m_changedThisPass;
+    bool m_manyChangedLastPass = false;
+    bool m_manyChangedThisPass = false;
     std::vector<qint32> m_dueHeap; // min-heap of cells to evaluate in this pass
-    std::vector<char> m_isDue;
+    std::vector<bool> m_isDue;
+    std::vector<bool> m_rowTouched;
+    std::vector<int> m_touchedRows;
     qint64 m_evaluations = 0;
 };

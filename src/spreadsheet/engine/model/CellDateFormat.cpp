@@ -27,14 +27,6 @@ std::optional<QString> CellDateFormat::display(const QString &value, int row, in
     return formatted(*number, rule);
 }
 
-std::optional<QString> CellDateFormat::displayNumber(std::optional<double> number, int row, int col) const
-{
-    const Rule rule = ruleAt(row, col);
-    if (rule == Rule::None || !number || !(*number >= firstSerial && *number <= lastSerial))
-        return std::nullopt;
-    return formatted(*number, rule);
-}
-
 bool CellDateFormat::refreshColumn(int col)
 {
     if (col < 0 || col >= m_columnRules.size())

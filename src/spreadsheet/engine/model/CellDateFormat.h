@@ -24,8 +24,8 @@ public:
     // inside the date window and the cell's column or position asks for a
     // date; nullopt otherwise.
     std::optional<QString> display(const QString &value, int row, int col) const;
-    // The same for a value whose number (nullopt: none) is known.
-    std::optional<QString> displayNumber(std::optional<double> number, int row, int col) const;
+    // False where no number shows as a date, whatever its value.
+    bool mayShowDate(int row, int col) const { return ruleAt(row, col) != Rule::None; }
     // The date text of `serial` at (row, col), whatever its size; nullopt when
     // no rule applies or the date cannot be formed.
     std::optional<QString> formatDateCell(double serial, int row, int col) const;
