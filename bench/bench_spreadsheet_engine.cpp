@@ -2,10 +2,13 @@
 // and half short texts, a SUM over each whole row in the last column and an
 // AVERAGE of each column in the last row. Besides, sheets whose sums read
 // themselves: every cell summing the whole grid, opened with and without
-// values a file cached, and 1,000 such sums in the last column, edited.
+// values a file cached, and 1,000 such sums in the last column, edited. And
+// 200,000 formulas in a chain, each adding 1 to the cell before it; single
+// edits read by no formula and by 1,000 sums; a macro writing 10,000 cells.
 #include "BenchMain.h"
-#include "spreadsheet/engine/model/CellReference.h"
 #include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/macro/ExcelVBAEngine.h"
+#include "spreadsheet/engine/model/CellReference.h"
 #include "spreadsheet/engine/model/ExcelSheet.h"
 
 #include <QCoreApplication>
@@ -64,6 +67,45 @@ void load(ExcelDocument &document)
     QCoreApplication::processEvents();
 }
 
+// Every formula in row-major order, each =SUM(previous cell,1), after "1" in A1.
+CellGrid makeChainGrid()
+{
+    CellGrid grid = makeEmptyGrid(rows, columns);
+    grid[0][0] = QStringLiteral("1");
+    QString previous = QStringLiteral("A1");
+    for (int r = 0; r < rows; ++r) {
+        for (int c = r == 0 ? 1 : 0; c < columns; ++c) {
+            grid[r][c] = "=SUM(" + previous + ",1)";
+            previous = CellReference::text(r, c);
+        }
+    }
+    return grid;
+}
+
+// The benchmark sheet whose last column sums A1 and the rest of its row
+// (=SUM(A1,Bn:GQn)): with column A's average, 1,000 formulas read A1.
+CellGrid makeThousandReadersGrid()
+{
+    CellGrid grid = makeBenchmarkGrid();
+    const QString lastDataColumn = CellReference::columnName(columns - 2);
+    for (int r = 0; r < rows - 1; ++r) {
+        const QString rowNumber = QString::number(r + 1);
+        grid[r][columns - 1] = "=SUM(A1,B" + rowNumber + ':' + lastDataColumn + rowNumber + ')';
+    }
+    return grid;
+}
+
+// A pass that evaluates every cell: replacing the values a file cached makes
+// the next pass evaluate every formula and show every cell anew.
+void timeFullPasses(benchmark::State &state, ExcelDocument &document)
+{
+    for (auto _ : state) {
+        document.setCachedEvaluatedCells(document.cachedEvaluatedCells());
+        document.recalculate();
+    }
+    state.counters["cells/s"] = benchmark::Counter(double(rows) * columns, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 void fullRecalculation(benchmark::State &state)
 {
     ExcelDocument document;
@@ -72,9 +114,86 @@ void fullRecalculation(benchmark::State &state)
                           && document.evaluatedCell(rows - 1, 0) != u"0";
     if (!formulasAdd)
         state.SkipWithError("the row sums or column averages read no numbers");
+    timeFullPasses(state, document);
+}
+
+// recalculate() after nothing changed.
+void recalculationWithoutEdits(benchmark::State &state)
+{
+    ExcelDocument document;
+    load(document);
     for (auto _ : state)
         document.recalculate();
-    state.counters["cells/s"] = benchmark::Counter(double(rows) * columns, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void fullRecalculationOfChain(benchmark::State &state)
+{
+    ExcelDocument document;
+    document.setCells(makeChainGrid());
+    document.recalculate();
+    QCoreApplication::processEvents();
+    if (document.evaluatedCell(rows - 1, columns - 1) != QString::number(rows * columns))
+        state.SkipWithError("the chain did not settle in one pass");
+    timeFullPasses(state, document);
+}
+
+// Setting the chain's cells and the first pass: compiling every formula too.
+void firstPassOfChain(benchmark::State &state)
+{
+    const CellGrid grid = makeChainGrid();
+    for (auto _ : state) {
+        ExcelDocument document;
+        document.setCells(grid);
+        document.recalculate();
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+// One cell edit as the editor makes it, the deferred save and recalculation
+// included, on a sheet already recalculated.
+void timeCellEdits(benchmark::State &state, const CellGrid &grid, int row, int col)
+{
+    ExcelDocument document;
+    document.setCells(grid);
+    document.recalculate();
+    QCoreApplication::processEvents();
+    int edit = 0;
+    for (auto _ : state) {
+        document.setCell(row, col, QString::number(++edit % 1000));
+        QCoreApplication::processEvents();
+    }
+}
+
+// The bottom right cell (the average of the row sums) becomes a number: no
+// formula reads it.
+void editOfUnreadCell(benchmark::State &state)
+{
+    timeCellEdits(state, benchmarkGrid(), rows - 1, columns - 1);
+}
+
+void editReadByThousandSums(benchmark::State &state)
+{
+    timeCellEdits(state, makeThousandReadersGrid(), 0, 0);
+}
+
+// A macro writing numbers into A1:CV100, which the row sums and the column
+// averages read, and the recalculation its one bulk write queues.
+void macroWritingTenThousandCells(benchmark::State &state)
+{
+    ExcelDocument document;
+    load(document);
+    ExcelVBAEngine engine;
+    engine.document = &document;
+    int run = 0;
+    for (auto _ : state) {
+        engine.run(QStringLiteral("Sub A()\nFor r = 1 To 100\nFor c = 1 To 100\nCells(r, c) = r + c + %1\nNext c\nNext r\nEnd Sub")
+                       .arg(++run));
+        QCoreApplication::processEvents();
+    }
+    if (document.cell(99, 99) != QString::number(200 + run))
+        state.SkipWithError("the macro did not write its cells");
 }
 
 // Times `edit` on the freshly loaded sheet, the recalculation it triggers
@@ -223,6 +342,12 @@ void exportAndReadCsv(benchmark::State &state)
 } // namespace
 
 BENCHMARK(fullRecalculation)->Unit(benchmark::kMillisecond);
+BENCHMARK(recalculationWithoutEdits)->Unit(benchmark::kMillisecond);
+BENCHMARK(fullRecalculationOfChain)->Unit(benchmark::kMillisecond);
+BENCHMARK(firstPassOfChain)->Unit(benchmark::kMillisecond);
+BENCHMARK(editOfUnreadCell)->Unit(benchmark::kMillisecond);
+BENCHMARK(editReadByThousandSums)->Unit(benchmark::kMillisecond);
+BENCHMARK(macroWritingTenThousandCells)->Unit(benchmark::kMillisecond);
 BENCHMARK(insertColumnAtZero)->Unit(benchmark::kMillisecond);
 BENCHMARK(mergeBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(exportCsv)->Unit(benchmark::kMillisecond);

@@ -141,7 +141,7 @@ void ExcelDocument::setEvaluatedCells(CellGrid grid)
 void ExcelDocument::setCachedEvaluatedCells(CellGrid grid)
 {
     m_cachedEvaluatedCells = resizeGrid(std::move(grid), rowCount(), m_cells.isEmpty() ? 0 : columnCount());
-    m_calculator->valuesReplaced();
+    m_calculator->cachedValuesReplaced();
 }
 
 // Tells the calculator which cells differ from `previous`, or to start over

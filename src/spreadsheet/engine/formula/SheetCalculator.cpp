@@ -101,6 +101,12 @@ void SheetCalculator::reset()
 void SheetCalculator::valuesReplaced()
 {
     m_evaluateAll = true;
+    m_valuesReplaced = true;
+}
+
+void SheetCalculator::cachedValuesReplaced()
+{
+    m_evaluateAll = true;
 }
 
 void SheetCalculator::recalculate()
@@ -283,16 +289,16 @@ void SheetCalculator::compactArguments()
 
 void SheetCalculator::fullPass()
 {
-    // The value grid may hold any text now.
     for (Formula &formula : m_formulas) {
-        formula.numericValue = false;
         formula.hasExact = false;
-        if (formula.cell >= 0) {
-            const int row = formula.cell / m_columns;
-            const int col = formula.cell % m_columns;
-            m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
-        }
+        if (!m_valuesReplaced || formula.cell < 0)
+            continue;
+        // The value grid may hold any text now.
+        formula.numericValue = false;
+        m_numbers.set(formula.cell / m_columns, formula.cell % m_columns,
+                      cellNumber(m_values.at(formula.cell / m_columns).at(formula.cell % m_columns)));
     }
+    m_valuesReplaced = false;
     m_exactValues.clear();
     m_edited.clear();
     m_showAllRows = false;
@@ -456,6 +462,14 @@ void SheetCalculator::touchRow(int row)
 
 void SheetCalculator::showTouchedRows()
 {
+    if (m_touchedRows.empty())
+        return;
+    // Outside row 2 the columns where dates may show are the same in every row.
+    m_dateColumns.clear();
+    for (int c = 0; c < m_columns; ++c) {
+        if (m_dates.mayShowDate(0, c))
+            m_dateColumns.push_back(c);
+    }
     for (const int row : m_touchedRows) {
         m_rowTouched[row] = false;
         showRow(row);
@@ -469,11 +483,16 @@ void SheetCalculator::showRow(int row)
 {
     const QStringList &values = m_values.at(row);
     QVarLengthArray<std::pair<int, QString>, 4> dates;
-    for (int c = 0; c < m_columns; ++c) {
-        if (!m_dates.mayShowDate(row, c))
-            continue;
-        if (std::optional<QString> date = m_dates.display(values.at(c), row, c))
-            dates.append({c, std::move(*date)});
+    const auto addDate = [&](int col) {
+        if (std::optional<QString> date = m_dates.display(values.at(col), row, col))
+            dates.append({col, std::move(*date)});
+    };
+    if (row == 1) {
+        for (int c = 0; c < m_columns; ++c)
+            addDate(c);
+    } else {
+        for (const int c : m_dateColumns)
+            addDate(c);
     }
     const QStringList &shown = m_display.at(row);
     if (dates.isEmpty()) {

@@ -53,9 +53,11 @@ public:
     // The grids changed otherwise (shape, a whole new grid): the next pass
     // compiles every formula and evaluates every cell.
     void reset();
-    // The value or cached grid was replaced: the next pass evaluates every
-    // cell, keeping the compiled formulas.
+    // The value grid was replaced: the next pass evaluates every cell,
+    // keeping the compiled formulas.
     void valuesReplaced();
+    // The cached grid was replaced: the next pass evaluates every cell.
+    void cachedValuesReplaced();
     // One pass over the sheet.
     void recalculate();
 
@@ -117,6 +119,7 @@ private:
     int m_columns = 0;
     bool m_rebuild = true;
     bool m_evaluateAll = true;
+    bool m_valuesReplaced = true; // the value grid holds texts no pass wrote
 
     std::vector<qint32> m_formulaAt; // cell → slot in m_formulas, or -1
     std::vector<Formula> m_formulas;
@@ -144,5 +147,6 @@ private:
     std::vector<bool> m_isDue;
     std::vector<bool> m_rowTouched;
     std::vector<int> m_touchedRows;
+    std::vector<int> m_dateColumns; // where dates may show outside row 2
     qint64 m_evaluations = 0;
 };
