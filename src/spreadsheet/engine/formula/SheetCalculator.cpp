@@ -59,7 +59,6 @@ void store(CellGrid &grid, int row, int col, const QString &text)
 }
 
 constexpr int headerRows = 15; // the rows CellDateFormat reads header words from
-constexpr qint64 minCompactedArguments = 4096;
 constexpr size_t maxSeedCells = 4096;
 
 } // namespace
@@ -144,14 +143,12 @@ void SheetCalculator::rebuild()
     m_formulaAt.assign(cellCount, -1);
     m_formulas.clear();
     m_freeSlots.clear();
-    m_arguments.clear();
+    m_code.clear();
     qsizetype formulaCount = 0;
     for (const QStringList &row : m_cells)
         formulaCount += std::count_if(row.cbegin(), row.cend(), isFormulaText);
     m_formulas.reserve(size_t(formulaCount));
-    m_arguments.reserve(size_t(formulaCount) * 2);
-    m_texts.clear();
-    m_deadArguments = 0;
+    m_code.reserve(formulaCount * 24); // room for two references each
     m_selfReaders = 0;
     m_readers.reset(m_rows, m_columns);
     m_edited.clear();
@@ -193,11 +190,11 @@ void SheetCalculator::applyEdits()
         if (row < headerRows && m_dates.refreshColumn(col))
             m_showAllRows = true;
     }
-    if (m_deadArguments > minCompactedArguments && m_deadArguments > qsizetype(m_arguments.size()) / 2)
-        compactArguments();
+    if (m_code.wantsCompaction())
+        compactCode();
 }
 
-void SheetCalculator::addFormula(qint32 cell, CompiledFormula compiled)
+void SheetCalculator::addFormula(qint32 cell, const CompiledFormula &compiled)
 {
     qint32 slot = 0;
     if (!m_freeSlots.empty()) {
@@ -209,26 +206,15 @@ void SheetCalculator::addFormula(qint32 cell, CompiledFormula compiled)
     }
     Formula &formula = m_formulas[slot];
     formula = Formula();
-    formula.cell = cell;
     formula.function = compiled.function;
     formula.skipEmpty = compiled.skipEmpty;
-    formula.firstArgument = qint32(m_arguments.size());
-    formula.argumentCount = qint32(compiled.arguments.size());
-    if (compiled.function == CompiledFormula::Function::TextJoin) {
-        formula.delimiter = qint32(m_texts.size());
-        m_texts.append(std::move(compiled.delimiter));
-    }
-    const auto firstText = qint32(m_texts.size());
-    m_texts.append(std::move(compiled.texts));
-    for (FormulaArgument &argument : compiled.arguments) {
-        if (argument.kind == FormulaArgument::Kind::Text)
-            argument.text += firstText;
-        if (argument.kind == FormulaArgument::Kind::Cells) {
-            m_readers.add(cell, argument.cells);
-            if (cellIndex(argument.cells.endRow, argument.cells.endCol) >= cell)
-                formula.readsAtOrAfterItself = true;
-        }
-        m_arguments.push_back(argument);
+    formula.code = m_code.append(compiled);
+    for (const FormulaArgument &argument : compiled.arguments) {
+        if (argument.kind != FormulaArgument::Kind::Cells)
+            continue;
+        m_readers.add(cell, argument.cells);
+        if (cellIndex(argument.cells.endRow, argument.cells.endCol) >= cell)
+            formula.readsAtOrAfterItself = true;
     }
     if (formula.readsAtOrAfterItself)
         ++m_selfReaders;
@@ -241,62 +227,56 @@ void SheetCalculator::removeFormula(qint32 cell)
     if (slot < 0)
         return;
     Formula &formula = m_formulas[slot];
-    for (qint32 a = 0; a < formula.argumentCount; ++a) {
-        const FormulaArgument &argument = m_arguments[formula.firstArgument + a];
+    FormulaCode::Arguments arguments;
+    qint32 delimiter = -1;
+    m_code.read(formula.code, arguments, delimiter);
+    for (const FormulaArgument &argument : arguments) {
         if (argument.kind == FormulaArgument::Kind::Cells)
             m_readers.remove(cell, argument.cells);
     }
+    m_code.release(formula.code);
     if (formula.hasExact)
         m_exactValues.remove(CellReference::text(cell / m_columns, cell % m_columns));
     if (formula.readsAtOrAfterItself)
         --m_selfReaders;
-    m_deadArguments += formula.argumentCount;
     formula = Formula();
     m_freeSlots.push_back(slot);
     m_formulaAt[cell] = -1;
 }
 
-// Drops the arguments and texts of formulas that were replaced.
-void SheetCalculator::compactArguments()
+// Drops the code of formulas that were replaced.
+void SheetCalculator::compactCode()
 {
-    std::vector<FormulaArgument> arguments;
-    arguments.reserve(m_arguments.size() - size_t(m_deadArguments));
-    QStringList texts;
-    const auto keepText = [&](qint32 index) {
-        texts.append(m_texts.at(index));
-        return qint32(texts.size() - 1);
-    };
-    for (Formula &formula : m_formulas) {
-        if (formula.cell < 0)
+    FormulaCode packed;
+    FormulaCode::Arguments arguments;
+    for (const qint32 slot : m_formulaAt) {
+        if (slot < 0)
             continue;
-        const auto first = qint32(arguments.size());
-        for (qint32 a = 0; a < formula.argumentCount; ++a) {
-            FormulaArgument argument = m_arguments[formula.firstArgument + a];
-            if (argument.kind == FormulaArgument::Kind::Text)
-                argument.text = keepText(argument.text);
-            arguments.push_back(argument);
-        }
-        formula.firstArgument = first;
-        if (formula.delimiter >= 0)
-            formula.delimiter = keepText(formula.delimiter);
+        qint32 delimiter = -1;
+        Formula &formula = m_formulas[slot];
+        m_code.read(formula.code, arguments, delimiter);
+        formula.code = packed.append(arguments, delimiter >= 0 ? &m_code.texts().at(delimiter) : nullptr,
+                                     m_code.texts());
     }
-    m_arguments = std::move(arguments);
-    m_texts = std::move(texts);
-    m_deadArguments = 0;
+    m_code = std::move(packed);
 }
 
 // ---- passes ----
 
 void SheetCalculator::fullPass()
 {
-    for (Formula &formula : m_formulas) {
+    for (qint32 cell = 0; cell < qint32(m_formulaAt.size()); ++cell) {
+        if (m_formulaAt[cell] < 0)
+            continue;
+        Formula &formula = m_formulas[m_formulaAt[cell]];
         formula.hasExact = false;
-        if (!m_valuesReplaced || formula.cell < 0)
+        if (!m_valuesReplaced)
             continue;
         // The value grid may hold any text now.
         formula.numericValue = false;
-        m_numbers.set(formula.cell / m_columns, formula.cell % m_columns,
-                      cellNumber(m_values.at(formula.cell / m_columns).at(formula.cell % m_columns)));
+        const int row = cell / m_columns;
+        const int col = cell % m_columns;
+        m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
     }
     m_valuesReplaced = false;
     m_exactValues.clear();
@@ -350,9 +330,9 @@ void SheetCalculator::seedFromLastPass()
     if (m_selfReaders == 0 || (m_changedLastPass.empty() && !m_manyChangedLastPass))
         return;
     if (m_manyChangedLastPass) {
-        for (const Formula &formula : m_formulas) {
-            if (formula.cell >= 0 && formula.readsAtOrAfterItself)
-                due(formula.cell);
+        for (qint32 cell = 0; cell < qint32(m_formulaAt.size()); ++cell) {
+            if (m_formulaAt[cell] >= 0 && m_formulas[m_formulaAt[cell]].readsAtOrAfterItself)
+                due(cell);
         }
         return;
     }
@@ -380,11 +360,13 @@ bool SheetCalculator::evaluateFormula(qint32 cell)
     const int row = cell / m_columns;
     const int col = cell % m_columns;
     Formula &formula = m_formulas[m_formulaAt[cell]];
+    FormulaCode::Arguments arguments;
+    qint32 delimiter = -1;
+    m_code.read(formula.code, arguments, delimiter);
     const FormulaFunctions::Call call{formula.function, formula.skipEmpty,
-                                      formula.delimiter >= 0 ? m_texts.at(formula.delimiter) : noText,
-                                      std::span<const FormulaArgument>(m_arguments.data() + formula.firstArgument,
-                                                                       size_t(formula.argumentCount)),
-                                      m_texts};
+                                      delimiter >= 0 ? m_code.texts().at(delimiter) : noText,
+                                      std::span<const FormulaArgument>(arguments.data(), size_t(arguments.size())),
+                                      m_code.texts()};
     FormulaFunctions::Result result = FormulaFunctions::evaluate(call, *this, row, col);
     setExact(cell, formula, result);
     if (result.isNumber) {

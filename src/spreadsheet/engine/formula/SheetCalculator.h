@@ -2,6 +2,7 @@
 
 #include "spreadsheet/engine/formula/CellNumberGrid.h"
 #include "spreadsheet/engine/formula/CompiledFormula.h"
+#include "spreadsheet/engine/formula/FormulaCode.h"
 #include "spreadsheet/engine/formula/FormulaDependencies.h"
 #include "spreadsheet/engine/formula/FormulaFunctions.h"
 #include "spreadsheet/engine/model/CellDateFormat.h"
@@ -76,24 +77,21 @@ public:
 
 private:
     struct Formula {
-        qint32 cell = -1; // -1: a free slot
-        qint32 firstArgument = 0;
-        qint32 argumentCount = 0;
-        qint32 delimiter = -1; // index in m_texts
-        CompiledFormula::Function function = CompiledFormula::Function::NotACall;
-        bool skipEmpty = false;
-        bool readsAtOrAfterItself = false;
-        bool numericValue = false; // the value text is formatNumber(result)
-        bool hasExact = false;     // exactValues holds the cell
         double result = 0;
+        qint32 code = -1; // its arguments' offset in m_code
+        CompiledFormula::Function function = CompiledFormula::Function::NotACall;
+        bool skipEmpty : 1 = false;
+        bool readsAtOrAfterItself : 1 = false;
+        bool numericValue : 1 = false; // the value text is formatNumber(result)
+        bool hasExact : 1 = false;     // exactValues holds the cell
     };
 
     qint32 cellIndex(int row, int col) const { return qint32(row) * m_columns + col; }
     void rebuild();
     void applyEdits();
-    void addFormula(qint32 cell, CompiledFormula compiled);
+    void addFormula(qint32 cell, const CompiledFormula &compiled);
     void removeFormula(qint32 cell);
-    void compactArguments();
+    void compactCode();
 
     void fullPass();
     void incrementalPass();
@@ -124,9 +122,7 @@ private:
     std::vector<qint32> m_formulaAt; // cell → slot in m_formulas, or -1
     std::vector<Formula> m_formulas;
     std::vector<qint32> m_freeSlots;
-    std::vector<FormulaArgument> m_arguments; // of all formulas
-    QStringList m_texts;                      // literal texts and delimiters
-    qsizetype m_deadArguments = 0;
+    FormulaCode m_code; // the arguments of every formula
     int m_selfReaders = 0; // formulas with readsAtOrAfterItself
 
     CellNumberGrid m_numbers;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "spreadsheet/engine/formula/CompiledFormula.h"
+
+#include <QStringList>
+#include <QVarLengthArray>
+#include <span>
+#include <vector>
+
+// The compiled arguments of a sheet's formulas packed end to end in one byte
+// stream, so a formula costs a few bytes per argument rather than a record
+// each: a count, the delimiter of a TEXTJOIN, then per argument a tag and a
+// reference (9 bytes), a range (17), a number (9) or a text index (5).
+// Literal texts live in a list beside the stream.
+class FormulaCode
+{
+public:
+    using Arguments = QVarLengthArray<FormulaArgument, 8>;
+
+    // Appends the arguments and delimiter (nullptr: none); Text arguments
+    // index `texts`. Returns the offset to read them from.
+    qint32 append(std::span<const FormulaArgument> arguments, const QString *delimiter, const QStringList &texts);
+    qint32 append(const CompiledFormula &formula);
+    // The arguments at `offset` (Text arguments index texts()) and the
+    // delimiter's index in texts() (-1: none); returns the offset after them.
+    qint32 read(qint32 offset, Arguments &arguments, qint32 &delimiter) const;
+    const QStringList &texts() const { return m_texts; }
+    // The formula at `offset` is gone; its bytes count as dead until compacted.
+    void release(qint32 offset);
+    // True when most of the stream is dead: the owner then appends the live
+    // formulas to a new FormulaCode and replaces this one.
+    bool wantsCompaction() const;
+    qsizetype size() const { return qsizetype(m_bytes.size()); }
+
+    void clear();
+    void reserve(qsizetype bytes) { m_bytes.reserve(size_t(bytes)); }
+
+private:
+    template<typename T>
+    void put(const T &value);
+    template<typename T>
+    T get(qint32 &offset) const;
+
+    std::vector<char> m_bytes;
+    QStringList m_texts;
+    qsizetype m_deadBytes = 0;
+};
