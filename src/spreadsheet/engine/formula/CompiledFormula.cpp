@@ -165,6 +165,18 @@ private:
 CompiledFormula CompiledFormula::compile(QStringView raw, int rows, int columns)
 {
     CompiledFormula formula;
+    formula.recompile(raw, rows, columns);
+    return formula;
+}
+
+void CompiledFormula::recompile(QStringView raw, int rows, int columns)
+{
+    CompiledFormula &formula = *this;
+    formula.function = Function::NotACall;
+    formula.skipEmpty = false;
+    formula.delimiter.clear();
+    formula.arguments.clear();
+    formula.texts.clear();
     // "NAME(args)" as a whole: a name of letters, 1-9 and "_", then everything
     // between the first "(" and a final ")". The arguments hold no line break.
     const QStringView text = raw.mid(1).trimmed();
@@ -172,23 +184,23 @@ CompiledFormula CompiledFormula::compile(QStringView raw, int rows, int columns)
     while (nameEnd < text.size() && isNameCharacter(text[nameEnd]))
         ++nameEnd;
     if (nameEnd == 0 || nameEnd + 2 > text.size() || text[nameEnd] != u'(' || text.back() != u')')
-        return formula;
+        return;
     const QStringView argumentText = text.mid(nameEnd + 1, text.size() - nameEnd - 2);
     if (std::any_of(argumentText.begin(), argumentText.end(), isLineTerminator))
-        return formula;
+        return;
     formula.function = functionNamed(text.left(nameEnd));
     if (formula.function == Function::UnknownName)
-        return formula;
+        return;
     const Pieces pieces = splitArguments(argumentText);
     // TEXTJOIN's delimiter and flag are never read as references.
     const qsizetype firstRead = std::min<qsizetype>(formula.function == Function::TextJoin ? 2 : 0, pieces.size());
     if (std::any_of(pieces.begin() + firstRead, pieces.end(), isUnknownReference)) {
         formula.function = Function::NotACall;
-        return formula;
+        return;
     }
     if (formula.function == Function::TextJoin && pieces.size() < 3) {
         formula.function = Function::TooFewArguments;
-        return formula;
+        return;
     }
     const bool numbers = formula.function == Function::Sum || formula.function == Function::Average;
     if (formula.function == Function::TextJoin) {
@@ -199,7 +211,6 @@ CompiledFormula CompiledFormula::compile(QStringView raw, int rows, int columns)
     Compiler compiler(formula, rows, columns);
     for (qsizetype i = firstRead; i < pieces.size(); ++i)
         compiler.add(pieces[i], numbers);
-    return formula;
 }
 
 void CompiledFormula::appendArgument(QStringView argument, int rows, int columns)

@@ -45,6 +45,8 @@ public:
     // `raw` is formula text ("=..."); references are valid inside a grid of
     // `rows` × `columns` cells.
     static CompiledFormula compile(QStringView raw, int rows, int columns);
+    // The same into this object, reusing its storage.
+    void recompile(QStringView raw, int rows, int columns);
 
     // Appends what `argument` reads as this formula's function reads it (a
     // number for SUM and AVERAGE, a text otherwise).

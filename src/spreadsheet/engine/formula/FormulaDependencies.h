@@ -25,10 +25,10 @@ public:
     template<typename Fn>
     void forEachReader(int row, int col, Fn onReader) const
     {
-        if (m_firstEdge.empty())
-            return;
-        for (qint32 edge = m_firstEdge[size_t(row) * m_columns + col]; edge >= 0; edge = m_edges[edge].next)
-            onReader(m_edges[edge].reader);
+        if (!m_firstEdge.empty()) {
+            for (qint32 edge = m_firstEdge[size_t(row) * m_columns + col]; edge >= 0; edge = m_edges[edge].next)
+                onReader(m_edges[edge].reader);
+        }
         for (const Watch &watch : m_bands[row / bandRows]) {
             if (watch.cells.contains(row, col))
                 onReader(watch.reader);

@@ -165,8 +165,10 @@ void SheetCalculator::rebuild()
     for (int r = 0; r < m_rows; ++r) {
         const QStringList &row = m_cells.at(r);
         for (int c = 0; c < m_columns; ++c) {
-            if (isFormulaText(row.at(c)))
-                addFormula(cellIndex(r, c), CompiledFormula::compile(row.at(c), m_rows, m_columns));
+            if (isFormulaText(row.at(c))) {
+                m_compiled.recompile(row.at(c), m_rows, m_columns);
+                addFormula(cellIndex(r, c), m_compiled);
+            }
         }
     }
 }
@@ -180,7 +182,8 @@ void SheetCalculator::applyEdits()
         removeFormula(cell);
         const QString &raw = m_cells.at(row).at(col);
         if (isFormulaText(raw)) {
-            addFormula(cell, CompiledFormula::compile(raw, m_rows, m_columns));
+            m_compiled.recompile(raw, m_rows, m_columns);
+            addFormula(cell, m_compiled);
             // It reads as its last value until it is evaluated.
             m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
         } else {

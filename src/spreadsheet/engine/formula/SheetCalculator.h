@@ -123,6 +123,7 @@ private:
     std::vector<Formula> m_formulas;
     std::vector<qint32> m_freeSlots;
     FormulaCode m_code; // the arguments of every formula
+    CompiledFormula m_compiled; // the one being added
     int m_selfReaders = 0; // formulas with readsAtOrAfterItself
 
     CellNumberGrid m_numbers;
