@@ -39,8 +39,10 @@ public:
     // Computes the totals of the call, reading its cells; adds the number of
     // cells read to `reads`.
     Totals compute(Arguments arguments, qint64 &reads);
-    // A formula cell's number changes (reported after the grid holds it).
+    // A formula cell's number changes (the memo reads no cell here).
     void valueChanged(int row, int col, std::optional<double> before, std::optional<double> after);
+    // True until a call is remembered: changes need not be reported before.
+    bool isEmpty() const { return m_entries.empty(); }
 
 private:
     // The numbers of a call are added in segments: each row of a range and

@@ -4,13 +4,17 @@
 
 void FormulaDependencies::reset(int rows, int columns)
 {
+    m_rowCount = rows;
     m_columns = columns;
     m_firstEdge.clear();
     m_firstEdge.shrink_to_fit();
     m_edges.clear();
     m_freeEdge = -1;
-    m_bands.assign(size_t(std::max(0, rows + bandRows - 1) / bandRows), {});
-    m_rowCount = rows;
+    m_ranges.clear();
+    m_freeRanges.clear();
+    m_rangeIndex.clear();
+    m_blockColumns = (std::max(0, columns) + blockSize - 1) / blockSize;
+    m_blocks.assign(size_t((std::max(0, rows) + blockSize - 1) / blockSize) * m_blockColumns, {});
 }
 
 bool FormulaDependencies::isListed(const ExcelRange &cells)
@@ -20,38 +24,59 @@ bool FormulaDependencies::isListed(const ExcelRange &cells)
 
 void FormulaDependencies::add(qint32 reader, const ExcelRange &cells)
 {
-    if (!isListed(cells)) {
-        for (int band = cells.startRow / bandRows; band <= cells.endRow / bandRows; ++band)
-            m_bands[band].push_back({cells, reader});
+    if (isListed(cells)) {
+        if (m_firstEdge.empty())
+            m_firstEdge.assign(size_t(m_rowCount) * m_columns, -1);
+        for (int r = cells.startRow; r <= cells.endRow; ++r) {
+            for (int c = cells.startCol; c <= cells.endCol; ++c)
+                link(size_t(r) * m_columns + c, reader);
+        }
         return;
     }
-    if (m_firstEdge.empty())
-        m_firstEdge.assign(size_t(m_rowCount) * m_columns, -1);
-    for (int r = cells.startRow; r <= cells.endRow; ++r) {
-        for (int c = cells.startCol; c <= cells.endCol; ++c)
-            link(size_t(r) * m_columns + c, reader);
+    auto found = m_rangeIndex.constFind(cells);
+    if (found == m_rangeIndex.cend()) {
+        qint32 index = 0;
+        if (!m_freeRanges.empty()) {
+            index = m_freeRanges.back();
+            m_freeRanges.pop_back();
+        } else {
+            index = qint32(m_ranges.size());
+            m_ranges.emplace_back();
+        }
+        m_ranges[index] = Range{cells, {}};
+        forEachBlock(cells, [index](std::vector<qint32> &block) { block.push_back(index); });
+        found = m_rangeIndex.insert(cells, index);
     }
+    m_ranges[*found].readers.push_back(reader);
 }
 
 void FormulaDependencies::remove(qint32 reader, const ExcelRange &cells)
 {
-    if (!isListed(cells)) {
-        for (int band = cells.startRow / bandRows; band <= cells.endRow / bandRows; ++band) {
-            std::vector<Watch> &watches = m_bands[band];
-            const auto found = std::find_if(watches.begin(), watches.end(), [&](const Watch &watch) {
-                return watch.reader == reader && watch.cells == cells;
-            });
-            if (found != watches.end()) {
-                *found = watches.back();
-                watches.pop_back();
-            }
+    if (isListed(cells)) {
+        for (int r = cells.startRow; r <= cells.endRow; ++r) {
+            for (int c = cells.startCol; c <= cells.endCol; ++c)
+                unlink(size_t(r) * m_columns + c, reader);
         }
         return;
     }
-    for (int r = cells.startRow; r <= cells.endRow; ++r) {
-        for (int c = cells.startCol; c <= cells.endCol; ++c)
-            unlink(size_t(r) * m_columns + c, reader);
+    const auto found = m_rangeIndex.constFind(cells);
+    if (found == m_rangeIndex.cend())
+        return;
+    const qint32 index = *found;
+    std::vector<qint32> &readers = m_ranges[index].readers;
+    const auto at = std::find(readers.begin(), readers.end(), reader);
+    if (at != readers.end()) {
+        *at = readers.back();
+        readers.pop_back();
     }
+    if (!readers.empty())
+        return;
+    forEachBlock(cells, [index](std::vector<qint32> &block) {
+        block.erase(std::find(block.begin(), block.end(), index));
+    });
+    m_rangeIndex.erase(found);
+    m_ranges[index] = Range();
+    m_freeRanges.push_back(index);
 }
 
 void FormulaDependencies::link(size_t cell, qint32 reader)

@@ -118,6 +118,7 @@ void SheetCalculator::recalculate()
         applyEdits();
     AggregateMemo memo(m_numbers);
     m_memo = &memo;
+    m_readers.startPass();
     if (m_evaluateAll)
         fullPass();
     else
@@ -339,11 +340,11 @@ void SheetCalculator::seedFromLastPass()
         }
         return;
     }
+    // From the last cell back, so a large range reports its readers once.
+    std::sort(m_changedLastPass.begin(), m_changedLastPass.end(), std::greater<>());
     for (const qint32 changed : m_changedLastPass) {
-        m_readers.forEachReader(changed / m_columns, changed % m_columns, [this, changed](qint32 reader) {
-            if (reader <= changed)
-                due(reader);
-        });
+        m_readers.forEachReaderUpTo(changed / m_columns, changed % m_columns, changed,
+                                    [this](qint32 reader) { due(reader); });
     }
 }
 
@@ -399,9 +400,9 @@ void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::option
 {
     const int row = cell / m_columns;
     const int col = cell % m_columns;
-    const std::optional<double> before = m_numbers.number(row, col);
+    if (!m_memo->isEmpty())
+        m_memo->valueChanged(row, col, m_numbers.number(row, col), number);
     m_numbers.set(row, col, number);
-    m_memo->valueChanged(row, col, before, number);
     m_values[row][col] = text;
     touchRow(row);
     if (m_changedThisPass.size() < maxSeedCells)
@@ -412,10 +413,7 @@ void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::option
         return; // a full pass evaluates every formula after it anyway
     // Formulas after it read the new value in this pass; those before it (or
     // itself) in the next, through m_changedLastPass.
-    m_readers.forEachReader(row, col, [this, cell](qint32 reader) {
-        if (reader > cell)
-            due(reader);
-    });
+    m_readers.forEachReaderAfter(row, col, cell, [this](qint32 reader) { due(reader); });
 }
 
 void SheetCalculator::setExact(qint32 cell, Formula &formula, const FormulaFunctions::Result &result)

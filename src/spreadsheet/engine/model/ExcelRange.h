@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDebug>
+#include <QHashFunctions>
 #include <QString>
 #include <optional>
 
@@ -24,6 +25,11 @@ struct ExcelRange {
     ExcelRange normalized() const;
     friend bool operator==(const ExcelRange &, const ExcelRange &) = default;
 };
+
+inline size_t qHash(const ExcelRange &range, size_t seed = 0)
+{
+    return qHashMulti(seed, range.startRow, range.startCol, range.endRow, range.endCol);
+}
 
 // Debug text of the value, and the same for QTest's failure messages (found
 // by argument-dependent lookup, so a failing QCOMPARE prints the values).
