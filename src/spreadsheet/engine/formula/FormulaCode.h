@@ -10,8 +10,9 @@
 // The compiled arguments of a sheet's formulas packed end to end in one byte
 // stream, so a formula costs a few bytes per argument rather than a record
 // each: a count, the delimiter of a TEXTJOIN, then per argument a tag and a
-// reference (9 bytes), a range (17), a number (9) or a text index (5).
-// Literal texts live in a list beside the stream.
+// reference or a range (rows and columns in 1 to 3 bytes each), an integer
+// (1 to 5 bytes), another number (8) or a text index. Literal texts live in a
+// list beside the stream.
 class FormulaCode
 {
 public:
@@ -36,10 +37,10 @@ public:
     void reserve(qsizetype bytes) { m_bytes.reserve(size_t(bytes)); }
 
 private:
-    template<typename T>
-    void put(const T &value);
-    template<typename T>
-    T get(qint32 &offset) const;
+    void putUnsigned(quint32 value);
+    quint32 getUnsigned(qint32 &offset) const;
+    void putDouble(double value);
+    double getDouble(qint32 &offset) const;
 
     std::vector<char> m_bytes;
     QStringList m_texts;
