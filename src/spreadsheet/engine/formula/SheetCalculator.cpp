@@ -357,7 +357,7 @@ void SheetCalculator::due(qint32 cell)
     std::push_heap(m_dueHeap.begin(), m_dueHeap.end(), std::greater<>());
 }
 
-bool SheetCalculator::evaluateFormula(qint32 cell)
+void SheetCalculator::evaluateFormula(qint32 cell)
 {
     static const QString noText;
     ++m_evaluations;
@@ -376,24 +376,22 @@ bool SheetCalculator::evaluateFormula(qint32 cell)
     if (result.isNumber) {
         if (formula.numericValue && sameNumberText(formula.result, result.number)) {
             formula.result = result.number;
-            return false;
+            return;
         }
         const bool wasNumeric = formula.numericValue;
         formula.numericValue = true;
         formula.result = result.number;
         const QString text = FormulaEvaluator::formatNumber(result.number);
         if (!wasNumeric && text == m_values.at(row).at(col))
-            return false;
+            return;
         valueChanged(cell, text, numberShownBy(result.number, text));
-        return true;
+        return;
     }
     formula.numericValue = false;
     const QString &present = m_values.at(row).at(col);
     if (present.isSharedWith(result.text) || present == result.text)
-        return false;
-    const std::optional<double> number = cellNumber(result.text);
-    valueChanged(cell, result.text, number);
-    return true;
+        return;
+    valueChanged(cell, result.text, cellNumber(result.text));
 }
 
 void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::optional<double> number)

@@ -97,8 +97,8 @@ private:
     void incrementalPass();
     void seedFromLastPass();
     void due(qint32 cell);
-    // Evaluates the formula at `cell`; true when its value text changed.
-    bool evaluateFormula(qint32 cell);
+    // Evaluates the formula at `cell`; a new value text goes to valueChanged().
+    void evaluateFormula(qint32 cell);
     void valueChanged(qint32 cell, const QString &text, std::optional<double> number);
     void showPlain(int row, int col);
     // Rows whose values changed are shown anew at the end of the pass.
