@@ -362,6 +362,28 @@ std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block, ForeignL
     return style;
 }
 
+// Appends a fragment's text. Only object replacement characters carry an
+// attachment: text that took a picture's format (typed right after it) is
+// plain text, or a writer would turn each such run into a picture.
+void appendFragment(StyledText &text, const QString &piece, const TextAttributes &attributes)
+{
+    if (!attributes.attachment) {
+        text.append(piece, attributes);
+        return;
+    }
+    TextAttributes plain = attributes;
+    plain.attachment.reset();
+    qsizetype start = 0;
+    while (start < piece.size()) {
+        const bool picture = piece.at(start) == QChar::ObjectReplacementCharacter;
+        qsizetype end = start + 1;
+        while (end < piece.size() && (piece.at(end) == QChar::ObjectReplacementCharacter) == picture)
+            ++end;
+        text.append(piece.mid(start, end - start), picture ? attributes : plain);
+        start = end;
+    }
+}
+
 } // namespace
 
 void fill(QTextDocument *document, const StyledText &text, FontUnit unit)
@@ -406,9 +428,17 @@ void fill(QTextDocument *document, const StyledText &text, FontUnit unit)
                 cursor.insertText(piece, charFormat);
                 return;
             }
-            for (QChar c : piece) {
-                if (c.unicode() != 0xFFFC) {
-                    cursor.insertText(QString(c), charFormat);
+            // Only the object replacement character shows the attachment;
+            // other characters of the run stay text.
+            QTextCharFormat textFormat = charFormat;
+            textFormat.clearProperty(Attachment);
+            for (qsizetype i = 0; i < piece.size(); ++i) {
+                if (piece.at(i) != QChar::ObjectReplacementCharacter) {
+                    qsizetype end = i + 1;
+                    while (end < piece.size() && piece.at(end) != QChar::ObjectReplacementCharacter)
+                        ++end;
+                    cursor.insertText(piece.mid(i, end - i), textFormat);
+                    i = end - 1;
                     continue;
                 }
                 const TextAttachment &attachment = *attributes.attachment;
@@ -442,7 +472,7 @@ StyledText toStyledText(const QTextDocument &document)
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (fragment.isValid())
-                text.append(fragment.text(), attributesOf(fragment.charFormat(), document, pictures));
+                appendFragment(text, fragment.text(), attributesOf(fragment.charFormat(), document, pictures));
         }
         const QTextBlock next = block.next();
         if (next.isValid()) {

@@ -45,13 +45,15 @@ void finish(QTextCharFormat &format, const QFont &defaultFont)
 
 QTextCharFormat withoutObject(QTextCharFormat format)
 {
-    if (format.objectType() == QTextFormat::NoObject)
-        return format;
+    // Text typed after a picture has the picture's format without the
+    // object type, so each property is looked for on its own.
     for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageWidth),
                          int(QTextFormat::ImageHeight), int(QTextFormat::ImageTitle),
                          int(QTextFormat::ImageAltText), int(QTextFormat::ImageQuality),
-                         TextFormatProperty::Attachment})
-        format.clearProperty(property);
+                         TextFormatProperty::Attachment}) {
+        if (format.hasProperty(property))
+            format.clearProperty(property);
+    }
     return format;
 }
 

@@ -1,6 +1,7 @@
 #include "PageTextItem.h"
 
 #include "BlockPainter.h"
+#include "FormatRuns.h"
 #include "TextFormatProperty.h"
 #include "WordTextDocument.h"
 
@@ -156,6 +157,11 @@ void PageTextItem::keyPressEvent(QKeyEvent *event)
         return;
     }
     restartCaretBlink();
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typeAsText(typed.at(0).isPrint() ? typed : QString())) {
+        event->accept();
+        return;
+    }
     const int mapped = m_vertical ? layoutKeyForVertical(event->key()) : event->key();
     if (mapped == event->key()) {
         QGraphicsTextItem::keyPressEvent(event);
@@ -204,7 +210,7 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
         // from paths or the network.
         cursor.insertFragment(QTextDocumentFragment::fromHtml(source->html(), m_document));
     } else if (source->hasText()) {
-        cursor.insertText(source->text());
+        cursor.insertText(source->text(), FormatRuns::withoutObject(cursor.charFormat()));
     } else {
         return false;
     }
@@ -226,9 +232,38 @@ bool PageTextItem::insertPicture(const QByteArray &bytes)
         format.setHeight(size.height());
     }
     QTextCursor cursor = textCursor();
+    const QTextCharFormat typing = FormatRuns::withoutObject(cursor.charFormat());
     cursor.insertImage(format);
+    // What is typed next continues the text, not the picture.
+    cursor.setCharFormat(typing);
     setTextCursor(cursor);
     return true;
+}
+
+bool PageTextItem::typeAsText(const QString &text)
+{
+    QTextCursor cursor = textCursor();
+    const QTextCharFormat typing = cursor.charFormat();
+    const QTextCharFormat plain = FormatRuns::withoutObject(typing);
+    if (plain == typing)
+        return false;
+    if (!cursor.hasSelection()) {
+        cursor.setCharFormat(plain);
+        setTextCursor(cursor);
+        return false;
+    }
+    if (text.isEmpty())
+        return false;
+    cursor.insertText(text, plain);
+    setTextCursor(cursor);
+    return true;
+}
+
+void PageTextItem::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!event->commitString().isEmpty())
+        typeAsText(QString());
+    QGraphicsTextItem::inputMethodEvent(event);
 }
 
 void PageTextItem::dragEnterEvent(QGraphicsSceneDragDropEvent *event)

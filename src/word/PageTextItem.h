@@ -41,6 +41,7 @@ public:
 protected:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;
     void dragMoveEvent(QGraphicsSceneDragDropEvent *event) override;
     void dropEvent(QGraphicsSceneDragDropEvent *event) override;
@@ -55,6 +56,12 @@ private:
     void paintShadows(QPainter *painter, const QRectF &clip);
     void paintVertical(QPainter *painter, const QRectF &clip, bool withCaretAndSelection);
     void restartCaretBlink();
+    // Text typed right after a picture would take the picture's format,
+    // attachment included (the stock cursor drops only the object type).
+    // At a caret the typing format loses it; `text` typed over a selection
+    // that ends with a picture is inserted here, as plain text. True when
+    // `text` was inserted.
+    bool typeAsText(const QString &text);
 
     WordTextDocument *m_document;
     bool m_vertical = false;

@@ -1,6 +1,9 @@
 #include "word/MorvaneWordView.h"
 #include "word/PageCanvas.h"
 #include "word/PageTextItem.h"
+#include "word/RibbonButtons.h"
+#include "word/TextPageView.h"
+#include "word/WordRibbon.h"
 #include "word/TextFormatProperty.h"
 #include "word/TextFormattingHelper.h"
 #include "word/WordTextDocument.h"
@@ -9,7 +12,6 @@
 #include "support/StdoutCapture.h"
 #include "textsystem/StyledTextDocument.h"
 
-#include <QBuffer>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +41,37 @@ void setBoldText(MorvaneWordView &view, const QString &plain, const QString &bol
     heavy.setFontWeight(QFont::Bold);
     cursor.insertText(bold, heavy);
     settle();
+}
+
+bool pngFile(const QString &path, const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    return image.save(path, "PNG");
+}
+
+// The text without pictures, line separators read as line feeds.
+QString textOnly(QString text)
+{
+    return text.remove(QChar::ObjectReplacementCharacter).replace(QChar::LineSeparator, u'\n');
+}
+
+// The pixel sizes of the document's pictures, in order.
+QList<QSize> pictureSizes(const QTextDocument *document)
+{
+    QList<QSize> sizes;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+            if (!attachment)
+                continue;
+            const int count = int(it.fragment().text().count(QChar::ObjectReplacementCharacter));
+            for (int i = 0; i < qMax(1, count); ++i)
+                sizes << (format.isImageFormat() ? attachment->picture().size() : QSize());
+        }
+    }
+    return sizes;
 }
 
 int weightAt(const QTextDocument *document, int position)
@@ -249,31 +282,68 @@ private slots:
         QCOMPARE(f.underlineStyle(), QTextCharFormat::NoUnderline);
     }
 
-    void pastedPictureSurvivesASave()
+    // Typed text around pictures inserted with the picture button, saved and
+    // reopened: the text comes back whole, and each picture once. The
+    // plain-text formats keep the text only; they may write a picture as
+    // U+FFFC or leave it out, and a line break as U+2028 or a line feed.
+    void typingAroundPicturesSurvivesEveryFormat_data()
     {
+        QTest::addColumn<DocumentFormat>("format");
+        QTest::addColumn<bool>("keepsPictures");
+        for (DocumentFormat format : DocumentFormats::all()) {
+            const bool textOnly = format == DocumentFormat::Jwd || format == DocumentFormat::Jxw
+                || format == DocumentFormat::Wpd;
+            QTest::newRow(qPrintable(DocumentFormats::rawValue(format))) << format << !textOnly;
+        }
+    }
+    void typingAroundPicturesSurvivesEveryFormat()
+    {
+        QFETCH(DocumentFormat, format);
+        QFETCH(bool, keepsPictures);
         QTemporaryDir dir;
-        MorvaneWordView view;
-        view.setSelectedSaveLocation(dir.path());
-        view.setSelectedFormat(DocumentFormat::Rtfd);
-        view.setFileName(QStringLiteral("picture"));
-        QImage image(7, 5, QImage::Format_RGB32);
-        image.fill(Qt::magenta);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        QVERIFY(view.textItem()->insertPicture(png));
-        QVERIFY(view.saveDocument());
+        const QString wide = dir.filePath(QStringLiteral("wide.png"));
+        const QString tall = dir.filePath(QStringLiteral("tall.png"));
+        QVERIFY(pngFile(wide, QSize(7, 5)));
+        QVERIFY(pngFile(tall, QSize(4, 9)));
 
+        MorvaneWordView view;
+        view.resize(1200, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        view.showDocument([](WordTextDocument *document) { document->clear(); });
+        view.page()->textView()->setFocus();
+        QWidget *keys = view.page()->textView()->viewport();
+        QString chosen;
+        view.setImageChooser([&](QWidget *) { return chosen; });
+        auto insertPicture = [&](const QString &path) {
+            chosen = path;
+            view.ribbon()->button(WordRibbon::Action::InsertImage)->click();
+        };
+        QTest::keyClicks(keys, QStringLiteral("before"));
+        insertPicture(wide);
+        QTest::keyClicks(keys, QStringLiteral("after"));
+        QTest::keyClick(keys, Qt::Key_Return);
+        insertPicture(tall);
+        QTest::keyClick(keys, Qt::Key_Return);
+        QTest::keyClicks(keys, QStringLiteral("c"));
+        const QString typed = QStringLiteral("before\uFFFCafter\n\uFFFC\nc");
+        QCOMPARE(view.document()->toPlainText(), typed);
+        QCOMPARE(pictureSizes(view.document()), (QList<QSize>{QSize(7, 5), QSize(4, 9)}));
+
+        view.setSelectedSaveLocation(dir.path());
+        view.setSelectedFormat(format);
+        view.setFileName(QStringLiteral("pictures"));
+        QVERIFY2(view.saveDocument(), qPrintable(view.lastError()));
         MorvaneWordView reader;
-        reader.loadDocument(dir.filePath(QStringLiteral("picture.rtfd")));
+        reader.loadDocument(dir.filePath(QStringLiteral("pictures.") + DocumentFormats::rawValue(format)));
         settle();
-        QTextCursor probe(reader.document());
-        probe.setPosition(1);
-        QVERIFY(probe.charFormat().isImageFormat());
-        const auto attachment = probe.charFormat().property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
-        QVERIFY(attachment);
-        QCOMPARE(attachment->picture().size(), QSize(7, 5));
+        QVERIFY2(reader.lastError().isEmpty(), qPrintable(reader.lastError()));
+        if (!keepsPictures) {
+            QCOMPARE(textOnly(reader.document()->toPlainText()), textOnly(typed));
+            return;
+        }
+        QCOMPARE(reader.document()->toPlainText(), typed);
+        QCOMPARE(pictureSizes(reader.document()), (QList<QSize>{QSize(7, 5), QSize(4, 9)}));
     }
 };
 

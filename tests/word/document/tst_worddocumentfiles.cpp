@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -76,6 +77,8 @@ private slots:
     void savesGoThroughLinksAndRefuseReadOnly_data();
     void savesGoThroughLinksAndRefuseReadOnly();
     void documentConversionIsLossless();
+    void onlyTheObjectCharacterCarriesAnAttachment_data();
+    void onlyTheObjectCharacterCarriesAnAttachment();
     void normalizationDecodesFileWrappers();
     void plainTextLeavesPicturesOut();
     void unsetFormattingSavedAsShown_data();
@@ -434,6 +437,40 @@ void TestWordDocumentFiles::documentConversionIsLossless()
     QCOMPARE(back.string(), text.string());
     QCOMPARE(back.attributesAt(text.length() - 3), special);
     QCOMPARE(back.attributesAt(0), text.attributesAt(0));
+}
+
+// Text that took a picture's format (typed right after it) must not become
+// more pictures on either side of the conversion.
+void TestWordDocumentFiles::onlyTheObjectCharacterCarriesAnAttachment_data()
+{
+    QTest::addColumn<bool>("fromStyledText");
+    QTest::newRow("screen text to styled text") << false;
+    QTest::newRow("styled text to screen text and back") << true;
+}
+
+void TestWordDocumentFiles::onlyTheObjectCharacterCarriesAnAttachment()
+{
+    QFETCH(bool, fromStyledText);
+    const TextAttachmentPointer picture = PictureAttachment::fromBytes(pngBytes());
+    QVERIFY(picture);
+    const QString string = QStringLiteral("ab") + QChar(0xFFFC) + QStringLiteral("cd");
+    QTextDocument document;
+    if (fromStyledText) {
+        TextAttributes attributes;
+        attributes.attachment = picture;
+        StyledTextDocument::fill(&document, StyledText(string, attributes));
+    } else {
+        QTextCursor cursor(&document);
+        QTextImageFormat image;
+        image.setProperty(StyledTextDocument::Attachment, QVariant::fromValue(picture));
+        cursor.insertText(QStringLiteral("ab"), image); // a text run in a picture's format
+        cursor.insertImage(image);
+        cursor.insertText(QStringLiteral("cd"));
+    }
+    const StyledText text = StyledTextDocument::toStyledText(document);
+    QCOMPARE(text.string(), string);
+    for (int i = 0; i < string.size(); ++i)
+        QCOMPARE(bool(text.attributesAt(i).attachment), i == 2);
 }
 
 void TestWordDocumentFiles::normalizationDecodesFileWrappers()
