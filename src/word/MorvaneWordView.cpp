@@ -36,6 +36,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -136,6 +137,8 @@ QWidget *MorvaneWordView::createPageArea()
     m_findBar = new FindBar(m_page->textView()->textItem(), area);
     m_pageArea = new QScrollArea(area);
     m_pageArea->setFrameShape(QFrame::NoFrame);
+    // A click on the desk around the page leaves the keys with the text.
+    m_pageArea->setFocusPolicy(Qt::NoFocus);
     m_pageArea->setWidgetResizable(true);
     m_pageArea->setWidget(new PageColumn(m_page));
     // The desk under the page: black at 5 % over the screen's background.
@@ -356,12 +359,14 @@ void MorvaneWordView::createCards()
     connect(m_saveCard, &DialogCard::closed, this, [this] {
         if (m_showingSaveDialog)
             setShowingSaveDialog(false);
+        focusTextUnlessCardShows();
     });
     connect(m_openCard, &OpenDocumentCard::chooseFolderRequested, this, &MorvaneWordView::chooseOpenFolder);
     connect(m_openCard, &OpenDocumentCard::openRequested, this, &MorvaneWordView::loadDocument);
     connect(m_openCard, &DialogCard::closed, this, [this] {
         if (m_showingOpenDialog)
             setShowingOpenDialog(false);
+        focusTextUnlessCardShows();
     });
 }
 
@@ -487,6 +492,23 @@ bool MorvaneWordView::print()
     if (!m_printDialog(&printer, this))
         return false;
     return TextPrinter::print(item, &printer, m_margin, m_page->textView()->columnArea()) > 0;
+}
+
+void MorvaneWordView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown at start or chosen in the sidebar: keys typed now go to the
+    // text, not to whatever had the focus before.
+    if (!event->spontaneous() && !m_showingSaveDialog && !m_showingOpenDialog)
+        m_page->textView()->setFocus(Qt::OtherFocusReason);
+}
+
+void MorvaneWordView::focusTextUnlessCardShows()
+{
+    if (m_showingSaveDialog || m_showingOpenDialog || !isVisible())
+        return;
+    if (!isAncestorOf(QApplication::focusWidget()))
+        m_page->textView()->setFocus(Qt::OtherFocusReason);
 }
 
 void MorvaneWordView::paintEvent(QPaintEvent *)

@@ -140,6 +140,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QWidget *createRibbonBar();
@@ -151,6 +152,9 @@ private:
     void createCards();
     void reportError(const QString &line, QWidget *card);
     bool chooseFolder();
+    // Gives the text the keyboard unless a card is up or the focus is in
+    // this screen already.
+    void focusTextUnlessCardShows();
 
     WordTextDocument *m_document;
     EditCommit *m_commit;

@@ -2,9 +2,11 @@
 
 #include "TextPageView.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -35,6 +37,9 @@ PageCanvas::PageCanvas(WordTextDocument *document, QWidget *parent)
     layout->addWidget(m_textView, 1);
     layout->addWidget(m_footerRule);
     layout->addWidget(m_footer);
+    // What the text view leaves stops there: the page passes its own mouse
+    // events on to the text, never the text's back to it.
+    m_textView->setAttribute(Qt::WA_NoMousePropagation);
     updateInsets();
     setFixedSize(pageSize(m_zoom, m_vertical));
 }
@@ -125,4 +130,35 @@ void PageCanvas::paintEvent(QPaintEvent *)
         const QRect line = rule->geometry().adjusted(side, 0, -side, 0);
         painter.fillRect(line, QColor(128, 128, 128, 77));
     }
+}
+
+void PageCanvas::passToText(QMouseEvent *event)
+{
+    QWidget *viewport = m_textView->viewport();
+    if (event->type() == QEvent::MouseButtonPress)
+        m_textView->setFocus(Qt::MouseFocusReason);
+    QMouseEvent moved(event->type(), viewport->mapFrom(this, event->position()), event->globalPosition(),
+                      event->button(), event->buttons(), event->modifiers(), event->pointingDevice());
+    QCoreApplication::sendEvent(viewport, &moved);
+    event->setAccepted(moved.isAccepted());
+}
+
+void PageCanvas::mousePressEvent(QMouseEvent *event)
+{
+    passToText(event);
+}
+
+void PageCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    passToText(event);
+}
+
+void PageCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    passToText(event);
+}
+
+void PageCanvas::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    passToText(event);
 }

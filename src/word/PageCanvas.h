@@ -34,8 +34,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // The page around the text (its rules, beside the fields) passes the
+    // mouse on to the text, so a click there places the caret.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    void passToText(QMouseEvent *event);
     QLineEdit *createField(const QString &placeholder);
     QFrame *createRule();
     void updateInsets();

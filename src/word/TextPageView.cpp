@@ -4,7 +4,9 @@
 #include "WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QWheelEvent>
 
 TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
@@ -117,4 +119,57 @@ void TextPageView::wheelEvent(QWheelEvent *event)
         return;
     }
     QGraphicsView::wheelEvent(event);
+}
+
+QPointF TextPageView::nearestTextPoint(const QPointF &position) const
+{
+    const QPoint pixel = position.toPoint();
+    if (itemAt(pixel) == m_item)
+        return position;
+    const QPointF inItem = m_item->mapFromScene(mapToScene(pixel));
+    // A pixel inside: the view rounds the point to a whole pixel, and the
+    // scene looks for the item under that pixel.
+    const QRectF text = m_item->boundingRect();
+    const qreal inset = qMin(1 / m_zoom, qMin(text.width(), text.height()) / 2);
+    const QRectF inside = text.adjusted(inset, inset, -inset, -inset);
+    const QPointF nearest(qBound(inside.left(), inItem.x(), inside.right()),
+                          qBound(inside.top(), inItem.y(), inside.bottom()));
+    return mapFromScene(m_item->mapToScene(nearest));
+}
+
+void TextPageView::mousePressEvent(QMouseEvent *event)
+{
+    const bool beside = deliverOnText(event, [this](QMouseEvent *onText) { QGraphicsView::mousePressEvent(onText); });
+    if (!beside || event->button() != Qt::LeftButton || !m_item->hasFocus())
+        return;
+    // The caret goes to the position nearest to where the press was, which
+    // the pixel inside the text may have missed by a narrow character.
+    const QPointF inItem = m_item->mapFromScene(mapToScene(event->position().toPoint()));
+    const int position = m_item->document()->documentLayout()->hitTest(inItem, Qt::FuzzyHit);
+    if (position < 0)
+        return;
+    QTextCursor cursor = m_item->textCursor();
+    cursor.setPosition(position, event->modifiers().testFlag(Qt::ShiftModifier) ? QTextCursor::KeepAnchor
+                                                                                : QTextCursor::MoveAnchor);
+    m_item->setTextCursor(cursor);
+}
+
+void TextPageView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    deliverOnText(event, [this](QMouseEvent *onText) { QGraphicsView::mouseDoubleClickEvent(onText); });
+}
+
+bool TextPageView::deliverOnText(QMouseEvent *event, const std::function<void(QMouseEvent *)> &handler)
+{
+    const QPointF point = nearestTextPoint(event->position());
+    if (point == event->position()) {
+        handler(event);
+        return false;
+    }
+    // The scene finds the item under the event's screen position.
+    QMouseEvent onText(event->type(), point, viewport()->mapToGlobal(point), event->button(), event->buttons(),
+                       event->modifiers(), event->pointingDevice());
+    handler(&onText);
+    event->setAccepted(onText.isAccepted());
+    return true;
 }

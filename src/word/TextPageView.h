@@ -2,6 +2,8 @@
 
 #include <QGraphicsView>
 
+#include <functional>
+
 class PageTextItem;
 class WordTextDocument;
 
@@ -42,9 +44,20 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    // A press beside the text (in a margin, below the last line) acts as a
+    // press at the nearest point of the text, so it places the caret and
+    // the text keeps the focus.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void updateGeometry();
+    // `position` (viewport coordinates), or the nearest point on the text
+    // when it lies beside it.
+    QPointF nearestTextPoint(const QPointF &position) const;
+    // Passes `event` to `handler`, moved onto the text when it lies beside
+    // it; true when it was moved.
+    bool deliverOnText(QMouseEvent *event, const std::function<void(QMouseEvent *)> &handler);
 
     QGraphicsScene *m_scene;
     PageTextItem *m_item;

@@ -5,6 +5,7 @@
 #include "presentation/editor/MorvanePowerPointView.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
+#include "word/WordTextDocument.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,6 +40,7 @@ private slots:
     void nothingChosenShowsThePlaceholder();
     void spreadsheetTurnsTheWindowLight();
     void switchingKeepsTheUnsavedState();
+    void keysReachTheTextWhenTheWordScreenShows();
     void quitting_data();
     void quitting();
     void stockDialogsSpeakJapanese_data();
@@ -248,6 +250,23 @@ void TestMainWindow::switchingKeepsTheUnsavedState()
     m_window->setSelectedTab(EditorTab::None);
     m_window->setSelectedTab(EditorTab::Word);
     QVERIFY(AppState::shared().hasUnsavedChanges(Editor::Word));
+}
+
+void TestMainWindow::keysReachTheTextWhenTheWordScreenShows()
+{
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto *word = qobject_cast<MorvaneWordView *>(m_window->editorScreen(EditorTab::Word));
+    QTest::keyClick(m_window->windowHandle(), 'a');
+    m_window->setSelectedTab(EditorTab::Spreadsheet);
+    m_window->setSelectedTab(EditorTab::Word);
+    QTest::keyClick(m_window->windowHandle(), 'b');
+    // A card that closes gives the keys back to the text, wherever they were.
+    m_window->sidebar()->links()->setFocus();
+    word->setShowingSaveDialog(true);
+    word->setShowingSaveDialog(false);
+    QTest::keyClick(m_window->windowHandle(), 'c');
+    QVERIFY2(word->document()->toPlainText().startsWith(QStringLiteral("abc")),
+             qPrintable(word->document()->toPlainText()));
 }
 
 void TestMainWindow::quitting_data()

@@ -518,6 +518,8 @@ private slots:
         view.setVertical(true);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // The caret, drawn across the column, would count as ink.
+        view.page()->headerField()->setFocus();
         settle();
         const QImage shot = view.page()->textView()->viewport()->grab().toImage();
         if (qEnvironmentVariableIsSet("SHOTS"))
@@ -525,6 +527,50 @@ private slots:
         const QRect ink = inkBounds(shot);
         QVERIFY2(ink.isValid(), "nothing drawn");
         QCOMPARE(ink.width() > ink.height(), wide);
+    }
+
+    // A click anywhere on the page puts the caret at the nearest position,
+    // and what is typed next lands there.
+    void clicksOnThePagePlaceTheCaret_data()
+    {
+        using Where = std::function<QPoint(const PageCanvas *)>;
+        QTest::addColumn<Where>("where");
+        QTest::addColumn<QString>("result");
+        auto inText = [](int x, int y) {
+            return Where([x, y](const PageCanvas *page) { return page->textView()->geometry().topLeft() + QPoint(x, y); });
+        };
+        QTest::newRow("left margin beside the first line") << inText(12, 46) << QStringLiteral("Xfirst line\nsecond line");
+        QTest::newRow("right margin beside the first line") << inText(785, 46) << QStringLiteral("first lineX\nsecond line");
+        QTest::newRow("top margin above the text") << inText(41, 8) << QStringLiteral("Xfirst line\nsecond line");
+        QTest::newRow("below the last line") << inText(400, 500) << QStringLiteral("first line\nsecond lineX");
+        QTest::newRow("on the rule above the footer") << Where([](const PageCanvas *page) {
+            const QRect text = page->textView()->geometry();
+            return QPoint(text.center().x(), text.bottom() + 1);
+        }) << QStringLiteral("first line\nsecond lineX");
+        QTest::newRow("on the desk beside the page: the caret stays")
+            << Where([](const PageCanvas *) { return QPoint(-20, 100); }) << QStringLiteral("firXst line\nsecond line");
+    }
+    void clicksOnThePagePlaceTheCaret()
+    {
+        using Where = std::function<QPoint(const PageCanvas *)>;
+        QFETCH(Where, where);
+        QFETCH(QString, result);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("first line\nsecond line"));
+        });
+        QTextCursor middle(view.document());
+        middle.setPosition(3);
+        view.textItem()->setTextCursor(middle);
+        PageCanvas *page = view.page();
+        const QPoint point = where(page);
+        QWidget *target = !page->rect().contains(point) ? view.pageArea()->widget()
+                          : page->childAt(point)        ? page->childAt(point)
+                                                        : page;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFromGlobal(page->mapToGlobal(point)));
+        QTest::keyClick(view.windowHandle(), 'X');
+        QCOMPARE(view.document()->toPlainText(), result);
     }
 
     void findBarWrapsAndEscapeCloses()
