@@ -3,9 +3,12 @@
 #include "BlockPainter.h"
 #include "PageCanvas.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <qdrawutil.h>
 #include <QVBoxLayout>
 
@@ -32,6 +35,29 @@ PageColumn::PageColumn(PageCanvas *page, QWidget *parent)
     column->setContentsMargins(Space, Space, Space, Space);
     column->addLayout(row);
     column->addStretch();
+    page->installEventFilter(this);
+}
+
+QRect PageColumn::shadowRect(const QRect &geometry)
+{
+    const int pad = 2 * ShadowRadius;
+    return geometry.adjusted(-pad, -pad + ShadowOffsetY, pad, pad + ShadowOffsetY);
+}
+
+bool PageColumn::eventFilter(QObject *watched, QEvent *event)
+{
+    // The shadow reaches past the page, so the column repaints what the old
+    // and the new shadow cover when the page moves or changes size (zoom,
+    // writing direction); Qt repaints only what the page itself uncovered.
+    if (watched == m_page && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        QRect old = m_page->geometry();
+        if (event->type() == QEvent::Move)
+            old.moveTopLeft(static_cast<QMoveEvent *>(event)->oldPos());
+        else
+            old.setSize(static_cast<QResizeEvent *>(event)->oldSize());
+        update(shadowRect(old) | shadowRect(m_page->geometry()));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 const QPixmap &PageColumn::shadow()
@@ -58,8 +84,6 @@ const QPixmap &PageColumn::shadow()
 void PageColumn::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const int pad = 2 * ShadowRadius;
-    const int slice = pad + ShadowRadius;
-    const QRect target = m_page->geometry().adjusted(-pad, -pad + ShadowOffsetY, pad, pad + ShadowOffsetY);
-    qDrawBorderPixmap(&painter, target, QMargins(slice, slice, slice, slice), shadow());
+    const int slice = 3 * ShadowRadius;
+    qDrawBorderPixmap(&painter, shadowRect(m_page->geometry()), QMargins(slice, slice, slice, slice), shadow());
 }

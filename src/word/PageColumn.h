@@ -20,9 +20,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     const QPixmap &shadow();
+    // Where the shadow of a page with `geometry` is drawn.
+    static QRect shadowRect(const QRect &geometry);
 
     PageCanvas *m_page;
     QPixmap m_shadow;

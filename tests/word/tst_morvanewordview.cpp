@@ -25,6 +25,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStackedWidget>
@@ -414,6 +416,23 @@ private slots:
         QCOMPARE(view.page()->size(), QSize(1695, 1200));
         view.statusBar()->zoomSlider()->setValue(999);
         QCOMPARE(view.statusBar()->percentLabel()->text(), QStringLiteral("99%"));
+    }
+
+    // What shows after each step of zooming out is what a fresh paint of
+    // the screen shows: no shadow or outline of the bigger page stays.
+    void zoomingOutLeavesNothingOfTheOldPage()
+    {
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        QApplication::focusWidget()->clearFocus(); // no blinking caret
+        const QRect area(view.pageArea()->mapTo(&view, QPoint()), view.pageArea()->size());
+        for (int i = 0; i < 5; ++i) {
+            view.zoomOut();
+            QTest::qWait(50);
+            const QImage onScreen = view.screen()->grabWindow(view.winId()).toImage().copy(area);
+            const QImage fresh = view.grab(area).toImage();
+            QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
+        }
     }
 
     void zoomNeverMovesALineBreak()
