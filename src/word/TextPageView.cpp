@@ -1,6 +1,7 @@
 #include "TextPageView.h"
 
 #include "PageTextItem.h"
+#include "UprightPictureHandler.h"
 #include "WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -13,6 +14,7 @@ TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
     : QGraphicsView(parent)
     , m_scene(new QGraphicsScene(this))
     , m_item(new PageTextItem(document))
+    , m_pictures(new UprightPictureHandler(document, this))
 {
     m_scene->addItem(m_item);
     setScene(m_scene);
@@ -52,6 +54,7 @@ void TextPageView::setVertical(bool vertical)
     if (m_vertical == vertical)
         return;
     m_vertical = vertical;
+    m_pictures->setVertical(vertical);
     m_item->setVertical(vertical);
     updateGeometry();
     if (vertical)

@@ -5,6 +5,7 @@
 #include <functional>
 
 class PageTextItem;
+class UprightPictureHandler;
 class WordTextDocument;
 
 // The text area of the page: a graphics view holding the one editable text
@@ -61,6 +62,7 @@ private:
 
     QGraphicsScene *m_scene;
     PageTextItem *m_item;
+    UprightPictureHandler *m_pictures;
     double m_zoom = 1.0;
     qreal m_margin = 40;
     bool m_vertical = false;

@@ -521,6 +521,7 @@ private slots:
         QTest::newRow("kanji one stays upright") << QStringLiteral("一") << true;
         QTest::newRow("long vowel mark turns") << QStringLiteral("ー") << false;
         QTest::newRow("hyphen turns") << QStringLiteral("-") << false;
+        QTest::newRow("picture stays upright") << QString(QChar::ObjectReplacementCharacter) << true;
     }
     void verticalGlyphsStandAsTypeset()
     {
@@ -532,8 +533,17 @@ private slots:
             QTextCharFormat big;
             big.setProperty(QTextFormat::FontPixelSize, 80);
             document->clear();
-            QTextCursor(document).insertText(character, big);
+            QTextCursor(document).insertText(character == QChar::ObjectReplacementCharacter ? QString() : character, big);
         });
+        if (character == QChar::ObjectReplacementCharacter) {
+            QImage picture(90, 30, QImage::Format_RGB32);
+            picture.fill(Qt::black);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+            QVERIFY(view.textItem()->insertPicture(png));
+        }
         view.setVertical(true);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
