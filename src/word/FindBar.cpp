@@ -4,10 +4,8 @@
 #include "TextFinder.h"
 #include "platform/widgets/SymbolIcon.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QGraphicsScene>
 #include <QGraphicsView>
-#include <QTextBlock>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -91,7 +89,7 @@ bool FindBar::find(bool backward)
     if (found.isNull())
         return false;
     m_item->setTextCursor(found);
-    m_item->ensureVisible(m_item->document()->documentLayout()->blockBoundingRect(found.block()));
+    emit matchSelected();
     return true;
 }
 

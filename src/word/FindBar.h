@@ -27,6 +27,8 @@ public:
 
 signals:
     void closed();
+    // A match was selected; the screen brings it into sight.
+    void matchSelected();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

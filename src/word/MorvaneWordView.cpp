@@ -146,6 +146,8 @@ QWidget *MorvaneWordView::createPageArea()
     layout->addWidget(m_findBar);
     layout->addWidget(m_pageArea, 1);
     m_page->setMargin(m_margin);
+    connect(m_page->textView(), &TextPageView::caretMoved, this, &MorvaneWordView::keepCaretInSight);
+    connect(m_findBar, &FindBar::matchSelected, this, &MorvaneWordView::keepCaretInSight);
     return area;
 }
 
@@ -509,6 +511,15 @@ void MorvaneWordView::focusTextUnlessCardShows()
         return;
     if (!isAncestorOf(QApplication::focusWidget()))
         m_page->textView()->setFocus(Qt::OtherFocusReason);
+}
+
+void MorvaneWordView::keepCaretInSight()
+{
+    constexpr int Room = 16; // pixels kept between the caret and the window's edge
+    TextPageView *text = m_page->textView();
+    const QRect caret = text->showCaret();
+    const QPoint centre = text->viewport()->mapTo(m_pageArea->widget(), caret.center());
+    m_pageArea->ensureVisible(centre.x(), centre.y(), caret.width() / 2 + Room, caret.height() / 2 + Room);
 }
 
 void MorvaneWordView::paintEvent(QPaintEvent *)

@@ -155,6 +155,8 @@ private:
     // Gives the text the keyboard unless a card is up or the focus is in
     // this screen already.
     void focusTextUnlessCardShows();
+    // Scrolls the text and the page area so that the caret shows.
+    void keepCaretInSight();
 
     WordTextDocument *m_document;
     EditCommit *m_commit;

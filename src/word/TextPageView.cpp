@@ -5,10 +5,15 @@
 #include "WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QWheelEvent>
+
+#include <cmath>
 
 TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
     : QGraphicsView(parent)
@@ -174,5 +179,73 @@ bool TextPageView::deliverOnText(QMouseEvent *event, const std::function<void(QM
                        event->modifiers(), event->pointingDevice());
     handler(&onText);
     event->setAccepted(onText.isAccepted());
+    return true;
+}
+
+QRectF TextPageView::caretRect() const
+{
+    const QTextCursor cursor = m_item->textCursor();
+    const QTextLayout *layout = cursor.block().layout();
+    const QTextLine line = layout ? layout->lineForTextPosition(cursor.positionInBlock()) : QTextLine();
+    if (!line.isValid())
+        return QRectF(m_item->document()->documentLayout()->blockBoundingRect(cursor.block()).topLeft(), QSizeF(1, 1));
+    return QRectF(line.cursorToX(cursor.positionInBlock()), line.y(), 1, line.height()).translated(layout->position());
+}
+
+QRect TextPageView::showCaret()
+{
+    constexpr int Room = 8; // pixels kept between the caret and the edge
+    const QRectF caret = m_item->mapRectToScene(caretRect());
+    ensureVisible(caret, Room, Room);
+    return mapFromScene(caret).boundingRect();
+}
+
+void TextPageView::keyPressEvent(QKeyEvent *event)
+{
+    if (moveCaretByPage(event)) {
+        event->accept();
+        emit caretMoved();
+        return;
+    }
+    QGraphicsView::keyPressEvent(event);
+    if (event->isAccepted())
+        emit caretMoved();
+}
+
+void TextPageView::inputMethodEvent(QInputMethodEvent *event)
+{
+    QGraphicsView::inputMethodEvent(event);
+    emit caretMoved();
+}
+
+bool TextPageView::moveCaretByPage(QKeyEvent *event)
+{
+    int direction = 0;
+    if (event->matches(QKeySequence::MoveToNextPage) || event->matches(QKeySequence::SelectNextPage))
+        direction = 1;
+    else if (event->matches(QKeySequence::MoveToPreviousPage) || event->matches(QKeySequence::SelectPreviousPage))
+        direction = -1;
+    if (direction == 0)
+        return false;
+    // What shows of the text across its lines: its height in horizontal
+    // writing, its width in vertical writing, where later lines lie left.
+    const QRect shown = viewport()->visibleRegion().boundingRect();
+    const int pixels = m_vertical ? (shown.isEmpty() ? viewport()->width() : shown.width())
+                                  : (shown.isEmpty() ? viewport()->height() : shown.height());
+    // A line less than what shows, so the line at the edge stays in view.
+    const QRectF caret = caretRect();
+    const qreal step = direction * qMax<qreal>(caret.height(), pixels / m_zoom - caret.height());
+    const QRectF text = m_item->boundingRect();
+    const QPointF target(caret.center().x(), qBound(text.top(), caret.center().y() + step, text.bottom() - 1));
+    QTextCursor cursor = m_item->textCursor();
+    int position = m_item->document()->documentLayout()->hitTest(target, Qt::FuzzyHit);
+    if (position < 0 || position == cursor.position()) // on the first or last line already
+        position = direction > 0 ? m_item->document()->characterCount() - 1 : 0;
+    // The text moves first, so the caret keeps its place on the screen.
+    QScrollBar *bar = m_vertical ? horizontalScrollBar() : verticalScrollBar();
+    bar->setValue(bar->value() + (m_vertical ? -1 : 1) * int(std::lround(step * m_zoom)));
+    const bool select = event->matches(QKeySequence::SelectNextPage) || event->matches(QKeySequence::SelectPreviousPage);
+    cursor.setPosition(position, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    m_item->setTextCursor(cursor);
     return true;
 }

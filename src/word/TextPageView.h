@@ -42,6 +42,15 @@ public:
     // column length in vertical writing.
     qreal lineLength() const;
 
+    // Scrolls the caret into this view's sight and returns where it shows,
+    // in viewport coordinates.
+    QRect showCaret();
+
+signals:
+    // A key or an input method moved the caret or changed the text: the
+    // screen keeps the caret in sight.
+    void caretMoved();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -50,9 +59,16 @@ protected:
     // the text keeps the focus.
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:
     void updateGeometry();
+    // The caret, in the text item's coordinates.
+    QRectF caretRect() const;
+    // Page Up and Page Down move the caret by what shows of the text, and
+    // the text with it; false for other keys.
+    bool moveCaretByPage(QKeyEvent *event);
     // `position` (viewport coordinates), or the nearest point on the text
     // when it lies beside it.
     QPointF nearestTextPoint(const QPointF &position) const;

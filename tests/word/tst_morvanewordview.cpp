@@ -602,6 +602,62 @@ private slots:
         QCOMPARE(view.document()->toPlainText(), result);
     }
 
+    // The page is taller than the window: typing and moving the caret
+    // scroll both the text and the page area so that the caret shows.
+    void caretStaysInSight_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<bool>("longText");
+        auto keys = [](QList<QKeyCombination> presses, QString typed = QString()) {
+            return Edit([presses, typed](MorvaneWordView &v) {
+                QWidget *viewport = v.page()->textView()->viewport();
+                for (QKeyCombination press : presses)
+                    QTest::keyClick(viewport, press.key(), press.keyboardModifiers());
+                QTest::keyClicks(viewport, typed);
+            });
+        };
+        QTest::newRow("typing 60 returns and text") << keys(QList<QKeyCombination>(60, Qt::Key_Return), "end") << false;
+        QTest::newRow("Ctrl+End and typing") << keys({Qt::CTRL | Qt::Key_End}, "x") << true;
+        QTest::newRow("Ctrl+Home after Ctrl+End")
+            << keys({Qt::CTRL | Qt::Key_End, Qt::CTRL | Qt::Key_Home, Qt::Key_Down}) << true;
+        QTest::newRow("arrows down") << keys(QList<QKeyCombination>(70, Qt::Key_Down)) << true;
+        QTest::newRow("Page Down") << keys({Qt::Key_PageDown, Qt::Key_PageDown}) << true;
+        QTest::newRow("Page Up after Ctrl+End") << keys({Qt::CTRL | Qt::Key_End, Qt::Key_PageUp}) << true;
+        QTest::newRow("find") << Edit([](MorvaneWordView &v) {
+            QTest::keyClick(v.page()->textView()->viewport(), Qt::Key_F, Qt::ControlModifier);
+            QTest::keyClicks(v.findBar()->field(), QStringLiteral("needle"));
+            QTest::keyClick(v.findBar()->field(), Qt::Key_Return);
+        }) << true;
+    }
+    void caretStaysInSight()
+    {
+        QFETCH(Edit, edit);
+        QFETCH(bool, longText);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([longText](WordTextDocument *document) {
+            QString text;
+            for (int i = 0; longText && i < 400; ++i)
+                text += QStringLiteral("Line %1 of a long text\n").arg(i);
+            document->setPlainText(text + (longText ? QStringLiteral("needle") : QString()));
+        });
+        const int before = view.textItem()->textCursor().position();
+        edit(view);
+        settle();
+        QVERIFY(view.textItem()->textCursor().position() != before);
+        TextPageView *text = view.page()->textView();
+        const QTextCursor caret = view.textItem()->textCursor();
+        const QTextLayout *layout = caret.block().layout();
+        const QTextLine line = layout->lineForTextPosition(caret.positionInBlock());
+        const QRectF inItem = QRectF(line.cursorToX(caret.positionInBlock()), line.y(), 1, line.height())
+                                  .translated(layout->position());
+        const QRect inText = text->mapFromScene(view.textItem()->mapRectToScene(inItem)).boundingRect();
+        QVERIFY2(text->viewport()->rect().contains(inText), qPrintable(QString::number(inText.y())));
+        QWidget *area = view.pageArea()->viewport();
+        const QRect onScreen(text->viewport()->mapTo(area, inText.topLeft()), inText.size());
+        QVERIFY2(area->rect().contains(onScreen), qPrintable(QString::number(onScreen.y())));
+    }
+
     void findBarWrapsAndEscapeCloses()
     {
         ShownScreen shown;
