@@ -4,6 +4,8 @@
 #include "platform/widgets/LightPalette.h"
 #include "Sidebar.h"
 #include "presentation/editor/MorvanePowerPointView.h"
+#include "presentation/editor/PresentationToolbar.h"
+#include "spreadsheet/editor/ExcelToolbar.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
 
@@ -19,9 +21,9 @@
 namespace {
 
 constexpr QSize smallestWindowSize(900, 600);
-constexpr QSize fallbackStartSize(1200, 800); // when there is no screen to measure
-constexpr QSize largestStartSize(1600, 1000);
+constexpr QSize fallbackScreenSize(1200, 800); // when there is no screen to measure
 constexpr int startSidebarWidth = 260;
+constexpr int splitterHandleWidth = 1;
 
 int slotOf(EditorTab tab)
 {
@@ -37,19 +39,15 @@ MainWindow::MainWindow(QWidget *parent)
     , m_placeholder(createPlaceholder())
 {
     setMinimumSize(smallestWindowSize);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize initialSize = screen ? startSize(screen->availableGeometry().size()) : fallbackStartSize;
-    resize(initialSize);
     m_detail->addWidget(m_placeholder);
 
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
-    splitter->setHandleWidth(1); // drawn as nothing, grabbed over a few pixels
+    splitter->setHandleWidth(splitterHandleWidth); // drawn as nothing, grabbed over a few pixels
     splitter->addWidget(m_sidebar);
     splitter->addWidget(m_detail);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({startSidebarWidth, initialSize.width() - startSidebarWidth});
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
@@ -57,11 +55,27 @@ MainWindow::MainWindow(QWidget *parent)
     createQuitShortcut();
     connect(m_sidebar, &Sidebar::selectedTabChanged, this, &MainWindow::showTab);
     setSelectedTab(EditorTab::Word);
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize size = startSize(screen ? screen->availableGeometry().size() : fallbackScreenSize,
+                                 widestToolbarWidth());
+    resize(size);
+    splitter->setSizes({startSidebarWidth, size.width() - startSidebarWidth - splitterHandleWidth});
 }
 
-QSize MainWindow::startSize(const QSize &available)
+QSize MainWindow::startSize(const QSize &available, int toolbarWidth)
 {
-    return (available * 0.9).boundedTo(largestStartSize).expandedTo(smallestWindowSize);
+    return QSize(qMin(available.width(), toolbarWidth), available.height()).expandedTo(smallestWindowSize);
+}
+
+int MainWindow::widestToolbarWidth() const
+{
+    // The word screen is made at start; the other screens' toolbars, which
+    // have no side padding around them, are measured on their own.
+    int widest = qMax(ExcelToolbar().sizeHint().width(), PresentationToolbar().sizeHint().width());
+    if (const QWidget *word = editorScreen(EditorTab::Word))
+        widest = qMax(widest, word->sizeHint().width());
+    return startSidebarWidth + splitterHandleWidth + widest;
 }
 
 QLabel *MainWindow::createPlaceholder()

@@ -36,10 +36,13 @@ public:
     void setQuitPrompt(QuitPrompt prompt) { m_quitPrompt = std::move(prompt); }
 
     // The size the window starts at on a screen whose free area is
-    // `available`: nine tenths of it, so the window fits with its frame and a
-    // big screen shows the spreadsheet toolbar's formula field; at most
-    // 1600 × 1000 and never below the minimum of 900 × 600.
-    static QSize startSize(const QSize &available);
+    // `available`, when showing every editor's toolbar whole takes a window
+    // `toolbarWidth` wide: the free area, no wider than that, and never
+    // below the minimum of 900 × 600.
+    static QSize startSize(const QSize &available, int toolbarWidth);
+    // The window width that shows the widest editor toolbar whole beside
+    // the sidebar.
+    int widestToolbarWidth() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

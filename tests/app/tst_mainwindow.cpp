@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/Sidebar.h"
 #include "platform/AppState.h"
+#include "platform/widgets/HorizontalScrollArea.h"
 #include "presentation/editor/MorvanePowerPointView.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 
@@ -33,6 +35,7 @@ private slots:
     void neverSmallerThanTheMinimum();
     void startsWithinTheScreen_data();
     void startsWithinTheScreen();
+    void everyToolbarShowsOnAFullHdScreen();
     void sidebarHeaderLinksAndFooter();
     void linksShowTheirScreens_data();
     void linksShowTheirScreens();
@@ -117,17 +120,36 @@ void TestMainWindow::startsWithinTheScreen_data()
 {
     QTest::addColumn<QSize>("available");
     QTest::addColumn<QSize>("start");
-    QTest::newRow("small laptop: inside the screen") << QSize(1366, 740) << QSize(1229, 666);
-    QTest::newRow("full HD") << QSize(1920, 1050) << QSize(1600, 945);
-    QTest::newRow("big screen: at most 1600 x 1000") << QSize(2560, 1400) << QSize(1600, 1000);
-    QTest::newRow("screen under the minimum: the minimum") << QSize(800, 600) << QSize(900, 600);
+    QTest::newRow("small laptop: the free area") << QSize(1366, 740) << QSize(1366, 740);
+    QTest::newRow("full HD: as wide as the toolbars need") << QSize(1920, 1050) << QSize(1760, 1050);
+    QTest::newRow("big screen: as wide as the toolbars need") << QSize(2560, 1400) << QSize(1760, 1400);
+    QTest::newRow("screen under the minimum: the minimum") << QSize(800, 500) << QSize(900, 600);
 }
 
 void TestMainWindow::startsWithinTheScreen()
 {
     QFETCH(QSize, available);
     QFETCH(QSize, start);
-    QCOMPARE(MainWindow::startSize(available), start);
+    QCOMPARE(MainWindow::startSize(available, 1760), start);
+}
+
+// At the size the window opens at on a 1920 × 1080 screen, every editor's
+// toolbar shows whole, without scrolling.
+void TestMainWindow::everyToolbarShowsOnAFullHdScreen()
+{
+    m_window->resize(MainWindow::startSize(QSize(1920, 1080), m_window->widestToolbarWidth()));
+    QVERIFY(m_window->width() <= 1920);
+    for (EditorTab tab : {EditorTab::Word, EditorTab::Spreadsheet, EditorTab::Presentation}) {
+        m_window->setSelectedTab(tab);
+        QCoreApplication::processEvents();
+        const QList<HorizontalScrollArea *> bars = m_window->editorScreen(tab)->findChildren<HorizontalScrollArea *>();
+        QVERIFY(!bars.isEmpty());
+        for (const HorizontalScrollArea *bar : bars) {
+            QVERIFY2(bar->widget()->sizeHint().width() <= bar->viewport()->width(),
+                     qPrintable(QStringLiteral("%1 > %2").arg(bar->widget()->sizeHint().width()).arg(bar->viewport()->width())));
+            QCOMPARE(bar->horizontalScrollBar()->maximum(), 0);
+        }
+    }
 }
 
 void TestMainWindow::sidebarHeaderLinksAndFooter()
