@@ -1,15 +1,12 @@
 #include "textsystem/doc/DocFkpWriter.h"
 
-#include <QtEndian>
+#include "textsystem/doc/DocBytes.h"
 
 namespace {
 
-constexpr int pageSize = 512;
+using DocBytes::put32;
 
-void put32(QByteArray &bytes, qsizetype at, quint32 value)
-{
-    qToLittleEndian(value, bytes.data() + at);
-}
+constexpr int pageSize = 512;
 
 } // namespace
 

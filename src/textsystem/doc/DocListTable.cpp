@@ -1,27 +1,13 @@
 #include "textsystem/doc/DocListTable.h"
 
+#include "textsystem/TextListMarker.h"
+
 namespace {
 
 constexpr int listDefinitionSize = 28;
 constexpr int levelHeaderSize = 28;
 constexpr int overrideSize = 16;
 constexpr int maxLevels = 9;
-
-QString numberToken(int nfc)
-{
-    switch (nfc) {
-    case 1:
-        return TextList::upperRoman.toString();
-    case 2:
-        return TextList::lowerRoman.toString();
-    case 3:
-        return TextList::upperLatin.toString();
-    case 4:
-        return TextList::lowerLatin.toString();
-    default:
-        return TextList::decimal.toString();
-    }
-}
 
 QString bulletToken(const QString &text)
 {
@@ -52,19 +38,20 @@ QString bulletToken(const QString &text)
 // number, other levels' numbers left out.
 QString markerFormat(const QString &numberText, int nfc, int level)
 {
-    constexpr int bulletFormat = 23;
-    if (nfc == bulletFormat || nfc == 255)
+    if (nfc == TextListMarker::wordBullet)
         return bulletToken(numberText);
+    if (nfc == TextListMarker::wordNone)
+        return TextList::none.toString();
     const qsizetype own = numberText.indexOf(QChar(level));
     if (own < 0)
-        return numberToken(nfc);
+        return TextListMarker::tokenOfWordNumberFormat(nfc);
     QString prefix;
     if (std::none_of(numberText.begin(), numberText.begin() + own, [](QChar c) { return c.unicode() < maxLevels; }))
         prefix = numberText.left(own);
     QString suffix;
     for (qsizetype i = own + 1; i < numberText.size() && numberText[i].unicode() >= maxLevels; ++i)
         suffix.append(numberText[i]);
-    return prefix + numberToken(nfc) + suffix;
+    return prefix + TextListMarker::tokenOfWordNumberFormat(nfc) + suffix;
 }
 
 } // namespace

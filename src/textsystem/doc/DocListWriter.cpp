@@ -1,73 +1,28 @@
 #include "textsystem/doc/DocListWriter.h"
 
+#include "textsystem/TextListMarker.h"
+#include "textsystem/doc/DocBytes.h"
 #include "textsystem/doc/DocSprm.h"
-
-#include <QtEndian>
 
 namespace {
 
-constexpr quint8 bulletFormat = 23;
+using DocBytes::append16;
+using DocBytes::append32;
+
 constexpr qint32 firstListId = 0x4D4F0001;
 constexpr quint16 noStyle = 0x0FFF;
-
-void append16(QByteArray &bytes, quint16 value)
-{
-    char data[2];
-    qToLittleEndian(value, data);
-    bytes.append(data, 2);
-}
-
-void append32(QByteArray &bytes, quint32 value)
-{
-    char data[4];
-    qToLittleEndian(value, data);
-    bytes.append(data, 4);
-}
-
-struct Marker {
-    QString token;
-    QString prefix;
-    QString suffix;
-};
-
-Marker splitMarker(const QString &format)
-{
-    const qsizetype open = format.indexOf(u'{');
-    const qsizetype close = format.indexOf(u'}', open + 1);
-    if (open < 0 || close < 0)
-        return {TextList::disc.toString(), QString(), QString()};
-    return {format.mid(open, close - open + 1), format.left(open), format.mid(close + 1)};
-}
-
-quint8 numberFormat(const QString &token)
-{
-    if (token == TextList::decimal) return 0;
-    if (token == TextList::upperRoman) return 1;
-    if (token == TextList::lowerRoman) return 2;
-    if (token == TextList::upperLatin) return 3;
-    if (token == TextList::lowerLatin) return 4;
-    return bulletFormat;
-}
-
-QChar bulletCharacter(const QString &token)
-{
-    if (token == TextList::circle) return QChar(0x25E6);
-    if (token == TextList::square) return QChar(0x25AA);
-    if (token == TextList::hyphen) return QChar(0x2013);
-    return QChar(0x2022);
-}
 
 // One level: its header (LVLF), indents, no character properties, and its
 // number text, in which the character `level` stands for its own number.
 QByteArray levelRecord(const TextList &list, int level)
 {
-    const Marker marker = splitMarker(list.markerFormat);
-    const quint8 nfc = numberFormat(marker.token);
+    const TextListMarker marker = TextListMarker::of(list.markerFormat);
+    const quint8 nfc = quint8(marker.wordNumberFormat());
     QString text;
     quint8 numberAt = 0;
-    if (nfc == bulletFormat) {
-        text = bulletCharacter(marker.token);
-    } else {
+    if (nfc == TextListMarker::wordBullet) {
+        text = marker.bulletCharacter();
+    } else if (nfc != TextListMarker::wordNone) {
         text = marker.prefix.left(30) + QChar(char16_t(level)) + marker.suffix.left(30);
         numberAt = quint8(marker.prefix.left(30).size() + 1);
     }

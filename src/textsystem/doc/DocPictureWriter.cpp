@@ -1,5 +1,7 @@
 #include "textsystem/doc/DocPictureWriter.h"
 
+#include "textsystem/doc/DocBytes.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QImage>
@@ -8,6 +10,9 @@
 #include <cmath>
 
 namespace {
+
+using DocBytes::append16;
+using DocBytes::append32;
 
 constexpr quint16 shapeMapping = 0x64; // the header is followed by drawing records
 constexpr int pictureHeaderSize = 68;
@@ -26,20 +31,6 @@ constexpr quint8 pngBlipType = 6;
 constexpr quint8 jpegBlipType = 5;
 constexpr qsizetype minimumStreamSize = 4096;
 constexpr qsizetype leadingBytes = 16;
-
-void append16(QByteArray &bytes, quint16 value)
-{
-    char data[2];
-    qToLittleEndian(value, data);
-    bytes.append(data, 2);
-}
-
-void append32(QByteArray &bytes, quint32 value)
-{
-    char data[4];
-    qToLittleEndian(value, data);
-    bytes.append(data, 4);
-}
 
 QByteArray record(quint16 versionAndInstance, quint16 type, const QByteArray &body)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/CompoundFileWriter.h"
 #include "platform/SafeSave.h"
+#include "textsystem/doc/DocBytes.h"
 #include "textsystem/doc/DocCharacterProperties.h"
 #include "textsystem/doc/DocFib.h"
 #include "textsystem/doc/DocFkpWriter.h"
@@ -10,11 +11,14 @@
 #include "textsystem/doc/DocPictureWriter.h"
 #include "textsystem/doc/DocSprm.h"
 
-#include <QtEndian>
-
 #include <cmath>
 
 namespace {
+
+using DocBytes::append16;
+using DocBytes::append32;
+using DocBytes::put16;
+using DocBytes::put32;
 
 constexpr quint32 textStart = 0x400;
 constexpr int pageSize = 512;
@@ -25,28 +29,6 @@ constexpr quint8 fieldHyperlink = 88;
 constexpr char16_t pictureCharacter = 0x01;
 const QString defaultFontName = QStringLiteral("Times New Roman");
 constexpr int normalHalfPoints = 24;
-
-void put16(QByteArray &bytes, qsizetype at, quint16 value)
-{
-    qToLittleEndian(value, bytes.data() + at);
-}
-
-void put32(QByteArray &bytes, qsizetype at, quint32 value)
-{
-    qToLittleEndian(value, bytes.data() + at);
-}
-
-void append16(QByteArray &bytes, quint16 value)
-{
-    bytes.append(char(value & 0xFF));
-    bytes.append(char(value >> 8));
-}
-
-void append32(QByteArray &bytes, quint32 value)
-{
-    append16(bytes, quint16(value & 0xFFFF));
-    append16(bytes, quint16(value >> 16));
-}
 
 void padTo(QByteArray &bytes, qsizetype multiple)
 {

@@ -1,5 +1,7 @@
 #include "textsystem/html/HtmlWriter.h"
 
+#include "textsystem/TextListMarker.h"
+
 #include <QBuffer>
 #include <QImage>
 
@@ -62,22 +64,6 @@ bool isUsable(const std::optional<QColor> &color)
     return color && color->isValid() && color->alpha() > 0;
 }
 
-// The literal text around a marker format's token, and the token.
-struct Marker {
-    QString token;
-    QString prefix;
-    QString suffix;
-};
-
-Marker splitMarker(const QString &format)
-{
-    const qsizetype open = format.indexOf(u'{');
-    const qsizetype close = format.indexOf(u'}', open + 1);
-    if (open < 0 || close < 0)
-        return {TextList::disc.toString(), QString(), QString()};
-    return {format.mid(open, close - open + 1), format.left(open), format.mid(close + 1)};
-}
-
 QString listStyleType(const QString &token)
 {
     if (token == TextList::decimal) return QStringLiteral("decimal");
@@ -87,13 +73,14 @@ QString listStyleType(const QString &token)
     if (token == TextList::upperRoman) return QStringLiteral("upper-roman");
     if (token == TextList::circle) return QStringLiteral("circle");
     if (token == TextList::square) return QStringLiteral("square");
+    if (token == TextList::none) return QStringLiteral("none");
     return QStringLiteral("disc");
 }
 
-bool isOrdered(const QString &token)
+// A numbered level, or one that counts its items without showing them.
+bool isOrdered(const TextListMarker &marker)
 {
-    return token == TextList::decimal || token == TextList::lowerLatin || token == TextList::upperLatin
-        || token == TextList::lowerRoman || token == TextList::upperRoman;
+    return marker.isNumbered() || marker.token == TextList::none;
 }
 
 QString quotedCss(const QString &text)
@@ -193,8 +180,8 @@ private:
             m_itemOpen = false;
         }
         for (qsizetype level = m_lists.size(); level < lists.size(); ++level) {
-            const Marker marker = splitMarker(lists[level].markerFormat);
-            const bool ordered = isOrdered(marker.token);
+            const TextListMarker marker = TextListMarker::of(lists[level].markerFormat);
+            const bool ordered = isOrdered(marker);
             QString css = QStringLiteral("margin-top:0px; margin-bottom:0px; list-style-type:%1;").arg(listStyleType(marker.token));
             if (ordered && !marker.prefix.isEmpty())
                 css += QLatin1String(" -qt-list-number-prefix:") + quotedCss(marker.prefix) + u';';
@@ -214,7 +201,7 @@ private:
         while (qsizetype(m_lists.size()) > depth) {
             if (m_itemOpen)
                 m_out += QLatin1String("</li>\n");
-            m_out += isOrdered(splitMarker(m_lists.back().list.markerFormat).token) ? QLatin1String("</ol>\n")
+            m_out += isOrdered(TextListMarker::of(m_lists.back().list.markerFormat)) ? QLatin1String("</ol>\n")
                                                                                       : QLatin1String("</ul>\n");
             m_lists.pop_back();
             m_itemOpen = !m_lists.empty(); // the item holding the list goes on

@@ -1,14 +1,8 @@
 #include "textsystem/rtf/RtfListTable.h"
 
-namespace {
+#include "textsystem/TextListMarker.h"
 
-// \levelnfc numbers of the styles our marker formats know.
-constexpr int nfcDecimal = 0;
-constexpr int nfcUpperRoman = 1;
-constexpr int nfcLowerRoman = 2;
-constexpr int nfcUpperLetter = 3;
-constexpr int nfcLowerLetter = 4;
-constexpr int nfcBullet = 23;
+namespace {
 
 QString bulletToken(const QString &text)
 {
@@ -21,17 +15,6 @@ QString bulletToken(const QString &text)
         }
     }
     return TextList::disc.toString();
-}
-
-QString numberToken(int numberFormat)
-{
-    switch (numberFormat) {
-    case nfcUpperRoman: return TextList::upperRoman.toString();
-    case nfcLowerRoman: return TextList::lowerRoman.toString();
-    case nfcUpperLetter: return TextList::upperLatin.toString();
-    case nfcLowerLetter: return TextList::lowerLatin.toString();
-    default: return TextList::decimal.toString();
-    }
 }
 
 } // namespace
@@ -98,11 +81,13 @@ QList<TextList> RtfListTable::textLists(int overrideIndex, int level) const
 
 QString RtfListTable::markerFormat(const Level &level, int levelIndex)
 {
-    if (level.numberFormat == nfcBullet)
+    if (level.numberFormat == TextListMarker::wordBullet)
         return bulletToken(level.text);
+    if (level.numberFormat == TextListMarker::wordNone)
+        return TextList::none.toString();
     // Placeholders \'00-\'08 stand for the numbers of the levels; this
     // level's becomes the token, the others' numbers are left out.
-    const QString token = numberToken(level.numberFormat);
+    const QString token = TextListMarker::tokenOfWordNumberFormat(level.numberFormat);
     QString format;
     bool placed = false;
     for (QChar c : level.text) {

@@ -1,5 +1,7 @@
 #include "textsystem/rtf/RtfWriter.h"
 
+#include "textsystem/TextListMarker.h"
+
 #include <QBuffer>
 #include <QHash>
 #include <QImage>
@@ -20,40 +22,6 @@ bool isFinite(double value) { return std::isfinite(value); }
 int twips(double points) { return isFinite(points) ? int(qBound(-1.0e8, points * 20.0, 1.0e8)) : 0; }
 
 QByteArray number(qint64 value) { return QByteArray::number(value); }
-
-// The marker format's token and the literal text around it.
-struct MarkerParts {
-    QString token;
-    QString prefix;
-    QString suffix;
-};
-
-MarkerParts splitMarker(const QString &format)
-{
-    const qsizetype open = format.indexOf(QLatin1Char('{'));
-    const qsizetype close = format.indexOf(QLatin1Char('}'), open + 1);
-    if (open < 0 || close < 0)
-        return {TextList::disc.toString(), QString(), QString()};
-    return {format.mid(open, close - open + 1), format.left(open), format.mid(close + 1)};
-}
-
-int numberFormat(const QString &token)
-{
-    if (token == TextList::decimal) return 0;
-    if (token == TextList::upperRoman) return 1;
-    if (token == TextList::lowerRoman) return 2;
-    if (token == TextList::upperLatin) return 3;
-    if (token == TextList::lowerLatin) return 4;
-    return 23;
-}
-
-QChar bulletCharacter(const QString &token)
-{
-    if (token == TextList::circle) return QChar(0x25E6);
-    if (token == TextList::square) return QChar(0x25AA);
-    if (token == TextList::hyphen) return QChar(0x2013);
-    return QChar(0x2022);
-}
 
 QString toRoman(qint64 value, bool upper)
 {
@@ -86,15 +54,16 @@ QString toLetters(qint64 value, bool upper)
 // The marker a reader without list support shows, e.g. "3." or "•".
 QString markerText(const TextList &list, qint64 item)
 {
-    const MarkerParts parts = splitMarker(list.markerFormat);
+    const TextListMarker parts = TextListMarker::of(list.markerFormat);
     QString number;
-    switch (numberFormat(parts.token)) {
+    switch (parts.wordNumberFormat()) {
     case 0: number = QString::number(item); break;
     case 1: number = toRoman(item, true); break;
     case 2: number = toRoman(item, false); break;
     case 3: number = toLetters(item, true); break;
     case 4: number = toLetters(item, false); break;
-    default: return QString(bulletCharacter(parts.token));
+    case TextListMarker::wordNone: return QString();
+    default: return QString(parts.bulletCharacter());
     }
     return parts.prefix + number + parts.suffix;
 }
@@ -227,12 +196,14 @@ QByteArray RtfDocumentWriter::listTables() const
         out += "{\\list\\listtemplateid" + number(i + 1) + "\\listhybrid";
         const QList<TextList> &levels = m_lists.at(i);
         for (int level = 0; level < levels.size(); ++level) {
-            const MarkerParts parts = splitMarker(levels.at(level).markerFormat);
-            const int nfc = numberFormat(parts.token);
+            const TextListMarker parts = TextListMarker::of(levels.at(level).markerFormat);
+            const int nfc = parts.wordNumberFormat();
             out += "{\\listlevel\\levelnfc" + number(nfc) + "\\levelnfcn" + number(nfc)
                 + "\\leveljc0\\levelfollow0\\levelstartat" + number(levels.at(level).startingItemNumber);
-            if (nfc == 23) {
-                out += "{\\leveltext\\'01\\u" + number(bulletCharacter(parts.token).unicode()) + "?;}{\\levelnumbers;}";
+            if (nfc == TextListMarker::wordBullet) {
+                out += "{\\leveltext\\'01\\u" + number(parts.bulletCharacter().unicode()) + "?;}{\\levelnumbers;}";
+            } else if (nfc == TextListMarker::wordNone) {
+                out += "{\\leveltext\\'00;}{\\levelnumbers;}";
             } else {
                 const QString literal = parts.prefix + QChar(char16_t(level)) + parts.suffix;
                 out += "{\\leveltext\\'" + QByteArray::number(literal.size(), 16).rightJustified(2, '0');

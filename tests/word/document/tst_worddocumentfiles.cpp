@@ -59,6 +59,8 @@ class TestWordDocumentFiles : public QObject
 
 private slots:
     void roundTrip_data();
+    void listLevelsWithoutMarkerStayWithout_data();
+    void listLevelsWithoutMarkerStayWithout();
     void roundTrip();
     void plainTextEncoding_data();
     void plainTextEncoding();
@@ -124,6 +126,40 @@ void TestWordDocumentFiles::roundTrip()
         QCOMPARE(heading.font->pointSize, 16.0);
         QCOMPARE(heading.foreground, std::optional<QColor>(QColor(200, 10, 10)));
         QVERIFY(read.attributesAt(read.length() - 1).font->italic);
+    }
+}
+
+void TestWordDocumentFiles::listLevelsWithoutMarkerStayWithout_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    for (DocumentFormat format : {DocumentFormat::Rtf, DocumentFormat::Rtfd, DocumentFormat::Doc,
+                                  DocumentFormat::Docx, DocumentFormat::Html})
+        QTest::newRow(qPrintable(DocumentFormats::rawValue(format))) << format;
+}
+
+// LibreOffice numbers headings with levels that show no number; a save in
+// any rich format must not give them one.
+void TestWordDocumentFiles::listLevelsWithoutMarkerStayWithout()
+{
+    QFETCH(DocumentFormat, format);
+    TextAttributes heading;
+    heading.font = FontDescriptor{QStringLiteral("Helvetica"), QString(), 12, false, false};
+    ParagraphStyle style;
+    style.textLists = {TextList{TextList::none.toString(), 1}};
+    heading.paragraphStyle = style;
+    StyledText text(QStringLiteral("Chapter one\n"), heading);
+    text.append(QStringLiteral("Chapter two"), heading);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Doc." + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    QCOMPARE(read.string(), text.string());
+    for (qsizetype at : {qsizetype(0), read.length() - 1}) {
+        const auto lists = read.attributesAt(at).paragraphStyle.value_or(ParagraphStyle()).textLists;
+        QCOMPARE(lists.size(), 1);
+        QCOMPARE(lists.front().markerFormat, TextList::none.toString());
     }
 }
 
