@@ -137,22 +137,12 @@ public:
 private:
     std::optional<CellAddress> parseReference(QStringView text) const
     {
-        const auto address = CellReference::parse(text);
-        if (!address || address->row >= m_rows || address->col >= m_columns)
-            return std::nullopt;
-        return address;
+        return CompiledFormula::referenceWithin(text, m_rows, m_columns);
     }
 
     std::optional<ExcelRange> parseRange(QStringView text) const
     {
-        const qsizetype colon = text.indexOf(u':');
-        if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
-            return std::nullopt;
-        const auto first = parseReference(text.left(colon));
-        const auto second = parseReference(text.mid(colon + 1));
-        if (!first || !second)
-            return std::nullopt;
-        return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
+        return CompiledFormula::rangeWithin(text, m_rows, m_columns);
     }
 
     CompiledFormula &m_formula;
@@ -216,4 +206,24 @@ void CompiledFormula::recompile(QStringView raw, int rows, int columns)
 void CompiledFormula::appendArgument(QStringView argument, int rows, int columns)
 {
     Compiler(*this, rows, columns).add(argument, function == Function::Sum || function == Function::Average);
+}
+
+std::optional<CellAddress> CompiledFormula::referenceWithin(QStringView text, int rows, int columns)
+{
+    const auto address = CellReference::parse(text);
+    if (!address || address->row >= rows || address->col >= columns)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<ExcelRange> CompiledFormula::rangeWithin(QStringView text, int rows, int columns)
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
+        return std::nullopt;
+    const auto first = referenceWithin(text.left(colon), rows, columns);
+    const auto second = referenceWithin(text.mid(colon + 1), rows, columns);
+    if (!first || !second)
+        return std::nullopt;
+    return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "spreadsheet/engine/model/CellReference.h"
 #include "spreadsheet/engine/model/ExcelRange.h"
 
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 #include <vector>
 
 // One argument of a compiled formula as the evaluation reads it: the cells of
@@ -51,6 +53,11 @@ public:
     // Appends what `argument` reads as this formula's function reads it (a
     // number for SUM and AVERAGE, a text otherwise).
     void appendArgument(QStringView argument, int rows, int columns);
+
+    // Reference text ("B3") and range text ("A1:C4", corners in any order)
+    // inside a grid of `rows` × `columns`; nullopt when malformed or outside.
+    static std::optional<CellAddress> referenceWithin(QStringView text, int rows, int columns);
+    static std::optional<ExcelRange> rangeWithin(QStringView text, int rows, int columns);
 
     // True for the functions this program computes itself.
     bool computes() const { return function <= Function::TooFewArguments; }

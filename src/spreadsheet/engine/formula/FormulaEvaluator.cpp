@@ -154,22 +154,12 @@ QStringList FormulaEvaluator::collectStrings(const QStringList &arguments) const
 
 std::optional<CellAddress> FormulaEvaluator::parseCellReference(const QString &text) const
 {
-    const auto address = CellReference::parse(text);
-    if (!address || address->row >= m_rowCount || address->col >= m_columnCount)
-        return std::nullopt;
-    return address;
+    return CompiledFormula::referenceWithin(text, m_rowCount, m_columnCount);
 }
 
 std::optional<ExcelRange> FormulaEvaluator::parseRange(const QString &text) const
 {
-    const qsizetype colon = text.indexOf(u':');
-    if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
-        return std::nullopt;
-    const auto first = parseCellReference(text.left(colon));
-    const auto second = parseCellReference(text.mid(colon + 1));
-    if (!first || !second)
-        return std::nullopt;
-    return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
+    return CompiledFormula::rangeWithin(text, m_rowCount, m_columnCount);
 }
 
 QStringList FormulaEvaluator::splitFormulaArguments(const QString &text)
