@@ -1,8 +1,11 @@
 #include "WordTextDocument.h"
 
+#include "DocumentPictureHandler.h"
+
 #include "textsystem/PictureAttachment.h"
 #include "word/document/ScreenLook.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QUrl>
 
 namespace {
@@ -14,6 +17,8 @@ const QString PictureScheme = QStringLiteral("morvane-picture");
 WordTextDocument::WordTextDocument(QObject *parent)
     : QTextDocument(parent)
 {
+    // Pictures only from what the document holds, never from files.
+    documentLayout()->registerHandler(QTextFormat::ImageObject, new DocumentPictureHandler(this));
     // The text is laid out once in design metrics and drawn scaled, so a
     // change of zoom never moves a line break.
     setUseDesignMetrics(true);

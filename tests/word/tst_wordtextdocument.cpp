@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QPainter>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -87,6 +88,13 @@ private slots:
         file.close();
         WordTextDocument document;
         document.setHtml(QStringLiteral("<img src=\"%1\">").arg(path));
+        // Laid out and drawn: Qt's picture handler would read the file then.
+        document.setTextWidth(400);
+        QImage page(400, 200, QImage::Format_ARGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        document.drawContents(&painter);
+        painter.end();
         QVERIFY(document.resource(QTextDocument::ImageResource, QUrl::fromLocalFile(path)).isNull());
         QVERIFY(document.resource(QTextDocument::ImageResource, QUrl(path)).isNull());
     }
