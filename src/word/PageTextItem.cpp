@@ -2,6 +2,7 @@
 
 #include "BlockPainter.h"
 #include "FormatRuns.h"
+#include "PageTextLayout.h"
 #include "TextFormatProperty.h"
 #include "WordTextDocument.h"
 
@@ -80,6 +81,13 @@ template <typename Fn>
 void PageTextItem::forEachVisibleBlock(const QRectF &clip, Fn fn) const
 {
     QAbstractTextDocumentLayout *layout = m_document->documentLayout();
+    if (auto *pageLayout = qobject_cast<PageTextLayout *>(layout)) {
+        const QList<QTextBlock> blocks = pageLayout->blocksIn(clip.top(), clip.bottom());
+        for (const QTextBlock &block : blocks)
+            fn(block);
+        return;
+    }
+    // Another layout: from the paragraph at the top of the clip.
     const int first = layout->hitTest(QPointF(0, clip.top()), Qt::FuzzyHit);
     for (QTextBlock block = m_document->findBlock(qMax(0, first)); block.isValid(); block = block.next()) {
         const QRectF rect = layout->blockBoundingRect(block);

@@ -1,11 +1,10 @@
 #include "WordTextDocument.h"
 
-#include "DocumentPictureHandler.h"
+#include "PageTextLayout.h"
 
 #include "textsystem/PictureAttachment.h"
 #include "word/document/ScreenLook.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QUrl>
 
 namespace {
@@ -17,8 +16,9 @@ const QString PictureScheme = QStringLiteral("morvane-picture");
 WordTextDocument::WordTextDocument(QObject *parent)
     : QTextDocument(parent)
 {
-    // Pictures only from what the document holds, never from files.
-    documentLayout()->registerHandler(QTextFormat::ImageObject, new DocumentPictureHandler(this));
+    // Laid out where it shows and where it changes, not as a whole; its
+    // pictures come only from what it holds, never from files.
+    setDocumentLayout(new PageTextLayout(this));
     // The text is laid out once in design metrics and drawn scaled, so a
     // change of zoom never moves a line break.
     setUseDesignMetrics(true);
