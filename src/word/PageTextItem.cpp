@@ -177,9 +177,11 @@ void PageTextItem::keyPressEvent(QKeyEvent *event)
     }
     QKeyEvent turned(event->type(), mapped, event->modifiers(), event->text(), event->isAutoRepeat(),
                      ushort(event->count()));
+    const QTextBlock before = textCursor().block();
     QGraphicsTextItem::keyPressEvent(&turned);
     event->setAccepted(turned.isAccepted());
-    update();
+    updateParagraph(before);
+    updateParagraph(textCursor().block());
 }
 
 void PageTextItem::paste()
@@ -362,7 +364,13 @@ void PageTextItem::restartCaretBlink()
     else
         m_caretBlink.stop();
     if (m_vertical)
-        update();
+        updateParagraph(textCursor().block());
+}
+
+void PageTextItem::updateParagraph(const QTextBlock &block)
+{
+    // The vertical caret is drawn a little wider than the stock one.
+    update(m_document->documentLayout()->blockBoundingRect(block).adjusted(-2, -2, 2, 2));
 }
 
 void PageTextItem::timerEvent(QTimerEvent *event)
@@ -372,7 +380,5 @@ void PageTextItem::timerEvent(QTimerEvent *event)
         return;
     }
     m_caretShown = !m_caretShown;
-    const QTextCursor cursor = textCursor();
-    const QTextBlock block = cursor.block();
-    update(m_document->documentLayout()->blockBoundingRect(block));
+    updateParagraph(textCursor().block());
 }

@@ -4,6 +4,7 @@
 #include <QGraphicsTextItem>
 
 class QMimeData;
+class QTextBlock;
 class WordTextDocument;
 
 // The one editable text item of the page. It shows the screen's document
@@ -62,6 +63,7 @@ private:
     // that ends with a picture is inserted here, as plain text. True when
     // `text` was inserted.
     bool typeAsText(const QString &text);
+    void updateParagraph(const QTextBlock &block);
 
     WordTextDocument *m_document;
     bool m_vertical = false;
