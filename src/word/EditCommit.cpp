@@ -9,24 +9,35 @@
 
 namespace {
 
-// Counts of one paragraph, valid until the paragraph changes.
+// Counts of one paragraph with the text they were found in. An edit marks
+// them to be checked: a change of format only keeps the text, and then the
+// counts stand.
 class BlockCounts : public QTextBlockUserData
 {
 public:
-    explicit BlockCounts(TextCounts counts)
+    BlockCounts(TextCounts counts, const QString &text)
         : counts(counts)
+        , text(text)
     {
     }
     TextCounts counts;
+    QString text;
+    bool toCheck = false;
 };
 
 TextCounts countsOf(const QTextBlock &block)
 {
     QTextBlock mutableBlock = block;
-    if (auto *cached = static_cast<BlockCounts *>(mutableBlock.userData()))
+    auto *cached = static_cast<BlockCounts *>(mutableBlock.userData());
+    if (cached && !cached->toCheck)
         return cached->counts;
-    const TextCounts counts = TextCounts::of(block.text());
-    mutableBlock.setUserData(new BlockCounts(counts));
+    const QString text = block.text();
+    if (cached && cached->text == text) {
+        cached->toCheck = false;
+        return cached->counts;
+    }
+    const TextCounts counts = TextCounts::of(text);
+    mutableBlock.setUserData(new BlockCounts(counts, text));
     return counts;
 }
 
@@ -74,7 +85,8 @@ void EditCommit::onContentsChange(int position, int removed, int added)
     QTextBlock block = m_document->findBlock(position);
     const QTextBlock last = m_document->findBlock(position + added);
     while (block.isValid()) {
-        block.setUserData(nullptr);
+        if (auto *cached = static_cast<BlockCounts *>(block.userData()))
+            cached->toCheck = true;
         if (block == last)
             break;
         block = block.next();
