@@ -37,6 +37,15 @@ BlockPainter::BlockPainter(QPainter *painter, Orientation orientation, const Col
 {
 }
 
+QPainterPath BlockPainter::glyphPath(const QRawFont &font, quint32 glyph)
+{
+    const auto key = std::make_pair(font, glyph);
+    const auto found = m_glyphPaths.constFind(key);
+    if (found != m_glyphPaths.constEnd())
+        return *found;
+    return *m_glyphPaths.insert(key, font.pathForGlyph(glyph));
+}
+
 void BlockPainter::setSelection(int start, int end)
 {
     m_selectionStart = start;
@@ -187,7 +196,7 @@ void BlockPainter::paintTurnedGlyphs(const QTextLine &line, Piece piece, const Q
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
         for (qsizetype i = 0; i < glyphs.size(); ++i)
-            path.addPath(run.rawFont().pathForGlyph(glyphs.at(i)).translated(positions.at(i)));
+            path.addPath(glyphPath(run.rawFont(), glyphs.at(i)).translated(positions.at(i)));
         path.translate(origin);
         m_painter->fillPath(path, color);
         QPen pen = outline;
@@ -226,7 +235,7 @@ void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, con
             QPainterPath path;
             const QList<quint32> glyphs = run.glyphIndexes();
             for (qsizetype i = 0; i < glyphs.size(); ++i)
-                path.addPath(font.pathForGlyph(glyphs.at(i)).translated(upright.at(i)));
+                path.addPath(glyphPath(font, glyphs.at(i)).translated(upright.at(i)));
             m_painter->fillPath(path, color);
             if (color.alpha() != 0)
                 m_painter->strokePath(path, outline);
@@ -336,32 +345,39 @@ void BlockPainter::blur(QImage &image, qreal radius)
     const int box = qMax(1, int(std::lround(radius / 1.5)));
     const int width = image.width();
     const int height = image.height();
-    QList<quint32> line(qMax(width, height));
+    const int span = 2 * box + 1;
+    // Sums divided by the span, looked up rather than divided per pixel.
+    QList<uchar> dividedSums(255 * span + 1);
+    for (int sum = 0; sum < dividedSums.size(); ++sum)
+        dividedSums[sum] = uchar(sum / span);
+    const uchar *const divided = dividedSums.constData();
+    uchar *const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    QList<quint32> lineBuffer(qMax(width, height));
+    quint32 *const line = lineBuffer.data();
     auto pass = [&](bool horizontal) {
         const int count = horizontal ? height : width;
         const int length = horizontal ? width : height;
+        // Bytes from one pixel of the line to the next.
+        const qsizetype step = horizontal ? qsizetype(sizeof(quint32)) : stride;
         for (int n = 0; n < count; ++n) {
-            auto pixel = [&](int i) -> quint32 & {
-                return horizontal ? reinterpret_cast<quint32 *>(image.scanLine(n))[i]
-                                  : reinterpret_cast<quint32 *>(image.scanLine(i))[n];
-            };
+            uchar *const start = horizontal ? bits + n * stride : bits + n * qsizetype(sizeof(quint32));
             for (int i = 0; i < length; ++i)
-                line[i] = pixel(i);
-            qint64 sums[4] = {0, 0, 0, 0};
+                line[i] = *reinterpret_cast<const quint32 *>(start + i * step);
+            int sums[4] = {0, 0, 0, 0};
             auto add = [&](quint32 v, int sign) {
                 for (int c = 0; c < 4; ++c)
-                    sums[c] += sign * qint64((v >> (c * 8)) & 0xff);
+                    sums[c] += sign * int((v >> (c * 8)) & 0xff);
             };
             for (int i = -box; i <= box; ++i) {
                 if (i >= 0 && i < length)
                     add(line[i], 1);
             }
-            const qint64 span = 2 * box + 1;
             for (int i = 0; i < length; ++i) {
                 quint32 out = 0;
                 for (int c = 0; c < 4; ++c)
-                    out |= quint32(std::clamp<qint64>(sums[c] / span, 0, 255)) << (c * 8);
-                pixel(i) = out;
+                    out |= quint32(divided[sums[c]]) << (c * 8);
+                *reinterpret_cast<quint32 *>(start + i * step) = out;
                 if (i + box + 1 < length)
                     add(line[i + box + 1], 1);
                 if (i - box >= 0)

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QColor>
-#include <QString>
+#include <QHash>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QRectF>
+#include <QString>
 
 class QPainter;
 class QTextBlock;
@@ -62,6 +65,7 @@ private:
                                const QColor &color, bool upperRight);
     void paintShadowRange(const QTextLine &line, Piece piece, const QTextCharFormat &format);
     QRectF cellRect(const QTextLine &line, Piece piece) const;
+    QPainterPath glyphPath(const QRawFont &font, quint32 glyph);
     int layoutPosition(int blockPosition) const;
 
     QPainter *m_painter;
@@ -76,4 +80,8 @@ private:
     int m_blockPosition = 0;
     int m_preeditPosition = -1;
     int m_preeditLength = 0;
+    // Outlines of the glyphs drawn outlined or as shadows, read from the
+    // font once per paint: a page of WordArt asks for the same few again
+    // and again.
+    QHash<std::pair<QRawFont, quint32>, QPainterPath> m_glyphPaths;
 };
