@@ -11,6 +11,9 @@ namespace FormatRuns {
 
 namespace {
 
+// How many distinct formats of a selection keep their changed form.
+constexpr qsizetype MemorisedFormats = 64;
+
 struct Run
 {
     int start;
@@ -72,19 +75,50 @@ void modify(PageTextItem *item, const Change &change)
         return;
     }
     const QList<Run> runs = runsOf(document, cursor.selectionStart(), cursor.selectionEnd());
+    const QFont defaultFont = document->defaultFont();
+    // Runs share few formats: each is changed once.
+    QList<std::pair<QTextCharFormat, QTextCharFormat>> changed;
+    auto changedFormat = [&](const QTextCharFormat &before) {
+        for (const auto &pair : std::as_const(changed)) {
+            if (pair.first == before)
+                return pair.second;
+        }
+        QTextCharFormat after = before;
+        change(after);
+        finish(after, defaultFont);
+        if (changed.size() < MemorisedFormats)
+            changed.append({before, after});
+        return after;
+    };
     QTextCursor edit(document);
     edit.beginEditBlock();
+    // Neighbouring runs that end up alike are set in one go.
+    int spanStart = -1;
+    int spanEnd = -1;
+    QTextCharFormat spanFormat;
+    auto setSpan = [&] {
+        if (spanStart < 0)
+            return;
+        QTextCursor piece(document);
+        piece.setPosition(spanStart);
+        piece.setPosition(spanEnd, QTextCursor::KeepAnchor);
+        piece.setCharFormat(spanFormat);
+        spanStart = -1;
+    };
     for (const Run &run : runs) {
-        QTextCharFormat format = run.format;
-        change(format);
-        finish(format, document->defaultFont());
+        const QTextCharFormat format = changedFormat(run.format);
+        if (spanStart >= 0 && run.start == spanEnd && format == spanFormat) {
+            spanEnd = run.end;
+            continue;
+        }
+        setSpan();
         if (format == run.format)
             continue;
-        QTextCursor piece(document);
-        piece.setPosition(run.start);
-        piece.setPosition(run.end, QTextCursor::KeepAnchor);
-        piece.setCharFormat(format);
+        spanStart = run.start;
+        spanEnd = run.end;
+        spanFormat = format;
     }
+    setSpan();
     edit.endEditBlock();
 }
 
