@@ -44,11 +44,12 @@ constexpr qreal BandSlack = 64;
 constexpr int ImmediateCharacters = 20000;
 constexpr int ImmediateParagraphs = 64;
 
-// How long one quiet-time step lays out paragraphs, and how long a size
-// found meanwhile waits to be reported (each report repaints the whole text
-// item), unless the layout is complete.
+// How long one quiet-time step lays out paragraphs, and how long what it
+// changes waits to be shown (a new size repaints the whole text item, new
+// heights above the page move what it shows), unless the layout is done:
+// a few steps at a time, not a repaint every step.
 constexpr qint64 StepNanoseconds = 4'000'000;
-constexpr qint64 SizeReportInterval = 250;
+constexpr qint64 ReportInterval = 250;
 
 QRectF below(qreal y)
 {
@@ -253,7 +254,7 @@ void PageTextLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     } else {
         // The same total height: what lies below the change stayed put.
         const int end = lastIndex + 1 < m_paragraphs.size() ? topOf(lastIndex + 1) : endY();
-        emit update(QRectF(0, changeTop - BandSlack, qreal(INT_MAX), real(end) - changeTop + 2 * BandSlack));
+        emit update(QRectF(0, changeTop, qreal(INT_MAX), real(end) - changeTop));
     }
     if (m_pending > 0)
         m_idle.start(0, this);
@@ -413,6 +414,14 @@ void PageTextLayout::ensureLaidOut(int index, const QTextBlock &block) const
     --m_pending;
 }
 
+void PageTextLayout::markStale(qreal top) const
+{
+    if (m_staleArea.isNull())
+        m_staleClock.start();
+    m_staleArea |= below(top);
+    m_idle.start(0, const_cast<PageTextLayout *>(this));
+}
+
 void PageTextLayout::heightsChanged(int index) const
 {
     m_validTops = qMin(m_validTops, index + 1);
@@ -517,8 +526,7 @@ QList<QTextBlock> PageTextLayout::blocksIn(qreal top, qreal bottom) const
     // Paragraphs below the band moved with the heights found: whatever of
     // them was drawn before is out of date. The band itself is being drawn.
     if (firstChange >= 0) {
-        m_staleArea |= below(qMax(bottom, real(topOf(firstChange))));
-        m_idle.start(0, const_cast<PageTextLayout *>(this));
+        markStale(qMax(bottom, real(topOf(firstChange))));
     }
     return blocks;
 }
@@ -542,8 +550,7 @@ QRectF PageTextLayout::blockBoundingRect(const QTextBlock &block) const
     ensureLaidOut(index, block);
     if (m_paragraphs.at(index).height != height) {
         // What was drawn below it has moved.
-        m_staleArea |= below(real(topOf(index)));
-        m_idle.start(0, const_cast<PageTextLayout *>(this));
+        markStale(real(topOf(index)));
     }
     place(index, block);
     QRectF rect = block.layout()->boundingRect();
@@ -883,7 +890,7 @@ void PageTextLayout::layoutSomePending()
             const int height = m_paragraphs.at(index).height;
             ensureLaidOut(index, block);
             if (m_paragraphs.at(index).height != height)
-                m_staleArea |= below(real(top));
+                markStale(real(top));
         }
         block = block.next();
         m_firstPending = ++index;
@@ -910,12 +917,12 @@ void PageTextLayout::timerEvent(QTimerEvent *event)
     }
     if (m_pending > 0)
         layoutSomePending();
-    if (!m_staleArea.isNull()) {
+    if (!m_staleArea.isNull() && (m_pending == 0 || m_staleClock.elapsed() > ReportInterval)) {
         const QRectF stale = m_staleArea;
         m_staleArea = QRectF();
         emit update(stale);
     }
-    if (m_sizeChanged && (m_pending == 0 || m_sizeClock.elapsed() > SizeReportInterval)) {
+    if (m_sizeChanged && (m_pending == 0 || m_sizeClock.elapsed() > ReportInterval)) {
         m_sizeChanged = false;
         const QSizeF size = documentSize();
         if (size != m_reportedSize) {

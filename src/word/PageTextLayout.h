@@ -94,6 +94,7 @@ private:
     void replace(const QTextBlock &first, int lastIndex, int lastOldIndex);
     void relayoutAll();
     void heightsChanged(int index) const;
+    void markStale(qreal top) const;
     void layoutSomePending();
     void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block,
                    const QRectF &clipRect) const;
@@ -110,7 +111,8 @@ private:
     mutable int m_firstPending = 0; // none laid out before this one is pending
     mutable int m_widestContents = 0;
     mutable bool m_widestKnown = false;
-    mutable QRectF m_staleArea; // drawn from old heights: repaint on the next turn
+    mutable QRectF m_staleArea; // drawn from old heights: to be repainted
+    mutable QElapsedTimer m_staleClock; // since the area became stale
     mutable bool m_sizeChanged = false;
     mutable QBasicTimer m_idle;
     mutable QElapsedTimer m_sizeClock; // since the size changed unreported
