@@ -21,20 +21,33 @@ struct Run
     QTextCharFormat format;
 };
 
-// The runs of [start, end): pieces of fragments, paragraph ends left out.
+// Calls `visit` with the runs of [start, end), pieces of fragments,
+// paragraph ends left out, until it returns false.
+template <typename Visit>
+void visitRuns(const QTextDocument *document, int start, int end, Visit visit)
+{
+    for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        // A paragraph's fragments follow one another from its start.
+        int position = block.position();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = qMax(start, position);
+            const int to = qMin(end, position + fragment.length());
+            position += fragment.length();
+            if (from < to && !visit(Run{from, to, fragment.charFormat()}))
+                return;
+        }
+    }
+}
+
 QList<Run> runsOf(const QTextDocument *document, int start, int end)
 {
     QList<Run> runs;
-    for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const int from = qMax(start, fragment.position());
-            const int to = qMin(end, fragment.position() + fragment.length());
-            if (from < to)
-                runs.append({from, to, fragment.charFormat()});
-        }
-    }
+    visitRuns(document, start, end, [&](Run run) {
+        runs.append(std::move(run));
+        return true;
+    });
     return runs;
 }
 
@@ -129,8 +142,12 @@ bool any(PageTextItem *item, const Probe &probe)
     const QTextCursor cursor = item->textCursor();
     if (!cursor.hasSelection())
         return probe(cursor.charFormat());
-    const QList<Run> runs = runsOf(item->document(), cursor.selectionStart(), cursor.selectionEnd());
-    return std::any_of(runs.begin(), runs.end(), [&](const Run &run) { return probe(run.format); });
+    bool found = false;
+    visitRuns(item->document(), cursor.selectionStart(), cursor.selectionEnd(), [&](const Run &run) {
+        found = probe(run.format);
+        return !found;
+    });
+    return found;
 }
 
 } // namespace FormatRuns
