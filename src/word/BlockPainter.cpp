@@ -264,13 +264,18 @@ void BlockPainter::paintShadows(const QTextBlock &block, const QRectF &clip)
             continue;
         const int start = fragment.position() - m_blockPosition;
         const int end = start + fragment.length();
+        // How far a shadow falls from its line: its offset and its blur.
+        const QPointF offset = format.property(TextFormatProperty::ShadowOffset).toPointF();
+        const qreal reach = 2 * qBound(0.0, format.doubleProperty(TextFormatProperty::ShadowBlurRadius), 100.0)
+            + qMax(qAbs(offset.x()), qAbs(offset.y())) + 1;
         for (int i = 0; i < m_layout->lineCount(); ++i) {
             const QTextLine line = m_layout->lineAt(i);
             const int from = qMax(start, line.textStart());
             const int to = qMin(end, line.textStart() + line.textLength());
             if (from >= to)
                 continue;
-            if (!line.rect().translated(m_layout->position()).adjusted(-40, -40, 40, 40).intersects(clip))
+            const QRectF area = line.rect().united(line.naturalTextRect()).translated(m_layout->position());
+            if (!area.adjusted(-reach, -reach, reach, reach).intersects(clip))
                 continue;
             paintShadowRange(line, {from, to}, format);
         }

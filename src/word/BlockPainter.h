@@ -40,7 +40,7 @@ public:
     // Draws the block's backgrounds, selection, text and pictures whose lines
     // meet `clip`.
     void paintBlock(const QTextBlock &block, const QRectF &clip);
-    // Draws the shadows of the block's shadowed runs whose lines meet `clip`.
+    // Draws the shadows of the block's shadowed runs that can fall into `clip`.
     void paintShadows(const QTextBlock &block, const QRectF &clip);
     // A caret at document position `position` of `block`.
     void paintCaret(const QTextBlock &block, int position, qreal width);

@@ -131,9 +131,10 @@ void PageTextItem::paintShadows(QPainter *painter, const QRectF &clip)
     BlockPainter blocks(painter, m_vertical ? BlockPainter::Orientation::Vertical
                                             : BlockPainter::Orientation::Horizontal,
                         {});
-    // Shadows reach past their line; widen the clip by the largest offset.
+    // Shadows reach past their line: paragraphs a little out of the clip may
+    // cast some into it.
     const QRectF wide = clip.adjusted(-60, -60, 60, 60);
-    forEachVisibleBlock(wide, [&](const QTextBlock &block) { blocks.paintShadows(block, wide); });
+    forEachVisibleBlock(wide, [&](const QTextBlock &block) { blocks.paintShadows(block, clip); });
 }
 
 void PageTextItem::paintVertical(QPainter *painter, const QRectF &clip, bool withCaretAndSelection)
