@@ -137,10 +137,9 @@ void fullRecalculationOfChain(benchmark::State &state)
     timeFullPasses(state, document);
 }
 
-// Setting the chain's cells and the first pass: compiling every formula too.
-void firstPassOfChain(benchmark::State &state)
+// A new document given `grid` and its first recalculation, from empty values.
+void timeFirstPass(benchmark::State &state, const CellGrid &grid)
 {
-    const CellGrid grid = makeChainGrid();
     for (auto _ : state) {
         ExcelDocument document;
         document.setCells(grid);
@@ -149,6 +148,12 @@ void firstPassOfChain(benchmark::State &state)
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
+}
+
+// Setting the chain's cells and the first pass: compiling every formula too.
+void firstPassOfChain(benchmark::State &state)
+{
+    timeFirstPass(state, makeChainGrid());
 }
 
 // One cell edit as the editor makes it, the deferred save and recalculation
@@ -287,15 +292,7 @@ void editUnderThousandSelfSums(benchmark::State &state)
 // The first recalculation of that sheet, from empty values.
 void firstPassOfThousandSelfSums(benchmark::State &state)
 {
-    const CellGrid grid = makeSelfSumGrid();
-    for (auto _ : state) {
-        ExcelDocument document;
-        document.setCells(grid);
-        document.recalculate();
-        state.PauseTiming();
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-    }
+    timeFirstPass(state, makeSelfSumGrid());
 }
 
 void insertColumnAtZero(benchmark::State &state)
