@@ -13,7 +13,7 @@
 //                                       beside another program, e.g.
 //   python3 -c 'import docx,sys; docx.Document(sys.argv[1]).save(sys.argv[2])' IN OUT
 #include "BenchMain.h"
-#include "docx/DocXWriter.h"
+#include "docx/writer/DocXWriter.h"
 #include "word/document/WordDocumentFiles.h"
 
 #include <QBuffer>

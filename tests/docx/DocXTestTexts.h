@@ -1,7 +1,7 @@
 #pragma once
 
 // Styled texts and helpers shared by the writer's tests.
-#include "docx/DocXWriter.h"
+#include "docx/writer/DocXWriter.h"
 #include "platform/XmlRead.h"
 
 #include <QBuffer>

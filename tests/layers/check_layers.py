@@ -38,10 +38,10 @@ LAYERS = {
     # The built-in Office Open XML converter stands in for the platform's:
     # it knows the styled text and nothing of the writer or the reader.
     "docx/builtin": BASE + ["textsystem"],
-    "docx": BASE + ["textsystem", "docx/builtin"],
+    "docx/writer": BASE + ["textsystem", "docx/builtin"],
     "docx/reader": BASE + ["textsystem"],
-    "word/document": BASE + ["textsystem", "docx", "docx/reader"] + TEXT_FORMATS,
-    "word": BASE + ["platform/widgets", "textsystem", "docx", "docx/reader", "word/document"]
+    "word/document": BASE + ["textsystem", "docx/writer", "docx/reader"] + TEXT_FORMATS,
+    "word": BASE + ["platform/widgets", "textsystem", "docx/writer", "docx/reader", "word/document"]
             + TEXT_FORMATS,
     "presentation/document": BASE,
     "presentation/editor": BASE + ["platform/widgets", "presentation/document"],

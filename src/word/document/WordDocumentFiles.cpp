@@ -1,6 +1,6 @@
 #include "word/document/WordDocumentFiles.h"
 
-#include "docx/DocXWriter.h"
+#include "docx/writer/DocXWriter.h"
 #include "platform/FileBytes.h"
 #include "platform/SafeSave.h"
 #include "textsystem/doc/DocReader.h"

@@ -2,7 +2,7 @@
 
 #include "docx/reader/DocXTestPackage.h"
 
-#include "docx/DocXWriter.h"
+#include "docx/writer/DocXWriter.h"
 #include "platform/TemporaryFolder.h"
 #include "support/UnzipToFolder.h"
 #include "textsystem/StyledTextDocument.h"
