@@ -7,6 +7,7 @@
 
 #include "platform/XmlRead.h"
 #include "platform/package/PackageRelationships.h"
+#include "textsystem/SymbolFont.h"
 
 #include <cstring>
 
@@ -328,12 +329,7 @@ void DocXBodyReader::readRunContent(pugi::xml_node element, const DocXRunFormat 
     } else if (std::strcmp(name, "w:softHyphen") == 0) {
         appendText(QString(QChar(u'\u00AD')), format);
     } else if (std::strcmp(name, "w:sym") == 0) {
-        bool ok = false;
-        uint code = XmlRead::attribute(element, "w:char").toUInt(&ok, 16);
-        if (ok && code >= 0xF000 && code <= 0xF0FF)
-            code -= 0xF000; // symbol fonts map their glyphs into the private use area
-        if (ok && code >= 0x20 && code <= 0xFFFF && !QChar::isSurrogate(code))
-            appendText(QString(QChar(char16_t(code))), format);
+        appendSymbol(element, format);
     } else if (std::strcmp(name, "w:fldChar") == 0) {
         readFieldCharacter(element);
     } else if (std::strcmp(name, "w:instrText") == 0) {
@@ -344,6 +340,36 @@ void DocXBodyReader::readRunContent(pugi::xml_node element, const DocXRunFormat 
     } else if (std::strcmp(name, "w:pict") == 0 || std::strcmp(name, "w:object") == 0) {
         readVmlPicture(element, format);
     }
+}
+
+// A glyph of a symbol font. The Symbol font's glyphs become the Unicode
+// characters they show; any other font's glyph keeps the private-use code
+// where such fonts put their glyphs, set in that font, since only the font
+// knows what it shows.
+void DocXBodyReader::appendSymbol(pugi::xml_node sym, const DocXRunFormat &format)
+{
+    constexpr uint privateUseStart = 0xF000;
+    bool ok = false;
+    uint code = XmlRead::attribute(sym, "w:char").toUInt(&ok, 16);
+    if (!ok)
+        return;
+    const QString font = XmlRead::attribute(sym, "w:font");
+    if (SymbolFont::isSymbolFamily(font))
+        if (const auto character = SymbolFont::unicodeFor(code)) {
+            appendText(QString(QChar(*character)), format);
+            return;
+        }
+    // A code written without its private-use offset is never read as a control character.
+    if (code < 0x20 || (code >= 0x7F && code <= 0x9F))
+        code += privateUseStart;
+    if (code > 0xFFFF || QChar::isSurrogate(code))
+        return;
+    DocXRunFormat inFont = format;
+    if (!font.isEmpty() && code >= privateUseStart && code <= privateUseStart + 0xFF) {
+        inFont.latinFont = font;
+        inFont.eastAsianFont = font;
+    }
+    appendText(QString(QChar(char16_t(code))), inFont);
 }
 
 void DocXBodyReader::readRuby(pugi::xml_node ruby, int depth)

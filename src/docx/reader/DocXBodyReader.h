@@ -63,6 +63,7 @@ private:
     void readInline(pugi::xml_node parent, int depth);
     void readRun(pugi::xml_node run, int depth);
     void readRunContent(pugi::xml_node element, const DocXRunFormat &format);
+    void appendSymbol(pugi::xml_node sym, const DocXRunFormat &format);
     void readRuby(pugi::xml_node ruby, int depth);
     void readFieldCharacter(pugi::xml_node fieldCharacter);
     void readDrawing(pugi::xml_node drawing, const DocXRunFormat &format);

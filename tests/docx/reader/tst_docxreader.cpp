@@ -109,6 +109,8 @@ private slots:
     void breaksMarkTheirParagraph();
     void runProperties_data();
     void runProperties();
+    void symbolCharacters_data();
+    void symbolCharacters();
     void eastAsianTextTakesEastAsianFont();
     void paragraphProperties();
     void styleCyclesEnd();
@@ -168,9 +170,6 @@ void TestDocxReader::text_data()
         << paragraph(R"(<mc:AlternateContent><mc:Choice Requires="w14">)" + run("new") + "</mc:Choice><mc:Fallback>"
                      + run("old") + "</mc:Fallback></mc:AlternateContent>")
         << QStringLiteral("old");
-    QTest::newRow("symbols from the private use area of symbol fonts")
-        << paragraph(R"(<w:r><w:sym w:font="Symbol" w:char="F0B7"/><w:sym w:char="zz"/><w:sym w:char="D800"/></w:r>)")
-        << QString::fromUtf16(u"\u00B7");
 }
 
 void TestDocxReader::text()
@@ -178,6 +177,43 @@ void TestDocxReader::text()
     QFETCH(QByteArray, body);
     QFETCH(QString, expected);
     QCOMPARE(readBody(body).string(), expected);
+}
+
+// The Symbol font's glyphs read as the characters they show; another symbol
+// font's glyph keeps its private-use code in that font, never a control code.
+void TestDocxReader::symbolCharacters_data()
+{
+    QTest::addColumn<QByteArray>("symbols");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("family");
+    QTest::newRow("Symbol: logical or, theta, bullet")
+        << QByteArray(R"(<w:sym w:font="Symbol" w:char="F0DA"/><w:sym w:font="Symbol" w:char="F071"/>)"
+                      R"(<w:sym w:font="symbol" w:char="F0B7"/>)")
+        << QString::fromUtf16(u"\u2228\u03B8\u2022") << "Times New Roman";
+    QTest::newRow("Symbol without the private-use offset")
+        << QByteArray(R"(<w:sym w:font="Symbol" w:char="44"/><w:sym w:font="Symbol" w:char="AE"/>)")
+        << QString::fromUtf16(u"\u0394\u2192") << "Times New Roman";
+    QTest::newRow("Symbol code without a glyph keeps the font")
+        << QByteArray(R"(<w:sym w:font="Symbol" w:char="F080"/>)") << QString::fromUtf16(u"\uF080") << "Symbol";
+    QTest::newRow("Wingdings 2 keeps its glyph and font")
+        << QByteArray(R"(<w:sym w:font="Wingdings 2" w:char="F097"/><w:sym w:font="Wingdings 2" w:char="F050"/>)")
+        << QString::fromUtf16(u"\uF097\uF050") << "Wingdings 2";
+    QTest::newRow("a C1 code without offset is no control character")
+        << QByteArray(R"(<w:sym w:font="Wingdings" w:char="97"/>)") << QString::fromUtf16(u"\uF097") << "Wingdings";
+    QTest::newRow("malformed codes are skipped")
+        << QByteArray(R"(<w:sym w:char="zz"/><w:sym w:char="D800"/><w:sym w:char="2022"/>)")
+        << QString::fromUtf16(u"\u2022") << "Times New Roman";
+}
+
+void TestDocxReader::symbolCharacters()
+{
+    QFETCH(QByteArray, symbols);
+    QFETCH(QString, expected);
+    QFETCH(QString, family);
+    const StyledText text = readBody(paragraph("<w:r>" + symbols + "</w:r>"));
+    QCOMPARE(text.string(), expected);
+    for (qsizetype i = 0; i < text.length(); ++i)
+        QCOMPARE(text.attributesAt(i).font->family, family);
 }
 
 void TestDocxReader::breaksMarkTheirParagraph()
