@@ -7,6 +7,7 @@
 #include "docx/reader/DocXThemeFonts.h"
 
 #include "platform/XmlRead.h"
+#include "platform/package/EncryptedPackage.h"
 #include "platform/package/PackageParts.h"
 #include "platform/package/PackagePath.h"
 #include "platform/package/PackageRelationships.h"
@@ -68,7 +69,9 @@ bool read(const QString &path, StyledText *text, QString *error)
     limits.maxTotalSize = maximumTotalSize;
     QString message;
     if (!parts.open(path, &message, limits))
-        return fail(error, QStringLiteral("The file is not a readable Word document: %1").arg(message));
+        return fail(error, EncryptedPackage::fileIsEncrypted(path)
+                               ? EncryptedPackage::refusal(path)
+                               : QStringLiteral("The file is not a readable Word document: %1").arg(message));
 
     ReadBudget budget(QFileInfo(path).size());
     pugi::xml_document packageRelationshipsXml;

@@ -17,13 +17,15 @@ QString DocFib::tableStreamName() const
 std::optional<DocFib> DocFib::parse(DocByteView stream, QString *error)
 {
     DocFib fib;
-    if (stream.u16(0) != wordIdentifier) {
-        fail(error, QStringLiteral("The file is not a Word document"));
+    const quint16 identifier = stream.u16(0);
+    fib.nFib = stream.u16(2);
+    // Word 6.0 and 95 mark their streams with an identifier of their own.
+    if (identifier == word6Identifier || (identifier == wordIdentifier && fib.nFib < word97Version)) {
+        fail(error, QStringLiteral("The document was saved by a Word version older than Word 97, which is not supported"));
         return std::nullopt;
     }
-    fib.nFib = stream.u16(2);
-    if (fib.nFib < word97Version) {
-        fail(error, QStringLiteral("The document was saved by a Word version older than Word 97, which is not supported"));
+    if (identifier != wordIdentifier) {
+        fail(error, QStringLiteral("The file is not a Word document"));
         return std::nullopt;
     }
     const quint16 flags = stream.u16(0x0A);

@@ -3,6 +3,7 @@
 #include "docx/reader/DocXTestPackage.h"
 
 #include "docx/writer/DocXWriter.h"
+#include "platform/CompoundFileWriter.h"
 #include "platform/TemporaryFolder.h"
 #include "support/UnzipToFolder.h"
 #include "textsystem/StyledTextDocument.h"
@@ -535,19 +536,32 @@ void TestDocxReader::ruby()
 void TestDocxReader::badPackages_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("not a zip") << "not a zip";
-    QTest::newRow("malformed document XML") << "malformed";
-    QTest::newRow("no main document") << "no document";
-    QTest::newRow("main document of another kind") << "spreadsheet";
-    QTest::newRow("part over the size limit") << "bomb";
+    QTest::addColumn<QString>("expected"); // part of the message
+    QTest::newRow("not a zip") << "not a zip" << "not a readable Word document";
+    QTest::newRow("malformed document XML") << "malformed" << "not a readable Word document";
+    QTest::newRow("no main document") << "no document" << "not a readable Word document";
+    QTest::newRow("main document of another kind") << "spreadsheet" << "holds no document body";
+    QTest::newRow("part over the size limit") << "bomb" << "more than the limit";
+    // A package saved with a password is a compound file holding it encrypted.
+    QTest::newRow("password-protected") << "encrypted" << "is password-protected";
+    QTest::newRow("compound file of another kind") << "compound" << "not a readable Word document";
 }
 
 void TestDocxReader::badPackages()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, expected);
     QTemporaryDir folder;
     QString path = folder.filePath(QStringLiteral("bad.docx"));
-    if (kind == QLatin1String("not a zip")) {
+    if (kind == QLatin1String("encrypted") || kind == QLatin1String("compound")) {
+        CompoundFileWriter container;
+        container.addStream(QStringLiteral("EncryptionInfo"), QByteArray(200, '\x04'));
+        if (kind == QLatin1String("encrypted"))
+            container.addStream(QStringLiteral("EncryptedPackage"), QByteArray(5000, '\x5A'));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(container.toBytes());
+    } else if (kind == QLatin1String("not a zip")) {
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         file.write("PK\x03\x04 truncated");
@@ -573,7 +587,7 @@ void TestDocxReader::badPackages()
     StyledText text(QStringLiteral("kept"));
     QString error;
     QVERIFY(!DocXReader::read(path, &text, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.contains(expected), qPrintable(error));
     QCOMPARE(text.string(), QStringLiteral("kept"));
 }
 

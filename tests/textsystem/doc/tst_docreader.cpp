@@ -169,8 +169,12 @@ private slots:
         QTest::newRow("no WordDocument stream") << other.container() << "no WordDocument stream";
         QTest::newRow("not a Word stream") << patched([](DocTestStreams &s) { setLittleEndian16(s["WordDocument"], 0, 0x1234); })
                                            << "not a Word document";
-        QTest::newRow("Word 95") << patched([](DocTestStreams &s) { setLittleEndian16(s["WordDocument"], 2, 0x0065); })
-                                 << "older than Word 97";
+        QTest::newRow("Word 97 mark, older version") << patched([](DocTestStreams &s) { setLittleEndian16(s["WordDocument"], 2, 0x0065); })
+                                                     << "older than Word 97";
+        QTest::newRow("Word 6.0/95") << patched([](DocTestStreams &s) {
+            setLittleEndian16(s["WordDocument"], 0, 0xA5DC);
+            setLittleEndian16(s["WordDocument"], 2, 0x0068);
+        }) << "older than Word 97";
         QTest::newRow("encrypted") << patched([](DocTestStreams &s) { s["WordDocument"][0x0B] = char(s["WordDocument"][0x0B] | 0x01); })
                                    << "encrypted";
         QTest::newRow("table stream missing") << patched([](DocTestStreams &s) { s["WordDocument"][0x0B] = char(s["WordDocument"][0x0B] & ~0x02); })
