@@ -54,19 +54,21 @@ DocXSavingError writeMainPart(const StyledText &text, PackageFolder &package)
     PackageRelationships relationships = PackageRelationships::fromXml(document.document_element());
 
     const DocXOptions options;
-    const PartRelationships links = PartRelationships::build(text, {}, relationships, package, options, QString());
+    const auto links = PartRelationships::build(text, {}, relationships, package, options, QString(), &error);
+    if (!links)
+        return DocXSavingError::failure(Kind::File, QStringLiteral("pictures"), error);
     if (!DocXPart::write(package, mainRelationshipsPart, relationships.toElement(), &error))
         return DocXSavingError::failure(Kind::File, QStringLiteral("relationships"), error);
     // The writer may store a picture in a format the converter never wrote.
     QStringList mediaTargets;
-    for (const ImageRelationship &image : links.images())
+    for (const ImageRelationship &image : links->images())
         mediaTargets.append(image.target);
     if (!ContentTypes::addMediaDefaults(package, mediaTargets, &error))
         return DocXSavingError::failure(Kind::Xml, QStringLiteral("content types"), error);
 
     const QSet<qint64> noNotes;
     qint64 nextDrawingId = 1;
-    ParagraphContext context{links, options, noNotes, noNotes, nextDrawingId};
+    ParagraphContext context{*links, options, noNotes, noNotes, nextDrawingId};
     const XmlElement body =
         DocumentBody::element(text, {{0, text.length()}}, paragraphsWithoutListsAndNotes(text), context);
     if (!DocXPart::write(package, mainPart, body, &error))

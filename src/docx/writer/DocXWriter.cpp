@@ -85,10 +85,12 @@ DocXSavingError PackageBuild::writeNotes(NoteReferenceKind kind, const QList<Doc
     const bool footnotes = kind == NoteReferenceKind::Footnote;
     const QString name = footnotes ? QStringLiteral("footnotes") : QStringLiteral("endnotes");
     PackageRelationships relationships;
-    const PartRelationships links =
-        PartRelationships::build(DocXNotes::joinedText(notes), {}, relationships, m_package, m_options, name + u'-');
-    ParagraphContext context{links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
     QString error;
+    const auto links = PartRelationships::build(DocXNotes::joinedText(notes), {}, relationships, m_package, m_options,
+                                                name + u'-', &error);
+    if (!links)
+        return fail(Kind::File, name, error);
+    ParagraphContext context{*links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
     if (!writePart(QStringLiteral("word/") + name + QStringLiteral(".xml"), DocXNotes::element(kind, notes, context), &error))
         return fail(Kind::File, name, error);
     if (!relationships.isEmpty()
@@ -167,15 +169,17 @@ DocXSavingError PackageBuild::run(const QList<StyledText> &sections)
             bodyRanges.append(paragraph.range);
     if (bodyRanges.isEmpty())
         bodyRanges.append(TextRange{0, 0});
-    const PartRelationships links =
-        PartRelationships::build(joined, bodyRanges, *relationships, m_package, m_options, QString());
+    const auto links =
+        PartRelationships::build(joined, bodyRanges, *relationships, m_package, m_options, QString(), &error);
+    if (!links)
+        return fail(Kind::File, QStringLiteral("pictures"), error);
     if (!writePart(relationshipsPath, relationships->toElement(), &error))
         return fail(Kind::File, QStringLiteral("relationships"), error);
 
     QList<DocumentBody::Section> spans;
     for (qsizetype i = 0; i < sections.size(); ++i)
         spans.append({starts[i], sections[i].length()});
-    ParagraphContext context{links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
+    ParagraphContext context{*links, m_options, m_footnoteIds, m_endnoteIds, m_nextDrawingId};
     if (!writePart(QStringLiteral("word/document.xml"), DocumentBody::element(joined, spans, paragraphs, context), &error))
         return fail(Kind::File, QStringLiteral("document"), error);
 

@@ -143,9 +143,9 @@ TextAttachmentPointer attachmentForUrl(const QUrl &url)
     return attachment;
 }
 
-QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges,
-                               PackageRelationships &relationships, PackageFolder &package,
-                               const DocXOptions &options, const QString &prefix)
+std::optional<QList<ImageRelationship>> write(const StyledText &text, const QList<TextRange> &ranges,
+                                              PackageRelationships &relationships, PackageFolder &package,
+                                              const DocXOptions &options, const QString &prefix, QString *error)
 {
     QList<ImageRelationship> result;
     for (const Picture &picture : collectPictures(text, ranges)) {
@@ -154,8 +154,9 @@ QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &r
             continue;
         const QString id = relationships.nextFreeId();
         const QString fileName = prefix + id + u'.' + media->extension;
-        if (!package.writePart(QStringLiteral("word/media/") + fileName, media->bytes, nullptr))
-            continue;
+        // A picture cut short on a full disk must not pass for a saved one.
+        if (!package.writePart(QStringLiteral("word/media/") + fileName, media->bytes, error))
+            return std::nullopt;
         relationships.add(DocXRelationshipType::image, QStringLiteral("media/") + fileName);
         ImageRelationship relationship;
         relationship.relationshipId = id;

@@ -42,9 +42,10 @@ TextAttachmentPointer attachmentForUrl(const QUrl &url);
 // word/media of `package` as <prefix>rIdN.<ext> and adds their relationships
 // (ids after the highest present) to `relationships`. Attachments come
 // first, then image URLs, each in text order; an attachment or URL met again
-// is stored once, and a picture that cannot be stored is skipped.
-QList<ImageRelationship> write(const StyledText &text, const QList<TextRange> &ranges,
-                               PackageRelationships &relationships, PackageFolder &package,
-                               const DocXOptions &options, const QString &prefix);
+// is stored once, and a picture that has nothing to store is skipped. A media
+// file that cannot be written fails the whole part: nothing, with *error.
+std::optional<QList<ImageRelationship>> write(const StyledText &text, const QList<TextRange> &ranges,
+                                              PackageRelationships &relationships, PackageFolder &package,
+                                              const DocXOptions &options, const QString &prefix, QString *error);
 
 } // namespace ImageMedia

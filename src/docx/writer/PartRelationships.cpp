@@ -3,13 +3,17 @@
 #include "docx/writer/DocXNamespaces.h"
 #include "docx/writer/ImageMedia.h"
 
-PartRelationships PartRelationships::build(const StyledText &text, const QList<TextRange> &ranges,
-                                           PackageRelationships &relationships, PackageFolder &package,
-                                           const DocXOptions &options, const QString &mediaPrefix)
+std::optional<PartRelationships> PartRelationships::build(const StyledText &text, const QList<TextRange> &ranges,
+                                                          PackageRelationships &relationships, PackageFolder &package,
+                                                          const DocXOptions &options, const QString &mediaPrefix,
+                                                          QString *error)
 {
     const QList<TextRange> scanned = ranges.isEmpty() ? QList<TextRange>{TextRange{0, text.length()}} : ranges;
+    auto images = ImageMedia::write(text, scanned, relationships, package, options, mediaPrefix, error);
+    if (!images)
+        return std::nullopt;
     PartRelationships part;
-    part.m_images = ImageMedia::write(text, scanned, relationships, package, options, mediaPrefix);
+    part.m_images = std::move(*images);
 
     QList<QUrl> urls;
     for (const TextRange range : scanned)

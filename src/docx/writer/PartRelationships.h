@@ -26,13 +26,14 @@ public:
     PartRelationships() = default;
 
     // Writes the media of `ranges` of `text` (all of it when empty) into
-    // `package` and adds
-    // its image relationships, then one hyperlink relationship per link (one
-    // per maximal range of an equal URL), numbered after the images, to
-    // `relationships`.
-    static PartRelationships build(const StyledText &text, const QList<TextRange> &ranges,
-                                   PackageRelationships &relationships, PackageFolder &package,
-                                   const DocXOptions &options, const QString &mediaPrefix);
+    // `package` and adds its image relationships, then one hyperlink
+    // relationship per link (one per maximal range of an equal URL), numbered
+    // after the images, to `relationships`. Nothing, with *error, when a
+    // media file cannot be written.
+    static std::optional<PartRelationships> build(const StyledText &text, const QList<TextRange> &ranges,
+                                                  PackageRelationships &relationships, PackageFolder &package,
+                                                  const DocXOptions &options, const QString &mediaPrefix,
+                                                  QString *error);
 
     // The first relationship of this URL, or nothing.
     std::optional<QString> linkId(const QUrl &url) const;

@@ -23,7 +23,12 @@ bool PackageFolder::writePart(const QString &partName, const QByteArray &bytes, 
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(error, QStringLiteral("Cannot create the folder '%1'").arg(folder));
-    return FileBytes::write(path, bytes, error);
+    if (FileBytes::write(path, bytes, error))
+        return true;
+    // The part's own name tells the user more than the scratch path does.
+    if (error)
+        error->replace(m_folder.path() + u'/', QString());
+    return false;
 }
 
 bool PackageFolder::writePart(const QString &partName, const QString &text, QString *error)

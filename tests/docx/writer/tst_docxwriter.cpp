@@ -5,9 +5,17 @@
 
 #include "docx/writer/DocXTemplate.h"
 #include "platform/SafeSave.h"
+#include "platform/ScratchRoot.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace DocXTestTexts;
 
@@ -32,6 +40,52 @@ void copyTemplate(const QString &folder)
     }
 }
 
+// Every file this process writes is limited to `bytes`, as on a nearly full
+// disk: a write past the limit fails (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = std::min(bytes, m_old.rlim_max);
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int);
+};
+
+// A PNG stored without compression: large on disk, while the package, which
+// deflates it again, stays small.
+TextAttachmentPointer uncompressedPicture(int side)
+{
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    auto attachment = std::make_shared<TextAttachment>();
+    QBuffer buffer(&attachment->contents);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setCompression(0);
+    writer.write(image);
+    attachment->fileType = QStringLiteral("image/png");
+    return attachment;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
 } // namespace
 
 class TestDocXWriter : public QObject
@@ -47,6 +101,8 @@ private slots:
     void nothingToWrite();
     void failuresLeaveTheDestination_data();
     void failuresLeaveTheDestination();
+    void failedPictureWriteFailsTheSave_data();
+    void failedPictureWriteFailsTheSave();
     void partsAddedOnlyOnce();
     void templateKind();
     void endnotePositionInSchemaPlace();
@@ -264,6 +320,61 @@ void TestDocXWriter::failuresLeaveTheDestination()
     QVERIFY(existing.open(QIODevice::ReadOnly));
     QCOMPARE(existing.readAll(), QByteArray("old contents"));
     QVERIFY(!QFile::exists(destination(QStringLiteral("missing"))));
+}
+
+void TestDocXWriter::failedPictureWriteFailsTheSave_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("picture in the body") << "body";
+    QTest::newRow("picture in a footnote") << "footnote";
+    // The built-in path stores the picture twice when the text has ruby.
+    QTest::newRow("built-in path with ruby") << "built-in";
+}
+
+// With the scratch folder's disk nearly full, a picture whose file cannot be
+// written whole fails the save, naming the file and the cause: it never
+// passes for a saved one, cut short or left out. Files are limited in size
+// here; the package, deflated, still fits.
+void TestDocXWriter::failedPictureWriteFailsTheSave()
+{
+    QFETCH(QString, where);
+    const TextAttachmentPointer large = uncompressedPicture(300);
+    constexpr rlim_t limit = 64 * 1024;
+    QVERIFY(large->contents.size() > qsizetype(2 * limit));
+    StyledText text(QStringLiteral("See"));
+    TextAttributes picture;
+    picture.attachment = large;
+    if (where == QLatin1String("footnote")) {
+        text.append(QStringLiteral("1"), with([](TextAttributes &a) { a.footnoteReferenceId = 1; }));
+        text.append(QStringLiteral("\n"));
+        picture.footnoteBodyId = 1;
+        text.append(QStringLiteral("Note "), with([](TextAttributes &a) { a.footnoteBodyId = 1; }));
+    } else if (where == QLatin1String("built-in")) {
+        auto ruby = std::make_shared<RubyAnnotation>();
+        ruby->before = QStringLiteral("かん");
+        text.append(QStringLiteral("漢"), with([&](TextAttributes &a) { a.ruby = ruby; }));
+    }
+    text.append(QString(QChar(0xFFFC)), picture);
+    text.append(QStringLiteral("\n"));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("kept.docx"));
+    QVERIFY(SafeSave::writeFile(path, "old contents", nullptr));
+    const QStringList scratchBefore = entriesOf(ScratchRoot::processFolder());
+    DocXSavingError error;
+    {
+        FileSizeLimit nearlyFull(limit);
+        error = where == QLatin1String("built-in") ? DocXWriter::writeDocXUsingBuiltIn(text, path)
+                                                   : DocXWriter::write({text}, path);
+    }
+    QVERIFY2(error.isError(), "the save reported success");
+    QVERIFY2(error.text().contains(QStringLiteral("word/media/")), qPrintable(error.text()));
+    QVERIFY2(error.text().contains(qt_error_string(EFBIG)), qPrintable(error.text()));
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("old contents"));
+    QCOMPARE(entriesOf(folder.path()), QStringList{QStringLiteral("kept.docx")});
+    QCOMPARE(entriesOf(ScratchRoot::processFolder()), scratchBefore);
 }
 
 void TestDocXWriter::partsAddedOnlyOnce()
