@@ -1,6 +1,7 @@
 #include "ZipArchive.h"
 
 #include "SafeSave.h"
+#include "ZipStoredDeflate.h"
 #include "ZipSupport.h"
 
 #include <QDir>
@@ -18,6 +19,8 @@ namespace {
 const QString contentTypesName = QStringLiteral("[Content_Types].xml");
 
 constexpr zip_uint32_t zlibDefaultLevel = 6; // what Z_DEFAULT_COMPRESSION stands for
+// Enough of an entry's start to know a compressed picture by.
+constexpr qint64 pictureSignatureLength = 8;
 
 struct SourceEntry {
     QString name; // relative to the zipped folder, '/' separated, folders end in '/'
@@ -94,6 +97,18 @@ bool addEntry(zip_t *archive, const SourceEntry &entry, ZipArchive::Compression 
         return fail(error, QStringLiteral("Cannot add the folder '%1': %2")
                                .arg(entry.name, QString::fromUtf8(zip_strerror(archive))));
     }
+    if (compression == ZipArchive::Compression::Deflated) {
+        QFile file(entry.path);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(error, QStringLiteral("Cannot read '%1': %2").arg(entry.path, file.errorString()));
+        if (ZipStoredDeflate::isCompressedPicture(file.peek(pictureSignatureLength))) {
+            QByteArray bytes = file.readAll();
+            if (file.error() != QFileDevice::NoError)
+                return fail(error, QStringLiteral("Cannot read '%1': %2").arg(entry.path, file.errorString()));
+            return addSource(archive, name, ZipStoredDeflate::source(archive, std::move(bytes)), entry.path,
+                             compression, error);
+        }
+    }
     zip_source_t *source = zip_source_file(archive, QFile::encodeName(entry.path).constData(), 0, 0);
     return addSource(archive, name, source, entry.path, compression, error);
 }
@@ -103,7 +118,10 @@ bool addEntry(zip_t *archive, const SourceEntry &entry, ZipArchive::Compression 
 bool addMemoryEntry(zip_t *archive, const ZipArchive::MemoryEntry &entry, ZipArchive::Compression compression,
                     QString *error)
 {
-    zip_source_t *source = zip_source_buffer(archive, entry.bytes.constData(), zip_uint64_t(entry.bytes.size()), 0);
+    zip_source_t *source = compression == ZipArchive::Compression::Deflated
+                                   && ZipStoredDeflate::isCompressedPicture(entry.bytes.left(pictureSignatureLength))
+                               ? ZipStoredDeflate::source(archive, entry.bytes)
+                               : zip_source_buffer(archive, entry.bytes.constData(), zip_uint64_t(entry.bytes.size()), 0);
     return addSource(archive, entry.name.toUtf8(), source, entry.name, compression, error);
 }
 

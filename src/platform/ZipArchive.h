@@ -10,7 +10,9 @@
 // error values never leave this module.
 namespace ZipArchive {
 
-// Deflated entries are compressed at zlib's default level (6).
+// Deflated entries are compressed at zlib's default level (6), except PNG,
+// JPEG and GIF pictures, which deflate cannot shrink: they are written as
+// deflate's stored blocks, as fast as a copy.
 enum class Compression { Stored, Deflated };
 
 struct Limits {

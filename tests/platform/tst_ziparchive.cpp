@@ -101,6 +101,8 @@ private slots:
     void roundTrip();
     void entriesFromMemory_data();
     void entriesFromMemory();
+    void compressedPicturesAsStoredBlocks_data();
+    void compressedPicturesAsStoredBlocks();
     void replacesExistingArchive();
     void failedZipKeepsOldArchive_data();
     void failedZipKeepsOldArchive();
@@ -215,6 +217,57 @@ void TestZipArchive::entriesFromMemory()
     QVERIFY2(ZipArchive::zipEntries({}, fromMemory, compression, &error), qPrintable(error));
     QVERIFY2(TestZip::unzipToFolder(fromMemory, sandboxPath(QStringLiteral("none")), &error), qPrintable(error));
     QVERIFY(snapshot(sandboxPath(QStringLiteral("none"))).isEmpty());
+}
+
+void TestZipArchive::compressedPicturesAsStoredBlocks_data()
+{
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<int>("size");
+    const QByteArray png("\x89PNG\r\n\x1A\n", 8);
+    QTest::newRow("PNG signature alone") << png << 8;
+    QTest::newRow("PNG of one full block") << png << 65535;
+    QTest::newRow("PNG one byte past a block") << png << 65536;
+    QTest::newRow("JPEG of three blocks") << QByteArray("\xFF\xD8\xFF\xE0") << 2 * 65535 + 7;
+    QTest::newRow("GIF") << QByteArray("GIF89a") << 1000;
+}
+
+// PNG, JPEG and GIF data is written as deflate's stored blocks: still a
+// deflated entry, its bytes unchanged, five bytes of block header per 65,535
+// bytes, whether the package is zipped from a folder or from memory.
+void TestZipArchive::compressedPicturesAsStoredBlocks()
+{
+    QFETCH(QByteArray, signature);
+    QFETCH(int, size);
+    const QByteArray picture = signature + randomBytes(size - int(signature.size()));
+    const QString folder = sandboxPath(QStringLiteral("package"));
+    QVERIFY(writeFile(folder + QStringLiteral("/word/media/image1"), picture));
+    QVERIFY(writeFile(folder + QStringLiteral("/word/document.xml"), QByteArray(5000, 'x')));
+    QString error;
+    for (const bool fromMemory : {false, true}) {
+        const QString archive = sandboxPath(fromMemory ? QStringLiteral("memory.docx") : QStringLiteral("folder.docx"));
+        QVERIFY2(fromMemory ? ZipArchive::zipEntries(memoryEntries(folder), archive, ZipArchive::Compression::Deflated, &error)
+                            : ZipArchive::zipFolder(folder, archive, ZipArchive::Compression::Deflated, &error),
+                 qPrintable(error));
+        zip_t *zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY | ZIP_CHECKCONS, nullptr);
+        QVERIFY(zip);
+        zip_stat_t stat;
+        QCOMPARE(zip_stat(zip, "word/media/image1", 0, &stat), 0);
+        const zip_uint16_t method = stat.comp_method;
+        const zip_uint64_t compressedSize = stat.comp_size;
+        QCOMPARE(zip_stat(zip, "word/document.xml", 0, &stat), 0);
+        const zip_uint64_t textSize = stat.comp_size;
+        zip_discard(zip);
+        QCOMPARE(method, zip_uint16_t(ZIP_CM_DEFLATE));
+        QCOMPARE(compressedSize, zip_uint64_t(size + 5 * ((size + 65534) / 65535)));
+        QVERIFY(textSize < 100); // other entries are still compressed
+        const QString target = sandboxPath(fromMemory ? QStringLiteral("from-memory") : QStringLiteral("from-folder"));
+        QVERIFY2(TestZip::unzipToFolder(archive, target, &error), qPrintable(error));
+        QCOMPARE(readFile(target + QStringLiteral("/word/media/image1")), picture);
+        if (QFileInfo::exists(QStringLiteral("/usr/bin/python3")))
+            QCOMPARE(QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                                       {QStringLiteral("-m"), QStringLiteral("zipfile"), QStringLiteral("-t"), archive}),
+                     0);
+    }
 }
 
 void TestZipArchive::replacesExistingArchive()
