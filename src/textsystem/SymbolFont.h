@@ -16,7 +16,7 @@ bool isSymbolFamily(const QString &family);
 
 // The Unicode character of the Symbol glyph at `code` (0x20-0xFF, or
 // 0xF020-0xF0FF); nothing for the codes where the font has no glyph, and for
-// the few glyph pieces Unicode has no character for.
+// the radical's extending bar (0x60), which Unicode has no character for.
 std::optional<char16_t> unicodeFor(uint code);
 
 } // namespace SymbolFont
