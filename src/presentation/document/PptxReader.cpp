@@ -80,6 +80,13 @@ private:
     std::optional<Slide> readSlide(const QString &partName, qsizetype position)
     {
         const qint64 before = m_budget.used();
+        // The texts the slide keeps take up to two bytes (UTF-16) for each
+        // byte of the part: taken with the part's bytes before it is
+        // inflated, so a deck too large for the budget is refused unread.
+        if (!m_budget.take(2 * m_parts.size(partName).value_or(0))) {
+            failTooLarge();
+            return std::nullopt;
+        }
         pugi::xml_document doc;
         if (!load(doc, partName))
             return std::nullopt;
@@ -125,7 +132,7 @@ private:
 
 namespace PptxReader {
 
-std::optional<QList<Slide>> read(const QString &path, PresentationError *error, qsizetype maxObjects)
+std::optional<QList<Slide>> read(const QString &path, PresentationError *error, qsizetype maxObjects, qint64 minimumMemory)
 {
     PackageParts parts;
     QString message;
@@ -133,7 +140,7 @@ std::optional<QList<Slide>> read(const QString &path, PresentationError *error, 
         reportFailure(error, presentationError(0, message));
         return std::nullopt;
     }
-    ReadBudget budget(QFileInfo(path).size());
+    ReadBudget budget(QFileInfo(path).size(), minimumMemory);
     std::optional<QList<Slide>> slides = PackageReader(parts, budget, maxObjects, error).read();
     if (slides && !parts.checkUnreadParts(&message)) {
         reportFailure(error, presentationError(0, message));
