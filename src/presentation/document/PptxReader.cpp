@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 qint64 memoryOf(const QString &text)
@@ -53,6 +55,10 @@ private:
     // Entry k names ppt/slides/slide<k>.xml; an entry without its part gives no slide.
     std::optional<QList<Slide>> readSlides(qsizetype entries)
     {
+        if (!deckFits(entries)) {
+            failTooLarge();
+            return std::nullopt;
+        }
         QList<Slide> slides;
         for (qsizetype k = 1; k <= entries; ++k) {
             const QString partName = PptxNames::slidePart(k);
@@ -72,6 +78,21 @@ private:
             return std::nullopt;
         }
         return slides;
+    }
+
+    // Whether the slides can all be kept (their texts take up to two bytes a
+    // byte of their parts) while the largest part is read, by the sizes the
+    // entries declare: a deck far beyond the budget is refused unread.
+    bool deckFits(qsizetype entries) const
+    {
+        qint64 total = 0;
+        qint64 largest = 0;
+        for (qsizetype k = 1; k <= entries; ++k) {
+            const qint64 size = m_parts.size(PptxNames::slidePart(k)).value_or(0);
+            total += size;
+            largest = std::max(largest, size);
+        }
+        return m_budget.fits(2 * total + largest);
     }
 
     // The slide of one part; the part's tree is dropped (and given back to

@@ -290,9 +290,9 @@ private slots:
     }
 
     // Four slides of 1 MiB of text under a 4 MiB budget (four slides of
-    // 250 MB peaked at 1.27 GB before the deck was refused): the second
-    // slide is refused from the size its entry declares, before its data is
-    // read. That data is damaged here, and reading it would say so.
+    // 250 MB peaked at 1.27 GB before the deck was refused): the deck is
+    // refused from the sizes its entries declare, before the second slide's
+    // data is read. That data is damaged here, and reading it would say so.
     void deckBeyondTheBudgetIsRefusedUnread()
     {
         const QByteArray text(1 << 20, 'a');
