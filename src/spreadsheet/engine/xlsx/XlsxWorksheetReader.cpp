@@ -10,6 +10,7 @@
 #include "platform/XmlRead.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QUuid>
 #include <algorithm>
 #include <cstring>
@@ -273,7 +274,8 @@ public:
         m_otherValues.clear();
         sheet.cachedEvaluatedCells = sheet.evaluatedCells;
         sheet.cellStyles = styles();
-        readMerges(worksheet.child("mergeCells"), sheet);
+        if (!readMerges(worksheet.child("mergeCells"), sheet))
+            return std::nullopt;
         return sheet;
     }
 
@@ -547,9 +549,12 @@ private:
         return styles;
     }
 
-    void readMerges(pugi::xml_node mergeCells, ExcelSheet &sheet) const
+    // False when the budget has no room for the ranges.
+    bool readMerges(pugi::xml_node mergeCells, ExcelSheet &sheet) const
     {
         for (const pugi::xml_node merge : mergeCells.children("mergeCell")) {
+            if (!m_budget.takeMemory(qint64(sizeof(ExcelRange))))
+                return false;
             const QStringList corners = XlsxNodes::attribute(merge, "ref").split(u':');
             if (corners.size() != 2)
                 continue;
@@ -558,6 +563,7 @@ private:
             if (start && end)
                 sheet.mergedRanges.append(ExcelRange{start->row, start->col, end->row, end->col}.normalized());
         }
+        return true;
     }
 
     const QStringList &m_sharedStrings;
@@ -603,6 +609,15 @@ std::optional<ExcelSheet> XlsxWorksheetReader::readInPieces(QByteArray &part, co
     const auto pieces = XmlPieces::find(part, XmlPieces::Container::ChildOfRoot, "sheetData", "row", pieceSize);
     if (!pieces)
         return std::nullopt;
+    // The part around the rows is parsed whole, from a copy: its tree and
+    // that copy are taken while the tree lives.
+    const qsizetype around = pieces->contentBegin + (part.size() - pieces->contentEnd);
+    const qint64 outline = around + XmlRead::treeBytes(part.constData(), size_t(pieces->contentBegin))
+                           + XmlRead::treeBytes(part.constData() + pieces->contentEnd,
+                                                size_t(part.size() - pieces->contentEnd));
+    if (!budget.takeMemory(outline))
+        return std::nullopt;
+    const auto giveBack = qScopeGuard([&] { budget.giveBackMemory(outline); });
     SheetBuilder builder(sharedStrings, cellFormats, budget);
     pugi::xml_document worksheet; // without its rows, for the merges
     if (!pieces->parse(part, worksheet, [&](pugi::xml_node rows) { builder.addRows(rows); }))

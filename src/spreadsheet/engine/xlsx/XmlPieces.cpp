@@ -176,10 +176,13 @@ std::optional<XmlPieces> XmlPieces::find(QByteArrayView part, Container where, c
 bool XmlPieces::parse(QByteArray &part, pugi::xml_document &outline,
                       const std::function<void(pugi::xml_node piece)> &eachPiece) const
 {
-    QByteArray around = part.left(contentBegin);
-    around.append(QByteArrayView(part).sliced(contentEnd));
-    if (!XmlRead::loadBytes(outline, around, nullptr))
-        return false;
+    {
+        // A copy the parser copies again: dropped once the outline is read.
+        QByteArray around = part.left(contentBegin);
+        around.append(QByteArrayView(part).sliced(contentEnd));
+        if (!XmlRead::loadBytes(outline, around, nullptr))
+            return false;
+    }
     qsizetype begin = contentBegin;
     for (size_t i = 0; i <= cuts.size(); ++i) {
         const qsizetype end = i < cuts.size() ? cuts[i] : contentEnd;

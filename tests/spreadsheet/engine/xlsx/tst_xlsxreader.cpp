@@ -399,8 +399,8 @@ private slots:
     // Where the memory of a small workbook goes, each taken before it is
     // spent: rows of cells (1,000 touched rows took 4.8 MB a sheet, so 256
     // sheets of a 1.4 MB file took 1.21 GB), styled cells (about 190 bytes
-    // each: 40 sheets of 200,000 took 1.67 GB) and shared strings. Here
-    // against 8 MB rather than 768.
+    // each: 40 sheets of 200,000 took 1.67 GB), merged ranges and shared
+    // strings. Here against 8 MB rather than 768.
     void workbookBeyondItsMemoryIsRefused_data()
     {
         QTest::addColumn<Parts>("parts");
@@ -432,6 +432,17 @@ private slots:
         QTest::newRow("40,000 styled cells") << styled << 1 << false;
         styled.insert("xl/worksheets/sheet1.xml", worksheet(cellsFromA1(10000, "<c r=\"%1\" s=\"1\"/>")));
         QTest::newRow("10,000 styled cells") << styled << 1 << true;
+
+        // The merged ranges come after the rows, in the part read whole
+        // around them (10 million in a 583 KB file took 1.73 GB).
+        const auto merges = [&](int count) {
+            return sheets(worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>",
+                                    "<mergeCells>" + QByteArray("<mergeCell ref=\"A1:B2\"/>").repeated(count)
+                                        + "</mergeCells>"),
+                          1);
+        };
+        QTest::newRow("70,000 merged ranges") << merges(70000) << 1 << false;
+        QTest::newRow("10,000 merged ranges") << merges(10000) << 1 << true;
 
         QByteArray items;
         for (int i = 0; i < 100000; ++i)
