@@ -118,6 +118,11 @@ private:
                 return false;
             if (const auto pieces = XmlPieces::find(*part, XmlPieces::Container::Root, "sst", "si",
                                                       XmlPieces::defaultPieceSize)) {
+                const qint64 used = m_budget.memory().used();
+                const bool fits = m_budget.takeMemory(pieces->parseBytes(*part));
+                memory.holdSince(used);
+                if (!fits)
+                    return failTooLarge();
                 pugi::xml_document outline;
                 const bool parsed = pieces->parse(*part, outline, [this](pugi::xml_node items) { appendStrings(items); });
                 if (m_budget.ranOut())

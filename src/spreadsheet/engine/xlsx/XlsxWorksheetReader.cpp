@@ -609,15 +609,12 @@ std::optional<ExcelSheet> XlsxWorksheetReader::readInPieces(QByteArray &part, co
     const auto pieces = XmlPieces::find(part, XmlPieces::Container::ChildOfRoot, "sheetData", "row", pieceSize);
     if (!pieces)
         return std::nullopt;
-    // The part around the rows is parsed whole, from a copy: its tree and
-    // that copy are taken while the tree lives.
-    const qsizetype around = pieces->contentBegin + (part.size() - pieces->contentEnd);
-    const qint64 outline = around + XmlRead::treeBytes(part.constData(), size_t(pieces->contentBegin))
-                           + XmlRead::treeBytes(part.constData() + pieces->contentEnd,
-                                                size_t(part.size() - pieces->contentEnd));
-    if (!budget.takeMemory(outline))
+    // The trees parsed, the part around the rows whole and a piece of rows
+    // at a time, are taken while they live.
+    const qint64 trees = pieces->parseBytes(part);
+    if (!budget.takeMemory(trees))
         return std::nullopt;
-    const auto giveBack = qScopeGuard([&] { budget.giveBackMemory(outline); });
+    const auto giveBack = qScopeGuard([&] { budget.giveBackMemory(trees); });
     SheetBuilder builder(sharedStrings, cellFormats, budget);
     pugi::xml_document worksheet; // without its rows, for the merges
     if (!pieces->parse(part, worksheet, [&](pugi::xml_node rows) { builder.addRows(rows); }))

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -171,6 +172,20 @@ std::optional<XmlPieces> XmlPieces::find(QByteArrayView part, Container where, c
                                          const char *item, qsizetype pieceSize)
 {
     return Scanner(part).scan(where, container, item, pieceSize);
+}
+
+qint64 XmlPieces::parseBytes(QByteArrayView part) const
+{
+    const qint64 around = contentBegin + (part.size() - contentEnd);
+    qint64 largest = 0;
+    qsizetype begin = contentBegin;
+    for (size_t i = 0; i <= cuts.size(); ++i) {
+        const qsizetype end = i < cuts.size() ? cuts[i] : contentEnd;
+        largest = std::max(largest, XmlRead::treeBytes(part.data() + begin, size_t(end - begin)));
+        begin = end;
+    }
+    return around + XmlRead::treeBytes(part.data(), size_t(contentBegin))
+           + XmlRead::treeBytes(part.data() + contentEnd, size_t(part.size() - contentEnd)) + largest;
 }
 
 bool XmlPieces::parse(QByteArray &part, pugi::xml_document &outline,

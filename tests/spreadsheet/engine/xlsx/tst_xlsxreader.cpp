@@ -433,6 +433,7 @@ private slots:
         styled.insert("xl/worksheets/sheet1.xml", worksheet(cellsFromA1(10000, "<c r=\"%1\" s=\"1\"/>")));
         QTest::newRow("10,000 styled cells") << styled << 1 << true;
 
+        Parts strings;
         // The merged ranges come after the rows, in the part read whole
         // around them (10 million in a 583 KB file took 1.73 GB).
         const auto merges = [&](int count) {
@@ -444,10 +445,18 @@ private slots:
         QTest::newRow("70,000 merged ranges") << merges(70000) << 1 << false;
         QTest::newRow("10,000 merged ranges") << merges(10000) << 1 << true;
 
+        // Items that never close leave the run uncut: one piece, one tree
+        // (50 million empty strings in a 729 KB file took 3.9 GB).
+        strings = sheets(worksheet({}), 1);
+        strings.insert("xl/sharedStrings.xml", "<sst>" + QByteArray("<si/>").repeated(200000) + "</sst>");
+        QTest::newRow("200,000 shared strings in one piece") << strings << 1 << false;
+        QTest::newRow("200,000 rows in one piece") << sheets(worksheet(QByteArray("<row/>").repeated(200000)), 1) << 1
+                                                   << false;
+
         QByteArray items;
         for (int i = 0; i < 100000; ++i)
             items += "<si><t>text number " + QByteArray::number(i) + "</t></si>";
-        Parts strings = sheets(worksheet({}), 1);
+        strings = sheets(worksheet({}), 1);
         strings.insert("xl/sharedStrings.xml", "<sst xmlns=\"" + mainNs + "\">" + items + "</sst>");
         QTest::newRow("100,000 shared strings") << strings << 1 << false;
     }
