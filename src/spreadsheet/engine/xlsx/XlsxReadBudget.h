@@ -50,7 +50,6 @@ public:
     void returnTo(const Usage &usage);
 
     ReadBudget &memory() { return m_memory; }
-    qint64 maxTextLength() const { return m_maxText; }
     bool ranOut() const { return m_memory.ranOut() || m_textRanOut; }
     // "it holds more text than 256 MiB" or "opening it would need more than
     // 768 MB of memory".
