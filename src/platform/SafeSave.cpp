@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
@@ -226,14 +227,43 @@ bool moveIn(const PrivateScratch &scratch, SafeSave::Kind kind, const QString &t
     return true;
 }
 
+// Gives everything inside the new folder `built` the permission bits of the
+// same entry in the old folder `target` (a file for a file, a folder for a
+// folder); a new entry keeps its bits but for what the old folder itself
+// denies its group and others, so private files stay private.
+bool keepModesInside(const QString &built, const QString &target, mode_t folderMode)
+{
+    const mode_t allowed = S_IRWXU | (folderMode & (S_IRWXG | S_IRWXO));
+    QDirIterator entries(built, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        const QString path = entries.next();
+        struct stat made;
+        if (::lstat(native(path).constData(), &made) != 0)
+            return false;
+        if (S_ISLNK(made.st_mode))
+            continue;
+        struct stat old;
+        const QString oldPath = target + path.mid(built.size());
+        const bool sameKind = ::lstat(native(oldPath).constData(), &old) == 0
+                              && (old.st_mode & S_IFMT) == (made.st_mode & S_IFMT);
+        const mode_t mode = sameKind ? old.st_mode & 07777 : made.st_mode & 07777 & allowed;
+        if (::chmod(native(path).constData(), mode) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Builds the new content and makes it ready to move in: on disk, with the
-// old file's permission bits.
+// old file's permission bits (for a folder, those of what it holds too).
 bool buildScratch(const SafeSave::Builder &build, const PrivateScratch &scratch, const QString &target,
-                  std::optional<mode_t> oldMode, QString *error)
+                  SafeSave::Kind kind, std::optional<mode_t> oldMode, QString *error)
 {
     QString buildError;
     if (!build(scratch.path(), &buildError))
         return fail(error, scratch.inTermsOf(target, buildError));
+    if (oldMode && kind == SafeSave::Kind::Folder && !keepModesInside(scratch.path(), target, *oldMode))
+        return writeFailure(error, target, errno);
     if (!syncTree(scratch.path()) || (oldMode && ::chmod(native(scratch.path()).constData(), *oldMode) != 0))
         return writeFailure(error, target, errno);
     return true;
@@ -306,7 +336,7 @@ bool save(const QString &path, Kind kind, const Builder &build, QString *error)
 
     PrivateScratch scratch(target);
     if (!scratch.make(target, error)
-        || !buildScratch(build, scratch, target, exists ? std::optional<mode_t>(mode) : std::nullopt, error)
+        || !buildScratch(build, scratch, target, kind, exists ? std::optional<mode_t>(mode) : std::nullopt, error)
         || !moveIn(scratch, kind, target, exists, error))
         return false;
     syncOne(folder, true); // the rename itself reaches the disk

@@ -1,6 +1,7 @@
 #include "ZipReader.h"
 
 #include "ZipSupport.h"
+#include "platform/FileBytes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -169,6 +170,9 @@ bool ZipReader::open(const QString &archivePath, QString *error, const ZipArchiv
         zip_discard(m_archive);
     m_archive = nullptr;
     m_entries.clear();
+    // libzip would wait on a FIFO and read a device without end.
+    if (!FileBytes::checkRegularFile(archivePath, error))
+        return false;
     // libzip takes an empty file for an empty archive; it is no archive at all.
     const QFileInfo info(archivePath);
     if (info.isFile() && info.size() == 0)

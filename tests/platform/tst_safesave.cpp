@@ -25,6 +25,8 @@ private slots:
     void writesThroughLinkChains();
     void refusesLinkLoops();
     void folderSaveSwapsTheWholeFolder();
+    void folderSaveKeepsModesInside_data();
+    void folderSaveKeepsModesInside();
     void failedBuildLeavesNothingBeside();
     void killedSaveIsCleanedByTheNext();
     void othersNeverReadTheDocument_data();
@@ -161,6 +163,51 @@ void TestSafeSave::folderSaveSwapsTheWholeFolder()
     QVERIFY(!SafeSave::writeFile(bundle, "flat", &error));
     QVERIFY(!SafeSave::save(flat, SafeSave::Kind::Folder, buildWith("x"), &error));
     QCOMPARE(contents(flat), QByteArray("flat"));
+}
+
+void TestSafeSave::folderSaveKeepsModesInside_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<int>("oldMode"); // of the picture; -1: the picture is new
+    QTest::addColumn<int>("expected");
+    QTest::newRow("private file kept") << 0755 << 0600 << 0600;
+    QTest::newRow("group file kept") << 0700 << 0640 << 0640;
+    QTest::newRow("new file in a private folder") << 0700 << -1 << 0600;
+    QTest::newRow("new file in a group folder") << 0750 << -1 << 0640;
+    QTest::newRow("new file in an open folder") << 0755 << -1 << 0644;
+}
+
+// The files a folder save writes come back with the modes the old ones had
+// (a private picture was saved readable by everyone); new ones keep no
+// access the folder denies.
+void TestSafeSave::folderSaveKeepsModesInside()
+{
+    QFETCH(int, folderMode);
+    QFETCH(int, oldMode);
+    QFETCH(int, expected);
+    const mode_t oldMask = ::umask(022);
+    QTemporaryDir folder;
+    const QString bundle = folder.filePath(QStringLiteral("note.rtfd"));
+    auto build = [](bool withPicture) {
+        return [withPicture](const QString &scratch, QString *) {
+            return QDir().mkdir(scratch) && SafeSave::writeFile(scratch + QStringLiteral("/TXT.rtf"), "text", nullptr)
+                   && (!withPicture || SafeSave::writeFile(scratch + QStringLiteral("/pic.png"), "png", nullptr));
+        };
+    };
+    QVERIFY(SafeSave::save(bundle, SafeSave::Kind::Folder, build(oldMode >= 0), nullptr));
+    const QByteArray picture = QFile::encodeName(bundle + QStringLiteral("/pic.png"));
+    if (oldMode >= 0)
+        QCOMPARE(::chmod(picture.constData(), mode_t(oldMode)), 0);
+    QCOMPARE(::chmod(QFile::encodeName(bundle).constData(), mode_t(folderMode)), 0);
+
+    QString error;
+    QVERIFY2(SafeSave::save(bundle, SafeSave::Kind::Folder, build(true), &error), qPrintable(error));
+    struct stat status;
+    QCOMPARE(::stat(picture.constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 0777), expected);
+    QCOMPARE(::stat(QFile::encodeName(bundle).constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 0777), folderMode);
+    ::umask(oldMask);
 }
 
 void TestSafeSave::failedBuildLeavesNothingBeside()

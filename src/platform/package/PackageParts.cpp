@@ -1,5 +1,6 @@
 #include "PackageParts.h"
 
+#include "platform/Failure.h"
 #include "platform/XmlRead.h"
 
 bool PackageParts::open(const QString &archivePath, QString *error, const ZipArchive::Limits &limits)
@@ -10,10 +11,19 @@ bool PackageParts::open(const QString &archivePath, QString *error, const ZipArc
         return false;
     const std::vector<ZipReader::Entry> &entries = m_archive.entries();
     m_checked.assign(entries.size(), false);
-    // A later entry of the same name wins, as it would when unpacked.
+    // Part names are unique whatever their letter case; readers differ on
+    // which of two entries of one name they take, so such a package is damaged.
     for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
-        if (!entries[size_t(i)].isFolder)
-            m_entries.insert(entries[size_t(i)].path.toLower(), i);
+        const ZipReader::Entry &entry = entries[size_t(i)];
+        if (entry.isFolder)
+            continue;
+        const QString key = entry.path.toLower();
+        if (m_entries.contains(key)) {
+            m_entries.clear();
+            return fail(error, QStringLiteral("'%1' is damaged: it holds the part '%2' twice")
+                                   .arg(archivePath, entry.path));
+        }
+        m_entries.insert(key, i);
     }
     return true;
 }

@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 qint64 memoryOf(const QString &text)
@@ -53,6 +55,10 @@ private:
     // Entry k names ppt/slides/slide<k>.xml; an entry without its part gives no slide.
     std::optional<QList<Slide>> readSlides(qsizetype entries)
     {
+        if (!deckFits(entries)) {
+            failTooLarge();
+            return std::nullopt;
+        }
         QList<Slide> slides;
         for (qsizetype k = 1; k <= entries; ++k) {
             const QString partName = PptxNames::slidePart(k);
@@ -74,12 +80,34 @@ private:
         return slides;
     }
 
+    // Whether the slides can all be kept (their texts take up to two bytes a
+    // byte of their parts) while the largest part is read, by the sizes the
+    // entries declare: a deck far beyond the budget is refused unread.
+    bool deckFits(qsizetype entries) const
+    {
+        qint64 total = 0;
+        qint64 largest = 0;
+        for (qsizetype k = 1; k <= entries; ++k) {
+            const qint64 size = m_parts.size(PptxNames::slidePart(k)).value_or(0);
+            total += size;
+            largest = std::max(largest, size);
+        }
+        return m_budget.fits(2 * total + largest);
+    }
+
     // The slide of one part; the part's tree is dropped (and given back to
     // the budget) before the next one is read. Its objects are counted
     // before any is made.
     std::optional<Slide> readSlide(const QString &partName, qsizetype position)
     {
         const qint64 before = m_budget.used();
+        // The texts the slide keeps take up to two bytes (UTF-16) for each
+        // byte of the part: taken with the part's bytes before it is
+        // inflated, so a deck too large for the budget is refused unread.
+        if (!m_budget.take(2 * m_parts.size(partName).value_or(0))) {
+            failTooLarge();
+            return std::nullopt;
+        }
         pugi::xml_document doc;
         if (!load(doc, partName))
             return std::nullopt;
@@ -125,7 +153,7 @@ private:
 
 namespace PptxReader {
 
-std::optional<QList<Slide>> read(const QString &path, PresentationError *error, qsizetype maxObjects)
+std::optional<QList<Slide>> read(const QString &path, PresentationError *error, qsizetype maxObjects, qint64 minimumMemory)
 {
     PackageParts parts;
     QString message;
@@ -133,7 +161,7 @@ std::optional<QList<Slide>> read(const QString &path, PresentationError *error, 
         reportFailure(error, presentationError(0, message));
         return std::nullopt;
     }
-    ReadBudget budget(QFileInfo(path).size());
+    ReadBudget budget(QFileInfo(path).size(), minimumMemory);
     std::optional<QList<Slide>> slides = PackageReader(parts, budget, maxObjects, error).read();
     if (slides && !parts.checkUnreadParts(&message)) {
         reportFailure(error, presentationError(0, message));

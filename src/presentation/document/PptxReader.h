@@ -2,6 +2,7 @@
 
 #include "PresentationError.h"
 #include "Slide.h"
+#include "platform/ReadBudget.h"
 
 #include <QList>
 #include <QString>
@@ -21,8 +22,12 @@ inline constexpr qsizetype maxTotalObjectCount = 1000000;
 // ppt/presentation.xml is missing; code 0 for a file that is no sound
 // package, XML that does not parse, a deck of more than maxSlideCount
 // entries or `maxObjects` objects, one that would take more memory than its
-// ReadBudget, slides another program made, or a package yielding no slide.
+// ReadBudget (at least `minimumMemory`), slides another program made, or a
+// package yielding no slide. A slide part is costed from the size its entry
+// declares before it is inflated: its bytes, and the texts of the slide it
+// may make.
 std::optional<QList<Slide>> read(const QString &path, PresentationError *error,
-                                 qsizetype maxObjects = maxTotalObjectCount);
+                                 qsizetype maxObjects = maxTotalObjectCount,
+                                 qint64 minimumMemory = ReadBudget::minimumLimit);
 
 } // namespace PptxReader

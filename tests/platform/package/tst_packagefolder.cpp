@@ -18,6 +18,8 @@ private slots:
     void partNamesStayInside();
     void unreadablePackagesExplain();
     void partsFoundByCleanNameInAnyCase();
+    void partNamedTwiceIsDamage_data();
+    void partNamedTwiceIsDamage();
     void partsInOtherEncodingsParse();
     void damagedParts_data();
     void damagedParts();
@@ -86,16 +88,12 @@ void TestPackageFolder::unreadablePackagesExplain()
     QVERIFY(!parts.contains(QStringLiteral("word/document.xml")));
 }
 
-// Names as stored may carry "." and empty segments; a later entry of the
-// same name wins, as it would when unpacked; folders are no parts.
+// Names as stored may carry "." and empty segments; folders are no parts.
 void TestPackageFolder::partsFoundByCleanNameInAnyCase()
 {
     QTemporaryDir dir;
     const QString archive = dir.filePath(QStringLiteral("names.zip"));
-    QVERIFY(writeArchive(archive, {{"./xl//Workbook.xml", "<a/>"},
-                                   {"xl/media/", ""},
-                                   {"Dup.bin", "first"},
-                                   {"dup.bin", "second"}}));
+    QVERIFY(writeArchive(archive, {{"./xl//Workbook.xml", "<a/>"}, {"xl/media/", ""}, {"xl/Media/", ""}}));
     PackageParts parts;
     QString error;
     QVERIFY2(parts.open(archive, &error), qPrintable(error));
@@ -103,9 +101,43 @@ void TestPackageFolder::partsFoundByCleanNameInAnyCase()
     QCOMPARE(parts.size(QStringLiteral("xl/workbook.xml")).value_or(-1), qint64(4));
     QVERIFY(!parts.contains(QStringLiteral("xl/media")));
     QVERIFY(!parts.contains(QStringLiteral("xl/media/")));
-    QCOMPARE(parts.read(QStringLiteral("DUP.bin"), &error).value_or(QByteArray()), QByteArray("second"));
-    // The earlier "Dup.bin" was never read, and is sound.
     QVERIFY2(parts.checkUnreadParts(&error), qPrintable(error));
+}
+
+void TestPackageFolder::partNamedTwiceIsDamage_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+
+    // libzip writes no two entries of one name: the second is renamed after.
+    QTest::newRow("same name") << QByteArray("xl/workbook.xml") << QByteArray("xl/workbook.xm#");
+    QTest::newRow("letter case") << QByteArray("Dup.bin") << QByteArray("dup.BIN");
+    QTest::newRow("dot segments") << QByteArray("word/document.xml") << QByteArray("./word//document.xml");
+}
+
+// Part names are unique whatever their case: peers read the first of two
+// entries, an unpacker the last, so the package is refused as damaged.
+void TestPackageFolder::partNamedTwiceIsDamage()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(QStringLiteral("twice.docx"));
+    QVERIFY(writeArchive(archive, {{"a.xml", "<a/>"}, {first, "<first/>"}, {second, "<second/>"}}));
+    if (second.endsWith('#')) {
+        QFile file(archive);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray bytes = file.readAll().replace(second, first);
+        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        second = first;
+    }
+    PackageParts parts;
+    QString error;
+    QVERIFY(!parts.open(archive, &error));
+    QVERIFY2(error.contains(archive) && error.contains(QStringLiteral("twice"))
+                 && error.contains(QString::fromUtf8(second).remove(QStringLiteral("./")).replace(QStringLiteral("//"), QStringLiteral("/"))),
+             qPrintable(error));
+    QVERIFY(!parts.contains(QStringLiteral("a.xml")));
 }
 
 // A part read in place is still converted when it is not UTF-8.

@@ -4,6 +4,7 @@
 #include "presentation/document/PowerPointDocument.h"
 #include "presentation/document/PptxReader.h"
 #include "presentation/document/SlidePartReader.h"
+#include "support/RawZipArchive.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -286,6 +287,35 @@ private slots:
         QCOMPARE(read, QByteArray(QTest::currentDataTag()).contains("read"));
         if (!read)
             QVERIFY2(error.message.contains("Too many"), qPrintable(error.message));
+    }
+
+    // Four slides of 1 MiB of text under a 4 MiB budget (four slides of
+    // 250 MB peaked at 1.27 GB before the deck was refused): the deck is
+    // refused from the sizes its entries declare, before the second slide's
+    // data is read. That data is damaged here, and reading it would say so.
+    void deckBeyondTheBudgetIsRefusedUnread()
+    {
+        const QByteArray text(1 << 20, 'a');
+        const QByteArray slide = shapeSlideXml("<p:text>" + text + "</p:text>");
+        std::vector<RawZipArchive::EntryToWrite> entries{{"ppt/presentation.xml", presentationXml(4)}};
+        for (int k = 1; k <= 4; ++k) {
+            entries.push_back({"ppt/slides/slide" + QByteArray::number(k) + ".xml", slide,
+                               k == 2 ? ZipArchive::Compression::Stored : ZipArchive::Compression::Deflated});
+        }
+        const QString path = m_dir.filePath(QStringLiteral("large.pptx"));
+        QVERIFY(RawZipArchive::writeArchive(path, entries));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        bytes[bytes.indexOf(text) + 10] = 'b'; // only the stored slide holds the text as it is
+        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+        file.close();
+
+        PresentationError error;
+        QVERIFY(!PptxReader::read(path, &error, PptxReader::maxTotalObjectCount, 4 << 20));
+        QVERIFY2(error.message.contains(QStringLiteral("too large")), qPrintable(error.message));
+        QVERIFY(!PptxReader::read(path, &error, PptxReader::maxTotalObjectCount, 64 << 20));
+        QVERIFY2(error.message.contains(QStringLiteral("damaged")), qPrintable(error.message));
     }
 
     void roundTripKeepsEveryFieldButTheIds()

@@ -5,29 +5,39 @@
 #include "spreadsheet/engine/files/LotusParser.h"
 #include "spreadsheet/engine/xlsx/XlsxReader.h"
 #include "spreadsheet/engine/xlsx/XlsxWriter.h"
+#include "platform/FileBytes.h"
 #include "platform/TextEncoding.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 // The Lotus cells on a grid at least `rows` × `columns`, grown to the cells
-// up to the readers' limit; cells beyond it are dropped.
-CellGrid lotusGrid(const QList<LotusCell> &cells, int rows, int columns)
+// up to the readers' limit; cells beyond it are dropped. The records are
+// walked where they lie and only the last one of each place is decoded, so
+// millions of records cost no more than the grid they land on.
+CellGrid lotusGrid(const QByteArray &data, int rows, int columns)
 {
-    for (const LotusCell &cell : cells) {
-        if (cell.row < ExcelDocument::maxRowCount && cell.col < ExcelDocument::maxColumnCount) {
-            rows = std::max(rows, cell.row + 1);
-            columns = std::max(columns, cell.col + 1);
-        }
-    }
+    constexpr int maxRows = ExcelDocument::maxRowCount;
+    constexpr int maxColumns = ExcelDocument::maxColumnCount;
+    std::vector<LotusRecord> lastRecords(size_t(maxRows) * maxColumns); // opcode 0: none
+    LotusParser().forEachCell(data, [&](const LotusRecord &record) {
+        if (record.row >= maxRows || record.col >= maxColumns)
+            return;
+        rows = std::max(rows, record.row + 1);
+        columns = std::max(columns, record.col + 1);
+        lastRecords[size_t(record.row) * maxColumns + record.col] = record;
+    });
     CellGrid grid = makeEmptyGrid(rows, columns);
-    for (const LotusCell &cell : cells) {
-        if (cell.row < rows && cell.col < columns)
-            grid[cell.row][cell.col] = cell.value;
+    for (int r = 0; r < std::min(rows, maxRows); ++r) {
+        for (int c = 0; c < std::min(columns, maxColumns); ++c) {
+            const LotusRecord &record = lastRecords[size_t(r) * maxColumns + c];
+            if (record.opcode != 0)
+                grid[r][c] = LotusParser::cellText(record);
+        }
     }
     return grid;
 }
@@ -88,23 +98,21 @@ bool ExcelDocument::importXLSX(const QString &path, ExcelError *error)
 
 bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = excelError(0, path + QStringLiteral(": ") + file.errorString());
-        return false;
-    }
     // Its cells take several times the file's size in memory; no worksheet
-    // comes near this.
-    if (file.size() > maxLotusFileSize) {
+    // comes near the limit.
+    QString message;
+    const std::optional<QByteArray> bytes = FileBytes::read(path, maxLotusFileSize, &message);
+    if (!bytes) {
         if (error)
-            *error = excelError(0, path + QStringLiteral(": the file is larger than %1 MiB").arg(maxLotusFileSize >> 20));
+            *error = excelError(0, message);
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const QByteArray &data = *bytes;
+    // Text is decoded whole, several times its size: a large file without
+    // the beginning record is no sheet of this program's.
+    if (!LotusParser::hasBeginningOfFile(data) && data.size() > CsvFormat::maxFileSize) {
         if (error)
-            *error = excelError(0, path + QStringLiteral(": ") + file.errorString());
+            *error = excelError(0, path + QStringLiteral(": not a Lotus 1-2-3 worksheet, and too large for CSV text"));
         return false;
     }
     const bool csv = isCsvText(path, data);
@@ -114,7 +122,7 @@ bool ExcelDocument::importLotus(const QString &path, ExcelError *error)
         return false;
     }
     CellGrid grid = csv ? CsvFormat::read(csvText(data))
-                        : lotusGrid(LotusParser().parse(data), rowCount(), columnCount());
+                        : lotusGrid(data, rowCount(), columnCount());
     clearSheet();
     setCells(std::move(grid));
     markUnsaved();

@@ -1,5 +1,6 @@
 #include "spreadsheet/engine/document/WorkbookFiles.h"
 
+#include "platform/FileBytes.h"
 #include "platform/SafeSave.h"
 #include "platform/TextEncoding.h"
 #include "platform/UserFolders.h"
@@ -7,14 +8,10 @@
 #include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
-
-// CSV holds at most 1000 × 200 cells; a file far beyond that is not a sheet.
-constexpr qint64 maxCsvBytes = qint64(64) * 1024 * 1024;
 
 QString lowerSuffix(const QString &path)
 {
@@ -23,22 +20,11 @@ QString lowerSuffix(const QString &path)
 
 bool readCsvText(const QString &path, QString *text, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString());
+    const std::optional<QByteArray> bytes = FileBytes::read(path, CsvFormat::maxFileSize, error);
+    if (!bytes)
         return false;
-    }
-    if (file.size() > maxCsvBytes) {
-        *error = QStringLiteral("'%1' is too large for a sheet").arg(path);
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString());
-        return false;
-    }
     QStringDecoder decoder(QStringDecoder::Utf8);
-    *text = decoder(bytes);
+    *text = decoder(*bytes);
     if (decoder.hasError()) {
         *error = QStringLiteral("'%1' is not UTF-8 text").arg(path);
         return false;

@@ -7,6 +7,10 @@
 // Comma-separated text of one sheet's raw texts.
 namespace CsvFormat {
 
+// Most bytes of CSV text a file may hold: the grid holds at most 1000 × 200
+// cells, and a file far beyond that is not a sheet.
+inline constexpr qint64 maxFileSize = qint64(64) << 20;
+
 // Reads CSV text into a grid sized to the data: at least 100 × 50, at most
 // 1000 × 200 (later lines and fields are dropped). Fields in double quotes may
 // hold commas, line breaks and doubled quotes (read as one); blanks around a

@@ -41,6 +41,14 @@ bool isAlignmentPrefix(QChar c)
 QList<LotusCell> LotusParser::parse(const QByteArray &data) const
 {
     QList<LotusCell> cells;
+    forEachCell(data, [&cells](const LotusRecord &record) {
+        cells.append({record.row, record.col, cellText(record)});
+    });
+    return cells;
+}
+
+void LotusParser::forEachCell(const QByteArray &data, const std::function<void(const LotusRecord &)> &visit) const
+{
     qsizetype position = 0;
     while (position + headerSize <= data.size()) {
         const char *header = data.constData() + position;
@@ -49,22 +57,32 @@ QList<LotusCell> LotusParser::parse(const QByteArray &data) const
         const qsizetype bodyStart = position + headerSize;
         if (bodyStart + length > data.size())
             break;
-        const char *body = data.constData() + bodyStart;
-        if (opcode == Label && length >= 6) {
-            cells.append({readUInt16LE(body + 3), readUInt16LE(body + 1),
-                          labelText(QByteArray(body + addressSize, length - addressSize))});
-        } else if (opcode == Number && length >= 13) {
-            double value = 0;
-            const quint64 bits = readUInt64LE(data, bodyStart + addressSize);
-            std::memcpy(&value, &bits, sizeof value);
-            cells.append({readUInt16LE(body + 3), readUInt16LE(body + 1), numberText(value)});
-        } else if (opcode == Integer && length >= 7) {
-            const qint16 value = qint16(readUInt16LE(body + addressSize));
-            cells.append({readUInt16LE(body + 3), readUInt16LE(body + 1), QString::number(value)});
+        if ((opcode == Label && length >= 6) || (opcode == Number && length >= 13)
+            || (opcode == Integer && length >= 7)) {
+            const char *body = data.constData() + bodyStart;
+            visit({readUInt16LE(body + 3), readUInt16LE(body + 1), opcode, QByteArrayView(body, length)});
         }
         position = bodyStart + length;
     }
-    return cells;
+}
+
+QString LotusParser::cellText(const LotusRecord &record)
+{
+    const char *value = record.body.data() + addressSize;
+    switch (record.opcode) {
+    case Label:
+        return labelText(QByteArray(value, record.body.size() - addressSize));
+    case Number: {
+        const quint64 bits = readUInt64LE(QByteArray::fromRawData(value, 8), 0);
+        double number = 0;
+        std::memcpy(&number, &bits, sizeof number);
+        return numberText(number);
+    }
+    case Integer:
+        return QString::number(qint16(readUInt16LE(value)));
+    default:
+        return {};
+    }
 }
 
 bool LotusParser::hasBeginningOfFile(const QByteArray &data)

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+
+#include <functional>
 
 // One value read from a Lotus 1-2-3 worksheet: zero-based row and column as
 // stored in the file (0..65535) and the cell's text.
@@ -11,6 +14,15 @@ struct LotusCell {
     int col = 0;
     QString value;
     friend bool operator==(const LotusCell &, const LotusCell &) = default;
+};
+
+// A cell record found in the stream, its value not yet decoded: where it
+// goes, its opcode and its whole body.
+struct LotusRecord {
+    int row = 0;
+    int col = 0;
+    quint16 opcode = 0;
+    QByteArrayView body;
 };
 
 // Walks the record stream of a WK1 worksheet (opcode and body length, both
@@ -24,6 +36,13 @@ public:
     // end, or fewer than 4 bytes left, ends the walk; a body shorter than its
     // record's minimum is skipped.
     QList<LotusCell> parse(const QByteArray &data) const;
+
+    // The same walk, handing each cell record to `visit` in record order
+    // without decoding it, so a caller keeps only the records it places.
+    void forEachCell(const QByteArray &data, const std::function<void(const LotusRecord &)> &visit) const;
+
+    // The text of a record that forEachCell() gave.
+    static QString cellText(const LotusRecord &record);
 
     // True when the data begins with a WK1 beginning-of-file record (opcode 0,
     // body of 2 bytes).

@@ -4,11 +4,13 @@
 #include "spreadsheet/engine/formula/FormulaReferenceShift.h"
 #include "spreadsheet/engine/xlsx/XlsxFunctionNames.h"
 #include "spreadsheet/engine/xlsx/XlsxNodes.h"
+#include "spreadsheet/engine/xlsx/XlsxReadBudget.h"
 #include "spreadsheet/engine/model/TextPool.h"
 #include "spreadsheet/engine/xlsx/XmlPieces.h"
 #include "platform/XmlRead.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QUuid>
 #include <algorithm>
 #include <cstring>
@@ -37,7 +39,8 @@ struct SharedFormula {
     CellAddress address;
 };
 
-// A member of a shared formula group met before any cell defining the group.
+// A member of a shared formula group: it repeats the group's formula, which
+// is copied in only when the sheet is finished and the copies are costed.
 struct PendingMember {
     QString index; // "si"
     CellAddress address;
@@ -202,15 +205,29 @@ QByteArrayView trimmedValue(pugi::xml_attribute attribute, QByteArray &storage)
     return storage;
 }
 
+constexpr size_t gridCells = size_t(GridLimits::maxRowCount) * GridLimits::maxColumnCount;
+
+size_t cellIndex(CellAddress address)
+{
+    return size_t(address.row) * GridLimits::maxColumnCount + address.col;
+}
+
+// What a save counts for a cell: its text, and a formula's value too.
+qint64 savedUnits(const QString &raw, const QString &shown)
+{
+    return raw.size() + (raw.startsWith(u'=') ? shown.size() : 0);
+}
+
 class SheetBuilder
 {
 public:
-    SheetBuilder(const QStringList &sharedStrings, const QList<CellStyle> &cellFormats)
-        : m_sharedStrings(sharedStrings), m_cellFormats(cellFormats),
+    SheetBuilder(const QStringList &sharedStrings, const QList<CellStyle> &cellFormats, XlsxReadBudget &budget)
+        : m_sharedStrings(sharedStrings), m_cellFormats(cellFormats), m_budget(budget),
           m_cells(makeEmptyGrid(GridLimits::maxRowCount, GridLimits::maxColumnCount)),
           m_writtenRows(GridLimits::maxRowCount, false),
-          m_showsOther(size_t(GridLimits::maxRowCount) * GridLimits::maxColumnCount, false),
-          m_formats(size_t(GridLimits::maxRowCount) * GridLimits::maxColumnCount, -1)
+          m_showsOther(gridCells, false),
+          m_formats(gridCells, -1),
+          m_savedUnits(gridCells, 0)
     {
         m_visibleFormats.reserve(cellFormats.size());
         for (const CellStyle &style : cellFormats)
@@ -223,7 +240,7 @@ public:
     void addRows(pugi::xml_node sheetData)
     {
         QByteArray storage;
-        for (pugi::xml_node row = sheetData.first_child(); row; row = row.next_sibling()) {
+        for (pugi::xml_node row = sheetData.first_child(); row && !m_budget.ranOut(); row = row.next_sibling()) {
             if (!isNamed(row, "row"))
                 continue;
             for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
@@ -239,48 +256,92 @@ public:
     }
 
     // The sheet of the cells added: grids at least 100 × 50, grown to the
-    // cells found; the merged ranges of `worksheet`.
-    ExcelSheet finish(pugi::xml_node worksheet, const QString &name)
+    // cells found; the merged ranges of `worksheet`. Nullopt when the
+    // budget ran out.
+    std::optional<ExcelSheet> finish(pugi::xml_node worksheet, const QString &name)
     {
-        resolvePendingMembers();
+        if (m_budget.ranOut() || !resolvePendingMembers() || !takeValueRows())
+            return std::nullopt;
         ExcelSheet sheet;
         sheet.id = QUuid::createUuid();
         sheet.name = name;
         sheet.cells = shaped(std::move(m_cells));
+        // Rows were taken at their widest while the cells were read.
+        m_budget.giveBackMemory(m_writtenRowCount * (GridLimits::maxColumnCount - m_columns) * XlsxReadBudget::cellBytes);
         sheet.evaluatedCells = sheet.cells;
         for (const auto &[address, value] : std::as_const(m_otherValues))
             sheet.evaluatedCells[address.row][address.col] = value;
         m_otherValues.clear();
         sheet.cachedEvaluatedCells = sheet.evaluatedCells;
         sheet.cellStyles = styles();
-        readMerges(worksheet.child("mergeCells"), sheet);
+        if (!readMerges(worksheet.child("mergeCells"), sheet))
+            return std::nullopt;
         return sheet;
     }
+
+    // What a save counts for the sheet's texts.
+    qint64 textUnits() const { return m_textUnits; }
 
 private:
     void addCell(const CellNodes &nodes, CellAddress address)
     {
         m_rows = std::max(m_rows, address.row + 1);
         m_columns = std::max(m_columns, address.col + 1);
-        noteSharedFormula(nodes.f, address);
+        if (!noteSharedFormula(nodes.f, address))
+            return;
         if (!m_pendingMembers.isEmpty())
-            m_pendingByAddress.remove(addressKey(address));
-        place(address, cellTexts(nodes, address));
-        noteStyle(nodes.s, address);
+            m_pendingMembers.remove(addressKey(address));
+        if (place(address, cellTexts(nodes, address)))
+            noteStyle(nodes.s, address);
     }
 
-    void place(CellAddress address, CellTexts texts)
+    // Everything a cell adds is taken from the budget before it is kept.
+    bool place(CellAddress address, CellTexts texts)
     {
-        m_writtenRows[size_t(address.row)] = true;
+        const size_t at = cellIndex(address);
+        const QString &shown = texts.value ? *texts.value : texts.raw;
+        const qint64 units = savedUnits(texts.raw, shown);
+        const bool newRow = !m_writtenRows[size_t(address.row)];
+        const bool notesValue = texts.value || m_showsOther[at];
+        const qint64 bytes = XlsxReadBudget::newTextBytes(texts.raw)
+                             + (texts.value ? XlsxReadBudget::newTextBytes(*texts.value) : 0)
+                             + (newRow ? GridLimits::maxColumnCount * XlsxReadBudget::cellBytes : 0)
+                             + (notesValue ? qint64(sizeof(m_otherValues[0])) : 0);
+        m_budget.giveBackText(m_savedUnits[at]);
+        m_textUnits -= m_savedUnits[at];
+        m_savedUnits[at] = 0;
+        if (!m_budget.takeText(units) || !m_budget.takeMemory(bytes))
+            return false;
+        m_savedUnits[at] = units;
+        m_textUnits += units;
+        if (newRow) {
+            m_writtenRows[size_t(address.row)] = true;
+            ++m_writtenRowCount;
+        }
         // Most cells show their text: the grid of values shares the rows of
         // texts but for the cells noted to show something else, in order,
         // so a later cell's value replaces an earlier one's.
-        const size_t at = size_t(address.row) * GridLimits::maxColumnCount + address.col;
-        if (texts.value || m_showsOther[at]) {
+        if (notesValue) {
             m_showsOther[at] = true;
             m_otherValues.emplace_back(address, texts.value ? std::move(*texts.value) : texts.raw);
         }
         m_cells[address.row][address.col] = std::move(texts.raw);
+        return true;
+    }
+
+    // The rows of the value grid that differ from the text grid's, taken
+    // before they are made.
+    bool takeValueRows()
+    {
+        std::vector<bool> rows(GridLimits::maxRowCount, false);
+        qint64 count = 0;
+        for (const auto &entry : m_otherValues) {
+            if (!rows[size_t(entry.first.row)]) {
+                rows[size_t(entry.first.row)] = true;
+                ++count;
+            }
+        }
+        return m_budget.takeMemory(count * m_columns * XlsxReadBudget::cellBytes);
     }
 
     // Rows never written keep sharing one empty row.
@@ -291,20 +352,27 @@ private:
             if (!m_writtenRows[size_t(r)])
                 continue;
             QStringList &row = grid[r];
+            // Read at the readers' full width; kept at the sheet's.
             row.resize(m_columns);
+            row.squeeze();
             result[r] = std::move(row);
         }
         return result;
     }
 
-    void noteSharedFormula(pugi::xml_node f, CellAddress address)
+    // False when the budget has no room for a new group's formula.
+    bool noteSharedFormula(pugi::xml_node f, CellAddress address)
     {
         if (!f || XlsxNodes::attribute(f, "t") != QLatin1String("shared"))
-            return;
+            return true;
         const QString text = XmlRead::text(f);
         const QString index = XlsxNodes::attribute(f, "si");
-        if (!text.isEmpty() && !m_sharedFormulas.contains(index))
-            m_sharedFormulas.insert(index, {text, address});
+        if (text.isEmpty() || m_sharedFormulas.contains(index))
+            return true;
+        if (!m_budget.takeMemory(XlsxReadBudget::newTextBytes(text) + XlsxReadBudget::newTextBytes(index)))
+            return false;
+        m_sharedFormulas.insert(index, {text, address});
+        return true;
     }
 
     // XmlRead::text, with the common plain value taken from the pool.
@@ -352,29 +420,51 @@ private:
         if (!text.isEmpty() || XlsxNodes::attribute(f, "t") != QLatin1String("shared"))
             return CellTexts(u'=' + XlsxFunctionNames::fromFile(text), cached);
         // A member of a shared formula group repeats the defining cell's
-        // formula moved by the distance between the two; a member whose
-        // group has no defining cell keeps its cached value as plain value.
-        const QString index = XlsxNodes::attribute(f, "si");
-        const auto defining = m_sharedFormulas.constFind(index);
-        if (defining != m_sharedFormulas.cend())
-            return CellTexts(u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, address)), cached);
-        m_pendingByAddress.insert(addressKey(address), m_pendingMembers.size());
-        m_pendingMembers.append({index, address, cached});
+        // formula moved by the distance between the two, copied in when the
+        // sheet is finished (the defining cell may come later); until then,
+        // and for good when its group has no defining cell, it holds its
+        // cached value as plain value.
+        m_pendingMembers.insert(addressKey(address), {XlsxNodes::attribute(f, "si"), address, cached});
         return CellTexts(cached);
     }
 
-    // The defining cell of a group may come after its members.
-    void resolvePendingMembers()
+    // Copies each group's formula into its members: all of them costed
+    // first (the formula's length for each), so a long formula shared by
+    // many cells is refused before any copy is made.
+    bool resolvePendingMembers()
     {
-        for (const qsizetype at : std::as_const(m_pendingByAddress)) {
-            const PendingMember &member = m_pendingMembers[at];
+        qint64 units = 0;
+        qint64 bytes = 0;
+        for (const PendingMember &member : std::as_const(m_pendingMembers)) {
             const auto defining = m_sharedFormulas.constFind(member.index);
             if (defining == m_sharedFormulas.cend())
                 continue;
-            m_cells[member.address.row][member.address.col] =
-                u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, member.address));
+            // "=" and the formula, then its value as a save counts it.
+            units += 1 + defining->text.size() + member.cached.size();
+            bytes += 32 + 2 * (1 + qint64(defining->text.size())) + qint64(sizeof(m_otherValues[0]));
+        }
+        if (!m_budget.takeText(units) || !m_budget.takeMemory(bytes))
+            return false;
+        for (const PendingMember &member : std::as_const(m_pendingMembers)) {
+            const auto defining = m_sharedFormulas.constFind(member.index);
+            if (defining == m_sharedFormulas.cend())
+                continue;
+            const size_t at = cellIndex(member.address);
+            // The cached value was counted as the cell's text so far.
+            m_budget.giveBackText(m_savedUnits[at]);
+            m_textUnits -= m_savedUnits[at];
+            QString formula = u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, member.address));
+            // Moved references may lengthen the text a little.
+            const qint64 grown = formula.size() - 1 - defining->text.size();
+            if (grown > 0 && !m_budget.takeText(grown))
+                return false;
+            m_budget.giveBackText(-grown);
+            m_savedUnits[at] = savedUnits(formula, member.cached);
+            m_textUnits += m_savedUnits[at];
+            m_cells[member.address.row][member.address.col] = std::move(formula);
             m_otherValues.emplace_back(member.address, member.cached);
         }
+        return true;
     }
 
     CellTexts cellTexts(const CellNodes &nodes, CellAddress address)
@@ -424,8 +514,12 @@ private:
             return;
         QByteArray storage;
         const auto format = XlsxNodes::listIndex(trimmedValue(s, storage), m_cellFormats.size());
-        if (format && m_visibleFormats[size_t(*format)])
-            m_formats[size_t(address.row) * GridLimits::maxColumnCount + address.col] = qint32(*format);
+        if (!format || !m_visibleFormats[size_t(*format)])
+            return;
+        qint32 &kept = m_formats[cellIndex(address)];
+        if (kept < 0 && !m_budget.takeMemory(XlsxReadBudget::styleEntryBytes))
+            return;
+        kept = qint32(*format);
     }
 
     // The styles by reference text, inserted in the map's own order (column
@@ -455,9 +549,12 @@ private:
         return styles;
     }
 
-    void readMerges(pugi::xml_node mergeCells, ExcelSheet &sheet) const
+    // False when the budget has no room for the ranges.
+    bool readMerges(pugi::xml_node mergeCells, ExcelSheet &sheet) const
     {
         for (const pugi::xml_node merge : mergeCells.children("mergeCell")) {
+            if (!m_budget.takeMemory(qint64(sizeof(ExcelRange))))
+                return false;
             const QStringList corners = XlsxNodes::attribute(merge, "ref").split(u':');
             if (corners.size() != 2)
                 continue;
@@ -466,47 +563,66 @@ private:
             if (start && end)
                 sheet.mergedRanges.append(ExcelRange{start->row, start->col, end->row, end->col}.normalized());
         }
+        return true;
     }
 
     const QStringList &m_sharedStrings;
     const QList<CellStyle> &m_cellFormats;
+    XlsxReadBudget &m_budget;
     std::vector<bool> m_visibleFormats; // by format: differs from the default style
     CellGrid m_cells;                   // at the readers' limit until finished
     std::vector<bool> m_writtenRows;
+    qint64 m_writtenRowCount = 0;
     std::vector<std::pair<CellAddress, QString>> m_otherValues; // values unlike the cell's text
     std::vector<bool> m_showsOther; // by row * maxColumnCount + column: noted in m_otherValues
     std::vector<qint32> m_formats; // by row * maxColumnCount + column; -1 for none
+    std::vector<qint64> m_savedUnits; // by row * maxColumnCount + column: taken for the cell's texts
+    qint64 m_textUnits = 0;
     TextPool m_pool; // keys point into the parsed part
     QHash<QString, SharedFormula> m_sharedFormulas; // by "si", the first defining cell
-    QList<PendingMember> m_pendingMembers;
-    QHash<quint32, qsizetype> m_pendingByAddress; // members not replaced by a later cell
+    QHash<quint32, PendingMember> m_pendingMembers; // by address; a later cell there replaces its member
     int m_rows = GridLimits::defaultRowCount;
     int m_columns = GridLimits::defaultColumnCount;
 };
 
 } // namespace
 
-ExcelSheet XlsxWorksheetReader::read(pugi::xml_node worksheet, const QString &name,
-                                     const QStringList &sharedStrings,
-                                     const QList<CellStyle> &cellFormats)
+std::optional<ExcelSheet> XlsxWorksheetReader::read(pugi::xml_node worksheet, const QString &name,
+                                                    const QStringList &sharedStrings,
+                                                    const QList<CellStyle> &cellFormats, XlsxReadBudget &budget,
+                                                    qint64 *textUnits)
 {
-    SheetBuilder builder(sharedStrings, cellFormats);
+    SheetBuilder builder(sharedStrings, cellFormats, budget);
     builder.addRows(worksheet.child("sheetData"));
-    return builder.finish(worksheet, name);
+    std::optional<ExcelSheet> sheet = builder.finish(worksheet, name);
+    if (textUnits)
+        *textUnits = builder.textUnits();
+    return sheet;
 }
 
 std::optional<ExcelSheet> XlsxWorksheetReader::readInPieces(QByteArray &part, const QString &name,
                                                            const QStringList &sharedStrings,
-                                                           const QList<CellStyle> &cellFormats, qsizetype pieceSize)
+                                                           const QList<CellStyle> &cellFormats,
+                                                           XlsxReadBudget &budget, qint64 *textUnits,
+                                                           qsizetype pieceSize)
 {
     const auto pieces = XmlPieces::find(part, XmlPieces::Container::ChildOfRoot, "sheetData", "row", pieceSize);
     if (!pieces)
         return std::nullopt;
-    SheetBuilder builder(sharedStrings, cellFormats);
+    // The trees parsed, the part around the rows whole and a piece of rows
+    // at a time, are taken while they live.
+    const qint64 trees = pieces->parseBytes(part);
+    if (!budget.takeMemory(trees))
+        return std::nullopt;
+    const auto giveBack = qScopeGuard([&] { budget.giveBackMemory(trees); });
+    SheetBuilder builder(sharedStrings, cellFormats, budget);
     pugi::xml_document worksheet; // without its rows, for the merges
     if (!pieces->parse(part, worksheet, [&](pugi::xml_node rows) { builder.addRows(rows); }))
         return std::nullopt;
-    return builder.finish(worksheet.document_element(), name);
+    std::optional<ExcelSheet> sheet = builder.finish(worksheet.document_element(), name);
+    if (textUnits)
+        *textUnits = builder.textUnits();
+    return sheet;
 }
 
 std::optional<CellAddress> XlsxWorksheetReader::parseCellAddress(QStringView text, int rowLimit,

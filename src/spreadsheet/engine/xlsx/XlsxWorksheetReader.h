@@ -3,6 +3,7 @@
 #include "spreadsheet/engine/model/CellReference.h"
 #include "spreadsheet/engine/model/CellStyle.h"
 #include "spreadsheet/engine/model/ExcelSheet.h"
+#include "spreadsheet/engine/xlsx/XlsxReadBudget.h"
 #include "spreadsheet/engine/xlsx/XmlPieces.h"
 
 #include <QByteArray>
@@ -17,18 +18,22 @@
 // 1000 × 200; cells, styles and merges beyond that are dropped.
 namespace XlsxWorksheetReader {
 
-// The sheet gets a new id and `name`; no objects.
-ExcelSheet read(pugi::xml_node worksheet, const QString &name, const QStringList &sharedStrings,
-                const QList<CellStyle> &cellFormats);
+// The sheet gets a new id and `name`; no objects. What it keeps is taken
+// from `budget` before it is made: nullopt when the budget runs out. Sets
+// *textUnits to the text a save counts for the sheet.
+std::optional<ExcelSheet> read(pugi::xml_node worksheet, const QString &name, const QStringList &sharedStrings,
+                               const QList<CellStyle> &cellFormats, XlsxReadBudget &budget,
+                               qint64 *textUnits = nullptr);
 
 // The same sheet from the part's bytes, its rows parsed about `pieceSize`
 // bytes at a time, in place (so `part` is changed), rather than as one tree,
-// which would take several times the part's size. Nullopt when the part does
-// not lend itself to that (see XmlPieces) or is not well-formed:
-// the caller then parses the part whole with read(), which also tells what
-// is wrong.
+// which would take several times the part's size. Nullopt when the budget
+// runs out, or when the part does not lend itself to that (see XmlPieces)
+// or is not well-formed: the caller then parses the part whole with read(),
+// which also tells what is wrong.
 std::optional<ExcelSheet> readInPieces(QByteArray &part, const QString &name, const QStringList &sharedStrings,
-                                       const QList<CellStyle> &cellFormats,
+                                       const QList<CellStyle> &cellFormats, XlsxReadBudget &budget,
+                                       qint64 *textUnits = nullptr,
                                        qsizetype pieceSize = XmlPieces::defaultPieceSize);
 
 // Zero-based address of reference text such as "B3" (letters in either

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -173,13 +174,30 @@ std::optional<XmlPieces> XmlPieces::find(QByteArrayView part, Container where, c
     return Scanner(part).scan(where, container, item, pieceSize);
 }
 
+qint64 XmlPieces::parseBytes(QByteArrayView part) const
+{
+    const qint64 around = contentBegin + (part.size() - contentEnd);
+    qint64 largest = 0;
+    qsizetype begin = contentBegin;
+    for (size_t i = 0; i <= cuts.size(); ++i) {
+        const qsizetype end = i < cuts.size() ? cuts[i] : contentEnd;
+        largest = std::max(largest, XmlRead::treeBytes(part.data() + begin, size_t(end - begin)));
+        begin = end;
+    }
+    return around + XmlRead::treeBytes(part.data(), size_t(contentBegin))
+           + XmlRead::treeBytes(part.data() + contentEnd, size_t(part.size() - contentEnd)) + largest;
+}
+
 bool XmlPieces::parse(QByteArray &part, pugi::xml_document &outline,
                       const std::function<void(pugi::xml_node piece)> &eachPiece) const
 {
-    QByteArray around = part.left(contentBegin);
-    around.append(QByteArrayView(part).sliced(contentEnd));
-    if (!XmlRead::loadBytes(outline, around, nullptr))
-        return false;
+    {
+        // A copy the parser copies again: dropped once the outline is read.
+        QByteArray around = part.left(contentBegin);
+        around.append(QByteArrayView(part).sliced(contentEnd));
+        if (!XmlRead::loadBytes(outline, around, nullptr))
+            return false;
+    }
     qsizetype begin = contentBegin;
     for (size_t i = 0; i <= cuts.size(); ++i) {
         const qsizetype end = i < cuts.size() ? cuts[i] : contentEnd;

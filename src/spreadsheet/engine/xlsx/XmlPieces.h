@@ -40,6 +40,11 @@ struct XmlPieces {
     static std::optional<XmlPieces> find(QByteArrayView part, Container where, const char *container,
                                          const char *item, qsizetype pieceSize);
 
+    // The most memory parsing takes at once, by XmlRead::treeBytes: the
+    // outline's tree and the copy it is parsed from, and the largest piece's
+    // tree (a run without cuts is one piece however long).
+    qint64 parseBytes(QByteArrayView part) const;
+
     // Parses the part around the content into `outline` (the container left
     // empty), then each piece in place, so `part` is changed, handing each
     // piece's top-level nodes to `eachPiece` while its tree lives. False when

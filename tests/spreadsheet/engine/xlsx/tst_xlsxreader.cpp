@@ -7,6 +7,7 @@
 #include "spreadsheet/engine/xlsx/XlsxNodes.h"
 #include "spreadsheet/engine/xlsx/XlsxWriter.h"
 #include "platform/XmlRead.h"
+#include "support/PeakMemory.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -75,10 +76,24 @@ private:
         return path;
     }
 
-    std::optional<QList<ExcelSheet>> read(const Parts &parts, ExcelError *error = nullptr)
+    std::optional<QList<ExcelSheet>> read(const Parts &parts, ExcelError *error = nullptr,
+                                          const XlsxReadLimits &limits = {})
     {
         ExcelError ignored;
-        return XlsxReader::read(save(parts), error ? error : &ignored);
+        return XlsxReader::read(save(parts), error ? error : &ignored, limits);
+    }
+
+    // `count` cells of row-major places from A1, each `cell` with "%1" its reference.
+    static QByteArray cellsFromA1(int count, const QByteArray &cell, int columns = 200)
+    {
+        QByteArray rows;
+        for (int r = 0; r * columns < count; ++r) {
+            rows += "<row r=\"" + QByteArray::number(r + 1) + "\">";
+            for (int c = 0; c < columns && r * columns + c < count; ++c)
+                rows += QByteArray(cell).replace("%1", CellReference::text(r, c).toLatin1());
+            rows += "</row>";
+        }
+        return rows;
     }
 
     QTemporaryDir m_dir;
@@ -260,12 +275,13 @@ private slots:
         pugi::xml_document doc;
         QString message;
         QVERIFY2(XmlRead::loadBytes(doc, xml, &message), qPrintable(message));
-        ExcelSheet whole = XlsxWorksheetReader::read(doc.document_element(), QStringLiteral("S"), strings, formats);
+        XlsxReadBudget budget(0);
+        ExcelSheet whole = *XlsxWorksheetReader::read(doc.document_element(), QStringLiteral("S"), strings, formats, budget);
         const qsizetype onePieceSize = qsizetype(1) << 20;
         for (const qsizetype pieceSize : {qsizetype(1), qsizetype(100), onePieceSize}) {
             QByteArray part = xml;
             std::optional<ExcelSheet> pieces =
-                XlsxWorksheetReader::readInPieces(part, QStringLiteral("S"), strings, formats, pieceSize);
+                XlsxWorksheetReader::readInPieces(part, QStringLiteral("S"), strings, formats, budget, nullptr, pieceSize);
             if (pieceSize == 1)
                 QCOMPARE(pieces.has_value(), cutAtEachRow);
             if (pieceSize == onePieceSize)
@@ -342,6 +358,123 @@ private slots:
 
         parts.insert("xl/worksheets/sheet1.xml", rowOf(15)); // one cell fewer fits
         QVERIFY(read(parts));
+    }
+
+    // A 445 KB workbook whose 1 MB shared formula was copied into 200,000
+    // cells aborted after 76 s at 7.4 GB: the text was only counted once
+    // every copy was made. The copies are costed first (here an 8 KB formula
+    // in 5,000 cells, 40 M units, against 4 M), whether the defining cell
+    // comes before its members or after them.
+    void sharedFormulaCopiesAreCostedFirst_data()
+    {
+        QTest::addColumn<bool>("definingFirst");
+        QTest::newRow("defining cell first") << true;
+        QTest::newRow("defining cell last") << false;
+    }
+
+    void sharedFormulaCopiesAreCostedFirst()
+    {
+        QFETCH(bool, definingFirst);
+        QByteArray formula = "B1";
+        while (formula.size() < 8192)
+            formula += "+B1";
+        const QByteArray defining = "<c r=\"A1\"><f t=\"shared\" ref=\"A1:Z200\" si=\"0\">" + formula + "</f></c>";
+        QByteArray members = cellsFromA1(5001, "<c r=\"%1\"><f t=\"shared\" si=\"0\"/></c>");
+        members.remove(members.indexOf("<c r=\"A1\">"), members.indexOf("</c>") + 4 - members.indexOf("<c r=\"A1\">"));
+        const QByteArray rows = definingFirst ? "<row r=\"1\">" + defining + "</row>" + members
+                                              : members + "<row r=\"1\">" + defining + "</row>";
+        const Parts parts = onePackage(worksheet(rows));
+        ExcelError error;
+        bool read = true;
+        const auto growth = PeakMemory::growthDuring([&] {
+            read = this->read(parts, &error, {ReadBudget::minimumLimit, 4 << 20}).has_value();
+        });
+        QVERIFY(!read);
+        QVERIFY2(error.message.contains(QStringLiteral("more text than 4 MiB")) && error.message.contains(u".xlsx"),
+                 qPrintable(error.message));
+        if (growth)
+            QVERIFY2(*growth < qint64(48) << 20, qPrintable(QString::number(*growth >> 20) + " MB"));
+    }
+
+    // Where the memory of a small workbook goes, each taken before it is
+    // spent: rows of cells (1,000 touched rows took 4.8 MB a sheet, so 256
+    // sheets of a 1.4 MB file took 1.21 GB), styled cells (about 190 bytes
+    // each: 40 sheets of 200,000 took 1.67 GB), merged ranges and shared
+    // strings. Here against 8 MB rather than 768.
+    void workbookBeyondItsMemoryIsRefused_data()
+    {
+        QTest::addColumn<Parts>("parts");
+        QTest::addColumn<int>("sheets"); // listed; each names the one part
+        QTest::addColumn<bool>("fits");
+
+        const QByteArray touchedRows = worksheet(cellsFromA1(1000, "<c r=\"%1\"><v>1</v></c>", 1)
+                                                 + "<row r=\"1\"><c r=\"GR1\"><v>1</v></c></row>");
+        auto sheets = [](const QByteArray &sheetXml, int count) {
+            Parts parts = onePackage(sheetXml);
+            QByteArray entries, rels;
+            for (int n = 1; n <= count; ++n) {
+                const QByteArray k = QByteArray::number(n);
+                entries += "<sheet name=\"S" + k + "\" sheetId=\"" + k + "\" r:id=\"rId" + k + "\"/>";
+                rels += "<Relationship Id=\"rId" + k + "\" Target=\"worksheets/sheet" + k + ".xml\"/>";
+                parts.insert("xl/worksheets/sheet" + k + ".xml", sheetXml + "<!-- " + k + " -->");
+            }
+            parts.insert("xl/workbook.xml", workbook(entries));
+            parts.insert("xl/_rels/workbook.xml.rels", relationships(rels));
+            return parts;
+        };
+        QTest::newRow("one sheet of 1,000 full rows") << sheets(touchedRows, 1) << 1 << true;
+        QTest::newRow("three sheets of 1,000 full rows") << sheets(touchedRows, 3) << 3 << false;
+
+        const QByteArray styledCells = worksheet(cellsFromA1(40000, "<c r=\"%1\" s=\"1\"/>"));
+        Parts styled = sheets(styledCells, 1);
+        styled.insert("xl/styles.xml", stylesWith("<font/><font><b/></font>", "<fill/>",
+                                                  "<xf fontId=\"0\"/><xf fontId=\"1\"/>"));
+        QTest::newRow("40,000 styled cells") << styled << 1 << false;
+        styled.insert("xl/worksheets/sheet1.xml", worksheet(cellsFromA1(10000, "<c r=\"%1\" s=\"1\"/>")));
+        QTest::newRow("10,000 styled cells") << styled << 1 << true;
+
+        Parts strings;
+        // The merged ranges come after the rows, in the part read whole
+        // around them (10 million in a 583 KB file took 1.73 GB).
+        const auto merges = [&](int count) {
+            return sheets(worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>",
+                                    "<mergeCells>" + QByteArray("<mergeCell ref=\"A1:B2\"/>").repeated(count)
+                                        + "</mergeCells>"),
+                          1);
+        };
+        QTest::newRow("70,000 merged ranges") << merges(70000) << 1 << false;
+        QTest::newRow("10,000 merged ranges") << merges(10000) << 1 << true;
+
+        // Items that never close leave the run uncut: one piece, one tree
+        // (50 million empty strings in a 729 KB file took 3.9 GB).
+        strings = sheets(worksheet({}), 1);
+        strings.insert("xl/sharedStrings.xml", "<sst>" + QByteArray("<si/>").repeated(200000) + "</sst>");
+        QTest::newRow("200,000 shared strings in one piece") << strings << 1 << false;
+        QTest::newRow("200,000 rows in one piece") << sheets(worksheet(QByteArray("<row/>").repeated(200000)), 1) << 1
+                                                   << false;
+
+        QByteArray items;
+        for (int i = 0; i < 100000; ++i)
+            items += "<si><t>text number " + QByteArray::number(i) + "</t></si>";
+        strings = sheets(worksheet({}), 1);
+        strings.insert("xl/sharedStrings.xml", "<sst xmlns=\"" + mainNs + "\">" + items + "</sst>");
+        QTest::newRow("100,000 shared strings") << strings << 1 << false;
+    }
+
+    void workbookBeyondItsMemoryIsRefused()
+    {
+        QFETCH(Parts, parts);
+        QFETCH(int, sheets);
+        QFETCH(bool, fits);
+        ExcelError error;
+        const auto read = this->read(parts, &error, {8 << 20, XlsxReader::maxTextLength});
+        QCOMPARE(read.has_value(), fits);
+        if (fits) {
+            QCOMPARE(read->size(), sheets);
+            return;
+        }
+        QVERIFY2(error.message.contains(QStringLiteral("more than 8 MB of memory")) && error.message.contains(u".xlsx"),
+                 qPrintable(error.message));
     }
 
     void parseCellAddress_data()
