@@ -1,7 +1,7 @@
 #include "textsystem/html/HtmlCodec.h"
 
 #include "platform/FileBytes.h"
-#include "platform/RtfCodePage.h"
+#include "platform/WindowsCodePage.h"
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
 #include "textsystem/html/HtmlNesting.h"
@@ -85,9 +85,9 @@ QString decodeHtml(const QByteArray &html)
     if (charset == QLatin1String("shift_jis") || charset == QLatin1String("shift-jis")
         || charset == QLatin1String("sjis") || charset == QLatin1String("windows-31j")
         || charset == QLatin1String("cp932"))
-        return RtfCodePage::decode(html, RtfCodePage::shiftJis);
+        return WindowsCodePage::decode(html, WindowsCodePage::shiftJis);
     if (charset == QLatin1String("iso-8859-1") || charset == QLatin1String("windows-1252"))
-        return RtfCodePage::decode(html, RtfCodePage::ansi);
+        return WindowsCodePage::decode(html, WindowsCodePage::ansi);
     return QString::fromUtf8(html);
 }
 
