@@ -54,7 +54,9 @@ constexpr ControlWord destination(RtfParser::Handler enter)
     return {Kind::Destination, enter, 0, 0, 0};
 }
 
-// Groups whose content is never text of the document.
+// Groups whose content is never text of the document. A nested table's
+// \nonesttables group repeats its cells as plain paragraphs for readers
+// that know no nested tables; the cells themselves are read.
 constexpr std::string_view skippedDestinations[] = {
     "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
     "footerf", "footnote", "annotation", "pntext", "pntxta", "pntxtb", "listtext", "rsidtbl",
@@ -63,6 +65,7 @@ constexpr std::string_view skippedDestinations[] = {
     "operator", "title", "subject", "keywords", "comment", "doccomm", "company", "buptim",
     "creatim", "printim", "revtim", "pgdsctbl", "expandedcolortbl", "mmathPr",
     "atnid", "atnauthor", "xe", "tc", "template", "userprops", "fchars", "lchars", "picprop",
+    "nonesttables",
 };
 
 std::unordered_map<std::string_view, ControlWord> makeTable()
