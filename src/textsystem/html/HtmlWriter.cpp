@@ -282,7 +282,7 @@ private:
                 css += QLatin1String(" line-through");
             css += u';';
         }
-        if ((underline & 0xF) == TextLineStyle::doubleLine)
+        if (TextLineStyle::isDouble(underline))
             css += QLatin1String(" text-decoration-style:double;");
         if (a.baselineOffset && isFinite(*a.baselineOffset) && *a.baselineOffset != 0)
             css += QLatin1String(*a.baselineOffset > 0 ? " vertical-align:super;" : " vertical-align:sub;");

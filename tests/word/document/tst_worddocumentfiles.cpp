@@ -90,6 +90,8 @@ private slots:
     void htmlMarkupOfOtherPrograms();
     void htmlSecondSaveEqualsFirst();
     void htmlPictureNamedManyTimesDecodedOnce();
+    void doubleLinesStayDouble_data();
+    void doubleLinesStayDouble();
 };
 
 void TestWordDocumentFiles::roundTrip_data()
@@ -730,6 +732,45 @@ void TestWordDocumentFiles::htmlPictureNamedManyTimesDecodedOnce()
     const qint64 key = read.attributesAt(0).attachment->image.cacheKey();
     for (qsizetype i = 1; i < 20; ++i)
         QCOMPARE(read.attributesAt(i).attachment->image.cacheKey(), key);
+}
+
+void TestWordDocumentFiles::doubleLinesStayDouble_data()
+{
+    using namespace TextLineStyle;
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<bool>("strike"); // the style is a strikethrough's, else an underline's
+    for (DocumentFormat format : {DocumentFormat::Rtf, DocumentFormat::Doc, DocumentFormat::Docx, DocumentFormat::Html}) {
+        const QByteArray name = DocumentFormats::rawValue(format).toLatin1();
+        QTest::addRow("%s double", name.constData()) << format << doubleLine << false;
+        QTest::addRow("%s thick double", name.constData()) << format << (doubleLine | thick) << false;
+        QTest::addRow("%s thick", name.constData()) << format << thick << false;
+        QTest::addRow("%s dotted", name.constData()) << format << (single | patternDot) << false;
+        if (format != DocumentFormat::Html) // HTML strikes with one line only
+            QTest::addRow("%s thick double strike", name.constData()) << format << (doubleLine | thick) << true;
+    }
+}
+
+// A line is double when both its 0x1 and 0x8 bits are set, whatever
+// thickness or pattern it also has, in every format.
+void TestWordDocumentFiles::doubleLinesStayDouble()
+{
+    QFETCH(DocumentFormat, format);
+    QFETCH(int, style);
+    QFETCH(bool, strike);
+    TextAttributes lined;
+    lined.font = FontDescriptor{QStringLiteral("Liberation Serif"), QString(), 12, false, false};
+    (strike ? lined.strikethroughStyle : lined.underlineStyle) = style;
+    QTemporaryDir folder;
+    const QString path = folder.filePath("lined." + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(StyledText(QStringLiteral("lined"), lined), path, format, &error), qPrintable(error));
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    const TextAttributes back = read.attributesAt(0);
+    const int readStyle = (strike ? back.strikethroughStyle : back.underlineStyle).value_or(0);
+    QVERIFY(readStyle != 0);
+    QCOMPARE(TextLineStyle::isDouble(readStyle), TextLineStyle::isDouble(style));
 }
 
 QTEST_MAIN(TestWordDocumentFiles)
