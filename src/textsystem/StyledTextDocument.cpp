@@ -293,21 +293,47 @@ QTextBlockFormat blockFormat(const std::optional<ParagraphStyle> &style, std::op
 }
 
 // The levels of the lists a foreign page's blocks belong to, by nesting:
-// an item of a nested list carries the levels of the lists around it.
+// an item of a nested list carries the levels of the lists around it. A list
+// nested before its outer list's first item takes that level from the item
+// that follows; a block outside every list ends them all.
 class ForeignListLevels
 {
 public:
-    QList<TextList> levelsOf(const QTextList &list)
+    QList<TextList> levelsOf(const QTextBlock &block)
     {
-        const QTextListFormat format = list.format();
-        const int depth = qBound(1, format.indent(), 64);
-        const TextList own{markerFormat(format.style(), format.numberPrefix(), format.numberSuffix()), 1};
-        m_levels.resize(depth, own);
-        m_levels[depth - 1] = own;
+        const int depth = depthOf(*block.textList());
+        for (int level = int(m_levels.size()) + 1; level < depth; ++level)
+            m_levels.append(levelAhead(block, level).value_or(levelOf(*block.textList())));
+        m_levels.resize(depth);
+        m_levels[depth - 1] = levelOf(*block.textList());
         return m_levels;
     }
 
+    void endLists() { m_levels.clear(); }
+
 private:
+    static int depthOf(const QTextList &list) { return qBound(1, list.format().indent(), 64); }
+
+    static TextList levelOf(const QTextList &list)
+    {
+        const QTextListFormat format = list.format();
+        return TextList{markerFormat(format.style(), format.numberPrefix(), format.numberSuffix()), 1};
+    }
+
+    // The list at `depth` of the first item after `block` that lies no
+    // deeper than `block` and still in its lists.
+    static std::optional<TextList> levelAhead(QTextBlock block, int depth)
+    {
+        for (block = block.next(); block.isValid() && block.textList(); block = block.next()) {
+            const int blockDepth = depthOf(*block.textList());
+            if (blockDepth == depth)
+                return levelOf(*block.textList());
+            if (blockDepth < depth)
+                break;
+        }
+        return std::nullopt;
+    }
+
     QList<TextList> m_levels; // the last list seen at each depth
 };
 
@@ -321,6 +347,8 @@ std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block, ForeignL
         && (format.hasProperty(QTextFormat::BlockAlignment) || format.hasProperty(QTextFormat::BlockLeftMargin)
             || format.hasProperty(QTextFormat::BlockRightMargin) || format.hasProperty(QTextFormat::TextIndent)
             || format.hasProperty(QTextFormat::LineHeight));
+    if (!list)
+        foreignLists.endLists();
     if (!format.boolProperty(HasParagraphStyle) && !list && !foreignLayout)
         return std::nullopt;
     ParagraphStyle style;
@@ -357,7 +385,7 @@ std::optional<ParagraphStyle> paragraphStyleOf(const QTextBlock &block, ForeignL
     if (format.hasProperty(TextLists)) {
         style.textLists = decodeLists(format.property(TextLists).toStringList());
     } else if (list) {
-        style.textLists = foreignLists.levelsOf(*list);
+        style.textLists = foreignLists.levelsOf(block);
     }
     return style;
 }

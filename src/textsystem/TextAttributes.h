@@ -25,6 +25,13 @@ constexpr int patternDash = 0x200;
 constexpr int patternDashDot = 0x300;
 constexpr int patternDashDotDot = 0x400;
 constexpr int byWord = 0x8000;
+
+// A double line has both the single bit and 0x8 set, whatever thickness and
+// pattern stand beside them: every writer and reader asks this one question.
+constexpr bool isDouble(int style)
+{
+    return (style & doubleLine) == doubleLine;
+}
 } // namespace TextLineStyle
 
 // Values of `inlinePresentationIntent` the writers know; the field may hold

@@ -37,7 +37,7 @@ QString underlineValue(int style)
 {
     if (style & TextLineStyle::byWord)
         return QStringLiteral("words");
-    if ((style & TextLineStyle::doubleLine) == TextLineStyle::doubleLine)
+    if (TextLineStyle::isDouble(style))
         return QStringLiteral("double");
     if (style & TextLineStyle::thick)
         return QStringLiteral("thick");
@@ -72,8 +72,7 @@ XmlElement runProperties(const TextAttributes &attributes)
     if (font && font->italic)
         properties.addChild(QStringLiteral("w:i"));
     if (const int strike = attributes.strikethroughStyle.value_or(0))
-        properties.addChild((strike & TextLineStyle::doubleLine) == TextLineStyle::doubleLine ? QStringLiteral("w:dstrike")
-                                                                                              : QStringLiteral("w:strike"));
+        properties.addChild(TextLineStyle::isDouble(strike) ? QStringLiteral("w:dstrike") : QStringLiteral("w:strike"));
     if (const auto color = hexColor(attributes.foreground))
         properties.addChild(valElement(QStringLiteral("w:color"), *color));
     // Half-points, within what readers take.

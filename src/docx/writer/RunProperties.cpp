@@ -109,7 +109,7 @@ void addStrikethrough(PropertySlots &props, const TextAttributes &attributes)
     const int style = attributes.strikethroughStyle.value_or(0);
     if (style == 0)
         return;
-    const bool isDouble = (style & TextLineStyle::doubleLine) == TextLineStyle::doubleLine;
+    const bool isDouble = TextLineStyle::isDouble(style);
     props.set(isDouble ? DStrike : Strike,
               valElement(isDouble ? QStringLiteral("w:dstrike") : QStringLiteral("w:strike"), QStringLiteral("true")));
 }
@@ -203,7 +203,7 @@ QString underlineValue(int style)
     case patternDashDotDot: return heavy ? QStringLiteral("dashDotDotHeavy") : QStringLiteral("dotDotDash");
     default: break;
     }
-    if ((style & doubleLine) == doubleLine)
+    if (isDouble(style))
         return QStringLiteral("double");
     if (heavy)
         return QStringLiteral("thick");

@@ -28,7 +28,10 @@ bool DocFkpWriter::fits(const Run &run) const
     const int count = int(m_runs.size()) + 1;
     const int front = 4 * (count + 1) + count * entrySize();
     const int stored = m_storedInPage.contains(run.properties) ? 0 : storedSize(run.properties);
-    return front + m_storedBytes + stored <= pageSize - 1;
+    // Properties are stored downwards from the count byte, each on an even
+    // offset (the first one leaves a byte free), and may not reach the entries.
+    const int lowestStored = (pageSize - 1 - m_storedBytes - stored) & ~1;
+    return lowestStored >= front;
 }
 
 void DocFkpWriter::addRun(quint32 fcStart, quint32 fcEnd, const QByteArray &properties)

@@ -55,7 +55,7 @@ int underlineKind(int style)
     using namespace TextLineStyle;
     const int pattern = style & 0x700;
     const bool thickLine = (style & 0xF) == thick;
-    if ((style & 0xF) == doubleLine)
+    if (isDouble(style))
         return 3;
     if (style & byWord)
         return 2;
@@ -244,7 +244,7 @@ private:
         if (attributes.underlineStyle && *attributes.underlineStyle != TextLineStyle::none)
             append(chpx, cKul, underlineKind(*attributes.underlineStyle));
         if (attributes.strikethroughStyle && *attributes.strikethroughStyle != TextLineStyle::none) {
-            const bool doubled = (*attributes.strikethroughStyle & 0xF) == TextLineStyle::doubleLine;
+            const bool doubled = TextLineStyle::isDouble(*attributes.strikethroughStyle);
             append(chpx, doubled ? cFDStrike : cFStrike, 1);
         }
         if (attributes.foreground && attributes.foreground->isValid()) {

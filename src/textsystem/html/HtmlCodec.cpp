@@ -1,7 +1,7 @@
 #include "textsystem/html/HtmlCodec.h"
 
 #include "platform/FileBytes.h"
-#include "platform/RtfCodePage.h"
+#include "platform/WindowsCodePage.h"
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
 #include "textsystem/html/HtmlNesting.h"
@@ -85,14 +85,32 @@ QString decodeHtml(const QByteArray &html)
     if (charset == QLatin1String("shift_jis") || charset == QLatin1String("shift-jis")
         || charset == QLatin1String("sjis") || charset == QLatin1String("windows-31j")
         || charset == QLatin1String("cp932"))
-        return RtfCodePage::decode(html, RtfCodePage::shiftJis);
+        return WindowsCodePage::decode(html, WindowsCodePage::shiftJis);
     if (charset == QLatin1String("iso-8859-1") || charset == QLatin1String("windows-1252"))
-        return RtfCodePage::decode(html, RtfCodePage::ansi);
+        return WindowsCodePage::decode(html, WindowsCodePage::ansi);
     return QString::fromUtf8(html);
 }
 
-// HTML sizes pictures in CSS pixels, 96 to the inch; the text in points.
+// HTML sizes pictures and blocks in CSS pixels, 96 to the inch; the text in points.
 constexpr double pointsPerPixel = 0.75;
+
+// `text` with its paragraphs' margins, indents and fixed line heights in
+// points: Qt's import keeps a page's block lengths as the pixels it gave.
+StyledText withBlockLengthsInPoints(StyledText text)
+{
+    const StyledText read = text;
+    read.forEachValue(TextRange::everything(), &TextAttributes::paragraphStyle,
+                      [&](const std::optional<ParagraphStyle> &style, TextRange range) {
+        if (!style)
+            return;
+        ParagraphStyle inPoints = *style;
+        for (double *length : {&inPoints.spacingBefore, &inPoints.spacingAfter, &inPoints.headIndent,
+                               &inPoints.firstLineHeadIndent, &inPoints.tailIndent, &inPoints.lineSpacing})
+            *length *= pointsPerPixel;
+        text.modifyAttributes(range, [&inPoints](TextAttributes &a) { a.paragraphStyle = inPoints; });
+    });
+    return text;
+}
 
 // `text` with the sizes the page gave its pictures (CSS pixels) in points.
 // A picture the page gives no size keeps its natural size, already in points.
@@ -196,7 +214,7 @@ StyledText read(const QByteArray &html, const QString &folder)
     ConfinedHtmlDocument document(folder);
     document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(decodeHtml(html)))));
     restoreDoubleUnderlines(document);
-    return withPictureSizesInPoints(StyledTextDocument::toStyledText(document));
+    return withBlockLengthsInPoints(withPictureSizesInPoints(StyledTextDocument::toStyledText(document)));
 }
 
 QByteArray write(const StyledText &text)

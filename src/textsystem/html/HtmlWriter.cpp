@@ -10,16 +10,21 @@
 
 namespace {
 
-// HTML sizes pictures in CSS pixels, 96 to the inch; the text in points.
+// HTML sizes pictures and blocks in CSS pixels, 96 to the inch; the text in points.
 constexpr double pixelsPerPoint = 96.0 / 72.0;
 
 bool isFinite(double value) { return std::isfinite(value); }
 
-// Block margins are read back in whole units: written whole, a second save
-// writes what the first did.
-QString pixels(double points)
+// A length in points as whole CSS pixels: block lengths are read back in
+// whole pixels, so a second save writes what the first did.
+int wholePixels(double points)
 {
-    return QString::number(isFinite(points) ? qRound(qBound(-1.0e6, points, 1.0e6)) : 0) + QLatin1String("px");
+    return isFinite(points) ? qRound(qBound(-1.0e6, points, 1.0e6) * pixelsPerPoint) : 0;
+}
+
+QString pixelText(int pixels)
+{
+    return QString::number(pixels) + QLatin1String("px");
 }
 
 QString number(double value)
@@ -115,10 +120,28 @@ public:
     }
 
 private:
+    // The side margins of a block in whole pixels, as a reader sums them:
+    // an item's own add to those of the items its list is nested in.
+    struct SideMargins {
+        int left = 0;
+        int right = 0;
+    };
     struct OpenList {
         TextList list;
-        double itemIndent = 0; // the margin its items' content starts at, points
+        bool itemOpen = false;
+        SideMargins item; // of its open item
     };
+
+    static SideMargins sideMargins(const ParagraphStyle &style)
+    {
+        return {wholePixels(style.headIndent), wholePixels(style.tailIndent < 0 ? -style.tailIndent : 0)};
+    }
+
+    // The margins of the item the innermost open list is nested in.
+    SideMargins enclosingMargins() const
+    {
+        return m_lists.size() > 1 ? m_lists[m_lists.size() - 2].item : SideMargins();
+    }
 
     void writeParagraph(const TextParagraph &paragraph)
     {
@@ -126,31 +149,29 @@ private:
         const ParagraphStyle style = first.paragraphStyle.value_or(ParagraphStyle());
         const bool terminated = paragraph.enclosing.length > paragraph.content.length;
         const bool pageBreak = terminated && m_text.attributesAt(paragraph.content.end()).breakType == BreakType::Page;
-        const QString tag = style.textLists.isEmpty() ? QStringLiteral("p") : QStringLiteral("li");
+        const bool item = !style.textLists.isEmpty();
         openListsFor(style.textLists);
-        // Margins of an enclosing item add to its nested items' own.
-        const double enclosing = m_lists.size() > 1 ? m_lists[m_lists.size() - 2].itemIndent : 0.0;
-        if (!m_lists.empty())
-            m_lists.back().itemIndent = style.headIndent;
-        m_out += u'<' + tag + QLatin1String(" style=\"") + blockStyle(style, enclosing, pageBreak);
+        const SideMargins enclosing = enclosingMargins();
+        if (item)
+            m_lists.back() = OpenList{m_lists.back().list, true, sideMargins(style)};
+        m_out += QLatin1String(item ? "<li" : "<p") + QLatin1String(" style=\"") + blockStyle(style, enclosing, pageBreak);
         if (paragraph.content.isEmpty()) {
             m_out += QLatin1String(" -qt-paragraph-type:empty;\"><br />");
         } else {
             m_out += QLatin1String("\">");
             writeRuns(paragraph.content);
         }
-        if (tag == QLatin1String("p"))
+        if (!item)
             m_out += QLatin1String("</p>\n");
-        else
-            m_itemOpen = true;
     }
 
-    QString blockStyle(const ParagraphStyle &style, double enclosing, bool pageBreak) const
+    QString blockStyle(const ParagraphStyle &style, SideMargins enclosing, bool pageBreak) const
     {
+        const SideMargins own = sideMargins(style);
         QString css = QStringLiteral("margin-top:%1; margin-bottom:%2; margin-left:%3; margin-right:%4; text-indent:%5;")
-                          .arg(pixels(style.spacingBefore), pixels(style.spacingAfter),
-                               pixels(style.headIndent - enclosing), pixels(style.tailIndent < 0 ? -style.tailIndent : 0),
-                               pixels(style.firstLineHeadIndent - style.headIndent));
+                          .arg(pixelText(wholePixels(style.spacingBefore)), pixelText(wholePixels(style.spacingAfter)),
+                               pixelText(own.left - enclosing.left), pixelText(own.right - enclosing.right),
+                               pixelText(wholePixels(style.firstLineHeadIndent) - own.left));
         switch (style.alignment) {
         case TextAlignment::Left: css += QLatin1String(" text-align:left;"); break;
         case TextAlignment::Right: css += QLatin1String(" text-align:right;"); break;
@@ -159,7 +180,7 @@ private:
         case TextAlignment::Natural: break;
         }
         if (style.lineSpacing > 0 && isFinite(style.lineSpacing))
-            css += QStringLiteral(" line-height:%1; -qt-line-height-type:fixed;").arg(pixels(style.lineSpacing));
+            css += QStringLiteral(" line-height:%1; -qt-line-height-type:fixed;").arg(pixelText(wholePixels(style.lineSpacing)));
         else if (style.lineHeightMultiple > 0 && isFinite(style.lineHeightMultiple))
             css += QStringLiteral(" line-height:%1%;").arg(qRound(qMin(style.lineHeightMultiple, 100.0) * 100));
         if (pageBreak)
@@ -168,18 +189,24 @@ private:
     }
 
     // Lists stay open while paragraphs share their outer levels; a deeper
-    // list opens inside the item before it.
+    // list opens inside the item before it, or inside an item without a
+    // marker of its own when its level has none open. No white space is
+    // written inside an item: it would be the item's text.
     void openListsFor(const QList<TextList> &lists)
     {
         qsizetype shared = 0;
         while (shared < qsizetype(m_lists.size()) && shared < lists.size() && m_lists[shared].list == lists[shared])
             ++shared;
         closeListsTo(shared);
-        if (shared == lists.size() && m_itemOpen) {
+        if (shared == lists.size() && !m_lists.empty() && m_lists.back().itemOpen) {
             m_out += QLatin1String("</li>\n"); // the same level: its item ends, the next begins
-            m_itemOpen = false;
+            m_lists.back().itemOpen = false;
         }
         for (qsizetype level = m_lists.size(); level < lists.size(); ++level) {
+            if (!m_lists.empty() && !m_lists.back().itemOpen) {
+                m_out += QLatin1String("<li style=\"list-style-type:none;\">");
+                m_lists.back() = OpenList{m_lists.back().list, true, enclosingMargins()};
+            }
             const TextListMarker marker = TextListMarker::of(lists[level].markerFormat);
             const bool ordered = isOrdered(marker);
             QString css = QStringLiteral("margin-top:0px; margin-bottom:0px; list-style-type:%1;").arg(listStyleType(marker.token));
@@ -191,20 +218,21 @@ private:
             if (ordered && lists[level].startingItemNumber != 1)
                 m_out += QStringLiteral(" start=\"%1\"").arg(lists[level].startingItemNumber);
             m_out += QLatin1String(" style=\"") + css + QLatin1String("\">\n");
-            m_lists.push_back(OpenList{lists[level], 0.0});
-            m_itemOpen = false;
+            m_lists.push_back(OpenList{lists[level], false, SideMargins()});
         }
     }
 
     void closeListsTo(qsizetype depth)
     {
         while (qsizetype(m_lists.size()) > depth) {
-            if (m_itemOpen)
+            if (m_lists.back().itemOpen)
                 m_out += QLatin1String("</li>\n");
-            m_out += isOrdered(TextListMarker::of(m_lists.back().list.markerFormat)) ? QLatin1String("</ol>\n")
-                                                                                      : QLatin1String("</ul>\n");
+            m_out += isOrdered(TextListMarker::of(m_lists.back().list.markerFormat)) ? QLatin1String("</ol>")
+                                                                                      : QLatin1String("</ul>");
             m_lists.pop_back();
-            m_itemOpen = !m_lists.empty(); // the item holding the list goes on
+            // Inside the item that holds the list, a line break would be its text.
+            if (m_lists.empty())
+                m_out += u'\n';
         }
     }
 
@@ -282,7 +310,7 @@ private:
                 css += QLatin1String(" line-through");
             css += u';';
         }
-        if ((underline & 0xF) == TextLineStyle::doubleLine)
+        if (TextLineStyle::isDouble(underline))
             css += QLatin1String(" text-decoration-style:double;");
         if (a.baselineOffset && isFinite(*a.baselineOffset) && *a.baselineOffset != 0)
             css += QLatin1String(*a.baselineOffset > 0 ? " vertical-align:super;" : " vertical-align:sub;");
@@ -318,7 +346,6 @@ private:
     const StyledText &m_text;
     QString m_out;
     std::vector<OpenList> m_lists;
-    bool m_itemOpen = false;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "textsystem/plain/PlainTextCodec.h"
 
 #include "platform/TextEncoding.h"
-#include "platform/RtfCodePage.h"
+#include "platform/WindowsCodePage.h"
 
 #include <QStringDecoder>
 
@@ -41,7 +41,7 @@ QString decode(const QByteArray &bytes)
         return text;
     if (std::optional<QString> shiftJis = TextEncoding::decodeCp932(bytes))
         return *shiftJis;
-    return RtfCodePage::decode(bytes, RtfCodePage::ansi);
+    return WindowsCodePage::decode(bytes, WindowsCodePage::ansi);
 }
 
 } // namespace PlainTextCodec

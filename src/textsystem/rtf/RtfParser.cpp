@@ -1,7 +1,5 @@
 #include "textsystem/rtf/RtfParser.h"
 
-#include "textsystem/rtf/RtfControlWords.h"
-
 #include <QUrl>
 
 namespace {
@@ -10,8 +8,8 @@ int slotIndex(RtfFontSlot slot) { return int(slot); }
 
 } // namespace
 
-RtfParser::RtfParser(const QByteArray &rtf, const RtfReader::AttachmentLoader &attachments)
-    : m_tokenizer(rtf), m_attachments(attachments)
+RtfParser::RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth)
+    : m_tokenizer(rtf), m_attachments(attachments), m_maximumDepth(maximumDepth)
 {
 }
 
@@ -83,8 +81,8 @@ done:
 bool RtfParser::handleGroupStart(QString *error)
 {
     m_skipCount = 0;
-    if (depth() >= RtfReader::maximumDepth) {
-        *error = QStringLiteral("The RTF file nests groups more than %1 deep.").arg(RtfReader::maximumDepth);
+    if (depth() >= m_maximumDepth) {
+        *error = QStringLiteral("The RTF file nests groups more than %1 deep.").arg(m_maximumDepth);
         return false;
     }
     m_groups.push_back(m_groups.empty() ? GroupState() : m_groups.back());
@@ -155,8 +153,8 @@ void RtfParser::handleControlWord(const RtfToken &token)
     const RtfDestination destination = state().destination;
     if (destination == RtfDestination::Skip)
         return;
-    const RtfControlWord *word = RtfControlWords::find(token.name);
-    if (word && word->kind == RtfControlWord::Kind::Destination) {
+    const ControlWord *word = controlWord(token.name);
+    if (word && word->kind == ControlWord::Kind::Destination) {
         (this->*word->handler)(ignorable ? 1 : 0);
         return;
     }
@@ -170,19 +168,19 @@ void RtfParser::handleControlWord(const RtfToken &token)
         return;
     }
     switch (word->kind) {
-    case RtfControlWord::Kind::Symbol:
+    case ControlWord::Kind::Symbol:
         if (destination == RtfDestination::Text)
             appendText(QString(QChar(word->symbol)));
         return;
-    case RtfControlWord::Kind::Flag:
+    case ControlWord::Kind::Flag:
         if (word->appliesIn(destination))
             (this->*word->handler)(token.parameter.value_or(1) != 0 ? word->parameter : 0);
         return;
-    case RtfControlWord::Kind::Value:
+    case ControlWord::Kind::Value:
         if (word->appliesIn(destination))
             (this->*word->handler)(token.parameter.value_or(word->parameter));
         return;
-    case RtfControlWord::Kind::Destination:
+    case ControlWord::Kind::Destination:
         return;
     }
 }
@@ -299,7 +297,7 @@ int RtfParser::currentCodePage() const
 {
     const GroupState &group = state();
     if (group.destination == RtfDestination::FontTable) {
-        const int fromCharset = m_fontEntryCharset >= 0 ? RtfCodePage::fromCharset(m_fontEntryCharset) : 0;
+        const int fromCharset = m_fontEntryCharset >= 0 ? WindowsCodePage::fromCharset(m_fontEntryCharset) : 0;
         return fromCharset ? fromCharset : m_documentCodePage;
     }
     const auto font = m_fonts.constFind(shownFont(group.characters));
@@ -312,7 +310,7 @@ void RtfParser::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    const QString text = RtfCodePage::decode(m_pendingBytes, m_pendingCodePage);
+    const QString text = WindowsCodePage::decode(m_pendingBytes, m_pendingCodePage);
     m_pendingBytes.clear();
     if (inDestination(RtfDestination::Text))
         appendText(text);
@@ -472,12 +470,12 @@ std::optional<ParagraphStyle> RtfParser::paragraphStyle(const RtfParagraphState 
 void RtfParser::finishFontEntry()
 {
     if (!m_pendingBytes.isEmpty()) {
-        m_fontName += RtfCodePage::decode(m_pendingBytes, currentCodePage());
+        m_fontName += WindowsCodePage::decode(m_pendingBytes, currentCodePage());
         m_pendingBytes.clear();
     }
     m_fontName += std::exchange(m_destinationText, QString());
     if (m_fontEntry >= 0 && !m_fonts.contains(m_fontEntry)) {
-        const int charsetPage = m_fontEntryCharset >= 0 ? RtfCodePage::fromCharset(m_fontEntryCharset) : 0;
+        const int charsetPage = m_fontEntryCharset >= 0 ? WindowsCodePage::fromCharset(m_fontEntryCharset) : 0;
         m_fonts.insert(m_fontEntry, FontEntry{m_fontName.trimmed(), charsetPage});
     }
     m_fontName.clear();

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/RtfCodePage.h"
+#include "platform/WindowsCodePage.h"
 #include "textsystem/PictureCache.h"
 #include "textsystem/StyledText.h"
+#include "textsystem/rtf/RtfAttachmentLoader.h"
 #include "textsystem/rtf/RtfListTable.h"
-#include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfTokenizer.h"
 
 #include <QHash>
@@ -13,8 +13,6 @@
 #include <array>
 #include <optional>
 #include <vector>
-
-struct RtfControlWord;
 
 // What the characters of the group being read belong to.
 enum class RtfDestination {
@@ -78,14 +76,15 @@ struct RtfParagraphState {
     bool inTable = false; // \intbl
 };
 
-// Reads one RTF file into styled text. Control words are looked up in one
-// table (RtfControlWords.cpp) and handled by kind: flags and values change
-// the state of the group, symbols stand for a character, destinations say
-// what the group's content is.
+// Reads one RTF file into styled text. Control words are looked up in the
+// parser's own table (RtfParserControlWords.cpp, with what each word does)
+// and handled by kind: flags and values change the state of the group,
+// symbols stand for a character, destinations say what the group's content is.
 class RtfParser
 {
 public:
-    RtfParser(const QByteArray &rtf, const RtfReader::AttachmentLoader &attachments);
+    // Groups nested deeper than `maximumDepth` make the file unreadable.
+    RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth);
 
     // False with *error when the groups nest too deeply.
     bool parse(QString *error);
@@ -94,6 +93,28 @@ public:
     // The handlers the control-word table names, by kind. A flag or value
     // handler gets the word's parameter (its default when it has none).
     using Handler = void (RtfParser::*)(int parameter);
+
+    // One entry of the table of control words.
+    struct ControlWord {
+        enum class Kind {
+            Flag,        // switches something; a parameter of 0 switches it off
+            Value,       // sets a number; `parameter` when the word has none
+            Symbol,      // stands for `symbol` in the text
+            Destination, // says what the group's content is
+        };
+
+        Kind kind = Kind::Flag;
+        Handler handler = nullptr; // flags, values and destinations
+        int parameter = 0;
+        char16_t symbol = 0;
+        // The destinations in which a flag or value applies (bits of RtfDestination).
+        quint32 destinations = 0;
+
+        bool appliesIn(RtfDestination destination) const { return destinations & (1u << int(destination)); }
+    };
+
+    // The entry of control word `name`; null for a word the parser does not know.
+    static const ControlWord *controlWord(QByteArrayView name);
 
     // Text and its formatting.
     void plain(int);
@@ -277,12 +298,13 @@ private:
     std::optional<ParagraphStyle> paragraphStyle(const RtfParagraphState &paragraph) const;
 
     RtfTokenizer m_tokenizer;
-    const RtfReader::AttachmentLoader &m_attachments;
+    const RtfAttachmentLoader &m_attachments;
+    const int m_maximumDepth;
     std::vector<GroupState> m_groups;
     StyledText m_text;
     PictureCache m_pictures;
 
-    int m_documentCodePage = RtfCodePage::ansi;
+    int m_documentCodePage = WindowsCodePage::ansi;
     int m_defaultFont = -1;
     QHash<int, FontEntry> m_fonts;
     int m_fontEntry = -1;

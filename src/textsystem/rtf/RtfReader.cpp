@@ -9,7 +9,7 @@ bool RtfReader::read(const QByteArray &rtf, StyledText *text, QString *error, co
     if (!start.startsWith("{\\rtf")) {
         message = QStringLiteral("The file is not an RTF document.");
     } else {
-        RtfParser parser(rtf, attachments);
+        RtfParser parser(rtf, attachments, maximumDepth);
         if (parser.parse(&message)) {
             *text = parser.takeText();
             return true;

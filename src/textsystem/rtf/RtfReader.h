@@ -1,11 +1,10 @@
 #pragma once
 
 #include "textsystem/StyledText.h"
+#include "textsystem/rtf/RtfAttachmentLoader.h"
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
-#include <optional>
 
 // Reads RTF into styled text: fonts, colours, sizes, bold, italic, underline
 // and strike styles, super- and subscript, background, outline and shadow,
@@ -15,9 +14,7 @@
 class RtfReader
 {
 public:
-    // The bytes of an RTFD attachment file named in a \NeXTGraphic group, or
-    // nullopt when the package has no such file.
-    using AttachmentLoader = std::function<std::optional<QByteArray>(const QString &fileName)>;
+    using AttachmentLoader = RtfAttachmentLoader;
 
     // Groups nested deeper than this make the file unreadable.
     static constexpr int maximumDepth = 4096;

@@ -343,7 +343,7 @@ QByteArray RtfDocumentWriter::characterProperties(const TextAttributes &a) const
         out += "\\i";
     if (const int style = a.underlineStyle.value_or(0)) {
         const int pattern = style & 0x700;
-        if ((style & TextLineStyle::doubleLine) == TextLineStyle::doubleLine)
+        if (TextLineStyle::isDouble(style))
             out += "\\uldb";
         else if (style & TextLineStyle::byWord)
             out += "\\ulw";
@@ -364,7 +364,7 @@ QByteArray RtfDocumentWriter::characterProperties(const TextAttributes &a) const
     }
     const int strike = a.strikethroughStyle.value_or(intent & InlinePresentationIntent::strikethrough ? 1 : 0);
     if (strike)
-        out += (strike & TextLineStyle::doubleLine) == TextLineStyle::doubleLine ? "\\striked1" : "\\strike";
+        out += TextLineStyle::isDouble(strike) ? "\\striked1" : "\\strike";
     if (const int color = colorIndex(a.foreground))
         out += "\\cf" + number(color);
     if (const int color = colorIndex(a.background))

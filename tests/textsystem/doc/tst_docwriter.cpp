@@ -1,5 +1,7 @@
 #include "textsystem/doc/DocTestStreams.h"
 
+#include "textsystem/doc/DocFkpWriter.h"
+#include "textsystem/doc/DocFormattedRuns.h"
 #include "textsystem/doc/DocReader.h"
 #include "textsystem/doc/DocWriter.h"
 
@@ -181,6 +183,41 @@ private slots:
         }
         QTest::newRow("many runs and paragraphs") << many;
         QTest::newRow("lists") << listsSample();
+    }
+
+    // Properties fill a page down to the entries that point at them, each
+    // stored on an even offset: runs whose properties would fill a page to
+    // its last byte need one byte more than it holds. (A run of one page
+    // took the properties of the run after it, in this program and others.)
+    void pagesFilledToTheLastByte_data()
+    {
+        QTest::addColumn<bool>("paragraphs");
+        QTest::addColumn<QList<int>>("sizes"); // of each run's properties
+        QTest::newRow("character runs") << false << QList<int>{67, 67, 67, 67, 67, 67, 63};
+        QTest::newRow("character runs, a byte less") << false << QList<int>{67, 67, 67, 67, 67, 67, 61};
+    }
+
+    void pagesFilledToTheLastByte()
+    {
+        QFETCH(bool, paragraphs);
+        QFETCH(QList<int>, sizes);
+        DocFkpWriter writer(paragraphs ? DocFkpWriter::Kind::Paragraph : DocFkpWriter::Kind::Character);
+        QList<QByteArray> properties;
+        for (qsizetype i = 0; i < sizes.size(); ++i) {
+            properties << QByteArray(sizes[i], char('A' + i));
+            writer.addRun(quint32(10 * i), quint32(10 * (i + 1)), properties.last());
+        }
+        const QByteArray pages = writer.pages();
+        const QByteArray bins = writer.binTable(0);
+        const DocFormattedRuns runs = paragraphs ? DocFormattedRuns::readParagraphRuns(DocByteView(pages), DocByteView(bins))
+                                                 : DocFormattedRuns::readCharacterRuns(DocByteView(pages), DocByteView(bins));
+        QCOMPARE(runs.runs().size(), sizes.size());
+        for (qsizetype i = 0; i < sizes.size(); ++i) {
+            const DocFormattedRuns::Run &run = runs.runs()[i];
+            QCOMPARE(run.fcStart, quint32(10 * i));
+            const QByteArray grpprl = paragraphs ? properties[i].mid(2) : properties[i];
+            QCOMPARE(run.grpprl.bytes().toByteArray(), grpprl);
+        }
     }
 
     void roundTrip()

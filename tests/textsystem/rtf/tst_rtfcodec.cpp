@@ -195,6 +195,12 @@ void TestRtfCodec::tableCellsEndingInParagraphs_data()
     QTest::newRow("empty cells keep their tabs") << QByteArray("{\\rtf1 \\pard\\intbl a\\cell\\cell\\pard\\intbl\\par\\cell d\\cell\\row}")
                                                  << "a\t\t\td\n";
     QTest::newRow("par outside a table") << QByteArray("{\\rtf1 \\intbl a\\cell\\row\\pard b\\par c}") << "a\nb\nc";
+    // Word repeats a nested table for readers without nested tables in
+    // \nonesttables groups: the nested cells are read, the repetition not.
+    QTest::newRow("nested table") << QByteArray("{\\rtf1 \\pard\\intbl outer\\cell\\pard\\intbl\\itap2 in a\\nestcell"
+                                                "{\\nonesttables\\tab}in b\\nestcell{\\*\\nesttableprops\\trowd\\cellx1\\cellx2\\nestrow}"
+                                                "{\\nonesttables in a\\tab in b\\par}\\pard\\intbl\\itap1 end\\cell\\row z}")
+                                  << "outer\tin a\tin b\tend\nz";
 }
 
 void TestRtfCodec::tableCellsEndingInParagraphs()

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QtTest>
@@ -90,6 +91,11 @@ private slots:
     void htmlMarkupOfOtherPrograms();
     void htmlSecondSaveEqualsFirst();
     void htmlPictureNamedManyTimesDecodedOnce();
+    void doubleLinesStayDouble_data();
+    void doubleLinesStayDouble();
+    void htmlListsNestInsideItems_data();
+    void htmlListsNestInsideItems();
+    void htmlBlockLengthsInCssPixels();
 };
 
 void TestWordDocumentFiles::roundTrip_data()
@@ -730,6 +736,140 @@ void TestWordDocumentFiles::htmlPictureNamedManyTimesDecodedOnce()
     const qint64 key = read.attributesAt(0).attachment->image.cacheKey();
     for (qsizetype i = 1; i < 20; ++i)
         QCOMPARE(read.attributesAt(i).attachment->image.cacheKey(), key);
+}
+
+void TestWordDocumentFiles::doubleLinesStayDouble_data()
+{
+    using namespace TextLineStyle;
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<bool>("strike"); // the style is a strikethrough's, else an underline's
+    for (DocumentFormat format : {DocumentFormat::Rtf, DocumentFormat::Doc, DocumentFormat::Docx, DocumentFormat::Html}) {
+        const QByteArray name = DocumentFormats::rawValue(format).toLatin1();
+        QTest::addRow("%s double", name.constData()) << format << doubleLine << false;
+        QTest::addRow("%s thick double", name.constData()) << format << (doubleLine | thick) << false;
+        QTest::addRow("%s thick", name.constData()) << format << thick << false;
+        QTest::addRow("%s dotted", name.constData()) << format << (single | patternDot) << false;
+        if (format != DocumentFormat::Html) // HTML strikes with one line only
+            QTest::addRow("%s thick double strike", name.constData()) << format << (doubleLine | thick) << true;
+    }
+}
+
+// A line is double when both its 0x1 and 0x8 bits are set, whatever
+// thickness or pattern it also has, in every format.
+void TestWordDocumentFiles::doubleLinesStayDouble()
+{
+    QFETCH(DocumentFormat, format);
+    QFETCH(int, style);
+    QFETCH(bool, strike);
+    TextAttributes lined;
+    lined.font = FontDescriptor{QStringLiteral("Liberation Serif"), QString(), 12, false, false};
+    (strike ? lined.strikethroughStyle : lined.underlineStyle) = style;
+    QTemporaryDir folder;
+    const QString path = folder.filePath("lined." + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(StyledText(QStringLiteral("lined"), lined), path, format, &error), qPrintable(error));
+    StyledText read;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error), qPrintable(error));
+    const TextAttributes back = read.attributesAt(0);
+    const int readStyle = (strike ? back.strikethroughStyle : back.underlineStyle).value_or(0);
+    QVERIFY(readStyle != 0);
+    QCOMPARE(TextLineStyle::isDouble(readStyle), TextLineStyle::isDouble(style));
+}
+
+void TestWordDocumentFiles::htmlListsNestInsideItems_data()
+{
+    QTest::addColumn<QList<int>>("levels"); // of each paragraph; 0: no list
+    // A level without any item of its own has no marker a reader could keep.
+    QTest::addColumn<bool>("everyLevelHasItems");
+    QTest::newRow("item, nested item, item") << QList<int>{1, 2, 1} << true;
+    QTest::newRow("nested before any item") << QList<int>{2, 2, 1} << true;
+    QTest::newRow("two levels deeper") << QList<int>{1, 3, 0} << false;
+    QTest::newRow("nested item last") << QList<int>{0, 1, 2} << true;
+}
+
+// Every nested list opens inside an item and every item that opens closes:
+// no white space inside an item becomes its text, and the page reads back
+// with its lists and margins, the right margin of a nested item included.
+void TestWordDocumentFiles::htmlListsNestInsideItems()
+{
+    QFETCH(QList<int>, levels);
+    QFETCH(bool, everyLevelHasItems);
+    const QList<TextList> lists = {TextList{QStringLiteral("{decimal}."), 1}, TextList{TextList::circle.toString(), 1},
+                                   TextList{QStringLiteral("{lower-latin})"), 1}};
+    StyledText text;
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        TextAttributes a;
+        a.font = FontDescriptor{QStringLiteral("Liberation Serif"), QString(), 12, false, false};
+        ParagraphStyle style;
+        style.headIndent = 36.0 * levels[i];
+        style.firstLineHeadIndent = style.headIndent - 18;
+        style.tailIndent = -9.0 * levels[i];
+        style.textLists = lists.mid(0, levels[i]);
+        a.paragraphStyle = style;
+        text.append(QString::fromUtf16(u"細目 %1").arg(i) + (i + 1 < levels.size() ? QStringLiteral("\n") : QString()), a);
+    }
+    QTemporaryDir folder;
+    QString error;
+    QVERIFY(WordDocumentFiles::write(text, folder.filePath("1.html"), DocumentFormat::Html, &error));
+    const QString page = QString::fromUtf8(fileBytes(folder.filePath("1.html")));
+    QStringList open; // the elements open, innermost last
+    static const QRegularExpression tag(QStringLiteral("<(/?)(ol|ul|li)\\b"));
+    for (auto it = tag.globalMatch(page); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString name = match.captured(2);
+        if (match.captured(1).isEmpty()) {
+            if (name != QLatin1String("li"))
+                QVERIFY2(open.isEmpty() || open.last() == QLatin1String("li"), qPrintable(page));
+            open << name;
+        } else {
+            QVERIFY2(!open.isEmpty() && open.takeLast() == name, qPrintable(page));
+        }
+    }
+    QVERIFY2(open.isEmpty(), qPrintable(page));
+
+    StyledText read;
+    QVERIFY(WordDocumentFiles::read(folder.filePath("1.html"), &read, &error));
+    QCOMPARE(read.string(), text.string());
+    for (const TextParagraph &paragraph : text.paragraphs()) {
+        const ParagraphStyle expected = *text.attributesAt(paragraph.content.location).paragraphStyle;
+        const ParagraphStyle actual = read.attributesAt(paragraph.content.location).paragraphStyle.value_or(ParagraphStyle());
+        if (everyLevelHasItems)
+            QCOMPARE(actual.textLists, expected.textLists);
+        QCOMPARE(actual.textLists.size(), expected.textLists.size());
+        QCOMPARE(actual.headIndent, expected.headIndent);
+        QCOMPARE(actual.firstLineHeadIndent, expected.firstLineHeadIndent);
+        QCOMPARE(actual.tailIndent, expected.tailIndent);
+    }
+    if (!everyLevelHasItems)
+        return;
+    QVERIFY(WordDocumentFiles::write(read, folder.filePath("2.html"), DocumentFormat::Html, &error));
+    QCOMPARE(fileBytes(folder.filePath("2.html")), fileBytes(folder.filePath("1.html")));
+}
+
+// Block lengths are CSS pixels, 96 to the inch, on the page and when read.
+void TestWordDocumentFiles::htmlBlockLengthsInCssPixels()
+{
+    TextAttributes a;
+    a.font = FontDescriptor{QStringLiteral("Liberation Serif"), QString(), 12, false, false};
+    ParagraphStyle style;
+    style.headIndent = 72;
+    style.firstLineHeadIndent = 90;
+    style.tailIndent = -36;
+    style.spacingBefore = 12;
+    style.spacingAfter = 6;
+    style.lineSpacing = 18;
+    a.paragraphStyle = style;
+    QTemporaryDir folder;
+    QString error;
+    QVERIFY(WordDocumentFiles::write(StyledText(QStringLiteral("inch"), a), folder.filePath("1.html"), DocumentFormat::Html, &error));
+    const QByteArray page = fileBytes(folder.filePath("1.html"));
+    for (const char *length : {"margin-left:96px", "text-indent:24px", "margin-right:48px", "margin-top:16px",
+                               "margin-bottom:8px", "line-height:24px"})
+        QVERIFY2(page.contains(length), length);
+    StyledText read;
+    QVERIFY(WordDocumentFiles::read(folder.filePath("1.html"), &read, &error));
+    QCOMPARE(read.attributesAt(0).paragraphStyle.value_or(ParagraphStyle()), style);
 }
 
 QTEST_MAIN(TestWordDocumentFiles)

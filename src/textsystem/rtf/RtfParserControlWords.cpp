@@ -1,11 +1,14 @@
-#include "textsystem/rtf/RtfControlWords.h"
+// The RTF parser's table of control words, and what each word does.
+
+#include "textsystem/rtf/RtfParser.h"
 
 #include <string_view>
 #include <unordered_map>
 
 namespace {
 
-using Kind = RtfControlWord::Kind;
+using ControlWord = RtfParser::ControlWord;
+using Kind = ControlWord::Kind;
 using D = RtfDestination;
 using P = RtfParser;
 
@@ -31,27 +34,29 @@ constexpr quint32 inText = in(D::Text);
 constexpr quint32 inCollected = in(D::Text) | in(D::FontTable) | in(D::FieldInstruction) | in(D::LevelText)
     | in(D::NeXTGraphic) | in(D::ShapePropertyName);
 
-constexpr RtfControlWord flag(RtfParser::Handler handler, int on = 1, quint32 where = inText)
+constexpr ControlWord flag(RtfParser::Handler handler, int on = 1, quint32 where = inText)
 {
     return {Kind::Flag, handler, on, 0, where};
 }
 
-constexpr RtfControlWord value(RtfParser::Handler handler, int fallback = 0, quint32 where = inText)
+constexpr ControlWord value(RtfParser::Handler handler, int fallback = 0, quint32 where = inText)
 {
     return {Kind::Value, handler, fallback, 0, where};
 }
 
-constexpr RtfControlWord symbol(char16_t character)
+constexpr ControlWord symbol(char16_t character)
 {
     return {Kind::Symbol, nullptr, 0, character, inText};
 }
 
-constexpr RtfControlWord destination(RtfParser::Handler enter)
+constexpr ControlWord destination(RtfParser::Handler enter)
 {
     return {Kind::Destination, enter, 0, 0, 0};
 }
 
-// Groups whose content is never text of the document.
+// Groups whose content is never text of the document. A nested table's
+// \nonesttables group repeats its cells as plain paragraphs for readers
+// that know no nested tables; the cells themselves are read.
 constexpr std::string_view skippedDestinations[] = {
     "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
     "footerf", "footnote", "annotation", "pntext", "pntxta", "pntxtb", "listtext", "rsidtbl",
@@ -60,12 +65,13 @@ constexpr std::string_view skippedDestinations[] = {
     "operator", "title", "subject", "keywords", "comment", "doccomm", "company", "buptim",
     "creatim", "printim", "revtim", "pgdsctbl", "expandedcolortbl", "mmathPr",
     "atnid", "atnauthor", "xe", "tc", "template", "userprops", "fchars", "lchars", "picprop",
+    "nonesttables",
 };
 
-std::unordered_map<std::string_view, RtfControlWord> makeTable()
+std::unordered_map<std::string_view, ControlWord> makeTable()
 {
     using namespace TextLineStyle;
-    std::unordered_map<std::string_view, RtfControlWord> words = {
+    std::unordered_map<std::string_view, ControlWord> words = {
         // Character formatting.
         {"plain", flag(&P::plain)},
         {"b", flag(&P::bold)},
@@ -217,16 +223,12 @@ std::unordered_map<std::string_view, RtfControlWord> makeTable()
 
 } // namespace
 
-namespace RtfControlWords {
-
-const RtfControlWord *find(QByteArrayView name)
+const RtfParser::ControlWord *RtfParser::controlWord(QByteArrayView name)
 {
-    static const std::unordered_map<std::string_view, RtfControlWord> words = makeTable();
+    static const std::unordered_map<std::string_view, ControlWord> words = makeTable();
     const auto found = words.find(std::string_view(name.data(), size_t(name.size())));
     return found == words.end() ? nullptr : &found->second;
 }
-
-} // namespace RtfControlWords
 
 // ---- what each word does ----
 
@@ -428,7 +430,7 @@ void RtfParser::codePage(int page)
         m_documentCodePage = page;
 }
 
-void RtfParser::macCodePage(int) { m_documentCodePage = RtfCodePage::macRoman; }
+void RtfParser::macCodePage(int) { m_documentCodePage = WindowsCodePage::macRoman; }
 void RtfParser::pcCodePage(int) { m_documentCodePage = 437; }
 void RtfParser::pcaCodePage(int) { m_documentCodePage = 850; }
 

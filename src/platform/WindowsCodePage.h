@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-// The byte encodings RTF text is written in, by Windows code page number.
-namespace RtfCodePage {
+// Windows code pages by number, and the charsets of font tables that name
+// them: the byte encodings of RTF text, of HTML pages that declare one, and
+// of plain text that is not UTF-8.
+namespace WindowsCodePage {
 
 constexpr int ansi = 1252;
 constexpr int macRoman = 10000;
@@ -21,4 +23,4 @@ int fromCharset(int charset);
 // literal byte.
 QString decode(const QByteArray &bytes, int codePage);
 
-} // namespace RtfCodePage
+} // namespace WindowsCodePage

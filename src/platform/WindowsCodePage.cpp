@@ -1,4 +1,4 @@
-#include "platform/RtfCodePage.h"
+#include "platform/WindowsCodePage.h"
 
 #include "platform/TextEncoding.h"
 
@@ -74,14 +74,14 @@ std::optional<QString> decodeWithIconv(const QByteArray &bytes, const char *code
 
 QByteArray iconvName(int codePage)
 {
-    if (codePage == RtfCodePage::macRoman)
+    if (codePage == WindowsCodePage::macRoman)
         return "MACINTOSH";
     return "CP" + QByteArray::number(codePage);
 }
 
 } // namespace
 
-namespace RtfCodePage {
+namespace WindowsCodePage {
 
 int fromCharset(int charset)
 {
@@ -118,4 +118,4 @@ QString decode(const QByteArray &bytes, int codePage)
     }
 }
 
-} // namespace RtfCodePage
+} // namespace WindowsCodePage
