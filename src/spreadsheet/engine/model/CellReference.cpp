@@ -62,6 +62,26 @@ std::optional<CellAddress> parse(QStringView text)
     return CellAddress{int(rowNumber - 1), int(column - 1)};
 }
 
+std::optional<CellAddress> parseWithin(QStringView text, int rows, int columns)
+{
+    const auto address = parse(text);
+    if (!address || address->row >= rows || address->col >= columns)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<ExcelRange> parseRangeWithin(QStringView text, int rows, int columns)
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
+        return std::nullopt;
+    const auto first = parseWithin(text.left(colon), rows, columns);
+    const auto second = parseWithin(text.mid(colon + 1), rows, columns);
+    if (!first || !second)
+        return std::nullopt;
+    return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
+}
+
 std::optional<QString> canonical(const QString &reference)
 {
     const auto address = parse(reference);
