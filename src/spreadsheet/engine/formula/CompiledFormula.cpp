@@ -5,6 +5,8 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -43,9 +45,14 @@ bool isUnknownReference(QStringView argument)
 {
     if (argument.startsWith(u'"'))
         return false;
-    if (argument.contains(u'$') || argument.contains(u'!'))
-        return true;
-    const qsizetype colon = argument.indexOf(u':');
+    qsizetype colon = -1;
+    for (qsizetype i = 0; i < argument.size(); ++i) {
+        const char16_t c = argument[i].unicode();
+        if (c == u'$' || c == u'!')
+            return true;
+        if (c == u':' && colon < 0)
+            colon = i;
+    }
     if (colon < 0)
         return false;
     const QStringView left = argument.left(colon);
@@ -53,15 +60,27 @@ bool isUnknownReference(QStringView argument)
     return (allOf(left, isLetter) && allOf(right, isLetter)) || (allOf(left, isDigit) && allOf(right, isDigit));
 }
 
+// True when `name` is `upper` in any case (`upper` is upper-case ASCII).
+bool isNamed(QStringView name, std::u16string_view upper)
+{
+    if (size_t(name.size()) != upper.size())
+        return false;
+    for (size_t i = 0; i < upper.size(); ++i) {
+        if ((name[qsizetype(i)].unicode() & ~0x20) != upper[i]) // the name holds letters, digits and "_" only
+            return false;
+    }
+    return true;
+}
+
 Function functionNamed(QStringView name)
 {
-    if (name.compare(u"SUM", Qt::CaseInsensitive) == 0)
+    if (isNamed(name, u"SUM"))
         return Function::Sum;
-    if (name.compare(u"AVERAGE", Qt::CaseInsensitive) == 0)
+    if (isNamed(name, u"AVERAGE"))
         return Function::Average;
-    if (name.compare(u"TEXTJOIN", Qt::CaseInsensitive) == 0)
+    if (isNamed(name, u"TEXTJOIN"))
         return Function::TextJoin;
-    if (name.compare(u"UNIQUE", Qt::CaseInsensitive) == 0)
+    if (isNamed(name, u"UNIQUE"))
         return Function::Unique;
     return Function::UnknownName;
 }

@@ -273,16 +273,13 @@ void SheetCalculator::compactCode()
 
 void SheetCalculator::fullPass()
 {
-    for (qint32 cell = 0; m_valuesReplaced && cell < qint32(m_formulaAt.size()); ++cell) {
-        if (m_formulaAt[cell] < 0)
-            continue;
-        // The value grid may hold any text now.
-        m_formulas[m_formulaAt[cell]].numericValue = false;
-        const int row = cell / m_columns;
-        const int col = cell % m_columns;
-        m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
+    if (m_valuesReplaced) {
+        // The value grid may hold any text now: numbers are parsed anew.
+        for (Formula &formula : m_formulas)
+            formula.numericValue = false;
+        m_numbers.reset();
+        m_valuesReplaced = false;
     }
-    m_valuesReplaced = false;
     m_exact.reset(m_rows, m_columns);
     m_edited.clear();
     m_showAllRows = false;

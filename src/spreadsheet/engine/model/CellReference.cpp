@@ -43,7 +43,7 @@ std::optional<CellAddress> parse(QStringView text)
     qsizetype i = 0;
     qint64 column = 0;
     for (; i < size && isAsciiLetter(text.at(i)); ++i) {
-        column = column * 26 + (text.at(i).toUpper().unicode() - u'A' + 1);
+        column = column * 26 + ((text.at(i).unicode() & ~0x20) - u'A' + 1); // upper case
         if (column - 1 > limit)
             return std::nullopt; // a letter run no grid can hold
     }

@@ -21,8 +21,6 @@ public:
     void remove(qint32 index);
     // The number at (row, col), or nullopt (also outside the grid).
     std::optional<double> at(int row, int col) const;
-    bool isEmpty() const { return m_count == 0; }
-    qsizetype count() const { return m_count; }
 
     // The same numbers, bit for bit, at the same cells.
     friend bool operator==(const ExactResults &a, const ExactResults &b);

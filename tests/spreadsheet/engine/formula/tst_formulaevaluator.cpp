@@ -5,8 +5,11 @@
 #include "platform/NumberText.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QLocale>
 #include <QTest>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +34,7 @@ private slots:
     void splitFormulaArguments();
     void formatNumber_data();
     void formatNumber();
+    void formatNumberRoundsAsPrintf();
     void dateRule_data();
     void dateRule();
     void dateFromSerial_data();
@@ -203,6 +207,29 @@ void TestFormulaEvaluator::formatNumber()
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(FormulaEvaluator::formatNumber(value), text);
+}
+
+// Fractions show as printf's "%.2f" gives them, to the last digit: values
+// near and at ties of every size, and arbitrary bit patterns.
+void TestFormulaEvaluator::formatNumberRoundsAsPrintf()
+{
+    QRandomGenerator random(33);
+    const auto check = [](double value) {
+        char expected[400];
+        const auto end = std::to_chars(expected, expected + sizeof expected, value, std::chars_format::fixed, 2).ptr;
+        if (!std::isfinite(value) || value == std::trunc(value))
+            return true;
+        return FormulaEvaluator::formatNumber(value) == QLatin1String(expected, end - expected);
+    };
+    for (int i = 0; i < 100000; ++i) {
+        const double thousandths = double(qint64(random.generate64() % 20000000001) - 10000000000) / 1000;
+        const double values[] = {std::bit_cast<double>(random.generate64()), thousandths,
+                                 std::nextafter(thousandths, 1e300), std::nextafter(thousandths, -1e300),
+                                 std::ldexp(double(random.generate64() >> 11), -int(random.bounded(60))),
+                                 double(qint64(random.generate64() % 1000000)) / 8, -1 / double(i + 3)};
+        for (const double value : values)
+            QVERIFY2(check(value), qPrintable(QString::number(value, 'g', 17)));
+    }
 }
 
 void TestFormulaEvaluator::dateRule_data()
