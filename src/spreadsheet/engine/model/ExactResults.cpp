@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -29,10 +30,13 @@ void ExactResults::set(qint32 index, double value)
         return;
     if (m_numbers.isEmpty())
         m_numbers.fill(none, qsizetype(m_rows) * m_columns);
-    double &slot = m_numbers[index];
-    if (std::isnan(slot))
+    // Read first: an unchanged number leaves storage shared with a copy alone.
+    const double present = std::as_const(m_numbers).at(index);
+    if (std::bit_cast<quint64>(present) == std::bit_cast<quint64>(value))
+        return;
+    if (std::isnan(present))
         ++m_count;
-    slot = value;
+    m_numbers[index] = value;
 }
 
 void ExactResults::remove(qint32 index)

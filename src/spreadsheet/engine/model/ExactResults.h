@@ -6,9 +6,9 @@
 // The unrounded numbers of formula results whose shown text rounds them
 // (617.250005 shown as "617.25"), by cell, as of the last recalculation: what
 // a file caches for those cells. Numbers by cell index (row × columns + col),
-// so keeping one costs no text and no hashing; whoever writes a file makes
-// the text of the few it writes. Implicitly shared: a sheet's copy costs
-// nothing until one side writes.
+// so keeping one costs no text and no hashing; the file writer makes the
+// text of each it writes. Implicitly shared: a sheet's copy costs nothing
+// until one side writes.
 class ExactResults
 {
 public:
