@@ -3,7 +3,8 @@
 // AVERAGE of each column in the last row. Besides, sheets whose sums read
 // themselves: every cell summing the whole grid, opened with and without
 // values a file cached, and 1,000 such sums in the last column, edited. And
-// 200,000 formulas in a chain, each adding 1 to the cell before it; single
+// 200,000 formulas in a chain, each adding 1 to the cell before it, from an
+// integer and from a decimal (every result a fraction); single
 // edits read by no formula and by 1,000 sums; a macro writing 10,000 cells.
 #include "BenchMain.h"
 #include "spreadsheet/engine/document/ExcelDocument.h"
@@ -67,11 +68,11 @@ void load(ExcelDocument &document)
     QCoreApplication::processEvents();
 }
 
-// Every formula in row-major order, each =SUM(previous cell,1), after "1" in A1.
-CellGrid makeChainGrid()
+// Every formula in row-major order, each =SUM(previous cell,1), after `head` in A1.
+CellGrid makeChainGrid(const QString &head = QStringLiteral("1"))
 {
     CellGrid grid = makeEmptyGrid(rows, columns);
-    grid[0][0] = QStringLiteral("1");
+    grid[0][0] = head;
     QString previous = QStringLiteral("A1");
     for (int r = 0; r < rows; ++r) {
         for (int c = r == 0 ? 1 : 0; c < columns; ++c) {
@@ -156,9 +157,18 @@ void firstPassOfChain(benchmark::State &state)
     timeFirstPass(state, makeChainGrid());
 }
 
+// The chain from 1.5: every result has a fraction, so every cell shows a
+// rounded text and keeps its unrounded number.
+void firstPassOfDecimalChain(benchmark::State &state)
+{
+    timeFirstPass(state, makeChainGrid(QStringLiteral("1.5")));
+}
+
 // One cell edit as the editor makes it, the deferred save and recalculation
-// included, on a sheet already recalculated.
-void timeCellEdits(benchmark::State &state, const CellGrid &grid, int row, int col)
+// included, on a sheet already recalculated; the edits write integers, or
+// numbers with a fraction when `fraction` is given.
+void timeCellEdits(benchmark::State &state, const CellGrid &grid, int row, int col,
+                   const QString &fraction = QString())
 {
     ExcelDocument document;
     document.setCells(grid);
@@ -166,9 +176,15 @@ void timeCellEdits(benchmark::State &state, const CellGrid &grid, int row, int c
     QCoreApplication::processEvents();
     int edit = 0;
     for (auto _ : state) {
-        document.setCell(row, col, QString::number(++edit % 1000));
+        document.setCell(row, col, QString::number(++edit % 1000) + fraction);
         QCoreApplication::processEvents();
     }
+}
+
+// A new head for the decimal chain: all 200,000 results change.
+void editAtHeadOfDecimalChain(benchmark::State &state)
+{
+    timeCellEdits(state, makeChainGrid(QStringLiteral("1.5")), 0, 0, QStringLiteral(".25"));
 }
 
 // The bottom right cell (the average of the row sums) becomes a number: no
@@ -342,6 +358,8 @@ BENCHMARK(fullRecalculation)->Unit(benchmark::kMillisecond);
 BENCHMARK(recalculationWithoutEdits)->Unit(benchmark::kMillisecond);
 BENCHMARK(fullRecalculationOfChain)->Unit(benchmark::kMillisecond);
 BENCHMARK(firstPassOfChain)->Unit(benchmark::kMillisecond);
+BENCHMARK(firstPassOfDecimalChain)->Unit(benchmark::kMillisecond);
+BENCHMARK(editAtHeadOfDecimalChain)->Unit(benchmark::kMillisecond);
 BENCHMARK(editOfUnreadCell)->Unit(benchmark::kMillisecond);
 BENCHMARK(editReadByThousandSums)->Unit(benchmark::kMillisecond);
 BENCHMARK(macroWritingTenThousandCells)->Unit(benchmark::kMillisecond);

@@ -8,6 +8,10 @@
 //   bench_xlsx --open IN.xlsx            opens the workbook
 //   bench_xlsx --read IN.xlsx            only reads its sheets (no recalculation)
 //   bench_xlsx --convert IN.xlsx OUT.xlsx  opens it and saves it again
+//   bench_xlsx --write-chain OUT.xlsx START  writes 1000 × 200 formulas in
+//                                        chains along each row: =SUM(START) in
+//                                        column A, =SUM(<left neighbour>,1)
+//                                        after it (START 1.5: decimal results)
 //   bench_xlsx --floor IN.xlsx           only unzips its worksheets and shared
 //                                        strings in memory and parses them with
 //                                        pugixml: what any XLSX open must cost
@@ -220,6 +224,27 @@ int openAndSave(int argc, char **argv, const QString &in, const QString &out)
     return 0;
 }
 
+// Writes the chained formulas to `out`. Returns the process exit code.
+int writeChain(int argc, char **argv, const QString &out, const QString &start)
+{
+    QCoreApplication app(argc, argv);
+    CellGrid grid = makeEmptyGrid(rows, columns);
+    for (int r = 0; r < rows; ++r) {
+        grid[r][0] = "=SUM(" + start + ')';
+        for (int c = 1; c < columns; ++c)
+            grid[r][c] = "=SUM(" + CellReference::text(r, c - 1) + ",1)";
+    }
+    ExcelDocument document;
+    document.setCells(grid);
+    document.recalculate();
+    ExcelError error;
+    if (!document.exportXLSX(out, &error)) {
+        fprintf(stderr, "%s\n", qPrintable(error.message));
+        return 1;
+    }
+    return 0;
+}
+
 // Unzips each worksheet part and the shared strings into memory and parses
 // them in place with pugixml's default flags. Returns the process exit code.
 int parseFloor(const char *in)
@@ -282,6 +307,8 @@ int main(int argc, char **argv)
         return readOnly(argc, argv, QString::fromLocal8Bit(argv[2]));
     if (mode == "--floor")
         return parseFloor(argv[2]);
+    if (mode == "--write-chain" && argc > 3)
+        return writeChain(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (mode == "--convert" && argc > 3)
         return openAndSave(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     return runBenchmarks(argc, argv);

@@ -51,6 +51,39 @@ bool toAscii(QStringView text, QVarLengthArray<char, 64> &out)
     return true;
 }
 
+// The value of a short plain decimal ("12", "-0.5", "3.", ".25": an optional
+// minus, at most 15 digits and at most one point, nothing else); nullopt for
+// any other text. Its digits make an integer below 2^53 and its point a
+// power of ten that doubles hold exactly, so one division gives the
+// correctly rounded value, as strtod does.
+std::optional<double> shortDecimal(QStringView text)
+{
+    static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = text.front() == u'-';
+    qint64 digits = 0;
+    int count = 0;
+    int decimals = -1; // digits after the point; -1 before one
+    for (qsizetype i = negative ? 1 : 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + (c - u'0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == u'.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    const double magnitude = double(digits) / powersOfTen[std::max(decimals, 0)];
+    return negative ? -magnitude : magnitude;
+}
+
 // Decimal exponent of a scientific text such as "1.5e+16" or "1e-05".
 int exponentOf(std::string_view scientific)
 {
@@ -68,6 +101,8 @@ std::optional<double> toDouble(QStringView text)
 {
     if (text.isEmpty() || isCBlank(text.front().unicode()) || !canStartNumber(text))
         return std::nullopt;
+    if (const auto quick = shortDecimal(text))
+        return quick;
     QVarLengthArray<char, 64> ascii;
     if (!toAscii(text, ascii))
         return std::nullopt;

@@ -3,11 +3,13 @@
 
 Usage: check_layers.py SRC_ROOT QT_INCLUDE_ROOT
 
-Each file under SRC_ROOT belongs to the layer of the longest folder prefix in
-LAYERS. A quoted include must resolve to a layer that the file's layer may
-use, and so must an angle include that names a file under SRC_ROOT; an
-angle include of a Qt module header (QtGui, QtWidgets, ...) must be
-a module the layer may link. Prints one line per violation.
+Each C++ file under SRC_ROOT (every header and source extension) belongs to
+the layer of the longest folder prefix in LAYERS; a file in a folder no layer
+names is a violation itself, except main.cpp at the root. An include that
+names a file under SRC_ROOT, quoted or in angle brackets, must resolve to a
+layer that the file's layer may use; any other include, quoted ones that
+resolve elsewhere or nowhere included, must not be the header of a Qt module
+(QtGui, QtWidgets, ...) the layer may not link. Prints one line per violation.
 """
 import os
 import re
@@ -65,7 +67,11 @@ QT_MODULES = {
     "word/document": CORE_GUI,
 }
 
-INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+CPP_EXTENSIONS = (".h", ".hh", ".hpp", ".hxx", ".h++", ".inl", ".ipp", ".tpp", ".txx",
+                  ".c", ".cc", ".cpp", ".cxx", ".c++", ".cppm", ".ixx", ".mm")
+ROOT_FILES = {"main.cpp"}
+
+INCLUDE = re.compile(r'^\s*#\s*(?:include|include_next|import)\s*([<"])([^>"]+)[>"]')
 
 
 def layer_of(relative_path):
@@ -101,41 +107,56 @@ def check(src_root, qt_root):
     violations = []
     for folder, _, files in os.walk(src_root):
         for name in sorted(files):
-            if not name.endswith((".h", ".cpp")):
+            if not name.lower().endswith(CPP_EXTENSIONS):
                 continue
             path = os.path.join(folder, name)
             relative = os.path.relpath(path, src_root)
             layer = layer_of(relative)
-            with open(path, encoding="utf-8", errors="replace") as source:
-                for number, line in enumerate(source, 1):
-                    match = INCLUDE.match(line)
-                    if not match:
-                        continue
-                    kind, target = match.groups()
-                    problem = (check_quoted(src_root, folder, layer, target)
-                               if kind == '"' or is_project_header(src_root, target)
-                               else check_angle(layer, target, qt_modules))
-                    if problem:
-                        violations.append(f"{relative}:{number}: {problem}")
+            if not layer and relative not in ROOT_FILES:
+                violations.append(f"{relative}: belongs to no layer (add its folder to LAYERS)")
+                continue
+            violations += check_file(src_root, path, relative, layer, qt_modules)
     return sorted(violations)
 
 
-def is_project_header(src_root, target):
-    """An angle-bracket include that names a file under SRC_ROOT (the build's
-    include folder) is a project header like any quoted one."""
-    return os.path.isfile(os.path.join(src_root, target))
+def check_file(src_root, path, relative, layer, qt_modules):
+    violations = []
+    folder = os.path.dirname(path)
+    with open(path, encoding="utf-8-sig", errors="replace") as source:
+        for number, line in enumerate(source, 1):
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            kind, target = match.groups()
+            header = project_header(src_root, folder if kind == '"' else None, target)
+            problem = (check_project(src_root, layer, header, target) if header
+                       else check_qt(layer, target, qt_modules))
+            if problem:
+                violations.append(f"{relative}:{number}: {problem}")
+    return violations
 
 
-def check_quoted(src_root, folder, layer, target):
-    local = os.path.normpath(os.path.join(folder, target))
-    if not os.path.exists(local):
-        local = os.path.normpath(os.path.join(src_root, target))
-    if not os.path.exists(local):
-        return None  # generated headers (ui_, moc) and the like
-    target_layer = layer_of(os.path.relpath(local, src_root))
+def project_header(src_root, folder, target):
+    """The file under SRC_ROOT an include names, or None: a quoted include is
+    looked for beside the including file first, then (as an angle one) under
+    SRC_ROOT, the build's include folder. One that resolves outside SRC_ROOT
+    is no project header."""
+    candidates = ([os.path.join(folder, target)] if folder else []) + [os.path.join(src_root, target)]
+    root = os.path.realpath(src_root)
+    for candidate in candidates:
+        if not os.path.isfile(candidate):
+            continue
+        resolved = os.path.realpath(candidate)
+        if os.path.commonpath([root, resolved]) == root:
+            return resolved
+    return None
+
+
+def check_project(src_root, layer, header, target):
+    target_layer = layer_of(os.path.relpath(header, os.path.realpath(src_root)))
     if target_layer == layer or target_layer in LAYERS[layer]:
         return None
-    return f'layer "{layer or "main"}" may not include "{target}" (layer "{target_layer}")'
+    return f'layer "{layer or "main"}" may not include "{target}" (layer "{target_layer or "main"}")'
 
 
 def qt_rule(layer):
@@ -146,12 +167,23 @@ def qt_rule(layer):
     return ANY
 
 
-def check_angle(layer, target, qt_modules):
+def check_qt(layer, target, qt_modules):
     allowed = qt_rule(layer)
-    module = qt_modules.get(target)
+    module = qt_module_of(target, qt_modules)
     if allowed is ANY or module is None or module in allowed:
         return None
     return f'layer "{layer}" may not use Qt{module} (<{target}>)'
+
+
+def qt_module_of(target, qt_modules):
+    """The Qt module of a header named as the build finds it ("QWidget",
+    "QtWidgets/QWidget") or by a path into a Qt include folder."""
+    if target in qt_modules:
+        return qt_modules[target]
+    parts = os.path.normpath(target).split(os.sep)
+    if len(parts) > 2 and parts[-2].startswith("Qt"):
+        return qt_modules.get(parts[-2] + "/" + parts[-1])
+    return None
 
 
 def main():

@@ -208,6 +208,20 @@ void TestNumberText::toDoubleMatchesStrtod()
         const auto read = NumberText::toDouble(QString::fromLatin1(buffer));
         QVERIFY2(read && std::bit_cast<quint64>(*read) == std::bit_cast<quint64>(expected), buffer);
     }
+    // Plain decimals of up to 17 digits, the point anywhere, as sheets hold them.
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray text = i % 2 ? "-" : "";
+        const int digits = 1 + i % 17;
+        for (int d = 0; d < digits; ++d)
+            text += char('0' + generator.bounded(10));
+        const int point = int(generator.bounded(digits + 2)) - 1; // -1: none
+        if (point >= 0)
+            text.insert(text.size() - digits + point, '.');
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+        const double expected = strtod_l(text.constData(), nullptr, cLocale);
+        const auto read = NumberText::toDouble(QString::fromLatin1(text));
+        QVERIFY2(read && std::bit_cast<quint64>(*read) == std::bit_cast<quint64>(expected), text.constData());
+    }
 }
 
 void TestNumberText::shortestReadsBack()

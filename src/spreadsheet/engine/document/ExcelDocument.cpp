@@ -1,7 +1,6 @@
 #include "spreadsheet/engine/document/ExcelDocument.h"
 
 #include "spreadsheet/engine/files/CsvFormat.h"
-#include "spreadsheet/engine/formula/FormulaEvaluator.h"
 #include "spreadsheet/engine/formula/SheetCalculator.h"
 #include "platform/AppState.h"
 #include "platform/Deferral.h"
@@ -45,7 +44,7 @@ ExcelSheet shaped(ExcelSheet sheet)
 ExcelDocument::ExcelDocument(QObject *parent)
     : QObject(parent)
     , m_calculator(std::make_unique<SheetCalculator>(SheetCalculator::Grids{
-          m_cells, m_valueCells, m_evaluatedCells, m_cachedEvaluatedCells, m_exactValues}))
+          m_cells, m_valueCells, m_evaluatedCells, m_cachedEvaluatedCells, m_exactResults}))
 {
     const CellGrid empty = makeEmptyGrid(defaultRowCount, defaultColumnCount);
     m_sheets = {makeSheet(QStringLiteral("Sheet1"), empty, empty)};
@@ -58,7 +57,7 @@ ExcelDocument::ExcelDocument(QObject *parent)
 ExcelDocument::ExcelDocument(const QString &csv, QObject *parent)
     : QObject(parent)
     , m_calculator(std::make_unique<SheetCalculator>(SheetCalculator::Grids{
-          m_cells, m_valueCells, m_evaluatedCells, m_cachedEvaluatedCells, m_exactValues}))
+          m_cells, m_valueCells, m_evaluatedCells, m_cachedEvaluatedCells, m_exactResults}))
 {
     const CellGrid cells = CsvFormat::read(csv);
     const CellGrid empty = makeEmptyGrid(int(cells.size()), gridWidth(cells));
@@ -279,7 +278,7 @@ void ExcelDocument::saveCurrentSheet()
     sheet.cellStyles = m_cellStyles;
     sheet.objects = m_objects;
     sheet.mergedRanges = m_mergedRanges;
-    sheet.exactValues = m_exactValues;
+    sheet.exactResults = m_exactResults;
     m_sheetValueCells.insert(sheet.id, m_valueCells);
     emit sheetsChanged();
 }
@@ -318,7 +317,7 @@ void ExcelDocument::loadSheetIntoWorkingCopy(int index)
     emit objectsChanged();
     m_mergedRanges = sheet.mergedRanges;
     emit mergedRangesChanged();
-    m_exactValues = sheet.exactValues;
+    m_exactResults = sheet.exactResults;
     m_calculator->reset();
     cellsWritten();
 }
@@ -442,19 +441,9 @@ void ExcelDocument::evaluateAll()
     m_calculator->recalculate();
 }
 
-QString ExcelDocument::evaluate(const QString &raw, int row, int col) const
-{
-    return FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).evaluate(raw, row, col);
-}
-
-std::optional<CellAddress> ExcelDocument::parseCellReference(const QString &text) const
-{
-    return FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).parseCellReference(text);
-}
-
 QList<CellAddress> ExcelDocument::parseRange(const QString &text) const
 {
-    const auto range = FormulaEvaluator(m_cells, m_valueCells, m_cachedEvaluatedCells).parseRange(text);
+    const auto range = CellReference::parseRangeWithin(text, rowCount(), m_cells.isEmpty() ? 0 : columnCount());
     QList<CellAddress> addresses;
     if (!range)
         return addresses;

@@ -146,11 +146,6 @@ public:
     // reading them), and every pass those reading themselves or a cell after
     // them that changed; anything that replaces a grid evaluates every cell.
     void recalculate();
-    // The display text `raw` would have at (row, col) against the present
-    // grids; changes nothing.
-    QString evaluate(const QString &raw, int row, int col) const;
-    // Valid only inside the working grid.
-    std::optional<CellAddress> parseCellReference(const QString &text) const;
     // Row-major addresses of a range inside the grid; empty when invalid.
     QList<CellAddress> parseRange(const QString &text) const;
 
@@ -214,14 +209,14 @@ private:
     // these, so a date shown as "3/15" still adds up as its serial number.
     // Always the shape of m_cells.
     CellGrid m_valueCells;
-    // Unrounded numeric formula results of the working copy (ExcelSheet::exactValues).
-    QHash<QString, QString> m_exactValues;
+    // Unrounded numeric formula results of the working copy (ExcelSheet::exactResults).
+    ExactResults m_exactResults;
     // The value grids of the other sheets, by sheet id, as last saved, so a
     // sheet shown again reads its values rather than its display texts.
     QHash<QUuid, CellGrid> m_sheetValueCells;
     bool m_saveAndRecalculatePending = false;
     bool m_recalculationDue = false; // cells written since the last recalculate()
     // Compiled formulas and dependencies of the working copy; writes
-    // m_valueCells, m_evaluatedCells and m_exactValues.
+    // m_valueCells, m_evaluatedCells and m_exactResults.
     std::unique_ptr<SheetCalculator> m_calculator;
 };

@@ -3,6 +3,8 @@
 #include "spreadsheet/engine/model/CellGridValue.h"
 #include "spreadsheet/engine/model/CellNumber.h"
 
+#include <algorithm>
+
 CellNumberGrid::CellNumberGrid(const CellGrid &cells, const CellGrid &values)
     : m_cells(cells)
     , m_values(values)
@@ -60,14 +62,18 @@ qsizetype CellNumberGrid::parsedRow(int row)
     if (m_rowParsed[row])
         return rowStart;
     m_rowParsed[row] = 1;
+    // What cellGridValue() gives, with each row looked up once.
+    static const QString empty;
+    const QStringList &raw = m_cells.at(row);
+    const QStringList *values = row < m_values.size() ? &m_values.at(row) : nullptr;
+    const int width = std::min<int>(m_columnCount, int(raw.size()));
     for (int c = 0; c < m_columnCount; ++c) {
-        if (const auto number = cellNumber(cellGridValue(m_cells, m_values, row, c))) {
-            m_numbers[rowStart + c] = *number;
-            m_isNumber[rowStart + c] = 1;
-        } else {
-            m_numbers[rowStart + c] = 0.0;
-            m_isNumber[rowStart + c] = 0;
-        }
+        const QString *text = c < width ? &raw.at(c) : &empty;
+        if (isFormulaText(*text))
+            text = values && c < values->size() ? &values->at(c) : &empty;
+        const auto number = cellNumber(*text);
+        m_numbers[rowStart + c] = number.value_or(0.0);
+        m_isNumber[rowStart + c] = number.has_value();
     }
     return rowStart;
 }

@@ -5,6 +5,8 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -43,9 +45,14 @@ bool isUnknownReference(QStringView argument)
 {
     if (argument.startsWith(u'"'))
         return false;
-    if (argument.contains(u'$') || argument.contains(u'!'))
-        return true;
-    const qsizetype colon = argument.indexOf(u':');
+    qsizetype colon = -1;
+    for (qsizetype i = 0; i < argument.size(); ++i) {
+        const char16_t c = argument[i].unicode();
+        if (c == u'$' || c == u'!')
+            return true;
+        if (c == u':' && colon < 0)
+            colon = i;
+    }
     if (colon < 0)
         return false;
     const QStringView left = argument.left(colon);
@@ -53,44 +60,29 @@ bool isUnknownReference(QStringView argument)
     return (allOf(left, isLetter) && allOf(right, isLetter)) || (allOf(left, isDigit) && allOf(right, isDigit));
 }
 
-Function functionNamed(QStringView name)
+// True when `name` is `upper` in any case (`upper` is upper-case ASCII).
+bool isNamed(QStringView name, std::u16string_view upper)
 {
-    if (name.compare(u"SUM", Qt::CaseInsensitive) == 0)
-        return Function::Sum;
-    if (name.compare(u"AVERAGE", Qt::CaseInsensitive) == 0)
-        return Function::Average;
-    if (name.compare(u"TEXTJOIN", Qt::CaseInsensitive) == 0)
-        return Function::TextJoin;
-    if (name.compare(u"UNIQUE", Qt::CaseInsensitive) == 0)
-        return Function::Unique;
-    return Function::UnknownName;
+    if (size_t(name.size()) != upper.size())
+        return false;
+    for (size_t i = 0; i < upper.size(); ++i) {
+        if ((name[qsizetype(i)].unicode() & ~0x20) != upper[i]) // the name holds letters, digits and "_" only
+            return false;
+    }
+    return true;
 }
 
-using Pieces = QVarLengthArray<QStringView, 8>;
-
-// splitFormulaArguments() without copying: the pieces are views of `text`.
-Pieces splitArguments(QStringView text)
+Function functionNamed(QStringView name)
 {
-    Pieces pieces;
-    qsizetype start = 0;
-    int depth = 0;
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'"')
-            inQuotes = !inQuotes;
-        else if (c == u'(')
-            ++depth;
-        else if (c == u')')
-            --depth;
-        else if (c == u',' && !inQuotes && depth == 0) {
-            pieces.append(text.mid(start, i - start).trimmed());
-            start = i + 1;
-        }
-    }
-    if (start < text.size())
-        pieces.append(text.mid(start).trimmed());
-    return pieces;
+    if (isNamed(name, u"SUM"))
+        return Function::Sum;
+    if (isNamed(name, u"AVERAGE"))
+        return Function::Average;
+    if (isNamed(name, u"TEXTJOIN"))
+        return Function::TextJoin;
+    if (isNamed(name, u"UNIQUE"))
+        return Function::Unique;
+    return Function::UnknownName;
 }
 
 QString withoutQuotes(QStringView text)
@@ -137,12 +129,12 @@ public:
 private:
     std::optional<CellAddress> parseReference(QStringView text) const
     {
-        return CompiledFormula::referenceWithin(text, m_rows, m_columns);
+        return CellReference::parseWithin(text, m_rows, m_columns);
     }
 
     std::optional<ExcelRange> parseRange(QStringView text) const
     {
-        return CompiledFormula::rangeWithin(text, m_rows, m_columns);
+        return CellReference::parseRangeWithin(text, m_rows, m_columns);
     }
 
     CompiledFormula &m_formula;
@@ -151,6 +143,30 @@ private:
 };
 
 } // namespace
+
+FormulaArgumentTexts splitFormulaArguments(QStringView text)
+{
+    FormulaArgumentTexts pieces;
+    qsizetype start = 0;
+    int depth = 0;
+    bool inQuotes = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'"')
+            inQuotes = !inQuotes;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            --depth;
+        else if (c == u',' && !inQuotes && depth == 0) {
+            pieces.append(text.mid(start, i - start).trimmed());
+            start = i + 1;
+        }
+    }
+    if (start < text.size())
+        pieces.append(text.mid(start).trimmed());
+    return pieces;
+}
 
 CompiledFormula CompiledFormula::compile(QStringView raw, int rows, int columns)
 {
@@ -181,7 +197,7 @@ void CompiledFormula::recompile(QStringView raw, int rows, int columns)
     formula.function = functionNamed(text.left(nameEnd));
     if (formula.function == Function::UnknownName)
         return;
-    const Pieces pieces = splitArguments(argumentText);
+    const FormulaArgumentTexts pieces = splitFormulaArguments(argumentText);
     // TEXTJOIN's delimiter and flag are never read as references.
     const qsizetype firstRead = std::min<qsizetype>(formula.function == Function::TextJoin ? 2 : 0, pieces.size());
     if (std::any_of(pieces.begin() + firstRead, pieces.end(), isUnknownReference)) {
@@ -201,29 +217,4 @@ void CompiledFormula::recompile(QStringView raw, int rows, int columns)
     Compiler compiler(formula, rows, columns);
     for (qsizetype i = firstRead; i < pieces.size(); ++i)
         compiler.add(pieces[i], numbers);
-}
-
-void CompiledFormula::appendArgument(QStringView argument, int rows, int columns)
-{
-    Compiler(*this, rows, columns).add(argument, function == Function::Sum || function == Function::Average);
-}
-
-std::optional<CellAddress> CompiledFormula::referenceWithin(QStringView text, int rows, int columns)
-{
-    const auto address = CellReference::parse(text);
-    if (!address || address->row >= rows || address->col >= columns)
-        return std::nullopt;
-    return address;
-}
-
-std::optional<ExcelRange> CompiledFormula::rangeWithin(QStringView text, int rows, int columns)
-{
-    const qsizetype colon = text.indexOf(u':');
-    if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
-        return std::nullopt;
-    const auto first = referenceWithin(text.left(colon), rows, columns);
-    const auto second = referenceWithin(text.mid(colon + 1), rows, columns);
-    if (!first || !second)
-        return std::nullopt;
-    return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
 }

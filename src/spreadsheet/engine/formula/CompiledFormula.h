@@ -6,8 +6,17 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-#include <optional>
+#include <QVarLengthArray>
 #include <vector>
+
+// The pieces of a formula's argument list, as views of its text.
+using FormulaArgumentTexts = QVarLengthArray<QStringView, 8>;
+
+// Splits an argument list at commas outside double quotes and parentheses
+// (parentheses count inside quotes too); pieces are trimmed, empty ones kept,
+// and an empty last piece is dropped unless it held blanks: "A1," → ["A1"],
+// "A1, " → ["A1", ""], "" → []. Quotes stay in the pieces.
+FormulaArgumentTexts splitFormulaArguments(QStringView text);
 
 // One argument of a compiled formula as the evaluation reads it: the cells of
 // a range (a reference is a one-cell range), a literal number (SUM, AVERAGE)
@@ -49,15 +58,6 @@ public:
     static CompiledFormula compile(QStringView raw, int rows, int columns);
     // The same into this object, reusing its storage.
     void recompile(QStringView raw, int rows, int columns);
-
-    // Appends what `argument` reads as this formula's function reads it (a
-    // number for SUM and AVERAGE, a text otherwise).
-    void appendArgument(QStringView argument, int rows, int columns);
-
-    // Reference text ("B3") and range text ("A1:C4", corners in any order)
-    // inside a grid of `rows` × `columns`; nullopt when malformed or outside.
-    static std::optional<CellAddress> referenceWithin(QStringView text, int rows, int columns);
-    static std::optional<ExcelRange> rangeWithin(QStringView text, int rows, int columns);
 
     // True for the functions this program computes itself.
     bool computes() const { return function <= Function::TooFewArguments; }

@@ -1,19 +1,45 @@
 #include "spreadsheet/engine/formula/FormulaEvaluator.h"
 
+#include "spreadsheet/engine/model/CellGridValue.h"
 #include "spreadsheet/engine/model/CellNumber.h"
-#include "platform/NumberText.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
-// printf's "%.Nf" in the C locale: exact ties round to even ("0.125" → "0.12").
-QString printfFixed(double value, int decimals)
+// printf's "%.2f" in the C locale for a finite value with a fraction (so below
+// 2^52 in magnitude): the exact binary value rounded to the nearest
+// hundredth, an exact tie to even ("0.125" → "0.12", "-0.001" → "-0.00").
+// Several times quicker than the general conversion.
+char *writeHundredths(double value, char *out, char *last)
 {
-    char buffer[400]; // the largest double needs 309 digits before the point
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    const double magnitude = std::fabs(value);
+    double whole = std::floor(magnitude);
+    const double fraction = magnitude - whole; // exact
+    // fraction × 100 is exactly scaled + error.
+    const double scaled = fraction * 100;
+    const double error = std::fma(fraction, 100, -scaled);
+    double cents = std::floor(scaled);
+    // What lies above the cents is a multiple of scaled's last place, and
+    // |error| is at most half of one: only at exactly one half does the
+    // error (or, without one, the tie rule) decide.
+    const double above = scaled - cents;
+    if (above > 0.5 || (above == 0.5 && (error > 0 || (error == 0 && std::fmod(cents, 2) != 0))))
+        cents += 1;
+    if (cents >= 100) {
+        cents -= 100;
+        whole += 1;
+    }
+    if (std::signbit(value))
+        *out++ = '-';
+    out = std::to_chars(out, last, quint64(whole)).ptr;
+    const int hundredths = int(cents);
+    *out++ = '.';
+    *out++ = char('0' + hundredths / 10);
+    *out++ = char('0' + hundredths % 10);
+    return out;
 }
 
 FormulaFunctions::Call callOf(const CompiledFormula &formula)
@@ -56,7 +82,7 @@ public:
         for (int r = range.startRow; r <= range.endRow; ++r) {
             for (int c = range.startCol; c <= range.endCol; ++c) {
                 ++m_evaluator.m_cellReads;
-                if (!onText(valueAt(m_evaluator.m_cells, m_evaluator.m_values, r, c)))
+                if (!onText(cellGridValue(m_evaluator.m_cells, m_evaluator.m_values, r, c)))
                     return false;
             }
         }
@@ -88,14 +114,14 @@ FormulaEvaluator::FormulaEvaluator(const CellGrid &cells, const CellGrid &values
 FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int row, int col) const
 {
     Result result;
-    if (isFormula(raw)) {
+    if (isFormulaText(raw)) {
         const CompiledFormula formula = CompiledFormula::compile(raw, m_rowCount, m_columnCount);
         TextGridSource source(*this);
         FormulaFunctions::Result value = FormulaFunctions::evaluate(callOf(formula), source, row, col);
         if (value.isNumber) {
             result.value = formatNumber(value.number);
             if (std::isfinite(value.number) && value.number != std::trunc(value.number))
-                result.exact = NumberText::shortest(value.number);
+                result.exact = value.number;
         } else {
             result.value = std::move(value.text);
         }
@@ -108,101 +134,35 @@ FormulaEvaluator::Result FormulaEvaluator::evaluateCell(const QString &raw, int 
 
 bool FormulaEvaluator::computes(const QString &raw)
 {
-    return isFormula(raw) && CompiledFormula::compile(raw, 0, 0).computes();
-}
-
-CompiledFormula FormulaEvaluator::compileArguments(CompiledFormula::Function function,
-                                                   const QStringList &arguments) const
-{
-    CompiledFormula formula;
-    formula.function = function;
-    for (const QString &argument : arguments)
-        formula.appendArgument(argument, m_rowCount, m_columnCount);
-    return formula;
-}
-
-QList<double> FormulaEvaluator::collectNumbers(const QStringList &arguments) const
-{
-    const CompiledFormula formula = compileArguments(CompiledFormula::Function::Sum, arguments);
-    TextGridSource source(*this);
-    QList<double> numbers;
-    for (const FormulaArgument &argument : formula.arguments) {
-        if (argument.kind != FormulaArgument::Kind::Cells) {
-            numbers.append(argument.number);
-            continue;
-        }
-        source.visitTexts(argument.cells, [&numbers](const QString &text) {
-            if (const auto number = cellNumber(text))
-                numbers.append(*number);
-            return true;
-        });
-    }
-    return numbers;
-}
-
-QStringList FormulaEvaluator::collectStrings(const QStringList &arguments) const
-{
-    const CompiledFormula formula = compileArguments(CompiledFormula::Function::Unique, arguments);
-    TextGridSource source(*this);
-    QStringList strings;
-    FormulaFunctions::visitTexts(callOf(formula), source, [&strings](const QString &text) {
-        strings.append(text);
-        return true;
-    });
-    return strings;
-}
-
-std::optional<CellAddress> FormulaEvaluator::parseCellReference(const QString &text) const
-{
-    return CompiledFormula::referenceWithin(text, m_rowCount, m_columnCount);
-}
-
-std::optional<ExcelRange> FormulaEvaluator::parseRange(const QString &text) const
-{
-    return CompiledFormula::rangeWithin(text, m_rowCount, m_columnCount);
-}
-
-QStringList FormulaEvaluator::splitFormulaArguments(const QString &text)
-{
-    QStringList pieces;
-    QString piece;
-    int depth = 0;
-    bool inQuotes = false;
-    for (const QChar c : text) {
-        if (c == u'"')
-            inQuotes = !inQuotes;
-        else if (c == u'(')
-            ++depth;
-        else if (c == u')')
-            --depth;
-        else if (c == u',' && !inQuotes && depth == 0) {
-            pieces.append(piece.trimmed());
-            piece.clear();
-            continue;
-        }
-        piece.append(c);
-    }
-    if (!piece.isEmpty())
-        pieces.append(piece.trimmed());
-    return pieces;
+    return isFormulaText(raw) && CompiledFormula::compile(raw, 0, 0).computes();
 }
 
 QString FormulaEvaluator::formatNumber(double value)
 {
-    if (std::isnan(value))
-        return QStringLiteral("nan");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
-    if (value - std::trunc(value) != 0)
-        return printfFixed(value, 2);
-    // 2^63 is exact as a double; integral values in [-2^63, 2^63) fit qint64.
-    constexpr double limit = 9223372036854775808.0;
-    if (value >= -limit && value < limit)
-        return QString::number(qint64(value));
-    return printfFixed(value, 0);
+    NumberBuffer buffer;
+    const char *end = writeNumber(value, buffer);
+    return QString::fromLatin1(buffer.data(), end - buffer.data());
 }
 
-const QString &FormulaEvaluator::valueAt(const CellGrid &cells, const CellGrid &values, int row, int col)
+char *FormulaEvaluator::writeNumber(double value, NumberBuffer &buffer)
 {
-    return cellGridValue(cells, values, row, col);
+    const auto put = [&buffer](const char *text) {
+        const size_t length = std::strlen(text);
+        std::memcpy(buffer.data(), text, length);
+        return buffer.data() + length;
+    };
+    if (std::isnan(value))
+        return put("nan");
+    if (std::isinf(value))
+        return put(value > 0 ? "inf" : "-inf");
+    char *const first = buffer.data();
+    char *const last = first + buffer.size();
+    if (value - std::trunc(value) != 0)
+        return writeHundredths(value, first, last);
+    // 2^63 is exact as a double; integral values in [-2^63, 2^63) fit qint64
+    // (and -0 becomes 0).
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= -limit && value < limit)
+        return std::to_chars(first, last, qint64(value)).ptr;
+    return std::to_chars(first, last, value, std::chars_format::fixed, 0).ptr;
 }

@@ -3,14 +3,10 @@
 #include "spreadsheet/engine/formula/CompiledFormula.h"
 #include "spreadsheet/engine/formula/FormulaFunctions.h"
 #include "spreadsheet/engine/model/CellDateFormat.h"
-#include "spreadsheet/engine/model/CellGridValue.h"
-#include "spreadsheet/engine/model/CellReference.h"
-#include "spreadsheet/engine/model/ExcelRange.h"
 #include "spreadsheet/engine/model/ExcelSheet.h"
 
-#include <QList>
 #include <QString>
-#include <QStringList>
+#include <array>
 #include <optional>
 
 // Evaluates the raw text of one cell of a working grid into its display text.
@@ -35,56 +31,34 @@ public:
     struct Result {
         QString display; // what the cell shows
         QString value;   // the same before the date display; what references read
-        // For a numeric result that `value` rounds: the shortest round-trip
-        // text of the unrounded number ("617.250005"); empty otherwise.
-        QString exact;
+        // The unrounded number of a numeric result with a fraction, which
+        // `value` shows rounded (617.250005 as "617.25"); nullopt otherwise.
+        std::optional<double> exact;
     };
 
     FormulaEvaluator(const CellGrid &cells, const CellGrid &values, const CellGrid &cached);
 
     Result evaluateCell(const QString &raw, int row, int col) const;
-    QString evaluate(const QString &raw, int row, int col) const { return evaluateCell(raw, row, col).display; }
-
-    // Numbers of the arguments in order: cells of a range ("A1:B2", row-major)
-    // and of a reference when their value is a number, else the argument text
-    // itself when it is a number. A quoted number is no number.
-    QList<double> collectNumbers(const QStringList &arguments) const;
-    // Texts of the arguments in order: every cell value of a range (empty ones
-    // too), a reference's value, else the argument with its double quotes
-    // removed. An argument with ":" that is no valid range gives nothing.
-    QStringList collectStrings(const QStringList &arguments) const;
 
     // Cells read by this evaluator's evaluations so far (each cell of a range
     // and each reference counts once per read): the measure of their work.
     qint64 cellReads() const { return m_cellReads; }
 
-    // A reference inside the grid (rows of `cells`, columns of its first row).
-    std::optional<CellAddress> parseCellReference(const QString &text) const;
-    // The normalised rectangle of "A1:B2" (corners in any order), both corners
-    // inside the grid; nullopt otherwise.
-    std::optional<ExcelRange> parseRange(const QString &text) const;
-
-    // Splits an argument list at commas outside double quotes and parentheses;
-    // pieces are trimmed, empty ones kept, a blank-free empty last piece is
-    // dropped: "A1," → ["A1"], "A1, " → ["A1", ""], "" → [].
-    static QStringList splitFormulaArguments(const QString &text);
     // True for a formula this evaluator computes itself: a call of SUM,
     // AVERAGE, TEXTJOIN or UNIQUE whose arguments use no reference form it
     // cannot follow. Other formulas show the file's cached value.
     static bool computes(const QString &raw);
-    // True for raw text that starts with "=".
-    static bool isFormula(const QString &raw) { return isFormulaText(raw); }
     // "2.50" for values with a fraction (and "inf", "-inf", "nan"); integral
     // values as integers ("3", "0" for -0), also beyond the 64-bit range.
     static QString formatNumber(double value);
-    // The text references read at (row, col): a plain cell's raw text, a
-    // formula's entry in `values`; "" outside either grid.
-    static const QString &valueAt(const CellGrid &cells, const CellGrid &values, int row, int col);
+    // Room for any formatNumber() text: the largest double has 309 digits.
+    using NumberBuffer = std::array<char, 400>;
+    // formatNumber() as Latin-1 bytes at the start of `buffer`; returns the
+    // end of the text.
+    static char *writeNumber(double value, NumberBuffer &buffer);
 
 private:
     class TextGridSource;
-    // The compiled form of the arguments, as a call of `function` reads them.
-    CompiledFormula compileArguments(CompiledFormula::Function function, const QStringList &arguments) const;
 
     const CellGrid &m_cells;
     const CellGrid &m_values;

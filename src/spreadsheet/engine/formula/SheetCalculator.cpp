@@ -4,17 +4,15 @@
 #include "spreadsheet/engine/formula/FormulaEvaluator.h"
 #include "spreadsheet/engine/model/CellGridValue.h"
 #include "spreadsheet/engine/model/CellNumber.h"
-#include "spreadsheet/engine/model/CellReference.h"
-#include "platform/NumberText.h"
 
 #include <QVarLengthArray>
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -23,6 +21,8 @@ bool isFraction(double value)
     return std::isfinite(value) && value != std::trunc(value);
 }
 
+using NumberBuffer = FormulaEvaluator::NumberBuffer;
+
 // True when formatNumber() gives the same text for both, without building it.
 bool sameNumberText(double a, double b)
 {
@@ -30,19 +30,23 @@ bool sameNumberText(double a, double b)
         return std::isnan(a) && std::isnan(b);
     if (!isFraction(a) || !isFraction(b))
         return !isFraction(a) && !isFraction(b) && a == b; // integers, -0 as 0, or infinities
-    char textA[400];
-    char textB[400];
-    const auto endA = std::to_chars(textA, textA + sizeof textA, a, std::chars_format::fixed, 2).ptr;
-    const auto endB = std::to_chars(textB, textB + sizeof textB, b, std::chars_format::fixed, 2).ptr;
-    return std::equal(textA, endA, textB, endB);
+    NumberBuffer textA;
+    NumberBuffer textB;
+    const char *const endA = FormulaEvaluator::writeNumber(a, textA);
+    const char *const endB = FormulaEvaluator::writeNumber(b, textB);
+    return std::string_view(textA.data(), endA) == std::string_view(textB.data(), endB);
 }
 
-// The number references read of a numeric result shown as `text`: what the
-// text says, so a fraction reads as its two decimals ("2.50" → 2.5).
-std::optional<double> numberShownBy(double result, const QString &text)
+// The number references read of a numeric result whose formatNumber() text
+// is [text, end): what the text says, so a fraction reads as its two
+// decimals ("2.50" → 2.5).
+std::optional<double> numberShownBy(double result, const char *text, const char *end)
 {
-    if (isFraction(result))
-        return cellNumber(text);
+    if (isFraction(result)) {
+        double shown = 0;
+        std::from_chars(text, end, shown);
+        return shown;
+    }
     if (std::isnan(result))
         return std::numeric_limits<double>::quiet_NaN();
     return result == 0 ? 0.0 : result;
@@ -68,7 +72,7 @@ SheetCalculator::SheetCalculator(const Grids &grids)
     , m_values(grids.values)
     , m_display(grids.display)
     , m_cached(grids.cached)
-    , m_exactValues(grids.exactValues)
+    , m_exact(grids.exact)
     , m_numbers(grids.cells, grids.values)
     , m_dates(grids.cells)
 {
@@ -118,6 +122,7 @@ void SheetCalculator::recalculate()
         applyEdits();
     AggregateMemo memo(m_numbers);
     m_memo = &memo;
+    m_cellReads = 0;
     m_readers.startPass();
     if (m_evaluateAll)
         fullPass();
@@ -160,7 +165,7 @@ void SheetCalculator::rebuild()
     m_showAllRows = false;
     m_rowTouched.assign(size_t(m_rows), false);
     m_touchedRows.clear();
-    m_exactValues.clear();
+    m_exact.reset(m_rows, m_columns);
     m_numbers.reset();
     m_dates.reset();
     for (int r = 0; r < m_rows; ++r) {
@@ -239,8 +244,7 @@ void SheetCalculator::removeFormula(qint32 cell)
             m_readers.remove(cell, argument.cells);
     }
     m_code.release(formula.code);
-    if (formula.hasExact)
-        m_exactValues.remove(CellReference::text(cell / m_columns, cell % m_columns));
+    m_exact.remove(cell);
     if (formula.readsAtOrAfterItself)
         --m_selfReaders;
     formula = Formula();
@@ -269,21 +273,14 @@ void SheetCalculator::compactCode()
 
 void SheetCalculator::fullPass()
 {
-    for (qint32 cell = 0; cell < qint32(m_formulaAt.size()); ++cell) {
-        if (m_formulaAt[cell] < 0)
-            continue;
-        Formula &formula = m_formulas[m_formulaAt[cell]];
-        formula.hasExact = false;
-        if (!m_valuesReplaced)
-            continue;
-        // The value grid may hold any text now.
-        formula.numericValue = false;
-        const int row = cell / m_columns;
-        const int col = cell % m_columns;
-        m_numbers.set(row, col, cellNumber(m_values.at(row).at(col)));
+    if (m_valuesReplaced) {
+        // The value grid may hold any text now: numbers are parsed anew.
+        for (Formula &formula : m_formulas)
+            formula.numericValue = false;
+        m_numbers.reset();
+        m_valuesReplaced = false;
     }
-    m_valuesReplaced = false;
-    m_exactValues.clear();
+    m_exact.reset(m_rows, m_columns);
     m_edited.clear();
     m_showAllRows = false;
     for (int r = 0; r < m_rows; ++r) {
@@ -372,7 +369,7 @@ void SheetCalculator::evaluateFormula(qint32 cell)
                                       std::span<const FormulaArgument>(arguments.data(), size_t(arguments.size())),
                                       m_code.texts()};
     FormulaFunctions::Result result = FormulaFunctions::evaluate(call, *this, row, col);
-    setExact(cell, formula, result);
+    keepExact(cell, result);
     if (result.isNumber) {
         if (formula.numericValue && sameNumberText(formula.result, result.number)) {
             formula.result = result.number;
@@ -381,10 +378,12 @@ void SheetCalculator::evaluateFormula(qint32 cell)
         const bool wasNumeric = formula.numericValue;
         formula.numericValue = true;
         formula.result = result.number;
-        const QString text = FormulaEvaluator::formatNumber(result.number);
+        NumberBuffer buffer;
+        const char *end = FormulaEvaluator::writeNumber(result.number, buffer);
+        const QString text = QString::fromLatin1(buffer.data(), end - buffer.data());
         if (!wasNumeric && text == m_values.at(row).at(col))
             return;
-        valueChanged(cell, text, numberShownBy(result.number, text));
+        valueChanged(cell, text, numberShownBy(result.number, buffer.data(), end));
         return;
     }
     formula.numericValue = false;
@@ -414,17 +413,12 @@ void SheetCalculator::valueChanged(qint32 cell, const QString &text, std::option
     m_readers.forEachReaderAfter(row, col, cell, [this](qint32 reader) { due(reader); });
 }
 
-void SheetCalculator::setExact(qint32 cell, Formula &formula, const FormulaFunctions::Result &result)
+void SheetCalculator::keepExact(qint32 cell, const FormulaFunctions::Result &result)
 {
-    const bool exact = result.isNumber && isFraction(result.number);
-    if (exact && (!formula.hasExact || !formula.numericValue
-                  || std::bit_cast<quint64>(formula.result) != std::bit_cast<quint64>(result.number))) {
-        m_exactValues.insert(CellReference::text(cell / m_columns, cell % m_columns),
-                             NumberText::shortest(result.number));
-    } else if (!exact && formula.hasExact) {
-        m_exactValues.remove(CellReference::text(cell / m_columns, cell % m_columns));
-    }
-    formula.hasExact = exact;
+    if (result.isNumber && isFraction(result.number))
+        m_exact.set(cell, result.number);
+    else
+        m_exact.remove(cell);
 }
 
 void SheetCalculator::showPlain(int row, int col)
@@ -502,9 +496,9 @@ FormulaFunctions::Totals SheetCalculator::aggregate(std::span<const FormulaArgum
     if (cells >= minSharedAggregateCells && m_memo) {
         if (const auto known = m_memo->reuse(arguments))
             return *known;
-        qint64 reads = 0;
-        return m_memo->compute(arguments, reads);
+        return m_memo->compute(arguments, m_cellReads);
     }
+    m_cellReads += cells;
     FormulaFunctions::Totals totals;
     for (const FormulaArgument &argument : arguments) {
         if (argument.kind == FormulaArgument::Kind::Cells) {
@@ -518,10 +512,11 @@ FormulaFunctions::Totals SheetCalculator::aggregate(std::span<const FormulaArgum
 }
 
 template<typename Fn>
-bool SheetCalculator::visitTexts(const ExcelRange &range, Fn onText) const
+bool SheetCalculator::visitTexts(const ExcelRange &range, Fn onText)
 {
     for (int r = range.startRow; r <= range.endRow; ++r) {
         for (int c = range.startCol; c <= range.endCol; ++c) {
+            ++m_cellReads;
             if (!onText(cellGridValue(m_cells, m_values, r, c)))
                 return false;
         }

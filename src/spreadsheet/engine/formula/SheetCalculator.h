@@ -6,9 +6,9 @@
 #include "spreadsheet/engine/formula/FormulaDependencies.h"
 #include "spreadsheet/engine/formula/FormulaFunctions.h"
 #include "spreadsheet/engine/model/CellDateFormat.h"
+#include "spreadsheet/engine/model/ExactResults.h"
 #include "spreadsheet/engine/model/ExcelSheet.h"
 
-#include <QHash>
 #include <QStringList>
 #include <span>
 #include <vector>
@@ -41,9 +41,7 @@ public:
         CellGrid &values;       // what references read of formula cells
         CellGrid &display;      // what each cell shows
         const CellGrid &cached; // values a file cached, the fallback of formulas not computed
-        // Unrounded numeric results that the value text rounds, by reference
-        // text ("B3" → "617.250005").
-        QHash<QString, QString> &exactValues;
+        ExactResults &exact;    // unrounded numbers of the results the value texts round
     };
 
     explicit SheetCalculator(const Grids &grids);
@@ -64,6 +62,10 @@ public:
 
     // Formulas evaluated by passes so far: the measure of their work.
     qint64 evaluations() const { return m_evaluations; }
+    // Cells the last pass read for its formulas (each cell of a range and
+    // each reference once per read; a sum shared within the pass reads its
+    // cells once): what bounds the work of one recalculation.
+    qint64 cellReadsOfLastPass() const { return m_cellReads; }
 
     // Aggregates reading at least this many cells share their work through
     // the pass's AggregateMemo; smaller ones add their cells directly.
@@ -72,7 +74,7 @@ public:
     // The source of cell values FormulaFunctions::evaluate reads.
     FormulaFunctions::Totals aggregate(std::span<const FormulaArgument> arguments);
     template<typename Fn>
-    bool visitTexts(const ExcelRange &range, Fn onText) const;
+    bool visitTexts(const ExcelRange &range, Fn onText);
     QString cached(int row, int col) const;
 
 private:
@@ -83,7 +85,6 @@ private:
         bool skipEmpty : 1 = false;
         bool readsAtOrAfterItself : 1 = false;
         bool numericValue : 1 = false; // the value text is formatNumber(result)
-        bool hasExact : 1 = false;     // exactValues holds the cell
     };
 
     qint32 cellIndex(int row, int col) const { return qint32(row) * m_columns + col; }
@@ -105,13 +106,13 @@ private:
     void touchRow(int row);
     void showTouchedRows();
     void showRow(int row);
-    void setExact(qint32 cell, Formula &formula, const FormulaFunctions::Result &result);
+    void keepExact(qint32 cell, const FormulaFunctions::Result &result);
 
     const CellGrid &m_cells;
     CellGrid &m_values;
     CellGrid &m_display;
     const CellGrid &m_cached;
-    QHash<QString, QString> &m_exactValues;
+    ExactResults &m_exact;
 
     int m_rows = 0;
     int m_columns = 0;
@@ -146,4 +147,5 @@ private:
     std::vector<int> m_touchedRows;
     std::vector<int> m_dateColumns; // where dates may show outside row 2
     qint64 m_evaluations = 0;
+    qint64 m_cellReads = 0; // by the pass under way, or the last one
 };

@@ -18,13 +18,12 @@ CellDateFormat::CellDateFormat(const CellGrid &cells)
 std::optional<QString> CellDateFormat::display(const QString &value, int row, int col) const
 {
     // Most cells lie where no rule applies: decide that before parsing.
-    const Rule rule = ruleAt(row, col);
-    if (rule == Rule::None)
+    if (!mayShowDate(row, col))
         return std::nullopt;
     const auto number = cellNumber(value);
     if (!number || !(*number >= firstSerial && *number <= lastSerial))
         return std::nullopt;
-    return formatted(*number, rule);
+    return formatDateCell(*number, row, col);
 }
 
 bool CellDateFormat::refreshColumn(int col)

@@ -43,7 +43,7 @@ std::optional<CellAddress> parse(QStringView text)
     qsizetype i = 0;
     qint64 column = 0;
     for (; i < size && isAsciiLetter(text.at(i)); ++i) {
-        column = column * 26 + (text.at(i).toUpper().unicode() - u'A' + 1);
+        column = column * 26 + ((text.at(i).unicode() & ~0x20) - u'A' + 1); // upper case
         if (column - 1 > limit)
             return std::nullopt; // a letter run no grid can hold
     }
@@ -60,6 +60,26 @@ std::optional<CellAddress> parse(QStringView text)
     if (rowNumber < 1)
         return std::nullopt;
     return CellAddress{int(rowNumber - 1), int(column - 1)};
+}
+
+std::optional<CellAddress> parseWithin(QStringView text, int rows, int columns)
+{
+    const auto address = parse(text);
+    if (!address || address->row >= rows || address->col >= columns)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<ExcelRange> parseRangeWithin(QStringView text, int rows, int columns)
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0 || text.indexOf(u':', colon + 1) >= 0)
+        return std::nullopt;
+    const auto first = parseWithin(text.left(colon), rows, columns);
+    const auto second = parseWithin(text.mid(colon + 1), rows, columns);
+    if (!first || !second)
+        return std::nullopt;
+    return ExcelRange{first->row, first->col, second->row, second->col}.normalized();
 }
 
 std::optional<QString> canonical(const QString &reference)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spreadsheet/engine/model/ExcelRange.h"
+
 #include <QDebug>
 #include <QList>
 #include <QString>
@@ -29,6 +31,12 @@ QString text(int row, int column);
 // Parses reference text without checking any grid; nullopt when malformed or
 // beyond the int range ("$A$1", "A0", "Sheet1!A1" are malformed).
 std::optional<CellAddress> parse(QStringView text);
+// Reference text naming a cell of a grid of `rows` × `columns`; nullopt when
+// malformed or outside.
+std::optional<CellAddress> parseWithin(QStringView text, int rows, int columns);
+// Range text ("A1:C4", corners in any order, one ":") whose corners both lie
+// in a grid of `rows` × `columns`, normalised; nullopt otherwise.
+std::optional<ExcelRange> parseRangeWithin(QStringView text, int rows, int columns);
 // `text` in canonical form ("b03" → "B3"), or nullopt when malformed.
 std::optional<QString> canonical(const QString &text);
 

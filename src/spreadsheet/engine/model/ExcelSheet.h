@@ -1,6 +1,7 @@
 #pragma once
 
 #include "spreadsheet/engine/model/CellStyle.h"
+#include "spreadsheet/engine/model/ExactResults.h"
 #include "spreadsheet/engine/model/ExcelObject.h"
 #include "spreadsheet/engine/model/ExcelRange.h"
 
@@ -37,10 +38,9 @@ struct ExcelSheet {
     CellStyleMap cellStyles;
     QList<ExcelObject> objects;
     QList<ExcelRange> mergedRanges;
-    // Unrounded numeric formula results whose display text rounds them, by
-    // canonical cell reference ("B3" → "617.250005"), as of the last
-    // evaluation; what a file caches for those cells.
-    QHash<QString, QString> exactValues;
+    // Unrounded numeric formula results whose display text rounds them, as of
+    // the last evaluation; what a file caches for those cells.
+    ExactResults exactResults;
 
     friend bool operator==(const ExcelSheet &, const ExcelSheet &) = default;
 };

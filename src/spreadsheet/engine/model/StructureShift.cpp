@@ -17,8 +17,8 @@ CellStyleMap StructureShift::moveStyleKeys(const CellStyleMap &styles, int rows,
 {
     CellStyleMap moved;
     for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
-        const auto address = CellReference::parse(it.key());
-        if (!address || address->row >= rows || address->col >= columns) {
+        const auto address = CellReference::parseWithin(it.key(), rows, columns);
+        if (!address) {
             moved.insert(it.key(), it.value());
             continue;
         }

@@ -274,14 +274,9 @@ private:
         if (!FormulaEvaluator::computes(raw))
             return at(m_sheet.cachedEvaluatedCells, r, c);
         const QString shown = evaluated(r, c);
-        if (m_sheet.exactValues.isEmpty())
-            return shown;
-        const auto exact = m_sheet.exactValues.constFind(CellReference::text(r, c));
-        if (exact != m_sheet.exactValues.cend()) {
-            const auto number = NumberText::toDouble(*exact);
-            if (number && FormulaEvaluator::formatNumber(*number) == shown)
-                return *exact;
-        }
+        const auto exact = m_sheet.exactResults.at(r, c);
+        if (exact && FormulaEvaluator::formatNumber(*exact) == shown)
+            return NumberText::shortest(*exact);
         return shown;
     }
 

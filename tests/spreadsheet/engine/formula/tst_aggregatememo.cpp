@@ -2,7 +2,7 @@
 
 #include "spreadsheet/engine/formula/AggregateMemo.h"
 #include "spreadsheet/engine/model/CellNumber.h"
-#include "spreadsheet/engine/formula/FormulaEvaluator.h"
+#include "spreadsheet/engine/model/CellGridValue.h"
 
 #include <QTest>
 #include <bit>
@@ -44,7 +44,7 @@ struct Sheet {
         AggregateMemo::Totals totals;
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < 3; ++c) {
-                const QString &text = FormulaEvaluator::valueAt(cells, values, r, c);
+                const QString &text = cellGridValue(cells, values, r, c);
                 if (const auto number = cellNumber(text)) {
                     totals.sum += *number;
                     ++totals.count;

@@ -4,6 +4,7 @@
 #include "spreadsheet/engine/model/CellReference.h"
 
 #include <QTest>
+#include <tuple>
 
 namespace {
 
@@ -17,7 +18,7 @@ struct Sheet {
     CellGrid values = makeEmptyGrid(rows, columns);
     CellGrid display = makeEmptyGrid(rows, columns);
     CellGrid cached = makeEmptyGrid(rows, columns);
-    QHash<QString, QString> exact;
+    ExactResults exact;
     SheetCalculator calculator{{cells, values, display, cached, exact}};
 
     Sheet()
@@ -61,6 +62,9 @@ private slots:
     void editEvaluatesWhatReadsIt_data();
     void editEvaluatesWhatReadsIt();
     void formulasReadingLaterCellsRunWhileTheyChange();
+    void cellReadsOfOnePass_data();
+    void cellReadsOfOnePass();
+    void exactResultsFollowTheirCells();
 };
 
 void TestSheetCalculator::editEvaluatesWhatReadsIt_data()
@@ -102,7 +106,7 @@ void TestSheetCalculator::formulasReadingLaterCellsRunWhileTheyChange()
     CellGrid values = makeEmptyGrid(2, 3);
     CellGrid display = makeEmptyGrid(2, 3);
     const CellGrid cached = makeEmptyGrid(2, 3);
-    QHash<QString, QString> exact;
+    ExactResults exact;
     SheetCalculator calculator({cells, values, display, cached, exact});
     QStringList shown;
     for (int pass = 0; pass < 4; ++pass) {
@@ -113,6 +117,87 @@ void TestSheetCalculator::formulasReadingLaterCellsRunWhileTheyChange()
     const qint64 before = calculator.evaluations();
     calculator.recalculate();
     QCOMPARE(calculator.evaluations() - before, 1); // the sum of itself, only
+}
+
+void TestSheetCalculator::cellReadsOfOnePass_data()
+{
+    QTest::addColumn<QString>("formulas"); // on a 100 × 50 sheet of numbers
+    QTest::addColumn<qint64>("firstPass");
+    QTest::addColumn<qint64>("afterEditOfA1");
+
+    QTest::newRow("literals") << "Z100==SUM(1,2)" << qint64(0) << qint64(0);
+    QTest::newRow("a reference") << "Z100==SUM(C5,1)" << qint64(1) << qint64(0);
+    QTest::newRow("a small range") << "Z100==AVERAGE(A1:B2,3)" << qint64(4) << qint64(4);
+    QTest::newRow("a join") << "Z100==TEXTJOIN(\"-\",FALSE,A1:C1)" << qint64(3) << qint64(3);
+    QTest::newRow("unique values") << "Z100==UNIQUE(B1:B10)" << qint64(10) << qint64(0);
+    QTest::newRow("a large range") << "A99==SUM(A1:AX90)" << qint64(4500) << qint64(4500);
+    QTest::newRow("a large range shared") << "A99==SUM(A1:AX90)|B99==SUM(A1:AX90)|C99==AVERAGE(A1:AX90)"
+                                          << qint64(4500) << qint64(4500);
+    QTest::newRow("a large range and a reference")
+        << "A99==SUM(A1:AX90)|Z100==SUM(C5,1)" << qint64(4501) << qint64(4500);
+}
+
+// The cells one pass reads, a large range shared by several formulas counted
+// once: what a recalculation's work is bounded by.
+void TestSheetCalculator::cellReadsOfOnePass()
+{
+    QFETCH(QString, formulas);
+    QFETCH(qint64, firstPass);
+    QFETCH(qint64, afterEditOfA1);
+    CellGrid cells = gridFromEntries(formulas, 100, 50);
+    for (QStringList &row : cells) {
+        for (QString &cell : row) {
+            if (cell.isEmpty())
+                cell = QStringLiteral("1");
+        }
+    }
+    CellGrid values = makeEmptyGrid(100, 50);
+    CellGrid display = makeEmptyGrid(100, 50);
+    const CellGrid cached = makeEmptyGrid(100, 50);
+    ExactResults exact;
+    SheetCalculator calculator({cells, values, display, cached, exact});
+    calculator.recalculate();
+    QCOMPARE(calculator.cellReadsOfLastPass(), firstPass);
+    cells[0][0] = QStringLiteral("2");
+    calculator.cellEdited(0, 0);
+    calculator.recalculate();
+    QCOMPARE(calculator.cellReadsOfLastPass(), afterEditOfA1);
+}
+
+// Results with a fraction keep their unrounded numbers by cell, follow edits
+// and leave a copy taken earlier (a saved sheet's) as it was.
+void TestSheetCalculator::exactResultsFollowTheirCells()
+{
+    CellGrid cells = gridFromEntries("A1=0.125|B1==SUM(A1,1)|C1==AVERAGE(1,2,2)|A2==SUM(B1,C1)|B2==SUM(2,3)", 2, 3);
+    CellGrid values = makeEmptyGrid(2, 3);
+    CellGrid display = makeEmptyGrid(2, 3);
+    const CellGrid cached = makeEmptyGrid(2, 3);
+    ExactResults exact;
+    SheetCalculator calculator({cells, values, display, cached, exact});
+    // The unrounded numbers at (row, col), nowhere else.
+    const auto holding = [](std::initializer_list<std::tuple<int, int, double>> numbers) {
+        ExactResults expected;
+        expected.reset(2, 3);
+        for (const auto &[row, col, number] : numbers)
+            expected.set(row * 3 + col, number);
+        return expected;
+    };
+    calculator.recalculate();
+    QCOMPARE(display[0], QStringList({"0.125", "1.12", "1.67"}));
+    // A2 adds the shown values, as references read them.
+    QVERIFY(exact == holding({{0, 1, 1.125}, {0, 2, 5.0 / 3}, {1, 0, 1.12 + 1.67}}));
+    const ExactResults saved = exact;
+    cells[0][0] = QStringLiteral("1");
+    calculator.cellEdited(0, 0);
+    calculator.recalculate();
+    QCOMPARE(display[0][1], QStringLiteral("2"));
+    QVERIFY(exact == holding({{0, 2, 5.0 / 3}, {1, 0, 2 + 1.67}}));
+    QVERIFY(saved == holding({{0, 1, 1.125}, {0, 2, 5.0 / 3}, {1, 0, 1.12 + 1.67}}));
+    cells[0][2] = QStringLiteral("7");
+    calculator.cellEdited(0, 2);
+    calculator.recalculate();
+    QVERIFY(exact == holding({}));
+    QVERIFY(!exact.at(1, 0));
 }
 
 QTEST_GUILESS_MAIN(TestSheetCalculator)

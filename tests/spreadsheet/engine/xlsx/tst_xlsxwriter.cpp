@@ -191,8 +191,10 @@ private slots:
         ExcelSheet one = sheet(QStringLiteral("Sheet1"), {{raw}});
         one.evaluatedCells[0][0] = shown;
         one.cachedEvaluatedCells[0][0] = fileCache;
-        if (!exact.isEmpty())
-            one.exactValues.insert(QStringLiteral("A1"), exact);
+        if (!exact.isEmpty()) {
+            one.exactResults.reset(1, 1);
+            one.exactResults.set(0, exact.toDouble());
+        }
         const Parts parts = write({one});
         QCOMPARE(QString::fromUtf8(parts.value("xl/worksheets/sheet1.xml")), worksheetText(sheetDataRow1(children)));
     }

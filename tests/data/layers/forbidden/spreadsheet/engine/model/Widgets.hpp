@@ -1,0 +1,2 @@
+// Headers of every C++ extension are read.
+#include <QtWidgets/QLabel>
