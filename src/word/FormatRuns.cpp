@@ -1,7 +1,7 @@
 #include "FormatRuns.h"
 
-#include "PageTextItem.h"
-#include "TextFormatProperty.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/TextFormatProperty.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

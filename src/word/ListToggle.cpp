@@ -1,7 +1,7 @@
 #include "ListToggle.h"
 
-#include "PageTextItem.h"
-#include "TextFormatProperty.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/TextFormatProperty.h"
 
 #include "textsystem/StyledTextDocument.h"
 

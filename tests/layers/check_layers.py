@@ -41,7 +41,9 @@ LAYERS = {
     "docx": BASE + ["textsystem", "docx/builtin"],
     "docx/reader": BASE + ["textsystem"],
     "word/document": BASE + ["textsystem", "docx", "docx/reader"] + TEXT_FORMATS,
-    "word": BASE + ["platform/widgets", "textsystem", "docx", "docx/reader", "word/document"]
+    # The page's layout and drawing know no screen of the word processor.
+    "word/layout": BASE + ["textsystem", "docx", "docx/reader", "word/document"] + TEXT_FORMATS,
+    "word": BASE + ["platform/widgets", "textsystem", "docx", "docx/reader", "word/document", "word/layout"]
             + TEXT_FORMATS,
     "presentation/document": BASE,
     "presentation/editor": BASE + ["platform/widgets", "presentation/document"],

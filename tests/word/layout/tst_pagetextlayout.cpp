@@ -1,5 +1,5 @@
-#include "word/PageTextLayout.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/PageTextLayout.h"
+#include "word/layout/WordTextDocument.h"
 
 #include <QImage>
 #include <QPainter>
