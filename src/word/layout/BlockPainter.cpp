@@ -4,11 +4,13 @@
 #include "VerticalOrientation.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -332,16 +334,30 @@ void BlockPainter::paintShadowRange(const QTextLine &line, Piece piece, const QT
 
 void BlockPainter::paintCaret(const QTextBlock &block, int position, qreal width)
 {
+    const QRectF caret = caretRect(block, position, width);
+    if (!caret.isEmpty())
+        m_painter->fillRect(caret, m_colors.text);
+}
+
+QRectF BlockPainter::caretRect(const QTextBlock &block, int position, qreal width)
+{
     const QTextLayout *layout = block.layout();
     if (!layout)
-        return;
+        return {};
     const int local = position - block.position();
     const QTextLine line = layout->lineForTextPosition(local);
     if (!line.isValid())
-        return;
-    const qreal x = line.cursorToX(local);
-    m_painter->fillRect(QRectF(x, line.y(), width, line.height()).translated(layout->position()),
-                        m_colors.text);
+        return {};
+    // As thick as the text at the caret, about the baseline: a picture that
+    // widens the line does not lengthen the caret.
+    QTextCursor cursor(block);
+    cursor.setPosition(position);
+    const QTextCharFormat format = TextFormatProperty::withoutObject(cursor.charFormat());
+    const QFontMetricsF metrics(format.font().resolve(block.document()->defaultFont()));
+    const qreal baseline = line.y() + line.ascent();
+    const qreal top = qMax(line.y(), baseline - metrics.ascent());
+    const qreal bottom = qMin(line.y() + line.height(), baseline + metrics.descent());
+    return QRectF(line.cursorToX(local), top, width, bottom - top).translated(layout->position());
 }
 
 void BlockPainter::blur(QImage &image, qreal radius)

@@ -44,6 +44,9 @@ public:
     void paintShadows(const QTextBlock &block, const QRectF &clip);
     // A caret at document position `position` of `block`.
     void paintCaret(const QTextBlock &block, int position, qreal width);
+    // Where that caret stands, `width` along the line and as thick across
+    // it as the font at the caret (the typing font after a picture).
+    static QRectF caretRect(const QTextBlock &block, int position, qreal width);
 
     // Blurs `image` (premultiplied ARGB) in place with a radius of `radius` pixels.
     static void blur(QImage &image, qreal radius);

@@ -1,6 +1,8 @@
+#include "word/layout/BlockPainter.h"
 #include "word/layout/ListMarker.h"
 #include "word/layout/PageTextLayout.h"
 #include "word/layout/ParagraphLines.h"
+#include "word/layout/UprightPictureHandler.h"
 #include "word/layout/WordTextDocument.h"
 
 #include <QImage>
@@ -505,6 +507,28 @@ private slots:
         QSignalSpy reported(layout, &QAbstractTextDocumentLayout::documentSizeChanged);
         QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 30000);
         QTRY_VERIFY(!reported.isEmpty() && reported.last().first().toSizeF() == layout->documentSize());
+    }
+
+    // The vertical caret after a picture is as thick as the text, not as
+    // wide as the picture that widens its column.
+    void verticalCaretAfterAPicture()
+    {
+        WordTextDocument document;
+        UprightPictureHandler pictures(&document, &document);
+        pictures.setVertical(true);
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("縦書き"));
+        insertPicture(cursor, &document, QSize(200, 40));
+        document.setTextWidth(LineLength);
+        pageLayout(&document)->completeLayout();
+        const QTextBlock block = document.firstBlock();
+        QVERIFY(block.layout()->lineAt(0).height() >= 200);
+        const QFontMetricsF metrics(WordTextDocument::standardFont());
+        for (int position : {2, 3, 4}) {
+            const QRectF caret = BlockPainter::caretRect(block, position, 1.5);
+            QVERIFY2(caret.height() > 0 && caret.height() <= metrics.ascent() + metrics.descent() + 0.5,
+                     qPrintable(QString::number(caret.height())));
+        }
     }
 
     // After a new line length, the paragraphs not laid out again yet are
