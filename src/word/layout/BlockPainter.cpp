@@ -311,6 +311,9 @@ void BlockPainter::paintShadowRange(const QTextLine &line, Piece piece, const QT
         return;
     }
     // Drawn into an image in device pixels, blurred there, then laid over.
+    // The blur spreads an outline's pixel or two away: the glyphs are drawn
+    // filled only, many times faster than outlined.
+    shadowFormat.clearProperty(QTextFormat::TextOutline);
     const QRectF cell = cellRect(line, piece).adjusted(-blurRadius * 2, -blurRadius * 2, blurRadius * 2,
                                                        blurRadius * 2);
     const QSize pixels = (cell.size() * scale).toSize().expandedTo(QSize(1, 1));
