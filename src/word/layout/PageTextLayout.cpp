@@ -50,7 +50,7 @@ QTextLine lineAtHeight(const QTextLayout *layout, const QTextBlockFormat &format
     QTextLine found = layout->lineCount() > 0 ? layout->lineAt(0) : QTextLine();
     for (int i = 1; i < layout->lineCount(); ++i) {
         const QTextLine line = layout->lineAt(i);
-        const qreal boxTop = line.y() - ParagraphLines::lineBox(format, line.height()).textTop;
+        const qreal boxTop = line.y() - ParagraphLines::lineBox(format, std::ceil(line.height())).textTop;
         if (boxTop > y)
             break;
         found = line;
@@ -135,7 +135,7 @@ void PageTextLayout::measureStandardFont()
     QTextLine line = probe.createLine();
     line.setLeadingIncluded(true);
     probe.endLayout();
-    m_lineSpacing = line.height();
+    m_lineSpacing = std::ceil(line.height());
 }
 
 void PageTextLayout::rebuild()

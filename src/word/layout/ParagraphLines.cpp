@@ -5,6 +5,8 @@
 #include <QTextLayout>
 #include <QTextList>
 
+#include <cmath>
+
 namespace {
 
 // An alignment QTextLayout cannot read two ways: left and right made
@@ -88,7 +90,8 @@ ParagraphLines::Measures ParagraphLines::layOut(const QTextBlock &block, qreal l
         const qreal indent = measures.lines == 0 ? margins.firstLine : 0;
         line.setLeadingIncluded(true);
         line.setLineWidth(qMax<qreal>(0, lineLength - margins.left - margins.right - indent));
-        const LineBox box = lineBox(format, line.height());
+        // Whole pixels from line to line keep single-spaced lines evenly apart.
+        const LineBox box = lineBox(format, std::ceil(line.height()));
         line.setPosition(QPointF(margins.left + (rightToLeft ? 0 : indent), measures.height + box.textTop));
         measures.height += box.advance;
         measures.contentsRight = qMax(measures.contentsRight, line.x() + line.naturalTextWidth() + margins.right);

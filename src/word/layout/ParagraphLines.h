@@ -19,8 +19,9 @@ class QTextBlockFormat;
 // - Breaks: at word boundaries, and anywhere within a word (or picture)
 //   longer than the line; none in a paragraph whose lines may not break.
 // - Heights: a line's natural height is its tallest font's line spacing
-//   (or tallest picture). The format's line height makes the advance from
-//   one line to the next and says where the text stands in it (LineBox).
+//   (or tallest picture), rounded up to a whole pixel. The format's line
+//   height makes the advance from one line to the next and says where the
+//   text stands in it (LineBox).
 // - Alignment: left and right are the start and the end of the text unless
 //   the alignment is absolute; centred and justified lines as QTextLayout
 //   sets them.
