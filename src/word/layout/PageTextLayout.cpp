@@ -419,8 +419,11 @@ QList<QTextBlock> PageTextLayout::blocksIn(qreal top, qreal bottom) const
         if (!m_paragraphs.at(index).shown)
             continue;
         place(index, block);
+        // Its box (background, space of its line heights) and its lines,
+        // which may reach past the box.
         const QRectF lines = block.layout()->boundingRect().translated(block.layout()->position());
-        if (lines.united(boxOf(index)).bottom() >= top && lines.top() <= bottom)
+        const QRectF area = lines.united(boxOf(index));
+        if (area.bottom() >= top && area.top() <= bottom)
             blocks.append(block);
     }
     // Paragraphs below the band moved with the heights found: whatever of

@@ -242,6 +242,26 @@ private slots:
         QVERIFY(qAbs(layout->lineAt(0).y() - textTop * (advance - natural)) < Fixed);
     }
 
+    // A paragraph's background fills its box, also where its line heights
+    // leave space above the text: a band of that space shows it.
+    void backgroundFillsTheParagraphsBox()
+    {
+        WordTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.insertText(Latin);
+        QTextBlockFormat tall;
+        tall.setBackground(Qt::blue);
+        tall.setLineHeight(60, QTextBlockFormat::MinimumHeight);
+        cursor.insertBlock(tall);
+        cursor.insertText(QStringLiteral("text at the bottom of a tall line"));
+        document.setTextWidth(LineLength);
+        const QRectF box = document.documentLayout()->blockBoundingRect(document.lastBlock());
+        QImage band(int(LineLength), 10, QImage::Format_ARGB32_Premultiplied);
+        band.fill(Qt::white);
+        paintBand(band, &document, box.top() + 2, QRectF(0, box.top() + 2, LineLength, 10));
+        QCOMPARE(band.pixelColor(int(LineLength) / 2, 5), QColor(Qt::blue));
+    }
+
     // Between two paragraphs stands the larger of the one's space after
     // and the next's space before.
     void paragraphSpacing_data()
