@@ -1,5 +1,6 @@
 #include "BlockPainter.h"
 
+#include "ListMarker.h"
 #include "TextFormatProperty.h"
 #include "VerticalOrientation.h"
 
@@ -82,6 +83,25 @@ void BlockPainter::paintBlock(const QTextBlock &block, const QRectF &clip)
         if (rect.bottom() >= clip.top())
             paintLine(block, line, clip);
     }
+    paintMarker(block);
+}
+
+void BlockPainter::paintMarker(const QTextBlock &block)
+{
+    // It lies along the first line, as Latin text does, before its start.
+    if (!block.textList())
+        return;
+    const ListMarker marker = ListMarker::of(block);
+    if (marker.isEmpty())
+        return;
+    const bool selected = m_selectionStart < m_selectionEnd && m_selectionStart <= block.position()
+        && m_selectionEnd > block.position();
+    if (selected && m_colors.highlight.isValid())
+        m_painter->fillRect(marker.rect(), m_colors.highlight);
+    QColor color = marker.color().isValid() ? marker.color() : m_colors.text;
+    if (selected && m_colors.highlightedText.isValid())
+        color = m_colors.highlightedText;
+    marker.paint(m_painter, color);
 }
 
 void BlockPainter::paintLine(const QTextBlock &block, const QTextLine &line, const QRectF &)

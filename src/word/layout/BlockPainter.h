@@ -38,7 +38,7 @@ public:
     void setSelection(int start, int end);
 
     // Draws the block's backgrounds, selection, text and pictures whose lines
-    // meet `clip`.
+    // meet `clip`, and its list marker.
     void paintBlock(const QTextBlock &block, const QRectF &clip);
     // Draws the shadows of the block's shadowed runs that can fall into `clip`.
     void paintShadows(const QTextBlock &block, const QRectF &clip);
@@ -59,6 +59,7 @@ private:
     };
 
     void paintLine(const QTextBlock &block, const QTextLine &line, const QRectF &clip);
+    void paintMarker(const QTextBlock &block);
     void paintRange(const QTextLine &line, Piece piece, const QTextCharFormat &format,
                     const QColor &color, int documentPosition);
     void paintObject(const QTextLine &line, Piece piece, const QTextCharFormat &format, int documentPosition);

@@ -393,6 +393,37 @@ private slots:
         }
     }
 
+    // In vertical writing too, a list paragraph shows its marker.
+    void verticalListShowsItsMarker()
+    {
+        WordTextDocument document;
+        QTextCursor cursor(&document);
+        QTextListFormat list;
+        list.setStyle(QTextListFormat::ListDecimal);
+        list.setIndent(2);
+        cursor.createList(list);
+        cursor.insertText(Japanese);
+        document.setTextWidth(LineLength);
+        pageLayout(&document)->completeLayout();
+        const QTextBlock block = document.firstBlock();
+        const ListMarker marker = ListMarker::of(block);
+        QVERIFY(!marker.isEmpty());
+        QImage image(int(LineLength), 60, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            BlockPainter(&painter, BlockPainter::Orientation::Vertical, {}).paintBlock(block, image.rect());
+        }
+        const QRect area = marker.rect().toAlignedRect() & image.rect();
+        QVERIFY(!area.isEmpty());
+        int inked = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                inked += image.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+        }
+        QVERIFY(inked > 0);
+    }
+
     // Where a point puts the caret, from the lines' places.
     void hitTests_data()
     {
