@@ -1,6 +1,6 @@
 #include "FindBar.h"
 
-#include "PageTextItem.h"
+#include "word/layout/PageTextItem.h"
 #include "TextFinder.h"
 #include "platform/widgets/SymbolIcon.h"
 

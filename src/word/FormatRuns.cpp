@@ -1,7 +1,7 @@
 #include "FormatRuns.h"
 
-#include "PageTextItem.h"
-#include "TextFormatProperty.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/TextFormatProperty.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -59,19 +59,6 @@ void finish(QTextCharFormat &format, const QFont &defaultFont)
 
 } // namespace
 
-QTextCharFormat withoutObject(QTextCharFormat format)
-{
-    // Text typed after a picture has the picture's format without the
-    // object type, so each property is looked for on its own.
-    for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageWidth),
-                         int(QTextFormat::ImageHeight), int(QTextFormat::ImageTitle),
-                         int(QTextFormat::ImageAltText), int(QTextFormat::ImageQuality),
-                         TextFormatProperty::Attachment}) {
-        if (format.hasProperty(property))
-            format.clearProperty(property);
-    }
-    return format;
-}
 
 void modify(PageTextItem *item, const Change &change)
 {
@@ -80,7 +67,7 @@ void modify(PageTextItem *item, const Change &change)
     QTextDocument *document = item->document();
     QTextCursor cursor = item->textCursor();
     if (!cursor.hasSelection()) {
-        QTextCharFormat typing = withoutObject(cursor.charFormat());
+        QTextCharFormat typing = TextFormatProperty::withoutObject(cursor.charFormat());
         change(typing);
         finish(typing, document->defaultFont());
         cursor.setCharFormat(typing);

@@ -21,9 +21,4 @@ void modify(PageTextItem *item, const Change &change);
 // satisfies `probe`.
 bool any(PageTextItem *item, const Probe &probe);
 
-// `format` without the properties that make a run a picture (the object
-// type, the image's name and size, the attachment), so what is typed after
-// a picture is text.
-QTextCharFormat withoutObject(QTextCharFormat format);
-
 } // namespace FormatRuns

@@ -1,7 +1,7 @@
 #include "ListToggle.h"
 
-#include "FormatRuns.h"
-#include "PageTextItem.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/TextFormatProperty.h"
 
 #include "textsystem/StyledTextDocument.h"
 
@@ -50,7 +50,7 @@ void insertAtStart(const QTextBlock &block, const QString &marker)
     QTextCursor cursor(block);
     // The marker takes the look of the paragraph's first character, but a
     // picture's format would make it a picture.
-    cursor.insertText(marker, FormatRuns::withoutObject(cursor.charFormat()));
+    cursor.insertText(marker, TextFormatProperty::withoutObject(cursor.charFormat()));
 }
 
 void removeAtStart(const QTextBlock &block, int length)

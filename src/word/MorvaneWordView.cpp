@@ -4,7 +4,7 @@
 #include "FindBar.h"
 #include "PageCanvas.h"
 #include "PageColumn.h"
-#include "PageTextItem.h"
+#include "word/layout/PageTextItem.h"
 #include "TextFormattingHelper.h"
 #include "ListToggle.h"
 #include "OpenDocumentCard.h"
@@ -12,7 +12,7 @@
 #include "TextPageView.h"
 #include "WordRibbon.h"
 #include "WordStatusBar.h"
-#include "WordTextDocument.h"
+#include "word/layout/WordTextDocument.h"
 #include "ZoomLevel.h"
 
 #include "platform/AppState.h"

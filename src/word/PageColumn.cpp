@@ -1,6 +1,6 @@
 #include "PageColumn.h"
 
-#include "BlockPainter.h"
+#include "word/layout/BlockPainter.h"
 #include "PageCanvas.h"
 
 #include <QEvent>

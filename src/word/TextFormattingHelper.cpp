@@ -1,8 +1,8 @@
 #include "TextFormattingHelper.h"
 
 #include "FormatRuns.h"
-#include "PageTextItem.h"
-#include "TextFormatProperty.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/TextFormatProperty.h"
 
 #include <QFontDatabase>
 #include <QTextBlockFormat>

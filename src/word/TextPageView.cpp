@@ -1,8 +1,8 @@
 #include "TextPageView.h"
 
-#include "PageTextItem.h"
-#include "UprightPictureHandler.h"
-#include "WordTextDocument.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/UprightPictureHandler.h"
+#include "word/layout/WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "TextPrinter.h"
 
-#include "PageTextItem.h"
+#include "word/layout/PageTextItem.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>

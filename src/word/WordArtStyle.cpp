@@ -1,6 +1,6 @@
 #include "WordArtStyle.h"
 
-#include "TextFormatProperty.h"
+#include "word/layout/TextFormatProperty.h"
 
 #include <QFontDatabase>
 

@@ -6,7 +6,7 @@
 #include "presentation/editor/MorvanePowerPointView.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/WordTextDocument.h"
 
 #include <QApplication>
 #include <QDir>

@@ -43,7 +43,9 @@ LAYERS = {
     "docx/writer": BASE + ["textsystem", "docx/builtin"],
     "docx/reader": BASE + ["textsystem"],
     "word/document": BASE + ["textsystem", "docx/writer", "docx/reader"] + TEXT_FORMATS,
-    "word": BASE + ["platform/widgets", "textsystem", "docx/writer", "docx/reader", "word/document"]
+    # The page's layout and drawing know no screen of the word processor.
+    "word/layout": BASE + ["textsystem", "docx/writer", "docx/reader", "word/document"] + TEXT_FORMATS,
+    "word": BASE + ["platform/widgets", "textsystem", "docx/writer", "docx/reader", "word/document", "word/layout"]
             + TEXT_FORMATS,
     "presentation/document": BASE,
     "presentation/editor": BASE + ["platform/widgets", "presentation/document"],

@@ -1,6 +1,6 @@
 #include "word/ListToggle.h"
-#include "word/PageTextItem.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/WordTextDocument.h"
 
 #include "textsystem/StyledTextDocument.h"
 

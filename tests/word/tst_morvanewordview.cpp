@@ -1,14 +1,14 @@
 #include "word/FindBar.h"
 #include "word/MorvaneWordView.h"
 #include "word/PageCanvas.h"
-#include "word/PageTextItem.h"
+#include "word/layout/PageTextItem.h"
 #include "word/RibbonButtons.h"
 #include "platform/widgets/ColorSwatchButton.h"
-#include "word/TextFormatProperty.h"
+#include "word/layout/TextFormatProperty.h"
 #include "word/TextPageView.h"
 #include "word/WordRibbon.h"
 #include "word/WordStatusBar.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/WordTextDocument.h"
 
 #include "platform/AppState.h"
 

@@ -1,5 +1,5 @@
 #include "word/TextCounts.h"
-#include "word/VerticalOrientation.h"
+#include "word/layout/VerticalOrientation.h"
 #include "word/ZoomLevel.h"
 
 #include <QTest>

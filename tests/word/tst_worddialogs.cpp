@@ -2,7 +2,7 @@
 #include "word/OpenDocumentCard.h"
 #include "word/SaveDocumentCard.h"
 #include "word/WordRibbon.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/WordTextDocument.h"
 
 #include "platform/AppState.h"
 #include "platform/widgets/FileList.h"

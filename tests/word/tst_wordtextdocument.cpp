@@ -1,7 +1,7 @@
 #include "word/EditCommit.h"
-#include "word/PageTextItem.h"
-#include "word/TextFormatProperty.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/TextFormatProperty.h"
+#include "word/layout/WordTextDocument.h"
 
 #include "platform/AppState.h"
 

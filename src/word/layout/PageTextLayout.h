@@ -3,23 +3,26 @@
 #include <QAbstractTextDocumentLayout>
 #include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QList>
 #include <QRectF>
 
 class QTextDocument;
 
 // The word processor's document layout. Paragraphs stand one below the
-// other exactly where Qt's own document layout puts them (the same line
-// breaking, margins, line heights and fixed-point rounding, so the same
-// pixels are drawn), but a paragraph is laid out only when it is drawn,
-// hit, measured or edited:
-// - a small edit lays out the paragraphs it touches at once, as Qt does,
-//   and moves the ones below without touching them;
+// other across the page's line length, each laid out by ParagraphLines and
+// drawn by ParagraphPainter; the space between two paragraphs is the larger
+// of the one's space after and the next's space before. A paragraph is laid
+// out only when it is drawn, hit, measured or edited:
+// - a small edit lays out the paragraphs it touches at once and moves the
+//   ones below without touching them;
 // - a change of the whole text, of the line length, or a newly put-in text
-//   lays out nothing at once: each paragraph keeps its last height (a new
-//   one gets an estimate from its length) until it is drawn or asked for,
-//   and the rest is laid out a few milliseconds at a time while the user
-//   does nothing, until every height is exact again.
+//   lays out nothing at once: each paragraph keeps its last height (scaled
+//   once to a new line length; a new one gets an estimate from its length)
+//   until it is drawn or asked for, and the rest is laid out a few
+//   milliseconds at a time while the user does nothing, until every height
+//   is exact again. What was drawn from heights that turned out different
+//   is repainted then.
 // Tables and other frames are not laid out as such: their paragraphs flow
 // like the others, as the text is saved.
 class PageTextLayout : public QAbstractTextDocumentLayout
@@ -54,62 +57,66 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    // Lengths are in Qt's 26.6 fixed point, as Qt's layout keeps them.
+    // Lengths are in pixels.
     struct Paragraph
     {
-        int height = 0;        // from the top of its first line to below its last
-        int contentsWidth = 0; // end of its widest line plus its right margin
-        int naturalWidth = 0;  // of all its lines together
+        qreal height = 0;        // from the top of its first line to below its last
+        qreal contentsRight = 0; // end of its longest line plus its right margin
+        qreal naturalWidth = 0;  // of all its lines together
+        qreal sideMargins = 0;
         int lines = 0;
-        qreal topMargin = 0;
-        qreal bottomMargin = 0;
+        qreal spaceBefore = 0;
+        qreal spaceAfter = 0;
         bool shown = true;
         bool laidOut = false;
     };
-    // The root frame's measures, read from its format and the page size.
-    struct Frame
+    // Where the text goes on the page, read from the root frame's format
+    // and the page size.
+    struct PageArea
     {
-        int left = 0;  // where lines start
-        int width = 0; // the line length
-        int top = 0;
-        int bottom = 0; // below the last paragraph
-        int marginWidth = 0;
-        int leftMargin = 0;
-        int rightMargin = 0;
+        qreal left = 0; // where lines start
+        qreal top = 0;
+        qreal lineLength = 0;
+        qreal below = 0; // space below the last paragraph
+        qreal sides = 0; // the margins left and right together
     };
 
-    Frame readFrame() const;
+    PageArea readPageArea() const;
     bool canLayout() const;
+    void measureStandardFont();
     Paragraph describe(const QTextBlock &block) const;
-    int estimatedHeight(const QTextBlock &block, const Paragraph &previous, int oldWidth) const;
+    // A paragraph's height at the current line length from what is known
+    // of it: its last layout (scaled by the lines its text would fill at
+    // the new length) or, never laid out, its length in the standard font.
+    void estimate(Paragraph &paragraph, const QTextBlock &block, qreal lineLengthBefore) const;
     void layoutParagraph(int index, const QTextBlock &block) const;
-    void breakLines(Paragraph &paragraph, const QTextBlock &block) const;
     void ensureLaidOut(int index, const QTextBlock &block) const;
-    int topOf(int index) const;
-    int gapBefore(int index) const;
-    int endY() const;
-    int indexAt(int y) const;
+    // Lays out and places paragraph `index`, repainting what moved below it
+    // when its height was not the one drawn.
+    void prepare(int index, const QTextBlock &block) const;
+    qreal topOf(int index) const;
+    qreal spaceBetween(int index) const;
+    qreal endY() const;
+    int indexAt(qreal y) const;
+    int shownIndexAt(qreal y) const;
+    QRectF boxOf(int index) const;
     void place(int index, const QTextBlock &block) const;
     void rebuild();
     void replace(const QTextBlock &first, int lastIndex, int lastOldIndex);
-    void relayoutAll();
+    void scaleToLineLength(qreal lineLengthBefore);
     void heightsChanged(int index) const;
     void markStale(qreal top) const;
     void layoutSomePending();
-    void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block,
-                   const QRectF &clipRect) const;
-    void drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
-                      const QTextCharFormat *selectionFormat) const;
-    qreal deviceScale() const;
+    void paintPageBackground(QPainter *painter, const QRectF &area) const;
 
     // Every member below is a cache of the document's layout; const
     // functions fill it in as they lay paragraphs out.
     mutable QList<Paragraph> m_paragraphs; // by block number
-    mutable QList<int> m_tops;             // valid below m_validTops
+    mutable QList<qreal> m_tops;           // valid below m_validTops
     mutable int m_validTops = 0;
     mutable int m_pending = 0;      // paragraphs not laid out
     mutable int m_firstPending = 0; // none laid out before this one is pending
-    mutable int m_widestContents = 0;
+    mutable qreal m_widestContents = 0;
     mutable bool m_widestKnown = false;
     mutable QRectF m_staleArea; // drawn from old heights: to be repainted
     mutable QElapsedTimer m_staleClock; // since the area became stale
@@ -117,10 +124,11 @@ private:
     mutable QBasicTimer m_idle;
     mutable QElapsedTimer m_sizeClock; // since the size changed unreported
     QSizeF m_reportedSize;
-    Frame m_frame;
+    PageArea m_page;
     // The standard font's measures, for estimates.
+    QFont m_measuredFont;
     qreal m_characterWidth = 6;
-    int m_lineHeight = 14 * 64;
-    int m_lineWidth = -1; // the line length the heights were found for
+    qreal m_lineSpacing = 14;
+    qreal m_lineLength = -1; // the line length the heights were found for
     int m_cursorWidth = 1;
 };

@@ -1,7 +1,6 @@
 #include "PageTextItem.h"
 
 #include "BlockPainter.h"
-#include "FormatRuns.h"
 #include "PageTextLayout.h"
 #include "TextFormatProperty.h"
 #include "WordTextDocument.h"
@@ -221,7 +220,7 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
         // from paths or the network.
         cursor.insertFragment(QTextDocumentFragment::fromHtml(source->html(), m_document));
     } else if (source->hasText()) {
-        cursor.insertText(source->text(), FormatRuns::withoutObject(cursor.charFormat()));
+        cursor.insertText(source->text(), TextFormatProperty::withoutObject(cursor.charFormat()));
     } else {
         return false;
     }
@@ -243,7 +242,7 @@ bool PageTextItem::insertPicture(const QByteArray &bytes)
         format.setHeight(size.height());
     }
     QTextCursor cursor = textCursor();
-    const QTextCharFormat typing = FormatRuns::withoutObject(cursor.charFormat());
+    const QTextCharFormat typing = TextFormatProperty::withoutObject(cursor.charFormat());
     cursor.insertImage(format);
     // What is typed next continues the text, not the picture.
     cursor.setCharFormat(typing);
@@ -255,7 +254,7 @@ bool PageTextItem::typeAsText(const QString &text)
 {
     QTextCursor cursor = textCursor();
     const QTextCharFormat typing = cursor.charFormat();
-    const QTextCharFormat plain = FormatRuns::withoutObject(typing);
+    const QTextCharFormat plain = TextFormatProperty::withoutObject(typing);
     if (plain == typing)
         return false;
     if (!cursor.hasSelection()) {

@@ -1,14 +1,17 @@
 #include "BlockPainter.h"
 
+#include "ListMarker.h"
 #include "TextFormatProperty.h"
 #include "VerticalOrientation.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -80,6 +83,25 @@ void BlockPainter::paintBlock(const QTextBlock &block, const QRectF &clip)
         if (rect.bottom() >= clip.top())
             paintLine(block, line, clip);
     }
+    paintMarker(block);
+}
+
+void BlockPainter::paintMarker(const QTextBlock &block)
+{
+    // It lies along the first line, as Latin text does, before its start.
+    if (!block.textList())
+        return;
+    const ListMarker marker = ListMarker::of(block);
+    if (marker.isEmpty())
+        return;
+    const bool selected = m_selectionStart < m_selectionEnd && m_selectionStart <= block.position()
+        && m_selectionEnd > block.position();
+    if (selected && m_colors.highlight.isValid())
+        m_painter->fillRect(marker.rect(), m_colors.highlight);
+    QColor color = marker.color().isValid() ? marker.color() : m_colors.text;
+    if (selected && m_colors.highlightedText.isValid())
+        color = m_colors.highlightedText;
+    marker.paint(m_painter, color);
 }
 
 void BlockPainter::paintLine(const QTextBlock &block, const QTextLine &line, const QRectF &)
@@ -309,6 +331,9 @@ void BlockPainter::paintShadowRange(const QTextLine &line, Piece piece, const QT
         return;
     }
     // Drawn into an image in device pixels, blurred there, then laid over.
+    // The blur spreads an outline's pixel or two away: the glyphs are drawn
+    // filled only, many times faster than outlined.
+    shadowFormat.clearProperty(QTextFormat::TextOutline);
     const QRectF cell = cellRect(line, piece).adjusted(-blurRadius * 2, -blurRadius * 2, blurRadius * 2,
                                                        blurRadius * 2);
     const QSize pixels = (cell.size() * scale).toSize().expandedTo(QSize(1, 1));
@@ -332,16 +357,30 @@ void BlockPainter::paintShadowRange(const QTextLine &line, Piece piece, const QT
 
 void BlockPainter::paintCaret(const QTextBlock &block, int position, qreal width)
 {
+    const QRectF caret = caretRect(block, position, width);
+    if (!caret.isEmpty())
+        m_painter->fillRect(caret, m_colors.text);
+}
+
+QRectF BlockPainter::caretRect(const QTextBlock &block, int position, qreal width)
+{
     const QTextLayout *layout = block.layout();
     if (!layout)
-        return;
+        return {};
     const int local = position - block.position();
     const QTextLine line = layout->lineForTextPosition(local);
     if (!line.isValid())
-        return;
-    const qreal x = line.cursorToX(local);
-    m_painter->fillRect(QRectF(x, line.y(), width, line.height()).translated(layout->position()),
-                        m_colors.text);
+        return {};
+    // As thick as the text at the caret, about the baseline: a picture that
+    // widens the line does not lengthen the caret.
+    QTextCursor cursor(block);
+    cursor.setPosition(position);
+    const QTextCharFormat format = TextFormatProperty::withoutObject(cursor.charFormat());
+    const QFontMetricsF metrics(format.font().resolve(block.document()->defaultFont()));
+    const qreal baseline = line.y() + line.ascent();
+    const qreal top = qMax(line.y(), baseline - metrics.ascent());
+    const qreal bottom = qMin(line.y() + line.height(), baseline + metrics.descent());
+    return QRectF(line.cursorToX(local), top, width, bottom - top).translated(layout->position());
 }
 
 void BlockPainter::blur(QImage &image, qreal radius)

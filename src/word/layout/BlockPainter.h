@@ -38,12 +38,15 @@ public:
     void setSelection(int start, int end);
 
     // Draws the block's backgrounds, selection, text and pictures whose lines
-    // meet `clip`.
+    // meet `clip`, and its list marker.
     void paintBlock(const QTextBlock &block, const QRectF &clip);
     // Draws the shadows of the block's shadowed runs that can fall into `clip`.
     void paintShadows(const QTextBlock &block, const QRectF &clip);
     // A caret at document position `position` of `block`.
     void paintCaret(const QTextBlock &block, int position, qreal width);
+    // Where that caret stands, `width` along the line and as thick across
+    // it as the font at the caret (the typing font after a picture).
+    static QRectF caretRect(const QTextBlock &block, int position, qreal width);
 
     // Blurs `image` (premultiplied ARGB) in place with a radius of `radius` pixels.
     static void blur(QImage &image, qreal radius);
@@ -56,6 +59,7 @@ private:
     };
 
     void paintLine(const QTextBlock &block, const QTextLine &line, const QRectF &clip);
+    void paintMarker(const QTextBlock &block);
     void paintRange(const QTextLine &line, Piece piece, const QTextCharFormat &format,
                     const QColor &color, int documentPosition);
     void paintObject(const QTextLine &line, Piece piece, const QTextCharFormat &format, int documentPosition);

@@ -37,4 +37,9 @@ void syncOutline(QTextCharFormat &format, qreal fallbackSize);
 // point size, else `fallbackSize`.
 qreal pixelSize(const QTextCharFormat &format, qreal fallbackSize);
 
+// `format` without the properties that make a run a picture (the object
+// type, the image's name and size, the attachment), so what is typed after
+// a picture is text.
+QTextCharFormat withoutObject(QTextCharFormat format);
+
 } // namespace TextFormatProperty

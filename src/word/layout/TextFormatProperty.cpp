@@ -31,4 +31,18 @@ void syncOutline(QTextCharFormat &format, qreal fallbackSize)
     format.setTextOutline(pen);
 }
 
+QTextCharFormat withoutObject(QTextCharFormat format)
+{
+    // Text typed after a picture has the picture's format without the
+    // object type, so each property is looked for on its own.
+    for (int property : {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageWidth),
+                         int(QTextFormat::ImageHeight), int(QTextFormat::ImageTitle),
+                         int(QTextFormat::ImageAltText), int(QTextFormat::ImageQuality),
+                         TextFormatProperty::Attachment}) {
+        if (format.hasProperty(property))
+            format.clearProperty(property);
+    }
+    return format;
+}
+
 } // namespace TextFormatProperty
