@@ -90,6 +90,8 @@ qreal TextPageView::lineLength() const
 
 void TextPageView::updateGeometry()
 {
+    if (m_reportingSize)
+        return;
     const QScopedValueRollback<bool> hold(m_holding, true);
     const qreal edge = leadingEdge();
     fitScene();
@@ -104,7 +106,15 @@ void TextPageView::fitScene()
 {
     if (m_item->textWidth() != lineLength())
         m_item->setTextWidth(lineLength());
-    const QSizeF text = m_item->document()->documentLayout()->documentSize();
+    QAbstractTextDocumentLayout *layout = m_item->document()->documentLayout();
+    const QSizeF text = layout->documentSize();
+    if (m_item->boundingRect().size() != text) {
+        // The layout reports a new size a while after it finds it, and the
+        // item draws nothing past the size last reported: text followed
+        // there would show blank until then.
+        const QScopedValueRollback<bool> reporting(m_reportingSize, true);
+        emit layout->documentSizeChanged(text);
+    }
     const QSizeF visible = QSizeF(viewport()->size()) / m_zoom;
     const QTransform scale = QTransform::fromScale(m_zoom, m_zoom);
     if (transform() != scale)
@@ -140,18 +150,31 @@ void TextPageView::resizeEvent(QResizeEvent *event)
 
 void TextPageView::paintEvent(QPaintEvent *event)
 {
+    putAnchorBack();
     QGraphicsView::paintEvent(event);
     // A paint lays out the paragraphs it shows. When one of them before the
     // anchor changed height, the anchor moved: it goes back on the next turn.
-    if (m_editing || m_anchor.position.isNull() || caretRect(m_anchor.position).top() == m_anchor.top)
+    if (!anchorMoved())
         return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!m_editing)
-                followAnchor();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TextPageView::putAnchorBack, Qt::QueuedConnection);
+}
+
+bool TextPageView::anchorMoved() const
+{
+    return !m_editing && !m_anchor.position.isNull() && caretRect(m_anchor.position).top() != m_anchor.top;
+}
+
+void TextPageView::putAnchorBack()
+{
+    // The layout lays out paragraphs in quiet time and reports them only now
+    // and then. The screen still shows the text in its place, so scrolling
+    // must draw the viewport anew rather than shift what it shows.
+    if (!anchorMoved())
+        return;
+    const ViewportUpdateMode mode = viewportUpdateMode();
+    setViewportUpdateMode(FullViewportUpdate);
+    followAnchor();
+    setViewportUpdateMode(mode);
 }
 
 QScrollBar *TextPageView::progressBar() const
@@ -258,6 +281,7 @@ void TextPageView::showStart()
 
 void TextPageView::wheelEvent(QWheelEvent *event)
 {
+    putAnchorBack();
     // Vertical writing scrolls sideways; a plain wheel moves on to later
     // columns, which lie to the left.
     if (m_vertical && event->angleDelta().x() == 0) {
@@ -287,6 +311,8 @@ QPointF TextPageView::nearestTextPoint(const QPointF &position) const
 
 void TextPageView::mousePressEvent(QMouseEvent *event)
 {
+    // The press means what shows under it.
+    putAnchorBack();
     const bool beside = deliverOnText(event, [this](QMouseEvent *onText) { QGraphicsView::mousePressEvent(onText); });
     if (!beside || event->button() != Qt::LeftButton || !m_item->hasFocus()) {
         captureAnchor();
@@ -307,12 +333,20 @@ void TextPageView::mousePressEvent(QMouseEvent *event)
 
 void TextPageView::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    putAnchorBack();
     deliverOnText(event, [this](QMouseEvent *onText) { QGraphicsView::mouseDoubleClickEvent(onText); });
     captureAnchor();
 }
 
+void TextPageView::mouseMoveEvent(QMouseEvent *event)
+{
+    putAnchorBack();
+    QGraphicsView::mouseMoveEvent(event);
+}
+
 void TextPageView::mouseReleaseEvent(QMouseEvent *event)
 {
+    putAnchorBack();
     QGraphicsView::mouseReleaseEvent(event);
     captureAnchor();
 }
@@ -364,6 +398,7 @@ QRect TextPageView::caretOnViewport() const
 
 void TextPageView::keyPressEvent(QKeyEvent *event)
 {
+    putAnchorBack();
     if (moveCaretByPage(event)) {
         event->accept();
         captureAnchor();

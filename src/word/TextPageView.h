@@ -75,6 +75,7 @@ protected:
     // the text keeps the focus.
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
@@ -107,6 +108,11 @@ private:
     void scrollLeadingEdgeTo(qreal edge);
     void captureAnchor();
     void followAnchor();
+    // Whether the anchor's line is no longer where the view last put it.
+    bool anchorMoved() const;
+    // Follows the anchor when the layout moved it unreported, drawing the
+    // viewport anew: the screen still shows the text where it was.
+    void putAnchorBack();
     // Lays out the paragraphs that show, as a paint would, so that the
     // anchor does not move when they are painted.
     void layOutShown() const;
@@ -130,4 +136,5 @@ private:
     Anchor m_anchor;
     bool m_holding = false; // the view moves the text itself: no new anchor
     bool m_editing = false; // a key or input method edits the text
+    bool m_reportingSize = false; // passes the layout's new size on to the item
 };
