@@ -106,15 +106,7 @@ void TextPageView::fitScene()
 {
     if (m_item->textWidth() != lineLength())
         m_item->setTextWidth(lineLength());
-    QAbstractTextDocumentLayout *layout = m_item->document()->documentLayout();
-    const QSizeF text = layout->documentSize();
-    if (m_item->boundingRect().size() != text) {
-        // The layout reports a new size a while after it finds it, and the
-        // item draws nothing past the size last reported: text followed
-        // there would show blank until then.
-        const QScopedValueRollback<bool> reporting(m_reportingSize, true);
-        emit layout->documentSizeChanged(text);
-    }
+    const QSizeF text = m_item->document()->documentLayout()->documentSize();
     const QSizeF visible = QSizeF(viewport()->size()) / m_zoom;
     const QTransform scale = QTransform::fromScale(m_zoom, m_zoom);
     if (transform() != scale)
@@ -161,7 +153,7 @@ void TextPageView::paintEvent(QPaintEvent *event)
 
 bool TextPageView::anchorMoved() const
 {
-    return !m_editing && !m_anchor.position.isNull() && caretRect(m_anchor.position).top() != m_anchor.top;
+    return !m_editing && !m_anchor.position.isNull() && caretRect(m_anchor.position) != m_anchor.line;
 }
 
 void TextPageView::putAnchorBack()
@@ -196,6 +188,11 @@ void TextPageView::scrollLeadingEdgeTo(qreal edge)
     bar->setValue(bar->value() + int(m_vertical ? -pixels : pixels));
 }
 
+qreal TextPageView::anchorPoint(const QRectF &line) const
+{
+    return m_anchor.byEnd ? line.bottom() : line.top();
+}
+
 void TextPageView::captureAnchor()
 {
     if (m_holding)
@@ -205,19 +202,22 @@ void TextPageView::captureAnchor()
     const QRectF caretLine = caretRect(caret);
     const QRect caretShown = mapFromScene(m_item->mapRectToScene(caretLine)).boundingRect();
     const qreal edge = leadingEdge();
+    const qreal extent = (m_vertical ? viewport()->width() : viewport()->height()) / m_zoom;
     QTextCursor place(m_item->document());
-    qreal top = caretLine.top();
-    const bool onCaret = viewport()->rect().contains(caretShown.center());
-    if (onCaret) {
+    QRectF line = caretLine;
+    bool byEnd = false;
+    if (viewport()->rect().contains(caretShown.center())) {
         place.setPosition(caret.position());
+        byEnd = caretLine.center().y() > edge + extent / 2;
     } else {
         const int atEdge = m_item->document()->documentLayout()->hitTest(QPointF(0, edge), Qt::FuzzyHit);
         place.setPosition(qBound(0, atEdge, m_item->document()->characterCount() - 1));
-        top = caretRect(place).top();
+        line = caretRect(place);
     }
     // Text put in at the anchor (a whole new text included) comes after it.
     place.setKeepPositionOnInsert(true);
-    m_anchor = {place, (top - edge) * m_zoom, top, onCaret ? caretShown : QRect()};
+    m_anchor = {place, 0, byEnd, line};
+    m_anchor.offset = (anchorPoint(line) - edge) * m_zoom;
 }
 
 void TextPageView::followAnchor()
@@ -225,31 +225,43 @@ void TextPageView::followAnchor()
     if (m_anchor.position.isNull())
         return;
     const QScopedValueRollback<bool> hold(m_holding, true);
-    QAbstractTextDocumentLayout *layout = m_item->document()->documentLayout();
-    const int extent = m_vertical ? viewport()->width() : viewport()->height();
+    const qreal extent = (m_vertical ? viewport()->width() : viewport()->height()) / m_zoom;
     // Laying out what then shows may move the anchor and change the text's
     // size again, a little less each time.
     for (int pass = 0; pass < 8; ++pass) {
         fitScene();
         const QRectF line = caretRect(m_anchor.position);
-        // A line that was in view stays in view when the view shrank.
-        const qreal offset = qMin(m_anchor.offset, qMax<qreal>(0, extent - line.height() * m_zoom));
-        scrollLeadingEdgeTo(line.top() - offset / m_zoom);
-        const QSizeF size = layout->documentSize();
+        // How far past the edge the line starts; a line that was in view
+        // stays in view when the view shrank.
+        const qreal wanted = m_anchor.offset / m_zoom;
+        qreal start = qMin(m_anchor.byEnd ? wanted - line.height() : wanted, qMax<qreal>(0, extent - line.height()));
+        if (m_anchor.byEnd)
+            start = qMax<qreal>(0, start);
+        const qreal edge = line.top() - start;
+        reportSizeIfShownPast(edge + extent);
+        scrollLeadingEdgeTo(edge);
+        const QSizeF size = m_item->document()->documentLayout()->documentSize();
         layOutShown();
-        m_anchor.top = caretRect(m_anchor.position).top();
-        if (m_anchor.top == line.top() && layout->documentSize() == size)
+        m_anchor.line = caretRect(m_anchor.position);
+        if (m_anchor.line == line && m_item->document()->documentLayout()->documentSize() == size)
             break;
     }
-    // The caret held in place grew, or was kept inside a smaller view: the
-    // screen shows it whole, once this change is over.
-    if (m_anchor.caret.isNull() || m_anchor.position.position() != m_item->textCursor().position())
+}
+
+void TextPageView::reportSizeIfShownPast(qreal end)
+{
+    // The layout reports a new size a while after it finds it, and the item
+    // draws nothing past the size last reported: text followed there would
+    // show blank until then.
+    QAbstractTextDocumentLayout *layout = m_item->document()->documentLayout();
+    if (end <= m_item->boundingRect().bottom())
         return;
-    const QRect caret = caretOnViewport();
-    if (caret != m_anchor.caret) {
-        m_anchor.caret = caret;
-        QMetaObject::invokeMethod(this, &TextPageView::caretMoved, Qt::QueuedConnection);
-    }
+    const QSizeF size = layout->documentSize();
+    if (size == m_item->boundingRect().size())
+        return;
+    const QScopedValueRollback<bool> reporting(m_reportingSize, true);
+    emit layout->documentSizeChanged(size);
+    fitScene();
 }
 
 void TextPageView::layOutShown() const

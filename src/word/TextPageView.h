@@ -62,8 +62,8 @@ public:
     void showStart();
 
 signals:
-    // A key or an input method moved the caret or changed the text, or the
-    // caret held in place changed size: the screen keeps the caret in sight.
+    // A key or an input method moved the caret or changed the text: the
+    // screen keeps the caret in sight.
     void caretMoved();
 
 protected:
@@ -82,21 +82,26 @@ protected:
 
 private:
     // The place in the text the view holds on to: the line holding
-    // `position`, `offset` pixels past the viewport's leading edge; `top` is
-    // where that line was last seen, in the item's coordinates; `caret`,
-    // where the caret showed when the place is the caret's.
+    // `position`, its start (or, for a caret in the far half of the view,
+    // its end) `offset` pixels past the viewport's leading edge. `line` is
+    // where that line was last seen, in the item's coordinates. A caret's
+    // line that grows or shrinks thus stays in view.
     struct Anchor
     {
         QTextCursor position;
         qreal offset = 0;
-        qreal top = 0;
-        QRect caret;
+        bool byEnd = false;
+        QRectF line;
     };
 
     // Fits the scene to the text and follows the anchor.
     void updateGeometry();
     // Sets the line length, scale, turn and scene size from the text's size.
     void fitScene();
+    // Passes the layout's size on to the item when the layout has not yet
+    // reported it and the viewport, reaching `end` on the line axis, would
+    // show text past what the item knows of.
+    void reportSizeIfShownPast(qreal end);
     // The caret at `cursor`'s position (the text cursor's by default), in the
     // text item's coordinates: its line's top and height.
     QRectF caretRect() const;
@@ -108,7 +113,9 @@ private:
     void scrollLeadingEdgeTo(qreal edge);
     void captureAnchor();
     void followAnchor();
-    // Whether the anchor's line is no longer where the view last put it.
+    // Where the anchor's line starts, or ends, on the line axis.
+    qreal anchorPoint(const QRectF &line) const;
+    // Whether the anchor's line is no longer where the view last saw it.
     bool anchorMoved() const;
     // Follows the anchor when the layout moved it unreported, drawing the
     // viewport anew: the screen still shows the text where it was.
