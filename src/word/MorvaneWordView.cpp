@@ -271,6 +271,18 @@ void MorvaneWordView::showDocument(const std::function<void(WordTextDocument *)>
     m_commit->endLoading();
     QTextCursor start(m_document);
     textItem()->setTextCursor(start);
+    showTextStart();
+}
+
+void MorvaneWordView::showTextStart()
+{
+    // The page's top, and its side where lines start: the right in vertical
+    // writing.
+    m_page->textView()->showStart();
+    fitPageArea();
+    QScrollBar *across = m_pageArea->horizontalScrollBar();
+    across->setValue(m_vertical ? across->maximum() : across->minimum());
+    m_pageArea->verticalScrollBar()->setValue(0);
 }
 
 void MorvaneWordView::loadFiles()
@@ -426,9 +438,12 @@ void MorvaneWordView::chooseOpenFolder()
 
 void MorvaneWordView::setZoomLevel(double zoom)
 {
+    const bool caretShown = caretInSight();
     m_zoom = ZoomLevel::clamped(zoom);
     m_page->setZoom(m_zoom);
     m_statusBar->setZoom(m_zoom);
+    if (caretShown)
+        keepCaretInSight();
 }
 
 void MorvaneWordView::zoomIn()
@@ -453,6 +468,7 @@ void MorvaneWordView::setVertical(bool vertical)
     m_vertical = vertical;
     m_page->setVertical(vertical);
     m_ribbon->setVertical(vertical);
+    keepCaretInSight();
 }
 
 QString MorvaneWordView::headerText() const
@@ -513,9 +529,26 @@ void MorvaneWordView::focusTextUnlessCardShows()
         m_page->textView()->setFocus(Qt::OtherFocusReason);
 }
 
+void MorvaneWordView::fitPageArea()
+{
+    // A new page size reaches the scroll area in two posted layout requests:
+    // the page's column takes it, then the area takes the column's.
+    for (int step = 0; step < 2; ++step)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
+bool MorvaneWordView::caretInSight() const
+{
+    const TextPageView *text = m_page->textView();
+    const QRect caret = text->caretOnViewport();
+    const QRect inArea(text->viewport()->mapTo(m_pageArea->viewport(), caret.topLeft()), caret.size());
+    return text->viewport()->rect().contains(caret.center()) && m_pageArea->viewport()->rect().contains(inArea.center());
+}
+
 void MorvaneWordView::keepCaretInSight()
 {
     constexpr int Room = 16; // pixels kept between the caret and the window's edge
+    fitPageArea();
     TextPageView *text = m_page->textView();
     const QRect caret = text->showCaret();
     const QPoint centre = text->viewport()->mapTo(m_pageArea->widget(), caret.center());

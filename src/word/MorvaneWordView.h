@@ -157,6 +157,12 @@ private:
     void focusTextUnlessCardShows();
     // Scrolls the text and the page area so that the caret shows.
     void keepCaretInSight();
+    // Whether the caret shows in the window.
+    bool caretInSight() const;
+    // Scrolls the text and the page area to the text's start.
+    void showTextStart();
+    // Lets the page area take the page's size at once.
+    void fitPageArea();
 
     WordTextDocument *m_document;
     EditCommit *m_commit;

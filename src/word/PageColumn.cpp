@@ -25,7 +25,6 @@ PageColumn::PageColumn(PageCanvas *page, QWidget *parent)
     , m_page(page)
 {
     page->setParent(this);
-    setMinimumWidth(MinimumWidth);
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
     row->addStretch();
@@ -34,7 +33,10 @@ PageColumn::PageColumn(PageCanvas *page, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(Space, Space, Space, Space);
     column->addLayout(row);
-    column->addStretch();
+    // The column's least width as a strut, not as the widget's minimum,
+    // which would hide a wider page's width from the scroll area: a page
+    // wider than the window then scrolls sideways.
+    column->addSpacerItem(new QSpacerItem(MinimumWidth - 2 * Space, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
     page->installEventFilter(this);
 }
 

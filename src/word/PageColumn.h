@@ -6,7 +6,9 @@
 class PageCanvas;
 
 // The content of the page area: a column at least 900 wide with the page
-// centred in it, 40 of space on every side, and the page's soft shadow.
+// centred in it, 40 of space on every side, and the page's soft shadow. Its
+// least size is the page's plus that space, so a scroll area holding it
+// scrolls whichever way the page does not fit.
 class PageColumn : public QWidget
 {
     Q_OBJECT
