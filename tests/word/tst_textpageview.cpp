@@ -1,11 +1,11 @@
 #include "word/ListToggle.h"
 #include "word/MorvaneWordView.h"
 #include "word/PageCanvas.h"
-#include "word/PageTextItem.h"
+#include "word/layout/PageTextItem.h"
 #include "word/TextFormattingHelper.h"
 #include "word/TextPageView.h"
 #include "word/WordArtStyle.h"
-#include "word/WordTextDocument.h"
+#include "word/layout/WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
