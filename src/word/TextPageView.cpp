@@ -200,6 +200,13 @@ QRect TextPageView::showCaret()
     return mapFromScene(caret).boundingRect();
 }
 
+void TextPageView::focusInEvent(QFocusEvent *event)
+{
+    QGraphicsView::focusInEvent(event);
+    if (!m_item->hasFocus())
+        m_item->setFocus(event->reason());
+}
+
 void TextPageView::keyPressEvent(QKeyEvent *event)
 {
     if (moveCaretByPage(event)) {

@@ -60,6 +60,11 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // The keys the view gets always go to its text item. The scene may have
+    // forgotten the item: it remembers its focus item at each focus-out, and
+    // a second focus-out in a row (the first showing of a dropdown's list
+    // takes the focus twice) leaves it remembering none.
+    void focusInEvent(QFocusEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:
