@@ -162,16 +162,18 @@ void PageTextItem::paintVertical(QPainter *painter, const QRectF &clip, bool wit
 
 void PageTextItem::keyPressEvent(QKeyEvent *event)
 {
-    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy)
-        || event->matches(QKeySequence::Cut)) {
-        if (event->matches(QKeySequence::Paste))
-            paste();
-        else if (event->matches(QKeySequence::Copy))
-            copy();
-        else
-            cut();
-        event->accept();
-        return;
+    // The clipboard keys carry the pictures' files (TextTransfer).
+    const std::pair<QKeySequence::StandardKey, void (PageTextItem::*)()> transfers[] = {
+        {QKeySequence::Paste, &PageTextItem::paste},
+        {QKeySequence::Copy, &PageTextItem::copy},
+        {QKeySequence::Cut, &PageTextItem::cut},
+    };
+    for (const auto &[keys, command] : transfers) {
+        if (event->matches(keys)) {
+            (this->*command)();
+            event->accept();
+            return;
+        }
     }
     restartCaretBlink();
     const QString typed = event->text();
