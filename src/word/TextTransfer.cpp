@@ -144,11 +144,6 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
     return data;
 }
 
-bool carriesText(const QMimeData &source)
-{
-    return source.hasHtml() || source.hasText();
-}
-
 bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source)
 {
     if (source.hasHtml()) {

@@ -17,9 +17,6 @@ namespace TextTransfer {
 // New data for the selection of `cursor`; the caller owns it.
 QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document);
 
-// Whether `source` carries text that insertHtml can insert.
-bool carriesText(const QMimeData &source);
-
 // Inserts the HTML (else the plain text) of `source` at `cursor`, replacing
 // its selection, as one undo step. Pictures the data carries become
 // pictures of `document`, held under names that cannot meet a different
