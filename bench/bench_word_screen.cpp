@@ -248,6 +248,22 @@ const NamedCommand Commands[] = {
     {"wordArt", [](PageTextItem *item) { TextFormattingHelper::applyWordArtStyle(item, WordArtStyle::RetroGold); }},
 };
 
+// Ctrl+A, Ctrl+C on the whole text: what the clipboard gets (HTML, plain
+// text and the pictures' files) is made at once.
+void copyWholeText(benchmark::State &state)
+{
+    Screen &s = screen();
+    s.reset(false);
+    timeSteps(state, [&] {
+        QKeyEvent all(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+        QCoreApplication::sendEvent(s.viewport(), &all);
+        QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+        QCoreApplication::sendEvent(s.viewport(), &copy);
+        Screen::turn();
+    });
+}
+BENCHMARK(copyWholeText)->Iterations(5)->Unit(benchmark::kMillisecond);
+
 // A command over the whole text (one undo step) with its commit and
 // repaint; undone untimed, so every iteration changes the whole text.
 void wholeTextCommand(benchmark::State &state)

@@ -408,6 +408,13 @@ QRect TextPageView::caretOnViewport() const
     return mapFromScene(m_item->mapRectToScene(caretRect())).boundingRect();
 }
 
+void TextPageView::focusInEvent(QFocusEvent *event)
+{
+    QGraphicsView::focusInEvent(event);
+    if (!m_item->hasFocus())
+        m_item->setFocus(event->reason());
+}
+
 void TextPageView::keyPressEvent(QKeyEvent *event)
 {
     putAnchorBack();

@@ -78,6 +78,11 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // The keys the view gets always go to its text item. The scene may have
+    // forgotten the item: it remembers its focus item at each focus-out, and
+    // a second focus-out in a row (the first showing of a dropdown's list
+    // takes the focus twice) leaves it remembering none.
+    void focusInEvent(QFocusEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:

@@ -36,6 +36,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QWindow>
+#include <QAbstractItemView>
 #include <functional>
 
 namespace {
@@ -759,6 +761,62 @@ private slots:
         const auto attachment = probe.charFormat().property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
         QVERIFY(attachment);
         QCOMPARE(attachment->contents, pngBytes(QSize(10, 6)));
+    }
+
+    // A pick from a ribbon dropdown, made as a user makes it, leaves the
+    // keys with the text, the first pick after start included (the first
+    // showing of a dropdown took the focus from the text view twice, and the
+    // scene then forgot its focused item).
+    void keysReachTheTextAfterADropdownPick_data()
+    {
+        QTest::addColumn<int>("picker");
+        QTest::addColumn<bool>("withMouse");
+        const char *names[] = {"family", "size", "style"};
+        for (int picker = 0; picker < 3; ++picker) {
+            QTest::addRow("%s, mouse", names[picker]) << picker << true;
+            QTest::addRow("%s, keys", names[picker]) << picker << false;
+        }
+    }
+    void keysReachTheTextAfterADropdownPick()
+    {
+        QFETCH(int, picker);
+        QFETCH(bool, withMouse);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        WordRibbon *ribbon = view.ribbon();
+        QComboBox *box = QList<QComboBox *>{ribbon->fontFamilyPicker(), ribbon->fontSizePicker(),
+                                            ribbon->stylePicker()}.at(picker);
+        QWindow *window = view.window()->windowHandle();
+        for (int pick = 0; pick < 2; ++pick) {
+            view.showDocument([](WordTextDocument *document) { document->setPlainText(QStringLiteral("abc def")); });
+            selectAll(view);
+            QTest::mouseClick(box, Qt::LeftButton);
+            QAbstractItemView *list = box->view();
+            QTRY_VERIFY(list->isVisible());
+            // The item below the one the dropdown opened on.
+            const int target = qMax(list->currentIndex().row(), 0) + 1;
+            if (withMouse) {
+                list->scrollTo(box->model()->index(target, 0));
+                const QPoint at(list->viewport()->width() / 2,
+                                list->visualRect(box->model()->index(target, 0)).center().y());
+                QTest::mouseMove(list->viewport(), at);
+                // A release right after the dropdown opened would be taken
+                // for the end of the click that opened it.
+                QTest::qWait(QApplication::doubleClickInterval() + 50);
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            } else {
+                QTest::keyClick(list->window()->windowHandle(), Qt::Key_Down);
+                QTest::keyClick(list->window()->windowHandle(), Qt::Key_Return);
+            }
+            QTRY_VERIFY(!list->isVisible());
+            QCOMPARE(box->currentIndex(), target);
+            settle();
+            // Keys as the window gets them: End collapses the selection to
+            // the end of the line, and a letter follows it.
+            QTest::keyClick(window, Qt::Key_End);
+            QTest::keyClick(window, Qt::Key_X);
+            QCOMPARE(view.document()->toPlainText(), QStringLiteral("abc defx"));
+        }
     }
 
     void loadFilesListsTheTenFormats()

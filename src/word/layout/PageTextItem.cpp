@@ -3,6 +3,7 @@
 #include "BlockPainter.h"
 #include "PageTextLayout.h"
 #include "TextFormatProperty.h"
+#include "TextTransfer.h"
 #include "WordTextDocument.h"
 
 #include "textsystem/PictureAttachment.h"
@@ -11,8 +12,10 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDrag>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneDragDropEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -20,7 +23,6 @@
 #include <QStyleOptionGraphicsItem>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocumentFragment>
 
 namespace {
 
@@ -159,10 +161,18 @@ void PageTextItem::paintVertical(QPainter *painter, const QRectF &clip, bool wit
 
 void PageTextItem::keyPressEvent(QKeyEvent *event)
 {
-    if (event->matches(QKeySequence::Paste)) {
-        paste();
-        event->accept();
-        return;
+    // The clipboard keys carry the pictures' files (TextTransfer).
+    const std::pair<QKeySequence::StandardKey, void (PageTextItem::*)()> transfers[] = {
+        {QKeySequence::Paste, &PageTextItem::paste},
+        {QKeySequence::Copy, &PageTextItem::copy},
+        {QKeySequence::Cut, &PageTextItem::cut},
+    };
+    for (const auto &[keys, command] : transfers) {
+        if (event->matches(keys)) {
+            (this->*command)();
+            event->accept();
+            return;
+        }
     }
     restartCaretBlink();
     const QString typed = event->text();
@@ -215,17 +225,27 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
             return false;
     }
     QTextCursor cursor = textCursor();
-    if (source->hasHtml()) {
-        // The document is the fragment's resource provider: it loads nothing
-        // from paths or the network.
-        cursor.insertFragment(QTextDocumentFragment::fromHtml(source->html(), m_document));
-    } else if (source->hasText()) {
-        cursor.insertText(source->text(), TextFormatProperty::withoutObject(cursor.charFormat()));
-    } else {
+    if (!TextTransfer::insert(cursor, *m_document, *source))
         return false;
-    }
     setTextCursor(cursor);
     return true;
+}
+
+void PageTextItem::copy()
+{
+    const QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        QGuiApplication::clipboard()->setMimeData(TextTransfer::mimeDataFor(cursor, *m_document));
+}
+
+void PageTextItem::cut()
+{
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return;
+    copy();
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
 }
 
 bool PageTextItem::insertPicture(const QByteArray &bytes)
@@ -292,20 +312,67 @@ void PageTextItem::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
 
 void PageTextItem::dropEvent(QGraphicsSceneDragDropEvent *event)
 {
-    // A move of the item's own selection is the stock item's business.
-    if (event->source() && event->source() == event->widget()) {
-        QGraphicsTextItem::dropEvent(event);
-        return;
-    }
-    QTextCursor cursor = textCursor();
-    const int position = m_document->documentLayout()->hitTest(event->pos(), Qt::FuzzyHit);
-    if (position >= 0)
-        cursor.setPosition(position);
-    setTextCursor(cursor);
-    if (insertFromMimeData(event->mimeData()))
+    const bool fromHere = event->source() && event->source() == event->widget();
+    const bool moves = fromHere && event->proposedAction() == Qt::MoveAction;
+    if (dropAt(event->pos(), event->mimeData(), moves))
         event->acceptProposedAction();
     else
         event->ignore();
+}
+
+bool PageTextItem::dropAt(const QPointF &position, const QMimeData *source, bool movesSelection)
+{
+    const QTextCursor dragged = textCursor();
+    const int at = m_document->documentLayout()->hitTest(position, Qt::FuzzyHit);
+    if (movesSelection && at >= dragged.selectionStart() && at <= dragged.selectionEnd())
+        return false;
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    if (at >= 0)
+        cursor.setPosition(at);
+    setTextCursor(cursor);
+    // The insertion and the removal of the moved text are one undo step.
+    cursor.beginEditBlock();
+    const bool dropped = insertFromMimeData(source);
+    if (dropped && movesSelection)
+        QTextCursor(dragged).removeSelectedText();
+    cursor.endEditBlock();
+    return dropped;
+}
+
+void PageTextItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    m_dragFrom.reset();
+    const QTextCursor cursor = textCursor();
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) && cursor.hasSelection()) {
+        const int at = m_document->documentLayout()->hitTest(event->pos(), Qt::ExactHit);
+        if (at >= cursor.selectionStart() && at < cursor.selectionEnd())
+            m_dragFrom = event->screenPos();
+    }
+    QGraphicsTextItem::mousePressEvent(event);
+}
+
+void PageTextItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (!m_dragFrom || !(event->buttons() & Qt::LeftButton)) {
+        QGraphicsTextItem::mouseMoveEvent(event);
+        return;
+    }
+    if ((event->screenPos() - *m_dragFrom).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragFrom.reset();
+        dragSelection(event->widget());
+    }
+}
+
+void PageTextItem::dragSelection(QWidget *source)
+{
+    auto *drag = new QDrag(source);
+    drag->setMimeData(TextTransfer::mimeDataFor(textCursor(), *m_document));
+    QTextCursor dragged = textCursor();
+    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    // A move within this item removed the text itself (dropAt).
+    if (action == Qt::MoveAction && drag->target() != source)
+        dragged.removeSelectedText();
 }
 
 void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
@@ -317,21 +384,8 @@ void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
     menu.addAction(QStringLiteral("やり直す"), [this] { m_document->redo(); })
         ->setEnabled(m_document->isRedoAvailable());
     menu.addSeparator();
-    menu.addAction(QStringLiteral("カット"), [this] {
-            QTextCursor cursor = textCursor();
-            auto *data = new QMimeData;
-            data->setHtml(cursor.selection().toHtml());
-            data->setText(cursor.selection().toPlainText());
-            QGuiApplication::clipboard()->setMimeData(data);
-            cursor.removeSelectedText();
-        })->setEnabled(selected);
-    menu.addAction(QStringLiteral("コピー"), [this] {
-            const QTextDocumentFragment selection = textCursor().selection();
-            auto *data = new QMimeData;
-            data->setHtml(selection.toHtml());
-            data->setText(selection.toPlainText());
-            QGuiApplication::clipboard()->setMimeData(data);
-        })->setEnabled(selected);
+    menu.addAction(QStringLiteral("カット"), [this] { cut(); })->setEnabled(selected);
+    menu.addAction(QStringLiteral("コピー"), [this] { copy(); })->setEnabled(selected);
     menu.addAction(QStringLiteral("ペースト"), [this] { paste(); });
     menu.addSeparator();
     menu.addAction(QStringLiteral("すべてを選択"), [this] {

@@ -3,6 +3,8 @@
 #include <QBasicTimer>
 #include <QGraphicsTextItem>
 
+#include <optional>
+
 class QMimeData;
 class QTextBlock;
 class WordTextDocument;
@@ -13,8 +15,10 @@ class WordTextDocument;
 // - vertical writing: the item is turned a quarter clockwise by its view and
 //   draws itself, kanji and kana upright, arrow keys following the columns;
 // - the shadows of shadowed runs, in a paint pass before the text;
-// - pasting and dropping pictures (kept with their original bytes) and HTML
-//   whose resources come only from the document itself.
+// - copying, cutting and dragging text with its pictures' bytes, and
+//   pasting and dropping it, or pictures (kept with their original bytes),
+//   or HTML whose resources come only from the document itself
+//   (TextTransfer).
 class PageTextItem : public QGraphicsTextItem
 {
     Q_OBJECT
@@ -31,6 +35,12 @@ public:
     // else plain text. Returns false when nothing was inserted.
     bool insertFromMimeData(const QMimeData *source);
     void paste();
+    void copy();
+    void cut();
+    // Drops `source` at `position` (item coordinates); `movesSelection`:
+    // it is the selection of this item, dragged, which moves there in the
+    // same undo step. False when nothing was dropped (a move onto itself).
+    bool dropAt(const QPointF &position, const QMimeData *source, bool movesSelection);
     // Inserts a picture decoded from `bytes` at the caret, at its natural
     // size, keeping the bytes; false when the bytes are no picture or one too
     // large to decode.
@@ -46,6 +56,10 @@ protected:
     void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;
     void dragMoveEvent(QGraphicsSceneDragDropEvent *event) override;
     void dropEvent(QGraphicsSceneDragDropEvent *event) override;
+    // A press on the selection and a move beyond the drag distance drag the
+    // selection with the data a copy carries.
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -64,9 +78,11 @@ private:
     // `text` was inserted.
     bool typeAsText(const QString &text);
     void updateParagraph(const QTextBlock &block);
+    void dragSelection(QWidget *source);
 
     WordTextDocument *m_document;
     bool m_vertical = false;
     bool m_caretShown = true;
     QBasicTimer m_caretBlink;
+    std::optional<QPointF> m_dragFrom; // screen position of a press on the selection
 };

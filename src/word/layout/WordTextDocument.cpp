@@ -3,8 +3,10 @@
 #include "PageTextLayout.h"
 
 #include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
 #include "word/document/ScreenLook.h"
 
+#include <QCryptographicHash>
 #include <QUrl>
 
 namespace {
@@ -38,6 +40,23 @@ QString WordTextDocument::addPicture(const QImage &image)
     const QString name = PictureScheme + QLatin1Char(':') + QString::number(m_nextPicture++);
     addResource(QTextDocument::ImageResource, QUrl(name), image);
     return name;
+}
+
+WordTextDocument::HeldPicture WordTextDocument::holdPicture(const QByteArray &bytes, PictureCache &cache)
+{
+    const QString name = PictureScheme + QStringLiteral(":sha256-")
+        + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    const QUrl address(name);
+    const TextAttachmentPointer held = m_heldPictures.value(name);
+    // Clearing the document drops its resources: look again.
+    if (held && !resource(QTextDocument::ImageResource, address).isNull())
+        return {name, held};
+    const TextAttachmentPointer picture = cache.picture(bytes);
+    if (!picture)
+        return {name, nullptr};
+    addResource(QTextDocument::ImageResource, address, picture->image);
+    m_heldPictures.insert(name, picture);
+    return {name, picture};
 }
 
 QByteArray WordTextDocument::dataUriBytes(const QString &uri)

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "textsystem/TextAttachment.h"
+
+#include <QHash>
 #include <QImage>
 #include <QTextDocument>
+
+class PictureCache;
 
 // The word processor's one live document. It loads no resource from
 // anywhere: only pictures it holds (its resources) and "data:" URIs are
@@ -18,6 +23,18 @@ public:
     // QTextImageFormat.
     QString addPicture(const QImage &image);
 
+    // Holds the picture file `bytes` under a name made from the bytes
+    // themselves, so the name never shows a different picture of this
+    // document; bytes held already are reused, not decoded again. Returns
+    // the name and the picture at its natural size, or a null picture when
+    // the bytes are none (or `cache`'s budget is spent).
+    struct HeldPicture
+    {
+        QString name;
+        TextAttachmentPointer attachment;
+    };
+    HeldPicture holdPicture(const QByteArray &bytes, PictureCache &cache);
+
     // The bytes of a "data:" URI with base64 or percent-encoded payload, or an
     // empty array when `uri` is not one or is too large to hold a picture.
     static QByteArray dataUriBytes(const QString &uri);
@@ -30,4 +47,5 @@ protected:
 
 private:
     int m_nextPicture = 1;
+    QHash<QString, TextAttachmentPointer> m_heldPictures;
 };

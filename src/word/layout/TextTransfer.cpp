@@ -1,0 +1,171 @@
+#include "TextTransfer.h"
+
+#include "PictureBundle.h"
+#include "TextFormatProperty.h"
+#include "WordTextDocument.h"
+
+#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QUrl>
+
+namespace {
+
+// The name a picture gets when the data that named it did not carry it:
+// no document holds it, so it shows as a missing picture.
+const QString MissingPicture = QStringLiteral("morvane-missing-picture:");
+
+struct PicturePlace
+{
+    int position;
+    QTextImageFormat format;
+};
+
+// The pictures between `start` and `end` of `document`, in order.
+QList<PicturePlace> picturesIn(const QTextDocument &document, int start, int end)
+{
+    QList<PicturePlace> places;
+    for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            const int first = qMax(fragment.position(), start);
+            const int last = qMin(fragment.position() + fragment.length(), end);
+            for (int position = first; position < last; ++position)
+                places.append({position, fragment.charFormat().toImageFormat()});
+        }
+    }
+    return places;
+}
+
+QByteArray pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The file of the picture `format` shows: the bytes it was made from, else
+// the picture the document holds under its name, as PNG.
+PictureBundle::Picture pictureFile(const QTextImageFormat &format, const WordTextDocument &document)
+{
+    PictureBundle::Picture picture{format.name(), {}, {}};
+    const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+    if (attachment && !attachment->contents.isEmpty()) {
+        picture.fileName = attachment->fileName;
+        picture.bytes = attachment->contents;
+        return picture;
+    }
+    if (format.name().startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+        picture.bytes = WordTextDocument::dataUriBytes(format.name());
+        return picture;
+    }
+    QImage image = attachment ? attachment->image : QImage();
+    if (image.isNull())
+        image = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+    if (!image.isNull())
+        picture.bytes = pngBytes(image);
+    return picture;
+}
+
+// Gives every picture between `start` and `end` its picture from `bundle`,
+// held by `document`, with the size the HTML gave it.
+void adoptPictures(WordTextDocument &document, int start, int end, const PictureBundle &bundle)
+{
+    PictureCache decoded;
+    QHash<QString, WordTextDocument::HeldPicture> held;
+    QTextCursor cursor(&document);
+    for (PicturePlace &place : picturesIn(document, start, end)) {
+        QTextImageFormat &format = place.format;
+        const QString name = format.name();
+        if (!held.contains(name)) {
+            const PictureBundle::Picture *carried = bundle.find(name);
+            WordTextDocument::HeldPicture picture;
+            if (carried) {
+                picture = document.holdPicture(carried->bytes, decoded);
+                if (picture.attachment && !carried->fileName.isEmpty()) {
+                    auto named = std::make_shared<TextAttachment>(*picture.attachment);
+                    named->fileName = carried->fileName;
+                    picture.attachment = named;
+                }
+            }
+            held.insert(name, picture);
+        }
+        const WordTextDocument::HeldPicture &picture = held.value(name);
+        if (picture.attachment) {
+            auto shown = std::make_shared<TextAttachment>(*picture.attachment);
+            if (format.width() > 0 && format.height() > 0)
+                shown->bounds = QRectF(0, 0, format.width(), format.height());
+            format.setName(picture.name);
+            format.setProperty(TextFormatProperty::Attachment, QVariant::fromValue(TextAttachmentPointer(shown)));
+        } else if (!name.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+            format.setName(MissingPicture);
+            format.clearProperty(TextFormatProperty::Attachment);
+        } else {
+            continue;
+        }
+        cursor.setPosition(place.position);
+        cursor.setPosition(place.position + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+    }
+}
+
+} // namespace
+
+namespace TextTransfer {
+
+QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document)
+{
+    auto *data = new QMimeData;
+    const QTextDocumentFragment selection = cursor.selection();
+    data->setHtml(selection.toHtml());
+    data->setText(selection.toPlainText());
+    PictureBundle bundle;
+    for (const PicturePlace &place : picturesIn(document, cursor.selectionStart(), cursor.selectionEnd())) {
+        if (bundle.find(place.format.name()))
+            continue;
+        PictureBundle::Picture picture = pictureFile(place.format, document);
+        if (!picture.bytes.isEmpty())
+            bundle.add(std::move(picture));
+    }
+    if (!bundle.pictures.isEmpty())
+        data->setData(PictureBundle::mimeType, bundle.serialized());
+    return data;
+}
+
+bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source)
+{
+    if (source.hasHtml()) {
+        cursor.beginEditBlock();
+        const int start = cursor.selectionStart();
+        // The document is the fragment's resource provider: it loads nothing
+        // from paths or the network.
+        cursor.insertFragment(QTextDocumentFragment::fromHtml(source.html(), &document));
+        if (source.hasFormat(PictureBundle::mimeType)) {
+            // Data of ours: its HTML names pictures of the document it came
+            // from. Unreadable data carries none.
+            const PictureBundle bundle =
+                PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle());
+            adoptPictures(document, start, cursor.position(), bundle);
+        }
+        cursor.endEditBlock();
+        return true;
+    }
+    if (source.hasText()) {
+        cursor.insertText(source.text(), TextFormatProperty::withoutObject(cursor.charFormat()));
+        return true;
+    }
+    return false;
+}
+
+} // namespace TextTransfer

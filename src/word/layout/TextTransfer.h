@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QMimeData;
+class QTextCursor;
+class WordTextDocument;
+
+// What a copy, cut or drag of the word processor's text carries, and how a
+// paste or drop of it comes back in. The data is self-contained bytes, so
+// it survives the system clipboard between two running copies of the
+// program: HTML and plain text for any program, and beside them the
+// pictures themselves (PictureBundle), which the HTML names by the source
+// document's resources only.
+namespace TextTransfer {
+
+// New data for the selection of `cursor`; the caller owns it.
+QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document);
+
+// Inserts the HTML (else the plain text) of `source` at `cursor`, replacing
+// its selection, as one undo step. Pictures the data carries become
+// pictures of `document`, held under names that cannot meet a different
+// picture of it, and keep their file bytes; a picture the HTML names that
+// the data does not carry shows as missing rather than as whichever picture
+// of `document` bears its name. False when there was nothing to insert.
+bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source);
+
+} // namespace TextTransfer

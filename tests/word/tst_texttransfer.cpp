@@ -1,0 +1,315 @@
+#include "word/TextPageView.h"
+#include "word/document/WordDocumentFiles.h"
+#include "word/layout/PageTextItem.h"
+#include "word/layout/PictureBundle.h"
+#include "word/layout/TextFormatProperty.h"
+#include "word/layout/TextTransfer.h"
+#include "word/layout/WordTextDocument.h"
+
+#include "textsystem/StyledTextDocument.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <memory>
+
+namespace {
+
+const QList<QColor> SourceColors{Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta};
+const QList<QColor> OtherColors{Qt::darkRed, Qt::darkGreen, Qt::darkBlue, Qt::darkCyan, Qt::darkMagenta};
+
+QByteArray pngBytes(const QColor &color, QSize size = QSize(12, 8))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// "A", a picture, "B", a picture, ... as an opened file shows it.
+StyledText picturesText(const QList<QColor> &colors)
+{
+    WordTextDocument scratch;
+    PageTextItem item(&scratch);
+    for (int i = 0; i < colors.size(); ++i) {
+        item.textCursor().insertText(QString(QChar(u'A' + i)));
+        item.insertPicture(pngBytes(colors.at(i)));
+    }
+    item.textCursor().insertText(QStringLiteral("Z"));
+    return StyledTextDocument::toStyledText(scratch);
+}
+
+QColor colorOf(const QImage &image)
+{
+    return image.isNull() ? QColor() : QColor(image.pixel(image.width() / 2, image.height() / 2));
+}
+
+// The colour each picture of `document` shows, in order; an invalid colour
+// for one that shows nothing.
+QList<QColor> shownColors(const QTextDocument &document)
+{
+    QList<QColor> colors;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QVariant shown = document.resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name()));
+            for (int i = 0; i < it.fragment().length(); ++i)
+                colors.append(colorOf(shown.value<QImage>()));
+        }
+    }
+    return colors;
+}
+
+// Whether every picture of `document` keeps the PNG file it was made from.
+bool keepsPictureFiles(const QTextDocument &document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+            if (!attachment || attachment->contents != pngBytes(colorOf(attachment->image)))
+                return false;
+        }
+    }
+    return true;
+}
+
+QList<QColor> savedColors(const StyledText &text)
+{
+    QList<QColor> colors;
+    text.forEachRun(TextRange::everything(), [&](const TextAttributes &attributes, TextRange range) {
+        if (attributes.attachment) {
+            for (qsizetype i = 0; i < range.length; ++i)
+                colors.append(colorOf(attributes.attachment->picture()));
+        }
+    });
+    return colors;
+}
+
+// Another running copy of the program sees only the bytes of each format.
+QMimeData *asBytes(const QMimeData *data)
+{
+    auto *copy = new QMimeData;
+    for (const QString &format : data->formats())
+        copy->setData(format, data->data(format));
+    return copy;
+}
+
+// A document on its text view, shown and focused, as the word screen has it.
+struct Editor
+{
+    Editor() : view(&document)
+    {
+        view.resize(900, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        view.setFocus();
+    }
+    void open(const StyledText &text)
+    {
+        StyledTextDocument::fill(&document, text);
+        item()->setTextCursor(QTextCursor(&document));
+    }
+    PageTextItem *item() { return view.textItem(); }
+    void select(int from, int to)
+    {
+        QTextCursor cursor(&document);
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        item()->setTextCursor(cursor);
+    }
+    void caretAtEnd()
+    {
+        QTextCursor cursor(&document);
+        cursor.movePosition(QTextCursor::End);
+        item()->setTextCursor(cursor);
+    }
+    void keys(Qt::Key key)
+    {
+        view.activateWindow();
+        view.setFocus();
+        QTest::keyClick(&view, key, Qt::ControlModifier);
+    }
+    // Drops `data` from another program at the end of the text, through
+    // the events a drop brings.
+    void dropAtEnd(const QMimeData *data)
+    {
+        caretAtEnd();
+        const QRectF end = document.documentLayout()->blockBoundingRect(document.lastBlock());
+        const QPoint at = view.mapFromScene(item()->mapToScene(end.bottomRight() - QPointF(1, 1)));
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(view.viewport(), &move);
+        QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(view.viewport(), &drop);
+        QVERIFY(drop.isAccepted());
+    }
+
+    WordTextDocument document;
+    TextPageView view;
+};
+
+enum class Transfer { Copy, Cut, Drag };
+enum class Target { OtherProgram, OpenedInSameWindow, SameDocument };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Transfer)
+Q_DECLARE_METATYPE(Target)
+
+class TestTextTransfer : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Copy, cut or drag the text of a document with five pictures and paste
+    // or drop it: into another running program (bytes only), into a document
+    // opened after the copy whose own pictures bear the same names, and
+    // within the document. Every picture shows, the right one, with its file
+    // bytes, and survives saving and reopening in each rich format.
+    void picturesSurviveTheTransfer_data()
+    {
+        QTest::addColumn<Transfer>("transfer");
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<QList<QColor>>("expected");
+        const QList<QColor> source = SourceColors;
+        QTest::newRow("copy, other program") << Transfer::Copy << Target::OtherProgram << source;
+        QTest::newRow("copy, opened after") << Transfer::Copy << Target::OpenedInSameWindow << OtherColors + source;
+        QTest::newRow("copy, same document") << Transfer::Copy << Target::SameDocument << source + source;
+        QTest::newRow("cut, other program") << Transfer::Cut << Target::OtherProgram << source;
+        QTest::newRow("cut, opened after") << Transfer::Cut << Target::OpenedInSameWindow << OtherColors + source;
+        QTest::newRow("cut, same document") << Transfer::Cut << Target::SameDocument << source;
+        QTest::newRow("drag, other program") << Transfer::Drag << Target::OtherProgram << source;
+        // "A p1 B p2 C" moved behind "Z".
+        QTest::newRow("drag, same document")
+            << Transfer::Drag << Target::SameDocument << source.mid(2) + source.mid(0, 2);
+    }
+    void picturesSurviveTheTransfer()
+    {
+        QFETCH(Transfer, transfer);
+        QFETCH(Target, target);
+        QFETCH(QList<QColor>, expected);
+        auto source = std::make_unique<Editor>();
+        source->open(picturesText(SourceColors));
+        const int whole = source->document.characterCount() - 1;
+        std::unique_ptr<Editor> other;
+        Editor *destination = source.get();
+        if (target == Target::OtherProgram) {
+            other = std::make_unique<Editor>();
+            other->open(StyledText(QStringLiteral("other ")));
+            destination = other.get();
+        }
+
+        if (transfer == Transfer::Drag) {
+            const bool within = target == Target::SameDocument;
+            source->select(0, within ? 5 : whole);
+            // What a drag of the selection carries.
+            std::unique_ptr<QMimeData> dragged(TextTransfer::mimeDataFor(source->item()->textCursor(), source->document));
+            if (within) {
+                const QRectF end = source->document.documentLayout()->blockBoundingRect(source->document.lastBlock());
+                QVERIFY(source->item()->dropAt(end.bottomRight() - QPointF(1, 1), dragged.get(), true));
+            } else {
+                std::unique_ptr<QMimeData> bytes(asBytes(dragged.get()));
+                destination->dropAtEnd(bytes.get());
+            }
+        } else {
+            source->select(0, whole);
+            source->keys(transfer == Transfer::Copy ? Qt::Key_C : Qt::Key_X);
+            QCOMPARE(shownColors(source->document).size(), transfer == Transfer::Copy ? 5 : 0);
+            if (target == Target::OtherProgram)
+                QGuiApplication::clipboard()->setMimeData(asBytes(QGuiApplication::clipboard()->mimeData()));
+            if (target == Target::OpenedInSameWindow)
+                source->open(picturesText(OtherColors));
+            destination->caretAtEnd();
+            destination->keys(Qt::Key_V);
+        }
+
+        QCOMPARE(shownColors(destination->document), expected);
+        QVERIFY(keepsPictureFiles(destination->document));
+        const StyledText text = StyledTextDocument::toStyledText(destination->document);
+        QTemporaryDir folder;
+        for (DocumentFormat format : {DocumentFormat::Docx, DocumentFormat::Rtf, DocumentFormat::Rtfd,
+                                      DocumentFormat::Doc, DocumentFormat::Html}) {
+            const QString path = folder.filePath(QStringLiteral("pasted.") + DocumentFormats::rawValue(format));
+            QString error;
+            QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+            StyledText reopened;
+            QVERIFY2(WordDocumentFiles::read(path, &reopened, &error), qPrintable(error));
+            QVERIFY(QTest::qCompare(savedColors(reopened), expected, "saved", "expected", __FILE__, __LINE__));
+        }
+    }
+
+    // The pictures' data as another program could put it on the clipboard:
+    // reading it never crashes, and a paste of HTML beside data that is not
+    // whole shows no picture of the target under a borrowed name.
+    void hostilePictureDataIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        PictureBundle bundle;
+        bundle.add({QStringLiteral("morvane-attachment:1"), {}, pngBytes(Qt::yellow)});
+        const QByteArray whole = bundle.serialized();
+        QByteArray hugeCount = whole;
+        hugeCount[6] = char(0xff);
+        QByteArray longField = whole;
+        longField[10] = char(0x7f);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("other magic") << QByteArray("PNG-not-a-bundle-at-all");
+        QTest::newRow("cut short") << whole.left(whole.size() - 3);
+        QTest::newRow("cut in a length") << whole.left(12);
+        QTest::newRow("trailing bytes") << whole + "x";
+        QTest::newRow("count past the limit") << hugeCount;
+        QTest::newRow("field past the end") << longField;
+        QTest::newRow("past the size limit") << whole + QByteArray(PictureBundle::maximumBytes, 'x');
+    }
+    void hostilePictureDataIsRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!PictureBundle::parse(bytes));
+
+        Editor target;
+        target.open(picturesText({Qt::darkGray}));
+        target.caretAtEnd();
+        QMimeData data;
+        data.setHtml(QStringLiteral("<p>x<img src=\"morvane-attachment:1\" width=\"12\" height=\"8\">y</p>"));
+        data.setData(PictureBundle::mimeType, bytes);
+        QVERIFY(target.item()->insertFromMimeData(&data));
+        // The target's own picture, and the pasted one shown as missing.
+        QCOMPARE(shownColors(target.document), (QList<QColor>{QColor(Qt::darkGray), QColor()}));
+        QVERIFY(target.document.toPlainText().contains(QStringLiteral("x\uFFFCy")));
+    }
+
+    void bundleRoundTripsAndRefusesWhatPassesItsLimits()
+    {
+        PictureBundle bundle;
+        QVERIFY(bundle.add({QStringLiteral("名前"), QStringLiteral("写真.png"), pngBytes(Qt::red)}));
+        QVERIFY(bundle.add({QStringLiteral("b"), {}, QByteArray(3, '\0')}));
+        QVERIFY(!bundle.add({QStringLiteral("empty"), {}, {}}));
+        QVERIFY(!bundle.add({QString(PictureBundle::maximumNameBytes + 1, u'n'), {}, "x"}));
+        const std::optional<PictureBundle> read = PictureBundle::parse(bundle.serialized());
+        QVERIFY(read);
+        QCOMPARE(read->pictures.size(), 2);
+        QCOMPARE(read->find(QStringLiteral("名前"))->fileName, QStringLiteral("写真.png"));
+        QCOMPARE(read->find(QStringLiteral("名前"))->bytes, pngBytes(Qt::red));
+        QCOMPARE(read->find(QStringLiteral("b"))->bytes, QByteArray(3, '\0'));
+    }
+};
+
+QTEST_MAIN(TestTextTransfer)
+#include "tst_texttransfer.moc"
