@@ -1,0 +1,97 @@
+#include "textsystem/PictureAttachment.h"
+#include "textsystem/SvgWorkload.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+namespace {
+
+const QByteArray svgStart = R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )"
+                            R"(width="200" height="100">)";
+
+// `fan` uses of the level below on each of `depth` levels over one rectangle:
+// fan^depth rectangles drawn from a few kilobytes.
+QByteArray nestedUses(int fan, int depth)
+{
+    QByteArray svg = svgStart + R"(<rect id="l0" width="200" height="100" fill="red"/>)";
+    for (int level = 1; level <= depth; ++level) {
+        svg += "<g id=\"l" + QByteArray::number(level) + "\">";
+        for (int i = 0; i < fan; ++i)
+            svg += "<use xlink:href=\"#l" + QByteArray::number(level - 1) + "\" x=\"" + QByteArray::number(i) + "\"/>";
+        svg += "</g>";
+    }
+    return svg + "</svg>";
+}
+
+} // namespace
+
+// SVG pictures are costed as drawn, <use> expanded, before anything draws
+// them, and drawn once at the size they are shown.
+class TestSvgWorkload : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawnElements_data()
+    {
+        QTest::addColumn<QByteArray>("svg");
+        QTest::addColumn<qint64>("drawn");
+        const qint64 over = SvgWorkload::maximumDrawnElements + 1;
+        QTest::newRow("shapes") << svgStart + "<rect/><circle/><g><path/></g></svg>" << qint64(5);
+        QTest::newRow("a use draws what it names") << svgStart + R"(<g id="a"><rect/><rect/></g><use href="#a"/></svg>)"
+                                                  << qint64(1 + 3 + 4);
+        QTest::newRow("a use of nothing") << svgStart + R"(<use xlink:href="#none"/></svg>)" << qint64(2);
+        // The root, the rectangle, then each level: itself and ten uses of the one below.
+        QTest::newRow("nested uses, 10^3") << nestedUses(10, 3) << qint64(1 + 1 + 21 + 221 + 2221);
+        QTest::newRow("nested uses, 30^4") << nestedUses(30, 4) << over;
+        QTest::newRow("a use inside what it names") << svgStart + R"(<g id="a"><use href="#a"/></g></svg>)" << over;
+        QTest::newRow("a use of itself") << svgStart + R"(<use id="u" href="#u"/></svg>)" << over;
+        QTest::newRow("malformed") << QByteArray("<svg><rect></svg>") << over;
+        QTest::newRow("empty") << QByteArray() << over;
+    }
+
+    void drawnElements()
+    {
+        QFETCH(QByteArray, svg);
+        QFETCH(qint64, drawn);
+        QCOMPARE(SvgWorkload::drawnElements(svg), drawn);
+    }
+
+    // The nested-use picture is refused at once, through every reader's decoder.
+    void picturesDrawingTooMuchRefused()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!PictureAttachment::fromBytes(nestedUses(30, 4)));
+        QVERIFY(PictureAttachment::decode(nestedUses(30, 4), QSizeF(20, 10)).image.isNull());
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY(PictureAttachment::fromBytes(nestedUses(10, 3)));
+    }
+
+    void drawnOnceAtTheShownSize_data()
+    {
+        QTest::addColumn<QSizeF>("shown");
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QSizeF>("bounds");
+        QTest::newRow("shown smaller") << QSizeF(50, 25) << QSize(50, 25) << QSizeF(50, 25);
+        QTest::newRow("natural size") << QSizeF() << QSize(200, 100) << QSizeF(0, 0);
+        QTest::newRow("shown larger than a raster may be")
+            << QSizeF(10000, 5000) << QSize(PictureAttachment::maximumVectorSide, PictureAttachment::maximumVectorSide / 2)
+            << QSizeF(10000, 5000);
+    }
+
+    void drawnOnceAtTheShownSize()
+    {
+        QFETCH(QSizeF, shown);
+        QFETCH(QSize, pixels);
+        QFETCH(QSizeF, bounds);
+        const TextAttachmentPointer picture = PictureAttachment::fromBytes(nestedUses(2, 2), shown);
+        QVERIFY(picture);
+        QCOMPARE(picture->image.size(), pixels);
+        QCOMPARE(picture->bounds.size(), bounds);
+        QCOMPARE(picture->fileType, QStringLiteral("image/svg+xml"));
+    }
+};
+
+QTEST_MAIN(TestSvgWorkload)
+#include "tst_svgworkload.moc"
