@@ -1,5 +1,8 @@
 #include "textsystem/html/HtmlBounds.h"
 
+#include "textsystem/html/HtmlNesting.h"
+
+#include <QHash>
 #include <QRegularExpression>
 
 #include <vector>
@@ -95,7 +98,7 @@ struct Attribute
     QStringView value;
 };
 
-enum class Named { Class, Colspan, Rowspan };
+enum class Named { Class, Colspan, Rowspan, Id };
 
 const QRegularExpression &patternFor(Named name)
 {
@@ -104,7 +107,7 @@ const QRegularExpression &patternFor(Named name)
             QStringLiteral("[\\s\"'/]%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))").arg(QLatin1String(attributeName)),
             QRegularExpression::CaseInsensitiveOption);
     };
-    static const QRegularExpression patterns[] = {pattern("class"), pattern("colspan"), pattern("rowspan")};
+    static const QRegularExpression patterns[] = {pattern("class"), pattern("colspan"), pattern("rowspan"), pattern("id")};
     return patterns[int(name)];
 }
 
@@ -118,11 +121,6 @@ Attribute attribute(QStringView tag, Named name)
             return {match.capturedStart(group), match.capturedEnd(group), match.capturedView(group)};
     }
     return {};
-}
-
-qsizetype classCount(QStringView value)
-{
-    return value.split(u' ', Qt::SkipEmptyParts).size();
 }
 
 // The number a span attribute gives (its leading digits); 1 for none.
@@ -211,6 +209,139 @@ private:
     size_t m_nextTable = 0;
 };
 
+// How deep each element lies, as Qt nests them: void elements and those
+// whose end tag HTML lets go unwritten (p, li, td, ...) hold nothing, an end
+// tag closes the innermost open element of its name and those inside it.
+class Nesting
+{
+public:
+    // The depth of the element `token` starts (0 at the top).
+    int enter(const Token &token, QStringView tag)
+    {
+        const int depth = int(m_open.size());
+        if (!isUncounted(token.name) && !tag.endsWith(QLatin1String("/>"))) {
+            m_open.push_back(token.name);
+            ++m_openByName[token.name];
+        }
+        return qMin(depth, HtmlNesting::maximumDepth);
+    }
+
+    void leave(const QString &name)
+    {
+        if (m_openByName.value(name) == 0)
+            return;
+        while (!m_open.empty()) {
+            const QString closed = std::move(m_open.back());
+            m_open.pop_back();
+            --m_openByName[closed];
+            if (closed == name)
+                return;
+        }
+    }
+
+private:
+    static bool isUncounted(const QString &name)
+    {
+        static const QStringList names = {
+            QStringLiteral("area"),  QStringLiteral("base"),    QStringLiteral("br"),    QStringLiteral("col"),
+            QStringLiteral("embed"), QStringLiteral("hr"),      QStringLiteral("img"),   QStringLiteral("input"),
+            QStringLiteral("link"),  QStringLiteral("meta"),    QStringLiteral("param"), QStringLiteral("source"),
+            QStringLiteral("track"), QStringLiteral("wbr"),     QStringLiteral("p"),     QStringLiteral("li"),
+            QStringLiteral("dt"),    QStringLiteral("dd"),      QStringLiteral("tr"),    QStringLiteral("td"),
+            QStringLiteral("th"),    QStringLiteral("thead"),   QStringLiteral("tbody"), QStringLiteral("tfoot"),
+            QStringLiteral("caption"),
+        };
+        return names.contains(name);
+    }
+
+    std::vector<QString> m_open;
+    QHash<QString, int> m_openByName;
+};
+
+// What matching the page's elements against one style rule costs Qt, in
+// units of about 15 ns (measured): each element costs its classes times its
+// depth, and a rule with a combinator ("div p", "ul > li") walks the
+// ancestors of each element its last part matches, costing that element
+// its depth again.
+class StyleCost
+{
+public:
+    void element(const QString &tag, QStringView id, const QList<QStringView> &classes, int depth)
+    {
+        const qint64 weight = qint64(1 + classes.size()) * (1 + depth);
+        m_simple += weight;
+        const qint64 walked = weight * (1 + depth);
+        m_walkedAll += walked;
+        m_walkedByTag[tag] += walked;
+        if (!id.isEmpty())
+            m_walkedById[id.toString()] += walked;
+        for (const QStringView name : classes)
+            m_walkedByClass[name.toString()] += walked;
+    }
+
+    // The cost of the rule whose selectors are `selectors` (an at-rule's
+    // block costs nothing itself).
+    qint64 rule(QStringView selectors) const
+    {
+        selectors = selectors.trimmed();
+        if (selectors.startsWith(u'@'))
+            return 0;
+        qint64 cost = 0;
+        for (const QStringView selector : selectors.split(u',', Qt::SkipEmptyParts)) {
+            const QStringView trimmed = selector.trimmed();
+            const qsizetype last = lastCompoundAt(trimmed);
+            cost += m_simple + (last > 0 ? walkedFor(trimmed.sliced(last)) : 0);
+        }
+        return cost;
+    }
+
+private:
+    // Where the last compound selector of `selector` starts (after its last
+    // combinator; 0 when it has none).
+    static qsizetype lastCompoundAt(QStringView selector)
+    {
+        qsizetype start = 0;
+        int nested = 0;
+        for (qsizetype i = 0; i < selector.size(); ++i) {
+            const QChar c = selector[i];
+            if (c == u'[' || c == u'(')
+                ++nested;
+            else if ((c == u']' || c == u')') && nested > 0)
+                --nested;
+            else if (nested == 0 && (c.isSpace() || c == u'>' || c == u'+' || c == u'~'))
+                start = i + 1;
+        }
+        return start;
+    }
+
+    // The ancestor walks for the elements `compound` can match: by its
+    // first class, else its id, else its tag name; every element's for "*"
+    // and the like.
+    qint64 walkedFor(QStringView compound) const
+    {
+        const auto nameAfter = [&compound](qsizetype at) {
+            qsizetype end = at;
+            while (end < compound.size() && isNameCharacter(compound[end]) && compound[end] != u'.'
+                   && compound[end] != u':')
+                ++end;
+            return compound.sliced(at, end - at).toString();
+        };
+        if (const qsizetype dot = compound.indexOf(u'.'); dot >= 0)
+            return m_walkedByClass.value(nameAfter(dot + 1));
+        if (const qsizetype hash = compound.indexOf(u'#'); hash >= 0)
+            return m_walkedById.value(nameAfter(hash + 1));
+        if (!compound.isEmpty() && compound.front().isLetter())
+            return m_walkedByTag.value(nameAfter(0).toLower());
+        return m_walkedAll;
+    }
+
+    qint64 m_simple = 0;
+    qint64 m_walkedAll = 0;
+    QHash<QString, qint64> m_walkedByTag;
+    QHash<QString, qint64> m_walkedById;
+    QHash<QString, qint64> m_walkedByClass;
+};
+
 class Bounder
 {
 public:
@@ -225,27 +356,58 @@ public:
     }
 
 private:
-    // What the page holds: elements, classes, rules, pictures, table shapes.
+    // What the page holds: its tables' shapes, its rules, and what matching
+    // them costs, which decides how many rules are kept.
     void survey()
     {
         TableTracker tables(&m_shapes);
-        qint64 elements = 0;
-        qint64 classes = 0;
+        Nesting nesting;
+        StyleCost cost;
+        std::vector<QStringView> styles;
         for (const Token &token : m_tokens) {
             if (token.kind == Token::Kind::Style) {
-                m_rules += rulesIn(QStringView(m_html).sliced(token.from, token.to - token.from));
+                styles.push_back(QStringView(m_html).sliced(token.from, token.to - token.from));
                 continue;
             }
             tables.follow(token, true);
-            if (token.kind != Token::Kind::Start)
+            if (token.kind == Token::Kind::End) {
+                nesting.leave(token.name);
                 continue;
-            ++elements;
+            }
             const QStringView tag = tagText(token);
+            QList<QStringView> classes;
             if (tag.contains(QLatin1String("class"), Qt::CaseInsensitive))
-                classes += qMin<qsizetype>(HtmlBounds::maximumClasses, classCount(attribute(tag, Named::Class).value));
+                classes = attribute(tag, Named::Class).value.split(u' ', Qt::SkipEmptyParts);
+            if (classes.size() > HtmlBounds::maximumClasses)
+                classes.resize(HtmlBounds::maximumClasses);
+            const QStringView id = tag.contains(QLatin1String("id"), Qt::CaseInsensitive) ? attribute(tag, Named::Id).value
+                                                                                          : QStringView();
+            cost.element(token.name, id, classes, nesting.enter(token, tag));
         }
-        m_rulesKept = int(qMin<qint64>(HtmlBounds::maximumStyleRules,
-                                       HtmlBounds::maximumStyleWork / qMax<qint64>(1, elements + classes)));
+        keepRulesWithin(styles, cost);
+    }
+
+    // Keeps the page's rules in order while they fit the bounds.
+    void keepRulesWithin(const std::vector<QStringView> &styles, const StyleCost &cost)
+    {
+        qint64 spent = 0;
+        bool full = false;
+        for (const QStringView css : styles) {
+            qsizetype selectorStart = 0;
+            for (qsizetype i = 0; i < css.size(); ++i) {
+                const QChar c = css[i];
+                if (c == u'}' || c == u';') {
+                    selectorStart = i + 1;
+                } else if (c == u'{') {
+                    ++m_rules;
+                    spent += cost.rule(css.sliced(selectorStart, i - selectorStart));
+                    full = full || spent > HtmlBounds::maximumStyleWork || m_rules > HtmlBounds::maximumStyleRules;
+                    if (!full)
+                        ++m_rulesKept;
+                    selectorStart = i + 1;
+                }
+            }
+        }
     }
 
     QString rewrite(HtmlBounds::Result &result)

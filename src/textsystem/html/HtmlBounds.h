@@ -5,9 +5,10 @@
 
 // Qt's HTML import spends time or memory that grows faster than the page
 // in a few places: every element is matched against every style rule that
-// its tag name does not rule out (and each class of the element against
-// each of those), a table is as wide as its widest column span, and each
-// picture in a paragraph lays the whole paragraph out again. This pass runs
+// its tag name does not rule out (each of its classes and ancestors too,
+// and a rule like "div p" walks the ancestors of every element again), a
+// table is as wide as its widest column span, and each picture in a
+// paragraph lays the whole paragraph out again. This pass runs
 // before a page reaches Qt and bounds each, with limits far above real
 // pages; what it cuts is counted, so the screen can say so.
 namespace HtmlBounds {
@@ -16,11 +17,13 @@ namespace HtmlBounds {
 constexpr int maximumPictures = 2'000;
 // Classes kept in one element's class attribute.
 constexpr int maximumClasses = 64;
-// Style rules kept in the page's <style> elements, at most, and fewer
-// when the page holds many elements: rules × (elements + classes) stays
-// within maximumStyleWork.
+// Style rules kept in the page's <style> elements, in order: at most
+// maximumStyleRules, and only while matching them against the page's
+// elements stays within maximumStyleWork (units of about 15 ns: each
+// element costs each rule its classes times its depth, and a rule with a
+// combinator its depth again for each element it may match).
 constexpr int maximumStyleRules = 20'000;
-constexpr qint64 maximumStyleWork = 50'000'000;
+constexpr qint64 maximumStyleWork = 150'000'000;
 
 struct Result
 {
