@@ -1,3 +1,4 @@
+#include "support/FuzzMutator.h"
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/SvgWorkload.h"
 
@@ -90,6 +91,24 @@ private slots:
         QCOMPARE(picture->image.size(), pixels);
         QCOMPARE(picture->bounds.size(), bounds);
         QCOMPARE(picture->fileType, QStringLiteral("image/svg+xml"));
+    }
+
+    // Mutated drawings (uses of ancestors, of missing ids, deep nesting) are
+    // costed without a crash, and what passes is drawn in bounded time.
+    void mutatedDrawingsCostedSafely()
+    {
+        const QList<QByteArray> tokens = {"<use href=\"#l1\"/>", "<use xlink:href=\"#l3\"/>", "<g id=\"l2\">", "</g>",
+                                          "<g>", "id=\"l0\" ", "<defs>", "</defs>", "<!DOCTYPE svg>", "&lt;", "\""};
+        Mutator mutator(fuzzSeed() + 11);
+        QElapsedTimer timer;
+        timer.start();
+        const int runs = fuzzFor(300, [&](int) {
+            const QByteArray svg = mutator.mutate(nestedUses(4, 4), tokens);
+            const qint64 drawn = SvgWorkload::drawnElements(svg);
+            QVERIFY(drawn >= 1 && drawn <= SvgWorkload::maximumDrawnElements + 1);
+            PictureAttachment::decode(svg, QSizeF(40, 20));
+        });
+        qInfo() << runs << "mutated drawings in" << timer.elapsed() << "ms";
     }
 };
 

@@ -1,3 +1,4 @@
+#include "support/FuzzMutator.h"
 #include "textsystem/html/HtmlBounds.h"
 #include "textsystem/html/HtmlCodec.h"
 
@@ -154,6 +155,29 @@ private slots:
         const QRegularExpressionMatch match = classes.match(result.html);
         QCOMPARE(match.hasMatch() ? int(match.captured(1).split(u' ', Qt::SkipEmptyParts).size()) : 0, classesKept);
         QCOMPARE(result.cuts().isEmpty(), page.count(u'{') == rulesKept && result.elementsWithClassesLeftOut == 0);
+    }
+
+    // Mutated pages: the pass never reads outside the page, keeps its
+    // bounds, and the import after it opens what is left.
+    void mutatedPagesStayBounded()
+    {
+        const QByteArray seed = "<style>@media x { p.a { color: red } } .b c, d > .e { x: y }</style>"
+                                "<table><tr><td colspan=4 rowspan='3' class=\"a b\">1<td>2<table><tr><th colspan=9>"
+                                "</table></tr><tr><td>x</table><p id=k class='b'><img src=\"a.png\"><!-- <td> -->"
+                                "<script>'<img>'</script><div><div><span class=e>t</span></div></div>";
+        const QList<QByteArray> tokens = {"<table>", "</table>", "<tr>", "<td colspan=99999>", "<td rowspan=88888>",
+                                          "<img src=x>", "<style>", "</style>", "{", "}", " div ", "class=\"", "'",
+                                          "\"", "<!--", "-->", "<script>", "</", ">", "<"};
+        Mutator mutator(fuzzSeed() + 7);
+        const int runs = fuzzFor(300, [&](int) {
+            QByteArray page = seed;
+            for (int i = 0; i < 1 + mutator.bounded(4); ++i)
+                page = mutator.mutate(page, tokens);
+            const HtmlBounds::Result result = HtmlBounds::bounded(QString::fromUtf8(page));
+            QVERIFY(result.html.size() <= page.size() * 2);
+            HtmlCodec::read(result.html.toUtf8(), QString());
+        });
+        qInfo() << runs << "mutated pages bounded";
     }
 };
 
