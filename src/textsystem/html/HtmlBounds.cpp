@@ -123,6 +123,23 @@ Attribute attribute(QStringView tag, Named name)
     return {};
 }
 
+// The class names of a class attribute, split at any white space.
+QList<QStringView> classNames(QStringView value)
+{
+    QList<QStringView> names;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        const bool space = i == value.size() || value[i].isSpace();
+        if (space && start >= 0) {
+            names << value.sliced(start, i - start);
+            start = -1;
+        } else if (!space && start < 0) {
+            start = i;
+        }
+    }
+    return names;
+}
+
 // The number a span attribute gives (its leading digits); 1 for none.
 qint64 spanOf(QStringView tag, Named name)
 {
@@ -377,7 +394,7 @@ private:
             const QStringView tag = tagText(token);
             QList<QStringView> classes;
             if (tag.contains(QLatin1String("class"), Qt::CaseInsensitive))
-                classes = attribute(tag, Named::Class).value.split(u' ', Qt::SkipEmptyParts);
+                classes = classNames(attribute(tag, Named::Class).value);
             if (classes.size() > HtmlBounds::maximumClasses)
                 classes.resize(HtmlBounds::maximumClasses);
             const QStringView id = tag.contains(QLatin1String("id"), Qt::CaseInsensitive) ? attribute(tag, Named::Id).value
@@ -456,7 +473,7 @@ private:
         bool changed = false;
         if (tag.contains(QLatin1String("class"), Qt::CaseInsensitive)) {
             const Attribute classes = attribute(tag, Named::Class);
-            const QList<QStringView> names = classes.value.split(u' ', Qt::SkipEmptyParts);
+            const QList<QStringView> names = classNames(classes.value);
             if (names.size() > HtmlBounds::maximumClasses) {
                 QStringList kept;
                 for (int i = 0; i < HtmlBounds::maximumClasses; ++i)
