@@ -96,9 +96,11 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
     if (decoded.format == "svgz")
         return {};
     if (decoded.format == "svg") {
-        if (!SvgWorkload::fits(bytes))
+        const qint64 elements = SvgWorkload::drawnElements(bytes);
+        if (elements > SvgWorkload::maximumDrawnElements)
             return {};
-        const QSize drawn = atMost(isShowable(shownSize) ? shownSize.toSize() : pixels, maximumVectorSide);
+        const QSize wanted = isShowable(shownSize) ? shownSize.toSize() : pixels;
+        const QSize drawn = SvgWorkload::rasterSize(atMost(wanted, maximumVectorSide), elements);
         reader.setScaledSize(drawn);
         if (!isShowable(shownSize) && drawn != pixels)
             decoded.naturalSize = QSizeF(pixels);

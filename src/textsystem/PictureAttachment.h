@@ -11,8 +11,8 @@
 // far larger screen, an icon whose directory says 1 × 1 around a large
 // PNG), so the decoder itself is held to a memory limit, and what it made is
 // measured after. Pictures wider than 8 bits a channel are kept at 8.
-// SVG is drawn once, at the size it is shown, and only when its drawing
-// stays within SvgWorkload's bound.
+// SVG is drawn once, at the size it is shown (fewer pixels for a drawing of
+// many elements), and only when its drawing stays within SvgWorkload's bounds.
 //
 // Decoding sets Qt's image reader allocation limit, which is global, for its
 // own duration: call it from the GUI thread only (every reader runs there).
@@ -37,7 +37,8 @@ struct Decoded
 // The picture in `bytes`, decoding in at most `memory` bytes (the decoder's
 // buffers and, for a wide picture, its 8-bit copy). A vector picture is
 // drawn at `shownSize` pixels when that is given, else at its own size,
-// either way at most maximumVectorSide on a side.
+// either way at most maximumVectorSide on a side and within
+// SvgWorkload::rasterSize.
 Decoded decode(const QByteArray &bytes, QSizeF shownSize = {}, qint64 memory = maximumDecodedBytes);
 
 // An attachment holding `decoded`'s image, `bytes` and their MIME type, at

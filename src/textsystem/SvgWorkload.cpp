@@ -4,6 +4,7 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -109,6 +110,16 @@ qint64 drawnElements(const QByteArray &svg, qint64 limit)
     if (elements.empty())
         return limit + 1;
     return drawnFrom(elements, limit);
+}
+
+QSize rasterSize(QSize wanted, qint64 drawn)
+{
+    const double pixels = double(wanted.width()) * wanted.height();
+    const double allowed = double(maximumDrawnPixels) / double(qMax<qint64>(1, drawn));
+    if (pixels <= allowed)
+        return wanted;
+    const double scale = std::sqrt(allowed / pixels);
+    return QSize(qMax(1, int(wanted.width() * scale)), qMax(1, int(wanted.height() * scale)));
 }
 
 } // namespace SvgWorkload

@@ -71,22 +71,28 @@ private slots:
 
     void drawnOnceAtTheShownSize_data()
     {
+        QTest::addColumn<QByteArray>("svg");
         QTest::addColumn<QSizeF>("shown");
         QTest::addColumn<QSize>("pixels");
         QTest::addColumn<QSizeF>("bounds");
-        QTest::newRow("shown smaller") << QSizeF(50, 25) << QSize(50, 25) << QSizeF(50, 25);
-        QTest::newRow("natural size") << QSizeF() << QSize(200, 100) << QSizeF(0, 0);
+        const QByteArray small = nestedUses(2, 2);
+        QTest::newRow("shown smaller") << small << QSizeF(50, 25) << QSize(50, 25) << QSizeF(50, 25);
+        QTest::newRow("natural size") << small << QSizeF() << QSize(200, 100) << QSizeF(0, 0);
         QTest::newRow("shown larger than a raster may be")
-            << QSizeF(10000, 5000) << QSize(PictureAttachment::maximumVectorSide, PictureAttachment::maximumVectorSide / 2)
-            << QSizeF(10000, 5000);
+            << small << QSizeF(10000, 5000)
+            << QSize(PictureAttachment::maximumVectorSide, PictureAttachment::maximumVectorSide / 2) << QSizeF(10000, 5000);
+        // 57,785 elements drawn: at most 2e10 / 57,785 pixels, the shape kept.
+        QTest::newRow("many elements shown large")
+            << nestedUses(30, 3) << QSizeF(4000, 2000) << QSize(831, 415) << QSizeF(4000, 2000);
     }
 
     void drawnOnceAtTheShownSize()
     {
+        QFETCH(QByteArray, svg);
         QFETCH(QSizeF, shown);
         QFETCH(QSize, pixels);
         QFETCH(QSizeF, bounds);
-        const TextAttachmentPointer picture = PictureAttachment::fromBytes(nestedUses(2, 2), shown);
+        const TextAttachmentPointer picture = PictureAttachment::fromBytes(svg, shown);
         QVERIFY(picture);
         QCOMPARE(picture->image.size(), pixels);
         QCOMPARE(picture->bounds.size(), bounds);
