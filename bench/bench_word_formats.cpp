@@ -273,10 +273,13 @@ int openOne(const QString &path)
 {
     StyledText text;
     QString error;
-    if (!WordDocumentFiles::read(path, &text, &error)) {
+    QString notice;
+    if (!WordDocumentFiles::read(path, &text, &error, &notice)) {
         std::cerr << qPrintable(error) << std::endl;
         return 1;
     }
+    if (!notice.isEmpty())
+        std::cerr << qPrintable(notice) << std::endl;
     std::cout << text.length() << " characters" << std::endl;
     return 0;
 }

@@ -1,33 +1,149 @@
 #include "textsystem/PictureAttachment.h"
 
+#include "textsystem/SvgWorkload.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
+#include <cmath>
+
+namespace {
+
+// Holds Qt's image reader to `bytes` while it lives, then restores the limit
+// that was set before. Qt counts whole megabytes (0 would mean no limit):
+// the limit is rounded up, and the decoded image is measured after.
+class AllocationLimit
+{
+public:
+    explicit AllocationLimit(qint64 bytes) : m_saved(QImageReader::allocationLimit())
+    {
+        QImageReader::setAllocationLimit(int(qBound(qint64(1), (bytes + (1 << 20) - 1) >> 20, qint64(1) << 20)));
+    }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(m_saved); }
+    AllocationLimit(const AllocationLimit &) = delete;
+    AllocationLimit &operator=(const AllocationLimit &) = delete;
+
+private:
+    int m_saved;
+};
+
+// Formats with more than 8 bits a channel: 8 or 16 bytes a pixel.
+bool isWide(QImage::Format format)
+{
+    switch (format) {
+    case QImage::Format_Grayscale16:
+    case QImage::Format_RGBX64:
+    case QImage::Format_RGBA64:
+    case QImage::Format_RGBA64_Premultiplied:
+    case QImage::Format_RGBX16FPx4:
+    case QImage::Format_RGBA16FPx4:
+    case QImage::Format_RGBA16FPx4_Premultiplied:
+    case QImage::Format_RGBX32FPx4:
+    case QImage::Format_RGBA32FPx4:
+    case QImage::Format_RGBA32FPx4_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QImage toEightBits(const QImage &image)
+{
+    if (image.format() == QImage::Format_Grayscale16)
+        return image.convertToFormat(QImage::Format_Grayscale8);
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+}
+
+// `size` scaled down, keeping its shape, to at most `side` on either side.
+QSize atMost(QSize size, int side)
+{
+    if (size.width() <= side && size.height() <= side)
+        return size;
+    return size.scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+bool withinSideAndPixels(QSize pixels)
+{
+    return pixels.isValid() && !pixels.isEmpty() && pixels.width() <= PictureAttachment::maximumSide
+        && pixels.height() <= PictureAttachment::maximumSide
+        && qint64(pixels.width()) * pixels.height() <= PictureAttachment::maximumPixels;
+}
+
+bool isShowable(QSizeF size)
+{
+    return std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() >= 1 && size.height() >= 1
+        && size.width() < 1e6 && size.height() < 1e6;
+}
+
+} // namespace
+
 namespace PictureAttachment {
 
-TextAttachmentPointer fromBytes(const QByteArray &bytes, QSizeF size)
+Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
 {
-    if (bytes.isEmpty() || bytes.size() > maximumBytes)
-        return nullptr;
+    if (bytes.isEmpty() || bytes.size() > maximumBytes || memory <= 0)
+        return {};
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    Decoded decoded;
+    decoded.format = reader.format();
     const QSize pixels = reader.size();
-    if (!pixels.isValid() || pixels.width() > maximumSide || pixels.height() > maximumSide
-        || qint64(pixels.width()) * pixels.height() > maximumPixels)
-        return nullptr;
-    const QByteArray format = reader.format();
-    QImage image = reader.read();
+    if (!withinSideAndPixels(pixels))
+        return {};
+    // Compressed SVG cannot be costed before it is drawn.
+    if (decoded.format == "svgz")
+        return {};
+    if (decoded.format == "svg") {
+        const qint64 elements = SvgWorkload::drawnElements(bytes);
+        if (elements > SvgWorkload::maximumDrawnElements)
+            return {};
+        const QSize wanted = isShowable(shownSize) ? shownSize.toSize() : pixels;
+        const QSize drawn = SvgWorkload::rasterSize(atMost(wanted, maximumVectorSide), elements);
+        reader.setScaledSize(drawn);
+        if (!isShowable(shownSize) && drawn != pixels)
+            decoded.naturalSize = QSizeF(pixels);
+    }
+    // A wide picture needs room for its 8-bit copy beside it.
+    const bool wide = isWide(reader.imageFormat());
+    QImage image;
+    {
+        const AllocationLimit limit(wide ? memory / 3 * 2 : memory);
+        image = reader.read();
+    }
     if (image.isNull())
+        return {};
+    decoded.cost = image.sizeInBytes();
+    if (isWide(image.format()))
+        image = toEightBits(image);
+    if (image.isNull() || decoded.cost > memory)
+        return {};
+    decoded.image = std::move(image);
+    return decoded;
+}
+
+TextAttachmentPointer attachmentFor(const Decoded &decoded, const QByteArray &bytes)
+{
+    if (decoded.image.isNull())
         return nullptr;
     auto attachment = std::make_shared<TextAttachment>();
-    attachment->image = std::move(image);
+    attachment->image = decoded.image;
     attachment->contents = bytes;
-    attachment->fileType = mimeTypeForFormat(format);
-    if (!size.isEmpty())
-        attachment->bounds = QRectF(QPointF(0, 0), size);
+    attachment->fileType = mimeTypeForFormat(decoded.format);
+    if (!decoded.naturalSize.isEmpty())
+        attachment->bounds = QRectF(QPointF(0, 0), decoded.naturalSize);
     return attachment;
+}
+
+TextAttachmentPointer fromBytes(const QByteArray &bytes, QSizeF size, qint64 memory)
+{
+    const TextAttachmentPointer natural = attachmentFor(decode(bytes, size, memory), bytes);
+    if (!natural || size.isEmpty())
+        return natural;
+    auto shown = std::make_shared<TextAttachment>(*natural);
+    shown->bounds = QRectF(QPointF(0, 0), size);
+    return shown;
 }
 
 QString mimeTypeForFormat(const QByteArray &format)

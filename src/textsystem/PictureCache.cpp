@@ -2,21 +2,11 @@
 
 #include "textsystem/PictureAttachment.h"
 
-#include <QBuffer>
-#include <QImageReader>
+#include "platform/ReadBudget.h"
 
 #include <cmath>
 
 namespace {
-
-qint64 headerPixels(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const QSize pixels = QImageReader(&buffer).size();
-    return pixels.isValid() ? qint64(pixels.width()) * pixels.height() : 0;
-}
 
 bool isShowable(QSizeF size)
 {
@@ -24,11 +14,8 @@ bool isShowable(QSizeF size)
         && size.width() < 1e6 && size.height() < 1e6;
 }
 
-} // namespace
-
-TextAttachmentPointer PictureCache::picture(const QByteArray &bytes, QSizeF size)
+TextAttachmentPointer shownAt(const TextAttachmentPointer &natural, QSizeF size)
 {
-    const TextAttachmentPointer natural = decoded(bytes);
     if (!natural || !isShowable(size))
         return natural;
     // A picture shown at several sizes is several attachments sharing one image.
@@ -37,18 +24,50 @@ TextAttachmentPointer PictureCache::picture(const QByteArray &bytes, QSizeF size
     return shown;
 }
 
-TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes)
+} // namespace
+
+TextAttachmentPointer PictureCache::picture(const QByteArray &bytes, QSizeF size)
+{
+    return shownAt(decoded(bytes, size), size);
+}
+
+TextAttachmentPointer PictureCache::picture(const QString &name,
+                                            const std::function<std::optional<QByteArray>()> &read, QSizeF size)
+{
+    auto known = m_named.constFind(name);
+    if (known == m_named.cend()) {
+        const std::optional<QByteArray> bytes = read();
+        known = m_named.insert(name, bytes ? decoded(*bytes, size) : nullptr);
+    }
+    return shownAt(*known, size);
+}
+
+// What a decode of `bytes` may take: the rest of this budget and, when the
+// read has one, of the read's (which also keeps the bytes).
+qint64 PictureCache::room(const QByteArray &bytes) const
+{
+    qint64 left = m_budget - m_used;
+    if (m_readBudget)
+        left = qMin(left, m_readBudget->limit() - m_readBudget->used() - bytes.size());
+    return left;
+}
+
+TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes, QSizeF size)
 {
     if (bytes.isEmpty() || bytes.size() > PictureAttachment::maximumBytes)
         return nullptr;
     if (const auto known = m_decoded.constFind(bytes); known != m_decoded.cend())
         return *known;
-    TextAttachmentPointer attachment;
-    const qint64 pixels = headerPixels(bytes);
-    if (pixels > 0 && m_pixelsUsed + pixels <= m_budget) {
-        attachment = PictureAttachment::fromBytes(bytes);
-        if (attachment)
-            m_pixelsUsed += pixels;
+    const qint64 left = room(bytes);
+    const PictureAttachment::Decoded picture =
+        PictureAttachment::decode(bytes, isShowable(size) ? size : QSizeF(), qMin(left, PictureAttachment::maximumDecodedBytes));
+    TextAttachmentPointer attachment = PictureAttachment::attachmentFor(picture, bytes);
+    if (attachment) {
+        // Charged as decoded: a wide picture's decode takes time and memory
+        // by its full size, though only its 8-bit copy is kept.
+        m_used += picture.cost;
+        if (m_readBudget)
+            m_readBudget->take(picture.cost + bytes.size());
     }
     m_decoded.insert(bytes, attachment);
     return attachment;

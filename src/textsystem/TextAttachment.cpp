@@ -1,6 +1,7 @@
 #include "textsystem/TextAttachment.h"
 
 #include "textsystem/ImageDensity.h"
+#include "textsystem/PictureAttachment.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -24,7 +25,7 @@ QImage TextAttachment::picture() const
 {
     if (!image.isNull())
         return image;
-    return contents.isEmpty() ? QImage() : QImage::fromData(contents);
+    return contents.isEmpty() ? QImage() : PictureAttachment::decode(contents).image;
 }
 
 QSizeF TextAttachment::naturalSize() const

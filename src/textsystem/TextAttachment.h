@@ -44,8 +44,8 @@ struct TextAttachment
 
     bool isFileWrapper() const { return !fileName.isEmpty(); }
 
-    // The picture: `image`, else `contents` decoded; null when neither is a
-    // picture. Decodes each time it is called.
+    // The picture: `image`, else `contents` decoded within PictureAttachment's
+    // limits; null when neither is a picture. Decodes each time it is called.
     QImage picture() const;
 
     // Size in points of the picture: its pixel size × 72 ÷ the resolution

@@ -306,15 +306,19 @@ void MorvaneWordView::loadDocument(const QString &path)
 {
     StyledText text;
     QString error;
-    if (!WordDocumentFiles::read(path, &text, &error)) {
+    QString notice;
+    if (!WordDocumentFiles::read(path, &text, &error, &notice)) {
         reportError(QStringLiteral("Open error: ") + error, m_openCard);
         return;
     }
     const QString extension = QFileInfo(path).suffix().toLower();
-    deferToNextTurn(this, [this, text, extension, path] { applyLoadedDocument(text, extension, path); });
+    deferToNextTurn(this, [this, text, extension, path, notice] {
+        applyLoadedDocument(text, extension, path, notice);
+    });
 }
 
-void MorvaneWordView::applyLoadedDocument(const StyledText &text, const QString &extension, const QString &path)
+void MorvaneWordView::applyLoadedDocument(const StyledText &text, const QString &extension, const QString &path,
+                                          const QString &notice)
 {
     // Formats included: the document shows what was opened, even when its
     // plain text equals what was shown before.
@@ -330,7 +334,17 @@ void MorvaneWordView::applyLoadedDocument(const StyledText &text, const QString 
         m_fileName = QFileInfo(file).completeBaseName();
         AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
     }
-    setShowingOpenDialog(false);
+    m_lastNotice = notice;
+    if (notice.isEmpty()) {
+        setShowingOpenDialog(false);
+        return;
+    }
+    // What the file lost shows where a refusal would, so that the user knows
+    // before saving over it; the document shows behind the card.
+    printLine(notice);
+    if (!m_showingOpenDialog)
+        setShowingOpenDialog(true);
+    m_openCard->showError(notice);
 }
 
 bool MorvaneWordView::saveDocument()

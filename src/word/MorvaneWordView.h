@@ -111,8 +111,10 @@ public:
     // Shows `text`, opened from `path`: the file's name without its last
     // extension becomes the name and the unsaved state clears, except for a
     // template (.dotx), which becomes an unsaved "Untitled". The undo history
-    // is cleared; the open card closes.
-    void applyLoadedDocument(const StyledText &text, const QString &extension, const QString &path);
+    // is cleared; the open card closes, unless `notice` says what the file
+    // lost in opening: then the card shows it on its error line and stays.
+    void applyLoadedDocument(const StyledText &text, const QString &extension, const QString &path,
+                             const QString &notice = QString());
     // Writes the document to the folder as the name plus the format's
     // extension. On success the save card closes and the unsaved state
     // clears; a failure (a name that is empty or holds "/" or a control
@@ -121,6 +123,8 @@ public:
     bool saveDocument();
     // What the last failed open or save printed; cleared by the next success.
     QString lastError() const { return m_lastError; }
+    // What the last opened file lost in opening ("" for nothing).
+    QString lastNotice() const { return m_lastNotice; }
 
     bool isShowingSaveDialog() const { return m_showingSaveDialog; }
     void setShowingSaveDialog(bool showing);
@@ -182,6 +186,7 @@ private:
     bool m_showingSaveDialog = false;
     bool m_showingOpenDialog = false;
     QString m_lastError;
+    QString m_lastNotice;
     QStringList m_fontFamilies;
     QString m_fontFamily = QStringLiteral("Helvetica");
     qreal m_fontSize = 14;

@@ -175,6 +175,30 @@ private slots:
         QCOMPARE(card->error(), QString::fromUtf8(printed->trimmed()));
     }
 
+    // A page opened without some of its parts says so where a refusal
+    // would, naming the file, so that a save over it is no surprise.
+    void pageOpenedWithinBoundsSaysSo()
+    {
+        Screen s;
+        QFile page(s.dir.filePath(QStringLiteral("wide.html")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<table><tr><td colspan=65535>cell</td></tr><tr><td colspan=65535>row</td></tr></table>");
+        page.close();
+        s.view.ribbon()->button(WordRibbon::Action::Open)->click();
+        OpenDocumentCard *card = s.view.openCard();
+        StdoutCapture capture;
+        emit card->fileList()->fileClicked(page.fileName());
+        settle();
+        const auto printed = capture.finish();
+        QVERIFY(printed && printed->contains(page.fileName().toUtf8()) && printed->contains("table cells"));
+        QCOMPARE(s.view.fileName(), QStringLiteral("wide"));
+        QVERIFY(s.view.document()->toPlainText().contains(QStringLiteral("row")));
+        QVERIFY(card->isOpen());
+        QCOMPARE(card->error(), QString::fromUtf8(printed->trimmed()));
+        QCOMPARE(s.view.lastNotice(), card->error());
+        QVERIFY(s.view.lastError().isEmpty());
+    }
+
     void folderChoosers()
     {
         Screen s;

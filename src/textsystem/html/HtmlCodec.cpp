@@ -4,6 +4,7 @@
 #include "platform/WindowsCodePage.h"
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlBounds.h"
 #include "textsystem/html/HtmlNesting.h"
 #include "textsystem/html/HtmlWriter.h"
 
@@ -209,10 +210,13 @@ void restoreDoubleUnderlines(QTextDocument &document)
 
 namespace HtmlCodec {
 
-StyledText read(const QByteArray &html, const QString &folder)
+StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts)
 {
     ConfinedHtmlDocument document(folder);
-    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(decodeHtml(html)))));
+    const HtmlBounds::Result bounded = HtmlBounds::bounded(decodeHtml(html));
+    if (cuts)
+        *cuts = bounded.cuts();
+    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(bounded.html))));
     restoreDoubleUnderlines(document);
     return withBlockLengthsInPoints(withPictureSizesInPoints(StyledTextDocument::toStyledText(document)));
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // HTML through QTextDocument.
 namespace HtmlCodec {
@@ -14,8 +15,9 @@ constexpr qint64 maximumPictureFileSize = 64 * 1024 * 1024;
 // The text of an HTML page in the charset its <meta> names (UTF-8 when it
 // names none). Pictures come only from data: URIs and from regular files
 // under `folder` (the page's own folder; "" allows none), never from
-// devices or the network.
-StyledText read(const QByteArray &html, const QString &folder);
+// devices or the network. A page past HtmlBounds' limits is read within
+// them; `cuts`, when given, receives one phrase for each limit that applied.
+StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts = nullptr);
 
 // The page for `text`, UTF-8, font sizes in points, pictures as data: URIs.
 QByteArray write(const StyledText &text);

@@ -67,7 +67,19 @@ bool readDoc(const QByteArray &bytes, StyledText *text, QString *error)
     return true;
 }
 
-bool readByExtension(const QString &extension, const QString &path, StyledText *text, QString *error)
+// A page past the HTML reader's bounds opens within them; `notice` then
+// names the file and what was left out, for the screen.
+void readHtml(const QByteArray &bytes, const QString &path, StyledText *text, QString *notice)
+{
+    QStringList cuts;
+    *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath(), &cuts);
+    if (!cuts.isEmpty() && notice)
+        *notice = QStringLiteral("'%1' was opened without parts that would take too long to read: %2.")
+                      .arg(path, cuts.join(QStringLiteral("; ")));
+}
+
+bool readByExtension(const QString &extension, const QString &path, StyledText *text, QString *error,
+                     QString *notice)
 {
     if (extension == QLatin1String("rtfd"))
         return RtfdPackage::read(path, text, error);
@@ -89,7 +101,7 @@ bool readByExtension(const QString &extension, const QString &path, StyledText *
     if (extension == QLatin1String("doc"))
         return readDoc(bytes, text, error);
     if (extension == QLatin1String("html") || extension == QLatin1String("htm")) {
-        *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath());
+        readHtml(bytes, path, text, notice);
         return true;
     }
     // Any other extension: the content decides.
@@ -102,7 +114,7 @@ bool readByExtension(const QString &extension, const QString &path, StyledText *
         return readDocx(path, text, error);
     const QByteArray lower = start.toLower();
     if (lower.startsWith("<!doctype html") || lower.startsWith("<html") || lower.contains("<body")) {
-        *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath());
+        readHtml(bytes, path, text, notice);
         return true;
     }
     *text = StyledText(PlainTextCodec::decode(bytes));
@@ -179,14 +191,17 @@ bool writeByFormat(const StyledText &text, const QString &path, DocumentFormat f
 
 namespace WordDocumentFiles {
 
-bool read(const QString &path, StyledText *text, QString *error)
+bool read(const QString &path, StyledText *text, QString *error, QString *notice)
 {
     if (refuseNul(path, QStringLiteral("Cannot open"), error))
         return false;
     const QString extension = QFileInfo(path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path).suffix().toLower();
     StyledText loaded;
-    if (!readByExtension(extension, path, &loaded, error))
+    QString limited;
+    if (!readByExtension(extension, path, &loaded, error, &limited))
         return false;
+    if (notice)
+        *notice = limited;
     *text = std::move(loaded);
     return true;
 }

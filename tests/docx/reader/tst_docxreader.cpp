@@ -490,6 +490,8 @@ void TestDocxReader::pictures_data()
     QTest::newRow("external target") << paragraph(QByteArray(inlinePicture).replace("%1", "rExt")) << QSizeF();
     QTest::newRow("picture too large to decode") << paragraph(QByteArray(inlinePicture).replace("%1", "rHuge")) << QSizeF();
     QTest::newRow("not a picture") << paragraph(QByteArray(inlinePicture).replace("%1", "rText")) << QSizeF();
+    // A few kilobytes of nested <use> asking for 30^4 shapes held the reader for 40 s.
+    QTest::newRow("SVG drawing too much") << paragraph(QByteArray(inlinePicture).replace("%1", "rSvg")) << QSizeF();
 }
 
 void TestDocxReader::pictures()
@@ -500,12 +502,19 @@ void TestDocxReader::pictures()
     parts.insert(QStringLiteral("word/media/image1.png"), pngBytes(8, 4));
     parts.insert(QStringLiteral("word/media/huge.png"), oversizedPngHeader());
     parts.insert(QStringLiteral("word/media/text.png"), "not a picture");
+    QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="800" height="800">)"
+                     R"(<rect id="l0" width="800" height="800"/>)";
+    for (int level = 1; level <= 4; ++level)
+        svg += "<g id=\"l" + QByteArray::number(level) + "\">"
+             + QByteArray("<use xlink:href=\"#l" + QByteArray::number(level - 1) + "\"/>").repeated(30) + "</g>";
+    parts.insert(QStringLiteral("word/media/uses.svg"), svg + "<use xlink:href=\"#l4\"/></svg>");
     parts.insert(QStringLiteral("word/_rels/document.xml.rels"),
                  DocXTestPackage::relationships(relationship("rP", "image", "media/IMAGE1.PNG") // part names ignore case
                                                 + relationship("rOut", "image", "../../../etc/passwd")
                                                 + relationship("rExt", "image", "file:///etc/passwd", true)
                                                 + relationship("rHuge", "image", "media/huge.png")
-                                                + relationship("rText", "image", "/word/media/text.png")));
+                                                + relationship("rText", "image", "/word/media/text.png")
+                                                + relationship("rSvg", "image", "media/uses.svg")));
     const StyledText text = readBody(paragraph(run("a")) + body, parts);
     if (size.isEmpty()) {
         QCOMPARE(text.string(), QStringLiteral("a\n"));

@@ -1,0 +1,563 @@
+#include "textsystem/html/HtmlBounds.h"
+
+#include "textsystem/html/HtmlNesting.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <vector>
+
+namespace {
+
+bool isNameCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
+}
+
+// The end of the tag whose name ends at `from` (just past its '>'), quotes
+// respected; -1 when it never ends.
+qsizetype tagEnd(const QString &html, qsizetype from)
+{
+    QChar quote;
+    for (qsizetype i = from; i < html.size(); ++i) {
+        const QChar c = html[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'>') {
+            return i + 1;
+        }
+    }
+    return -1;
+}
+
+// A start or end tag, or the text of a <style> element.
+struct Token
+{
+    enum class Kind { Start, End, Style };
+    Kind kind;
+    qsizetype from;
+    qsizetype to;
+    QString name; // lower case; empty for style text
+};
+
+// Elements whose text holds no elements, up to their end tag.
+bool isRawText(const QString &name)
+{
+    return name == QLatin1String("script") || name == QLatin1String("style");
+}
+
+std::vector<Token> tokens(const QString &html)
+{
+    std::vector<Token> found;
+    qsizetype at = 0;
+    while (at < html.size()) {
+        const qsizetype open = html.indexOf(u'<', at);
+        if (open < 0 || open + 1 >= html.size())
+            break;
+        const QStringView rest = QStringView(html).sliced(open);
+        if (rest.startsWith(u"<!--")) {
+            const qsizetype close = html.indexOf(QStringLiteral("-->"), open + 4);
+            at = close < 0 ? html.size() : close + 3;
+            continue;
+        }
+        const bool closing = rest.size() > 2 && rest[1] == u'/' && rest[2].isLetter();
+        if (!closing && !rest[1].isLetter()) {
+            const qsizetype end = (rest[1] == u'!' || rest[1] == u'?') ? html.indexOf(u'>', open) : open;
+            at = end < 0 ? html.size() : end + 1;
+            continue;
+        }
+        const qsizetype nameStart = open + (closing ? 2 : 1);
+        qsizetype nameEnd = nameStart;
+        while (nameEnd < html.size() && isNameCharacter(html[nameEnd]))
+            ++nameEnd;
+        const qsizetype end = tagEnd(html, nameEnd);
+        if (end < 0)
+            break;
+        const QString name = QStringView(html).sliced(nameStart, nameEnd - nameStart).toString().toLower();
+        found.push_back({closing ? Token::Kind::End : Token::Kind::Start, open, end, name});
+        at = end;
+        if (!closing && isRawText(name)) {
+            const qsizetype close = html.indexOf(QStringLiteral("</") + name, end, Qt::CaseInsensitive);
+            at = close < 0 ? html.size() : close;
+            if (name == QLatin1String("style"))
+                found.push_back({Token::Kind::Style, end, at, QString()});
+        }
+    }
+    return found;
+}
+
+// The value of attribute `name` in a start tag: where it lies (without its
+// quotes) and its text; from < 0 when the tag has none.
+struct Attribute
+{
+    qsizetype from = -1;
+    qsizetype to = -1;
+    QStringView value;
+};
+
+enum class Named { Class, Colspan, Rowspan, Id };
+
+const QRegularExpression &patternFor(Named name)
+{
+    const auto pattern = [](const char *attributeName) {
+        return QRegularExpression(
+            QStringLiteral("[\\s\"'/]%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))").arg(QLatin1String(attributeName)),
+            QRegularExpression::CaseInsensitiveOption);
+    };
+    static const QRegularExpression patterns[] = {pattern("class"), pattern("colspan"), pattern("rowspan"), pattern("id")};
+    return patterns[int(name)];
+}
+
+Attribute attribute(QStringView tag, Named name)
+{
+    const QRegularExpressionMatch match = patternFor(name).match(tag);
+    if (!match.hasMatch())
+        return {};
+    for (int group = 1; group <= 3; ++group) {
+        if (match.capturedStart(group) >= 0)
+            return {match.capturedStart(group), match.capturedEnd(group), match.capturedView(group)};
+    }
+    return {};
+}
+
+// The class names of a class attribute, split at any white space.
+QList<QStringView> classNames(QStringView value)
+{
+    QList<QStringView> names;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        const bool space = i == value.size() || value[i].isSpace();
+        if (space && start >= 0) {
+            names << value.sliced(start, i - start);
+            start = -1;
+        } else if (!space && start < 0) {
+            start = i;
+        }
+    }
+    return names;
+}
+
+// The number a span attribute gives (its leading digits); 1 for none.
+qint64 spanOf(QStringView tag, Named name)
+{
+    const Attribute span = attribute(tag, name);
+    qint64 number = 0;
+    for (const QChar c : span.value.trimmed()) {
+        if (!c.isDigit() || number > 1'000'000'000)
+            break;
+        number = number * 10 + c.digitValue();
+    }
+    return number > 0 ? number : 1;
+}
+
+// Braces open one rule (or one block of them) each.
+int rulesIn(QStringView css)
+{
+    return int(css.count(u'{'));
+}
+
+bool isCell(const QString &name)
+{
+    return name == QLatin1String("td") || name == QLatin1String("th");
+}
+
+struct TableShape
+{
+    int widestRow = 0;
+    int rows = 0;
+};
+
+// Follows the tables of a page through its tags: which table a row or cell
+// belongs to, and where it lies in it.
+class TableTracker
+{
+public:
+    explicit TableTracker(std::vector<TableShape> *shapes) : m_shapes(shapes) {}
+
+    // Updates for `token`; true when it is a cell of a table.
+    bool follow(const Token &token, bool survey)
+    {
+        if (token.name == QLatin1String("table")) {
+            if (token.kind == Token::Kind::Start) {
+                if (survey)
+                    m_shapes->emplace_back();
+                m_open.push_back({m_nextTable++, 0, 0});
+            } else if (token.kind == Token::Kind::End && !m_open.empty()) {
+                m_open.pop_back();
+            }
+            return false;
+        }
+        if (token.kind != Token::Kind::Start || m_open.empty())
+            return false;
+        Open &table = m_open.back();
+        if (token.name == QLatin1String("tr")) {
+            ++table.row;
+            table.cells = 0;
+        } else if (isCell(token.name)) {
+            if (table.row == 0)
+                table.row = 1; // a cell before any row starts one
+            ++table.cells;
+            if (survey) {
+                TableShape &shape = (*m_shapes)[table.index];
+                shape.widestRow = qMax(shape.widestRow, table.cells);
+                shape.rows = qMax(shape.rows, table.row);
+            }
+            return true;
+        }
+        return false;
+    }
+
+    const TableShape &shape() const { return (*m_shapes)[m_open.back().index]; }
+    // The rows of the current table from the current one to its last.
+    int rowsLeft() const { return shape().rows - m_open.back().row + 1; }
+
+private:
+    struct Open
+    {
+        size_t index;
+        int row;
+        int cells;
+    };
+    std::vector<TableShape> *m_shapes;
+    std::vector<Open> m_open;
+    size_t m_nextTable = 0;
+};
+
+// How deep each element lies, as Qt nests them: void elements and those
+// whose end tag HTML lets go unwritten (p, li, td, ...) hold nothing, an end
+// tag closes the innermost open element of its name and those inside it.
+class Nesting
+{
+public:
+    // The depth of the element `token` starts (0 at the top).
+    int enter(const Token &token, QStringView tag)
+    {
+        const int depth = int(m_open.size());
+        if (!isUncounted(token.name) && !tag.endsWith(QLatin1String("/>"))) {
+            m_open.push_back(token.name);
+            ++m_openByName[token.name];
+        }
+        return qMin(depth, HtmlNesting::maximumDepth);
+    }
+
+    void leave(const QString &name)
+    {
+        if (m_openByName.value(name) == 0)
+            return;
+        while (!m_open.empty()) {
+            const QString closed = std::move(m_open.back());
+            m_open.pop_back();
+            --m_openByName[closed];
+            if (closed == name)
+                return;
+        }
+    }
+
+private:
+    static bool isUncounted(const QString &name)
+    {
+        static const QStringList names = {
+            QStringLiteral("area"),  QStringLiteral("base"),    QStringLiteral("br"),    QStringLiteral("col"),
+            QStringLiteral("embed"), QStringLiteral("hr"),      QStringLiteral("img"),   QStringLiteral("input"),
+            QStringLiteral("link"),  QStringLiteral("meta"),    QStringLiteral("param"), QStringLiteral("source"),
+            QStringLiteral("track"), QStringLiteral("wbr"),     QStringLiteral("p"),     QStringLiteral("li"),
+            QStringLiteral("dt"),    QStringLiteral("dd"),      QStringLiteral("tr"),    QStringLiteral("td"),
+            QStringLiteral("th"),    QStringLiteral("thead"),   QStringLiteral("tbody"), QStringLiteral("tfoot"),
+            QStringLiteral("caption"),
+        };
+        return names.contains(name);
+    }
+
+    std::vector<QString> m_open;
+    QHash<QString, int> m_openByName;
+};
+
+// What matching the page's elements against one style rule costs Qt, in
+// units of about 15 ns (measured): each element costs its classes times its
+// depth, and a rule with a combinator ("div p", "ul > li") walks the
+// ancestors of each element its last part matches, costing that element
+// its depth again.
+class StyleCost
+{
+public:
+    void element(const QString &tag, QStringView id, const QList<QStringView> &classes, int depth)
+    {
+        const qint64 weight = qint64(1 + classes.size()) * (1 + depth);
+        m_simple += weight;
+        const qint64 walked = weight * (1 + depth);
+        m_walkedAll += walked;
+        m_walkedByTag[tag] += walked;
+        if (!id.isEmpty())
+            m_walkedById[id.toString()] += walked;
+        for (const QStringView name : classes)
+            m_walkedByClass[name.toString()] += walked;
+    }
+
+    // The cost of the rule whose selectors are `selectors` (an at-rule's
+    // block costs nothing itself).
+    qint64 rule(QStringView selectors) const
+    {
+        selectors = selectors.trimmed();
+        if (selectors.startsWith(u'@'))
+            return 0;
+        qint64 cost = 0;
+        for (const QStringView selector : selectors.split(u',', Qt::SkipEmptyParts)) {
+            const QStringView trimmed = selector.trimmed();
+            const qsizetype last = lastCompoundAt(trimmed);
+            cost += m_simple + (last > 0 ? walkedFor(trimmed.sliced(last)) : 0);
+        }
+        return cost;
+    }
+
+private:
+    // Where the last compound selector of `selector` starts (after its last
+    // combinator; 0 when it has none).
+    static qsizetype lastCompoundAt(QStringView selector)
+    {
+        qsizetype start = 0;
+        int nested = 0;
+        for (qsizetype i = 0; i < selector.size(); ++i) {
+            const QChar c = selector[i];
+            if (c == u'[' || c == u'(')
+                ++nested;
+            else if ((c == u']' || c == u')') && nested > 0)
+                --nested;
+            else if (nested == 0 && (c.isSpace() || c == u'>' || c == u'+' || c == u'~'))
+                start = i + 1;
+        }
+        return start;
+    }
+
+    // The ancestor walks for the elements `compound` can match: by its
+    // first class, else its id, else its tag name; every element's for "*"
+    // and the like.
+    qint64 walkedFor(QStringView compound) const
+    {
+        const auto nameAfter = [&compound](qsizetype at) {
+            qsizetype end = at;
+            while (end < compound.size() && isNameCharacter(compound[end]) && compound[end] != u'.'
+                   && compound[end] != u':')
+                ++end;
+            return compound.sliced(at, end - at).toString();
+        };
+        if (const qsizetype dot = compound.indexOf(u'.'); dot >= 0)
+            return m_walkedByClass.value(nameAfter(dot + 1));
+        if (const qsizetype hash = compound.indexOf(u'#'); hash >= 0)
+            return m_walkedById.value(nameAfter(hash + 1));
+        if (!compound.isEmpty() && compound.front().isLetter())
+            return m_walkedByTag.value(nameAfter(0).toLower());
+        return m_walkedAll;
+    }
+
+    qint64 m_simple = 0;
+    qint64 m_walkedAll = 0;
+    QHash<QString, qint64> m_walkedByTag;
+    QHash<QString, qint64> m_walkedById;
+    QHash<QString, qint64> m_walkedByClass;
+};
+
+class Bounder
+{
+public:
+    explicit Bounder(const QString &html) : m_html(html), m_tokens(tokens(html)) {}
+
+    HtmlBounds::Result run()
+    {
+        survey();
+        HtmlBounds::Result result;
+        result.html = rewrite(result);
+        return result;
+    }
+
+private:
+    // What the page holds: its tables' shapes, its rules, and what matching
+    // them costs, which decides how many rules are kept.
+    void survey()
+    {
+        TableTracker tables(&m_shapes);
+        Nesting nesting;
+        StyleCost cost;
+        std::vector<QStringView> styles;
+        for (const Token &token : m_tokens) {
+            if (token.kind == Token::Kind::Style) {
+                styles.push_back(QStringView(m_html).sliced(token.from, token.to - token.from));
+                continue;
+            }
+            tables.follow(token, true);
+            if (token.kind == Token::Kind::End) {
+                nesting.leave(token.name);
+                continue;
+            }
+            const QStringView tag = tagText(token);
+            QList<QStringView> classes;
+            if (tag.contains(QLatin1String("class"), Qt::CaseInsensitive))
+                classes = classNames(attribute(tag, Named::Class).value);
+            if (classes.size() > HtmlBounds::maximumClasses)
+                classes.resize(HtmlBounds::maximumClasses);
+            const QStringView id = tag.contains(QLatin1String("id"), Qt::CaseInsensitive) ? attribute(tag, Named::Id).value
+                                                                                          : QStringView();
+            cost.element(token.name, id, classes, nesting.enter(token, tag));
+        }
+        keepRulesWithin(styles, cost);
+    }
+
+    // Keeps the page's rules in order while they fit the bounds.
+    void keepRulesWithin(const std::vector<QStringView> &styles, const StyleCost &cost)
+    {
+        qint64 spent = 0;
+        bool full = false;
+        for (const QStringView css : styles) {
+            qsizetype selectorStart = 0;
+            for (qsizetype i = 0; i < css.size(); ++i) {
+                const QChar c = css[i];
+                if (c == u'}' || c == u';') {
+                    selectorStart = i + 1;
+                } else if (c == u'{') {
+                    ++m_rules;
+                    spent += cost.rule(css.sliced(selectorStart, i - selectorStart));
+                    full = full || spent > HtmlBounds::maximumStyleWork || m_rules > HtmlBounds::maximumStyleRules;
+                    if (!full)
+                        ++m_rulesKept;
+                    selectorStart = i + 1;
+                }
+            }
+        }
+    }
+
+    QString rewrite(HtmlBounds::Result &result)
+    {
+        TableTracker tables(&m_shapes);
+        QString out;
+        out.reserve(m_html.size());
+        qsizetype copied = 0;
+        int pictures = 0;
+        int rules = 0;
+        const auto replace = [&](qsizetype from, qsizetype to, const QString &with) {
+            out += QStringView(m_html).sliced(copied, from - copied);
+            out += with;
+            copied = to;
+        };
+        for (const Token &token : m_tokens) {
+            if (token.kind == Token::Kind::Style) {
+                const QStringView css = QStringView(m_html).sliced(token.from, token.to - token.from);
+                const qsizetype kept = keptCss(css, m_rulesKept - rules);
+                rules += rulesIn(css.first(kept));
+                if (kept < css.size())
+                    replace(token.from + kept, token.to, QString());
+                continue;
+            }
+            const bool cell = tables.follow(token, false);
+            if (token.kind != Token::Kind::Start)
+                continue;
+            if (token.name == QLatin1String("img") && ++pictures > HtmlBounds::maximumPictures) {
+                replace(token.from, token.to, QString());
+                ++result.picturesLeftOut;
+                continue;
+            }
+            const QString tag = boundedTag(token, cell ? &tables : nullptr, result);
+            if (!tag.isNull())
+                replace(token.from, token.to, tag);
+        }
+        out += QStringView(m_html).sliced(copied);
+        result.rulesLeftOut = m_rules - rules;
+        return out;
+    }
+
+    // The start tag with its classes and spans bounded; null when unchanged.
+    QString boundedTag(const Token &token, const TableTracker *table, HtmlBounds::Result &result) const
+    {
+        QString tag = tagText(token).toString();
+        bool changed = false;
+        if (tag.contains(QLatin1String("class"), Qt::CaseInsensitive)) {
+            const Attribute classes = attribute(tag, Named::Class);
+            const QList<QStringView> names = classNames(classes.value);
+            if (names.size() > HtmlBounds::maximumClasses) {
+                QStringList kept;
+                for (int i = 0; i < HtmlBounds::maximumClasses; ++i)
+                    kept << names[i].toString();
+                tag.replace(classes.from, classes.to - classes.from, kept.join(u' '));
+                ++result.elementsWithClassesLeftOut;
+                changed = true;
+            }
+        }
+        if (table && tag.contains(QLatin1String("span"), Qt::CaseInsensitive)) {
+            if (spanOf(tag, Named::Colspan) > table->shape().widestRow) {
+                setAttribute(tag, Named::Colspan, table->shape().widestRow);
+                ++result.spansNarrowed;
+                changed = true;
+            }
+            if (spanOf(tag, Named::Rowspan) > table->rowsLeft()) {
+                setAttribute(tag, Named::Rowspan, table->rowsLeft());
+                changed = true;
+            }
+        }
+        return changed ? tag : QString();
+    }
+
+    static void setAttribute(QString &tag, Named name, int value)
+    {
+        const Attribute found = attribute(tag, name);
+        tag.replace(found.from, found.to - found.from, QString::number(value));
+    }
+
+    // How much of `css` to keep so that at most `rules` rules are kept:
+    // all of it, or up to the end of the last whole rule (or block) within.
+    static qsizetype keptCss(QStringView css, int rules)
+    {
+        int opened = 0;
+        int depth = 0;
+        qsizetype lastWhole = 0;
+        for (qsizetype i = 0; i < css.size(); ++i) {
+            if (css[i] == u'{') {
+                if (++opened > rules)
+                    return lastWhole;
+                ++depth;
+            } else if (css[i] == u'}' && depth > 0 && --depth == 0) {
+                lastWhole = i + 1;
+            }
+        }
+        return css.size();
+    }
+
+    QStringView tagText(const Token &token) const
+    {
+        return QStringView(m_html).sliced(token.from, token.to - token.from);
+    }
+
+    const QString &m_html;
+    const std::vector<Token> m_tokens;
+    std::vector<TableShape> m_shapes;
+    int m_rules = 0;
+    int m_rulesKept = 0;
+};
+
+} // namespace
+
+namespace HtmlBounds {
+
+QStringList Result::cuts() const
+{
+    QStringList phrases;
+    if (picturesLeftOut > 0)
+        phrases << QStringLiteral("%1 pictures past the first %2 were left out").arg(picturesLeftOut).arg(maximumPictures);
+    if (rulesLeftOut > 0)
+        phrases << QStringLiteral("%1 style rules were left out").arg(rulesLeftOut);
+    if (elementsWithClassesLeftOut > 0)
+        phrases << QStringLiteral("%1 elements kept only their first %2 classes")
+                       .arg(elementsWithClassesLeftOut)
+                       .arg(maximumClasses);
+    if (spansNarrowed > 0)
+        phrases << QStringLiteral("%1 table cells spanning more columns than their table has were narrowed")
+                       .arg(spansNarrowed);
+    return phrases;
+}
+
+Result bounded(const QString &html)
+{
+    return Bounder(html).run();
+}
+
+} // namespace HtmlBounds
