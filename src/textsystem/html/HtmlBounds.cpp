@@ -1,6 +1,7 @@
 #include "textsystem/html/HtmlBounds.h"
 
 #include "textsystem/html/HtmlNesting.h"
+#include "textsystem/html/HtmlTags.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -8,30 +9,6 @@
 #include <vector>
 
 namespace {
-
-bool isNameCharacter(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
-}
-
-// The end of the tag whose name ends at `from` (just past its '>'), quotes
-// respected; -1 when it never ends.
-qsizetype tagEnd(const QString &html, qsizetype from)
-{
-    QChar quote;
-    for (qsizetype i = from; i < html.size(); ++i) {
-        const QChar c = html[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'>') {
-            return i + 1;
-        }
-    }
-    return -1;
-}
 
 // A start or end tag, or the text of a <style> element.
 struct Token
@@ -70,10 +47,8 @@ std::vector<Token> tokens(const QString &html)
             continue;
         }
         const qsizetype nameStart = open + (closing ? 2 : 1);
-        qsizetype nameEnd = nameStart;
-        while (nameEnd < html.size() && isNameCharacter(html[nameEnd]))
-            ++nameEnd;
-        const qsizetype end = tagEnd(html, nameEnd);
+        const qsizetype nameEnd = HtmlTags::nameEnd(html, nameStart);
+        const qsizetype end = HtmlTags::tagEnd(html, nameEnd);
         if (end < 0)
             break;
         const QString name = QStringView(html).sliced(nameStart, nameEnd - nameStart).toString().toLower();
@@ -338,7 +313,7 @@ private:
     {
         const auto nameAfter = [&compound](qsizetype at) {
             qsizetype end = at;
-            while (end < compound.size() && isNameCharacter(compound[end]) && compound[end] != u'.'
+            while (end < compound.size() && HtmlTags::isNameCharacter(compound[end]) && compound[end] != u'.'
                    && compound[end] != u':')
                 ++end;
             return compound.sliced(at, end - at).toString();

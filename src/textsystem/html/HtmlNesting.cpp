@@ -1,15 +1,12 @@
 #include "textsystem/html/HtmlNesting.h"
 
+#include "textsystem/html/HtmlTags.h"
+
 #include <QHash>
 
 #include <vector>
 
 namespace {
-
-bool isNameCharacter(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
-}
 
 // Elements that never hold content, and those whose end tag HTML lets go
 // unwritten and Qt closes when the next one starts: neither nests.
@@ -25,25 +22,6 @@ bool isUncounted(QStringView name)
         QStringLiteral("caption"),
     };
     return names.contains(name);
-}
-
-// The end of the tag starting at `from` (just past its '>'), quotes
-// respected; -1 when it never ends.
-qsizetype tagEnd(const QString &html, qsizetype from)
-{
-    QChar quote;
-    for (qsizetype i = from; i < html.size(); ++i) {
-        const QChar c = html[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'>') {
-            return i + 1;
-        }
-    }
-    return -1;
 }
 
 class Flattener
@@ -89,10 +67,8 @@ private:
             }
             return copy(at, at + 1); // a '<' of the text
         }
-        qsizetype nameEnd = nameStart;
-        while (nameEnd < m_html.size() && isNameCharacter(m_html[nameEnd]))
-            ++nameEnd;
-        const qsizetype end = tagEnd(m_html, nameEnd);
+        const qsizetype nameEnd = HtmlTags::nameEnd(m_html, nameStart);
+        const qsizetype end = HtmlTags::tagEnd(m_html, nameEnd);
         if (end < 0)
             return copy(at, m_html.size());
         const QString name = QStringView(m_html).sliced(nameStart, nameEnd - nameStart).toString().toLower();
