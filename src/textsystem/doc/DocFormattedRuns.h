@@ -32,7 +32,16 @@ public:
 private:
     enum class Kind { Character, Paragraph };
     static DocFormattedRuns read(DocByteView wordDocument, DocByteView binTable, Kind kind);
+    // Where one run's properties lie in its page: [start, end), and whether
+    // the entries overwrote its first byte.
+    struct Block {
+        qint64 start;
+        qint64 end;
+        bool sizeLost;
+    };
     void readPage(DocByteView page, Kind kind);
+    static DocByteView characterProperties(DocByteView page, const Block &block);
+    static DocByteView paragraphProperties(DocByteView page, const Block &block);
 
     QList<Run> m_runs;
 };

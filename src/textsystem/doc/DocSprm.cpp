@@ -34,6 +34,18 @@ qsizetype operandSize(quint16 code, DocByteView rest)
     return rest.size() < 1 ? -1 : 1 + qsizetype(rest.u8(0));
 }
 
+qsizetype wholeLength(DocByteView grpprl)
+{
+    qsizetype at = 0;
+    while (at + 2 <= grpprl.size()) {
+        const qsizetype size = operandSize(grpprl.u16(at), grpprl.mid(at + 2, grpprl.size() - at - 2));
+        if (size < 0 || size > grpprl.size() - at - 2)
+            break;
+        at += 2 + size;
+    }
+    return at;
+}
+
 void append(QByteArray &out, quint16 code, quint32 operand)
 {
     char buffer[6];

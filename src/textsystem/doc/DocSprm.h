@@ -99,6 +99,9 @@ void forEach(DocByteView grpprl, Fn fn)
     }
 }
 
+// The length of the longest start of `grpprl` made of whole sprms.
+qsizetype wholeLength(DocByteView grpprl);
+
 // Appends one sprm with its operand (little-endian) to `out`.
 void append(QByteArray &out, quint16 code, quint32 operand);
 // Appends a sprm of variable size: the length byte, then `operand`.

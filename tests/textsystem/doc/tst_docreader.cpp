@@ -1,6 +1,8 @@
 #include "textsystem/doc/DocTestStreams.h"
 
 #include "textsystem/doc/DocFib.h"
+#include "textsystem/doc/DocFormattedRuns.h"
+#include "textsystem/doc/DocSprm.h"
 #include "textsystem/doc/DocReader.h"
 
 #include <QProcess>
@@ -100,6 +102,57 @@ QByteArray patched(const Patch &patch)
     DocTestStreams streams = DocTestStreams::of(fileBytes(seedFolder + "rich.doc"));
     patch(streams);
     return streams.container();
+}
+
+// A page of runs laid out as our writer once did: property blocks downwards
+// from the count byte on even offsets, then the entries, which on a page
+// counted one byte too full overwrite the lowest block's first byte.
+// `blockOfRun` names each run's block in `blocks` (stored bytes, size byte
+// or bytes included).
+QByteArray pageOnceOverfilled(bool paragraphs, const QList<QByteArray> &blocks, const QList<int> &blockOfRun)
+{
+    QByteArray page(512, '\0');
+    const int count = int(blockOfRun.size());
+    for (int i = 0; i <= count; ++i)
+        qToLittleEndian(quint32(10 * i), page.data() + 4 * i);
+    QList<int> offsets;
+    int storeEnd = 511;
+    for (const QByteArray &block : blocks) {
+        storeEnd -= int(block.size()) + int(block.size() & 1);
+        storeEnd -= storeEnd & 1;
+        page.replace(storeEnd, block.size(), block);
+        offsets << storeEnd;
+    }
+    const int entrySize = paragraphs ? 13 : 1;
+    for (int i = 0; i < count; ++i) {
+        page[4 * (count + 1) + i * entrySize] = char(offsets[blockOfRun[i]] / 2);
+        for (int j = 1; j < entrySize; ++j)
+            page[4 * (count + 1) + i * entrySize + j] = '\0';
+    }
+    page[511] = char(count);
+    return page;
+}
+
+// A grpprl of `size` bytes: `first`, then sprms that change nothing much.
+QByteArray grpprl(int size, const QByteArray &first = {})
+{
+    QByteArray bytes = first;
+    while (bytes.size() < size) {
+        const qsizetype left = size - bytes.size();
+        if (left % 3 == 0)
+            DocSprm::append(bytes, DocSprm::cIss, 0);
+        else
+            DocSprm::append(bytes, DocSprm::cHps, 24);
+    }
+    return bytes;
+}
+
+QList<QByteArray> withSizeBytes(const QList<QByteArray> &grpprls)
+{
+    QList<QByteArray> blocks;
+    for (const QByteArray &bytes : grpprls)
+        blocks << char(bytes.size()) + bytes;
+    return blocks;
 }
 
 } // namespace
@@ -223,6 +276,76 @@ private slots:
         QString error;
         QVERIFY(!DocReader::read(file, &error));
         QVERIFY2(error.contains(expected, Qt::CaseInsensitive), qPrintable(error));
+    }
+
+    // Pages that our writer once filled one byte too far, their lowest
+    // block's size byte overwritten by the last entry, still give each run
+    // its own properties: a link's colour and underline are not followed by
+    // the weight, slant and colour of the run stored above them.
+    void pagesOnceOverfilled_data()
+    {
+        QTest::addColumn<bool>("paragraphs");
+        QTest::addColumn<QList<QByteArray>>("blocks"); // as stored
+        QTest::addColumn<QList<int>>("blockOfRun");
+        QTest::addColumn<QList<QByteArray>>("expected"); // each block's grpprl (PAPX: style index first)
+        using namespace DocSprm;
+        // A link's properties (dark blue, underlined) stored below those of a
+        // red, bold, italic, double-underlined run. 41 entries end at byte
+        // 209; the link's block starts at 208 and its size byte becomes 104:
+        // read as written, it ran on into the red run's properties.
+        QByteArray link, red;
+        for (const auto &[code, operand] : {std::pair{cRgFtc0, 1u}, {cRgFtc1, 1u}, {cRgFtc2, 1u}, {cHps, 24u}, {cKul, 1u},
+                                            {cIco, 9u}, {cCv, 0x800000u}})
+            append(link, code, operand);
+        for (const auto &[code, operand] : {std::pair{cFBold, 1u}, {cFItalic, 1u}, {cKul, 3u}, {cIco, 6u}, {cCv, 0xFFu}})
+            append(red, code, operand);
+        QList<int> runs;
+        for (int i = 0; i < 41; ++i)
+            runs << (i < 20 ? 0 : i < 40 ? 1 : 2);
+        const QList<QByteArray> linkPage = {grpprl(135), grpprl(135, red), link};
+        QTest::newRow("characters, size byte made larger") << false << withSizeBytes(linkPage) << runs << linkPage;
+        // Seven entries end at byte 39; the last block's size byte becomes 19.
+        QList<QByteArray> seven;
+        for (int i = 0; i < 7; ++i)
+            seven << grpprl(i < 6 ? 67 : 63, red);
+        QTest::newRow("characters, size byte made smaller") << false << withSizeBytes(seven) << QList<int>{0, 1, 2, 3, 4, 5, 6}
+                                                            << seven;
+        // One entry of 13 bytes ends at byte 21; the block of the one-byte
+        // form starts at 20 and loses its size in words.
+        const QByteArray oddPapx = QByteArray(2, '\0') + grpprl(487);
+        QTest::newRow("paragraphs, size in words lost") << true << QList<QByteArray>{char(245) + oddPapx} << QList<int>{0}
+                                                        << QList<QByteArray>{oddPapx};
+        // Three entries end at byte 55; the block of the two-byte form starts
+        // at 54 with a zero that the entry's zero overwrites.
+        const QByteArray evenPapx = QByteArray(2, '\0') + grpprl(452);
+        QTest::newRow("paragraphs, zero byte overwritten by a zero")
+            << true << QList<QByteArray>{QByteArray(1, '\0') + char(227) + evenPapx} << QList<int>{0, 0, 0}
+            << QList<QByteArray>{evenPapx};
+    }
+
+    void pagesOnceOverfilled()
+    {
+        QFETCH(bool, paragraphs);
+        QFETCH(QList<QByteArray>, blocks);
+        QFETCH(QList<int>, blockOfRun);
+        QFETCH(QList<QByteArray>, expected);
+        const QByteArray page = pageOnceOverfilled(paragraphs, blocks, blockOfRun);
+        QByteArray bins(4 * 3, '\0');
+        qToLittleEndian(quint32(10 * blockOfRun.size()), bins.data() + 4);
+        const DocFormattedRuns runs = paragraphs ? DocFormattedRuns::readParagraphRuns(DocByteView(page), DocByteView(bins))
+                                                 : DocFormattedRuns::readCharacterRuns(DocByteView(page), DocByteView(bins));
+        QCOMPARE(runs.runs().size(), blockOfRun.size());
+        for (qsizetype i = 0; i < blockOfRun.size(); ++i) {
+            const QByteArray &want = expected[blockOfRun[i]];
+            const DocFormattedRuns::Run &run = runs.runs()[i];
+            QCOMPARE(run.fcStart, quint32(10 * i));
+            if (paragraphs) {
+                QCOMPARE(run.istd, quint16(0));
+                QCOMPARE(run.grpprl.bytes().toByteArray(), want.mid(2));
+            } else {
+                QCOMPARE(run.grpprl.bytes().toByteArray(), want);
+            }
+        }
     }
 
     // Damage that leaves the text readable: the reader skips what it cannot

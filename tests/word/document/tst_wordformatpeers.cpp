@@ -146,6 +146,50 @@ QByteArray manyRunsDocument()
         + "</text:p></office:text></office:body></office:document>\n";
 }
 
+// A flat ODF text of one paragraph of 40 runs in sizes, colours, weights and
+// underlines drawn from a fixed sequence; after each red, bold, italic,
+// double-underlined run a link "example サイト" in LibreOffice's own link
+// style. One of the links' properties is the last a page of a .doc file's
+// character runs has room for.
+QByteArray linksAfterRedRunsDocument()
+{
+    quint32 x = 197;
+    const auto next = [&x](quint32 range) {
+        x = (x * 1103515245u + 12345u) & 0x7FFFFFFF;
+        return (x >> 8) % range;
+    };
+    QByteArray styles, spans;
+    for (int i = 0; i < 40; ++i) {
+        const bool red = next(6) == 0;
+        const QByteArray name = "S" + QByteArray::number(i);
+        const QByteArray color = red ? QByteArray("#ff0000") : QColor::fromRgb(next(0x1000000)).name().toLatin1();
+        const QByteArray size = QByteArray::number(8 + next(12));
+        QByteArray properties = "fo:color=\"" + color + "\" fo:font-size=\"" + size + "pt\"";
+        if (red || next(3) == 0)
+            properties += " fo:font-weight=\"bold\"";
+        if (red || next(3) == 0)
+            properties += " fo:font-style=\"italic\"";
+        const QByteArray underline = " style:text-underline-style=\"solid\" style:text-underline-width=\"auto\" style:text-underline-color=\"font-color\"";
+        if (red)
+            properties += underline + " style:text-underline-type=\"double\"";
+        else if (next(3) == 0)
+            properties += underline;
+        styles += "<style:style style:name=\"" + name + "\" style:family=\"text\"><style:text-properties " + properties
+            + "/></style:style>\n";
+        spans += "<text:span text:style-name=\"" + name + "\">w" + QByteArray::number(i) + " </text:span>";
+        if (red)
+            spans += "<text:a xlink:type=\"simple\" xlink:href=\"https://example.com/\">example サイト</text:a>";
+    }
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:automatic-styles>
+)" + styles + "</office:automatic-styles><office:body><office:text><text:p>" + spans
+        + "</text:p></office:text></office:body></office:document>\n";
+}
+
 qsizetype find(const StyledText &text, const QString &needle)
 {
     return text.string().indexOf(needle);
@@ -283,6 +327,7 @@ private slots:
     void ourFilesOpenInPandocAndUnrtf_data();
     void ourFilesOpenInPandocAndUnrtf();
     void peerFilesSurviveSaveAndReopen();
+    void ourDocFilesOpenInLibreOffice();
 
 private:
     QTemporaryDir m_folder;
@@ -291,9 +336,9 @@ private:
 };
 
 // LibreOffice starts slowly: every conversion runs here, side by side.
-// sample.fodt becomes sample.rtf, .docx and .html, runs.fodt runs.rtf; our
-// own .rtf and .html become .docx in out/ (the page opened as a text, not
-// as a web page, which has no .docx export).
+// sample.fodt becomes sample.rtf, .docx and .html, runs.fodt and links.fodt
+// .rtf; our own .rtf and .html become .docx in out/ (the page opened as a
+// text, not as a web page, which has no .docx export).
 void TestWordFormatPeers::initTestCase()
 {
     m_libreOffice = !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
@@ -303,6 +348,8 @@ void TestWordFormatPeers::initTestCase()
     writeFile(source, flatDocument());
     const QString runs = m_folder.filePath(QStringLiteral("runs.fodt"));
     writeFile(runs, manyRunsDocument());
+    const QString links = m_folder.filePath(QStringLiteral("links.fodt"));
+    writeFile(links, linksAfterRedRunsDocument());
     QString error;
     const QString rtf = m_folder.filePath(QStringLiteral("ours_rtf.rtf"));
     const QString html = m_folder.filePath(QStringLiteral("ours_html.html"));
@@ -310,7 +357,7 @@ void TestWordFormatPeers::initTestCase()
     QVERIFY2(WordDocumentFiles::write(ourSample(), html, DocumentFormat::Html, &error), qPrintable(error));
     QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("out")));
     m_libreOfficeConverted = convertWithLibreOffice({
-        {{source, runs}, QStringLiteral("rtf"), m_folder.path()},
+        {{source, runs, links}, QStringLiteral("rtf"), m_folder.path()},
         {{source}, QStringLiteral("docx:MS Word 2007 XML"), m_folder.path()},
         {{source}, QStringLiteral("html:HTML (StarWriter)"), m_folder.path()},
         {{rtf}, QStringLiteral("docx:MS Word 2007 XML"), m_folder.filePath(QStringLiteral("out"))},
@@ -480,7 +527,7 @@ void TestWordFormatPeers::peerFilesSurviveSaveAndReopen()
         }
     }
     if (m_libreOffice)
-        sources << m_folder.filePath("sample.rtf") << m_folder.filePath("runs.rtf");
+        sources << m_folder.filePath("sample.rtf") << m_folder.filePath("runs.rtf") << m_folder.filePath("links.rtf");
     if (sources.isEmpty())
         QSKIP("neither pandoc nor LibreOffice is installed");
     const QList<DocumentFormat> formats = {DocumentFormat::Rtf, DocumentFormat::Rtfd, DocumentFormat::Doc,
@@ -509,6 +556,41 @@ void TestWordFormatPeers::peerFilesSurviveSaveAndReopen()
             QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
             QVERIFY2(a.readAll() == b.readAll(), qPrintable(where + ": the second save differs"));
         }
+    }
+}
+
+// LibreOffice's files saved as .doc open in LibreOffice as they looked
+// here: a .doc that only our reader reads right is no good.
+void TestWordFormatPeers::ourDocFilesOpenInLibreOffice()
+{
+    if (!m_libreOffice)
+        QSKIP("LibreOffice (soffice) is not installed");
+    QVERIFY(m_libreOfficeConverted);
+    const QStringList names = {QStringLiteral("sample"), QStringLiteral("runs"), QStringLiteral("links")};
+    const QString folder = m_folder.filePath(QStringLiteral("doc"));
+    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("doc/back")));
+    QList<StyledText> originals;
+    QStringList saved;
+    for (const QString &name : names) {
+        StyledText original;
+        QString error;
+        QVERIFY2(WordDocumentFiles::read(m_folder.filePath(name + QStringLiteral(".rtf")), &original, &error), qPrintable(error));
+        saved << folder + u'/' + name + QStringLiteral(".doc");
+        QVERIFY2(WordDocumentFiles::write(original, saved.last(), DocumentFormat::Doc, &error), qPrintable(error));
+        originals << original;
+    }
+    QVERIFY(convertWithLibreOffice({{saved, QStringLiteral("rtf"), folder + QStringLiteral("/back")}}));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        StyledText back;
+        QString error;
+        QVERIFY2(WordDocumentFiles::read(folder + QStringLiteral("/back/") + names[i] + QStringLiteral(".rtf"), &back, &error),
+                 qPrintable(error));
+        // A text ending in a line break is saved with one more, empty
+        // paragraph, which LibreOffice shows as one more line.
+        const QString extra = back.string().mid(originals[i].length());
+        QVERIFY2(back.string().startsWith(originals[i].string()) && (extra.isEmpty() || extra == u"\n"),
+                 qPrintable(back.string()));
+        compareLook(originals[i], back, names[i] + QStringLiteral(".doc in LibreOffice"));
     }
 }
 
