@@ -2,6 +2,7 @@
 
 #include "docx/writer/DocXWriter.h"
 #include "platform/FileBytes.h"
+#include "platform/FileMessage.h"
 #include "platform/SafeSave.h"
 #include "textsystem/doc/DocReader.h"
 #include "textsystem/doc/DocWriter.h"
@@ -185,8 +186,12 @@ bool read(const QString &path, StyledText *text, QString *error)
         return false;
     const QString extension = QFileInfo(path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path).suffix().toLower();
     StyledText loaded;
-    if (!readByExtension(extension, path, &loaded, error))
+    QString reason;
+    if (!readByExtension(extension, path, &loaded, &reason)) {
+        // The readers below speak of the bytes; the user reads which file.
+        *error = FileMessage::cannotOpen(path, reason);
         return false;
+    }
     *text = std::move(loaded);
     return true;
 }
@@ -200,7 +205,7 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
         return true;
     // The message names the user's file even where a step below spoke of
     // another (a link's target, a part of a package).
-    *error = reason.contains(path) ? reason : QStringLiteral("Cannot save '%1': %2").arg(path, reason);
+    *error = FileMessage::cannotSave(path, reason);
     return false;
 }
 

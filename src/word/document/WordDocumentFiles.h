@@ -17,7 +17,8 @@ constexpr qint64 maximumFileSize = 512 * 1024 * 1024;
 // Reads `path` into `text`, choosing the reader by the lower-cased extension
 // (jwd, jxw, wpd, rtf, rtfd, doc, docx, dotx, html, htm) and, for any other
 // extension, by the content (RTF, compound file, ZIP package, HTML, else
-// plain text). False with *error on failure; `text` is then untouched.
+// plain text). False with *error, naming the file and the cause, on failure;
+// `text` is then untouched.
 bool read(const QString &path, StyledText *text, QString *error);
 
 // Writes `text` to `path` in `format` through a scratch file or folder that
