@@ -4,6 +4,7 @@
 #include "platform/FileBytes.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace EncryptedPackage {
 
@@ -25,6 +26,9 @@ bool isEncrypted(const QByteArray &bytes)
 
 bool fileIsEncrypted(const QString &path)
 {
+    // Opening a FIFO would wait for a writer, a device could be read without end.
+    if (!QFileInfo(path).isFile())
+        return false;
     QFile file(path);
     // Only a compound file is read whole.
     if (!file.open(QIODevice::ReadOnly) || !CompoundFileReader::hasSignature(file.read(8)))

@@ -12,7 +12,8 @@ namespace EncryptedPackage {
 // Whether `bytes` are a compound file holding an encrypted package.
 bool isEncrypted(const QByteArray &bytes);
 
-// Whether the file at `path` is one; false for files that cannot be read.
+// Whether the file at `path` is one; false for files that cannot be read and
+// for anything but a regular file (which is not opened).
 bool fileIsEncrypted(const QString &path);
 
 // What the user is told when opening such a file.

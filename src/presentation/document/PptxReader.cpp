@@ -4,6 +4,7 @@
 #include "PresentationPartReader.h"
 #include "SlidePartReader.h"
 #include "platform/ReadBudget.h"
+#include "platform/package/EncryptedPackage.h"
 #include "platform/package/PackageParts.h"
 
 #include <QFileInfo>
@@ -158,6 +159,9 @@ std::optional<QList<Slide>> read(const QString &path, PresentationError *error, 
     PackageParts parts;
     QString message;
     if (!parts.open(path, &message)) {
+        // A package saved with a password is no ZIP archive, but no damage either.
+        if (EncryptedPackage::fileIsEncrypted(path))
+            message = EncryptedPackage::refusal(path);
         reportFailure(error, presentationError(0, message));
         return std::nullopt;
     }

@@ -12,6 +12,7 @@
 #include "SlideListView.h"
 #include "platform/AppState.h"
 #include "platform/ConsoleLog.h"
+#include "platform/FileMessage.h"
 #include "platform/SafeSave.h"
 #include "platform/UserFolders.h"
 #include "platform/widgets/KeyboardFence.h"
@@ -299,7 +300,7 @@ bool MorvanePowerPointView::openPresentation(const QString &path)
 {
     PresentationError error;
     if (!m_document->importPPTX(path, &error)) {
-        const QString message = QStringLiteral("Import PowerPoint error: ") + error.toString();
+        const QString message = QStringLiteral("Import PowerPoint error: ") + FileMessage::cannotOpen(path, error.toString());
         printLine(message);
         m_openDialog->showError(message);
         return false;

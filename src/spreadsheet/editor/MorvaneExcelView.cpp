@@ -23,6 +23,7 @@
 
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -85,6 +86,7 @@ MorvaneExcelView::MorvaneExcelView(QWidget *parent)
     m_objectLayer = new FloatingObjectLayer(m_document);
     m_grid->setObjectLayer(m_objectLayer);
     layout->addWidget(m_grid, 1);
+    layout->addWidget(createCalculationNotice());
     layout->addWidget(createTabBarArea());
     createDialogs();
 
@@ -137,6 +139,28 @@ QWidget *MorvaneExcelView::createToolbarArea()
     scroll->setWidget(m_toolbar);
     layout->addWidget(scroll);
     return area;
+}
+
+QWidget *MorvaneExcelView::createCalculationNotice()
+{
+    m_calculationNotice = new QLabel(
+        QStringLiteral("一部の数式は計算量の上限を超えたため計算していません。ファイルに保存されていた値、"
+                       "または #VALUE! を表示しています。"),
+        this);
+    m_calculationNotice->setWordWrap(true);
+    m_calculationNotice->setContentsMargins(12, 4, 12, 4);
+    m_calculationNotice->setAutoFillBackground(true);
+    QPalette palette = m_calculationNotice->palette();
+    palette.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xCE));
+    palette.setColor(QPalette::WindowText, QColor(0x60, 0x40, 0x00));
+    m_calculationNotice->setPalette(palette);
+    m_calculationNotice->hide();
+    return m_calculationNotice;
+}
+
+void MorvaneExcelView::refreshCalculationNotice()
+{
+    m_calculationNotice->setVisible(m_document->someFormulasNotComputed());
 }
 
 QWidget *MorvaneExcelView::createTabBarArea()
@@ -255,6 +279,8 @@ void MorvaneExcelView::connectDocument()
     connect(m_document, &ExcelDocument::cellsChanged, this, &MorvaneExcelView::refreshToolbar);
     connect(m_document, &ExcelDocument::cellStylesChanged, this,
             &MorvaneExcelView::refreshToolbar);
+    connect(m_document, &ExcelDocument::evaluatedCellsChanged, this,
+            &MorvaneExcelView::refreshCalculationNotice);
 }
 
 // ---- selection ----

@@ -13,6 +13,7 @@
 #include <optional>
 
 struct CellStyle;
+class QLabel;
 class CellGridView;
 class ExcelChartView;
 class ExcelDocument;
@@ -157,6 +158,10 @@ public:
     VbaMessageOverlay *macroMessageOverlay() const { return m_macroMessageOverlay; }
     MergePopover *mergePopover() const { return m_mergePopover; }
     ExcelChartView *chartView() const { return m_chartView; }
+    // The line above the sheet tabs that says when some formulas were not
+    // computed (the recalculation ran out of the cells it may read); hidden
+    // otherwise.
+    QLabel *calculationNotice() const { return m_calculationNotice; }
 
 protected:
     bool event(QEvent *event) override;
@@ -165,6 +170,7 @@ protected:
 private:
     void watchWindowClose();
     QWidget *createToolbarArea();
+    QWidget *createCalculationNotice();
     QWidget *createTabBarArea();
     void createDialogs();
     void connectToolbar();
@@ -178,6 +184,7 @@ private:
     void selectionChanged();
     void refreshToolbar();
     void refreshSheetTabs();
+    void refreshCalculationNotice();
 
     ExcelDocument *m_document;
     GridSelection m_selection;
@@ -199,6 +206,7 @@ private:
     ExcelToolbar *m_toolbar = nullptr;
     CellGridView *m_grid = nullptr;
     SheetTabBar *m_sheetTabBar = nullptr;
+    QLabel *m_calculationNotice = nullptr;
     SaveWorkbookDialog *m_saveDialog = nullptr;
     OpenWorkbookDialog *m_openDialog = nullptr;
     RenameSheetDialog *m_renameDialog = nullptr;

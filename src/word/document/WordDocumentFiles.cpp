@@ -2,6 +2,7 @@
 
 #include "docx/writer/DocXWriter.h"
 #include "platform/FileBytes.h"
+#include "platform/FileMessage.h"
 #include "platform/SafeSave.h"
 #include "textsystem/doc/DocReader.h"
 #include "textsystem/doc/DocWriter.h"
@@ -198,8 +199,12 @@ bool read(const QString &path, StyledText *text, QString *error, QString *notice
     const QString extension = QFileInfo(path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path).suffix().toLower();
     StyledText loaded;
     QString limited;
-    if (!readByExtension(extension, path, &loaded, error, &limited))
+    QString reason;
+    if (!readByExtension(extension, path, &loaded, &reason, &limited)) {
+        // The readers below speak of the bytes; the user reads which file.
+        *error = FileMessage::cannotOpen(path, reason);
         return false;
+    }
     if (notice)
         *notice = limited;
     *text = std::move(loaded);
@@ -215,7 +220,7 @@ bool write(const StyledText &text, const QString &path, DocumentFormat format, Q
         return true;
     // The message names the user's file even where a step below spoke of
     // another (a link's target, a part of a package).
-    *error = reason.contains(path) ? reason : QStringLiteral("Cannot save '%1': %2").arg(path, reason);
+    *error = FileMessage::cannotSave(path, reason);
     return false;
 }
 

@@ -17,10 +17,10 @@ constexpr qint64 maximumFileSize = 512 * 1024 * 1024;
 // Reads `path` into `text`, choosing the reader by the lower-cased extension
 // (jwd, jxw, wpd, rtf, rtfd, doc, docx, dotx, html, htm) and, for any other
 // extension, by the content (RTF, compound file, ZIP package, HTML, else
-// plain text). False with *error on failure; `text` is then untouched.
-// `notice`, when given, is set to "" or, for a file opened without some of
-// its parts (a web page past the HTML reader's bounds), to a line naming the
-// file and what it lost, for the screen.
+// plain text). False with *error, naming the file and the cause, on failure;
+// `text` is then untouched. `notice`, when given, is set to "" or, for a file
+// opened without some of its parts (a web page past the HTML reader's
+// bounds), to a line naming the file and what it lost, for the screen.
 bool read(const QString &path, StyledText *text, QString *error, QString *notice = nullptr);
 
 // Writes `text` to `path` in `format` through a scratch file or folder that

@@ -13,6 +13,7 @@
 #include "spreadsheet/editor/SheetTab.h"
 #include "spreadsheet/editor/SheetTabBar.h"
 #include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/formula/SheetCalculator.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,6 +106,7 @@ private slots:
     void failedOpenChangesNothing();
     void templateOpensUntitledAndUnsaved();
     void csvOpenKeepsOtherSheets();
+    void sheetBeyondTheRecalculationBudgetSaysSo();
     void clickingAFileOpensIt();
     void backdropAndCancelCloseDialogs();
     void errorLineGoesWithTheCard();
@@ -456,6 +458,24 @@ void TestWorkbookDialogs::csvOpenKeepsOtherSheets()
     QVERIFY(document()->macros().contains(QStringLiteral("M")));
     QCOMPARE(m_view->fileName(), QStringLiteral("data"));
     QVERIFY(!isUnsaved());
+}
+
+// A sheet whose formulas read more than one recalculation may opens, the
+// formulas past the budget show "#VALUE!" and the screen says why.
+void TestWorkbookDialogs::sheetBeyondTheRecalculationBudgetSaysSo()
+{
+    writeFile(m_folder->filePath("many.csv"),
+              QByteArray("x\n").repeated(10) + QByteArray("=UNIQUE(A1:A10)\n").repeated(10));
+    document()->setReadBudget(50 * SheetCalculator::textReadCost); // five of the formulas
+    QVERIFY(m_view->openWorkbook(m_folder->filePath("many.csv")));
+    QTRY_COMPARE(document()->evaluatedCell(10, 0), QStringLiteral("x"));
+    QCOMPARE(document()->evaluatedCell(19, 0), QStringLiteral("#VALUE!"));
+    QVERIFY(document()->someFormulasNotComputed());
+    QVERIFY(m_view->calculationNotice()->isVisible());
+    document()->setReadBudget(SheetCalculator::defaultReadBudget);
+    document()->setCell(0, 1, QStringLiteral("y"));
+    QTRY_VERIFY(!m_view->calculationNotice()->isVisible());
+    QCOMPARE(document()->evaluatedCell(19, 0), QStringLiteral("x"));
 }
 
 void TestWorkbookDialogs::clickingAFileOpensIt()

@@ -441,6 +441,16 @@ void ExcelDocument::evaluateAll()
     m_calculator->recalculate();
 }
 
+bool ExcelDocument::someFormulasNotComputed() const
+{
+    return m_calculator->lastPassStopped();
+}
+
+void ExcelDocument::setReadBudget(qint64 cost)
+{
+    m_calculator->setReadBudget(cost);
+}
+
 QList<CellAddress> ExcelDocument::parseRange(const QString &text) const
 {
     const auto range = CellReference::parseRangeWithin(text, rowCount(), m_cells.isEmpty() ? 0 : columnCount());

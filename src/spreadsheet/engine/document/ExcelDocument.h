@@ -146,6 +146,12 @@ public:
     // reading them), and every pass those reading themselves or a cell after
     // them that changed; anything that replaces a grid evaluates every cell.
     void recalculate();
+    // True when the last recalculation ran out of the work one may do
+    // (SheetCalculator::defaultReadBudget): some formulas show the value the
+    // file cached for them, or "#VALUE!", instead of being computed.
+    bool someFormulasNotComputed() const;
+    // Lowers (or raises) that budget, for tests.
+    void setReadBudget(qint64 cost);
     // Row-major addresses of a range inside the grid; empty when invalid.
     QList<CellAddress> parseRange(const QString &text) const;
 

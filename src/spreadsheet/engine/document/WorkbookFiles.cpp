@@ -1,6 +1,7 @@
 #include "spreadsheet/engine/document/WorkbookFiles.h"
 
 #include "platform/FileBytes.h"
+#include "platform/FileMessage.h"
 #include "platform/SafeSave.h"
 #include "platform/TextEncoding.h"
 #include "platform/UserFolders.h"
@@ -100,14 +101,19 @@ bool save(ExcelDocument &document, const QString &path, ExcelFileFormat format, 
 bool open(ExcelDocument &document, const QString &path, QString *error)
 {
     const QString suffix = lowerSuffix(path);
-    if (suffix == QLatin1String("csv"))
-        return openCsv(document, path, error);
-    ExcelError excelError;
-    const bool ok = suffix == QLatin1String("wk1") || suffix == QLatin1String("123")
-                        ? document.importLotus(path, &excelError)
-                        : document.importXLSX(path, &excelError);
+    QString reason;
+    bool ok = false;
+    if (suffix == QLatin1String("csv")) {
+        ok = openCsv(document, path, &reason);
+    } else {
+        ExcelError excelError;
+        ok = suffix == QLatin1String("wk1") || suffix == QLatin1String("123")
+                 ? document.importLotus(path, &excelError)
+                 : document.importXLSX(path, &excelError);
+        reason = excelError.toString();
+    }
     if (!ok)
-        *error = excelError.toString();
+        *error = FileMessage::cannotOpen(path, reason);
     return ok;
 }
 

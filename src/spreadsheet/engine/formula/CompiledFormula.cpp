@@ -183,6 +183,8 @@ void CompiledFormula::recompile(QStringView raw, int rows, int columns)
     formula.delimiter.clear();
     formula.arguments.clear();
     formula.texts.clear();
+    if (raw.size() > maxLength)
+        return;
     // "NAME(args)" as a whole: a name of letters, 1-9 and "_", then everything
     // between the first "(" and a final ")". The arguments hold no line break.
     const QStringView text = raw.mid(1).trimmed();

@@ -46,12 +46,17 @@ public:
         TextJoin,
         Unique,
         TooFewArguments, // TEXTJOIN with fewer than 3 arguments: "#ARG!"
-        // Not "NAME(arguments)", or a call reading a reference form the
-        // evaluator cannot follow ($A$1, Sheet2!A1, A:C): the cached value,
-        // else "#VALUE!".
+        // Not "NAME(arguments)", a call reading a reference form the
+        // evaluator cannot follow ($A$1, Sheet2!A1, A:C), or a formula longer
+        // than maxLength: the cached value, else "#VALUE!".
         NotACall,
         UnknownName, // the cached value, else "#NAME?"
     };
+
+    // The longest formula text computed, the most a cell holds: longer ones
+    // (no spreadsheet program writes them) would cost their whole length on
+    // every change and their arguments' storage for as long as they stand.
+    static constexpr qsizetype maxLength = 32767;
 
     // `raw` is formula text ("=..."); references are valid inside a grid of
     // `rows` × `columns` cells.

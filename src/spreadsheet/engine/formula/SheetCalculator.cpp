@@ -64,6 +64,7 @@ void store(CellGrid &grid, int row, int col, const QString &text)
 
 constexpr int headerRows = 15; // the rows CellDateFormat reads header words from
 constexpr size_t maxSeedCells = 4096;
+constexpr qsizetype textCharactersPerRead = 64;
 
 } // namespace
 
@@ -114,6 +115,7 @@ void SheetCalculator::cachedValuesReplaced()
 
 void SheetCalculator::recalculate()
 {
+    m_stopped = false;
     if (m_cells.isEmpty())
         return;
     if (m_rebuild)
@@ -123,6 +125,7 @@ void SheetCalculator::recalculate()
     AggregateMemo memo(m_numbers);
     m_memo = &memo;
     m_cellReads = 0;
+    m_readCost = 0;
     m_readers.startPass();
     if (m_evaluateAll)
         fullPass();
@@ -134,7 +137,8 @@ void SheetCalculator::recalculate()
     m_changedThisPass.clear();
     m_manyChangedLastPass = m_manyChangedThisPass;
     m_manyChangedThisPass = false;
-    m_evaluateAll = false;
+    // Formulas left unevaluated are not due by any edit: all are, next time.
+    m_evaluateAll = m_stopped;
 }
 
 // ---- compiled formulas ----
@@ -368,7 +372,11 @@ void SheetCalculator::evaluateFormula(qint32 cell)
                                       delimiter >= 0 ? m_code.texts().at(delimiter) : noText,
                                       std::span<const FormulaArgument>(arguments.data(), size_t(arguments.size())),
                                       m_code.texts()};
-    FormulaFunctions::Result result = FormulaFunctions::evaluate(call, *this, row, col);
+    FormulaFunctions::Result result;
+    if (!m_stopped)
+        result = FormulaFunctions::evaluate(call, *this, row, col);
+    if (m_stopped) // before this formula or while reading its cells
+        result = FormulaFunctions::Result{.text = FormulaFunctions::cachedOr(cached(row, col), u"#VALUE!")};
     keepExact(cell, result);
     if (result.isNumber) {
         if (formula.numericValue && sameNumberText(formula.result, result.number)) {
@@ -496,10 +504,19 @@ FormulaFunctions::Totals SheetCalculator::aggregate(std::span<const FormulaArgum
     if (cells >= minSharedAggregateCells && m_memo) {
         if (const auto known = m_memo->reuse(arguments))
             return *known;
-        return m_memo->compute(arguments, m_cellReads);
+        // It reads at most `cells`, counted as it reads them.
+        if (m_stopped || m_readCost + cells > m_readBudget) {
+            m_stopped = true;
+            return {};
+        }
+        const qint64 readsBefore = m_cellReads;
+        const FormulaFunctions::Totals totals = m_memo->compute(arguments, m_cellReads);
+        m_readCost += m_cellReads - readsBefore;
+        return totals;
     }
-    m_cellReads += cells;
     FormulaFunctions::Totals totals;
+    if (!takeReads(cells, cells))
+        return totals;
     for (const FormulaArgument &argument : arguments) {
         if (argument.kind == FormulaArgument::Kind::Cells) {
             m_numbers.fold(argument.cells, totals.sum, totals.count);
@@ -516,11 +533,23 @@ bool SheetCalculator::visitTexts(const ExcelRange &range, Fn onText)
 {
     for (int r = range.startRow; r <= range.endRow; ++r) {
         for (int c = range.startCol; c <= range.endCol; ++c) {
-            ++m_cellReads;
-            if (!onText(cellGridValue(m_cells, m_values, r, c)))
+            // Hashing or copying a text costs its length too.
+            const QString &text = cellGridValue(m_cells, m_values, r, c);
+            if (!takeReads(1, textReadCost * (1 + text.size() / textCharactersPerRead)) || !onText(text))
                 return false;
         }
     }
+    return true;
+}
+
+bool SheetCalculator::takeReads(qint64 cells, qint64 cost)
+{
+    if (m_stopped || m_readCost + cost > m_readBudget) {
+        m_stopped = true;
+        return false;
+    }
+    m_cellReads += cells;
+    m_readCost += cost;
     return true;
 }
 

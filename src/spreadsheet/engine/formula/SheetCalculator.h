@@ -64,8 +64,25 @@ public:
     qint64 evaluations() const { return m_evaluations; }
     // Cells the last pass read for its formulas (each cell of a range and
     // each reference once per read; a sum shared within the pass reads its
-    // cells once): what bounds the work of one recalculation.
+    // cells once).
     qint64 cellReadsOfLastPass() const { return m_cellReads; }
+
+    // The work of one pass is bounded. It is counted in cells a sum reads
+    // (about half a nanosecond each); reading a text for TEXTJOIN or UNIQUE
+    // (hashing, copying) costs textReadCost of them, and a long text as much
+    // again per 64 characters. Where the budget ends, the pass evaluates no
+    // more: every formula it did not finish shows the value the file cached
+    // for it, else "#VALUE!", and the next pass evaluates every cell again.
+    // Far above what real sheets do: a 1000 × 200 sheet summing each row and
+    // each column reads 400 thousand cells; one where every cell sums the
+    // whole sheet, 200 million.
+    static constexpr qint64 textReadCost = 20;
+    static constexpr qint64 defaultReadBudget = 2'000'000'000;
+    void setReadBudget(qint64 cost) { m_readBudget = cost; }
+    // The work of the last pass, never above the budget.
+    qint64 readCostOfLastPass() const { return m_readCost; }
+    // True when the last pass ran out of its budget.
+    bool lastPassStopped() const { return m_stopped; }
 
     // Aggregates reading at least this many cells share their work through
     // the pass's AggregateMemo; smaller ones add their cells directly.
@@ -107,6 +124,9 @@ private:
     void showTouchedRows();
     void showRow(int row);
     void keepExact(qint32 cell, const FormulaFunctions::Result &result);
+    // Counts `cells` reads costing `cost`; false, counting nothing, when
+    // they would pass the budget: the pass stops.
+    bool takeReads(qint64 cells, qint64 cost);
 
     const CellGrid &m_cells;
     CellGrid &m_values;
@@ -148,4 +168,7 @@ private:
     std::vector<int> m_dateColumns; // where dates may show outside row 2
     qint64 m_evaluations = 0;
     qint64 m_cellReads = 0; // by the pass under way, or the last one
+    qint64 m_readCost = 0;  // likewise
+    qint64 m_readBudget = defaultReadBudget;
+    bool m_stopped = false; // the pass under way, or the last one, ran out of its budget
 };

@@ -5,6 +5,7 @@
 #include "spreadsheet/engine/xlsx/XlsxStylesReader.h"
 #include "spreadsheet/engine/xlsx/XlsxWorksheetReader.h"
 #include "spreadsheet/engine/xlsx/XmlPieces.h"
+#include "platform/package/EncryptedPackage.h"
 #include "platform/package/PackageParts.h"
 #include "platform/package/PackagePath.h"
 #include "platform/package/PackageRelationships.h"
@@ -307,6 +308,9 @@ std::optional<QList<ExcelSheet>> XlsxReader::read(const QString &path, ExcelErro
     PackageParts parts;
     QString message;
     if (!parts.open(path, &message)) {
+        // A package saved with a password is no ZIP archive, but no damage either.
+        if (EncryptedPackage::fileIsEncrypted(path))
+            message = EncryptedPackage::refusal(path);
         reportFailure(error, excelError(0, message));
         return std::nullopt;
     }

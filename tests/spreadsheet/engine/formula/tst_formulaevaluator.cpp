@@ -118,6 +118,12 @@ void TestFormulaEvaluator::evaluate_data()
                                                  << "=TEXTJOIN(\"-\",FALSE,A1,B1)" << "#VALUE!";
     QTest::newRow("unique longer than a cell, separator counted") << "A1=" + half + "|B1=" + otherHalf << ""
                                                                   << "=UNIQUE(A1,B1)" << "#VALUE!";
+    // A formula longer than a cell holds is not computed: its arguments would
+    // cost their whole length again on every change.
+    const QString ones = QStringLiteral("1,").repeated(16380);
+    QTest::newRow("formula filling a cell") << "" << "" << "=SUM(" + ones + "1)" << "16381";
+    QTest::newRow("formula longer than a cell") << "" << "" << "=SUM(" + ones + "1,1)" << "#VALUE!";
+    QTest::newRow("formula longer than a cell, cached") << "" << "D6=5" << "=SUM(" + ones + "1,1)" << "5";
     QTest::newRow("absolute range: cached value") << numbers << "D6=6" << "=SUM($A$1:$A$3)" << "6";
     QTest::newRow("absolute range, no cache") << numbers << "" << "=SUM($A$1:$A$3)" << "#VALUE!";
     QTest::newRow("sheet prefix: cached value") << numbers << "D6=8" << "=SUM(Sheet2!A1,1)" << "8";
@@ -373,7 +379,8 @@ void TestFormulaEvaluator::joinsOverHugeGridsStopEarly_data()
     QTest::addColumn<QString>("raw");
     QTest::newRow("textjoin") << "=TEXTJOIN(\",\",FALSE,A1:GR1000)";
     QTest::newRow("unique") << "=UNIQUE(A1:GR1000)";
-    QTest::newRow("textjoin of literals") << "=TEXTJOIN(\",\",FALSE," + QString(40000, u'x') + ")";
+    const QString literal(16000, u'x'); // two fit in a formula, not in a cell with A1
+    QTest::newRow("textjoin of literals") << "=TEXTJOIN(\",\",FALSE," + literal + ',' + literal + ",A1)";
 }
 
 void TestFormulaEvaluator::joinsOverHugeGridsStopEarly()

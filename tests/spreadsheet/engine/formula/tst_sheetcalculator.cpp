@@ -65,6 +65,8 @@ private slots:
     void cellReadsOfOnePass_data();
     void cellReadsOfOnePass();
     void exactResultsFollowTheirCells();
+    void aPassStopsWhereItsBudgetEnds_data();
+    void aPassStopsWhereItsBudgetEnds();
 };
 
 void TestSheetCalculator::editEvaluatesWhatReadsIt_data()
@@ -198,6 +200,65 @@ void TestSheetCalculator::exactResultsFollowTheirCells()
     calculator.recalculate();
     QVERIFY(exact == holding({}));
     QVERIFY(!exact.at(1, 0));
+}
+
+void TestSheetCalculator::aPassStopsWhereItsBudgetEnds_data()
+{
+    QTest::addColumn<QString>("formula"); // in column B of rows 1 to 10
+    QTest::addColumn<QString>("text");    // in C1:L10
+    QTest::addColumn<qint64>("budget");
+    QTest::addColumn<int>("computedRows"); // before the budget ends
+    QTest::addColumn<QString>("computed");
+    const QString x = QStringLiteral("x");
+    // Formulas reading 100 texts cost 100 × textReadCost each, those summing
+    // 100 cells 100.
+    const qint64 texts = 100 * SheetCalculator::textReadCost;
+    QTest::newRow("unique texts") << "=UNIQUE(C1:L10)" << x << texts * 7 / 2 << 3 << x;
+    // 640 characters cost as much as 11 short texts.
+    const QString longText(640, u'x');
+    QTest::newRow("unique long texts") << "=UNIQUE(C1:L10)" << longText << texts * 11 * 7 / 2 << 3 << longText;
+    QTest::newRow("a join of empty cells") << "=TEXTJOIN(\",\",TRUE,M1:V10)" << x << texts * 7 / 2 << 3 << "";
+    QTest::newRow("a sum") << "=SUM(C1:L10,1)" << x << qint64(350) << 3 << "1";
+    QTest::newRow("a shared sum") << "=SUM(C1:BZ90,1)" << x << qint64(5000) << 0 << "1";
+}
+
+// Once a pass has read its budget of cells, the formulas it has not finished
+// show the value the file cached, else "#VALUE!", and the next pass tries
+// every formula again.
+void TestSheetCalculator::aPassStopsWhereItsBudgetEnds()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, text);
+    QFETCH(qint64, budget);
+    QFETCH(int, computedRows);
+    QFETCH(QString, computed);
+    constexpr int rows = 100;
+    constexpr int columns = 80;
+    CellGrid cells = makeEmptyGrid(rows, columns);
+    for (int r = 0; r < 10; ++r) {
+        for (int c = 2; c < 12; ++c)
+            cells[r][c] = text;
+        cells[r][1] = formula;
+    }
+    CellGrid values = makeEmptyGrid(rows, columns);
+    CellGrid display = makeEmptyGrid(rows, columns);
+    CellGrid cached = makeEmptyGrid(rows, columns);
+    cached[9][1] = QStringLiteral("cached");
+    ExactResults exact;
+    SheetCalculator calculator({cells, values, display, cached, exact});
+    calculator.setReadBudget(budget);
+    calculator.recalculate();
+    QVERIFY(calculator.lastPassStopped());
+    QVERIFY(calculator.readCostOfLastPass() <= budget);
+    for (int r = 0; r < 10; ++r) {
+        const QString expected = r < computedRows ? computed : r == 9 ? QStringLiteral("cached") : QStringLiteral("#VALUE!");
+        QCOMPARE(display[r][1], expected);
+    }
+    calculator.setReadBudget(SheetCalculator::defaultReadBudget);
+    calculator.recalculate();
+    QVERIFY(!calculator.lastPassStopped());
+    for (int r = 0; r < 10; ++r)
+        QCOMPARE(display[r][1], computed);
 }
 
 QTEST_GUILESS_MAIN(TestSheetCalculator)
