@@ -1,6 +1,7 @@
 #include "TextPageView.h"
 
 #include "word/layout/PageTextItem.h"
+#include "word/layout/PageTextLayout.h"
 #include "word/layout/UprightPictureHandler.h"
 #include "word/layout/WordTextDocument.h"
 
@@ -70,6 +71,8 @@ void TextPageView::setVertical(bool vertical)
     const QScopedValueRollback<bool> hold(m_holding, true);
     m_vertical = vertical;
     m_pictures->setVertical(vertical);
+    if (auto *layout = qobject_cast<PageTextLayout *>(m_item->document()->documentLayout()))
+        layout->setVertical(vertical);
     m_item->setVertical(vertical);
     updateGeometry();
 }

@@ -242,9 +242,15 @@ void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, con
         if (positions.isEmpty())
             continue;
         const QRawFont font = run.rawFont();
-        QPointF origin(-cell.width() / 2, (font.ascent() - font.descent()) / 2);
+        // Centred across the line by its advance; along it, the cell may be
+        // longer than the advance (UprightCells) and the glyph stands in
+        // its middle.
+        qreal advance = 0;
+        for (const QPointF &step : font.advancesForGlyphIndexes(run.glyphIndexes()))
+            advance += step.x();
+        QPointF origin(-advance / 2, (font.ascent() - font.descent()) / 2);
         if (upperRight)
-            origin += QPointF(cell.width() * 0.45, -cell.width() * 0.45);
+            origin += QPointF(advance * 0.45, -advance * 0.45);
         QList<QPointF> upright;
         upright.reserve(positions.size());
         for (const QPointF &position : positions)

@@ -175,6 +175,12 @@ void PageTextLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     measureStandardFont();
     const qreal lineLengthBefore = m_lineLength;
     const bool lengthChanged = m_page.lineLength != lineLengthBefore;
+    // A new line length alone (a new page size) changes neither the text
+    // nor the cells; the document reports it outside of any edit, where a
+    // report of new cells would wait for the next keystroke and widen its
+    // change. Edits and the switch of direction take it as part of theirs.
+    if (!lengthChanged || m_switchingDirection)
+        applyCells(first, last);
     const int lastOldIndex = lastIndex - (doc->blockCount() - int(m_paragraphs.size()));
     if (m_paragraphs.isEmpty() || lastOldIndex < firstIndex - 1 || lastOldIndex >= m_paragraphs.size()) {
         rebuild();
@@ -207,6 +213,27 @@ void PageTextLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     }
     if (m_pending > 0)
         m_idle.start(0, this);
+}
+
+void PageTextLayout::applyCells(const QTextBlock &first, const QTextBlock &last)
+{
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        m_cells.apply(block, m_vertical);
+        if (block == last)
+            break;
+    }
+}
+
+void PageTextLayout::setVertical(bool vertical)
+{
+    if (m_vertical == vertical)
+        return;
+    m_vertical = vertical;
+    // Every paragraph marked changed: the document hands the change to
+    // documentChanged, which sets the cells while the change is handled.
+    m_switchingDirection = true;
+    document()->markContentsDirty(0, document()->characterCount());
+    m_switchingDirection = false;
 }
 
 void PageTextLayout::replace(const QTextBlock &first, int lastIndex, int lastOldIndex)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UprightCells.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QBasicTimer>
 #include <QElapsedTimer>
@@ -46,6 +48,11 @@ public:
     // order, laid out and in place.
     QList<QTextBlock> blocksIn(qreal top, qreal bottom) const;
 
+    // Vertical writing: upright characters get cells as long as their
+    // font is high (UprightCells). Lays out every paragraph anew.
+    void setVertical(bool vertical);
+    bool isVertical() const { return m_vertical; }
+
     // Whether every paragraph is laid out, so every height is exact.
     bool isComplete() const { return m_pending == 0; }
     // Lays out every paragraph now.
@@ -89,6 +96,8 @@ private:
     // of it: its last layout (scaled by the lines its text would fill at
     // the new length) or, never laid out, its length in the standard font.
     void estimate(Paragraph &paragraph, const QTextBlock &block, qreal lineLengthBefore) const;
+    // Sets the upright characters' cells of the paragraphs from `first` to `last`.
+    void applyCells(const QTextBlock &first, const QTextBlock &last);
     void layoutParagraph(int index, const QTextBlock &block) const;
     void ensureLaidOut(int index, const QTextBlock &block) const;
     // Lays out and places paragraph `index`, repainting what moved below it
@@ -131,4 +140,7 @@ private:
     qreal m_lineSpacing = 14;
     qreal m_lineLength = -1; // the line length the heights were found for
     int m_cursorWidth = 1;
+    UprightCells m_cells;
+    bool m_vertical = false;
+    bool m_switchingDirection = false;
 };

@@ -46,6 +46,8 @@ bool isUprightRange(char32_t c)
 
 VerticalOrientation verticalOrientation(char32_t c)
 {
+    if (c < 0x1100) // Latin, Greek, Cyrillic and the other alphabets below Hangul jamo
+        return VerticalOrientation::Turned;
     if (c == 0x3001 || c == 0x3002 || c == 0xFF0C || c == 0xFF0E)
         return VerticalOrientation::UprightUpperRight;
     if (isTurnedPunctuation(c))

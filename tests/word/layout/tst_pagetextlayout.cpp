@@ -5,7 +5,9 @@
 #include "word/layout/UprightPictureHandler.h"
 #include "word/layout/WordTextDocument.h"
 
+#include <QGlyphRun>
 #include <QImage>
+#include <QRawFont>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -582,6 +584,82 @@ private slots:
             QVERIFY2(caret.height() > 0 && caret.height() <= metrics.ascent() + metrics.descent() + 0.5,
                      qPrintable(QString::number(caret.height())));
         }
+    }
+
+    // In vertical writing an upright character's cell along the line is as
+    // long as its glyph is high and as its drawing font is high (ascent and
+    // descent), so neighbours never overlap; in horizontal writing, or once
+    // vertical writing is off again, each character keeps its own advance.
+    void uprightCellsHoldTheirGlyphs_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<bool>("switchedBack");
+        for (const char *family : {"DejaVu Sans Mono", "Monospace", "Noto Sans Mono CJK JP"}) {
+            QTest::addRow("vertical, %s", family) << QString::fromLatin1(family) << 12 << true << false;
+            QTest::addRow("horizontal, %s", family) << QString::fromLatin1(family) << 12 << false << false;
+        }
+        QTest::newRow("vertical, standard font at 18") << QString() << 18 << true << false;
+        QTest::newRow("horizontal, standard font at 18") << QString() << 18 << false << false;
+        QTest::newRow("vertical off again, standard font at 18") << QString() << 18 << false << true;
+    }
+    void uprightCellsHoldTheirGlyphs()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, pixelSize);
+        QFETCH(bool, vertical);
+        QFETCH(bool, switchedBack);
+        WordTextDocument document;
+        QTextCharFormat format;
+        if (!family.isEmpty())
+            format.setFontFamilies({family});
+        format.setProperty(QTextFormat::FontPixelSize, pixelSize);
+        QTextCursor(&document).insertText(QStringLiteral("これは長い文書の縦書き"), format);
+        PageTextLayout *layout = pageLayout(&document);
+        layout->setVertical(vertical || switchedBack);
+        document.setTextWidth(LineLength);
+        layout->completeLayout();
+        if (switchedBack) {
+            layout->setVertical(false);
+            layout->completeLayout();
+        }
+        const QTextLine line = document.firstBlock().layout()->lineAt(0);
+        const QString text = document.firstBlock().text();
+        for (int i = 0; i < text.size(); ++i) {
+            const qreal cell = line.cursorToX(i + 1) - line.cursorToX(i);
+            const QList<QGlyphRun> runs = line.glyphRuns(i, 1);
+            QCOMPARE(runs.size(), 1);
+            const QRawFont font = runs.first().rawFont();
+            const quint32 glyph = runs.first().glyphIndexes().first();
+            const QString what = QStringLiteral("%1: cell %2").arg(text.at(i)).arg(cell);
+            if (!vertical) {
+                QVERIFY2(qAbs(cell - font.advancesForGlyphIndexes({glyph}).first().x()) <= Fixed, qPrintable(what));
+                continue;
+            }
+            QVERIFY2(cell >= font.boundingRect(glyph).height(), qPrintable(what));
+            QVERIFY2(cell >= font.ascent() + font.descent(), qPrintable(what));
+        }
+    }
+
+    // Giving upright characters their cells when vertical writing comes on
+    // leaves nothing behind for the next edit: a keystroke afterwards reports
+    // its own paragraph only, not every paragraph laid out since.
+    void editAfterVerticalWritingReportsItsParagraph()
+    {
+        WordTextDocument document;
+        fillParagraphs(&document, 200);
+        document.setTextWidth(LineLength);
+        PageTextLayout *layout = pageLayout(&document);
+        layout->setVertical(true);
+        document.setTextWidth(LineLength + 40);
+        layout->completeLayout();
+        QSignalSpy changes(&document, &QTextDocument::contentsChange);
+        const QTextBlock edited = document.findBlockByNumber(100);
+        QTextCursor(edited).insertText(QStringLiteral("縦"));
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes.first().at(0).toInt(), edited.position());
+        QVERIFY(changes.first().at(2).toInt() <= edited.length());
     }
 
     // After a new line length, the paragraphs not laid out again yet are

@@ -1,0 +1,143 @@
+#include "UprightCells.h"
+
+#include "VerticalOrientation.h"
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <cmath>
+
+namespace {
+
+QTextCharFormat spacing(qreal extra)
+{
+    QTextCharFormat format;
+    format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+    format.setFontLetterSpacing(extra);
+    return format;
+}
+
+bool sameRanges(const QList<QTextLayout::FormatRange> &a, const QList<QTextLayout::FormatRange> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.at(i).start != b.at(i).start || a.at(i).length != b.at(i).length
+            || a.at(i).format.fontLetterSpacing() != b.at(i).format.fontLetterSpacing())
+            return false;
+    }
+    return true;
+}
+
+// Text being composed stands in the layout's text at its position: what
+// follows moves on by its length, and a run it falls into is split there.
+void shiftPastComposition(QList<QTextLayout::FormatRange> &ranges, const QTextLayout *layout)
+{
+    const int length = layout ? int(layout->preeditAreaText().size()) : 0;
+    if (length == 0)
+        return;
+    const int at = layout->preeditAreaPosition();
+    for (qsizetype i = 0; i < ranges.size(); ++i) {
+        QTextLayout::FormatRange &range = ranges[i];
+        if (range.start >= at) {
+            range.start += length;
+        } else if (range.start + range.length > at) {
+            QTextLayout::FormatRange after = range;
+            after.start = at + length;
+            after.length = range.start + range.length - at;
+            range.length = at - range.start;
+            ranges.insert(++i, after);
+        }
+    }
+}
+
+} // namespace
+
+qreal UprightCells::extraFor(const QFont &font)
+{
+    const QString key = font.key();
+    const auto found = m_extraByFont.constFind(key);
+    if (found != m_extraByFont.constEnd())
+        return *found;
+    // A kanji laid out in the font shows which font draws it (the font
+    // itself or a fallback) and the advance it gets.
+    QTextLayout probe(QString(QChar(0x56FD)), font);
+    probe.beginLayout();
+    const QTextLine line = probe.createLine();
+    probe.endLayout();
+    qreal extra = 0;
+    const QList<QGlyphRun> runs = probe.glyphRuns();
+    if (!runs.isEmpty()) {
+        const QRawFont drawing = runs.first().rawFont();
+        extra = qMax<qreal>(0, std::ceil(drawing.ascent() + drawing.descent()) - line.naturalTextWidth());
+    }
+    m_extraByFont.insert(key, extra);
+    return extra;
+}
+
+qreal UprightCells::extraFor(const QTextBlock &block, const QTextFragment &fragment)
+{
+    const QFont standard = block.document()->defaultFont();
+    if (standard != m_standardFont) {
+        m_standardFont = standard;
+        m_extraByFormat.clear();
+    }
+    const int index = fragment.charFormatIndex();
+    const auto found = m_extraByFormat.constFind(index);
+    if (found != m_extraByFormat.constEnd())
+        return *found;
+    const qreal extra = extraFor(fragment.charFormat().font().resolve(standard));
+    m_extraByFormat.insert(index, extra);
+    return extra;
+}
+
+QList<QTextLayout::FormatRange> UprightCells::rangesFor(const QTextBlock &block, bool vertical)
+{
+    QList<QTextLayout::FormatRange> ranges;
+    if (!vertical)
+        return ranges;
+    const int blockStart = block.position();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QTextCharFormat format = fragment.charFormat();
+        if (format.objectType() != QTextFormat::NoObject)
+            continue;
+        const QString text = fragment.text();
+        const int start = fragment.position() - blockStart;
+        qreal extra = -1; // found at the fragment's first upright character
+        for (int i = 0; i < text.size();) {
+            const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            const char32_t c = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+            const int length = pair ? 2 : 1;
+            if (verticalOrientation(c) == VerticalOrientation::Turned) {
+                i += length;
+                continue;
+            }
+            if (extra < 0)
+                extra = extraFor(block, fragment);
+            if (extra <= 0)
+                break;
+            if (!ranges.isEmpty() && ranges.last().start + ranges.last().length == start + i
+                && ranges.last().format.fontLetterSpacing() == extra)
+                ranges.last().length += length;
+            else
+                ranges.append({start + i, length, spacing(extra)});
+            i += length;
+        }
+    }
+    shiftPastComposition(ranges, block.layout());
+    return ranges;
+}
+
+void UprightCells::apply(const QTextBlock &block, bool vertical)
+{
+    QTextLayout *layout = block.layout();
+    if (!layout)
+        return;
+    const QList<QTextLayout::FormatRange> wanted = rangesFor(block, vertical);
+    if (!sameRanges(layout->formats(), wanted))
+        layout->setFormats(wanted);
+}

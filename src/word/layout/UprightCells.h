@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QString>
+#include <QTextLayout>
+
+class QTextBlock;
+class QTextFragment;
+
+// Gives each upright character of vertical writing a cell along the line
+// as long as its font is high. The text is laid out turned a quarter, so
+// an upright character's horizontal advance becomes its length along the
+// column; where that is shorter than the glyph stands high (a CJK font's
+// advance is one em, its ascent and descent together about one and a half;
+// a monospaced Latin font draws kanji from a fallback font in its own
+// advance), neighbours would touch or overlap. The difference is added as
+// letter spacing through the paragraph's own layout formats, never through
+// the document's character formats.
+//
+// Setting a layout's formats reports its paragraph as changed to the
+// document, which folds that report into the next edit's; the layout sets
+// them only while it handles a change (where the report is folded into the
+// change at hand), so a keystroke never re-lays out paragraphs it did not
+// touch.
+class UprightCells
+{
+public:
+    // The formats `block`'s layout needs: letter spacing on each run of
+    // upright characters whose font is higher than its advance; none in
+    // horizontal writing.
+    QList<QTextLayout::FormatRange> rangesFor(const QTextBlock &block, bool vertical);
+    // Sets them on `block`'s layout where they differ from its current ones.
+    void apply(const QTextBlock &block, bool vertical);
+
+private:
+    // What an upright character of `font` lacks along the line: the height
+    // of the font that draws a kanji in it less that kanji's advance.
+    qreal extraFor(const QFont &font);
+    // The same for a character format of the document, by its index.
+    qreal extraFor(const QTextBlock &block, const QTextFragment &fragment);
+
+    QHash<QString, qreal> m_extraByFont;
+    // Formats' fonts resolve against the document's standard font: the
+    // extras by format hold while it stays the same.
+    QHash<int, qreal> m_extraByFormat;
+    QFont m_standardFont;
+};
