@@ -62,19 +62,26 @@ int BlockPainter::layoutPosition(int blockPosition) const
     return blockPosition;
 }
 
-void BlockPainter::paintBlock(const QTextBlock &block, const QRectF &clip)
+bool BlockPainter::begin(const QTextBlock &block, bool withPreedit)
 {
     m_layout = block.layout();
     if (!m_layout)
-        return;
+        return false;
     m_document = block.document();
     m_blockPosition = block.position();
     m_layoutText = block.text();
-    const QString preedit = m_layout->preeditAreaText();
+    const QString preedit = withPreedit ? m_layout->preeditAreaText() : QString();
     m_preeditPosition = preedit.isEmpty() ? -1 : m_layout->preeditAreaPosition();
     m_preeditLength = int(preedit.size());
     if (!preedit.isEmpty())
         m_layoutText.insert(qMin<int>(m_preeditPosition, int(m_layoutText.size())), preedit);
+    return true;
+}
+
+void BlockPainter::paintBlock(const QTextBlock &block, const QRectF &clip)
+{
+    if (!begin(block, true))
+        return;
     for (int i = 0; i < m_layout->lineCount(); ++i) {
         const QTextLine line = m_layout->lineAt(i);
         const QRectF rect = line.rect().translated(m_layout->position());
@@ -277,14 +284,9 @@ void BlockPainter::paintUprightCharacter(const QTextLine &line, Piece piece, con
 
 void BlockPainter::paintShadows(const QTextBlock &block, const QRectF &clip)
 {
-    m_layout = block.layout();
-    if (!m_layout)
+    // Shadows are drawn for the document's text only, not for text being composed.
+    if (!begin(block, false))
         return;
-    m_document = block.document();
-    m_blockPosition = block.position();
-    m_layoutText = block.text();
-    m_preeditPosition = -1;
-    m_preeditLength = 0;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();

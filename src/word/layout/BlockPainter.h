@@ -52,6 +52,10 @@ public:
     static void blur(QImage &image, qreal radius);
 
 private:
+    // Takes `block` as the one being painted, with the text being composed
+    // in it when `withPreedit`; false when it has no layout.
+    bool begin(const QTextBlock &block, bool withPreedit);
+
     struct Piece
     {
         int start; // layout positions
