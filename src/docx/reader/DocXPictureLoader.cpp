@@ -6,9 +6,10 @@
 #include "platform/package/PackageRelationships.h"
 
 DocXPictureLoader::DocXPictureLoader(const PackageParts &parts, const PackageRelationships &relationships,
-                                     const QString &partName, ReadBudget &budget, qint64 pictureBudget)
-    : m_parts(parts), m_relationships(relationships), m_partName(partName), m_pictures(pictureBudget, &budget)
+                                     const QString &partName, ReadBudget &budget, PictureCache &pictures)
+    : m_parts(parts), m_relationships(relationships), m_partName(partName), m_pictures(pictures)
 {
+    m_pictures.setReadBudget(&budget);
 }
 
 TextAttachmentPointer DocXPictureLoader::picture(const QString &id, QSizeF size)

@@ -3,6 +3,7 @@
 #include "platform/FileBytes.h"
 #include "platform/WindowsCodePage.h"
 #include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
 #include "textsystem/StyledTextDocument.h"
 #include "textsystem/html/HtmlBounds.h"
 #include "textsystem/html/HtmlNesting.h"
@@ -210,7 +211,7 @@ void restoreDoubleUnderlines(QTextDocument &document)
 
 namespace HtmlCodec {
 
-StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts)
+StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts, PictureCache *pictures)
 {
     ConfinedHtmlDocument document(folder);
     const HtmlBounds::Result bounded = HtmlBounds::bounded(decodeHtml(html));
@@ -218,7 +219,9 @@ StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts
         *cuts = bounded.cuts();
     document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(bounded.html))));
     restoreDoubleUnderlines(document);
-    return withBlockLengthsInPoints(withPictureSizesInPoints(StyledTextDocument::toStyledText(document)));
+    PictureCache ownPictures;
+    const StyledText text = StyledTextDocument::toStyledText(document, pictures ? *pictures : ownPictures);
+    return withBlockLengthsInPoints(withPictureSizesInPoints(text));
 }
 
 QByteArray write(const StyledText &text)

@@ -8,8 +8,9 @@ int slotIndex(RtfFontSlot slot) { return int(slot); }
 
 } // namespace
 
-RtfParser::RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth)
-    : m_tokenizer(rtf), m_attachments(attachments), m_maximumDepth(maximumDepth)
+RtfParser::RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth,
+                     PictureCache &pictures)
+    : m_tokenizer(rtf), m_attachments(attachments), m_maximumDepth(maximumDepth), m_pictures(pictures)
 {
 }
 
@@ -406,7 +407,7 @@ void RtfParser::appendGraphic()
         return;
     const QSizeF size = graphic.width > 0 && graphic.height > 0 ? QSizeF(graphic.width / 20.0, graphic.height / 20.0)
                                                                 : QSizeF();
-    if (const TextAttachmentPointer attachment = m_pictures.picture(*bytes, size))
+    if (const TextAttachmentPointer attachment = m_pictures.picture(*bytes, size, graphic.name))
         appendAttachment(attachment);
 }
 

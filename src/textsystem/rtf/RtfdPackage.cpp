@@ -37,7 +37,7 @@ bool isPlainFileName(const QString &name)
 
 namespace RtfdPackage {
 
-bool read(const QString &path, StyledText *text, QString *error)
+bool read(const QString &path, StyledText *text, QString *error, PictureCache *pictures)
 {
     const QDir folder(path);
     const std::optional<QByteArray> rtf = readRegularFile(folder.filePath(textFileName));
@@ -50,7 +50,7 @@ bool read(const QString &path, StyledText *text, QString *error)
             return std::nullopt;
         return readRegularFile(folder.filePath(name));
     };
-    return RtfReader::read(*rtf, text, error, loader);
+    return RtfReader::read(*rtf, text, error, loader, pictures);
 }
 
 bool write(const StyledText &text, const QString &path, QString *error)
