@@ -65,6 +65,12 @@ public:
     int leftOutCount() const { return m_leftOutCount; }
     QStringList leftOutNames() const { return m_leftOutNames; }
 
+    // Records the picture `name` as left out for its size, for a reader that
+    // refuses its file before reading it (larger than PictureAttachment's
+    // maximumBytes): from the `read` of picture(name, read), which runs once
+    // for each name, or where the reader itself reads each file once.
+    void leaveOut(const QString &name) { recordLeftOut(name, {}); }
+
 private:
     TextAttachmentPointer decoded(const QByteArray &bytes, QSizeF size, const QString &name);
     qint64 room(const QByteArray &bytes) const;

@@ -98,6 +98,8 @@ private slots:
     void htmlBlockLengthsInCssPixels();
     void picturesTooLargeAreNamedInTheNotice_data();
     void picturesTooLargeAreNamedInTheNotice();
+    void pictureFilesTooLargeToReadAreNamed_data();
+    void pictureFilesTooLargeToReadAreNamed();
 };
 
 void TestWordDocumentFiles::roundTrip_data()
@@ -918,6 +920,49 @@ void TestWordDocumentFiles::picturesTooLargeAreNamedInTheNotice()
 
     QVERIFY2(WordDocumentFiles::read(path, &read, &error, &notice), qPrintable(error));
     QVERIFY2(notice.isEmpty(), qPrintable(notice));
+}
+
+void TestWordDocumentFiles::pictureFilesTooLargeToReadAreNamed_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
+    QTest::newRow("html") << DocumentFormat::Html;
+}
+
+// A picture file beside the text too large to decode is not read, and the
+// notice names it (the file is sparse: nothing of it is written to disk).
+void TestWordDocumentFiles::pictureFilesTooLargeToReadAreNamed()
+{
+    QFETCH(DocumentFormat, format);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Large.") + DocumentFormats::rawValue(format));
+    QString picture;
+    if (format == DocumentFormat::Rtfd) {
+        auto attachment = std::make_shared<TextAttachment>();
+        attachment->contents = pngBytes();
+        attachment->fileName = QStringLiteral("scan.png");
+        TextAttributes attributes;
+        attributes.attachment = attachment;
+        StyledText text(QString(QChar(0xFFFC)), attributes);
+        QString error;
+        QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+        picture = path + QStringLiteral("/scan.png");
+    } else {
+        QFile page(path);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body><p>a<img src=\"scan.png\">b</p></body></html>");
+        picture = folder.filePath(QStringLiteral("scan.png"));
+        QFile small(picture);
+        QVERIFY(small.open(QIODevice::WriteOnly));
+        small.write(pngBytes());
+    }
+    QVERIFY(QFile::resize(picture, PictureAttachment::maximumBytes + 1));
+    StyledText read;
+    QString error, notice;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error, &notice), qPrintable(error));
+    QVERIFY2(notice.contains(path) && notice.contains(QLatin1String(" 1 picture "))
+                 && notice.contains(QLatin1String("scan.png")),
+             qPrintable(notice));
 }
 
 QTEST_MAIN(TestWordDocumentFiles)
