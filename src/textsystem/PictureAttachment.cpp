@@ -27,6 +27,40 @@ private:
     int m_saved;
 };
 
+// Notes, while it lives, whether Qt's image reader refused an image for
+// passing its allocation limit: Qt reports that failure as it reports
+// damaged data, and tells them apart only in a warning of its own. Every
+// other message goes on to the handler installed before.
+class LimitRefusalWatch
+{
+public:
+    LimitRefusalWatch()
+    {
+        s_refused = false;
+        s_previous = qInstallMessageHandler(&LimitRefusalWatch::handle);
+    }
+    ~LimitRefusalWatch() { qInstallMessageHandler(s_previous); }
+    LimitRefusalWatch(const LimitRefusalWatch &) = delete;
+    LimitRefusalWatch &operator=(const LimitRefusalWatch &) = delete;
+
+    bool refused() const { return s_refused; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (context.category && qstrcmp(context.category, "qt.gui.imageio") == 0
+            && message.contains(QLatin1String("allocation limit"))) {
+            s_refused = true;
+            return;
+        }
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+
+    static inline bool s_refused = false;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
 // Formats with more than 8 bits a channel: 8 or 16 bytes a pixel.
 bool isWide(QImage::Format format)
 {
@@ -79,10 +113,24 @@ bool isShowable(QSizeF size)
 
 namespace PictureAttachment {
 
+namespace {
+
+Decoded tooLarge(const QByteArray &format = {})
+{
+    Decoded refused;
+    refused.format = format;
+    refused.tooLarge = true;
+    return refused;
+}
+
+} // namespace
+
 Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
 {
-    if (bytes.isEmpty() || bytes.size() > maximumBytes || memory <= 0)
+    if (bytes.isEmpty())
         return {};
+    if (bytes.size() > maximumBytes)
+        return tooLarge();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -90,15 +138,17 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
     Decoded decoded;
     decoded.format = reader.format();
     const QSize pixels = reader.size();
-    if (!withinSideAndPixels(pixels))
+    if (!pixels.isValid() || pixels.isEmpty())
         return {};
+    if (!withinSideAndPixels(pixels) || memory <= 0)
+        return tooLarge(decoded.format);
     // Compressed SVG cannot be costed before it is drawn.
     if (decoded.format == "svgz")
         return {};
     if (decoded.format == "svg") {
         const qint64 elements = SvgWorkload::drawnElements(bytes);
         if (elements > SvgWorkload::maximumDrawnElements)
-            return {};
+            return tooLarge(decoded.format);
         const QSize wanted = isShowable(shownSize) ? shownSize.toSize() : pixels;
         const QSize drawn = SvgWorkload::rasterSize(atMost(wanted, maximumVectorSide), elements);
         reader.setScaledSize(drawn);
@@ -107,18 +157,24 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
     }
     // A wide picture needs room for its 8-bit copy beside it.
     const bool wide = isWide(reader.imageFormat());
+    const qint64 allowed = wide ? memory / 3 * 2 : memory;
     QImage image;
+    bool refused = false;
     {
-        const AllocationLimit limit(wide ? memory / 3 * 2 : memory);
+        const AllocationLimit limit(allowed);
+        const LimitRefusalWatch watch;
         image = reader.read();
+        refused = watch.refused();
     }
     if (image.isNull())
-        return {};
+        return refused || qint64(pixels.width()) * pixels.height() * 4 > allowed ? tooLarge(decoded.format) : Decoded();
     decoded.cost = image.sizeInBytes();
+    if (decoded.cost > memory)
+        return tooLarge(decoded.format);
     if (isWide(image.format()))
         image = toEightBits(image);
-    if (image.isNull() || decoded.cost > memory)
-        return {};
+    if (image.isNull())
+        return tooLarge(decoded.format);
     decoded.image = std::move(image);
     return decoded;
 }

@@ -32,6 +32,7 @@ struct Decoded
     QByteArray format;   // the reader's name for the file's format ("png", "svg")
     QSizeF naturalSize;  // a vector picture's own size when drawn smaller; else empty
     qint64 cost = 0;     // the bytes the decoder made: a wide picture's before it became 8-bit
+    bool tooLarge = false; // null because showing it would pass the limits, not because it is no picture
 };
 
 // The picture in `bytes`, decoding in at most `memory` bytes (the decoder's

@@ -26,9 +26,9 @@ TextAttachmentPointer shownAt(const TextAttachmentPointer &natural, QSizeF size)
 
 } // namespace
 
-TextAttachmentPointer PictureCache::picture(const QByteArray &bytes, QSizeF size)
+TextAttachmentPointer PictureCache::picture(const QByteArray &bytes, QSizeF size, const QString &name)
 {
-    return shownAt(decoded(bytes, size), size);
+    return shownAt(decoded(bytes, size, name), size);
 }
 
 TextAttachmentPointer PictureCache::picture(const QString &name,
@@ -37,7 +37,7 @@ TextAttachmentPointer PictureCache::picture(const QString &name,
     auto known = m_named.constFind(name);
     if (known == m_named.cend()) {
         const std::optional<QByteArray> bytes = read();
-        known = m_named.insert(name, bytes ? decoded(*bytes, size) : nullptr);
+        known = m_named.insert(name, bytes ? decoded(*bytes, size, name) : nullptr);
     }
     return shownAt(*known, size);
 }
@@ -52,9 +52,23 @@ qint64 PictureCache::room(const QByteArray &bytes) const
     return left;
 }
 
-TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes, QSizeF size)
+void PictureCache::recordLeftOut(const QString &name, const QByteArray &format)
 {
-    if (bytes.isEmpty() || bytes.size() > PictureAttachment::maximumBytes)
+    ++m_leftOutCount;
+    if (m_leftOutNames.size() >= namedLeftOut)
+        return;
+    // A package part or a path: its file name is enough to find it.
+    const QString fileName = name.section(QLatin1Char('/'), -1);
+    const QString shown = !fileName.isEmpty() ? fileName
+        : !format.isEmpty()                   ? QStringLiteral("%1 picture").arg(QString::fromLatin1(format.toUpper()))
+                                              : QStringLiteral("picture");
+    if (!m_leftOutNames.contains(shown))
+        m_leftOutNames << shown;
+}
+
+TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes, QSizeF size, const QString &name)
+{
+    if (bytes.isEmpty())
         return nullptr;
     if (const auto known = m_decoded.constFind(bytes); known != m_decoded.cend())
         return *known;
@@ -62,6 +76,8 @@ TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes, QSizeF size
     const PictureAttachment::Decoded picture =
         PictureAttachment::decode(bytes, isShowable(size) ? size : QSizeF(), qMin(left, PictureAttachment::maximumDecodedBytes));
     TextAttachmentPointer attachment = PictureAttachment::attachmentFor(picture, bytes);
+    if (picture.tooLarge)
+        recordLeftOut(name, picture.format);
     if (attachment) {
         // Charged as decoded: a wide picture's decode takes time and memory
         // by its full size, though only its 8-bit copy is kept.

@@ -235,7 +235,10 @@ TextAttributes attributesOf(const QTextCharFormat &format, const QTextDocument &
         QByteArray bytes = resource.toByteArray();
         TextAttachmentPointer attachment;
         if (!bytes.isEmpty()) {
-            attachment = pictures.picture(bytes, QSizeF(image.width(), image.height()));
+            // A picture file the page names is named by it; a data: URI is not.
+            const QUrl source(image.name());
+            const QString name = source.scheme() == QLatin1String("data") ? QString() : source.path();
+            attachment = pictures.picture(bytes, QSizeF(image.width(), image.height()), name);
         } else if (resource.canConvert<QImage>() && !resource.value<QImage>().isNull()) {
             auto made = std::make_shared<TextAttachment>();
             made->image = resource.value<QImage>();
@@ -492,8 +495,13 @@ void fill(QTextDocument *document, const StyledText &text, FontUnit unit)
 
 StyledText toStyledText(const QTextDocument &document)
 {
-    StyledText text;
     PictureCache pictures;
+    return toStyledText(document, pictures);
+}
+
+StyledText toStyledText(const QTextDocument &document, PictureCache &pictures)
+{
+    StyledText text;
     ForeignListLevels foreignLists;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const qsizetype start = text.length();

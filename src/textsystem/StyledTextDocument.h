@@ -5,6 +5,7 @@
 #include <QMetaType>
 #include <QTextFormat>
 
+class PictureCache;
 class QTextDocument;
 
 Q_DECLARE_METATYPE(TextAttachmentPointer)
@@ -63,5 +64,9 @@ void fill(QTextDocument *document, const StyledText &text, FontUnit unit = FontU
 // resources (or data: URIs) become picture attachments, each distinct one
 // decoded once within PictureCache's budget; others are dropped.
 StyledText toStyledText(const QTextDocument &document);
+
+// The same, decoding the document's pictures through `pictures`, which
+// records those it leaves out.
+StyledText toStyledText(const QTextDocument &document, PictureCache &pictures);
 
 } // namespace StyledTextDocument

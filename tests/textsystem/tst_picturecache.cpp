@@ -106,6 +106,10 @@ private slots:
         QCOMPARE(cache.bytesUsed(), 10000);
         QVERIFY(!cache.picture("not a picture"));
         QVERIFY(!cache.picture(QByteArray()));
+        // Only the picture past the budget counts as left out, once, by its format.
+        QVERIFY(!cache.picture(third));
+        QCOMPARE(cache.leftOutCount(), 1);
+        QCOMPARE(cache.leftOutNames(), QStringList{QStringLiteral("PNG picture")});
     }
 
     // Pictures whose header understates what they decode to, or that decode
@@ -146,6 +150,7 @@ private slots:
         QVERIFY(shown < pictures.size()); // and the rest is left out
         QVERIFY2(kept <= budget, qPrintable(QStringLiteral("%1 bytes kept").arg(kept)));
         QVERIFY(kept <= cache.bytesUsed() && cache.bytesUsed() <= budget); // a wide one is charged as decoded
+        QCOMPARE(cache.leftOutCount(), pictures.size() - shown); // each one left out is counted, headers notwithstanding
     }
 
     // A read's own budget bounds the pictures too, and is charged for them.

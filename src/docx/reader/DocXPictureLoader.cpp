@@ -6,9 +6,10 @@
 #include "platform/package/PackageRelationships.h"
 
 DocXPictureLoader::DocXPictureLoader(const PackageParts &parts, const PackageRelationships &relationships,
-                                     const QString &partName, ReadBudget &budget, qint64 pictureBudget)
-    : m_parts(parts), m_relationships(relationships), m_partName(partName), m_pictures(pictureBudget, &budget)
+                                     const QString &partName, ReadBudget &budget, PictureCache &pictures)
+    : m_parts(parts), m_relationships(relationships), m_partName(partName), m_pictures(pictures)
 {
+    m_pictures.setReadBudget(&budget);
 }
 
 TextAttachmentPointer DocXPictureLoader::picture(const QString &id, QSizeF size)
@@ -19,8 +20,12 @@ TextAttachmentPointer DocXPictureLoader::picture(const QString &id, QSizeF size)
     // Part names match case-insensitively in a package.
     return m_pictures.picture(part->toLower(), [this, &part]() -> std::optional<QByteArray> {
         const std::optional<qint64> size = m_parts.size(*part);
-        if (!size || *size > PictureAttachment::maximumBytes)
+        if (!size)
             return std::nullopt;
+        if (*size > PictureAttachment::maximumBytes) {
+            m_pictures.leaveOut(*part);
+            return std::nullopt;
+        }
         return m_parts.read(*part, nullptr);
     }, size);
 }

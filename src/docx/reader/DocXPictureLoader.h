@@ -17,11 +17,14 @@ class ReadBudget;
 class DocXPictureLoader
 {
 public:
-    // The decoded pictures and their bytes are also taken from `budget`, the
-    // whole read's; a picture that does not fit is left out. `pictureBudget`
-    // is the cache's (lowered by tests).
+    // Pictures are decoded through `pictures`, the document's; while this
+    // lives, they and their bytes are also taken from `budget`, the whole
+    // read's. A picture that does not fit is left out.
     DocXPictureLoader(const PackageParts &parts, const PackageRelationships &relationships, const QString &partName,
-                      ReadBudget &budget, qint64 pictureBudget = PictureCache::memoryBudget);
+                      ReadBudget &budget, PictureCache &pictures);
+    ~DocXPictureLoader() { m_pictures.setReadBudget(nullptr); }
+    DocXPictureLoader(const DocXPictureLoader &) = delete;
+    DocXPictureLoader &operator=(const DocXPictureLoader &) = delete;
 
     // The picture of relationship `id` shown at `size` points (empty: its
     // natural size); null when the id dangles, leaves the package or names
@@ -32,5 +35,5 @@ private:
     const PackageParts &m_parts;
     const PackageRelationships &m_relationships;
     QString m_partName;
-    PictureCache m_pictures;
+    PictureCache &m_pictures;
 };

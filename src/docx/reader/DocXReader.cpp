@@ -61,7 +61,7 @@ QString tooLarge(const ReadBudget &budget)
 
 namespace DocXReader {
 
-bool read(const QString &path, StyledText *text, QString *error)
+bool read(const QString &path, StyledText *text, QString *error, PictureCache *pictures)
 {
     PackageParts parts;
     ZipArchive::Limits limits;
@@ -99,9 +99,10 @@ bool read(const QString &path, StyledText *text, QString *error)
                                   styles);
     if (budget.ranOut())
         return fail(error, tooLarge(budget));
-    DocXPictureLoader pictures(parts, relationships, mainPart, budget);
+    PictureCache ownPictures;
+    DocXPictureLoader pictureLoader(parts, relationships, mainPart, budget, pictures ? *pictures : ownPictures);
     StyledTextBudget textBudget(budget);
-    DocXBodyReader reader({styles, numbering, theme, relationships, pictures, textBudget});
+    DocXBodyReader reader({styles, numbering, theme, relationships, pictureLoader, textBudget});
     std::optional<StyledText> loaded = reader.read(body);
     if (reader.hasTooManyParagraphs())
         return fail(error, QStringLiteral("The document is too large: it has more than %1 paragraphs")

@@ -2,6 +2,7 @@
 
 #include "docx/writer/DocXNamespaces.h"
 #include "platform/FileBytes.h"
+#include "textsystem/PictureAttachment.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -38,17 +39,6 @@ bool headerDecodes(const QByteArray &bytes)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     return reader.canRead() && fitsAllocationLimit(reader.size());
-}
-
-QImage decoded(const QByteArray &bytes)
-{
-    if (!headerDecodes(bytes))
-        return QImage();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.read();
 }
 
 std::optional<QByteArray> pngBytes(const QImage &image)
@@ -120,9 +110,11 @@ std::optional<MediaFile> mediaFile(const TextAttachment &attachment)
             return std::nullopt;
         }
     }
+    // The picture the text keeps; bytes that were never decoded (a linked
+    // file's) are decoded within the same limits as every reader's pictures.
     QImage image = attachment.image;
-    if (image.isNull() || !fitsAllocationLimit(image.size()))
-        image = attachment.contents.isEmpty() ? QImage() : decoded(attachment.contents);
+    if (image.isNull() && !attachment.contents.isEmpty())
+        image = PictureAttachment::decode(attachment.contents).image;
     if (const auto png = pngBytes(image))
         return MediaFile{*png, QStringLiteral("png")};
     return std::nullopt;

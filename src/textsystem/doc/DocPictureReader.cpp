@@ -45,8 +45,9 @@ void forEachRecord(DocByteView records, int &budget, Fn fn)
 
 } // namespace
 
-DocPictureReader::DocPictureReader(DocByteView data, DocByteView wordDocument, DocByteView drawingGroup)
-    : m_data(data), m_wordDocument(wordDocument)
+DocPictureReader::DocPictureReader(DocByteView data, DocByteView wordDocument, DocByteView drawingGroup,
+                                   PictureCache &decoded)
+    : m_data(data), m_wordDocument(wordDocument), m_decoded(&decoded)
 {
     int budget = maxRecords * 4;
     const qint64 groupLength = qMin<qint64>(drawingGroup.u32(4), drawingGroup.size() - recordHeaderSize);
@@ -189,8 +190,8 @@ TextAttachmentPointer DocPictureReader::readShape(quint32 shapeId, const QRectF 
 
 TextAttachmentPointer DocPictureReader::attachment(const Blip &blip, const QRectF &bounds) const
 {
-    if (blip.bytes.isEmpty())
+    if (blip.bytes.isEmpty() || !m_decoded)
         return {};
     const bool sized = bounds.width() > 0 && bounds.height() > 0 && bounds.width() < 1e5 && bounds.height() < 1e5;
-    return m_decoded.picture(blip.bytes, sized ? bounds.size() : QSizeF());
+    return m_decoded->picture(blip.bytes, sized ? bounds.size() : QSizeF());
 }

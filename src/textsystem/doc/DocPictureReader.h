@@ -17,7 +17,8 @@ class DocPictureReader
 {
 public:
     DocPictureReader() = default;
-    DocPictureReader(DocByteView data, DocByteView wordDocument, DocByteView drawingGroup);
+    // Pictures are decoded through `decoded`, the document's, which must outlive this.
+    DocPictureReader(DocByteView data, DocByteView wordDocument, DocByteView drawingGroup, PictureCache &decoded);
 
     // The picture at `offset` of the Data stream, sized as its header says
     // (points); null when there is none, it is of another kind, or damaged.
@@ -44,5 +45,5 @@ private:
     DocByteView m_wordDocument;
     QList<DocByteView> m_storeEntries; // bodies of the store's entry records
     QHash<quint32, int> m_shapePictures; // shape id -> store index
-    mutable PictureCache m_decoded;
+    PictureCache *m_decoded = nullptr;
 };

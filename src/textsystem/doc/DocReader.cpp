@@ -59,6 +59,8 @@ ParagraphStyle paragraphStyle(const DocParagraphProperties &pap, const DocListTa
 class DocDocument
 {
 public:
+    explicit DocDocument(PictureCache &pictures) : m_decodedPictures(pictures) {}
+
     bool load(const QByteArray &bytes, QString *error)
     {
         QString containerError;
@@ -99,7 +101,7 @@ public:
         const DocFib::Blob lfo = m_fib.blob(DocFib::PlfLfoIndex);
         m_lists = DocListTable::parse(m_table, lst.fc, lst.lcb, lfo.fc, lfo.lcb);
         readShapeAnchors();
-        m_pictures = DocPictureReader(m_data, m_wordDocument, tableBlob(DocFib::DggInfoIndex));
+        m_pictures = DocPictureReader(m_data, m_wordDocument, tableBlob(DocFib::DggInfoIndex), m_decodedPictures);
         return true;
     }
 
@@ -340,15 +342,17 @@ private:
     DocStyleSheet m_styles;
     QStringList m_fonts;
     DocListTable m_lists;
+    PictureCache &m_decodedPictures;
     DocPictureReader m_pictures;
     QHash<qint64, std::pair<quint32, QRectF>> m_shapeAnchors;
 };
 
 } // namespace
 
-std::optional<StyledText> DocReader::read(const QByteArray &bytes, QString *error)
+std::optional<StyledText> DocReader::read(const QByteArray &bytes, QString *error, PictureCache *pictures)
 {
-    DocDocument document;
+    PictureCache ownPictures;
+    DocDocument document(pictures ? *pictures : ownPictures);
     if (!document.load(bytes, error))
         return std::nullopt;
     return document.text();

@@ -3,6 +3,7 @@
 #include "platform/FileBytes.h"
 #include "platform/WindowsCodePage.h"
 #include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
 #include "textsystem/StyledTextDocument.h"
 #include "textsystem/html/HtmlBounds.h"
 #include "textsystem/html/HtmlNesting.h"
@@ -24,7 +25,8 @@ namespace {
 class ConfinedHtmlDocument : public QTextDocument
 {
 public:
-    explicit ConfinedHtmlDocument(const QString &folder) : m_folder(folder) {}
+    // Picture files too large to decode are recorded in `pictures` as left out.
+    ConfinedHtmlDocument(const QString &folder, PictureCache &pictures) : m_folder(folder), m_pictures(pictures) {}
 
 protected:
     QVariant loadResource(int type, const QUrl &name) override
@@ -49,6 +51,10 @@ private:
         const QString canonical = info.canonicalFilePath();
         if (root.isEmpty() || canonical.isEmpty() || !canonical.startsWith(root + QLatin1Char('/')))
             return QVariant();
+        if (info.size() > HtmlCodec::maximumPictureFileSize) {
+            m_pictures.leaveOut(path);
+            return QVariant();
+        }
         // Read by the file's size: QFile::read(maximum) would keep a buffer
         // of the maximum for every picture held.
         const std::optional<QByteArray> bytes = FileBytes::read(canonical, HtmlCodec::maximumPictureFileSize, nullptr);
@@ -68,6 +74,7 @@ private:
     }
 
     QString m_folder;
+    PictureCache &m_pictures;
 };
 
 QString declaredCharset(const QByteArray &html)
@@ -210,15 +217,18 @@ void restoreDoubleUnderlines(QTextDocument &document)
 
 namespace HtmlCodec {
 
-StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts)
+StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts, PictureCache *pictures)
 {
-    ConfinedHtmlDocument document(folder);
+    PictureCache ownPictures;
+    PictureCache &decoded = pictures ? *pictures : ownPictures;
+    ConfinedHtmlDocument document(folder, decoded);
     const HtmlBounds::Result bounded = HtmlBounds::bounded(decodeHtml(html));
     if (cuts)
         *cuts = bounded.cuts();
     document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(bounded.html))));
     restoreDoubleUnderlines(document);
-    return withBlockLengthsInPoints(withPictureSizesInPoints(StyledTextDocument::toStyledText(document)));
+    const StyledText text = StyledTextDocument::toStyledText(document, decoded);
+    return withBlockLengthsInPoints(withPictureSizesInPoints(text));
 }
 
 QByteArray write(const StyledText &text)

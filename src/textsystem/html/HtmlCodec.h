@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class PictureCache;
+
 // HTML through QTextDocument.
 namespace HtmlCodec {
 
@@ -17,7 +19,10 @@ constexpr qint64 maximumPictureFileSize = 64 * 1024 * 1024;
 // under `folder` (the page's own folder; "" allows none), never from
 // devices or the network. A page past HtmlBounds' limits is read within
 // them; `cuts`, when given, receives one phrase for each limit that applied.
-StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts = nullptr);
+// Pictures are decoded through `pictures` when given (the document's, which
+// records what it leaves out), else through a cache of the read's own.
+StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts = nullptr,
+                PictureCache *pictures = nullptr);
 
 // The page for `text`, UTF-8, font sizes in points, pictures as data: URIs.
 QByteArray write(const StyledText &text);

@@ -8,8 +8,9 @@ int slotIndex(RtfFontSlot slot) { return int(slot); }
 
 } // namespace
 
-RtfParser::RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth)
-    : m_tokenizer(rtf), m_attachments(attachments), m_maximumDepth(maximumDepth)
+RtfParser::RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth,
+                     PictureCache &pictures)
+    : m_tokenizer(rtf), m_attachments(attachments), m_maximumDepth(maximumDepth), m_pictures(pictures)
 {
 }
 
@@ -401,12 +402,11 @@ void RtfParser::appendGraphic()
     const Graphic graphic = *std::exchange(m_graphic, std::nullopt);
     if (!m_attachments)
         return;
-    const std::optional<QByteArray> bytes = m_attachments(graphic.name);
-    if (!bytes)
-        return;
     const QSizeF size = graphic.width > 0 && graphic.height > 0 ? QSizeF(graphic.width / 20.0, graphic.height / 20.0)
                                                                 : QSizeF();
-    if (const TextAttachmentPointer attachment = m_pictures.picture(*bytes, size))
+    // A file the package names many times is read once.
+    const auto read = [this, &graphic] { return m_attachments(graphic.name); };
+    if (const TextAttachmentPointer attachment = m_pictures.picture(graphic.name, read, size))
         appendAttachment(attachment);
 }
 

@@ -84,7 +84,8 @@ class RtfParser
 {
 public:
     // Groups nested deeper than `maximumDepth` make the file unreadable.
-    RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth);
+    // Pictures are decoded through `pictures`, the document's.
+    RtfParser(const QByteArray &rtf, const RtfAttachmentLoader &attachments, int maximumDepth, PictureCache &pictures);
 
     // False with *error when the groups nest too deeply.
     bool parse(QString *error);
@@ -302,7 +303,7 @@ private:
     const int m_maximumDepth;
     std::vector<GroupState> m_groups;
     StyledText m_text;
-    PictureCache m_pictures;
+    PictureCache &m_pictures;
 
     int m_documentCodePage = WindowsCodePage::ansi;
     int m_defaultFont = -1;

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+class PictureCache;
+
 // Reads RTF into styled text: fonts, colours, sizes, bold, italic, underline
 // and strike styles, super- and subscript, background, outline and shadow,
 // alignment, indents, spacing, lists, hyperlink fields, PNG and JPEG
@@ -21,6 +23,8 @@ public:
 
     // The text of `rtf`. False with *error (a message for the user) when the
     // data is no RTF or nests too deeply; `text` is then untouched.
+    // Pictures are decoded through `pictures` when given (the document's,
+    // which records what it leaves out), else through a cache of the read's own.
     static bool read(const QByteArray &rtf, StyledText *text, QString *error,
-                     const AttachmentLoader &attachments = {});
+                     const AttachmentLoader &attachments = {}, PictureCache *pictures = nullptr);
 };

@@ -1,5 +1,8 @@
 #include "textsystem/rtf/RtfdPackage.h"
 
+#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
+
 #include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfWriter.h"
 
@@ -37,7 +40,7 @@ bool isPlainFileName(const QString &name)
 
 namespace RtfdPackage {
 
-bool read(const QString &path, StyledText *text, QString *error)
+bool read(const QString &path, StyledText *text, QString *error, PictureCache *pictures)
 {
     const QDir folder(path);
     const std::optional<QByteArray> rtf = readRegularFile(folder.filePath(textFileName));
@@ -45,12 +48,19 @@ bool read(const QString &path, StyledText *text, QString *error)
         *error = QStringLiteral("The RTFD package holds no readable TXT.rtf.");
         return false;
     }
-    const RtfReader::AttachmentLoader loader = [&folder](const QString &name) -> std::optional<QByteArray> {
+    const RtfReader::AttachmentLoader loader = [&folder, pictures](const QString &name) -> std::optional<QByteArray> {
         if (!isPlainFileName(name))
             return std::nullopt;
-        return readRegularFile(folder.filePath(name));
+        // A picture file too large to decode is not read at all.
+        const QFileInfo info(folder.filePath(name));
+        if (info.isFile() && info.size() > PictureAttachment::maximumBytes) {
+            if (pictures)
+                pictures->leaveOut(name);
+            return std::nullopt;
+        }
+        return readRegularFile(info.filePath());
     };
-    return RtfReader::read(*rtf, text, error, loader);
+    return RtfReader::read(*rtf, text, error, loader, pictures);
 }
 
 bool write(const StyledText &text, const QString &path, QString *error)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class PictureCache;
+
 // RTFD: a folder holding TXT.rtf and one file per picture, each named in
 // TXT.rtf by an attachment group {{\NeXTGraphic NAME \widthN \heightN}}
 // followed by the attachment character.
@@ -14,8 +16,9 @@ constexpr qint64 maximumFileSize = 256 * 1024 * 1024;
 
 // Reads the package folder at `path`. False with *error when it holds no
 // readable TXT.rtf; `text` is then untouched. Attachment names are plain file
-// names inside the folder (regular files only).
-bool read(const QString &path, StyledText *text, QString *error);
+// names inside the folder (regular files only). Pictures are decoded as
+// RtfReader::read decodes them, through `pictures` when given.
+bool read(const QString &path, StyledText *text, QString *error, PictureCache *pictures = nullptr);
 
 // Writes TXT.rtf and the picture files into the empty folder `path`.
 bool write(const StyledText &text, const QString &path, QString *error);

@@ -10,6 +10,7 @@
 #include "textsystem/html/HtmlCodec.h"
 #include "textsystem/plain/IchitaroParser.h"
 #include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureCache.h"
 #include "textsystem/plain/PlainTextCodec.h"
 #include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfWriter.h"
@@ -44,7 +45,7 @@ bool readBytes(const QString &path, QByteArray *bytes, QString *error)
     return true;
 }
 
-bool readDocx(const QString &path, StyledText *text, QString *error)
+bool readDocx(const QString &path, StyledText *text, QString *error, PictureCache &pictures)
 {
     const QFileInfo info(path);
     if (!info.isFile()) {
@@ -56,12 +57,12 @@ bool readDocx(const QString &path, StyledText *text, QString *error)
         *error = QStringLiteral("The file %1 is too large to open.").arg(path);
         return false;
     }
-    return DocXReader::read(path, text, error);
+    return DocXReader::read(path, text, error, &pictures);
 }
 
-bool readDoc(const QByteArray &bytes, StyledText *text, QString *error)
+bool readDoc(const QByteArray &bytes, StyledText *text, QString *error, PictureCache &pictures)
 {
-    auto document = DocReader::read(bytes, error);
+    auto document = DocReader::read(bytes, error, &pictures);
     if (!document)
         return false;
     *text = std::move(*document);
@@ -70,22 +71,40 @@ bool readDoc(const QByteArray &bytes, StyledText *text, QString *error)
 
 // A page past the HTML reader's bounds opens within them; `notice` then
 // names the file and what was left out, for the screen.
-void readHtml(const QByteArray &bytes, const QString &path, StyledText *text, QString *notice)
+void readHtml(const QByteArray &bytes, const QString &path, StyledText *text, QString *notice,
+              PictureCache &pictures)
 {
     QStringList cuts;
-    *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath(), &cuts);
+    *text = HtmlCodec::read(bytes, QFileInfo(path).absolutePath(), &cuts, &pictures);
     if (!cuts.isEmpty() && notice)
         *notice = QStringLiteral("'%1' was opened without parts that would take too long to read: %2.")
                       .arg(path, cuts.join(QStringLiteral("; ")));
 }
 
+// The line for the screen when `pictures` left some out: the file opens
+// without them, and a save cannot put back what it never read.
+QString leftOutPicturesNotice(const QString &path, const PictureCache &pictures)
+{
+    const int count = pictures.leftOutCount();
+    if (count == 0)
+        return QString();
+    QString names = pictures.leftOutNames().join(QStringLiteral(", "));
+    if (count > PictureCache::namedLeftOut)
+        names += QStringLiteral(", …");
+    return count == 1
+        ? QStringLiteral("'%1' was opened without 1 picture that is too large to show (%2); saving will not keep it.")
+              .arg(path, names)
+        : QStringLiteral("'%1' was opened without %2 pictures that are too large to show (%3); saving will not keep them.")
+              .arg(path, QString::number(count), names);
+}
+
 bool readByExtension(const QString &extension, const QString &path, StyledText *text, QString *error,
-                     QString *notice)
+                     QString *notice, PictureCache &pictures)
 {
     if (extension == QLatin1String("rtfd"))
-        return RtfdPackage::read(path, text, error);
+        return RtfdPackage::read(path, text, error, &pictures);
     if (extension == QLatin1String("docx") || extension == QLatin1String("dotx"))
-        return readDocx(path, text, error);
+        return readDocx(path, text, error, pictures);
     QByteArray bytes;
     if (!readBytes(path, &bytes, error))
         return false;
@@ -98,24 +117,24 @@ bool readByExtension(const QString &extension, const QString &path, StyledText *
         return true;
     }
     if (extension == QLatin1String("rtf"))
-        return RtfReader::read(bytes, text, error);
+        return RtfReader::read(bytes, text, error, {}, &pictures);
     if (extension == QLatin1String("doc"))
-        return readDoc(bytes, text, error);
+        return readDoc(bytes, text, error, pictures);
     if (extension == QLatin1String("html") || extension == QLatin1String("htm")) {
-        readHtml(bytes, path, text, notice);
+        readHtml(bytes, path, text, notice, pictures);
         return true;
     }
     // Any other extension: the content decides.
     const QByteArray start = bytes.left(512).trimmed();
     if (start.startsWith("{\\rtf"))
-        return RtfReader::read(bytes, text, error);
+        return RtfReader::read(bytes, text, error, {}, &pictures);
     if (bytes.startsWith(compoundFileSignature))
-        return readDoc(bytes, text, error);
+        return readDoc(bytes, text, error, pictures);
     if (bytes.startsWith("PK\x03\x04"))
-        return readDocx(path, text, error);
+        return readDocx(path, text, error, pictures);
     const QByteArray lower = start.toLower();
     if (lower.startsWith("<!doctype html") || lower.startsWith("<html") || lower.contains("<body")) {
-        readHtml(bytes, path, text, notice);
+        readHtml(bytes, path, text, notice, pictures);
         return true;
     }
     *text = StyledText(PlainTextCodec::decode(bytes));
@@ -192,7 +211,7 @@ bool writeByFormat(const StyledText &text, const QString &path, DocumentFormat f
 
 namespace WordDocumentFiles {
 
-bool read(const QString &path, StyledText *text, QString *error, QString *notice)
+bool read(const QString &path, StyledText *text, QString *error, QString *notice, qint64 pictureBudget)
 {
     if (refuseNul(path, QStringLiteral("Cannot open"), error))
         return false;
@@ -200,13 +219,17 @@ bool read(const QString &path, StyledText *text, QString *error, QString *notice
     StyledText loaded;
     QString limited;
     QString reason;
-    if (!readByExtension(extension, path, &loaded, &reason, &limited)) {
+    PictureCache pictures(pictureBudget);
+    if (!readByExtension(extension, path, &loaded, &reason, &limited, pictures)) {
         // The readers below speak of the bytes; the user reads which file.
         *error = FileMessage::cannotOpen(path, reason);
         return false;
     }
-    if (notice)
-        *notice = limited;
+    if (notice) {
+        QStringList lines{limited, leftOutPicturesNotice(path, pictures)};
+        lines.removeAll(QString());
+        *notice = lines.join(u' ');
+    }
     *text = std::move(loaded);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "word/document/DocumentFormat.h"
 
+#include "textsystem/PictureCache.h"
 #include "textsystem/StyledText.h"
 
 #include <QString>
@@ -20,8 +21,10 @@ constexpr qint64 maximumFileSize = 512 * 1024 * 1024;
 // plain text). False with *error, naming the file and the cause, on failure;
 // `text` is then untouched. `notice`, when given, is set to "" or, for a file
 // opened without some of its parts (a web page past the HTML reader's
-// bounds), to a line naming the file and what it lost, for the screen.
-bool read(const QString &path, StyledText *text, QString *error, QString *notice = nullptr);
+// bounds, pictures too large for the document's picture budget
+// `pictureBudget`), to a line naming the file and what it lost, for the screen.
+bool read(const QString &path, StyledText *text, QString *error, QString *notice = nullptr,
+          qint64 pictureBudget = PictureCache::memoryBudget);
 
 // Writes `text` to `path` in `format` through a scratch file or folder that
 // replaces the target only when complete. False with *error on failure; the

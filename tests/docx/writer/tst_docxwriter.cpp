@@ -7,6 +7,7 @@
 #include "platform/SafeSave.h"
 #include "platform/ScratchRoot.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -109,6 +110,7 @@ private slots:
     void noteReferences();
     void stylesConfiguration();
     void pictures();
+    void linkedDrawingBoundLikeEveryPicture();
     void randomTexts();
 
 private:
@@ -490,6 +492,32 @@ void TestDocXWriter::stylesConfiguration()
     // Plain runs take their family from the styles; a link's run keeps it.
     QCOMPARE(count(document, "//w:rFonts"), 1);
     QCOMPARE(count(document, "//w:hyperlink//w:rFonts"), 1);
+}
+
+// A linked picture file holds no decoded image: the writer decodes it under
+// the same limits as every reader, so a drawing of a few kilobytes that
+// expands to 160,000 shapes is skipped at once rather than drawn.
+void TestDocXWriter::linkedDrawingBoundLikeEveryPicture()
+{
+    QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )"
+                     R"(width="200" height="100"><rect id="l0" width="200" height="100" fill="red"/>)";
+    for (int level = 1; level <= 4; ++level) {
+        svg += "<g id=\"l" + QByteArray::number(level) + "\">";
+        for (int i = 0; i < 20; ++i)
+            svg += "<use xlink:href=\"#l" + QByteArray::number(level - 1) + "\" x=\"" + QByteArray::number(i) + "\"/>";
+        svg += "</g>";
+    }
+    svg += "</svg>";
+    const QString drawing = destination(QStringLiteral("drawing.svg"));
+    QVERIFY(SafeSave::writeFile(drawing, svg, nullptr));
+    StyledText text;
+    text.append(QStringLiteral("u"), with([&](TextAttributes &a) { a.imageUrl = QUrl::fromLocalFile(drawing); }));
+    const QString path = destination(QStringLiteral("drawing.docx"));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!DocXWriter::write({text}, path).isError());
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(PackageInspector(path).allParts().filter(QStringLiteral("word/media/")), QStringList());
 }
 
 void TestDocXWriter::pictures()

@@ -96,6 +96,10 @@ private slots:
     void htmlListsNestInsideItems_data();
     void htmlListsNestInsideItems();
     void htmlBlockLengthsInCssPixels();
+    void picturesTooLargeAreNamedInTheNotice_data();
+    void picturesTooLargeAreNamedInTheNotice();
+    void pictureFilesTooLargeToReadAreNamed_data();
+    void pictureFilesTooLargeToReadAreNamed();
 };
 
 void TestWordDocumentFiles::roundTrip_data()
@@ -870,6 +874,95 @@ void TestWordDocumentFiles::htmlBlockLengthsInCssPixels()
     StyledText read;
     QVERIFY(WordDocumentFiles::read(folder.filePath("1.html"), &read, &error));
     QCOMPARE(read.attributesAt(0).paragraphStyle.value_or(ParagraphStyle()), style);
+}
+
+void TestWordDocumentFiles::picturesTooLargeAreNamedInTheNotice_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::newRow("rtf") << DocumentFormat::Rtf;
+    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
+    QTest::newRow("doc") << DocumentFormat::Doc;
+    QTest::newRow("docx") << DocumentFormat::Docx;
+    QTest::newRow("html") << DocumentFormat::Html;
+}
+
+// A picture past the document's picture budget is left out: the screen's
+// notice says so, naming the file and how many, as a later save loses it.
+void TestWordDocumentFiles::picturesTooLargeAreNamedInTheNotice()
+{
+    QFETCH(DocumentFormat, format);
+    StyledText text(QStringLiteral("x"));
+    for (const QSize size : {QSize(40, 40), QSize(60, 60), QSize(50, 50)}) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(size.width(), 0, 0));
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        TextAttributes attributes;
+        attributes.attachment = PictureAttachment::fromBytes(png);
+        text.append(QString(QChar(0xFFFC)), attributes);
+    }
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Pictures.") + DocumentFormats::rawValue(format));
+    QString error;
+    QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+
+    // Room for the first (6,400 bytes decoded); the others pass the budget.
+    StyledText read;
+    QString notice;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error, &notice, 10'000), qPrintable(error));
+    qsizetype shown = 0;
+    for (qsizetype i = 0; i < read.length(); ++i)
+        shown += read.attributesAt(i).attachment ? 1 : 0;
+    QCOMPARE(shown, 1);
+    QVERIFY2(notice.contains(path) && notice.contains(QLatin1String(" 2 pictures ")), qPrintable(notice));
+
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error, &notice), qPrintable(error));
+    QVERIFY2(notice.isEmpty(), qPrintable(notice));
+}
+
+void TestWordDocumentFiles::pictureFilesTooLargeToReadAreNamed_data()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
+    QTest::newRow("html") << DocumentFormat::Html;
+}
+
+// A picture file beside the text too large to decode is not read, and the
+// notice names it (the file is sparse: nothing of it is written to disk).
+void TestWordDocumentFiles::pictureFilesTooLargeToReadAreNamed()
+{
+    QFETCH(DocumentFormat, format);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Large.") + DocumentFormats::rawValue(format));
+    QString picture;
+    if (format == DocumentFormat::Rtfd) {
+        auto attachment = std::make_shared<TextAttachment>();
+        attachment->contents = pngBytes();
+        attachment->fileName = QStringLiteral("scan.png");
+        TextAttributes attributes;
+        attributes.attachment = attachment;
+        StyledText text(QString(QChar(0xFFFC)), attributes);
+        QString error;
+        QVERIFY2(WordDocumentFiles::write(text, path, format, &error), qPrintable(error));
+        picture = path + QStringLiteral("/scan.png");
+    } else {
+        QFile page(path);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body><p>a<img src=\"scan.png\">b</p></body></html>");
+        picture = folder.filePath(QStringLiteral("scan.png"));
+        QFile small(picture);
+        QVERIFY(small.open(QIODevice::WriteOnly));
+        small.write(pngBytes());
+    }
+    QVERIFY(QFile::resize(picture, PictureAttachment::maximumBytes + 1));
+    StyledText read;
+    QString error, notice;
+    QVERIFY2(WordDocumentFiles::read(path, &read, &error, &notice), qPrintable(error));
+    QVERIFY2(notice.contains(path) && notice.contains(QLatin1String(" 1 picture "))
+                 && notice.contains(QLatin1String("scan.png")),
+             qPrintable(notice));
 }
 
 QTEST_MAIN(TestWordDocumentFiles)
