@@ -3,6 +3,7 @@
 // Styled texts and helpers shared by the writer's tests.
 #include "docx/writer/DocXWriter.h"
 #include "platform/XmlRead.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -13,13 +14,7 @@ namespace DocXTestTexts {
 
 inline QByteArray pngBytes(int width, int height, QColor color = Qt::red)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(image);
-    return bytes;
+    return TestImages::filled(QSize(width, height), color);
 }
 
 inline TextAttachmentPointer picture(int width = 20, int height = 10)

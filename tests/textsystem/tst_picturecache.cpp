@@ -1,6 +1,7 @@
 #include "textsystem/PictureCache.h"
 
 #include "platform/ReadBudget.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -12,11 +13,7 @@ namespace {
 
 QByteArray encoded(const QImage &image, const char *format)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return TestImages::encoded(image, format);
 }
 
 QByteArray pngBytes(int width, int height, QColor color = Qt::blue)

@@ -1,5 +1,6 @@
 #include "textsystem/ImageDensity.h"
 #include "textsystem/TextAttachment.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QtTest>
@@ -8,11 +9,7 @@ namespace {
 
 QByteArray encode(const QImage &image, const char *format)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return TestImages::encoded(image, format);
 }
 
 QImage pictureAt(double dotsPerInch)

@@ -11,6 +11,7 @@
 #include "word/layout/WordTextDocument.h"
 
 #include "platform/AppState.h"
+#include "support/TestImages.h"
 
 #include <QAbstractButton>
 #include <QToolButton>
@@ -64,13 +65,7 @@ void selectAll(MorvaneWordView &view)
 
 QByteArray pngBytes(const QSize &size)
 {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(size, Qt::darkGreen, "png", QImage::Format_ARGB32);
 }
 
 // The bounding box of the dark pixels of `image`.

@@ -7,6 +7,7 @@
 #include "word/layout/WordTextDocument.h"
 
 #include "textsystem/StyledTextDocument.h"
+#include "support/TestImages.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -28,13 +29,7 @@ const QList<QColor> OtherColors{Qt::darkRed, Qt::darkGreen, Qt::darkBlue, Qt::da
 
 QByteArray pngBytes(const QColor &color, QSize size = QSize(12, 8))
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(size, color);
 }
 
 // "A", a picture, "B", a picture, ... as an opened file shows it.

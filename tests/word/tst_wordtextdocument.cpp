@@ -4,6 +4,7 @@
 #include "word/layout/WordTextDocument.h"
 
 #include "platform/AppState.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -19,13 +20,7 @@ namespace {
 
 QByteArray pngBytes(const QSize &size, const QColor &color = Qt::red)
 {
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(size, color, "png", QImage::Format_ARGB32);
 }
 
 // A PNG header claiming `width` × `height` with no pixel data behind it.

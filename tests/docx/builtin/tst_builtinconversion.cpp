@@ -8,6 +8,7 @@
 #include "platform/SafeSave.h"
 #include "platform/ScratchRoot.h"
 #include "platform/package/PackageRelationships.h"
+#include "support/TestImages.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -61,13 +62,7 @@ QStringList differingParts(const QMap<QString, QByteArray> &a, const QMap<QStrin
 
 QByteArray tiffBytes()
 {
-    QImage image(8, 4, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "tiff").write(image);
-    return bytes;
+    return TestImages::filled(QSize(8, 4), Qt::blue, "tiff");
 }
 
 // Formatted text, a picture and a link; ruby on "漢字" when asked.

@@ -7,6 +7,7 @@
 #include "platform/TemporaryFolder.h"
 #include "support/UnzipToFolder.h"
 #include "textsystem/StyledTextDocument.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -39,13 +40,7 @@ QByteArray paragraph(const QByteArray &content, const QByteArray &properties = {
 
 QByteArray pngBytes(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(QSize(width, height), Qt::red);
 }
 
 // A PNG whose header claims a size far beyond what may be decoded.

@@ -2,6 +2,7 @@
 
 #include "docx/reader/DocXTestPackage.h"
 #include "support/FuzzRun.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -16,13 +17,7 @@ namespace {
 
 QByteArray png()
 {
-    QImage image(3, 2, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(QSize(3, 2), Qt::green);
 }
 
 QMap<QString, QByteArray> seedParts()

@@ -4,6 +4,7 @@
 #include "textsystem/doc/DocFormattedRuns.h"
 #include "textsystem/doc/DocReader.h"
 #include "textsystem/doc/DocWriter.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -95,13 +96,7 @@ StyledText listsSample()
 
 QByteArray pngBytes(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(20, 120, 220));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(QSize(width, height), QColor(20, 120, 220));
 }
 
 // A text with a PNG shown at 72 × 36 points, the same again, and a picture

@@ -1,6 +1,7 @@
 #include "support/FuzzMutator.h"
 #include "textsystem/html/HtmlBounds.h"
 #include "textsystem/html/HtmlCodec.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -27,12 +28,7 @@ QString numbered(const QString &pattern, int count)
 
 QString tinyPngUri()
 {
-    QImage image(1, 1, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    const QByteArray bytes = TestImages::filled(QSize(1, 1), Qt::red);
     return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
 }
 

@@ -1,5 +1,6 @@
 #include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfWriter.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -19,13 +20,7 @@ StyledText readRtf(const QByteArray &rtf)
 
 QByteArray pngBytes(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(QSize(width, height), Qt::red);
 }
 
 TextAttributes fontAttributes(const QString &family, double size, bool bold = false, bool italic = false)

@@ -4,6 +4,7 @@
 #include "textsystem/StyledTextDocument.h"
 
 #include "docx/reader/DocXTestPackage.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -24,13 +25,7 @@ namespace {
 
 QByteArray pngBytes()
 {
-    QImage image(5, 4, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(QSize(5, 4), Qt::blue);
 }
 
 StyledText sampleText()
@@ -620,11 +615,7 @@ static QByteArray pngAt96Dpi(int width, int height)
     image.fill(Qt::green);
     image.setDotsPerMeterX(3780);
     image.setDotsPerMeterY(3780);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::encoded(image);
 }
 
 void TestWordDocumentFiles::htmlMarkupOfOtherPrograms_data()

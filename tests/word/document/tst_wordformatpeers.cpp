@@ -1,4 +1,5 @@
 #include "word/document/WordDocumentFiles.h"
+#include "support/TestImages.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -19,13 +20,7 @@ namespace {
 
 QByteArray pngBytes(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(20, 120, 220));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return TestImages::filled(QSize(width, height), QColor(20, 120, 220));
 }
 
 bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr, int timeoutSeconds = 180)
