@@ -4,11 +4,11 @@
 
 #include <QFont>
 #include <QGlyphRun>
+#include <QImage>
 #include <QRawFont>
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include <cmath>
 
 namespace {
 
@@ -54,6 +54,27 @@ void shiftPastComposition(QList<QTextLayout::FormatRange> &ranges, const QTextLa
     }
 }
 
+// How many pixel rows `glyph` inks as drawn (hinted), counting rows whose
+// coverage reaches a quarter somewhere: fainter rows of antialiasing read
+// as blank beside the next character.
+int inkRows(const QRawFont &font, quint32 glyph)
+{
+    const QImage coverage = font.alphaMapForGlyph(glyph, QRawFont::PixelAntialiasing);
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < coverage.height(); ++y) {
+        for (int x = 0; x < coverage.width(); ++x) {
+            if (qAlpha(coverage.pixel(x, y)) >= 64) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
+}
+
 } // namespace
 
 qreal UprightCells::extraFor(const QFont &font)
@@ -62,17 +83,24 @@ qreal UprightCells::extraFor(const QFont &font)
     const auto found = m_extraByFont.constFind(key);
     if (found != m_extraByFont.constEnd())
         return *found;
-    // A kanji laid out in the font shows which font draws it (the font
-    // itself or a fallback) and the advance it gets.
-    QTextLayout probe(QString(QChar(0x56FD)), font);
+    // Some of the tallest ideographs laid out in the font show which font
+    // draws them (the font itself or a fallback), the advance the layout
+    // gives each and how many pixel rows its ink takes.
+    const QString sample = QStringLiteral("書縦鬱龍あ");
+    QTextLayout probe(sample, font);
     probe.beginLayout();
     const QTextLine line = probe.createLine();
     probe.endLayout();
     qreal extra = 0;
-    const QList<QGlyphRun> runs = probe.glyphRuns();
-    if (!runs.isEmpty()) {
+    for (int i = 0; i < sample.size(); ++i) {
+        const QList<QGlyphRun> runs = line.glyphRuns(i, 1);
+        if (runs.isEmpty() || runs.first().glyphIndexes().isEmpty())
+            continue;
         const QRawFont drawing = runs.first().rawFont();
-        extra = qMax<qreal>(0, std::ceil(drawing.ascent() + drawing.descent()) - line.naturalTextWidth());
+        const int ink = inkRows(drawing, runs.first().glyphIndexes().first());
+        const qreal gap = qMax<qreal>(1, drawing.pixelSize() / 16);
+        const qreal advance = line.cursorToX(i + 1) - line.cursorToX(i);
+        extra = qMax(extra, ink + gap - advance);
     }
     m_extraByFont.insert(key, extra);
     return extra;

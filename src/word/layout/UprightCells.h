@@ -9,14 +9,16 @@ class QTextBlock;
 class QTextFragment;
 
 // Gives each upright character of vertical writing a cell along the line
-// as long as its font is high. The text is laid out turned a quarter, so
-// an upright character's horizontal advance becomes its length along the
-// column; where that is shorter than the glyph stands high (a CJK font's
-// advance is one em, its ascent and descent together about one and a half;
-// a monospaced Latin font draws kanji from a fallback font in its own
-// advance), neighbours would touch or overlap. The difference is added as
-// letter spacing through the paragraph's own layout formats, never through
-// the document's character formats.
+// that its ink fits with a little room. The text is laid out turned a
+// quarter, so an upright character's horizontal advance becomes its length
+// along the column. As drawn (hinted and antialiased), the tallest
+// ideographs of a CJK font often ink as many pixel rows as their one-em
+// advance holds (Noto Sans CJK at 18 px: 18), and neighbours touch ("文書");
+// there the cell grows to those rows and a gap of a sixteenth of an em, a
+// pixel at least (about 1.06 em). Where the ink leaves that gap already, the
+// advance stays. The difference is added as letter spacing through the
+// paragraph's own layout formats, never through the document's character
+// formats.
 //
 // Setting a layout's formats reports its paragraph as changed to the
 // document, which folds that report into the next edit's; the layout sets
@@ -27,15 +29,16 @@ class UprightCells
 {
 public:
     // The formats `block`'s layout needs: letter spacing on each run of
-    // upright characters whose font is higher than its advance; none in
-    // horizontal writing.
+    // upright characters whose ink stands too high for their advance; none
+    // in horizontal writing.
     QList<QTextLayout::FormatRange> rangesFor(const QTextBlock &block, bool vertical);
     // Sets them on `block`'s layout where they differ from its current ones.
     void apply(const QTextBlock &block, bool vertical);
 
 private:
-    // What an upright character of `font` lacks along the line: the height
-    // of the font that draws a kanji in it less that kanji's advance.
+    // What an upright character of `font` lacks along the line: the pixel
+    // rows the tallest ideographs ink in the font that draws them, with the
+    // gap, less their advance; never less than nothing. Measured once per font.
     qreal extraFor(const QFont &font);
     // The same for a character format of the document, by its index.
     qreal extraFor(const QTextBlock &block, const QTextFragment &fragment);
