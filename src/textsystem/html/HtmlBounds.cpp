@@ -211,7 +211,7 @@ public:
     int enter(const Token &token, QStringView tag)
     {
         const int depth = int(m_open.size());
-        if (!isUncounted(token.name) && !tag.endsWith(QLatin1String("/>"))) {
+        if (!HtmlTags::neverNests(token.name) && !tag.endsWith(QLatin1String("/>"))) {
             m_open.push_back(token.name);
             ++m_openByName[token.name];
         }
@@ -232,20 +232,6 @@ public:
     }
 
 private:
-    static bool isUncounted(const QString &name)
-    {
-        static const QStringList names = {
-            QStringLiteral("area"),  QStringLiteral("base"),    QStringLiteral("br"),    QStringLiteral("col"),
-            QStringLiteral("embed"), QStringLiteral("hr"),      QStringLiteral("img"),   QStringLiteral("input"),
-            QStringLiteral("link"),  QStringLiteral("meta"),    QStringLiteral("param"), QStringLiteral("source"),
-            QStringLiteral("track"), QStringLiteral("wbr"),     QStringLiteral("p"),     QStringLiteral("li"),
-            QStringLiteral("dt"),    QStringLiteral("dd"),      QStringLiteral("tr"),    QStringLiteral("td"),
-            QStringLiteral("th"),    QStringLiteral("thead"),   QStringLiteral("tbody"), QStringLiteral("tfoot"),
-            QStringLiteral("caption"),
-        };
-        return names.contains(name);
-    }
-
     std::vector<QString> m_open;
     QHash<QString, int> m_openByName;
 };

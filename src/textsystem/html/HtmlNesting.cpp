@@ -8,22 +8,6 @@
 
 namespace {
 
-// Elements that never hold content, and those whose end tag HTML lets go
-// unwritten and Qt closes when the next one starts: neither nests.
-bool isUncounted(QStringView name)
-{
-    static const QStringList names = {
-        QStringLiteral("area"),  QStringLiteral("base"),    QStringLiteral("br"),    QStringLiteral("col"),
-        QStringLiteral("embed"), QStringLiteral("hr"),      QStringLiteral("img"),   QStringLiteral("input"),
-        QStringLiteral("link"),  QStringLiteral("meta"),    QStringLiteral("param"), QStringLiteral("source"),
-        QStringLiteral("track"), QStringLiteral("wbr"),     QStringLiteral("p"),     QStringLiteral("li"),
-        QStringLiteral("dt"),    QStringLiteral("dd"),      QStringLiteral("tr"),    QStringLiteral("td"),
-        QStringLiteral("th"),    QStringLiteral("thead"),   QStringLiteral("tbody"), QStringLiteral("tfoot"),
-        QStringLiteral("caption"),
-    };
-    return names.contains(name);
-}
-
 class Flattener
 {
 public:
@@ -76,7 +60,7 @@ private:
             close(name, at, end);
         else if (isRawText(name))
             return copy(at, rawTextEnd(name, end));
-        else if (isUncounted(name) || m_html[end - 2] == u'/')
+        else if (HtmlTags::neverNests(name) || m_html[end - 2] == u'/')
             copy(at, end);
         else
             open(name, at, end);

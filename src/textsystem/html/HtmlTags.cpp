@@ -1,10 +1,26 @@
 #include "textsystem/html/HtmlTags.h"
 
+#include <QStringList>
+
 namespace HtmlTags {
 
 bool isNameCharacter(QChar c)
 {
     return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
+}
+
+bool neverNests(QStringView name)
+{
+    static const QStringList names = {
+        QStringLiteral("area"),  QStringLiteral("base"),    QStringLiteral("br"),    QStringLiteral("col"),
+        QStringLiteral("embed"), QStringLiteral("hr"),      QStringLiteral("img"),   QStringLiteral("input"),
+        QStringLiteral("link"),  QStringLiteral("meta"),    QStringLiteral("param"), QStringLiteral("source"),
+        QStringLiteral("track"), QStringLiteral("wbr"),     QStringLiteral("p"),     QStringLiteral("li"),
+        QStringLiteral("dt"),    QStringLiteral("dd"),      QStringLiteral("tr"),    QStringLiteral("td"),
+        QStringLiteral("th"),    QStringLiteral("thead"),   QStringLiteral("tbody"), QStringLiteral("tfoot"),
+        QStringLiteral("caption"),
+    };
+    return names.contains(name);
 }
 
 qsizetype nameEnd(const QString &html, qsizetype from)

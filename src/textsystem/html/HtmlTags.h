@@ -8,6 +8,11 @@ namespace HtmlTags {
 
 bool isNameCharacter(QChar c);
 
+// Elements that never hold content, and those whose end tag HTML lets go
+// unwritten and Qt closes when the next one starts: neither nests. `name`
+// in lower case.
+bool neverNests(QStringView name);
+
 // The end of the name that starts at `from` in `html`.
 qsizetype nameEnd(const QString &html, qsizetype from);
 
