@@ -26,12 +26,11 @@ std::optional<XmlElement> paragraphProperties(const ParagraphRange &paragraph, c
         properties.addChild(QStringLiteral("w:pStyle"), std::nullopt, {{QStringLiteral("w:val"), *paragraph.styleId}});
     if (auto numbering = ParagraphRanges::numberingPropertiesElement(paragraph))
         properties.addChild(std::move(*numbering));
-    if (!paragraph.range.isEmpty()) {
-        const auto style = text.valueAt(&TextAttributes::paragraphStyle, paragraph.range.location);
-        if (style)
-            for (XmlElement &element : ParagraphProperties::elements(*style))
-                properties.addChild(std::move(element));
-    }
+    // A paragraph's style is that of its first character; an empty one's
+    // first character is its terminator, which carries the style.
+    if (const auto style = text.valueAt(&TextAttributes::paragraphStyle, paragraph.range.location))
+        for (XmlElement &element : ParagraphProperties::elements(*style))
+            properties.addChild(std::move(element));
     if (sectionBreak)
         properties.addChild(*sectionBreak);
     if (properties.children().empty())

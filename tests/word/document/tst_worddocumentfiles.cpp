@@ -36,6 +36,13 @@ StyledText sampleText()
     StyledText text(QString::fromUtf16(u"見出し Title\n"), bold);
     TextAttributes body;
     body.font = FontDescriptor{QStringLiteral("Helvetica"), QString(), 12, false, true};
+    // An empty paragraph whose look lives on its terminator alone.
+    TextAttributes spaced = body;
+    ParagraphStyle spacing;
+    spacing.spacingBefore = spacing.spacingAfter = 12;
+    spacing.alignment = TextAlignment::Center;
+    spaced.paragraphStyle = spacing;
+    text.append(QStringLiteral("\n"), spaced);
     text.append(QStringLiteral("body text"), body);
     return text;
 }
@@ -131,6 +138,12 @@ void TestWordDocumentFiles::roundTrip()
         QCOMPARE(heading.font->pointSize, 16.0);
         QCOMPARE(heading.foreground, std::optional<QColor>(QColor(200, 10, 10)));
         QVERIFY(read.attributesAt(read.length() - 1).font->italic);
+        const ParagraphStyle empty = read.attributesAt(text.string().indexOf(u"\n\n") + 1).paragraphStyle.value_or(ParagraphStyle());
+        QCOMPARE(empty.spacingBefore, 12.0);
+        QCOMPARE(empty.spacingAfter, 12.0);
+        QVERIFY(empty.alignment == TextAlignment::Center);
+        QVERIFY(read.attributesAt(0).paragraphStyle.value_or(ParagraphStyle()).alignment != TextAlignment::Center);
+        QVERIFY(read.attributesAt(read.length() - 1).paragraphStyle.value_or(ParagraphStyle()).alignment != TextAlignment::Center);
     }
 }
 

@@ -277,12 +277,9 @@ void compareLook(const StyledText &original, const StyledText &reopened, const Q
         if (i == 0 || StyledText::isParagraphTerminator(original.string().at(i - 1))) {
             const ParagraphStyle p = a.paragraphStyle.value_or(ParagraphStyle());
             const ParagraphStyle q = b.paragraphStyle.value_or(ParagraphStyle());
-            QList<std::pair<double, double>> lengths = {
-                {p.headIndent, q.headIndent}, {p.firstLineHeadIndent, q.firstLineHeadIndent}, {p.tailIndent, q.tailIndent}};
-            // A .docx paragraph takes its properties from its first character:
-            // an empty one has none to give.
-            if (!StyledText::isParagraphTerminator(original.string().at(i)))
-                lengths += {{p.spacingBefore, q.spacingBefore}, {p.spacingAfter, q.spacingAfter}};
+            const QList<std::pair<double, double>> lengths = {
+                {p.headIndent, q.headIndent}, {p.firstLineHeadIndent, q.firstLineHeadIndent}, {p.tailIndent, q.tailIndent},
+                {p.spacingBefore, q.spacingBefore}, {p.spacingAfter, q.spacingAfter}};
             for (const auto &[shown, read] : lengths)
                 QVERIFY2(qAbs(shown - read) < 0.5, qPrintable(at + QStringLiteral(": a margin of %1 pt reopens as %2").arg(shown).arg(read)));
         }
