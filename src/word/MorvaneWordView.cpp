@@ -33,7 +33,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
@@ -135,7 +134,7 @@ QWidget *MorvaneWordView::createPageArea()
     layout->setSpacing(0);
     m_page = new PageCanvas(m_document);
     m_findBar = new FindBar(m_page->textView()->textItem(), area);
-    m_pageArea = new QScrollArea(area);
+    m_pageArea = new PageArea(area);
     m_pageArea->setFrameShape(QFrame::NoFrame);
     // A click on the desk around the page leaves the keys with the text.
     m_pageArea->setFocusPolicy(Qt::NoFocus);
@@ -146,6 +145,7 @@ QWidget *MorvaneWordView::createPageArea()
     layout->addWidget(m_findBar);
     layout->addWidget(m_pageArea, 1);
     m_page->setMargin(m_margin);
+    m_pageArea->setSpotFinder([this] { return caretInPageArea(); });
     connect(m_page->textView(), &TextPageView::caretMoved, this, &MorvaneWordView::keepCaretInSight);
     connect(m_findBar, &FindBar::matchSelected, this, &MorvaneWordView::keepCaretInSight);
     return area;
@@ -559,14 +559,21 @@ bool MorvaneWordView::caretInSight() const
     return text->viewport()->rect().contains(caret.center()) && m_pageArea->viewport()->rect().contains(inArea.center());
 }
 
+QRect MorvaneWordView::caretInPageArea() const
+{
+    const TextPageView *text = m_page->textView();
+    const QRect caret = text->caretOnViewport();
+    if (!text->viewport()->rect().contains(caret.center()))
+        return QRect();
+    return QRect(text->viewport()->mapTo(m_pageArea->widget(), caret.topLeft()), caret.size());
+}
+
 void MorvaneWordView::keepCaretInSight()
 {
-    constexpr int Room = 16; // pixels kept between the caret and the window's edge
     fitPageArea();
     TextPageView *text = m_page->textView();
     const QRect caret = text->showCaret();
-    const QPoint centre = text->viewport()->mapTo(m_pageArea->widget(), caret.center());
-    m_pageArea->ensureVisible(centre.x(), centre.y(), caret.width() / 2 + Room, caret.height() / 2 + Room);
+    m_pageArea->showSpot(QRect(text->viewport()->mapTo(m_pageArea->widget(), caret.topLeft()), caret.size()));
 }
 
 void MorvaneWordView::paintEvent(QPaintEvent *)

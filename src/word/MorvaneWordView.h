@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageArea.h"
 #include "TextCounts.h"
 #include "TextPrinter.h"
 
@@ -20,7 +21,6 @@ class OpenDocumentCard;
 class SaveDocumentCard;
 class PageCanvas;
 class PageTextItem;
-class QScrollArea;
 class WordRibbon;
 class WordStatusBar;
 class WordTextDocument;
@@ -99,7 +99,7 @@ public:
     PageCanvas *page() const { return m_page; }
     WordStatusBar *statusBar() const { return m_statusBar; }
     FindBar *findBar() const { return m_findBar; }
-    QScrollArea *pageArea() const { return m_pageArea; }
+    PageArea *pageArea() const { return m_pageArea; }
 
     // Puts `fill`'s content into the document as shown, not as an edit:
     // the unsaved state stays, the undo history is cleared.
@@ -163,6 +163,8 @@ private:
     void keepCaretInSight();
     // Whether the caret shows in the window.
     bool caretInSight() const;
+    // The caret in the page area's content, when it shows in the text.
+    QRect caretInPageArea() const;
     // Scrolls the text and the page area to the text's start.
     void showTextStart();
     // Lets the page area take the page's size at once.
@@ -173,7 +175,7 @@ private:
     WordRibbon *m_ribbon = nullptr;
     FindBar *m_findBar = nullptr;
     PageCanvas *m_page = nullptr;
-    QScrollArea *m_pageArea = nullptr;
+    PageArea *m_pageArea = nullptr;
     WordStatusBar *m_statusBar = nullptr;
     QPointer<QWidget> m_lastFocused;
     QMetaObject::Connection m_focusConnection;

@@ -292,7 +292,8 @@ private slots:
     }
 
     // Opening shows the start of the new text with the caret, whatever was
-    // shown before; switching the writing direction keeps the caret in sight.
+    // shown before; switching the writing direction or shrinking the window
+    // keeps the caret in sight.
     void caretShowsAfterOpeningAndSwitching_data()
     {
         QTest::addColumn<bool>("vertical");
@@ -307,6 +308,10 @@ private slots:
         QTest::newRow("vertical writing on, caret at the end") << false << 1.0 << flip << false;
         QTest::newRow("vertical writing off, caret at the end") << true << 1.0 << flip << false;
         QTest::newRow("vertical writing on at 170 %") << false << 1.7 << flip << false;
+        // The page area shrinks under a page that no longer fits.
+        const Change shrink = [](MorvaneWordView &v) { v.resize(1000, 500); };
+        QTest::newRow("window shrunk, caret at the end") << false << 1.0 << shrink << false;
+        QTest::newRow("window shrunk, vertical at 150 %, caret at the end") << true << 1.5 << shrink << false;
     }
     void caretShowsAfterOpeningAndSwitching()
     {
