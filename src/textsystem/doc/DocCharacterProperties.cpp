@@ -114,6 +114,10 @@ void DocCharacterProperties::apply(const DocSprm::Modifier &sprm, const DocChara
     case cPicLocation:
         pictureLocation = sprm.dword();
         break;
+    case cSymbol:
+        symbolFont = sprm.operand.u16(0);
+        symbolCode = sprm.operand.u16(2);
+        break;
     default:
         break;
     }

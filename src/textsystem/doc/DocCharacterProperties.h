@@ -27,6 +27,10 @@ struct DocCharacterProperties
     std::optional<QColor> color;
     std::optional<QColor> background;
     std::optional<quint32> pictureLocation;
+    // The glyph the run's placeholder characters show (sprmCSymbol): a font
+    // index and the glyph's code in it; 0 for none.
+    quint16 symbolFont = 0;
+    quint16 symbolCode = 0;
 
     // Applies one sprm. Toggles (bold, italic, strike…) may say "as the
     // style" (0x80) or "the style's opposite" (0x81): `style` is what the

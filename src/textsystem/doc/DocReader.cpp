@@ -11,6 +11,7 @@
 #include "textsystem/doc/DocPlc.h"
 #include "textsystem/doc/DocStyleSheet.h"
 #include "textsystem/doc/DocTextBuilder.h"
+#include "textsystem/SymbolFont.h"
 
 #include <QFile>
 
@@ -285,7 +286,7 @@ private:
                 end = qMin(end, cp + qMax<qint64>(1, (qint64(m_characterRuns.runs()[runIndex].fcStart) - fc) / piece.bytesPerCharacter()));
             end = qMax(end, cp + 1);
             addSegment(builder, QStringView(characters).sliced(cp, end - cp), cp,
-                       characterProperties(run, piece, styleChp), paragraph, mark);
+                       characterProperties(run, piece, styleChp), styleChp.fontAscii, paragraph, mark);
             cp = end;
         }
     }
@@ -300,18 +301,22 @@ private:
     // Adds characters of one character run, splitting them where the script
     // chooses the Latin or the East Asian font.
     void addSegment(DocTextBuilder &builder, QStringView segment, qint64 cp, const DocCharacterProperties &chp,
-                    const std::optional<ParagraphStyle> &paragraph, DocTextBuilder::Mark mark) const
+                    quint16 styleFont, const std::optional<ParagraphStyle> &paragraph, DocTextBuilder::Mark mark) const
     {
         TextAttachmentPointer picture;
         if (chp.special && chp.pictureLocation && !chp.ole2 && segment.contains(QChar(pictureCharacter)))
             picture = m_pictures.read(*chp.pictureLocation);
         if (const qsizetype anchor = segment.indexOf(QChar(drawnObject)); anchor >= 0 && chp.special) {
             // A drawn object stands alone: its picture is its own.
-            addSegment(builder, segment.left(anchor), cp, chp, paragraph, mark);
+            addSegment(builder, segment.left(anchor), cp, chp, styleFont, paragraph, mark);
             const auto shape = m_shapeAnchors.value(cp + anchor);
             builder.addCharacters(segment.sliced(anchor, 1), attributes(chp, chp.fontAscii, paragraph), mark,
                                   m_pictures.readShape(shape.first, shape.second));
-            addSegment(builder, segment.sliced(anchor + 1), cp + anchor + 1, chp, paragraph, mark);
+            addSegment(builder, segment.sliced(anchor + 1), cp + anchor + 1, chp, styleFont, paragraph, mark);
+            return;
+        }
+        if (chp.symbolCode || SymbolFont::isSymbolFamily(fontName(chp.fontAscii))) {
+            addSymbolSegment(builder, segment, chp, styleFont, paragraph, mark);
             return;
         }
         const TextAttributes latin = attributes(chp, chp.fontAscii, paragraph);
@@ -326,6 +331,40 @@ private:
                 ++to;
             builder.addCharacters(segment.sliced(from, to - from), asian ? eastAsian : latin, mark, picture);
             from = to;
+        }
+    }
+
+    // Characters that show glyphs of a symbol font: the glyph sprmCSymbol
+    // names in place of each placeholder, or those of a run set in Symbol at
+    // the characters' codes (0x20-0xFF, or the same at U+F000-U+F0FF). The
+    // Symbol font's glyphs become the characters they show, in the run's
+    // other font; another font's glyphs stay in it at their private-use
+    // code, never a control character.
+    void addSymbolSegment(DocTextBuilder &builder, QStringView segment, const DocCharacterProperties &chp,
+                          quint16 styleFont, const std::optional<ParagraphStyle> &paragraph,
+                          DocTextBuilder::Mark mark) const
+    {
+        constexpr char16_t privateUseStart = 0xF000;
+        const quint16 glyphFont = chp.symbolCode ? chp.symbolFont : chp.fontAscii;
+        const bool symbolFamily = SymbolFont::isSymbolFamily(fontName(glyphFont));
+        const bool runInSymbol = SymbolFont::isSymbolFamily(fontName(chp.fontAscii));
+        const TextAttributes inGlyphFont = attributes(chp, glyphFont, paragraph);
+        const TextAttributes asText = attributes(chp, runInSymbol ? styleFont : chp.fontAscii, paragraph);
+        const auto isGlyphCode = [](uint code) {
+            return code <= 0xFF || (code >= privateUseStart && code <= privateUseStart + 0xFF);
+        };
+        for (const QChar c : segment) {
+            const bool placeholder = chp.symbolCode && c.unicode() >= 0x20;
+            const uint code = placeholder ? chp.symbolCode : c.unicode();
+            if ((!placeholder && code < 0x20) || !isGlyphCode(code)) {
+                // A mark, or a character of its own.
+                if (!QChar::isSurrogate(code))
+                    builder.addCharacters(QString(QChar(char16_t(code))), inGlyphFont, mark);
+                continue;
+            }
+            const std::optional<char16_t> shown = symbolFamily ? SymbolFont::unicodeFor(code) : std::nullopt;
+            const QChar character(shown ? *shown : char16_t(privateUseStart | (code & 0xFF)));
+            builder.addCharacters(QStringView(&character, 1), shown ? asText : inGlyphFont, mark);
         }
     }
 

@@ -13,6 +13,7 @@ inline constexpr quint16 cFData = 0x0806;
 inline constexpr quint16 cFOle2 = 0x080A;
 inline constexpr quint16 cHighlight = 0x2A0C;
 inline constexpr quint16 cPicLocation = 0x6A03;
+inline constexpr quint16 cSymbol = 0x6A09;
 inline constexpr quint16 cIstd = 0x4A30;
 inline constexpr quint16 cFBold = 0x0835;
 inline constexpr quint16 cFItalic = 0x0836;

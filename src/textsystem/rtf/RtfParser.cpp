@@ -1,5 +1,7 @@
 #include "textsystem/rtf/RtfParser.h"
 
+#include "textsystem/SymbolFont.h"
+
 #include <QUrl>
 
 namespace {
@@ -262,6 +264,13 @@ void RtfParser::handleBytes(QByteArrayView bytes)
     default:
         break;
     }
+    if (inDestination(RtfDestination::Text)) {
+        if (const FontEntry *symbolFont = shownSymbolFont()) {
+            flushBytes();
+            appendSymbolText(QString::fromLatin1(bytes), *symbolFont);
+            return;
+        }
+    }
     const int codePage = currentCodePage();
     if (!m_pendingBytes.isEmpty() && codePage != m_pendingCodePage)
         flushBytes();
@@ -368,7 +377,38 @@ std::optional<QColor> RtfParser::color(int index) const
     return m_colors.at(index);
 }
 
-void RtfParser::appendText(const QString &text)
+bool RtfParser::FontEntry::isSymbolFont() const { return symbolCharset || SymbolFont::isSymbolFamily(name); }
+
+// The symbol font the current text is set in; null for a font of characters.
+const RtfParser::FontEntry *RtfParser::shownSymbolFont() const
+{
+    const auto font = m_fonts.constFind(shownFont(state().characters));
+    return font != m_fonts.cend() && font->isSymbolFont() ? &*font : nullptr;
+}
+
+// Glyphs of a symbol font by their codes (0x00-0xFF, or the same at
+// U+F000-U+F0FF). The Symbol font's glyphs become the characters they show,
+// set in the document's font; another symbol font's glyphs, and codes where
+// Symbol has none, stay in their font at the private-use code where such
+// fonts put their glyphs: only the font knows what they show, and none reads
+// as a control character.
+void RtfParser::appendSymbolText(const QString &codes, const FontEntry &font)
+{
+    constexpr char16_t privateUseStart = 0xF000;
+    const bool symbolFamily = SymbolFont::isSymbolFamily(font.name);
+    QString run;
+    bool runMapped = false;
+    for (const QChar code : codes) {
+        const std::optional<char16_t> shown = symbolFamily ? SymbolFont::unicodeFor(code.unicode()) : std::nullopt;
+        if (!run.isEmpty() && shown.has_value() != runMapped)
+            appendText(std::exchange(run, QString()), runMapped);
+        runMapped = shown.has_value();
+        run += QChar(shown ? *shown : char16_t(privateUseStart | (code.unicode() & 0xFF)));
+    }
+    appendText(run, runMapped);
+}
+
+void RtfParser::appendText(const QString &text, bool outOfSymbolFont)
 {
     if (text.isEmpty())
         return;
@@ -382,10 +422,15 @@ void RtfParser::appendText(const QString &text)
         // The character after a \NeXTGraphic group stands for the attachment.
         appendGraphic();
         if (text.size() > 1)
-            appendText(text.mid(1));
+            appendText(text.mid(1), outOfSymbolFont);
         return;
     }
-    m_text.append(text, currentAttributes());
+    TextAttributes attributes = currentAttributes();
+    if (outOfSymbolFont && attributes.font) {
+        const FontEntry documentFont = m_fonts.value(m_defaultFont);
+        attributes.font->family = documentFont.isSymbolFont() ? QString() : documentFont.name;
+    }
+    m_text.append(text, attributes);
 }
 
 void RtfParser::appendAttachment(const TextAttachmentPointer &attachment)
@@ -476,7 +521,7 @@ void RtfParser::finishFontEntry()
     m_fontName += std::exchange(m_destinationText, QString());
     if (m_fontEntry >= 0 && !m_fonts.contains(m_fontEntry)) {
         const int charsetPage = m_fontEntryCharset >= 0 ? WindowsCodePage::fromCharset(m_fontEntryCharset) : 0;
-        m_fonts.insert(m_fontEntry, FontEntry{m_fontName.trimmed(), charsetPage});
+        m_fonts.insert(m_fontEntry, FontEntry{m_fontName.trimmed(), charsetPage, m_fontEntryCharset == symbolCharsetNumber});
     }
     m_fontName.clear();
     m_fontEntry = -1;

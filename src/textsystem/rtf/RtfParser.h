@@ -231,9 +231,12 @@ private:
         RtfCharacterState characters;
         RtfParagraphState paragraph;
     };
+    static constexpr int symbolCharsetNumber = 2; // \fcharset2
     struct FontEntry {
         QString name;
         int codePage = 0;
+        bool symbolCharset = false; // \fcharset2: its glyphs stand at byte codes, not characters
+        bool isSymbolFont() const;
     };
     struct Field {
         int depth = 0;
@@ -286,7 +289,9 @@ private:
     int currentCodePage() const;
     int shownFont(const RtfCharacterState &c) const;
     void flushBytes();
-    void appendText(const QString &text);
+    void appendText(const QString &text, bool outOfSymbolFont = false);
+    const FontEntry *shownSymbolFont() const;
+    void appendSymbolText(const QString &codes, const FontEntry &font);
     void appendAttachment(const TextAttachmentPointer &attachment);
     void appendGraphic();
     void endParagraph(std::optional<BreakType> breakType = std::nullopt);

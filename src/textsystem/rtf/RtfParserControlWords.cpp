@@ -368,7 +368,10 @@ void RtfParser::unicodeCharacter(int value)
 {
     const char16_t unit = char16_t(value < 0 ? value + 65536 : value);
     m_skipCount = 0;
-    if (inDestination(RtfDestination::Text))
+    const FontEntry *symbolFont = inDestination(RtfDestination::Text) ? shownSymbolFont() : nullptr;
+    if (symbolFont && (unit <= 0xFF || (unit >= 0xF000 && unit <= 0xF0FF)))
+        appendSymbolText(QString(QChar(unit)), *symbolFont);
+    else if (inDestination(RtfDestination::Text))
         appendText(QString(QChar(unit)));
     else
         m_destinationText += QChar(unit);

@@ -4,6 +4,7 @@
 #include "textsystem/doc/DocFormattedRuns.h"
 #include "textsystem/doc/DocSprm.h"
 #include "textsystem/doc/DocReader.h"
+#include "textsystem/doc/DocWriter.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -346,6 +347,55 @@ private slots:
                 QCOMPARE(run.grpprl.bytes().toByteArray(), want);
             }
         }
+    }
+
+    // Glyphs of symbol fonts: a run set in Symbol reads as what it shows, and
+    // so does the glyph sprmCSymbol names for its placeholder "("; another
+    // font's glyph stays in that font at its private-use code.
+    void symbolFontGlyphs_data()
+    {
+        QTest::addColumn<quint16>("font"); // in the written file: 1 Times, 2 Symbol, 3 Wingdings
+        QTest::addColumn<quint16>("code");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("family");
+        QTest::newRow("Symbol, private-use code") << quint16(2) << quint16(0xF0DA) << QString::fromUtf16(u"\u2228") << "Times";
+        QTest::newRow("Symbol, byte code") << quint16(2) << quint16(0x71) << QString::fromUtf16(u"\u03B8") << "Times";
+        QTest::newRow("Wingdings") << quint16(3) << quint16(0xF04A) << QString::fromUtf16(u"\uF04A") << "Wingdings";
+        QTest::newRow("Wingdings, control code") << quint16(3) << quint16(0x81) << QString::fromUtf16(u"\uF081") << "Wingdings";
+    }
+
+    void symbolFontGlyphs()
+    {
+        QFETCH(quint16, font);
+        QFETCH(quint16, code);
+        QFETCH(QString, shown);
+        QFETCH(QString, family);
+        StyledText text;
+        TextAttributes times;
+        times.font = FontDescriptor{QStringLiteral("Times"), QString(), 12, false, false};
+        TextAttributes symbol = times, wingdings = times, marked = times;
+        symbol.font->family = QStringLiteral("Symbol");
+        wingdings.font->family = QStringLiteral("Wingdings");
+        marked.foreground = QColor(0x12, 0x34, 0x56);
+        text.append(QStringLiteral("x"), times);
+        text.append(QString::fromUtf16(u"q\u00AE"), symbol);
+        text.append(QStringLiteral("w"), wingdings);
+        text.append(QStringLiteral("("), marked);
+        // The placeholder's colour becomes the symbol, in as many bytes.
+        DocTestStreams streams = DocTestStreams::of(DocWriter::write(text));
+        QByteArray colour, glyph;
+        DocSprm::append(colour, DocSprm::cCv, 0x563412);
+        DocSprm::append(glyph, DocSprm::cSymbol, font | quint32(code) << 16);
+        QByteArray &document = streams["WordDocument"];
+        const qsizetype at = document.indexOf(colour);
+        QVERIFY(at > 0 && glyph.size() == colour.size());
+        document.replace(at, colour.size(), glyph);
+        QString error;
+        const auto read = DocReader::read(streams.container(), &error);
+        QVERIFY2(read, qPrintable(error));
+        QCOMPARE(read->string(), QString::fromUtf16(u"x\u03B8\u2192w") + shown);
+        QCOMPARE(read->attributesAt(1).font->family, QStringLiteral("Times New Roman"));
+        QCOMPARE(read->attributesAt(4).font->family, family);
     }
 
     // Damage that leaves the text readable: the reader skips what it cannot

@@ -51,6 +51,8 @@ private slots:
     void attachmentGroups();
     void paragraphsAndLists();
     void hyperlinkField();
+    void symbolFontCharacters_data();
+    void symbolFontCharacters();
     void pictureSurvivesRoundTrip();
     void roundTripKeepsAttributes();
     void badInput_data();
@@ -312,6 +314,45 @@ void TestRtfCodec::hyperlinkField()
     const StyledText again = readRtf(RtfWriter::write(text));
     QCOMPARE(again.string(), text.string());
     QCOMPARE(again.attributesAt(5).link, text.attributesAt(5).link);
+}
+
+void TestRtfCodec::symbolFontCharacters_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("family"); // of the first character
+
+    QTest::newRow("Symbol hex bytes") << QByteArray("{\\f1 \\'71\\'da}") << QString::fromUtf16(u"\u03B8\u2228") << "Times";
+    QTest::newRow("Symbol letters") << QByteArray("{\\f1 abq}") << QString::fromUtf16(u"\u03B1\u03B2\u03B8") << "Times";
+    QTest::newRow("Symbol private-use unicode, fallback skipped")
+        << QByteArray("{\\f1\\uc1\\u61649\\'d1}") << QString::fromUtf16(u"\u2207") << "Times";
+    QTest::newRow("named Symbol without its charset") << QByteArray("{\\f3 \\'b3}") << QString::fromUtf16(u"\u2265") << "Times";
+    QTest::newRow("Symbol code without a glyph keeps the font") << QByteArray("{\\f1 \\'60}") << QString::fromUtf16(u"\uF060")
+                                                                << "Symbol";
+    QTest::newRow("SYMBOL field's result")
+        << QByteArray("{\\field{\\*\\fldinst SYMBOL 113 \\\\f \"Symbol\" \\\\s 12}{\\fldrslt\\f1\\fs24 \\'71}}")
+        << QString::fromUtf16(u"\u03B8") << "Times";
+    QTest::newRow("Wingdings bytes") << QByteArray("{\\f2 \\'4a\\'81}") << QString::fromUtf16(u"\uF04A\uF081") << "Wingdings";
+    QTest::newRow("Wingdings unicode below the private-use area")
+        << QByteArray("{\\f2\\uc0\\u129\\u61514}") << QString::fromUtf16(u"\uF081\uF04A") << "Wingdings";
+    QTest::newRow("a font of characters") << QByteArray("{\\f0 q\\'e9}") << QString::fromUtf16(u"q\u00E9") << "Times";
+}
+
+// Text in a symbol font reads as what the font shows; a second save changes nothing.
+void TestRtfCodec::symbolFontCharacters()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, text);
+    QFETCH(QString, family);
+    const StyledText read = readRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times;}"
+                                    "{\\f1\\fnil\\fcharset2 Symbol;}{\\f2\\fnil\\fcharset2 Wingdings;}"
+                                    "{\\f3\\froman Symbol;}}" + body + "}");
+    QCOMPARE(read.string(), text);
+    QVERIFY(read.attributesAt(0).font);
+    QCOMPARE(read.attributesAt(0).font->family, family);
+    const StyledText again = readRtf(RtfWriter::write(read));
+    QCOMPARE(again.string(), text);
+    QCOMPARE(again.attributesAt(0).font->family, family);
 }
 
 void TestRtfCodec::pictureSurvivesRoundTrip()
