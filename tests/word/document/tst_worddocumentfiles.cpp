@@ -54,6 +54,17 @@ QByteArray fileBytes(const QString &path)
     return file.readAll();
 }
 
+// One row for each format that keeps pictures and formatting.
+void addRichFormatRows()
+{
+    QTest::addColumn<DocumentFormat>("format");
+    QTest::newRow("rtf") << DocumentFormat::Rtf;
+    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
+    QTest::newRow("doc") << DocumentFormat::Doc;
+    QTest::newRow("docx") << DocumentFormat::Docx;
+    QTest::newRow("html") << DocumentFormat::Html;
+}
+
 } // namespace
 
 class TestWordDocumentFiles : public QObject
@@ -328,12 +339,7 @@ void TestWordDocumentFiles::failedSaveKeepsOldFile()
 
 void TestWordDocumentFiles::failedWriteNamesTheFileAndTheCause_data()
 {
-    QTest::addColumn<DocumentFormat>("format");
-    QTest::newRow("rtf") << DocumentFormat::Rtf;
-    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
-    QTest::newRow("doc") << DocumentFormat::Doc;
-    QTest::newRow("docx") << DocumentFormat::Docx;
-    QTest::newRow("html") << DocumentFormat::Html;
+    addRichFormatRows();
     QTest::newRow("jwd") << DocumentFormat::Jwd;
 }
 
@@ -882,12 +888,7 @@ void TestWordDocumentFiles::htmlBlockLengthsInCssPixels()
 
 void TestWordDocumentFiles::picturesTooLargeAreNamedInTheNotice_data()
 {
-    QTest::addColumn<DocumentFormat>("format");
-    QTest::newRow("rtf") << DocumentFormat::Rtf;
-    QTest::newRow("rtfd") << DocumentFormat::Rtfd;
-    QTest::newRow("doc") << DocumentFormat::Doc;
-    QTest::newRow("docx") << DocumentFormat::Docx;
-    QTest::newRow("html") << DocumentFormat::Html;
+    addRichFormatRows();
 }
 
 // A picture past the document's picture budget is left out: the screen's
