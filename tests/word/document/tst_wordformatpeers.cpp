@@ -113,6 +113,20 @@ QByteArray flatDocument()
 )";
 }
 
+// A flat ODF text of one paragraph of `spans`, with the automatic text
+// styles `styles`.
+QByteArray flatOdfParagraph(const QByteArray &styles, const QByteArray &spans)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:automatic-styles>
+)" + styles + "</office:automatic-styles><office:body><office:text><text:p>" + spans
+        + "</text:p></office:text></office:body></office:document>\n";
+}
+
 // A flat ODF text of one paragraph of many runs, each formatted its own way,
 // with links between them: enough runs to fill a page of a .doc file's
 // character runs.
@@ -131,14 +145,7 @@ QByteArray manyRunsDocument()
             spans += "<text:a xlink:type=\"simple\" xlink:href=\"https://example.com/" + QByteArray::number(i)
                 + "\">example サイト</text:a>";
     }
-    return R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink"
- office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
-<office:automatic-styles>
-)" + styles + "</office:automatic-styles><office:body><office:text><text:p>" + spans
-        + "</text:p></office:text></office:body></office:document>\n";
+    return flatOdfParagraph(styles, spans);
 }
 
 // A flat ODF text of one paragraph of 40 runs in sizes, colours, weights and
@@ -175,14 +182,7 @@ QByteArray linksAfterRedRunsDocument()
         if (red)
             spans += "<text:a xlink:type=\"simple\" xlink:href=\"https://example.com/\">example サイト</text:a>";
     }
-    return R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:xlink="http://www.w3.org/1999/xlink"
- office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
-<office:automatic-styles>
-)" + styles + "</office:automatic-styles><office:body><office:text><text:p>" + spans
-        + "</text:p></office:text></office:body></office:document>\n";
+    return flatOdfParagraph(styles, spans);
 }
 
 qsizetype find(const StyledText &text, const QString &needle)
