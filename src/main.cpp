@@ -8,6 +8,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setUpApplication(app);
     MainWindow window;
-    window.show();
+    window.showWithinScreen();
     return app.exec();
 }

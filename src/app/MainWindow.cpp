@@ -68,6 +68,21 @@ QSize MainWindow::startSize(const QSize &available, int toolbarWidth)
     return QSize(qMin(available.width(), toolbarWidth), available.height()).expandedTo(smallestWindowSize);
 }
 
+void MainWindow::fitWithinScreen(const QRect &available, const QMargins &frame)
+{
+    const QRect now = geometry(); // the inner area, without the frame
+    if (available.contains(now.marginsAdded(frame)))
+        return;
+    const QRect inner = available.marginsRemoved(frame);
+    const QSize size = now.size().boundedTo(inner.size()).expandedTo(minimumSize());
+    const auto clampedTo = [](int start, int length, int areaStart, int areaLength) {
+        return qMax(areaStart, qMin(start, areaStart + areaLength - length));
+    };
+    const QPoint topLeft(clampedTo(now.x(), size.width(), inner.left(), inner.width()),
+                         clampedTo(now.y(), size.height(), inner.top(), inner.height()));
+    setGeometry(QRect(topLeft, size));
+}
+
 int MainWindow::widestToolbarWidth() const
 {
     // The word screen is made at start; the other screens' toolbars, which
@@ -150,6 +165,31 @@ void MainWindow::applyAppearance(EditorTab tab)
     // An empty palette resolves no role, so the window inherits the
     // application's palette again.
     setPalette(tab == EditorTab::Spreadsheet ? lightPalette() : QPalette());
+}
+
+void MainWindow::showWithinScreen()
+{
+    m_fitsFrameWhenMapped = true;
+    show();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    // On X11 the frame is known only once the window manager has mapped the
+    // window; the first move or resize after that brings it.
+    const bool geometryEvent = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    if (geometryEvent && m_fitsFrameWhenMapped && isVisible()) {
+        const QRect frame = frameGeometry();
+        const QRect inner = geometry();
+        const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                               frame.right() - inner.right(), frame.bottom() - inner.bottom());
+        if (!margins.isNull()) {
+            m_fitsFrameWhenMapped = false;
+            if (const QScreen *shown = screen())
+                fitWithinScreen(shown->availableGeometry(), margins);
+        }
+    }
+    return QWidget::event(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -40,12 +40,20 @@ public:
     // `toolbarWidth` wide: the free area, no wider than that, and never
     // below the minimum of 900 × 600.
     static QSize startSize(const QSize &available, int toolbarWidth);
+    // Shrinks and moves the window so that, with the window manager's
+    // `frame` around it, it lies inside `available` (never below the
+    // minimum size); a window that already fits stays as it is.
+    void fitWithinScreen(const QRect &available, const QMargins &frame);
+    // Shows the window and, once the window manager has put its frame
+    // around it, fits the framed window to the screen's free area.
+    void showWithinScreen();
     // The window width that shows the widest editor toolbar whole beside
     // the sidebar.
     int widestToolbarWidth() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void createQuitShortcut();
@@ -59,4 +67,5 @@ private:
     QLabel *m_placeholder;
     std::array<QWidget *, 3> m_screens{}; // Word, Spreadsheet, Presentation
     QuitPrompt m_quitPrompt;
+    bool m_fitsFrameWhenMapped = false; // until the first frame the window manager gives is fitted
 };

@@ -36,6 +36,8 @@ private slots:
     void startsWithinTheScreen_data();
     void startsWithinTheScreen();
     void everyToolbarShowsOnAFullHdScreen();
+    void framedWindowFitsTheScreen_data();
+    void framedWindowFitsTheScreen();
     void sidebarHeaderLinksAndFooter();
     void linksShowTheirScreens_data();
     void linksShowTheirScreens();
@@ -150,6 +152,41 @@ void TestMainWindow::everyToolbarShowsOnAFullHdScreen()
             QCOMPARE(bar->horizontalScrollBar()->maximum(), 0);
         }
     }
+}
+
+void TestMainWindow::framedWindowFitsTheScreen_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("start");
+    QTest::addColumn<QRect>("fitted");
+    const QMargins titleBar(1, 29, 1, 1);
+    QTest::newRow("full HD: the title bar pushed the status bar off")
+        << QRect(0, 0, 1920, 1050) << titleBar << QRect(1, 29, 1760, 1050) << QRect(1, 29, 1760, 1020);
+    QTest::newRow("1600 × 1000: both sides shrink")
+        << QRect(0, 0, 1600, 1000) << QMargins(4, 24, 4, 4) << QRect(4, 24, 1600, 1000) << QRect(4, 24, 1592, 972);
+    QTest::newRow("placed past the right edge: moved in, size kept")
+        << QRect(0, 0, 1920, 1050) << titleBar << QRect(500, 29, 1760, 900) << QRect(159, 29, 1760, 900);
+    QTest::newRow("panel at the top: below it")
+        << QRect(0, 40, 1920, 1040) << titleBar << QRect(1, 29, 1200, 800) << QRect(1, 69, 1200, 800);
+    QTest::newRow("fits already: unchanged")
+        << QRect(0, 0, 1920, 1050) << titleBar << QRect(100, 100, 1200, 800) << QRect(100, 100, 1200, 800);
+    QTest::newRow("no frame: unchanged")
+        << QRect(0, 0, 1920, 1050) << QMargins() << QRect(0, 0, 1760, 1050) << QRect(0, 0, 1760, 1050);
+}
+
+// On X11 the frame is known only after the window manager maps the window;
+// once it is, the window with its frame fits the screen's free area, so the
+// status bar and the sheet tabs stay in sight.
+void TestMainWindow::framedWindowFitsTheScreen()
+{
+    QFETCH(QRect, available);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, start);
+    QFETCH(QRect, fitted);
+    m_window->setGeometry(start);
+    m_window->fitWithinScreen(available, frame);
+    QCOMPARE(m_window->geometry(), fitted);
 }
 
 void TestMainWindow::sidebarHeaderLinksAndFooter()
