@@ -124,7 +124,8 @@ QString openFailure(const QString &path, int code)
 {
     switch (code) {
     case ZIP_ER_NOZIP:
-        return QStringLiteral("'%1' is not a ZIP archive: %2").arg(path, libzipText(code));
+        // libzip's own text ("Not a zip archive") would only say it again.
+        return QStringLiteral("'%1' is not a ZIP archive").arg(path);
     case ZIP_ER_INCONS:
         return QStringLiteral("'%1' is a damaged ZIP archive: %2").arg(path, libzipText(code));
     case ZIP_ER_NOENT:

@@ -464,8 +464,8 @@ void TestZipArchive::damagedArchive_data()
     patchField(huge, QByteArray("PK\x01\x02", 4), 24, 0xFFFFFFFF);
     QTest::newRow("4 GB without its ZIP64 record") << huge << "is a damaged ZIP archive";
 
-    QTest::newRow("not a zip") << QByteArray("name,value\n1,2\n") << "is not a ZIP archive: ";
-    QTest::newRow("empty file") << QByteArray() << "is not a ZIP archive: ";
+    QTest::newRow("not a zip") << QByteArray("name,value\n1,2\n") << "is not a ZIP archive";
+    QTest::newRow("empty file") << QByteArray() << "is not a ZIP archive: the file is empty";
     QTest::newRow("truncated") << good.left(good.size() / 2) << "' is ";
     QTest::newRow("central directory cut") << good.left(good.size() - 10) << "' is ";
 }
@@ -483,6 +483,7 @@ void TestZipArchive::damagedArchive()
     QString error;
     QVERIFY(!TestZip::unzipToFolder(archive, target, &error));
     QVERIFY2(error.contains(message), qPrintable(error));
+    QVERIFY2(error.count(QStringLiteral("zip archive"), Qt::CaseInsensitive) <= 1, qPrintable(error)); // said once
     const QMap<QString, QByteArray> left = snapshot(target);
     QVERIFY(!left.contains(QStringLiteral("payload.txt")));
     QVERIFY(!left.contains(QStringLiteral("big.bin")));
