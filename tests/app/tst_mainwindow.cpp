@@ -4,11 +4,15 @@
 #include "platform/AppState.h"
 #include "platform/widgets/HorizontalScrollArea.h"
 #include "presentation/editor/MorvanePowerPointView.h"
+#include "presentation/editor/SlideInspector.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "word/MorvaneWordView.h"
 #include "word/layout/WordTextDocument.h"
 
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
@@ -36,6 +40,8 @@ private slots:
     void startsWithinTheScreen_data();
     void startsWithinTheScreen();
     void everyToolbarShowsOnAFullHdScreen();
+    void wheelScrollsToolbarsAndChangesNoSetting_data();
+    void wheelScrollsToolbarsAndChangesNoSetting();
     void framedWindowFitsTheScreen_data();
     void framedWindowFitsTheScreen();
     void sidebarHeaderLinksAndFooter();
@@ -151,6 +157,93 @@ void TestMainWindow::everyToolbarShowsOnAFullHdScreen()
                      qPrintable(QStringLiteral("%1 > %2").arg(bar->widget()->sizeHint().width()).arg(bar->viewport()->width())));
             QCOMPARE(bar->horizontalScrollBar()->maximum(), 0);
         }
+    }
+}
+
+namespace {
+
+// What a picker, spin box or slider is set to.
+QString settingOf(const QWidget *control)
+{
+    if (const auto *picker = qobject_cast<const QComboBox *>(control))
+        return picker->currentText();
+    if (const auto *box = qobject_cast<const QAbstractSpinBox *>(control))
+        return box->text();
+    return QString::number(qobject_cast<const QAbstractSlider *>(control)->value());
+}
+
+QList<QWidget *> settingControls(const QList<QWidget *> &panels)
+{
+    QList<QWidget *> controls;
+    for (QWidget *panel : panels) {
+        for (QWidget *child : panel->findChildren<QWidget *>()) {
+            const bool slider = qobject_cast<QAbstractSlider *>(child) && !qobject_cast<QScrollBar *>(child);
+            if (slider || qobject_cast<QComboBox *>(child) || qobject_cast<QAbstractSpinBox *>(child))
+                controls << child;
+        }
+    }
+    return controls;
+}
+
+void turnWheel(QWidget *over, int notches)
+{
+    const QPointF at = QPointF(over->rect().center());
+    QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(over, &wheel);
+}
+
+} // namespace
+
+void TestMainWindow::wheelScrollsToolbarsAndChangesNoSetting_data()
+{
+    QTest::addColumn<EditorTab>("tab");
+    QTest::addColumn<bool>("scrollsToolbar"); // its controls lie on a toolbar narrower than its row
+    QTest::newRow("word ribbon") << EditorTab::Word << true;
+    QTest::newRow("presentation toolbar and inspector") << EditorTab::Presentation << false;
+}
+
+// The wheel is the only way to scroll a narrow toolbar: passing over a
+// picker or a slider scrolls the toolbar and changes nothing, until the user
+// gives that control the focus.
+void TestMainWindow::wheelScrollsToolbarsAndChangesNoSetting()
+{
+    QFETCH(EditorTab, tab);
+    QFETCH(bool, scrollsToolbar);
+    m_window->resize(900, 700);
+    m_window->setSelectedTab(tab);
+    QCoreApplication::processEvents();
+    QWidget *screen = m_window->editorScreen(tab);
+    QList<QWidget *> panels;
+    for (HorizontalScrollArea *bar : screen->findChildren<HorizontalScrollArea *>())
+        panels << bar;
+    for (SlideInspector *inspector : screen->findChildren<SlideInspector *>())
+        panels << inspector;
+    const QList<QWidget *> controls = settingControls(panels);
+    QVERIFY(!controls.isEmpty());
+    bool scrolled = false;
+    for (QWidget *control : controls) {
+        const QString before = settingOf(control);
+        for (int notches : {-3, 3, 3})
+            turnWheel(control, notches);
+        QVERIFY2(settingOf(control) == before, qPrintable(control->metaObject()->className() + (" " + before)));
+        for (HorizontalScrollArea *bar : screen->findChildren<HorizontalScrollArea *>())
+            scrolled = scrolled || bar->horizontalScrollBar()->value() > 0;
+    }
+    QCOMPARE(scrolled, scrollsToolbar);
+
+    // A control the user chose takes the wheel as usual.
+    for (QWidget *control : controls) {
+        if (!control->isEnabled() || !control->isVisible() || control->focusPolicy() == Qt::NoFocus)
+            continue;
+        control->setFocus();
+        QTRY_VERIFY(control->hasFocus());
+        const QString before = settingOf(control);
+        turnWheel(control, 1);
+        turnWheel(control, -1);
+        turnWheel(control, -1);
+        QVERIFY(settingOf(control) != before);
+        break;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "HorizontalScrollArea.h"
 
+#include "WheelGuard.h"
+
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -12,6 +14,9 @@ HorizontalScrollArea::HorizontalScrollArea(QWidget *parent)
     setWidgetResizable(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     viewport()->setAutoFillBackground(false);
+    // The wheel is the only way to scroll a narrow row: it must not change
+    // the pickers it passes over.
+    WheelGuard::guard(this);
 }
 
 QSize HorizontalScrollArea::sizeHint() const

@@ -8,6 +8,7 @@
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/SymbolIcon.h"
 #include "platform/widgets/TextStyles.h"
+#include "platform/widgets/WheelGuard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,6 +87,7 @@ SlideInspector::SlideInspector(PowerPointDocument *document, ObjectSelection *se
     layout->addWidget(m_hint);
     layout->addStretch(0); // takes the room only while the object block is hidden
 
+    WheelGuard::guard(this);
     connect(m_selection, &ObjectSelection::changed, this, &SlideInspector::refresh);
     refresh();
 }
