@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -222,6 +223,11 @@ public:
     void enterPictureGroup(int);
 
 private:
+    // Measures (twips, half-points, percents) bounded far beyond any page,
+    // so that sums, differences and negations of two stay within int.
+    static constexpr int measureLimit = 1 << 24;
+    static int measure(int value) { return std::clamp(value, -measureLimit, measureLimit); }
+
     // The group a list-table control word opened.
     enum class ListGroup { None, List, Level, Override };
     struct GroupState {
