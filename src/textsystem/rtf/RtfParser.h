@@ -300,6 +300,7 @@ private:
     void appendSymbolText(const QString &codes, const FontEntry &font);
     void appendAttachment(const TextAttachmentPointer &attachment);
     void appendGraphic();
+    TextAttachmentPointer graphicAttachment(const QString &name, QSizeF size);
     void endParagraph(std::optional<BreakType> breakType = std::nullopt);
     void flushCellParagraphEnd();
     void finishParagraphStyle(qsizetype end, const RtfParagraphState &paragraph);
@@ -331,6 +332,7 @@ private:
     QString m_destinationText; // of \fldinst, \leveltext, \NeXTGraphic and \sn
     int m_destinationDepth = 0;
     std::optional<Graphic> m_graphic; // the open \NeXTGraphic group, then its attachment
+    QHash<QString, TextAttachmentPointer> m_files; // attachment files that are no picture, by name
 
     QByteArray m_pendingBytes;
     int m_pendingCodePage = 0;
