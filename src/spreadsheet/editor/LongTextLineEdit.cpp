@@ -3,11 +3,15 @@
 #include <QEvent>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 LongTextLineEdit::LongTextLineEdit(QWidget *parent)
     : QLineEdit(parent)
 {
+    // A line edit cuts what is set or pasted at 32,767 characters by
+    // default; a cell holds longer texts, and a cut would lose data.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textEdited, this, &LongTextLineEdit::onTextEdited);
 }
 
