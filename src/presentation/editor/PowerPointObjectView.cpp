@@ -83,6 +83,8 @@ void PowerPointObjectView::setDrawsObject(bool draws)
     if (draws == m_drawsObject)
         return;
     m_drawsObject = draws;
+    if (draws)
+        clearMask(); // a mask is the canvas's, for what it draws above
     update();
 }
 

@@ -60,6 +60,33 @@ void SlideCanvas::setSlide(const Slide &slide)
     showSelection();
 }
 
+// A view lies above everything the canvas draws; its mask leaves out the
+// objects drawn above its object, so they show over its in-place editor and
+// take the clicks there. A few hundred such objects are left out at most.
+void SlideCanvas::maskViews()
+{
+    if (m_viewsDrawObjects)
+        return;
+    constexpr int maximumCovering = 256;
+    for (auto it = m_views.cbegin(); it != m_views.cend(); ++it) {
+        PowerPointObjectView *view = it.value();
+        const QRect frame = view->geometry();
+        QRegion shown(view->rect());
+        int covering = 0;
+        for (qsizetype i = m_order.indexOf(it.key()) + 1; i < m_order.size() && covering < maximumCovering; ++i) {
+            const QRect above = frameOf(objectWithId(m_order[i]));
+            if (above.intersects(frame)) {
+                shown -= above.translated(-frame.topLeft());
+                ++covering;
+            }
+        }
+        if (covering == 0)
+            view->clearMask();
+        else
+            view->setMask(shown);
+    }
+}
+
 const SlideObject &SlideCanvas::objectWithId(const QUuid &objectId) const
 {
     return m_slide.objects[m_indexOf.value(objectId)];
@@ -164,6 +191,7 @@ void SlideCanvas::showSelection()
         it.value()->setSelected(m_selection->isSelected(it.key()));
     if (PowerPointObjectView *selected = m_views.value(m_selection->selectedObjectId()))
         selected->resizeHandle()->raise();
+    maskViews();
     const QUuid outlined = hasViewPerObject() ? QUuid() : m_selection->selectedObjectId();
     if (outlined == m_outlinedId)
         return;

@@ -16,7 +16,8 @@ class PowerPointObjectView;
 // cost time that grows with the square of their count, so on a slide with
 // more objects the canvas draws every object itself, only where the screen
 // needs it, and only the selected object and the one under a press have a
-// view, which then takes the mouse and holds the in-place editor.
+// view, which then takes the mouse and holds the in-place editor (masked
+// where objects drawn above it lie).
 // Views are matched to objects by id, so a change of the slide updates the
 // views in place and never rebuilds one (a drag, the caret and focus
 // survive every write). A click on the empty slide clears the selection.
@@ -59,6 +60,7 @@ private:
     void dropView(PowerPointObjectView *view);
     void updateChangedObjects(const Slide &before, const QList<QUuid> &orderBefore);
     void showSelection();
+    void maskViews();
     void restack();
     QUuid objectIdAt(QPointF point) const;
     void forwardMouse(QMouseEvent *event);
