@@ -12,8 +12,9 @@
 // together only a head that is wider still.
 namespace BoxTextFitting {
 
-// Texts up to this length are drawn whole: their layout is cheap.
-inline constexpr qsizetype shortTextLength = 256;
+// Texts up to this length are drawn whole: their layout is cheap, and a
+// centred text that overflows its box keeps showing its middle lines.
+inline constexpr qsizetype shortTextLength = 4096;
 
 struct Fitted {
     QString text;
