@@ -290,6 +290,41 @@ private slots:
         QVERIFY(target.document.toPlainText().contains(QStringLiteral("x\uFFFCy")));
     }
 
+    // HTML that names pictures by the names this program gives them, with
+    // no picture data beside it or with data that does not carry that name
+    // (another program, a clipboard manager after the source quit): the
+    // names never show, nor save, the target's own pictures.
+    void pastedNamesShowOnlyCarriedPictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("withPictureData");
+        QTest::newRow("opened picture's name, HTML alone") << QStringLiteral("morvane-attachment:1") << false;
+        QTest::newRow("inserted picture's name, HTML alone") << QStringLiteral("morvane-picture:1") << false;
+        QTest::newRow("name the picture data lacks") << QStringLiteral("morvane-attachment:1") << true;
+    }
+    void pastedNamesShowOnlyCarriedPictures()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, withPictureData);
+        Editor target;
+        target.open(picturesText({Qt::darkGray}));
+        target.caretAtEnd();
+        QVERIFY(target.item()->insertPicture(pngBytes(Qt::lightGray)));
+        QMimeData data;
+        data.setHtml(QStringLiteral("<p>x<img src=\"%1\" width=\"40\" height=\"30\">y</p>").arg(name));
+        if (withPictureData) {
+            PictureBundle bundle;
+            bundle.add({QStringLiteral("morvane-attachment:2"), {}, pngBytes(Qt::yellow)});
+            data.setData(PictureBundle::mimeType, bundle.serialized());
+        }
+        QVERIFY(target.item()->insertFromMimeData(&data));
+        QCOMPARE(shownColors(target.document),
+                 (QList<QColor>{QColor(Qt::darkGray), QColor(Qt::lightGray), QColor()}));
+        const QList<QColor> saved = savedColors(StyledTextDocument::toStyledText(target.document));
+        QCOMPARE(saved.count(QColor(Qt::darkGray)), 1);
+        QCOMPARE(saved.count(QColor(Qt::lightGray)), 1);
+    }
+
     void bundleRoundTripsAndRefusesWhatPassesItsLimits()
     {
         PictureBundle bundle;

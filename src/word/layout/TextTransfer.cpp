@@ -151,13 +151,13 @@ bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &so
         // The document is the fragment's resource provider: it loads nothing
         // from paths or the network.
         cursor.insertFragment(QTextDocumentFragment::fromHtml(source.html(), &document));
-        if (source.hasFormat(PictureBundle::mimeType)) {
-            // Data of ours: its HTML names pictures of the document it came
-            // from. Unreadable data carries none.
-            const PictureBundle bundle =
-                PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle());
-            adoptPictures(document, start, cursor.position(), bundle);
-        }
+        // The HTML's picture names belong to the document it came from: they
+        // show only the pictures the data carries beside it. Unreadable or
+        // absent picture data carries none.
+        const PictureBundle bundle = source.hasFormat(PictureBundle::mimeType)
+            ? PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle())
+            : PictureBundle();
+        adoptPictures(document, start, cursor.position(), bundle);
         cursor.endEditBlock();
         return true;
     }
