@@ -325,6 +325,52 @@ private slots:
         QCOMPARE(saved.count(QColor(Qt::lightGray)), 1);
     }
 
+    // A copy or cut whose pictures pass the picture data's size limit (here
+    // lowered to fit four of five): a paste or drop within the program gets
+    // every picture; only another process is held to the limit.
+    void largeTransfersKeepEveryPictureWithinTheProgram_data()
+    {
+        QTest::addColumn<Transfer>("transfer");
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<QList<QColor>>("expected");
+        const QList<QColor> all = SourceColors;
+        QTest::newRow("cut, same document") << Transfer::Cut << Target::SameDocument << all;
+        QTest::newRow("copy, opened after") << Transfer::Copy << Target::OpenedInSameWindow << OtherColors + all;
+        QTest::newRow("drag, opened after") << Transfer::Drag << Target::OpenedInSameWindow << OtherColors + all;
+        QTest::newRow("cut, other program") << Transfer::Cut << Target::OtherProgram << all.mid(0, 4) + QList<QColor>{QColor()};
+    }
+    void largeTransfersKeepEveryPictureWithinTheProgram()
+    {
+        QFETCH(Transfer, transfer);
+        QFETCH(Target, target);
+        QFETCH(QList<QColor>, expected);
+        Editor source;
+        source.open(picturesText(SourceColors));
+        source.select(0, source.document.characterCount() - 1);
+        std::unique_ptr<QMimeData> whole(TextTransfer::mimeDataFor(source.item()->textCursor(), source.document));
+        PictureBundle fourPictures = *PictureBundle::parse(whole->data(PictureBundle::mimeType));
+        fourPictures.pictures.removeLast();
+        const TextTransfer::Limits limits{fourPictures.serialized().size()};
+        QMimeData *data = TextTransfer::mimeDataFor(source.item()->textCursor(), source.document, limits);
+
+        if (transfer == Transfer::Drag) {
+            std::unique_ptr<QMimeData> dragged(data);
+            source.open(picturesText(OtherColors));
+            source.dropAtEnd(dragged.get());
+        } else {
+            QGuiApplication::clipboard()->setMimeData(target == Target::OtherProgram ? asBytes(data) : data);
+            if (target == Target::OtherProgram)
+                delete data;
+            if (transfer == Transfer::Cut)
+                source.item()->textCursor().removeSelectedText();
+            if (target == Target::OpenedInSameWindow)
+                source.open(picturesText(OtherColors));
+            source.caretAtEnd();
+            source.keys(Qt::Key_V);
+        }
+        QCOMPARE(shownColors(source.document), expected);
+    }
+
     void bundleRoundTripsAndRefusesWhatPassesItsLimits()
     {
         PictureBundle bundle;

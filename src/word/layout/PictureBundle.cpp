@@ -73,7 +73,7 @@ bool PictureBundle::add(Picture picture)
     if (pictures.size() >= maximumPictures || picture.bytes.isEmpty()
         || picture.bytes.size() > PictureAttachment::maximumBytes
         || picture.name.toUtf8().size() > maximumNameBytes || picture.fileName.toUtf8().size() > maximumNameBytes
-        || MagicSize + 4 + m_size + size > maximumBytes)
+        || MagicSize + 4 + m_size + size > m_byteLimit)
         return false;
     m_size += size;
     pictures.append(std::move(picture));

@@ -21,6 +21,47 @@ namespace {
 // no document holds it, so it shows as a missing picture.
 const QString MissingPicture = QStringLiteral("morvane-missing-picture:");
 
+// The pictures a transfer carries, by the names its HTML gives them.
+using Pictures = QHash<QString, PictureBundle::Picture>;
+
+// The pictures of a copy this program made, whole, held by the data object
+// itself. A paste of that same object within the program (the clipboard
+// while it is still ours, a drag within the program) takes them from here:
+// the bundle's limits guard only bytes read from another process. They go
+// with the object, when the clipboard or the drag lets it go.
+class HeldTransferPictures : public QObject
+{
+public:
+    HeldTransferPictures(Pictures pictures, QMimeData *data) : QObject(data), pictures(std::move(pictures)) {}
+
+    const Pictures pictures;
+};
+
+const Pictures *heldPictures(const QMimeData &source)
+{
+    for (QObject *child : source.children()) {
+        if (auto *held = dynamic_cast<HeldTransferPictures *>(child))
+            return &held->pictures;
+    }
+    return nullptr;
+}
+
+// The pictures `source` carries: held by the object when it is ours, else
+// read from its bundle (none when the bundle is missing or unreadable).
+Pictures carriedPictures(const QMimeData &source)
+{
+    if (const Pictures *held = heldPictures(source))
+        return *held;
+    Pictures pictures;
+    if (!source.hasFormat(PictureBundle::mimeType))
+        return pictures;
+    if (std::optional<PictureBundle> bundle = PictureBundle::parse(source.data(PictureBundle::mimeType))) {
+        for (PictureBundle::Picture &picture : bundle->pictures)
+            pictures.insert(picture.name, std::move(picture));
+    }
+    return pictures;
+}
+
 struct PicturePlace
 {
     int position;
@@ -78,9 +119,9 @@ PictureBundle::Picture pictureFile(const QTextImageFormat &format, const WordTex
     return picture;
 }
 
-// Gives every picture between `start` and `end` its picture from `bundle`,
+// Gives every picture between `start` and `end` its picture from `carried`,
 // held by `document`, with the size the HTML gave it.
-void adoptPictures(WordTextDocument &document, int start, int end, const PictureBundle &bundle)
+void adoptPictures(WordTextDocument &document, int start, int end, const Pictures &carried)
 {
     PictureCache decoded;
     QHash<QString, WordTextDocument::HeldPicture> held;
@@ -89,13 +130,13 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
         QTextImageFormat &format = place.format;
         const QString name = format.name();
         if (!held.contains(name)) {
-            const PictureBundle::Picture *carried = bundle.find(name);
+            const auto file = carried.constFind(name);
             WordTextDocument::HeldPicture picture;
-            if (carried) {
-                picture = document.holdPicture(carried->bytes, decoded);
-                if (picture.attachment && !carried->fileName.isEmpty()) {
+            if (file != carried.constEnd()) {
+                picture = document.holdPicture(file->bytes, decoded);
+                if (picture.attachment && !file->fileName.isEmpty()) {
                     auto named = std::make_shared<TextAttachment>(*picture.attachment);
-                    named->fileName = carried->fileName;
+                    named->fileName = file->fileName;
                     picture.attachment = named;
                 }
             }
@@ -124,20 +165,27 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
 
 namespace TextTransfer {
 
-QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document)
+QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits)
 {
     auto *data = new QMimeData;
     const QTextDocumentFragment selection = cursor.selection();
     data->setHtml(selection.toHtml());
     data->setText(selection.toPlainText());
-    PictureBundle bundle;
+    Pictures pictures;
+    // What fits the bundle's limits goes to another process; this program
+    // keeps every picture (HeldTransferPictures).
+    PictureBundle bundle(limits.bundleBytes);
     for (const PicturePlace &place : picturesIn(document, cursor.selectionStart(), cursor.selectionEnd())) {
-        if (bundle.find(place.format.name()))
+        if (pictures.contains(place.format.name()))
             continue;
         PictureBundle::Picture picture = pictureFile(place.format, document);
-        if (!picture.bytes.isEmpty())
-            bundle.add(std::move(picture));
+        if (picture.bytes.isEmpty())
+            continue;
+        pictures.insert(picture.name, picture);
+        bundle.add(std::move(picture));
     }
+    if (!pictures.isEmpty())
+        new HeldTransferPictures(std::move(pictures), data);
     if (!bundle.pictures.isEmpty())
         data->setData(PictureBundle::mimeType, bundle.serialized());
     return data;
@@ -152,12 +200,8 @@ bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &so
         // from paths or the network.
         cursor.insertFragment(QTextDocumentFragment::fromHtml(source.html(), &document));
         // The HTML's picture names belong to the document it came from: they
-        // show only the pictures the data carries beside it. Unreadable or
-        // absent picture data carries none.
-        const PictureBundle bundle = source.hasFormat(PictureBundle::mimeType)
-            ? PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle())
-            : PictureBundle();
-        adoptPictures(document, start, cursor.position(), bundle);
+        // show only the pictures the data carries beside it.
+        adoptPictures(document, start, cursor.position(), carriedPictures(source));
         cursor.endEditBlock();
         return true;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureBundle.h"
+
 #include <QString>
 
 class QMimeData;
@@ -14,8 +16,17 @@ class WordTextDocument;
 // document's resources only.
 namespace TextTransfer {
 
-// New data for the selection of `cursor`; the caller owns it.
-QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document);
+struct Limits
+{
+    // The serialized picture data (PictureBundle) another process may read;
+    // pictures past it reach only pastes within this program.
+    qsizetype bundleBytes = PictureBundle::maximumBytes;
+};
+
+// New data for the selection of `cursor`; the caller owns it. A paste of
+// this same object within the program gets every picture, whatever its
+// size; another process gets the pictures that fit `limits`.
+QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits = {});
 
 // Inserts the HTML (else the plain text) of `source` at `cursor`, replacing
 // its selection, as one undo step. Pictures the data carries become
