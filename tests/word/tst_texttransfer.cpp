@@ -15,6 +15,8 @@
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -369,6 +371,64 @@ private slots:
             source.keys(Qt::Key_V);
         }
         QCOMPARE(shownColors(source.document), expected);
+    }
+
+    // What other programs read of a copy: HTML whose pictures are embedded
+    // (as a plain Qt text box and LibreOffice Writer show them), up to the
+    // embedding bound, and a lone picture as the picture itself.
+    void otherProgramsReceiveThePictures_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("embeddedPictures"); // the bound: the files of the first this many
+        QTest::addColumn<QList<QColor>>("expected");
+        QTest::addColumn<QColor>("picture"); // the bare picture; invalid for none
+        QTest::newRow("whole text") << 0 << 11 << 5 << SourceColors << QColor();
+        QTest::newRow("one picture") << 3 << 4 << 5 << SourceColors.mid(1, 1) << QColor(SourceColors.at(1));
+        QTest::newRow("past the embedding bound") << 0 << 11 << 2 << SourceColors.mid(0, 2) << QColor();
+    }
+    void otherProgramsReceiveThePictures()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, embeddedPictures);
+        QFETCH(QList<QColor>, expected);
+        QFETCH(QColor, picture);
+        Editor source;
+        source.open(picturesText(SourceColors));
+        source.select(from, to);
+        TextTransfer::Limits limits;
+        limits.embeddedBytes = 0;
+        for (const QColor &color : SourceColors.mid(0, embeddedPictures))
+            limits.embeddedBytes += pngBytes(color).size();
+        std::unique_ptr<QMimeData> data(TextTransfer::mimeDataFor(source.item()->textCursor(), source.document, limits));
+        std::unique_ptr<QMimeData> received(asBytes(data.get()));
+
+        QTextDocument textBox;
+        textBox.setHtml(received->html());
+        QCOMPARE(shownColors(textBox), expected);
+        QCOMPARE(colorOf(QImage::fromData(received->data(QStringLiteral("image/png")))), picture);
+        QCOMPARE(colorOf(qvariant_cast<QImage>(data->imageData())), picture);
+
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed");
+        QTemporaryDir folder;
+        QFile html(folder.filePath(QStringLiteral("pasted.html")));
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write(received->data(QStringLiteral("text/html")));
+        html.close();
+        QProcess libreOffice;
+        libreOffice.start(QStringLiteral("soffice"),
+                          {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(folder.filePath("profile")).toString(),
+                           QStringLiteral("--headless"), QStringLiteral("--infilter=HTML (StarWriter)"),
+                           QStringLiteral("--convert-to"), QStringLiteral("fodt"), QStringLiteral("--outdir"),
+                           folder.path(), html.fileName()});
+        QVERIFY(libreOffice.waitForFinished(180 * 1000));
+        QFile converted(folder.filePath(QStringLiteral("pasted.fodt")));
+        QVERIFY(converted.open(QIODevice::ReadOnly));
+        const QByteArray flat = converted.readAll();
+        QCOMPARE(int(flat.count("<draw:image")), expected.size());
+        QCOMPARE(int(flat.count("<office:binary-data>")), expected.size());
     }
 
     void bundleRoundTripsAndRefusesWhatPassesItsLimits()

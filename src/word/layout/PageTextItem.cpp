@@ -204,7 +204,9 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
 {
     if (!source)
         return false;
-    if (carriesPicture(source)) {
+    // Our own text with one picture also offers the bare picture to other
+    // programs; the text keeps the picture's file and shown size.
+    if (carriesPicture(source) && !TextTransfer::isOwnText(*source)) {
         for (const QString &format : source->formats()) {
             if (!format.startsWith(QLatin1String("image/")))
                 continue;

@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
@@ -20,6 +21,10 @@ namespace {
 // The name a picture gets when the data that named it did not carry it:
 // no document holds it, so it shows as a missing picture.
 const QString MissingPicture = QStringLiteral("morvane-missing-picture:");
+
+// The selection's HTML as this program reads it back: its pictures named
+// as the picture data (PictureBundle) names them.
+const QString OwnHtmlType = QStringLiteral("application/x-morvane-word-html");
 
 // The pictures a transfer carries, by the names its HTML gives them.
 using Pictures = QHash<QString, PictureBundle::Picture>;
@@ -161,6 +166,85 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
     }
 }
 
+// The picture file as a data: URI other programs read: its own bytes when
+// they are of a common web type, else the picture again as PNG; "" when it
+// is no picture.
+QString dataUri(const PictureBundle::Picture &picture)
+{
+    static const QStringList webTypes{QStringLiteral("image/png"), QStringLiteral("image/jpeg"),
+                                      QStringLiteral("image/gif"), QStringLiteral("image/bmp"),
+                                      QStringLiteral("image/webp"), QStringLiteral("image/svg+xml")};
+    QString type = QMimeDatabase().mimeTypeForData(picture.bytes).name();
+    QByteArray bytes = picture.bytes;
+    if (!webTypes.contains(type)) {
+        const TextAttachmentPointer decoded = PictureAttachment::fromBytes(picture.bytes);
+        if (!decoded || decoded->image.isNull())
+            return {};
+        type = QStringLiteral("image/png");
+        bytes = pngBytes(decoded->image);
+    }
+    return QStringLiteral("data:") + type + QStringLiteral(";base64,") + QString::fromLatin1(bytes.toBase64());
+}
+
+// The selection's HTML for other programs, which cannot see the pictures
+// the names of this program stand for: each picture embedded as a data:
+// URI while the embedded files stay within `embeddedBytes` in all; the
+// pictures past it, and missing ones, are left out.
+QString htmlForOtherPrograms(const QTextDocumentFragment &selection, const Pictures &pictures,
+                             qsizetype embeddedBytes)
+{
+    QTextDocument copy;
+    QTextCursor cursor(&copy);
+    cursor.insertFragment(selection);
+    const QList<PicturePlace> places = picturesIn(copy, 0, copy.characterCount());
+    QList<QString> uris;
+    qsizetype embedded = 0;
+    for (const PicturePlace &place : places) {
+        const auto file = pictures.constFind(place.format.name());
+        const bool fits = file != pictures.constEnd() && embedded + file->bytes.size() <= embeddedBytes;
+        uris.append(fits ? dataUri(*file) : QString());
+        if (!uris.last().isEmpty())
+            embedded += file->bytes.size();
+    }
+    // From the end, so that a removal leaves the places before it alone.
+    for (qsizetype i = places.size() - 1; i >= 0; --i) {
+        cursor.setPosition(places.at(i).position);
+        cursor.setPosition(places.at(i).position + 1, QTextCursor::KeepAnchor);
+        if (uris.at(i).isEmpty()) {
+            cursor.removeSelectedText();
+            continue;
+        }
+        QTextImageFormat format = places.at(i).format;
+        format.setName(uris.at(i));
+        format.clearProperty(TextFormatProperty::Attachment);
+        cursor.setCharFormat(format);
+    }
+    return QTextDocumentFragment(&copy).toHtml();
+}
+
+// A selection of one picture also goes as the picture itself, for programs
+// that take a picture but no HTML.
+void addLonePicture(QMimeData &data, const QTextCursor &cursor, const WordTextDocument &document,
+                    const Pictures &pictures)
+{
+    const QList<PicturePlace> places = picturesIn(document, cursor.selectionStart(), cursor.selectionEnd());
+    if (places.size() != 1 || cursor.selectionEnd() - cursor.selectionStart() != 1)
+        return;
+    const auto file = pictures.constFind(places.first().format.name());
+    if (file == pictures.constEnd())
+        return;
+    QImage image = document.resource(QTextDocument::ImageResource, QUrl(file->name)).value<QImage>();
+    if (image.isNull()) {
+        const TextAttachmentPointer decoded = PictureAttachment::fromBytes(file->bytes);
+        image = decoded ? decoded->image : QImage();
+    }
+    if (image.isNull())
+        return;
+    const bool png = QMimeDatabase().mimeTypeForData(file->bytes).name() == QLatin1String("image/png");
+    data.setData(QStringLiteral("image/png"), png ? file->bytes : pngBytes(image));
+    data.setImageData(image);
+}
+
 } // namespace
 
 namespace TextTransfer {
@@ -169,7 +253,7 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
 {
     auto *data = new QMimeData;
     const QTextDocumentFragment selection = cursor.selection();
-    data->setHtml(selection.toHtml());
+    data->setData(OwnHtmlType, selection.toHtml().toUtf8());
     data->setText(selection.toPlainText());
     Pictures pictures;
     // What fits the bundle's limits goes to another process; this program
@@ -184,6 +268,8 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
         pictures.insert(picture.name, picture);
         bundle.add(std::move(picture));
     }
+    data->setHtml(htmlForOtherPrograms(selection, pictures, limits.embeddedBytes));
+    addLonePicture(*data, cursor, document, pictures);
     if (!pictures.isEmpty())
         new HeldTransferPictures(std::move(pictures), data);
     if (!bundle.pictures.isEmpty())
@@ -191,14 +277,22 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
     return data;
 }
 
+bool isOwnText(const QMimeData &source)
+{
+    return source.hasFormat(OwnHtmlType);
+}
+
 bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source)
 {
-    if (source.hasHtml()) {
+    if (isOwnText(source) || source.hasHtml()) {
+        // Our own HTML names the pictures the data carries, rather than
+        // embedding them as the HTML for other programs does.
+        const QString html = isOwnText(source) ? QString::fromUtf8(source.data(OwnHtmlType)) : source.html();
         cursor.beginEditBlock();
         const int start = cursor.selectionStart();
         // The document is the fragment's resource provider: it loads nothing
         // from paths or the network.
-        cursor.insertFragment(QTextDocumentFragment::fromHtml(source.html(), &document));
+        cursor.insertFragment(QTextDocumentFragment::fromHtml(html, &document));
         // The HTML's picture names belong to the document it came from: they
         // show only the pictures the data carries beside it.
         adoptPictures(document, start, cursor.position(), carriedPictures(source));
