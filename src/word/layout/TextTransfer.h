@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureBundle.h"
+#include "TransferData.h"
 
 #include <QString>
 
@@ -8,29 +8,16 @@ class QMimeData;
 class QTextCursor;
 class WordTextDocument;
 
-// What a copy, cut or drag of the word processor's text carries, and how a
-// paste or drop of it comes back in. The data is self-contained bytes, so
-// it survives the system clipboard between two running copies of the
-// program: HTML and plain text for any program, and beside them the
-// pictures themselves (PictureBundle), which the HTML names by the source
-// document's resources only.
+// What a copy, cut or drag of the word processor's text carries
+// (TransferData), and how a paste or drop of it comes back in: our own HTML
+// with the pictures it names, or HTML and plain text from any program.
 namespace TextTransfer {
 
-struct Limits
-{
-    // The serialized picture data (PictureBundle) another process may read;
-    // pictures past it reach only pastes within this program.
-    qsizetype bundleBytes = PictureBundle::maximumBytes;
-    // The picture files embedded in the HTML for other programs, in all;
-    // the pictures past it are left out of that HTML.
-    qsizetype embeddedBytes = 32 * 1024 * 1024;
-};
+using Limits = TransferData::Limits;
 
-// New data for the selection of `cursor`; the caller owns it. A paste of
-// this same object within the program gets every picture, whatever its
-// size; another running copy of the program gets the pictures that fit
-// `limits`. Other programs get HTML with the pictures embedded, and a
-// selection of one picture also as the picture itself (image/png).
+// New data for the selection of `cursor` (TransferData); the caller owns
+// it. A paste of this same object within the program gets every picture,
+// whatever its size; other processes get what fits `limits`.
 QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits = {});
 
 // Whether `source` is text copied by this program (in this process or
