@@ -60,8 +60,11 @@ void removeLeftovers(const QString &target)
     const QFileInfo info(target);
     const QString prefix = SafeSave::scratchPrefix(info.fileName());
     const QDir folder(info.absolutePath());
-    for (const QString &name : folder.entryList({prefix + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::System
-                                                                     | QDir::NoDotAndDotDot)) {
+    // Compared literally: a name filter would read "[", "*" and "?" in the
+    // document's name as a pattern and reach other documents' scratch folders.
+    for (const QString &name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (!name.startsWith(prefix))
+            continue;
         const QString rest = name.mid(prefix.size());
         bool numeric = false;
         const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&numeric);

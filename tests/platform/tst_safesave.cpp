@@ -29,6 +29,8 @@ private slots:
     void folderSaveKeepsModesInside();
     void failedBuildLeavesNothingBeside();
     void killedSaveIsCleanedByTheNext();
+    void leftoversMatchTheNameLiterally_data();
+    void leftoversMatchTheNameLiterally();
     void othersNeverReadTheDocument_data();
     void othersNeverReadTheDocument();
     void fileNameNeverLeavesDuringAReplace();
@@ -266,6 +268,37 @@ void TestSafeSave::killedSaveIsCleanedByTheNext()
     QVERIFY(SafeSave::writeFile(path, "new", nullptr));
     QCOMPARE(besides(folder.path()), QStringList({QFileInfo(live).fileName(), QStringLiteral("report.csv")}));
     QCOMPARE(contents(path), QByteArray("new"));
+}
+
+// Scratch folders beside a save are matched by the document's name as
+// written: brackets, stars and question marks are no pattern, so a killed
+// save's leftovers go and another document's scratch stays.
+void TestSafeSave::leftoversMatchTheNameLiterally_data()
+{
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("scratchOf");
+    QTest::addColumn<bool>("liveOwner"); // pid 1 always runs; the other pid never does
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("own, brackets") << "Report [draft].docx" << "Report [draft].docx" << false << true;
+    QTest::newRow("own, star and question mark") << "a*?.rtf" << "a*?.rtf" << false << true;
+    QTest::newRow("other live save, bracket class") << "a[12345].rtf" << "a1.rtf" << true << false;
+    QTest::newRow("other dead save, star") << "a*.rtf" << "ab.rtf" << false << false;
+    QTest::newRow("other dead save, question mark") << "q?.csv" << "qx.csv" << false << false;
+}
+
+void TestSafeSave::leftoversMatchTheNameLiterally()
+{
+    QFETCH(QString, saved);
+    QFETCH(QString, scratchOf);
+    QFETCH(bool, liveOwner);
+    QFETCH(bool, removed);
+    QTemporaryDir folder;
+    const QString scratch = SafeSave::scratchPrefix(scratchOf) + (liveOwner ? QStringLiteral("1-abc")
+                                                                            : QStringLiteral("2147483000-abc"));
+    QVERIFY(QDir(folder.path()).mkdir(scratch));
+    QVERIFY(SafeSave::writeFile(folder.filePath(scratch + u'/' + scratchOf), "half", nullptr));
+    QVERIFY(SafeSave::writeFile(folder.filePath(saved), "new", nullptr));
+    QCOMPARE(QFileInfo::exists(folder.filePath(scratch)), !removed);
 }
 
 // While the new document is written, and after a failure, no other user
