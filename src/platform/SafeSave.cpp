@@ -1,6 +1,7 @@
 #include "SafeSave.h"
 #include "platform/FileBytes.h"
 #include "platform/Failure.h"
+#include "platform/InPlaceWrite.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -8,10 +9,12 @@
 #include <QFileInfo>
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -70,6 +73,10 @@ void removeLeftovers(const QString &target)
         const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&numeric);
         if (numeric && processRuns(pid))
             continue;
+        // A file written in place by a killed save gets its old content
+        // back; a copy that cannot go back yet stays for a later save.
+        if (!InPlaceWrite::restoreLeftover(folder.filePath(name), target))
+            continue;
         // A folder save killed between moving the old folder aside and the
         // new one in left the old one there: it goes back first.
         const QString aside = folder.filePath(name) + u'/' + asideName(info.fileName());
@@ -104,7 +111,7 @@ public:
     }
     ~PrivateScratch()
     {
-        if (m_made)
+        if (m_made && !m_kept)
             removePath(m_folder);
     }
     PrivateScratch(const PrivateScratch &) = delete;
@@ -119,6 +126,9 @@ public:
     }
     // Where the builder writes.
     const QString &path() const { return m_path; }
+    const QString &folder() const { return m_folder; }
+    // Left on disk for the next save to find (see removeLeftovers).
+    void keep() { m_kept = true; }
     // Where an old folder goes while the new one takes its place.
     QString asidePath(const QString &target) const { return m_folder + u'/' + asideName(QFileInfo(target).fileName()); }
     // The builder's message about `m_path` told about the user's own file.
@@ -131,6 +141,7 @@ private:
     QString m_folder;
     QString m_path;
     bool m_made = false;
+    bool m_kept = false;
 };
 
 bool syncOne(const QString &path, bool folder)
@@ -165,17 +176,15 @@ bool isReadOnly(const QString &target, const struct stat &status)
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(native(target).constData(), W_OK) != 0;
 }
 
-bool checkTarget(const QString &target, SafeSave::Kind kind, bool *exists, mode_t *mode, QString *error)
+bool checkTarget(const QString &target, SafeSave::Kind kind, std::optional<struct stat> *old, QString *error)
 {
     struct stat status;
     if (::stat(native(target).constData(), &status) != 0) {
-        *exists = false;
         if (errno == ENOENT)
             return true;
         return writeFailure(error, target, errno);
     }
-    *exists = true;
-    *mode = status.st_mode & 07777;
+    *old = status;
     const bool isFolder = S_ISDIR(status.st_mode);
     if (kind == SafeSave::Kind::File && isFolder)
         return fail(error, QStringLiteral("Cannot write '%1': it is a folder").arg(target));
@@ -257,19 +266,65 @@ bool keepModesInside(const QString &built, const QString &target, mode_t folderM
     return true;
 }
 
+bool isMemberOf(gid_t group)
+{
+    if (::getegid() == group)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(size_t(std::max(count, 0)));
+    return count > 0 && ::getgroups(count, groups.data()) == count
+           && std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
+// Only a file of the saver's own, in a group the saver belongs to, comes back
+// the same from a rename over it: a new file is the saver's, and only root
+// can give it another owner. Any other file is written in place.
+bool renameKeepsOwnership(const struct stat &old)
+{
+    return old.st_uid == ::geteuid() && (::geteuid() == 0 || isMemberOf(old.st_gid));
+}
+
+// Gives the new file or folder the old one's group (a folder's is kept where
+// the saver may: it stays the saver's own otherwise, as a new folder would).
+bool keepGroup(const QString &built, SafeSave::Kind kind, gid_t group)
+{
+    struct stat made;
+    if (::lstat(native(built).constData(), &made) != 0)
+        return false;
+    return made.st_gid == group || ::chown(native(built).constData(), uid_t(-1), group) == 0
+           || kind == SafeSave::Kind::Folder;
+}
+
 // Builds the new content and makes it ready to move in: on disk, with the
-// old file's permission bits (for a folder, those of what it holds too).
+// old file's group and permission bits (for a folder, those of what it holds
+// too; the mode comes last, as a change of group clears set-id bits).
 bool buildScratch(const SafeSave::Builder &build, const PrivateScratch &scratch, const QString &target,
-                  SafeSave::Kind kind, std::optional<mode_t> oldMode, QString *error)
+                  SafeSave::Kind kind, const std::optional<struct stat> &old, QString *error)
 {
     QString buildError;
     if (!build(scratch.path(), &buildError))
         return fail(error, scratch.inTermsOf(target, buildError));
-    if (oldMode && kind == SafeSave::Kind::Folder && !keepModesInside(scratch.path(), target, *oldMode))
+    if (!old) {
+        if (!syncTree(scratch.path()))
+            return writeFailure(error, target, errno);
+        return true;
+    }
+    const mode_t oldMode = old->st_mode & 07777;
+    if (kind == SafeSave::Kind::Folder && !keepModesInside(scratch.path(), target, oldMode))
         return writeFailure(error, target, errno);
-    if (!syncTree(scratch.path()) || (oldMode && ::chmod(native(scratch.path()).constData(), *oldMode) != 0))
+    if (!syncTree(scratch.path()) || !keepGroup(scratch.path(), kind, old->st_gid)
+        || ::chmod(native(scratch.path()).constData(), oldMode) != 0)
         return writeFailure(error, target, errno);
     return true;
+}
+
+bool writeInPlace(PrivateScratch &scratch, const QString &target, QString *error)
+{
+    bool keepScratch = false;
+    const bool written = InPlaceWrite::write(scratch.path(), target, scratch.folder(), &keepScratch, error);
+    if (keepScratch)
+        scratch.keep();
+    return written;
 }
 
 bool containsNul(const QString &path)
@@ -331,16 +386,21 @@ bool save(const QString &path, Kind kind, const Builder &build, QString *error)
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo(folder).isDir())
         return fail(error, QStringLiteral("Cannot write '%1': the folder '%2' does not exist").arg(target, folder));
-    bool exists = false;
-    mode_t mode = 0;
-    if (!checkTarget(target, kind, &exists, &mode, error))
+    std::optional<struct stat> old;
+    if (!checkTarget(target, kind, &old, error))
         return false;
     removeLeftovers(target);
 
+    // The content written in place comes from the scratch file: its own
+    // group and mode do not matter.
+    const bool inPlace = old && kind == Kind::File && !renameKeepsOwnership(*old);
     PrivateScratch scratch(target);
     if (!scratch.make(target, error)
-        || !buildScratch(build, scratch, target, kind, exists ? std::optional<mode_t>(mode) : std::nullopt, error)
-        || !moveIn(scratch, kind, target, exists, error))
+        || !buildScratch(build, scratch, target, kind, inPlace ? std::nullopt : old, error))
+        return false;
+    if (inPlace)
+        return writeInPlace(scratch, target, error);
+    if (!moveIn(scratch, kind, target, old.has_value(), error))
         return false;
     syncOne(folder, true); // the rename itself reaches the disk
     return true;

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -31,6 +32,8 @@ private slots:
     void killedSaveIsCleanedByTheNext();
     void leftoversMatchTheNameLiterally_data();
     void leftoversMatchTheNameLiterally();
+    void sharedFileKeepsItsOwner_data();
+    void sharedFileKeepsItsOwner();
     void othersNeverReadTheDocument_data();
     void othersNeverReadTheDocument();
     void fileNameNeverLeavesDuringAReplace();
@@ -299,6 +302,100 @@ void TestSafeSave::leftoversMatchTheNameLiterally()
     QVERIFY(SafeSave::writeFile(folder.filePath(scratch + u'/' + scratchOf), "half", nullptr));
     QVERIFY(SafeSave::writeFile(folder.filePath(saved), "new", nullptr));
     QCOMPARE(QFileInfo::exists(folder.filePath(scratch)), !removed);
+}
+
+namespace {
+
+constexpr uid_t fileOwner = 47001;
+constexpr uid_t groupMember = 47002;
+constexpr gid_t sharedGroup = 47000;
+constexpr gid_t memberOwnGroup = 47003;
+
+// Runs `work` in a child process as `groupMember` (its own group first, the
+// shared one too); returns the child's wait status.
+int asGroupMember(const std::function<int()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(1, &sharedGroup) != 0 || ::setgid(memberOwnGroup) != 0 || ::setuid(groupMember) != 0)
+            ::_exit(3);
+        ::_exit(work());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+} // namespace
+
+// Another member of a file's group saves a group-writable file: it stays its
+// owner's, in its group, with its mode, in a sticky folder as in an open one.
+// A save of another's file writes it in place; the old content comes back
+// when that write fails (here: over the file size limit, as on a full disk)
+// or is killed (by the next save, which fails here to show it).
+void TestSafeSave::sharedFileKeepsItsOwner_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("saverOwns"); // the member's own file, in the shared group
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("sticky folder") << 01777 << false << "saved";
+    QTest::newRow("open folder") << 0777 << false << "saved";
+    QTest::newRow("own file in the shared group") << 0777 << true << "saved";
+    QTest::newRow("sticky folder, disk full") << 01777 << false << "full";
+    QTest::newRow("open folder, killed") << 0777 << false << "killed";
+}
+
+void TestSafeSave::sharedFileKeepsItsOwner()
+{
+    QFETCH(int, folderMode);
+    QFETCH(bool, saverOwns);
+    QFETCH(QString, ending);
+    if (::geteuid() != 0)
+        QSKIP("saving as another user needs root");
+    QTemporaryDir folder;
+    QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), mode_t(folderMode)), 0);
+    const QString path = folder.filePath(QStringLiteral("plan.rtf"));
+    const QByteArray native = QFile::encodeName(path);
+    const QByteArray old("old content");
+    QVERIFY(SafeSave::writeFile(path, old, nullptr));
+    QCOMPARE(::chown(native.constData(), saverOwns ? groupMember : fileOwner, sharedGroup), 0);
+    QCOMPARE(::chmod(native.constData(), 0664), 0);
+
+    const QByteArray fresh(64 * 1024, 'n');
+    const int status = asGroupMember([&] {
+        QString error;
+        const bool saved = SafeSave::save(path, SafeSave::Kind::File, [&](const QString &scratch, QString *buildError) {
+            if (!SafeSave::writeFile(scratch, fresh, buildError))
+                return false;
+            if (ending != QLatin1String("saved")) { // the target's write is the first to meet the limit
+                const struct rlimit limit{4096, 4096}, noCore{0, 0};
+                ::signal(SIGXFSZ, ending == QLatin1String("full") ? SIG_IGN : SIG_DFL);
+                ::setrlimit(RLIMIT_CORE, &noCore);
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            return true;
+        }, &error);
+        return saved ? 0 : error.contains(QStringLiteral("File too large")) && error.contains(path) ? 1 : 2;
+    });
+    if (ending == QLatin1String("killed")) {
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(contents(path) != old);
+        const int next = asGroupMember([&] {
+            const auto failing = [](const QString &, QString *) { return false; };
+            return SafeSave::save(path, SafeSave::Kind::File, failing, nullptr) ? 2 : 0;
+        });
+        QCOMPARE(WEXITSTATUS(next), 0);
+    } else {
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), ending == QLatin1String("saved") ? 0 : 1);
+    }
+    QCOMPARE(contents(path), ending == QLatin1String("saved") ? fresh : old);
+    struct stat after;
+    QCOMPARE(::stat(native.constData(), &after), 0);
+    QCOMPARE(after.st_uid, saverOwns ? groupMember : fileOwner);
+    QCOMPARE(after.st_gid, sharedGroup);
+    QCOMPARE(int(after.st_mode & 07777), 0664);
+    QCOMPARE(besides(folder.path()), QStringList(QStringLiteral("plan.rtf")));
 }
 
 // While the new document is written, and after a failure, no other user
