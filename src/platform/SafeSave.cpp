@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <algorithm>
@@ -57,21 +58,40 @@ QString asideName(const QString &fileName)
     return fileName + QStringLiteral(".old");
 }
 
+constexpr QDir::Filters everyEntry = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+// The process id in a scratch name: `prefix`, the id, "-" and hex digits
+// (see newScratchPath); -1 for any other name. Compared literally: a name
+// filter would read "[", "*" and "?" in the document's name as a pattern.
+qint64 scratchOwner(const QString &name, const QString &prefix)
+{
+    static const QRegularExpression rest(QStringLiteral("^([0-9]{1,18})-[0-9a-f]+$"));
+    if (!name.startsWith(prefix))
+        return -1;
+    const QRegularExpressionMatch match = rest.match(QStringView(name).mid(prefix.size()));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+// A long name is cut short in the scratch prefix, so a leftover may be that
+// of another document sharing its first characters: one holding an old
+// folder set aside under another name is never taken for this one's.
+bool holdsAnotherAside(const QString &leftover, const QString &fileName)
+{
+    const QStringList entries = QDir(leftover).entryList(everyEntry);
+    return std::any_of(entries.cbegin(), entries.cend(), [&](const QString &entry) {
+        return entry.endsWith(asideName(QString())) && entry != fileName && entry != asideName(fileName);
+    });
+}
+
 // Scratch files and folders beside `target` whose save process has died.
 void removeLeftovers(const QString &target)
 {
     const QFileInfo info(target);
     const QString prefix = SafeSave::scratchPrefix(info.fileName());
     const QDir folder(info.absolutePath());
-    // Compared literally: a name filter would read "[", "*" and "?" in the
-    // document's name as a pattern and reach other documents' scratch folders.
-    for (const QString &name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (!name.startsWith(prefix))
-            continue;
-        const QString rest = name.mid(prefix.size());
-        bool numeric = false;
-        const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&numeric);
-        if (numeric && processRuns(pid))
+    for (const QString &name : folder.entryList(everyEntry)) {
+        const qint64 pid = scratchOwner(name, prefix);
+        if (pid < 0 || processRuns(pid) || holdsAnotherAside(folder.filePath(name), info.fileName()))
             continue;
         // A file written in place by a killed save gets its old content
         // back; a copy that cannot go back yet stays for a later save.

@@ -266,7 +266,7 @@ void TestSafeSave::killedSaveIsCleanedByTheNext()
     }
 
     // A live process's scratch file (pid 1 always runs) is not touched.
-    const QString live = folder.filePath(SafeSave::scratchPrefix(QStringLiteral("report.csv")) + QStringLiteral("1-abc"));
+    const QString live = folder.filePath(SafeSave::scratchPrefix(QStringLiteral("report.csv")) + QStringLiteral("1-0123456789abcdef"));
     QVERIFY(SafeSave::writeFile(live, "busy", nullptr));
     QVERIFY(SafeSave::writeFile(path, "new", nullptr));
     QCOMPARE(besides(folder.path()), QStringList({QFileInfo(live).fileName(), QStringLiteral("report.csv")}));
@@ -275,7 +275,9 @@ void TestSafeSave::killedSaveIsCleanedByTheNext()
 
 // Scratch folders beside a save are matched by the document's name as
 // written: brackets, stars and question marks are no pattern, so a killed
-// save's leftovers go and another document's scratch stays.
+// save's leftovers go and another document's scratch stays (with the old
+// folder it set aside, also when a long name's start is all that the
+// scratch name holds).
 void TestSafeSave::leftoversMatchTheNameLiterally_data()
 {
     QTest::addColumn<QString>("saved");
@@ -287,6 +289,9 @@ void TestSafeSave::leftoversMatchTheNameLiterally_data()
     QTest::newRow("other live save, bracket class") << "a[12345].rtf" << "a1.rtf" << true << false;
     QTest::newRow("other dead save, star") << "a*.rtf" << "ab.rtf" << false << false;
     QTest::newRow("other dead save, question mark") << "q?.csv" << "qx.csv" << false << false;
+    const QString longStart(70, u'L');
+    QTest::newRow("other dead save, long name") << longStart + "A.rtfd" << longStart + "B.rtfd" << false << false;
+    QTest::newRow("own, long name") << longStart + "A.rtfd" << longStart + "A.rtfd" << false << true;
 }
 
 void TestSafeSave::leftoversMatchTheNameLiterally()
@@ -296,10 +301,11 @@ void TestSafeSave::leftoversMatchTheNameLiterally()
     QFETCH(bool, liveOwner);
     QFETCH(bool, removed);
     QTemporaryDir folder;
-    const QString scratch = SafeSave::scratchPrefix(scratchOf) + (liveOwner ? QStringLiteral("1-abc")
-                                                                            : QStringLiteral("2147483000-abc"));
+    const QString scratch = SafeSave::scratchPrefix(scratchOf) + (liveOwner ? "1-" : "2147483000-")
+                            + QStringLiteral("0123456789abcdef");
     QVERIFY(QDir(folder.path()).mkdir(scratch));
-    QVERIFY(SafeSave::writeFile(folder.filePath(scratch + u'/' + scratchOf), "half", nullptr));
+    const QString setAside = scratch + u'/' + scratchOf + QStringLiteral(".old");
+    QVERIFY(SafeSave::writeFile(folder.filePath(setAside), "old folder", nullptr));
     QVERIFY(SafeSave::writeFile(folder.filePath(saved), "new", nullptr));
     QCOMPARE(QFileInfo::exists(folder.filePath(scratch)), !removed);
 }
