@@ -304,15 +304,16 @@ bool renameKeepsOwnership(const struct stat &old)
     return old.st_uid == ::geteuid() && (::geteuid() == 0 || isMemberOf(old.st_gid));
 }
 
-// Gives the new file or folder the old one's group (a folder's is kept where
-// the saver may: it stays the saver's own otherwise, as a new folder would).
-bool keepGroup(const QString &built, SafeSave::Kind kind, gid_t group)
+// Gives the new file or folder the old one's group. A regular file is only
+// renamed over when the saver may; anything else keeps the saver's group
+// where the saver may not, as a new one would.
+bool keepGroup(const QString &built, gid_t group)
 {
     struct stat made;
     if (::lstat(native(built).constData(), &made) != 0)
         return false;
     return made.st_gid == group || ::chown(native(built).constData(), uid_t(-1), group) == 0
-           || kind == SafeSave::Kind::Folder;
+           || !S_ISREG(made.st_mode);
 }
 
 // Builds the new content and makes it ready to move in: on disk, with the
@@ -332,7 +333,7 @@ bool buildScratch(const SafeSave::Builder &build, const PrivateScratch &scratch,
     const mode_t oldMode = old->st_mode & 07777;
     if (kind == SafeSave::Kind::Folder && !keepModesInside(scratch.path(), target, oldMode))
         return writeFailure(error, target, errno);
-    if (!syncTree(scratch.path()) || !keepGroup(scratch.path(), kind, old->st_gid)
+    if (!syncTree(scratch.path()) || !keepGroup(scratch.path(), old->st_gid)
         || ::chmod(native(scratch.path()).constData(), oldMode) != 0)
         return writeFailure(error, target, errno);
     return true;
@@ -413,7 +414,7 @@ bool save(const QString &path, Kind kind, const Builder &build, QString *error)
 
     // The content written in place comes from the scratch file: its own
     // group and mode do not matter.
-    const bool inPlace = old && kind == Kind::File && !renameKeepsOwnership(*old);
+    const bool inPlace = old && kind == Kind::File && S_ISREG(old->st_mode) && !renameKeepsOwnership(*old);
     PrivateScratch scratch(target);
     if (!scratch.make(target, error)
         || !buildScratch(build, scratch, target, kind, inPlace ? std::nullopt : old, error))
