@@ -95,6 +95,8 @@ bool putBack(const QString &copy, int target)
     return old.isOpen() && copyOver(old.fd(), target);
 }
 
+const QString noteName = QStringLiteral("target");
+
 bool writeFailure(QString *error, const QString &target, int code)
 {
     return fail(error, QStringLiteral("Cannot write '%1': %2").arg(target, qt_error_string(code)));
@@ -146,6 +148,26 @@ bool restoreLeftover(const QString &scratchFolder, const QString &target)
         return true;
     const Descriptor file(target, O_WRONLY);
     return file.isOpen() && putBack(copy, file.fd());
+}
+
+bool noteTarget(const QString &scratchFolder, const QString &target)
+{
+    QFile note(scratchFolder + u'/' + noteName);
+    const QByteArray path = native(target);
+    return note.open(QIODevice::WriteOnly) && note.write(path) == path.size() && note.flush()
+           && ::fsync(note.handle()) == 0;
+}
+
+bool restoreNotedLeftovers(const QString &folder)
+{
+    bool allBack = true;
+    const QDir parent(folder);
+    for (const QString &name : parent.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        QFile note(parent.filePath(name) + u'/' + noteName);
+        if (note.open(QIODevice::ReadOnly))
+            allBack = restoreLeftover(parent.filePath(name), QFile::decodeName(note.readAll())) && allBack;
+    }
+    return allBack;
 }
 
 } // namespace InPlaceWrite

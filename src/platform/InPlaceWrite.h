@@ -23,4 +23,12 @@ bool write(const QString &source, const QString &target, const QString &scratchF
 // copy is there but could not be put back: the folder must then stay.
 bool restoreLeftover(const QString &scratchFolder, const QString &target);
 
+// A scratch folder away from its target (in the application's scratch root,
+// when the target's folder lets the saver add nothing) holds a note of the
+// target, so that whoever cleans it up puts the old content back first.
+bool noteTarget(const QString &scratchFolder, const QString &target);
+// restoreLeftover() for every noted scratch folder inside `folder`; false
+// when one copy could not go back (`folder` must then stay).
+bool restoreNotedLeftovers(const QString &folder);
+
 } // namespace InPlaceWrite

@@ -2,6 +2,7 @@
 #include "platform/FileBytes.h"
 #include "platform/Failure.h"
 #include "platform/InPlaceWrite.h"
+#include "platform/ScratchRoot.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -121,12 +122,18 @@ bool writeFailure(QString *error, const QString &target, int code)
 // A folder only its owner can enter, beside the target, in which the new file
 // or folder is built under the target's own name: nobody else can read the
 // document while it is written, nor what a killed save leaves behind, whatever
-// modes the builder or the libraries it uses give their files.
+// modes the builder or the libraries it uses give their files. A file written
+// in place in a folder where the saver may add nothing has it in the
+// application's scratch root instead, with a note of the target.
 class PrivateScratch
 {
 public:
-    explicit PrivateScratch(const QString &target)
-        : m_folder(newScratchPath(target)), m_path(m_folder + u'/' + QFileInfo(target).fileName())
+    enum class Place { BesideTarget, ScratchRoot };
+
+    PrivateScratch(const QString &target, Place place)
+        : m_folder(place == Place::BesideTarget ? newScratchPath(target) : pathInScratchRoot())
+        , m_path(m_folder + u'/' + QFileInfo(target).fileName())
+        , m_place(place)
     {
     }
     ~PrivateScratch()
@@ -139,9 +146,13 @@ public:
 
     bool make(const QString &target, QString *error)
     {
+        if (m_folder.isEmpty()) // no scratch root for a file in a closed folder
+            return writeFailure(error, target, EACCES);
         if (::mkdir(native(m_folder).constData(), S_IRWXU) != 0)
             return writeFailure(error, target, errno);
         m_made = true;
+        if (m_place == Place::ScratchRoot && !InPlaceWrite::noteTarget(m_folder, target))
+            return writeFailure(error, target, errno);
         return true;
     }
     // Where the builder writes.
@@ -158,8 +169,18 @@ public:
     }
 
 private:
+    // "" when the scratch root cannot be made.
+    static QString pathInScratchRoot()
+    {
+        const QString root = ScratchRoot::processFolder();
+        if (root.isEmpty())
+            return {};
+        return root + QStringLiteral("/save-") + QUuid::createUuid().toString(QUuid::Id128);
+    }
+
     QString m_folder;
     QString m_path;
+    Place m_place;
     bool m_made = false;
     bool m_kept = false;
 };
@@ -413,9 +434,13 @@ bool save(const QString &path, Kind kind, const Builder &build, QString *error)
     removeLeftovers(target);
 
     // The content written in place comes from the scratch file: its own
-    // group and mode do not matter.
-    const bool inPlace = old && kind == Kind::File && S_ISREG(old->st_mode) && !renameKeepsOwnership(*old);
-    PrivateScratch scratch(target);
+    // group and mode do not matter. A file in a folder where the saver may
+    // add nothing can only be written in place.
+    const bool closedFolder = ::access(native(folder).constData(), W_OK | X_OK) != 0;
+    const bool inPlace = old && kind == Kind::File && S_ISREG(old->st_mode)
+                         && (closedFolder || !renameKeepsOwnership(*old));
+    using Place = PrivateScratch::Place;
+    PrivateScratch scratch(target, inPlace && closedFolder ? Place::ScratchRoot : Place::BesideTarget);
     if (!scratch.make(target, error)
         || !buildScratch(build, scratch, target, kind, inPlace ? std::nullopt : old, error))
         return false;

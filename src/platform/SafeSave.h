@@ -17,6 +17,8 @@
 //    removed);
 //  - writes a file of another owner, or one in a group the saver is not in,
 //    in place instead (InPlaceWrite): a rename would make it the saver's own;
+//    so too a file in a folder where the saver may add nothing, its scratch
+//    folder then in the application's scratch root (ScratchRoot);
 //  - first removes scratch folders that a killed save left beside the target
 //    (putting back an old folder such a save had moved aside, or the old
 //    content of a file it was writing in place);

@@ -1,4 +1,5 @@
 #include "platform/SafeSave.h"
+#include "platform/ScratchRoot.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -318,14 +319,17 @@ constexpr gid_t sharedGroup = 47000;
 constexpr gid_t memberOwnGroup = 47003;
 
 // Runs `work` in a child process as `groupMember` (its own group first, the
-// shared one too); returns the child's wait status.
+// shared one too), which then removes its scratch root; returns the child's
+// wait status.
 int asGroupMember(const std::function<int()> &work)
 {
     const pid_t child = ::fork();
     if (child == 0) {
         if (::setgroups(1, &sharedGroup) != 0 || ::setgid(memberOwnGroup) != 0 || ::setuid(groupMember) != 0)
             ::_exit(3);
-        ::_exit(work());
+        const int code = work();
+        QDir(ScratchRoot::rootPath()).removeRecursively();
+        ::_exit(code);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -335,7 +339,8 @@ int asGroupMember(const std::function<int()> &work)
 } // namespace
 
 // Another member of a file's group saves a group-writable file: it stays its
-// owner's, in its group, with its mode, in a sticky folder as in an open one.
+// owner's, in its group, with its mode, in a sticky folder as in an open one
+// or in one where the member may add no file.
 // A save of another's file writes it in place; the old content comes back
 // when that write fails (here: over the file size limit, as on a full disk)
 // or is killed (by the next save, which fails here to show it).
@@ -349,6 +354,8 @@ void TestSafeSave::sharedFileKeepsItsOwner_data()
     QTest::newRow("own file in the shared group") << 0777 << true << "saved";
     QTest::newRow("sticky folder, disk full") << 01777 << false << "full";
     QTest::newRow("open folder, killed") << 0777 << false << "killed";
+    QTest::newRow("closed folder") << 0755 << false << "saved";
+    QTest::newRow("closed folder, killed") << 0755 << false << "killed";
 }
 
 void TestSafeSave::sharedFileKeepsItsOwner()
