@@ -1,6 +1,7 @@
 #include "ParagraphLines.h"
 
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextList>
@@ -23,7 +24,94 @@ Qt::Alignment absoluteAlignment(Qt::Alignment alignment, Qt::LayoutDirection dir
     return (towardsEnd != mirrored ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute;
 }
 
+// Breaking at word boundaries, QTextLayout measures the whole unbreakable
+// stretch a line starts in, however long, before it breaks a word longer
+// than the line anywhere: along a word of a million letters every line
+// measures the rest of the word again. A line that starts in a stretch
+// longer than this many characters is broken anywhere instead, which
+// measures the line alone; only where the rest of the stretch then fits
+// is the line broken at word boundaries after all, as a short word's is.
+constexpr int LongStretch = 256;
+
+int longWordLines = 0;
+
+// The ends of the paragraph's unbreakable stretches, asked for at line
+// starts that only move forward: the boundaries are found once, in time
+// that grows with the text's length.
+class Stretches
+{
+public:
+    explicit Stretches(const QString &text)
+        : m_text(text)
+    {
+        // A paragraph this short holds no long stretch: no finder needed.
+        if (text.size() > LongStretch)
+            m_finder = QTextBoundaryFinder(QTextBoundaryFinder::Line, text);
+    }
+
+    // Where the letters of the stretch holding `position` end (its
+    // trailing spaces left out); `position` when no stretch there can be
+    // long.
+    int lettersEnd(int position)
+    {
+        if (!m_finder.isValid())
+            return position;
+        while (m_next <= position && m_next < m_text.size()) {
+            const int previous = m_next;
+            const qsizetype next = m_finder.toNextBoundary();
+            m_next = next < 0 ? int(m_text.size()) : int(next);
+            m_lettersEnd = m_next;
+            while (m_lettersEnd > previous && m_text.at(m_lettersEnd - 1).isSpace())
+                --m_lettersEnd;
+        }
+        return qMax(m_lettersEnd, position);
+    }
+
+private:
+    QString m_text;
+    QTextBoundaryFinder m_finder;
+    int m_next = 0;       // the first boundary after the last position asked for
+    int m_lettersEnd = 0; // the letters' end before it
+};
+
+// The text the block's layout lays out: the block's own, with the text
+// being composed in it.
+QString textOf(const QTextBlock &block)
+{
+    QString text = block.text();
+    const QString preedit = block.layout()->preeditAreaText();
+    if (!preedit.isEmpty())
+        text.insert(qBound(0, block.layout()->preeditAreaPosition(), int(text.size())), preedit);
+    return text;
+}
+
+// Breaks `line` within `width`: anywhere when it starts in a long
+// stretch, at word boundaries otherwise (and when the stretch's rest fits).
+void breakLine(QTextLayout *layout, QTextLine &line, qreal width, Stretches &stretches)
+{
+    const int start = line.textStart();
+    const int lettersEnd = stretches.lettersEnd(start);
+    if (lettersEnd - start > LongStretch) {
+        const QTextOption atWords = layout->textOption();
+        QTextOption anywhere = atWords;
+        anywhere.setWrapMode(QTextOption::WrapAnywhere);
+        layout->setTextOption(anywhere);
+        line.setLineWidth(width);
+        layout->setTextOption(atWords);
+        if (line.textStart() + line.textLength() < lettersEnd)
+            return;
+    }
+    line.setLineWidth(width);
+    if (lettersEnd - start > LongStretch && line.textStart() + line.textLength() < lettersEnd)
+        ++longWordLines;
+}
+
 } // namespace
+
+int ParagraphLines::longWordLinesBrokenAtWords()
+{
+    return longWordLines;
+}
 
 ParagraphLines::Margins ParagraphLines::marginsOf(const QTextBlock &block)
 {
@@ -85,11 +173,17 @@ ParagraphLines::Measures ParagraphLines::layOut(const QTextBlock &block, qreal l
 
     Measures measures;
     measures.sideMargins = margins.left + margins.right;
+    const bool wraps = option.wrapMode() != QTextOption::ManualWrap;
+    Stretches stretches(wraps ? textOf(block) : QString());
     layout->beginLayout();
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         const qreal indent = measures.lines == 0 ? margins.firstLine : 0;
         line.setLeadingIncluded(true);
-        line.setLineWidth(qMax<qreal>(0, lineLength - margins.left - margins.right - indent));
+        const qreal width = qMax<qreal>(0, lineLength - margins.left - margins.right - indent);
+        if (wraps)
+            breakLine(layout, line, width, stretches);
+        else
+            line.setLineWidth(width);
         // Whole pixels from line to line keep single-spaced lines evenly apart.
         const LineBox box = lineBox(format, std::ceil(line.height()));
         line.setPosition(QPointF(margins.left + (rightToLeft ? 0 : indent), measures.height + box.textTop));

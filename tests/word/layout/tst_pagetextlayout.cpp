@@ -210,6 +210,47 @@ private slots:
             QVERIFY2(qAbs(found.right() - right) <= Slack, qPrintable(QString::number(found.right())));
     }
 
+    // A word longer than many lines breaks where QTextLayout breaks it on
+    // its own, without measuring the rest of the word again for each line.
+    void longWordBreaksInLinearTime_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("vertical");
+        const QString word = QString(3000, QLatin1Char('w'));
+        QTest::newRow("horizontal") << QStringLiteral("before ") + word + QStringLiteral(" after ") + Latin.repeated(4)
+                                    << false;
+        QTest::newRow("two long words, spaces hanging at a line's end")
+            << word + QString(200, QLatin1Char(' ')) + word.left(900) << false;
+        QTest::newRow("right to left") << QString(2000, QChar(0x0628)) + QLatin1Char(' ') + Arabic.repeated(3) << false;
+        QTest::newRow("vertical, upright text after") << word + QLatin1Char(' ') + Japanese.repeated(4) << true;
+    }
+    void longWordBreaksInLinearTime()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, vertical);
+        WordTextDocument document;
+        QTextCursor(&document).insertText(text);
+        pageLayout(&document)->setVertical(vertical);
+        const int rescansBefore = ParagraphLines::longWordLinesBrokenAtWords();
+        document.setTextWidth(LineLength);
+        pageLayout(&document)->completeLayout();
+        QCOMPARE(ParagraphLines::longWordLinesBrokenAtWords(), rescansBefore);
+
+        // QTextLayout breaking the same text on its own.
+        const QTextLayout *layout = document.firstBlock().layout();
+        QTextLayout alone(document.firstBlock().text(), document.defaultFont());
+        alone.setTextOption(layout->textOption());
+        alone.setFormats(layout->formats());
+        alone.beginLayout();
+        for (QTextLine line = alone.createLine(); line.isValid(); line = alone.createLine())
+            line.setLineWidth(LineLength);
+        alone.endLayout();
+        QVERIFY(alone.lineCount() > 10);
+        QCOMPARE(layout->lineCount(), alone.lineCount());
+        for (int i = 0; i < alone.lineCount(); ++i)
+            QCOMPARE(layout->lineAt(i).textStart(), alone.lineAt(i).textStart());
+    }
+
     // The last line of a justified paragraph keeps its natural length.
     void justifiedLastLineIsNatural()
     {
