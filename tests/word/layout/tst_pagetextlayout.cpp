@@ -193,6 +193,11 @@ private slots:
         QTextBlockFormat stepped;
         stepped.setIndent(2);
         QTest::newRow("indent in steps") << stepped << Latin << 0 << 80.0 << -1.0;
+        QTextBlockFormat steppedRightToLeft;
+        steppedRightToLeft.setIndent(1);
+        steppedRightToLeft.setRightMargin(20);
+        QTest::newRow("right to left indent in steps at the right")
+            << steppedRightToLeft << Arabic.repeated(4) << 1 << -1.0 << 420.0;
     }
     void linesStandWhereTheFormatPutsThem()
     {
