@@ -664,6 +664,7 @@ private slots:
         }
         QTest::newRow("vertical, standard font at 18") << QString() << 18 << true << false;
         QTest::newRow("vertical, standard font at 24") << QString() << 24 << true << false;
+        QTest::newRow("vertical, standard font at 100") << QString() << 100 << true << false;
         QTest::newRow("horizontal, standard font at 18") << QString() << 18 << false << false;
         QTest::newRow("vertical off again, standard font at 18") << QString() << 18 << false << true;
     }
@@ -681,7 +682,8 @@ private slots:
         QTextCursor(&document).insertText(QStringLiteral("これは長い文書の縦書き"), format);
         PageTextLayout *layout = pageLayout(&document);
         layout->setVertical(vertical || switchedBack);
-        document.setTextWidth(LineLength);
+        // Wide enough for one line at every size.
+        document.setTextWidth(4 * LineLength);
         layout->completeLayout();
         if (switchedBack) {
             layout->setVertical(false);
@@ -703,6 +705,25 @@ private slots:
             QVERIFY2(cell >= inkRows(font, glyph) + 1, qPrintable(what));
             QVERIFY2(cell <= 1.15 * font.pixelSize(), qPrintable(what));
         }
+    }
+
+    // Ideographs in hundreds of large sizes get their cells from what their
+    // face inks at one size: no glyph is rasterized per size.
+    void uprightCellsOfManySizesMeasureOnce()
+    {
+        WordTextDocument document;
+        QTextCursor cursor(&document);
+        for (int size = 49; size < 349; ++size) {
+            QTextCharFormat format;
+            format.setProperty(QTextFormat::FontPixelSize, size);
+            cursor.insertText(Japanese.mid(size % Japanese.size(), 1), format);
+        }
+        const int before = UprightCells::glyphsRasterized();
+        pageLayout(&document)->setVertical(true);
+        document.setTextWidth(LineLength);
+        pageLayout(&document)->completeLayout();
+        QVERIFY2(UprightCells::glyphsRasterized() - before <= 20,
+                 qPrintable(QString::number(UprightCells::glyphsRasterized() - before)));
     }
 
     // Giving upright characters their cells when vertical writing comes on
