@@ -6,22 +6,81 @@
 #include <QTextLayout>
 #include <QTextList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-// An alignment QTextLayout cannot read two ways: left and right made
-// absolute for the text's direction.
-Qt::Alignment absoluteAlignment(Qt::Alignment alignment, Qt::LayoutDirection direction)
+// How a paragraph's lines are laid out, read from its format and the
+// document, in the terms QTextLayout takes.
+struct LineRules
 {
-    const bool mirrored = direction == Qt::RightToLeft && !(alignment & Qt::AlignAbsolute);
-    const Qt::Alignment horizontal = alignment & Qt::AlignHorizontal_Mask & ~Qt::AlignAbsolute;
-    // Centred and justified lines read the same both ways; QTextLayout
-    // justifies only an alignment that is justification alone.
-    if (horizontal == Qt::AlignHCenter || horizontal == Qt::AlignJustify)
-        return horizontal;
-    const bool towardsEnd = horizontal == Qt::AlignRight;
-    return (towardsEnd != mirrored ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute;
+    Qt::LayoutDirection direction = Qt::LeftToRight;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignAbsolute;
+    QList<QTextOption::Tab> tabs;
+    qreal tabDistance = 0; // between the default stops after the last tab
+    bool breaks = true;    // at the line length
+    bool designMetrics = false;
+};
+
+// A format's alignment as QTextLayout takes it in either direction: left
+// and right absolute (left is the start, right the end, and they swap
+// sides right to left unless the format's are absolute already); centred
+// and justified lines read the same both ways, and justification only
+// works alone. An alignment not listed starts the line.
+struct AlignmentRow
+{
+    Qt::Alignment format;
+    Qt::Alignment leftToRight;
+    Qt::Alignment rightToLeft;
+};
+
+constexpr Qt::Alignment AbsoluteLeft = Qt::AlignLeft | Qt::AlignAbsolute;
+constexpr Qt::Alignment AbsoluteRight = Qt::AlignRight | Qt::AlignAbsolute;
+constexpr AlignmentRow Alignments[] = {
+    {Qt::AlignLeft, AbsoluteLeft, AbsoluteRight},
+    {Qt::AlignRight, AbsoluteRight, AbsoluteLeft},
+    {AbsoluteLeft, AbsoluteLeft, AbsoluteLeft},
+    {AbsoluteRight, AbsoluteRight, AbsoluteRight},
+    {Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter},
+    {Qt::AlignHCenter | Qt::AlignAbsolute, Qt::AlignHCenter, Qt::AlignHCenter},
+    {Qt::AlignJustify, Qt::AlignJustify, Qt::AlignJustify},
+    {Qt::AlignJustify | Qt::AlignAbsolute, Qt::AlignJustify, Qt::AlignJustify},
+};
+
+Qt::Alignment layoutAlignment(Qt::Alignment alignment, Qt::LayoutDirection direction)
+{
+    const Qt::Alignment horizontal = alignment & Qt::AlignHorizontal_Mask;
+    const AlignmentRow *row = std::find_if(std::begin(Alignments), std::end(Alignments),
+                                           [&](const AlignmentRow &row) { return row.format == horizontal; });
+    if (row == std::end(Alignments))
+        row = &Alignments[0];
+    return direction == Qt::RightToLeft ? row->rightToLeft : row->leftToRight;
+}
+
+LineRules rulesOf(const QTextBlock &block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    const QTextDocument *document = block.document();
+    LineRules rules;
+    rules.direction = block.textDirection();
+    rules.alignment = layoutAlignment(format.alignment(), rules.direction);
+    rules.tabs = format.tabPositions();
+    rules.tabDistance = document->defaultTextOption().tabStopDistance();
+    rules.breaks = !format.nonBreakableLines();
+    rules.designMetrics = document->useDesignMetrics();
+    return rules;
+}
+
+QTextOption optionFrom(const LineRules &rules)
+{
+    QTextOption option(rules.alignment);
+    option.setTextDirection(rules.direction);
+    option.setTabs(rules.tabs);
+    option.setTabStopDistance(rules.tabDistance);
+    option.setWrapMode(rules.breaks ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+    option.setUseDesignMetrics(rules.designMetrics);
+    return option;
 }
 
 // Breaking at word boundaries, QTextLayout measures the whole unbreakable
@@ -147,17 +206,7 @@ ParagraphLines::LineBox ParagraphLines::lineBox(const QTextBlockFormat &format, 
 
 QTextOption ParagraphLines::optionOf(const QTextBlock &block)
 {
-    const QTextBlockFormat format = block.blockFormat();
-    QTextOption option = block.document()->defaultTextOption();
-    const Qt::LayoutDirection direction = block.textDirection();
-    option.setTextDirection(direction);
-    option.setTabs(format.tabPositions());
-    const Qt::Alignment alignment = format.hasProperty(QTextFormat::BlockAlignment) ? format.alignment()
-                                                                                     : option.alignment();
-    option.setAlignment(absoluteAlignment(alignment, direction));
-    option.setWrapMode(format.nonBreakableLines() ? QTextOption::ManualWrap
-                                                  : QTextOption::WrapAtWordBoundaryOrAnywhere);
-    return option;
+    return optionFrom(rulesOf(block));
 }
 
 ParagraphLines::Measures ParagraphLines::layOut(const QTextBlock &block, qreal lineLength)

@@ -359,6 +359,50 @@ private slots:
         QVERIFY(qAbs(two.top() - one.bottom() - gap) < 0.01);
     }
 
+    // A paragraph's rule spans the share of the text's width its format
+    // gives, centred between the margins, in the text's colour: across the
+    // middle of an empty paragraph, else just below the last line.
+    void rulesSpanTheTextWidth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QTextLength>("width");
+        QTest::addColumn<qreal>("left");  // the rule's ends on the page
+        QTest::addColumn<qreal>("right");
+        QTest::newRow("empty paragraph, whole width")
+            << QString() << QTextLength(QTextLength::PercentageLength, 100) << 30.0 << 460.0;
+        QTest::newRow("under text, half the width")
+            << Latin << QTextLength(QTextLength::PercentageLength, 50) << 137.5 << 352.5;
+        QTest::newRow("fixed, wider than the text") << Latin << QTextLength(QTextLength::FixedLength, 900) << 30.0 << 460.0;
+    }
+    void rulesSpanTheTextWidth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QTextLength, width);
+        QFETCH(qreal, left);
+        QFETCH(qreal, right);
+        QTextBlockFormat format;
+        format.setLeftMargin(30);
+        format.setRightMargin(20);
+        format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, width);
+        QTextCharFormat red;
+        red.setForeground(Qt::red);
+        WordTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.setBlockFormat(format);
+        cursor.setBlockCharFormat(red);
+        cursor.insertText(text, red);
+        document.setTextWidth(LineLength);
+        const QRectF box = document.documentLayout()->blockBoundingRect(document.firstBlock());
+        const QTextLine line = document.firstBlock().layout()->lineAt(0);
+        const int y = int(text.isEmpty() ? line.y() + line.height() / 2 : line.y() + line.height());
+        QImage image(int(LineLength), int(box.height()) + 20, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        paintBand(image, &document, 0, image.rect());
+        const auto inked = [&](qreal x) { return image.pixelColor(int(x), y) == QColor(Qt::red); };
+        QVERIFY(inked(left + 1) && inked(right - 1) && inked((left + right) / 2));
+        QVERIFY(!inked(left - 2) && !inked(right + 2));
+    }
+
     // A picture stands on the baseline, or centred on the middle of the
     // lowercase letters; one wider than the line has a line of its own and
     // widens the document.
@@ -390,7 +434,8 @@ private slots:
     }
 
     // List markers: the item's text or the list's bullet, on the first
-    // line's baseline, a space before the text (after it, right to left).
+    // line's baseline, a third of an em before the text (after it, right
+    // to left).
     void listMarkers_data()
     {
         QTest::addColumn<int>("style");
@@ -445,14 +490,14 @@ private slots:
             const qreal textStart = layout->position().x() + line.cursorToX(0);
             QFont font = (item == 0 ? big : QTextCharFormat()).font().resolve(document.defaultFont());
             const QFontMetricsF metrics(font);
-            const qreal space = metrics.horizontalAdvance(QLatin1Char(' '));
+            const qreal gap = QFontInfo(font).pixelSize() / 3.0;
             // On the baseline, in the first character's font.
             QVERIFY(qAbs(marker.rect().top() + metrics.ascent() - baseline) < 0.01);
             QVERIFY(qAbs(marker.rect().width() - metrics.horizontalAdvance(marker.text())) < 0.01);
-            // A space away from the text, on the side where it starts.
-            const qreal gap = direction == Qt::RightToLeft ? marker.rect().left() - textStart
-                                                           : textStart - marker.rect().right();
-            QVERIFY2(qAbs(gap - space) < Slack, qPrintable(QString::number(gap)));
+            // A third of an em away from the text, on the side where it starts.
+            const qreal found = direction == Qt::RightToLeft ? marker.rect().left() - textStart
+                                                             : textStart - marker.rect().right();
+            QVERIFY2(qAbs(found - gap) < Slack, qPrintable(QString::number(found)));
         }
     }
 
