@@ -352,6 +352,8 @@ void ExcelDocument::loadSheetIntoWorkingCopy(int index)
     emit mergedRangesChanged();
     m_exactResults = sheet.exactResults;
     m_calculator->reset();
+    if (!valuesFit)
+        m_calculator->valuesLoaded();
     cellsWritten();
 }
 

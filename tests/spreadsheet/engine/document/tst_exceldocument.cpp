@@ -113,6 +113,8 @@ private slots:
     void cachedValueIsTheFallback();
     void cachedValueBelongsToItsText_data();
     void cachedValueBelongsToItsText();
+    void reopenShowsWhatWasShown_data();
+    void reopenShowsWhatWasShown();
 };
 
 void TestExcelDocument::initTestCase()
@@ -822,6 +824,35 @@ void TestExcelDocument::cachedValueBelongsToItsText()
     ExcelDocument reopened;
     saveAndReopen(document, reopened);
     QCOMPARE(reopened.evaluatedCell(0, 0), shown);
+}
+
+void TestExcelDocument::reopenShowsWhatWasShown_data()
+{
+    QTest::addColumn<QString>("entries");
+
+    QTest::newRow("sum of a later sum") << "A1==SUM(B1,B1,B1,B1)|B1==SUM(0.004)";
+    QTest::newRow("sum of a later average") << "A1==SUM(B1,B1,B1,B1)|B1==AVERAGE(0.005,0.005)";
+    QTest::newRow("join of a later sum") << "A1==TEXTJOIN(\"\",TRUE,B1)|B1==SUM(0.004)";
+    QTest::newRow("sum of itself") << "A1==SUM(A1,0.004)";
+    QTest::newRow("unknown function keeps the file's value") << "A1==SUM(B1,B1)|B1==FOO(1)";
+}
+
+// A SUM or AVERAGE whose file value is unrounded (0.004) reads, in the first
+// pass after opening, as every pass reads it: as it shows ("0.00").
+void TestExcelDocument::reopenShowsWhatWasShown()
+{
+    QFETCH(QString, entries);
+    ExcelDocument document;
+    document.setCells(gridFromEntries(entries, 100, 50));
+    document.setCachedEvaluatedCells(gridFromEntries("B1=0.004", 100, 50));
+    drainDeferredWork();
+    document.recalculate();
+    ExcelDocument reopened;
+    saveAndReopen(document, reopened);
+    QCOMPARE(reopened.evaluatedCells(), document.evaluatedCells());
+    reopened.recalculate();
+    document.recalculate();
+    QCOMPARE(reopened.evaluatedCells(), document.evaluatedCells());
 }
 
 QTEST_GUILESS_MAIN(TestExcelDocument)
