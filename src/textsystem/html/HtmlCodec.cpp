@@ -217,15 +217,23 @@ void restoreDoubleUnderlines(QTextDocument &document)
 
 namespace HtmlCodec {
 
+// Flattened first: taking out a tag may join what is left into a new one,
+// which the bounds must then see.
+BoundedHtml bounded(const QString &html)
+{
+    const HtmlBounds::Result result = HtmlBounds::bounded(HtmlNesting::flattened(html));
+    return {result.html, result.cuts()};
+}
+
 StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts, PictureCache *pictures)
 {
     PictureCache ownPictures;
     PictureCache &decoded = pictures ? *pictures : ownPictures;
     ConfinedHtmlDocument document(folder, decoded);
-    const HtmlBounds::Result bounded = HtmlBounds::bounded(decodeHtml(html));
+    const BoundedHtml page = bounded(decodeHtml(html));
     if (cuts)
-        *cuts = bounded.cuts();
-    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(bounded.html))));
+        *cuts = page.cuts;
+    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(page.html)));
     restoreDoubleUnderlines(document);
     const StyledText text = StyledTextDocument::toStyledText(document, decoded);
     return withBlockLengthsInPoints(withPictureSizesInPoints(text));
