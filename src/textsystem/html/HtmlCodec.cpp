@@ -5,6 +5,7 @@
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/PictureCache.h"
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlBlockStyles.h"
 #include "textsystem/html/HtmlBounds.h"
 #include "textsystem/html/HtmlNesting.h"
 #include "textsystem/html/HtmlWriter.h"
@@ -233,7 +234,7 @@ StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts
     const BoundedHtml page = bounded(decodeHtml(html));
     if (cuts)
         *cuts = page.cuts;
-    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(page.html)));
+    document.setHtml(HtmlBlockStyles::withJustifyAttributes(withDoubleUnderlineCarried(withStrikeTagsAsS(page.html))));
     restoreDoubleUnderlines(document);
     const StyledText text = StyledTextDocument::toStyledText(document, decoded);
     return withBlockLengthsInPoints(withPictureSizesInPoints(text));

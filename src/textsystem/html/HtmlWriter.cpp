@@ -154,7 +154,11 @@ private:
         const SideMargins enclosing = enclosingMargins();
         if (item)
             m_lists.back() = OpenList{m_lists.back().list, true, sideMargins(style)};
-        m_out += QLatin1String(item ? "<li" : "<p") + QLatin1String(" style=\"") + blockStyle(style, enclosing, pageBreak);
+        m_out += QLatin1String(item ? "<li" : "<p");
+        // Qt's reader knows justify only as an attribute, the others only as CSS.
+        if (style.alignment == TextAlignment::Justified)
+            m_out += QLatin1String(" align=\"justify\"");
+        m_out += QLatin1String(" style=\"") + blockStyle(style, enclosing, pageBreak);
         if (paragraph.content.isEmpty()) {
             m_out += QLatin1String(" -qt-paragraph-type:empty;\"><br />");
         } else {
