@@ -17,17 +17,6 @@ QString lastDeclaration(const QString &style, QLatin1String property)
     return value;
 }
 
-// The value of the tag's last style attribute (the one Qt takes).
-QString styleOf(QStringView tag)
-{
-    QString style;
-    for (const HtmlTags::Attribute &attribute : HtmlTags::attributes(tag)) {
-        if (attribute.name.compare(QLatin1String("style"), Qt::CaseInsensitive) == 0)
-            style = HtmlTags::decodedValue(attribute.value);
-    }
-    return style;
-}
-
 } // namespace
 
 namespace HtmlBlockStyles {
@@ -42,7 +31,8 @@ QString withJustifyAttributes(const QString &html)
         const QStringView text = QStringView(html).sliced(tag.from, tag.to - tag.from);
         if (tag.closing || !text.endsWith(u'>') || !text.contains(QLatin1String("justify"), Qt::CaseInsensitive))
             continue;
-        if (lastDeclaration(styleOf(text), QLatin1String("text-align")).compare(QLatin1String("justify"), Qt::CaseInsensitive) != 0)
+        const QString style = HtmlTags::lastValue(text, QLatin1String("style"));
+        if (lastDeclaration(style, QLatin1String("text-align")).compare(QLatin1String("justify"), Qt::CaseInsensitive) != 0)
             continue;
         // Last, so that it wins over an align attribute of the tag's own.
         const qsizetype end = tag.to - (text.endsWith(QLatin1String("/>")) ? 2 : 1);

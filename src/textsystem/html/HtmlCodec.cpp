@@ -7,6 +7,7 @@
 #include "textsystem/StyledTextDocument.h"
 #include "textsystem/html/HtmlBlockStyles.h"
 #include "textsystem/html/HtmlBounds.h"
+#include "textsystem/html/HtmlExactMargins.h"
 #include "textsystem/html/HtmlNesting.h"
 #include "textsystem/html/HtmlWriter.h"
 
@@ -18,6 +19,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
+
+#include <cmath>
 
 namespace {
 
@@ -103,6 +106,13 @@ QString decodeHtml(const QByteArray &html)
 // HTML sizes pictures and blocks in CSS pixels, 96 to the inch; the text in points.
 constexpr double pointsPerPixel = 0.75;
 
+// A length in pixels in points, to a ten-thousandth: a length the writer
+// wrote to a thousandth of a pixel reads as the points it was written from.
+double pixelsInPoints(double pixels)
+{
+    return std::round(pixels * pointsPerPixel * 10'000) / 10'000;
+}
+
 // `text` with its paragraphs' margins, indents and fixed line heights in
 // points: Qt's import keeps a page's block lengths as the pixels it gave.
 StyledText withBlockLengthsInPoints(StyledText text)
@@ -115,7 +125,7 @@ StyledText withBlockLengthsInPoints(StyledText text)
         ParagraphStyle inPoints = *style;
         for (double *length : {&inPoints.spacingBefore, &inPoints.spacingAfter, &inPoints.headIndent,
                                &inPoints.firstLineHeadIndent, &inPoints.tailIndent, &inPoints.lineSpacing})
-            *length *= pointsPerPixel;
+            *length = pixelsInPoints(*length);
         text.modifyAttributes(range, [&inPoints](TextAttributes &a) { a.paragraphStyle = inPoints; });
     });
     return text;
@@ -234,7 +244,10 @@ StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts
     const BoundedHtml page = bounded(decodeHtml(html));
     if (cuts)
         *cuts = page.cuts;
-    document.setHtml(HtmlBlockStyles::withJustifyAttributes(withDoubleUnderlineCarried(withStrikeTagsAsS(page.html))));
+    const HtmlExactMargins margins(
+        HtmlBlockStyles::withJustifyAttributes(withDoubleUnderlineCarried(withStrikeTagsAsS(page.html))));
+    document.setHtml(margins.markedHtml());
+    margins.restore(document);
     restoreDoubleUnderlines(document);
     const StyledText text = StyledTextDocument::toStyledText(document, decoded);
     return withBlockLengthsInPoints(withPictureSizesInPoints(text));

@@ -168,6 +168,16 @@ QList<Attribute> attributes(QStringView tag)
     return found;
 }
 
+QString lastValue(QStringView tag, QLatin1String name)
+{
+    QString value;
+    for (const Attribute &attribute : attributes(tag)) {
+        if (attribute.name.compare(name, Qt::CaseInsensitive) == 0)
+            value = attribute.hasValue ? decodedValue(attribute.value) : QStringLiteral("");
+    }
+    return value;
+}
+
 QString decodedValue(QStringView value)
 {
     if (!value.contains(u'&'))

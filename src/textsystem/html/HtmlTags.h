@@ -50,6 +50,10 @@ struct Attribute
 // The attributes of the start tag `tag` (its text from '<'), in order.
 QList<Attribute> attributes(QStringView tag);
 
+// The decoded value of the tag's last attribute named `name` (the one Qt
+// takes); null when it has none.
+QString lastValue(QStringView tag, QLatin1String name);
+
 // `value` with its character references (&#54;, &#x36;, &amp; ...) decoded.
 QString decodedValue(QStringView value);
 

@@ -51,6 +51,51 @@ private slots:
         QFETCH(TextAlignment, alignment);
         QCOMPARE(paragraphStyleOf(HtmlCodec::read(page, QString())).alignment, alignment);
     }
+
+    // Qt's import keeps block margins in whole pixels (and none in points):
+    // spacing of 1.8 pt came back as 1.5 pt, and each save lost more.
+    void blockLengthsKeepTheirFractions_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<double>("before");
+        QTest::addColumn<double>("after");
+        QTest::addColumn<double>("head");
+        QTest::addColumn<double>("firstLine");
+        ParagraphStyle style;
+        style.spacingBefore = 1.8;
+        style.spacingAfter = 0.35;
+        style.headIndent = 36.6;
+        style.firstLineHeadIndent = 30.05;
+        style.tailIndent = -7.3;
+        style.lineSpacing = 13.7;
+        QTest::newRow("written here") << HtmlCodec::write(paragraph(style)) << 1.8 << 0.35 << 36.6 << 30.05;
+        ParagraphStyle item = style;
+        item.textLists = {TextList{QStringLiteral("{decimal}."), 1}, TextList{TextList::circle.toString(), 1}};
+        QTest::newRow("written here, nested item") << HtmlCodec::write(paragraph(item)) << 1.8 << 0.35 << 36.6 << 30.05;
+        QTest::newRow("pixels") << QByteArray("<p style=\"margin-top:2.4px; margin-bottom:.6px; margin-left:10.6px\">words")
+                                << 1.8 << 0.45 << 7.95 << 7.95;
+        QTest::newRow("points, shorthand") << QByteArray("<p style=\"margin:0in 0in 8.0pt 0.5in; text-indent:-12pt\">words")
+                                           << 0.0 << 8.0 << 36.0 << 24.0;
+        QTest::newRow("inside a division") << QByteArray("<div style=\"margin-left:10.6px\"><p style=\"margin-left:5.6px\">words")
+                                           << 9.0 << 9.0 << 12.15 << 12.15;
+    }
+
+    void blockLengthsKeepTheirFractions()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(double, before);
+        QFETCH(double, after);
+        QFETCH(double, head);
+        QFETCH(double, firstLine);
+        const StyledText read = HtmlCodec::read(page, QString());
+        const ParagraphStyle style = paragraphStyleOf(read);
+        QCOMPARE(style.spacingBefore, before);
+        QCOMPARE(style.spacingAfter, after);
+        QCOMPARE(style.headIndent, head);
+        QCOMPARE(style.firstLineHeadIndent, firstLine);
+        const QByteArray saved = HtmlCodec::write(read);
+        QCOMPARE(HtmlCodec::write(HtmlCodec::read(saved, QString())), saved);
+    }
 };
 
 QTEST_MAIN(TestHtmlCodec)
