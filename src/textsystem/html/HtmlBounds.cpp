@@ -315,11 +315,19 @@ private:
                     replace(qMax(copied, token.from + kept), token.to, QString());
                 continue;
             }
-            if (token.kind == Token::Kind::End) {
-                tables.endTag(token.name);
+            const bool ending = token.kind == Token::Kind::End;
+            const HtmlTableLayout::Role role = ending ? tables.endTag(token.name) : tables.startTag(token.name);
+            if (role == HtmlTableLayout::Role::OfParagraphTable) {
+                // Its cells become paragraphs; its other structure goes.
+                const bool cell = token.name == QLatin1String("td") || token.name == QLatin1String("th");
+                replace(token.from, token.to, cell ? QString(ending ? QStringLiteral("</p>") : QStringLiteral("<p>")) : QString());
+                if (!ending && token.name == QLatin1String("table"))
+                    ++result.tablesAsParagraphs;
                 continue;
             }
-            const bool cell = tables.startTag(token.name);
+            if (ending)
+                continue;
+            const bool cell = role == HtmlTableLayout::Role::Cell;
             if (token.name == QLatin1String("img") && ++pictures > HtmlBounds::maximumPictures) {
                 replace(token.from, token.to, QString());
                 ++result.picturesLeftOut;
@@ -411,6 +419,9 @@ QStringList Result::cuts() const
         phrases << QStringLiteral("%1 elements kept only their first %2 classes")
                        .arg(elementsWithClassesLeftOut)
                        .arg(maximumClasses);
+    if (tablesAsParagraphs > 0)
+        phrases << QStringLiteral("%1 tables with rows far shorter than their widest were opened as paragraphs, a cell each")
+                       .arg(tablesAsParagraphs);
     if (spansNarrowed > 0)
         phrases << QStringLiteral("%1 table cells spanning more columns or rows than a table may have were narrowed")
                        .arg(spansNarrowed);

@@ -27,8 +27,8 @@ constexpr int maximumStyleRules = 20'000;
 constexpr qint64 maximumStyleWork = 150'000'000;
 // Column and row spans of a table cell (HTML's own limit for columns).
 constexpr int maximumSpan = 1'000;
-// Rows times columns of all the page's tables together, as far as spans
-// widen them: a table keeps at least the columns of its widest row's cells.
+// Rows times columns of all the page's tables together, past the cells the
+// page gives them (Qt fills every row to the table's width).
 constexpr qint64 maximumTableCells = 250'000;
 
 struct Result
@@ -38,6 +38,7 @@ struct Result
     int rulesLeftOut = 0;
     int elementsWithClassesLeftOut = 0;
     int spansNarrowed = 0; // table cells whose column or row span was narrowed
+    int tablesAsParagraphs = 0;
 
     // One phrase for each bound that cut something ("" for none).
     QStringList cuts() const;
@@ -47,7 +48,9 @@ struct Result
 // scripts and styles too; comments pass unread). A table is as wide as its
 // rows' spans add up; a span is narrowed to maximumSpan, a row span to the
 // rows left in its table (a span past the last row means no more than
-// that), and column spans to the table's share of maximumTableCells. A
+// that), and column spans to what maximumTableCells leaves; a table whose
+// rows alone pass it (one wide row over many short ones) is opened as
+// paragraphs, one for each cell. A
 // cell's spans go on as Qt would read them, or are written again in plain
 // digits (and the cell's other attributes in double quotes) when anything
 // else might read them otherwise. A page within the bounds comes back

@@ -6,10 +6,13 @@
 
 // Follows the tables of a page through its tags and lays their cells out
 // as Qt's import does: a row's cells side by side after the columns that
-// row spans from above hold, a table as wide as its widest row. Run twice
-// over the same tags: a survey that counts each table's rows and cells, then
-// a layout that places each cell and narrows its spans so that every table
-// stays within the bounds.
+// row spans from above hold, a table as wide as its widest row. Qt builds
+// every row as wide as the table, so a table costs its rows times its
+// columns. Run twice over the same tags: a survey that counts each table's
+// rows and cells, then a layout that places each cell and keeps the cost
+// past the cells the page has within a budget: spans are narrowed, and a
+// table whose own rows already cost more (one wide row over many narrow
+// ones) is opened as paragraphs, one for each cell.
 class HtmlTableLayout
 {
 public:
@@ -17,6 +20,7 @@ public:
     {
         int rows = 0;
         int widestRow = 0; // most cells in one row, spans not counted
+        qint64 cells = 0;
     };
     struct Spans
     {
@@ -25,38 +29,40 @@ public:
         bool narrowed = false; // fewer columns, or rows short of the table's last, than asked for
     };
     enum class Pass { Survey, Layout };
+    enum class Role {
+        Other,
+        Cell, // a cell of a table laid out, to be placed
+        OfParagraphTable, // table, row or cell tag of a table opened as paragraphs
+    };
 
     // The survey fills `shapes`; the layout reads them. `cellBudget`: the
-    // rows times columns all the page's tables may take together; a table
-    // still keeps as many columns as its widest row has cells.
+    // rows times columns all the page's tables may take together past the
+    // cells they have.
     HtmlTableLayout(std::vector<Shape> *shapes, Pass pass, qint64 cellBudget = 0);
 
-    // Follows a start tag (name in lower case); true when it starts a cell
-    // of an open table, which the layout pass then places.
-    bool startTag(const QString &name);
-    void endTag(const QString &name);
+    // Follow the page's tags (names in lower case).
+    Role startTag(const QString &name);
+    Role endTag(const QString &name);
 
     // The spans the current cell keeps of those it asks for: at most
-    // `maximumSpan`, no rows past the table's last, no columns past the
-    // table's share of the budget (a cell pushed past it spans one column and
-    // one row).
+    // `maximumSpan`, no rows past the table's last, no columns past what the
+    // budget leaves (a cell pushed past that spans one column and one row).
     Spans place(qint64 columns, qint64 rows, int maximumSpan);
 
 private:
     struct Open
     {
         size_t index = 0;
+        bool asParagraphs = false;
         int row = 0; // from 1; 0 before the first
         int cells = 0; // of the current row
         int column = 0; // where the current row's next cell goes
-        int width = 0;
-        int widthLimit = 0;
-        qint64 reserved = 0;
+        int paidWidth = 0; // the columns the budget has paid for in every row
         std::vector<int> occupiedUntil; // by column: the first row a row span above leaves free
     };
 
     void openTable();
-    void closeTable();
+    Role structureRole(const QString &name) const;
 
     std::vector<Shape> *m_shapes;
     bool m_survey;
