@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -30,7 +31,11 @@ class ConfinedHtmlDocument : public QTextDocument
 {
 public:
     // Picture files too large to decode are recorded in `pictures` as left out.
-    ConfinedHtmlDocument(const QString &folder, PictureCache &pictures) : m_folder(folder), m_pictures(pictures) {}
+    // Without undo: the formats put back after the import need none.
+    ConfinedHtmlDocument(const QString &folder, PictureCache &pictures) : m_folder(folder), m_pictures(pictures)
+    {
+        setUndoRedoEnabled(false);
+    }
 
 protected:
     QVariant loadResource(int type, const QUrl &name) override
@@ -241,11 +246,14 @@ StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts
     PictureCache ownPictures;
     PictureCache &decoded = pictures ? *pictures : ownPictures;
     ConfinedHtmlDocument document(folder, decoded);
-    const BoundedHtml page = bounded(decodeHtml(html));
+    BoundedHtml page = bounded(decodeHtml(html));
     if (cuts)
         *cuts = page.cuts;
-    const HtmlExactMargins margins(
-        HtmlBlockStyles::withJustifyAttributes(withDoubleUnderlineCarried(withStrikeTagsAsS(page.html))));
+    // One pass at a time, each letting the page before it go: a page may be large.
+    page.html = withStrikeTagsAsS(page.html);
+    page.html = withDoubleUnderlineCarried(page.html);
+    page.html = HtmlBlockStyles::withJustifyAttributes(page.html);
+    const HtmlExactMargins margins(std::exchange(page.html, QString()));
     document.setHtml(margins.markedHtml());
     margins.restore(document);
     restoreDoubleUnderlines(document);
