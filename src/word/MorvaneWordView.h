@@ -21,6 +21,7 @@ class OpenDocumentCard;
 class SaveDocumentCard;
 class PageCanvas;
 class PageTextItem;
+class QMessageBox;
 class WordRibbon;
 class WordStatusBar;
 class WordTextDocument;
@@ -125,6 +126,9 @@ public:
     QString lastError() const { return m_lastError; }
     // What the last opened file lost in opening ("" for nothing).
     QString lastNotice() const { return m_lastNotice; }
+    // What the last paste or drop that lost something lost, as its message
+    // over the screen said it ("" for none yet).
+    QString lastPasteNotice() const { return m_lastPasteNotice; }
 
     bool isShowingSaveDialog() const { return m_showingSaveDialog; }
     void setShowingSaveDialog(bool showing);
@@ -155,6 +159,7 @@ private:
     void trackFocus(QWidget *now);
     void createCards();
     void reportError(const QString &line, QWidget *card);
+    void reportPasteCuts(const QStringList &cuts);
     bool chooseFolder();
     // Gives the text the keyboard unless a card is up or the focus is in
     // this screen already.
@@ -189,6 +194,8 @@ private:
     bool m_showingOpenDialog = false;
     QString m_lastError;
     QString m_lastNotice;
+    QString m_lastPasteNotice;
+    QPointer<QMessageBox> m_pasteNotice;
     QStringList m_fontFamilies;
     QString m_fontFamily = QStringLiteral("Helvetica");
     qreal m_fontSize = 14;

@@ -1,3 +1,4 @@
+#include "word/MorvaneWordView.h"
 #include "word/TextPageView.h"
 #include "word/document/WordDocumentFiles.h"
 #include "word/layout/PageTextItem.h"
@@ -7,6 +8,7 @@
 #include "word/layout/WordTextDocument.h"
 
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlBounds.h"
 #include "support/TestImages.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -14,6 +16,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDragEnterEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
@@ -21,6 +24,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextTable>
 
 #include <memory>
 
@@ -429,6 +433,66 @@ private slots:
         const QByteArray flat = converted.readAll();
         QCOMPARE(int(flat.count("<draw:image")), expected.size());
         QCOMPARE(int(flat.count("<office:binary-data>")), expected.size());
+    }
+
+    // HTML pasted or dropped passes the bounds of an opened page, and the
+    // screen says what was cut; pictures that came with our own copy do not
+    // count against the page's picture limit.
+    void pastedHtmlIsBounded_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<bool>("cut");
+        const QString wideRow = QStringLiteral("<tr><td colspan=\"65535\">x</td></tr>");
+        const QString picture = QStringLiteral("<p><img src=\"data:image/png;base64,%1\"></p>")
+                                    .arg(QString::fromLatin1(pngBytes(Qt::red).toBase64()));
+        const int past = HtmlBounds::maximumPictures + 3;
+        QTest::newRow("wide table, pasted") << QStringLiteral("<table>%1</table>").arg(wideRow.repeated(8)) << false << 0 << true;
+        QTest::newRow("wide table, dropped") << QStringLiteral("<table>%1</table>").arg(wideRow.repeated(8)) << true << 0 << true;
+        QTest::newRow("pictures of another program") << picture.repeated(past) << false << HtmlBounds::maximumPictures << true;
+        QTest::newRow("pictures of our own copy") << QString() << false << past << false;
+    }
+    void pastedHtmlIsBounded()
+    {
+        QFETCH(QString, content);
+        QFETCH(bool, dropped);
+        QFETCH(int, pictures);
+        QFETCH(bool, cut);
+        MorvaneWordView screen;
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        std::unique_ptr<QMimeData> data;
+        if (content.isEmpty()) {
+            // Our own copy of a document with that many pictures.
+            WordTextDocument source;
+            PageTextItem item(&source);
+            for (int i = 0; i < pictures; ++i) {
+                item.insertPicture(pngBytes(Qt::red));
+                item.textCursor().insertBlock();
+            }
+            QTextCursor all(&source);
+            all.select(QTextCursor::Document);
+            data.reset(TextTransfer::mimeDataFor(all, source));
+        } else {
+            data = std::make_unique<QMimeData>();
+            data->setHtml(content);
+        }
+        PageTextItem *item = screen.textItem();
+        QVERIFY(dropped ? item->dropAt(QPointF(0, 0), data.get(), false) : item->insertFromMimeData(data.get()));
+
+        int widest = 0;
+        for (QTextBlock block = screen.document()->begin(); block.isValid(); block = block.next()) {
+            if (QTextTable *table = QTextCursor(block).currentTable())
+                widest = qMax(widest, table->columns());
+        }
+        QVERIFY(widest <= HtmlBounds::maximumSpan);
+        QCOMPARE(shownColors(*screen.document()).count(QColor(Qt::red)), pictures);
+        auto *message = screen.findChild<QMessageBox *>();
+        QCOMPARE(message && message->isVisible(), cut);
+        QCOMPARE(!screen.lastPasteNotice().isEmpty(), cut);
+        if (cut)
+            QCOMPARE(message->text(), screen.lastPasteNotice());
     }
 
     void bundleRoundTripsAndRefusesWhatPassesItsLimits()

@@ -227,9 +227,12 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
             return false;
     }
     QTextCursor cursor = textCursor();
-    if (!TextTransfer::insert(cursor, *m_document, *source))
+    QStringList cuts;
+    if (!TextTransfer::insert(cursor, *m_document, *source, &cuts))
         return false;
     setTextCursor(cursor);
+    if (!cuts.isEmpty())
+        emit pastedWithCuts(cuts);
     return true;
 }
 

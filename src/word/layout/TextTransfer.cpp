@@ -1,5 +1,6 @@
 #include "TextTransfer.h"
 
+#include "PastedHtml.h"
 #include "PictureBundle.h"
 #include "PicturePlace.h"
 #include "TextFormatProperty.h"
@@ -17,6 +18,8 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QUrl>
+
+#include <limits>
 
 namespace {
 
@@ -149,20 +152,29 @@ bool isOwnText(const QMimeData &source)
     return source.hasFormat(TransferData::ownHtmlType);
 }
 
-bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source)
+bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source, QStringList *cuts)
 {
     if (isOwnText(source) || source.hasHtml()) {
         // Our own HTML names the pictures the data carries, rather than
         // embedding them as the HTML for other programs does.
         const QString html = isOwnText(source) ? QString::fromUtf8(source.data(TransferData::ownHtmlType)) : source.html();
+        const Pictures carried = carriedPictures(source);
+        // Pictures of our own object come from a document that showed them
+        // all; another process's are as many as its bundle may hold.
+        const qsizetype ownPictures = qobject_cast<const TransferData *>(&source)
+            ? std::numeric_limits<qsizetype>::max()
+            : PictureBundle::maximumPictures;
+        const HtmlCodec::BoundedHtml page = PastedHtml::bounded(html, QSet<QString>(carried.keyBegin(), carried.keyEnd()), ownPictures);
+        if (cuts)
+            *cuts = page.cuts;
         cursor.beginEditBlock();
         const int start = cursor.selectionStart();
         // The document is the fragment's resource provider: it loads nothing
         // from paths or the network.
-        cursor.insertFragment(QTextDocumentFragment::fromHtml(html, &document));
+        cursor.insertFragment(QTextDocumentFragment::fromHtml(page.html, &document));
         // The HTML's picture names belong to the document it came from: they
         // show only the pictures the data carries beside it.
-        adoptPictures(document, start, cursor.position(), carriedPictures(source));
+        adoptPictures(document, start, cursor.position(), carried);
         cursor.endEditBlock();
         return true;
     }

@@ -3,6 +3,7 @@
 #include "TransferData.h"
 
 #include <QString>
+#include <QStringList>
 
 class QMimeData;
 class QTextCursor;
@@ -30,7 +31,9 @@ bool isOwnText(const QMimeData &source);
 // pictures of `document`, held under names that cannot meet a different
 // picture of it, and keep their file bytes; a picture the HTML names that
 // the data does not carry shows as missing rather than as whichever picture
-// of `document` bears its name. False when there was nothing to insert.
-bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source);
+// of `document` bears its name. HTML passes the bounds of an opened page
+// first (PastedHtml); `cuts`, when given, receives one phrase for each
+// bound that cut something. False when there was nothing to insert.
+bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source, QStringList *cuts = nullptr);
 
 } // namespace TextTransfer
