@@ -28,20 +28,21 @@ namespace {
 const QString MissingPicture = QStringLiteral("morvane-missing-picture:");
 
 // The pictures a transfer carries, by the names its HTML gives them.
-using Pictures = QHash<QString, PictureBundle::Picture>;
+using Pictures = QHash<QString, TransferData::Picture>;
 
 // The pictures `source` carries: all of them when it is our own object,
-// else those its bundle holds (none when that is missing or unreadable).
+// else the files its bundle holds (none when that is missing or unreadable).
 Pictures carriedPictures(const QMimeData &source)
 {
-    TransferData::Pictures files;
-    if (const auto *own = qobject_cast<const TransferData *>(&source))
-        files = own->pictures();
-    else if (source.hasFormat(PictureBundle::mimeType))
-        files = PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle()).pictures;
     Pictures pictures;
-    for (PictureBundle::Picture &picture : files)
-        pictures.insert(picture.name, std::move(picture));
+    if (const auto *own = qobject_cast<const TransferData *>(&source)) {
+        for (const TransferData::Picture &picture : own->pictures())
+            pictures.insert(picture.file.name, picture);
+    } else if (source.hasFormat(PictureBundle::mimeType)) {
+        const PictureBundle bundle = PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle());
+        for (const PictureBundle::Picture &file : bundle.pictures)
+            pictures.insert(file.name, {file, nullptr});
+    }
     return pictures;
 }
 
@@ -54,17 +55,12 @@ QByteArray pngBytes(const QImage &image)
     return bytes;
 }
 
-// The file of the picture `format` shows: the bytes it was made from, else
-// the picture the document holds under its name, as PNG.
-PictureBundle::Picture pictureFile(const QTextImageFormat &format, const WordTextDocument &document)
+// A picture `format` shows without the bytes it was made from: its data:
+// URI's bytes, else the picture the document holds under its name, as PNG.
+PictureBundle::Picture pictureFile(const QTextImageFormat &format, const TextAttachmentPointer &attachment,
+                                   const WordTextDocument &document)
 {
     PictureBundle::Picture picture{format.name(), {}, {}};
-    const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
-    if (attachment && !attachment->contents.isEmpty()) {
-        picture.fileName = attachment->fileName;
-        picture.bytes = attachment->contents;
-        return picture;
-    }
     if (format.name().startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
         picture.bytes = WordTextDocument::dataUriBytes(format.name());
         return picture;
@@ -75,6 +71,17 @@ PictureBundle::Picture pictureFile(const QTextImageFormat &format, const WordTex
     if (!image.isNull())
         picture.bytes = pngBytes(image);
     return picture;
+}
+
+// The picture `format` shows: the bytes it was made from and the picture
+// decoded from them, else the picture the document holds under its name,
+// as PNG.
+TransferData::Picture pictureOf(const QTextImageFormat &format, const WordTextDocument &document)
+{
+    const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+    if (attachment && !attachment->contents.isEmpty())
+        return {{format.name(), attachment->fileName, attachment->contents}, attachment->image.isNull() ? nullptr : attachment};
+    return {pictureFile(format, attachment, document), nullptr};
 }
 
 // Gives every picture between `start` and `end` its picture from `carried`,
@@ -88,13 +95,15 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
         QTextImageFormat &format = place.format;
         const QString name = format.name();
         if (!held.contains(name)) {
-            const auto file = carried.constFind(name);
+            const auto carriedPicture = carried.constFind(name);
             WordTextDocument::HeldPicture picture;
-            if (file != carried.constEnd()) {
-                picture = document.holdPicture(file->bytes, decoded);
-                if (picture.attachment && !file->fileName.isEmpty()) {
+            if (carriedPicture != carried.constEnd()) {
+                const PictureBundle::Picture &file = carriedPicture->file;
+                picture = carriedPicture->shown ? document.holdPicture(carriedPicture->shown)
+                                                : document.holdPicture(file.bytes, decoded);
+                if (picture.attachment && !file.fileName.isEmpty()) {
                     auto named = std::make_shared<TextAttachment>(*picture.attachment);
-                    named->fileName = file->fileName;
+                    named->fileName = file.fileName;
                     picture.attachment = named;
                 }
             }
@@ -132,15 +141,15 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
         if (named.contains(place.format.name()))
             continue;
         named.insert(place.format.name());
-        PictureBundle::Picture picture = pictureFile(place.format, document);
-        if (!picture.bytes.isEmpty())
+        TransferData::Picture picture = pictureOf(place.format, document);
+        if (!picture.file.bytes.isEmpty())
             pictures.append(std::move(picture));
     }
     QImage lonePicture;
     if (places.size() == 1 && cursor.selectionEnd() - cursor.selectionStart() == 1 && !pictures.isEmpty()) {
         lonePicture = document.resource(QTextDocument::ImageResource, QUrl(places.first().format.name())).value<QImage>();
         if (lonePicture.isNull()) {
-            const TextAttachmentPointer decoded = PictureAttachment::fromBytes(pictures.first().bytes);
+            const TextAttachmentPointer decoded = PictureAttachment::fromBytes(pictures.first().file.bytes);
             lonePicture = decoded ? decoded->image : QImage();
         }
     }

@@ -112,17 +112,17 @@ QByteArray TransferData::make(const QString &mimeType) const
         return m_selection.toPlainText().toUtf8();
     if (mimeType == PngType) {
         // The picture's own file when it is a PNG.
-        for (const PictureBundle::Picture &picture : m_pictures) {
-            if (mimeTypeOf(picture.bytes) == PngType)
-                return picture.bytes;
+        for (const Picture &picture : m_pictures) {
+            if (mimeTypeOf(picture.file.bytes) == PngType)
+                return picture.file.bytes;
         }
         return pngBytes(m_lonePicture);
     }
     if (mimeType == PictureBundle::mimeType) {
         // What does not fit goes only to pastes within this program.
         PictureBundle bundle(m_limits.bundleBytes);
-        for (const PictureBundle::Picture &picture : m_pictures)
-            bundle.add(picture);
+        for (const Picture &picture : m_pictures)
+            bundle.add(picture.file);
         return bundle.pictures.isEmpty() ? QByteArray() : bundle.serialized();
     }
     return {};
@@ -134,8 +134,8 @@ QString TransferData::htmlForOtherPrograms() const
     QTextCursor cursor(&copy);
     cursor.insertFragment(m_selection);
     QHash<QString, const PictureBundle::Picture *> files;
-    for (const PictureBundle::Picture &picture : m_pictures)
-        files.insert(picture.name, &picture);
+    for (const Picture &picture : m_pictures)
+        files.insert(picture.file.name, &picture.file);
     const QList<PicturePlace> places = picturesIn(copy, 0, copy.characterCount());
     QStringList uris;
     qsizetype embedded = 0;

@@ -2,6 +2,8 @@
 
 #include "PictureBundle.h"
 
+#include "textsystem/TextAttachment.h"
+
 #include <QHash>
 #include <QImage>
 #include <QList>
@@ -28,9 +30,17 @@ class TransferData : public QMimeData
 {
     Q_OBJECT
 public:
-    // The pictures' files in the order the selection shows them, each under
-    // the name the selection's HTML gives it.
-    using Pictures = QList<PictureBundle::Picture>;
+    // A picture of the selection: its file, under the name the selection's
+    // HTML gives it, and the picture as its document holds it (null when it
+    // holds none), for a paste within the program to show without decoding
+    // it again.
+    struct Picture
+    {
+        PictureBundle::Picture file;
+        TextAttachmentPointer shown;
+    };
+    // In the order the selection shows them.
+    using Pictures = QList<Picture>;
 
     struct Limits
     {
