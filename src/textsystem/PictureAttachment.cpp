@@ -1,8 +1,8 @@
 #include "textsystem/PictureAttachment.h"
 
+#include "textsystem/ReadablePicture.h"
 #include "textsystem/SvgWorkload.h"
 
-#include <QBuffer>
 #include <QImageReader>
 
 #include <cmath>
@@ -131,22 +131,19 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
         return {};
     if (bytes.size() > maximumBytes)
         return tooLarge();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    ReadablePicture readable(bytes);
+    if (!readable.reader())
+        return {};
+    QImageReader &reader = *readable.reader();
     Decoded decoded;
-    decoded.format = reader.format();
+    decoded.format = readable.format();
     const QSize pixels = reader.size();
     if (!pixels.isValid() || pixels.isEmpty())
         return {};
     if (!withinSideAndPixels(pixels) || memory <= 0)
         return tooLarge(decoded.format);
-    // Compressed SVG cannot be costed before it is drawn.
-    if (decoded.format == "svgz")
-        return {};
     if (decoded.format == "svg") {
-        const qint64 elements = SvgWorkload::drawnElements(bytes);
+        const qint64 elements = SvgWorkload::drawnElements(readable.bytes());
         if (elements > SvgWorkload::maximumDrawnElements)
             return tooLarge(decoded.format);
         const QSize wanted = isShowable(shownSize) ? shownSize.toSize() : pixels;

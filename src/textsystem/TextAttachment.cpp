@@ -2,9 +2,7 @@
 
 #include "textsystem/ImageDensity.h"
 #include "textsystem/PictureAttachment.h"
-
-#include <QBuffer>
-#include <QImageReader>
+#include "textsystem/ReadablePicture.h"
 
 namespace {
 
@@ -12,11 +10,8 @@ constexpr double pointsPerInch = 72.0;
 
 QSize pixelSizeOf(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.size();
+    ReadablePicture readable(bytes);
+    return readable.reader() ? readable.reader()->size() : QSize();
 }
 
 } // namespace

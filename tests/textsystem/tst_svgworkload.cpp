@@ -104,7 +104,10 @@ private slots:
     void mutatedDrawingsCostedSafely()
     {
         const QList<QByteArray> tokens = {"<use href=\"#l1\"/>", "<use xlink:href=\"#l3\"/>", "<g id=\"l2\">", "</g>",
-                                          "<g>", "id=\"l0\" ", "<defs>", "</defs>", "<!DOCTYPE svg>", "&lt;", "\""};
+                                          "<g>", "id=\"l0\" ", "<defs>", "</defs>", "<!DOCTYPE svg>", "&lt;", "\"",
+                                          // files a drawing must never open
+                                          "<image width=\"9\" height=\"9\" xlink:href=\"/dev/zero\"/>",
+                                          "<?xml-stylesheet href=\"/dev/zero\"?>", "href=\"/dev/zero\" "};
         Mutator mutator(fuzzSeed() + 11);
         QElapsedTimer timer;
         timer.start();

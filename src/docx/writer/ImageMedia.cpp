@@ -3,6 +3,7 @@
 #include "docx/writer/DocXNamespaces.h"
 #include "platform/FileBytes.h"
 #include "textsystem/PictureAttachment.h"
+#include "textsystem/ReadablePicture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -34,11 +35,8 @@ bool fitsAllocationLimit(QSize size)
 
 bool headerDecodes(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.canRead() && fitsAllocationLimit(reader.size());
+    ReadablePicture readable(bytes);
+    return readable.reader() && readable.reader()->canRead() && fitsAllocationLimit(readable.reader()->size());
 }
 
 std::optional<QByteArray> pngBytes(const QImage &image)

@@ -1,0 +1,148 @@
+#include "textsystem/PictureCache.h"
+#include "textsystem/ReadablePicture.h"
+#include "textsystem/StyledText.h"
+#include "textsystem/TextAttributes.h"
+#include "textsystem/rtf/RtfReader.h"
+#include "textsystem/rtf/RtfWriter.h"
+
+#include "support/TestImages.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray svgStart = R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )"
+                            R"(width="40" height="40">)";
+
+QByteArray dataUri(const QByteArray &bytes)
+{
+    return "data:;base64," + bytes.toBase64();
+}
+
+// The names of the files opened in a folder while it lives.
+class OpenedFiles
+{
+public:
+    explicit OpenedFiles(const QString &folder)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN);
+    }
+    ~OpenedFiles() { close(m_fd); }
+    OpenedFiles(const OpenedFiles &) = delete;
+    OpenedFiles &operator=(const OpenedFiles &) = delete;
+
+    QStringList names() const
+    {
+        QStringList names;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->len > 0)
+                    names << QFile::decodeName(event->name);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return names;
+    }
+
+private:
+    int m_fd;
+};
+
+bool showsRed(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 0, 0))
+                return true;
+    return false;
+}
+
+} // namespace
+
+// Every picture reaches Qt's readers through ReadablePicture: drawings that
+// name other files, pictures inside drawings, and files whose parts cost
+// far more than they show.
+class TestReadablePicture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Files a drawing may name: a red picture, one under a name Qt takes for
+    // a file, a style sheet painting rectangles red.
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        const QByteArray red = TestImages::filled(QSize(40, 40), Qt::red);
+        const QList<std::pair<QString, QByteArray>> files = {
+            {QStringLiteral("private.png"), red}, {QStringLiteral("DATA:red"), red}, {QStringLiteral("style.css"), "rect { fill: #ff0000 }"}};
+        for (const auto &named : files) {
+            QFile file(m_folder.filePath(named.first));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(named.second) == named.second.size());
+        }
+    }
+
+    void drawingsOpenNoOtherFile_data()
+    {
+        QTest::addColumn<QByteArray>("svg");
+        const QByteArray folder = QFile::encodeName(m_folder.path());
+        const auto drawing = [](const QByteArray &reference) {
+            return svgStart + "<image width=\"40\" height=\"40\" xlink:href=\"" + reference + "\"/></svg>";
+        };
+        QTest::newRow("path") << drawing(folder + "/private.png");
+        QTest::newRow("file URL") << drawing("file://" + folder + "/private.png");
+        QTest::newRow("name in the working folder") << drawing("private.png");
+        QTest::newRow("DATA in capitals, a name in the working folder") << drawing("DATA:red");
+        QTest::newRow("href without prefix")
+            << svgStart + "<image width=\"40\" height=\"40\" href=\"" + folder + "/private.png\"/></svg>";
+        QTest::newRow("style sheet instruction")
+            << "<?xml-stylesheet type=\"text/css\" href=\"" + folder + "/style.css\"?>" + svgStart
+                   + R"(<rect width="40" height="40"/></svg>)";
+        QTest::newRow("inside a drawing the drawing holds") << drawing(dataUri(drawing(folder + "/private.png")));
+    }
+
+    // The drawing opens none of the files it names, draws none, and a save
+    // carries none of their pixels.
+    void drawingsOpenNoOtherFile()
+    {
+        QFETCH(QByteArray, svg);
+        const QString working = QDir::currentPath();
+        QDir::setCurrent(m_folder.path());
+        const OpenedFiles opened(m_folder.path());
+
+        PictureCache pictures;
+        const TextAttachmentPointer picture = pictures.picture(svg);
+        QVERIFY(picture);
+        QVERIFY(!showsRed(picture->image));
+        TextAttachment held;
+        held.contents = svg;
+        QCOMPARE(held.naturalSize(), QSizeF(40, 40));
+        QVERIFY(!showsRed(held.picture()));
+        TextAttributes attributes;
+        attributes.attachment = picture;
+        StyledText text;
+        text.append(QString(QChar::ObjectReplacementCharacter), attributes);
+        StyledText saved;
+        QString error;
+        QVERIFY(RtfReader::read(RtfWriter::write(text), &saved, &error));
+        const TextAttachmentPointer savedPicture = saved.attributesAt(0).attachment;
+        QVERIFY(savedPicture && !savedPicture->image.isNull());
+        QVERIFY(!showsRed(savedPicture->image));
+
+        QDir::setCurrent(working);
+        QCOMPARE(opened.names(), QStringList());
+    }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+QTEST_MAIN(TestReadablePicture)
+#include "tst_readablepicture.moc"
