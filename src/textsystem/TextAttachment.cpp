@@ -1,7 +1,7 @@
 #include "textsystem/TextAttachment.h"
 
 #include "textsystem/ImageDensity.h"
-#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureDecoder.h"
 #include "textsystem/ReadablePicture.h"
 
 namespace {
@@ -20,7 +20,7 @@ QImage TextAttachment::picture() const
 {
     if (!image.isNull())
         return image;
-    return contents.isEmpty() ? QImage() : PictureAttachment::decode(contents).image;
+    return contents.isEmpty() ? QImage() : PictureDecoder::decode(contents).image;
 }
 
 QSizeF TextAttachment::naturalSize() const

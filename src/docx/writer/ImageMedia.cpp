@@ -2,7 +2,7 @@
 
 #include "docx/writer/DocXNamespaces.h"
 #include "platform/FileBytes.h"
-#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureDecoder.h"
 #include "textsystem/ReadablePicture.h"
 
 #include <QBuffer>
@@ -112,7 +112,7 @@ std::optional<MediaFile> mediaFile(const TextAttachment &attachment)
     // file's) are decoded within the same limits as every reader's pictures.
     QImage image = attachment.image;
     if (image.isNull() && !attachment.contents.isEmpty())
-        image = PictureAttachment::decode(attachment.contents).image;
+        image = PictureDecoder::decode(attachment.contents).image;
     if (const auto png = pngBytes(image))
         return MediaFile{*png, QStringLiteral("png")};
     return std::nullopt;

@@ -1,7 +1,7 @@
 #include "textsystem/rtf/RtfdPackage.h"
 
-#include "textsystem/PictureAttachment.h"
 #include "textsystem/PictureCache.h"
+#include "textsystem/PictureLimits.h"
 
 #include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfWriter.h"
@@ -53,7 +53,7 @@ bool read(const QString &path, StyledText *text, QString *error, PictureCache *p
             return std::nullopt;
         // A picture file too large to decode is not read at all.
         const QFileInfo info(folder.filePath(name));
-        if (info.isFile() && info.size() > PictureAttachment::maximumBytes) {
+        if (info.isFile() && info.size() > PictureLimits::maximumBytes) {
             if (pictures)
                 pictures->leaveOut(name);
             return std::nullopt;
