@@ -124,7 +124,9 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
         return {};
     if (bytes.size() > PictureLimits::maximumBytes)
         return tooLarge();
-    ReadablePicture readable(bytes);
+    ReadablePicture readable(bytes, memory);
+    if (readable.isTooLarge())
+        return tooLarge(readable.format());
     if (!readable.reader())
         return {};
     QImageReader &reader = *readable.reader();
@@ -133,10 +135,12 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
     const QSize pixels = reader.size();
     if (!pixels.isValid() || pixels.isEmpty())
         return {};
+    // What the pictures a drawing holds take is gone before it is drawn.
+    memory -= readable.nestedCost();
     if (!PictureLimits::allows(pixels) || memory <= 0)
         return tooLarge(decoded.format);
     if (decoded.format == "svg") {
-        const qint64 elements = SvgWorkload::drawnElements(readable.bytes());
+        const qint64 elements = SvgWorkload::drawnElements(readable.bytes()) + readable.nestedElements();
         if (elements > SvgWorkload::maximumDrawnElements)
             return tooLarge(decoded.format);
         const QSize wanted = isShowable(shownSize) ? shownSize.toSize() : pixels;
@@ -158,9 +162,9 @@ Decoded decode(const QByteArray &bytes, QSizeF shownSize, qint64 memory)
     }
     if (image.isNull())
         return refused || qint64(pixels.width()) * pixels.height() * 4 > allowed ? tooLarge(decoded.format) : Decoded();
-    decoded.cost = image.sizeInBytes();
-    if (decoded.cost > memory)
+    if (image.sizeInBytes() > memory)
         return tooLarge(decoded.format);
+    decoded.cost = image.sizeInBytes() + readable.nestedCost();
     if (isWide(image.format()))
         image = toEightBits(image);
     if (image.isNull())

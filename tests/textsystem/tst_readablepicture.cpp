@@ -56,6 +56,38 @@ private:
     int m_fd;
 };
 
+// A GIF of one pixel on a `side` × `side` screen: Qt's reader says 1 × 1,
+// decoding gives the whole screen.
+QByteArray gifOnScreen(quint16 side)
+{
+    QByteArray gif("GIF89a");
+    gif.append(char(side & 0xFF)).append(char(side >> 8)).append(char(side & 0xFF)).append(char(side >> 8));
+    gif.append("\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 9);               // a two-colour table
+    gif.append("\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3B", 16); // one pixel, the end
+    return gif;
+}
+
+QByteArray imagesOf(const QByteArray &picture, int count)
+{
+    QByteArray images;
+    for (int i = 0; i < count; ++i)
+        images += "<image width=\"40\" height=\"40\" xlink:href=\"" + dataUri(picture) + "\"/>";
+    return svgStart + images + "</svg>";
+}
+
+// `fan` uses of the level below on each of `depth` levels over one rectangle.
+QByteArray nestedUses(int fan, int depth)
+{
+    QByteArray svg = svgStart + R"(<rect id="l0" width="40" height="40"/>)";
+    for (int level = 1; level <= depth; ++level) {
+        svg += "<g id=\"l" + QByteArray::number(level) + "\">";
+        for (int i = 0; i < fan; ++i)
+            svg += "<use xlink:href=\"#l" + QByteArray::number(level - 1) + "\"/>";
+        svg += "</g>";
+    }
+    return svg + "</svg>";
+}
+
 bool showsRed(const QImage &image)
 {
     for (int y = 0; y < image.height(); ++y)
@@ -138,6 +170,36 @@ private slots:
 
         QDir::setCurrent(working);
         QCOMPARE(opened.names(), QStringList());
+    }
+
+    void picturesInsideDrawingsCharged_data()
+    {
+        QTest::addColumn<QByteArray>("svg");
+        QTest::addColumn<qint64>("budget");
+        QTest::addColumn<qint64>("charged"); // 0: left out
+        const qint64 drawing = 40 * 40 * 4;
+        const QByteArray gifs = imagesOf(gifOnScreen(1000), 5);
+        QTest::newRow("large-screen GIFs past the budget") << gifs << qint64(10'000'000) << qint64(0);
+        QTest::newRow("large-screen GIFs within it") << gifs << qint64(30'000'000) << drawing + 5 * 4'000'000;
+        const QByteArray small = svgStart + "<rect width=\"40\" height=\"40\"/></svg>";
+        QTest::newRow("a drawing inside a drawing") << imagesOf(small, 2) << PictureCache::memoryBudget << 3 * drawing;
+        QTest::newRow("a drawing refused alone, inside a drawing")
+            << imagesOf(nestedUses(30, 4), 1) << PictureCache::memoryBudget << qint64(0);
+        QTest::newRow("drawings nested three deep")
+            << imagesOf(imagesOf(small, 1), 1) << PictureCache::memoryBudget << qint64(0);
+    }
+
+    // A picture inside a drawing is charged by the size it claims, against
+    // the document's budget; a drawing inside one counts in its elements.
+    void picturesInsideDrawingsCharged()
+    {
+        QFETCH(QByteArray, svg);
+        QFETCH(qint64, budget);
+        QFETCH(qint64, charged);
+        PictureCache pictures(budget);
+        QCOMPARE(bool(pictures.picture(svg)), charged > 0);
+        QCOMPARE(pictures.bytesUsed(), charged);
+        QCOMPARE(pictures.leftOutCount(), charged > 0 ? 0 : 1);
     }
 
 private:

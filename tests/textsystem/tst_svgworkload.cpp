@@ -107,7 +107,10 @@ private slots:
                                           "<g>", "id=\"l0\" ", "<defs>", "</defs>", "<!DOCTYPE svg>", "&lt;", "\"",
                                           // files a drawing must never open
                                           "<image width=\"9\" height=\"9\" xlink:href=\"/dev/zero\"/>",
-                                          "<?xml-stylesheet href=\"/dev/zero\"?>", "href=\"/dev/zero\" "};
+                                          "<?xml-stylesheet href=\"/dev/zero\"?>", "href=\"/dev/zero\" ",
+                                          // a drawing inside the drawing
+                                          "<image width=\"9\" height=\"9\" xlink:href=\"data:,%3Csvg xmlns='http://www.w3.org/"
+                                          "2000/svg' width='9' height='9'%3E%3Cuse href='%23l1'/%3E%3C/svg%3E\"/>"};
         Mutator mutator(fuzzSeed() + 11);
         QElapsedTimer timer;
         timer.start();
