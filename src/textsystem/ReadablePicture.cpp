@@ -1,5 +1,6 @@
 #include "textsystem/ReadablePicture.h"
 
+#include "textsystem/JpegScans.h"
 #include "textsystem/SvgWorkload.h"
 
 #include <QtEndian>
@@ -50,6 +51,8 @@ ReadablePicture::ReadablePicture(const QByteArray &file, qint64 memory, int dept
         refuse();
     else if (m_format == "svg")
         clean(file);
+    else if (m_format == "jpeg" && JpegScans::scanPixels(file) > JpegScans::maximumScanPixels)
+        refuse();
     else if (m_format != "svgz")
         m_bytes = file;
     if (m_bytes.isEmpty()) {

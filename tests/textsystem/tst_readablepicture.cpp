@@ -1,3 +1,4 @@
+#include "textsystem/JpegScans.h"
 #include "textsystem/PictureCache.h"
 #include "textsystem/ReadablePicture.h"
 #include "textsystem/StyledText.h"
@@ -86,6 +87,18 @@ QByteArray nestedUses(int fan, int depth)
         svg += "</g>";
     }
     return svg + "</svg>";
+}
+
+// A progressive JPEG's markers: a greyscale frame, then `scans` scans of
+// `coded` data each (no picture a decoder would show).
+QByteArray jpegScans(quint16 width, quint16 height, int scans, const QByteArray &coded = QByteArray(1, '\0'))
+{
+    QByteArray jpeg("\xFF\xD8\xFF\xC2\x00\x0B\x08", 7);
+    jpeg.append(char(height >> 8)).append(char(height & 0xFF)).append(char(width >> 8)).append(char(width & 0xFF));
+    jpeg.append("\x01\x01\x11\x00", 4);
+    for (int i = 0; i < scans; ++i)
+        jpeg.append("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10).append(coded);
+    return jpeg.append("\xFF\xD9");
 }
 
 bool showsRed(const QImage &image)
@@ -200,6 +213,36 @@ private slots:
         QCOMPARE(bool(pictures.picture(svg)), charged > 0);
         QCOMPARE(pictures.bytesUsed(), charged);
         QCOMPARE(pictures.leftOutCount(), charged > 0 ? 0 : 1);
+    }
+
+    void jpegScansBounded_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<qint64>("scanPixels");
+        QTest::addColumn<bool>("leftOut");
+        QTest::newRow("baseline file") << TestImages::filled(QSize(64, 32), Qt::blue, "JPEG") << qint64(64 * 32) << false;
+        QTest::newRow("progressive, 100 scans") << jpegScans(100, 50, 100) << qint64(100 * 5000) << false;
+        QTest::newRow("stuffed zero, restart and fill in coded data")
+            << jpegScans(100, 50, 3, QByteArray("\x12\xFF\x00\x34\xFF\xD3\x56\xFF", 8)) << qint64(3 * 5000) << false;
+        QTest::newRow("height given later") << jpegScans(10, 0, 2) << qint64(2 * 10 * 65535) << false;
+        QTest::newRow("truncated in the frame header") << jpegScans(100, 50, 3).left(8) << qint64(0) << false;
+        QTest::newRow("no JPEG") << QByteArray("GIF89a") << qint64(0) << false;
+        // 80 megapixels: twenty scans are allowed, not twenty-one.
+        QTest::newRow("largest picture, too many scans")
+            << jpegScans(16384, 4880, 21) << qint64(21) * 16384 * 4880 << true;
+    }
+
+    // Scans are counted from the markers; a JPEG asking for too many passes
+    // over its pixels is left out before anything decodes it.
+    void jpegScansBounded()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(qint64, scanPixels);
+        QFETCH(bool, leftOut);
+        QCOMPARE(JpegScans::scanPixels(jpeg), scanPixels);
+        PictureCache pictures;
+        pictures.picture(jpeg);
+        QCOMPARE(pictures.leftOutCount(), leftOut ? 1 : 0);
     }
 
 private:
