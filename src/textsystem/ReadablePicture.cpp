@@ -1,6 +1,7 @@
 #include "textsystem/ReadablePicture.h"
 
 #include "textsystem/JpegScans.h"
+#include "textsystem/PngTextChunks.h"
 #include "textsystem/SvgWorkload.h"
 
 #include <QtEndian>
@@ -51,6 +52,8 @@ ReadablePicture::ReadablePicture(const QByteArray &file, qint64 memory, int dept
         refuse();
     else if (m_format == "svg")
         clean(file);
+    else if (m_format == "png")
+        m_bytes = PngTextChunks::without(file);
     else if (m_format == "jpeg" && JpegScans::scanPixels(file) > JpegScans::maximumScanPixels)
         refuse();
     else if (m_format != "svgz")

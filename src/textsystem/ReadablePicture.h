@@ -14,6 +14,7 @@
 //   file; each picture it holds is made readable like this one and charged
 //   by the size it claims (pictures of formats whose header may understate
 //   it are left out), and each drawing it holds counts in its elements;
+// - a PNG loses its text chunks (PngTextChunks);
 // - a JPEG whose scans would keep the decoder busy too long is refused
 //   (JpegScans);
 // - compressed SVG is no picture here: it cannot be cleaned before Qt reads it.

@@ -8,6 +8,8 @@
 
 #include "support/TestImages.h"
 
+#include <zlib.h>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -99,6 +101,24 @@ QByteArray jpegScans(quint16 width, quint16 height, int scans, const QByteArray 
     for (int i = 0; i < scans; ++i)
         jpeg.append("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10).append(coded);
     return jpeg.append("\xFF\xD9");
+}
+
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), chunk.data());
+    chunk += type + data;
+    QByteArray crc(4, '\0');
+    const QByteArray covered = type + data;
+    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef *>(covered.constData()), uInt(covered.size()))),
+                          crc.data());
+    return chunk + crc;
+}
+
+// `png` with `chunks` before its first chunk of `type`.
+QByteArray withChunksBefore(QByteArray png, const QByteArray &type, const QByteArray &chunks)
+{
+    return png.insert(png.indexOf(type) - 4, chunks);
 }
 
 bool showsRed(const QImage &image)
@@ -243,6 +263,35 @@ private slots:
         PictureCache pictures;
         pictures.picture(jpeg);
         QCOMPARE(pictures.leftOutCount(), leftOut ? 1 : 0);
+    }
+
+    void pngTextNotRead_data()
+    {
+        QTest::addColumn<QByteArray>("png");
+        QTest::addColumn<QByteArray>("readable");
+        const QByteArray plain = TestImages::filled(QSize(8, 8), Qt::blue);
+        const QByteArray zeros = qCompress(QByteArray(1 << 20, '\0')).mid(4); // the zlib stream alone
+        const QByteArray compressed = pngChunk("zTXt", QByteArray("Comment\0\0", 9) + zeros);
+        QTest::newRow("compressed text before the image data")
+            << withChunksBefore(plain, "IDAT", compressed.repeated(3)) << plain;
+        QTest::newRow("text chunks after it")
+            << withChunksBefore(plain, "IEND", pngChunk("tEXt", QByteArray("Title\0a", 7)) + pngChunk("iTXt", QByteArray("T\0\0\0\0\0b", 8)))
+            << plain;
+        QTest::newRow("no text") << plain << plain;
+        const QByteArray damaged = plain + QByteArray("\x7F\xFF\xFF\xFFzTXt", 8);
+        QTest::newRow("damaged length after the end: the rest kept") << withChunksBefore(damaged, "IDAT", compressed) << damaged;
+    }
+
+    // Qt's readers are handed a PNG without its text chunks, none of which
+    // showing it needs; the document keeps the file's bytes.
+    void pngTextNotRead()
+    {
+        QFETCH(QByteArray, png);
+        QFETCH(QByteArray, readable);
+        QCOMPARE(ReadablePicture(png).bytes(), readable);
+        const TextAttachmentPointer picture = PictureCache().picture(png);
+        QVERIFY(picture && picture->image.size() == QSize(8, 8));
+        QCOMPARE(picture->contents, png);
     }
 
 private:
