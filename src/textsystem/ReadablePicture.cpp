@@ -67,6 +67,7 @@ ReadablePicture::ReadablePicture(const QByteArray &file, qint64 memory, int dept
     m_buffer.open(QIODevice::ReadOnly);
     m_reader.setDevice(&m_buffer);
     m_reader.setFormat(m_format);
+    m_reader.setAutoDetectImageFormat(false); // the bytes were made readable as this format only
 }
 
 void ReadablePicture::refuse()
@@ -88,6 +89,8 @@ void ReadablePicture::clean(const QByteArray &svg)
 SvgCleaner::NestedPicture ReadablePicture::nested(const QByteArray &bytes)
 {
     const SvgCleaner::NestedPicture refused{{}, true};
+    if (++m_nestedPictures > maximumNestedPictures)
+        return refused;
     ReadablePicture inner(bytes, m_memory - m_nestedCost, m_depth + 1);
     if (inner.isTooLarge())
         return refused;

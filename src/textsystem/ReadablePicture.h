@@ -25,6 +25,8 @@ public:
     // A drawing may hold drawings this deep (1: an SVG in an SVG, no deeper);
     // one holding deeper ones is refused.
     static constexpr int maximumNesting = 1;
+    // A drawing holding more pictures than this is refused: each is read.
+    static constexpr int maximumNestedPictures = 10'000;
 
     // `file` made readable; the pictures an SVG holds may take `memory`
     // bytes together, by the sizes they claim.
@@ -61,6 +63,7 @@ private:
     bool m_tooLarge = false;
     qint64 m_nestedCost = 0;
     qint64 m_nestedElements = 0;
+    int m_nestedPictures = 0;
     QBuffer m_buffer;
     QImageReader m_reader;
 };
