@@ -2,8 +2,8 @@
 
 #include "platform/FileBytes.h"
 #include "platform/WindowsCodePage.h"
-#include "textsystem/PictureAttachment.h"
 #include "textsystem/PictureCache.h"
+#include "textsystem/PictureLimits.h"
 #include "textsystem/StyledTextDocument.h"
 #include "textsystem/html/HtmlBlockStyles.h"
 #include "textsystem/html/HtmlBounds.h"
@@ -73,7 +73,7 @@ private:
     static QVariant dataUriBytes(const QString &uri)
     {
         const qsizetype comma = uri.indexOf(QLatin1Char(','));
-        if (comma < 0 || uri.size() > PictureAttachment::maximumBytes * 2)
+        if (comma < 0 || uri.size() > PictureLimits::maximumBytes * 2)
             return QVariant();
         const QString header = uri.left(comma);
         const QByteArray payload = uri.mid(comma + 1).toLatin1();
