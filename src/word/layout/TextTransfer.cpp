@@ -147,11 +147,10 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
     }
     QImage lonePicture;
     if (places.size() == 1 && cursor.selectionEnd() - cursor.selectionStart() == 1 && !pictures.isEmpty()) {
-        lonePicture = document.resource(QTextDocument::ImageResource, QUrl(places.first().format.name())).value<QImage>();
-        if (lonePicture.isNull()) {
-            const TextAttachmentPointer decoded = PictureAttachment::fromBytes(pictures.first().file.bytes);
-            lonePicture = decoded ? decoded->image : QImage();
-        }
+        const TransferData::Picture &picture = pictures.first();
+        lonePicture = picture.shown
+            ? picture.shown->image
+            : document.resource(QTextDocument::ImageResource, QUrl(picture.file.name)).value<QImage>();
     }
     return new TransferData(cursor.selection(), std::move(pictures), lonePicture, limits);
 }

@@ -137,12 +137,18 @@ QString TransferData::htmlForOtherPrograms() const
     for (const Picture &picture : m_pictures)
         files.insert(picture.file.name, &picture.file);
     const QList<PicturePlace> places = picturesIn(copy, 0, copy.characterCount());
+    QHash<QString, QString> uriOf; // a picture shown again is encoded once
     QStringList uris;
     qsizetype embedded = 0;
     for (const PicturePlace &place : places) {
         const PictureBundle::Picture *file = files.value(place.format.name());
-        const bool fits = file && embedded + file->bytes.size() <= m_limits.embeddedBytes;
-        uris.append(fits ? dataUri(*file) : QString());
+        if (!file || embedded + file->bytes.size() > m_limits.embeddedBytes) {
+            uris.append(QString());
+            continue;
+        }
+        if (!uriOf.contains(file->name))
+            uriOf.insert(file->name, dataUri(*file));
+        uris.append(uriOf.value(file->name));
         if (!uris.last().isEmpty())
             embedded += file->bytes.size();
     }
