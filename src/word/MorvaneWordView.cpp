@@ -385,7 +385,6 @@ void MorvaneWordView::reportPasteCuts(const QStringList &cuts)
     const QString notice =
         QStringLiteral("The pasted text came in without parts that would take too long to read: %1.")
             .arg(cuts.join(QStringLiteral("; ")));
-    m_lastPasteNotice = notice;
     printLine(notice);
     if (!m_pasteNotice) {
         m_pasteNotice = new QMessageBox(QMessageBox::Information, QStringLiteral("ペースト"), QString(),

@@ -126,9 +126,6 @@ public:
     QString lastError() const { return m_lastError; }
     // What the last opened file lost in opening ("" for nothing).
     QString lastNotice() const { return m_lastNotice; }
-    // What the last paste or drop that lost something lost, as its message
-    // over the screen said it ("" for none yet).
-    QString lastPasteNotice() const { return m_lastPasteNotice; }
 
     bool isShowingSaveDialog() const { return m_showingSaveDialog; }
     void setShowingSaveDialog(bool showing);
@@ -194,7 +191,6 @@ private:
     bool m_showingOpenDialog = false;
     QString m_lastError;
     QString m_lastNotice;
-    QString m_lastPasteNotice;
     QPointer<QMessageBox> m_pasteNotice;
     QStringList m_fontFamilies;
     QString m_fontFamily = QStringLiteral("Helvetica");
