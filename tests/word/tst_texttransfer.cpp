@@ -446,7 +446,7 @@ private slots:
         html.close();
         QProcess libreOffice;
         libreOffice.start(QStringLiteral("soffice"),
-                          {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(folder.filePath("profile")).toString(),
+                          {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(m_libreOfficeProfile.path()).toString(),
                            QStringLiteral("--headless"), QStringLiteral("--infilter=HTML (StarWriter)"),
                            QStringLiteral("--convert-to"), QStringLiteral("fodt"), QStringLiteral("--outdir"),
                            folder.path(), html.fileName()});
@@ -529,6 +529,9 @@ private slots:
         QCOMPARE(read->find(QStringLiteral("名前"))->bytes, pngBytes(Qt::red));
         QCOMPARE(read->find(QStringLiteral("b"))->bytes, QByteArray(3, '\0'));
     }
+
+private:
+    QTemporaryDir m_libreOfficeProfile; // one for every start: made once
 };
 
 QTEST_MAIN(TestTextTransfer)
