@@ -235,9 +235,11 @@ void TextPageView::followAnchor()
         fitScene();
         const QRectF line = caretRect(m_anchor.position);
         // How far past the edge the line starts; a line that was in view
-        // stays in view when the view shrank.
+        // stays in view, its last pixel included, when the view shrank or
+        // the line grew.
         const qreal wanted = m_anchor.offset / m_zoom;
-        qreal start = qMin(m_anchor.byEnd ? wanted - line.height() : wanted, qMax<qreal>(0, extent - line.height()));
+        const qreal lastStart = qMax<qreal>(0, extent - line.height() - 1 / m_zoom);
+        qreal start = qMin(m_anchor.byEnd ? wanted - line.height() : wanted, lastStart);
         if (m_anchor.byEnd)
             start = qMax<qreal>(0, start);
         const qreal edge = line.top() - start;
@@ -427,10 +429,15 @@ void TextPageView::keyPressEvent(QKeyEvent *event)
         emit caretMoved();
         return;
     }
+    // Undo and redo hold the view's place as the commands they revisit do,
+    // rather than keep the text before the change still.
+    const bool revisits = event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
     {
-        const QScopedValueRollback<bool> editing(m_editing, true);
+        const QScopedValueRollback<bool> editing(m_editing, !revisits);
         QGraphicsView::keyPressEvent(event);
     }
+    if (revisits)
+        putAnchorBack();
     captureAnchor();
     if (event->isAccepted())
         emit caretMoved();

@@ -291,6 +291,54 @@ private slots:
             QVERIFY(caretInWindow(view));
     }
 
+    // Undo and redo of a command over the whole text select the whole text
+    // again, the caret at its end, and the caret's line stays where the
+    // command left it, right away and once the layout has caught up.
+    void undoAndRedoSelectWhatChangedInPlace_data()
+    {
+        QTest::addColumn<Change>("command");
+        QTest::addColumn<bool>("vertical");
+        const Change size24 = [](MorvaneWordView &v) { TextFormattingHelper::applyFontSize(v.textItem(), 24); };
+        QTest::newRow("bold") << Change([](MorvaneWordView &v) { TextFormattingHelper::addBold(v.textItem()); })
+                              << false;
+        QTest::newRow("size 24") << size24 << false;
+        QTest::newRow("WordArt") << Change([](MorvaneWordView &v) {
+            TextFormattingHelper::applyWordArtStyle(v.textItem(), WordArtStyle::RetroGold);
+        }) << false;
+        QTest::newRow("size 24, vertical") << size24 << true;
+    }
+    void undoAndRedoSelectWhatChangedInPlace()
+    {
+        QFETCH(Change, command);
+        QFETCH(bool, vertical);
+        Screen screen;
+        MorvaneWordView &view = screen.view;
+        view.showDocument(fillLongText);
+        view.setVertical(vertical);
+        layOutEverything(view);
+        QWidget *keys = textView(view)->viewport();
+        QTest::keyClick(keys, Qt::Key_A, Qt::ControlModifier);
+        command(view);
+        finishLayout(view);
+        const int end = view.document()->characterCount() - 1;
+        for (const auto step : {QKeySequence::Undo, QKeySequence::Redo}) {
+            // The caret's line may grow or shrink, and the end of the text
+            // stops the scrolling: it stays within a large line of its place.
+            const QPoint before = lineSpan(view, end);
+            const auto inPlace = [&] {
+                const QTextCursor cursor = view.textItem()->textCursor();
+                const QPoint span = lineSpan(view, end);
+                return cursor.selectionStart() == 0 && cursor.position() == end
+                       && qMin(qAbs(span.x() - before.x()), qAbs(span.y() - before.y())) <= 48;
+            };
+            QTest::keySequence(keys, QKeySequence(step));
+            QVERIFY(inPlace());
+            finishLayout(view);
+            QVERIFY(inPlace());
+            QVERIFY(caretInWindow(view));
+        }
+    }
+
     // Opening shows the start of the new text with the caret, whatever was
     // shown before; switching the writing direction or shrinking the window
     // keeps the caret in sight.

@@ -161,11 +161,14 @@ void PageTextItem::paintVertical(QPainter *painter, const QRectF &clip, bool wit
 
 void PageTextItem::keyPressEvent(QKeyEvent *event)
 {
-    // The clipboard keys carry the pictures' files (TextTransfer).
+    // The clipboard keys carry the pictures' files (TextTransfer); undo and
+    // redo select what they changed.
     const std::pair<QKeySequence::StandardKey, void (PageTextItem::*)()> transfers[] = {
         {QKeySequence::Paste, &PageTextItem::paste},
         {QKeySequence::Copy, &PageTextItem::copy},
         {QKeySequence::Cut, &PageTextItem::cut},
+        {QKeySequence::Undo, &PageTextItem::undo},
+        {QKeySequence::Redo, &PageTextItem::redo},
     };
     for (const auto &[keys, command] : transfers) {
         if (event->matches(keys)) {
@@ -229,6 +232,48 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
         return false;
     setTextCursor(cursor);
     return true;
+}
+
+void PageTextItem::undo()
+{
+    revisitStep(false);
+}
+
+void PageTextItem::redo()
+{
+    revisitStep(true);
+}
+
+void PageTextItem::revisitStep(bool forward)
+{
+    // The changed range grows over every change the step reports; a later
+    // change before its end shifts the end.
+    std::optional<std::pair<int, int>> changed;
+    const auto grow = [&changed](int position, int removed, int added) {
+        if (!changed) {
+            changed = {position, position + added};
+            return;
+        }
+        auto &[start, end] = *changed;
+        if (position <= end)
+            end = position + removed >= end ? position + added : end + added - removed;
+        start = qMin(start, position);
+        end = qMax(end, position + added);
+    };
+    const QMetaObject::Connection watch = connect(m_document, &QTextDocument::contentsChange, this, grow);
+    QTextCursor cursor = textCursor();
+    if (forward)
+        m_document->redo(&cursor);
+    else
+        m_document->undo(&cursor);
+    disconnect(watch);
+    if (changed) {
+        // The document reports its last paragraph's end, where no cursor goes.
+        const int last = m_document->characterCount() - 1;
+        cursor.setPosition(qBound(0, changed->first, last));
+        cursor.setPosition(qBound(0, changed->second, last), QTextCursor::KeepAnchor);
+    }
+    setTextCursor(cursor);
 }
 
 void PageTextItem::copy()
@@ -379,9 +424,9 @@ void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 {
     QMenu menu;
     const bool selected = textCursor().hasSelection();
-    menu.addAction(QStringLiteral("取り消す"), [this] { m_document->undo(); })
+    menu.addAction(QStringLiteral("取り消す"), [this] { undo(); })
         ->setEnabled(m_document->isUndoAvailable());
-    menu.addAction(QStringLiteral("やり直す"), [this] { m_document->redo(); })
+    menu.addAction(QStringLiteral("やり直す"), [this] { redo(); })
         ->setEnabled(m_document->isRedoAvailable());
     menu.addSeparator();
     menu.addAction(QStringLiteral("カット"), [this] { cut(); })->setEnabled(selected);

@@ -37,6 +37,10 @@ public:
     void paste();
     void copy();
     void cut();
+    // Undo and redo select the text the step changed (the caret alone
+    // where it only took text away), with the caret at its end.
+    void undo();
+    void redo();
     // Drops `source` at `position` (item coordinates); `movesSelection`:
     // it is the selection of this item, dragged, which moves there in the
     // same undo step. False when nothing was dropped (a move onto itself).
@@ -78,6 +82,8 @@ private:
     // `text` was inserted.
     bool typeAsText(const QString &text);
     void updateParagraph(const QTextBlock &block);
+    // Undoes (`forward` false) or redoes one step and selects what it changed.
+    void revisitStep(bool forward);
     void dragSelection(QWidget *source);
 
     WordTextDocument *m_document;
