@@ -19,6 +19,7 @@
 #include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QComboBox>
 #include <QMenu>
 #include <QKeyEvent>
@@ -40,6 +41,7 @@
 #include <QWindow>
 #include <QAbstractItemView>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -596,6 +598,52 @@ private slots:
                                                         : page;
         QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFromGlobal(page->mapToGlobal(point)));
         QTest::keyClick(view.windowHandle(), 'X');
+        QCOMPARE(view.document()->toPlainText(), result);
+    }
+
+    // A selection goes to the selection clipboard, and a middle click pastes
+    // that clipboard where it clicks, a picture as a picture. Where the
+    // system has no selection clipboard, the item is given what it holds.
+    void middleClickPastesTheSelection_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("text") << "text/plain" << QByteArray("XY") << QStringLiteral("first line\nXYsecond line");
+        QTest::newRow("picture") << "image/png" << pngBytes(QSize(12, 8))
+                                 << QStringLiteral("first line\n\uFFFCsecond line");
+    }
+    void middleClickPastesTheSelection()
+    {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, result);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("first line\nsecond line"));
+        });
+        QWidget *viewport = view.page()->textView()->viewport();
+        QTest::keyClick(viewport, Qt::Key_End, Qt::ShiftModifier);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection())
+            QCOMPARE(clipboard->mimeData(QClipboard::Selection)->text(), QStringLiteral("first line"));
+
+        auto *selection = new QMimeData;
+        selection->setData(format, bytes);
+        std::unique_ptr<QMimeData> owned;
+        if (clipboard->supportsSelection()) {
+            clipboard->setMimeData(selection, QClipboard::Selection);
+        } else {
+            owned.reset(selection);
+            view.textItem()->setSelectionSource([selection] { return selection; });
+        }
+        // Just inside the start of the second line.
+        const QTextBlock second = view.document()->lastBlock();
+        const QRectF line = view.document()->documentLayout()->blockBoundingRect(second);
+        const QPointF inItem(line.left() + 1, line.center().y());
+        const QPoint at = view.page()->textView()->mapFromScene(view.textItem()->mapToScene(inItem));
+        QTest::mouseClick(viewport, Qt::MiddleButton, {}, at);
         QCOMPARE(view.document()->toPlainText(), result);
     }
 

@@ -44,6 +44,12 @@ int layoutKeyForVertical(int key)
     }
 }
 
+const QMimeData *systemSelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    return clipboard->supportsSelection() ? clipboard->mimeData(QClipboard::Selection) : nullptr;
+}
+
 bool carriesPicture(const QMimeData *source)
 {
     if (source->hasImage())
@@ -60,6 +66,7 @@ bool carriesPicture(const QMimeData *source)
 PageTextItem::PageTextItem(WordTextDocument *document, QGraphicsItem *parent)
     : QGraphicsTextItem(parent)
     , m_document(document)
+    , m_selectionSource(systemSelection)
 {
     setDocument(document);
     setTextInteractionFlags(Qt::TextEditorInteraction);
@@ -186,6 +193,7 @@ void PageTextItem::keyPressEvent(QKeyEvent *event)
     const int mapped = m_vertical ? layoutKeyForVertical(event->key()) : event->key();
     if (mapped == event->key()) {
         QGraphicsTextItem::keyPressEvent(event);
+        offerSelection();
         return;
     }
     QKeyEvent turned(event->type(), mapped, event->modifiers(), event->text(), event->isAutoRepeat(),
@@ -195,6 +203,7 @@ void PageTextItem::keyPressEvent(QKeyEvent *event)
     event->setAccepted(turned.isAccepted());
     updateParagraph(before);
     updateParagraph(textCursor().block());
+    offerSelection();
 }
 
 void PageTextItem::paste()
@@ -388,6 +397,11 @@ bool PageTextItem::dropAt(const QPointF &position, const QMimeData *source, bool
 void PageTextItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     m_dragFrom.reset();
+    if (event->button() == Qt::MiddleButton) {
+        // Taken here so that the release comes to this item.
+        event->accept();
+        return;
+    }
     const QTextCursor cursor = textCursor();
     if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) && cursor.hasSelection()) {
         const int at = m_document->documentLayout()->hitTest(event->pos(), Qt::ExactHit);
@@ -407,6 +421,37 @@ void PageTextItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
         m_dragFrom.reset();
         dragSelection(event->widget());
     }
+}
+
+void PageTextItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        pasteSelectionAt(event->pos());
+        event->accept();
+        return;
+    }
+    QGraphicsTextItem::mouseReleaseEvent(event);
+    offerSelection();
+}
+
+bool PageTextItem::pasteSelectionAt(const QPointF &position)
+{
+    const QMimeData *source = m_selectionSource ? m_selectionSource() : nullptr;
+    return source && dropAt(position, source, false);
+}
+
+void PageTextItem::offerSelection()
+{
+    const QTextCursor cursor = textCursor();
+    const std::pair<int, int> selection(cursor.selectionStart(), cursor.selectionEnd());
+    if (!cursor.hasSelection())
+        m_offered = {-1, -1};
+    if (!cursor.hasSelection() || selection == m_offered)
+        return;
+    m_offered = selection;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection())
+        clipboard->setMimeData(TextTransfer::mimeDataFor(cursor, *m_document), QClipboard::Selection);
 }
 
 void PageTextItem::dragSelection(QWidget *source)
@@ -437,6 +482,7 @@ void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
         QTextCursor cursor = textCursor();
         cursor.select(QTextCursor::Document);
         setTextCursor(cursor);
+        offerSelection();
     });
     menu.exec(event->screenPos());
     event->accept();
