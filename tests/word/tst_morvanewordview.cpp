@@ -425,12 +425,15 @@ private slots:
         MorvaneWordView &view = shown.view;
         QApplication::focusWidget()->clearFocus(); // no blinking caret
         const QRect area(view.pageArea()->mapTo(&view, QPoint()), view.pageArea()->size());
-        for (int i = 0; i < 5; ++i) {
-            view.zoomOut();
-            QTest::qWait(50);
+        const auto shownAsFresh = [&] {
             const QImage onScreen = view.screen()->grabWindow(view.winId()).toImage().copy(area);
             const QImage fresh = view.grab(area).toImage();
-            QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
+            return onScreen.convertToFormat(QImage::Format_RGB32) == fresh.convertToFormat(QImage::Format_RGB32);
+        };
+        for (int i = 0; i < 5; ++i) {
+            view.zoomOut();
+            // However long the repaint takes; what it leaves stays.
+            QTRY_VERIFY_WITH_TIMEOUT(shownAsFresh(), 20000);
         }
     }
 

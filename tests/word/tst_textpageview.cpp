@@ -2,13 +2,13 @@
 #include "word/MorvaneWordView.h"
 #include "word/PageCanvas.h"
 #include "word/layout/PageTextItem.h"
+#include "word/layout/PageTextLayout.h"
 #include "word/TextFormattingHelper.h"
 #include "word/TextPageView.h"
 #include "word/WordArtStyle.h"
 #include "word/layout/WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QElapsedTimer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -48,32 +48,20 @@ void fillLongText(WordTextDocument *document)
 }
 
 // Waits until the layout has laid out every paragraph in quiet time and
-// reported it, calling `tick` every few milliseconds meanwhile.
+// reported it, calling `tick` every few turns of the event loop meanwhile.
 void finishLayout(MorvaneWordView &view, const std::function<void()> &tick = {})
 {
     settle();
-    QAbstractTextDocumentLayout *layout = view.document()->documentLayout();
-    int reports = 0;
-    const auto count = [&reports] { ++reports; };
-    const QMetaObject::Connection sized =
-        QObject::connect(layout, &QAbstractTextDocumentLayout::documentSizeChanged, count);
-    const QMetaObject::Connection updated = QObject::connect(layout, &QAbstractTextDocumentLayout::update, count);
-    QElapsedTimer quiet;
-    quiet.start();
-    QElapsedTimer sinceTick;
-    sinceTick.start();
-    for (int seen = -1; quiet.elapsed() < 300; QTest::qWait(10)) {
-        if (tick && sinceTick.elapsed() >= 60) {
+    const auto *layout = qobject_cast<PageTextLayout *>(view.document()->documentLayout());
+    QVERIFY(layout);
+    // Bounded by turns, not by time: a slow machine only takes longer.
+    constexpr int MostTurns = 20000;
+    for (int turn = 0; !layout->isCaughtUp(); ++turn) {
+        QVERIFY2(turn < MostTurns, "the layout never caught up");
+        if (tick && turn % 6 == 0)
             tick();
-            sinceTick.restart();
-        }
-        if (reports != seen) {
-            seen = reports;
-            quiet.restart();
-        }
+        QTest::qWait(10);
     }
-    QObject::disconnect(sized);
-    QObject::disconnect(updated);
     settle();
 }
 
