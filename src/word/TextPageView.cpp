@@ -32,6 +32,10 @@ TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setOptimizationFlag(QGraphicsView::DontAdjustForAntialiasing);
+    // The bars would lie over the text, and off-screen on a zoomed page: the
+    // screen shows them at its page area's edge instead.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTransformationAnchor(QGraphicsView::NoAnchor);
     setResizeAnchor(QGraphicsView::NoAnchor);
     m_scene->setFocusItem(m_item);
@@ -114,12 +118,6 @@ void TextPageView::fitScene()
     const QTransform scale = QTransform::fromScale(m_zoom, m_zoom);
     if (transform() != scale)
         setTransform(scale);
-    const Qt::ScrollBarPolicy across = m_vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-    const Qt::ScrollBarPolicy down = m_vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
-    if (horizontalScrollBarPolicy() != across)
-        setHorizontalScrollBarPolicy(across);
-    if (verticalScrollBarPolicy() != down)
-        setVerticalScrollBarPolicy(down);
     QRectF scene;
     if (!m_vertical) {
         m_item->setRotation(0);

@@ -84,6 +84,20 @@ QRect inkBounds(const QImage &image)
     return bounds;
 }
 
+// `widget`'s rect in `window`, and the part of it its parents show.
+QRect inWindow(QWidget *window, QWidget *widget)
+{
+    return QRect(widget->mapTo(window, QPoint()), widget->size());
+}
+
+QRect shownInWindow(QWidget *window, QWidget *widget)
+{
+    QRect shown = inWindow(window, widget);
+    for (QWidget *parent = widget->parentWidget(); parent && parent != window; parent = parent->parentWidget())
+        shown &= inWindow(window, parent);
+    return shown;
+}
+
 struct ShownScreen
 {
     ShownScreen()
@@ -602,6 +616,59 @@ private slots:
         QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFromGlobal(page->mapToGlobal(point)));
         QTest::keyClick(view.windowHandle(), 'X');
         QCOMPARE(view.document()->toPlainText(), result);
+    }
+
+    // The bar that moves through the text shows whole in the window at any
+    // zoom, and no scroll bar lies over the text's lines.
+    void textScrollBarStaysInSight_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<qreal>("margin");
+        QTest::addColumn<bool>("vertical");
+        QTest::newRow("100 %, margin 10") << 1.0 << qreal(10) << false;
+        QTest::newRow("300 %") << 3.0 << qreal(40) << false;
+        QTest::newRow("300 %, margin 10") << 3.0 << qreal(10) << false;
+        QTest::newRow("vertical at 300 %") << 3.0 << qreal(40) << true;
+    }
+    void textScrollBarStaysInSight()
+    {
+        QFETCH(double, zoom);
+        QFETCH(qreal, margin);
+        QFETCH(bool, vertical);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("段落の文章が続きます。").repeated(9).append(u'\n').repeated(200));
+        });
+        view.setVertical(vertical);
+        view.setMarginSize(margin);
+        view.setZoomLevel(zoom);
+        settle();
+        TextPageView *text = view.page()->textView();
+        QScrollBar *progress = vertical ? text->horizontalScrollBar() : text->verticalScrollBar();
+        QVERIFY(progress->maximum() > progress->minimum());
+        const QRectF lines = view.textItem()->mapRectToScene(view.textItem()->boundingRect());
+        const QRect textArea = QRect(text->mapTo(&view, text->mapFromScene(lines).boundingRect().topLeft()),
+                                     text->mapFromScene(lines).boundingRect().size())
+                               & shownInWindow(&view, text);
+        QList<QScrollBar *> wholeBars;
+        for (QScrollBar *bar : view.findChildren<QScrollBar *>()) {
+            if (!bar->isVisible())
+                continue;
+            QVERIFY2(!shownInWindow(&view, bar).intersects(textArea), qPrintable(bar->objectName()));
+            if (shownInWindow(&view, bar) == inWindow(&view, bar))
+                wholeBars << bar;
+        }
+        QScrollBar *mover = nullptr;
+        for (QScrollBar *bar : std::as_const(wholeBars)) {
+            const int before = progress->value();
+            const int was = bar->value();
+            bar->setValue(was == bar->maximum() ? bar->minimum() : bar->maximum());
+            if (progress->value() != before)
+                mover = bar;
+            bar->setValue(was);
+        }
+        QVERIFY(mover);
     }
 
     // A selection goes to the selection clipboard, and a middle click pastes
