@@ -1,21 +1,19 @@
 #pragma once
 
-#include <functional>
+#include "platform/widgets/UnsavedChangesPrompt.h"
 
 class QMessageBox;
 class QWidget;
 
 // Decides whether the application may quit. With no unsaved changes
 // (AppState::shared().hasUnsavedChanges() false) it may, without asking.
-// Otherwise it asks "終了する前にドキュメントを保存しますか？" with the buttons
-// "保存", "保存しない", "キャンセル"; only "保存しない" lets it quit. "保存" saves
-// nothing: it keeps the application running so the user saves in the editor.
+// Otherwise it asks "終了する前にドキュメントを保存しますか？" with the
+// unsaved-changes prompt; only "保存しない" lets it quit.
 class QuitPrompt
 {
 public:
-    enum class Choice { Save, DontSave, Cancel };
-    // Shows the question to the user and returns the answer.
-    using Asker = std::function<Choice(QWidget *parent)>;
+    using Choice = UnsavedChangesPrompt::Choice;
+    using Asker = UnsavedChangesPrompt::Asker;
 
     QuitPrompt(); // asks with askWithMessageBox
     explicit QuitPrompt(Asker asker);
@@ -23,13 +21,9 @@ public:
     // True when the application may quit now; asks only while changes are unsaved.
     bool mayQuit(QWidget *parent) const;
 
-    // The question, not yet shown, owned by the caller: message and
-    // informative texts, the three buttons left to right in the order above
-    // on every platform's button layout, "保存" the default and "キャンセル"
-    // the escape button.
+    // The quit question, not yet shown, owned by the caller.
     static QMessageBox *createMessageBox(QWidget *parent);
-    // The answer the box was given; Cancel when it was closed without one.
-    static Choice choiceOf(const QMessageBox &box);
+    static Choice choiceOf(const QMessageBox &box) { return UnsavedChangesPrompt::choiceOf(box); }
     // Runs createMessageBox modally.
     static Choice askWithMessageBox(QWidget *parent);
 

@@ -1,17 +1,22 @@
 #include "SafeSave.h"
 #include "platform/FileBytes.h"
 #include "platform/Failure.h"
+#include "platform/InPlaceWrite.h"
+#include "platform/ScratchRoot.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -54,18 +59,44 @@ QString asideName(const QString &fileName)
     return fileName + QStringLiteral(".old");
 }
 
+constexpr QDir::Filters everyEntry = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+// The process id in a scratch name: `prefix`, the id, "-" and hex digits
+// (see newScratchPath); -1 for any other name. Compared literally: a name
+// filter would read "[", "*" and "?" in the document's name as a pattern.
+qint64 scratchOwner(const QString &name, const QString &prefix)
+{
+    static const QRegularExpression rest(QStringLiteral("^([0-9]{1,18})-[0-9a-f]+$"));
+    if (!name.startsWith(prefix))
+        return -1;
+    const QRegularExpressionMatch match = rest.match(QStringView(name).mid(prefix.size()));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+// A long name is cut short in the scratch prefix, so a leftover may be that
+// of another document sharing its first characters: one holding an old
+// folder set aside under another name is never taken for this one's.
+bool holdsAnotherAside(const QString &leftover, const QString &fileName)
+{
+    const QStringList entries = QDir(leftover).entryList(everyEntry);
+    return std::any_of(entries.cbegin(), entries.cend(), [&](const QString &entry) {
+        return entry.endsWith(asideName(QString())) && entry != fileName && entry != asideName(fileName);
+    });
+}
+
 // Scratch files and folders beside `target` whose save process has died.
 void removeLeftovers(const QString &target)
 {
     const QFileInfo info(target);
     const QString prefix = SafeSave::scratchPrefix(info.fileName());
     const QDir folder(info.absolutePath());
-    for (const QString &name : folder.entryList({prefix + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::System
-                                                                     | QDir::NoDotAndDotDot)) {
-        const QString rest = name.mid(prefix.size());
-        bool numeric = false;
-        const qint64 pid = rest.section(u'-', 0, 0).toLongLong(&numeric);
-        if (numeric && processRuns(pid))
+    for (const QString &name : folder.entryList(everyEntry)) {
+        const qint64 pid = scratchOwner(name, prefix);
+        if (pid < 0 || processRuns(pid) || holdsAnotherAside(folder.filePath(name), info.fileName()))
+            continue;
+        // A file written in place by a killed save gets its old content
+        // back; a copy that cannot go back yet stays for a later save.
+        if (!InPlaceWrite::restoreLeftover(folder.filePath(name), target))
             continue;
         // A folder save killed between moving the old folder aside and the
         // new one in left the old one there: it goes back first.
@@ -91,17 +122,23 @@ bool writeFailure(QString *error, const QString &target, int code)
 // A folder only its owner can enter, beside the target, in which the new file
 // or folder is built under the target's own name: nobody else can read the
 // document while it is written, nor what a killed save leaves behind, whatever
-// modes the builder or the libraries it uses give their files.
+// modes the builder or the libraries it uses give their files. A file written
+// in place in a folder where the saver may add nothing has it in the
+// application's scratch root instead, with a note of the target.
 class PrivateScratch
 {
 public:
-    explicit PrivateScratch(const QString &target)
-        : m_folder(newScratchPath(target)), m_path(m_folder + u'/' + QFileInfo(target).fileName())
+    enum class Place { BesideTarget, ScratchRoot };
+
+    PrivateScratch(const QString &target, Place place)
+        : m_folder(place == Place::BesideTarget ? newScratchPath(target) : pathInScratchRoot())
+        , m_path(m_folder + u'/' + QFileInfo(target).fileName())
+        , m_place(place)
     {
     }
     ~PrivateScratch()
     {
-        if (m_made)
+        if (m_made && !m_kept)
             removePath(m_folder);
     }
     PrivateScratch(const PrivateScratch &) = delete;
@@ -109,13 +146,20 @@ public:
 
     bool make(const QString &target, QString *error)
     {
+        if (m_folder.isEmpty()) // no scratch root for a file in a closed folder
+            return writeFailure(error, target, EACCES);
         if (::mkdir(native(m_folder).constData(), S_IRWXU) != 0)
             return writeFailure(error, target, errno);
         m_made = true;
+        if (m_place == Place::ScratchRoot && !InPlaceWrite::noteTarget(m_folder, target))
+            return writeFailure(error, target, errno);
         return true;
     }
     // Where the builder writes.
     const QString &path() const { return m_path; }
+    const QString &folder() const { return m_folder; }
+    // Left on disk for the next save to find (see removeLeftovers).
+    void keep() { m_kept = true; }
     // Where an old folder goes while the new one takes its place.
     QString asidePath(const QString &target) const { return m_folder + u'/' + asideName(QFileInfo(target).fileName()); }
     // The builder's message about `m_path` told about the user's own file.
@@ -125,9 +169,20 @@ public:
     }
 
 private:
+    // "" when the scratch root cannot be made.
+    static QString pathInScratchRoot()
+    {
+        const QString root = ScratchRoot::processFolder();
+        if (root.isEmpty())
+            return {};
+        return root + QStringLiteral("/save-") + QUuid::createUuid().toString(QUuid::Id128);
+    }
+
     QString m_folder;
     QString m_path;
+    Place m_place;
     bool m_made = false;
+    bool m_kept = false;
 };
 
 bool syncOne(const QString &path, bool folder)
@@ -162,17 +217,15 @@ bool isReadOnly(const QString &target, const struct stat &status)
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(native(target).constData(), W_OK) != 0;
 }
 
-bool checkTarget(const QString &target, SafeSave::Kind kind, bool *exists, mode_t *mode, QString *error)
+bool checkTarget(const QString &target, SafeSave::Kind kind, std::optional<struct stat> *old, QString *error)
 {
     struct stat status;
     if (::stat(native(target).constData(), &status) != 0) {
-        *exists = false;
         if (errno == ENOENT)
             return true;
         return writeFailure(error, target, errno);
     }
-    *exists = true;
-    *mode = status.st_mode & 07777;
+    *old = status;
     const bool isFolder = S_ISDIR(status.st_mode);
     if (kind == SafeSave::Kind::File && isFolder)
         return fail(error, QStringLiteral("Cannot write '%1': it is a folder").arg(target));
@@ -254,19 +307,66 @@ bool keepModesInside(const QString &built, const QString &target, mode_t folderM
     return true;
 }
 
+bool isMemberOf(gid_t group)
+{
+    if (::getegid() == group)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(size_t(std::max(count, 0)));
+    return count > 0 && ::getgroups(count, groups.data()) == count
+           && std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
+// Only a file of the saver's own, in a group the saver belongs to, comes back
+// the same from a rename over it: a new file is the saver's, and only root
+// can give it another owner. Any other file is written in place.
+bool renameKeepsOwnership(const struct stat &old)
+{
+    return old.st_uid == ::geteuid() && (::geteuid() == 0 || isMemberOf(old.st_gid));
+}
+
+// Gives the new file or folder the old one's group. A regular file is only
+// renamed over when the saver may; anything else keeps the saver's group
+// where the saver may not, as a new one would.
+bool keepGroup(const QString &built, gid_t group)
+{
+    struct stat made;
+    if (::lstat(native(built).constData(), &made) != 0)
+        return false;
+    return made.st_gid == group || ::chown(native(built).constData(), uid_t(-1), group) == 0
+           || !S_ISREG(made.st_mode);
+}
+
 // Builds the new content and makes it ready to move in: on disk, with the
-// old file's permission bits (for a folder, those of what it holds too).
+// old file's group and permission bits (for a folder, those of what it holds
+// too; the mode comes last, as a change of group clears set-id bits).
 bool buildScratch(const SafeSave::Builder &build, const PrivateScratch &scratch, const QString &target,
-                  SafeSave::Kind kind, std::optional<mode_t> oldMode, QString *error)
+                  SafeSave::Kind kind, const std::optional<struct stat> &old, QString *error)
 {
     QString buildError;
     if (!build(scratch.path(), &buildError))
         return fail(error, scratch.inTermsOf(target, buildError));
-    if (oldMode && kind == SafeSave::Kind::Folder && !keepModesInside(scratch.path(), target, *oldMode))
+    if (!old) {
+        if (!syncTree(scratch.path()))
+            return writeFailure(error, target, errno);
+        return true;
+    }
+    const mode_t oldMode = old->st_mode & 07777;
+    if (kind == SafeSave::Kind::Folder && !keepModesInside(scratch.path(), target, oldMode))
         return writeFailure(error, target, errno);
-    if (!syncTree(scratch.path()) || (oldMode && ::chmod(native(scratch.path()).constData(), *oldMode) != 0))
+    if (!syncTree(scratch.path()) || !keepGroup(scratch.path(), old->st_gid)
+        || ::chmod(native(scratch.path()).constData(), oldMode) != 0)
         return writeFailure(error, target, errno);
     return true;
+}
+
+bool writeInPlace(PrivateScratch &scratch, const QString &target, QString *error)
+{
+    bool keepScratch = false;
+    const bool written = InPlaceWrite::write(scratch.path(), target, scratch.folder(), &keepScratch, error);
+    if (keepScratch)
+        scratch.keep();
+    return written;
 }
 
 bool containsNul(const QString &path)
@@ -328,16 +428,25 @@ bool save(const QString &path, Kind kind, const Builder &build, QString *error)
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo(folder).isDir())
         return fail(error, QStringLiteral("Cannot write '%1': the folder '%2' does not exist").arg(target, folder));
-    bool exists = false;
-    mode_t mode = 0;
-    if (!checkTarget(target, kind, &exists, &mode, error))
+    std::optional<struct stat> old;
+    if (!checkTarget(target, kind, &old, error))
         return false;
     removeLeftovers(target);
 
-    PrivateScratch scratch(target);
+    // The content written in place comes from the scratch file: its own
+    // group and mode do not matter. A file in a folder where the saver may
+    // add nothing can only be written in place.
+    const bool closedFolder = ::access(native(folder).constData(), W_OK | X_OK) != 0;
+    const bool inPlace = old && kind == Kind::File && S_ISREG(old->st_mode)
+                         && (closedFolder || !renameKeepsOwnership(*old));
+    using Place = PrivateScratch::Place;
+    PrivateScratch scratch(target, inPlace && closedFolder ? Place::ScratchRoot : Place::BesideTarget);
     if (!scratch.make(target, error)
-        || !buildScratch(build, scratch, target, kind, exists ? std::optional<mode_t>(mode) : std::nullopt, error)
-        || !moveIn(scratch, kind, target, exists, error))
+        || !buildScratch(build, scratch, target, kind, inPlace ? std::nullopt : old, error))
+        return false;
+    if (inPlace)
+        return writeInPlace(scratch, target, error);
+    if (!moveIn(scratch, kind, target, old.has_value(), error))
         return false;
     syncOne(folder, true); // the rename itself reaches the disk
     return true;

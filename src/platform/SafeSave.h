@@ -11,13 +11,21 @@
 //  - builds the new file or folder beside the target, inside a scratch folder
 //    only its owner can enter (".<name>.morvane-save-<pid>-<random>"), so no
 //    one else can read the document while it is written; flushes it to disk,
-//    gives it the old file's permission bits, and only then moves it in: a
-//    file by one rename over the old one, a folder by an atomic exchange
-//    where the file system has one (else old aside, new in, old removed);
+//    gives it the old file's group and permission bits, and only then moves
+//    it in: a file by one rename over the old one, a folder by an atomic
+//    exchange where the file system has one (else old aside, new in, old
+//    removed);
+//  - writes a file of another owner, or one in a group the saver is not in,
+//    in place instead (InPlaceWrite): a rename would make it the saver's own;
+//    so too a file in a folder where the saver may add nothing, its scratch
+//    folder then in the application's scratch root (ScratchRoot);
 //  - first removes scratch folders that a killed save left beside the target
-//    (putting back an old folder such a save had moved aside);
+//    (putting back an old folder such a save had moved aside, or the old
+//    content of a file it was writing in place);
 //  - reports failures naming the user's file and the cause.
-// On failure the old file is as it was and nothing is left beside it.
+// On failure the old file is as it was and nothing is left beside it (but
+// for the copy of a file's old content, should even putting that back fail:
+// it stays for the next save to put back).
 namespace SafeSave {
 
 enum class Kind { File, Folder };

@@ -1,5 +1,7 @@
 #include "ScratchRoot.h"
 
+#include "platform/InPlaceWrite.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -54,7 +56,10 @@ public:
         if (m_path.isEmpty())
             return;
         m_lock->unlock();
-        QDir(m_path).removeRecursively();
+        // A file whose old content could not go back after a failed save
+        // keeps the copy here for the next start to put back.
+        if (InPlaceWrite::restoreNotedLeftovers(m_path))
+            QDir(m_path).removeRecursively();
     }
 
     const QString &path() const { return m_path; }
@@ -89,7 +94,9 @@ int removeStaleFoldersExcept(const QString &own)
         if (name == own)
             continue;
         const QString folder = root.filePath(name);
-        if (isAbandoned(folder) && QDir(folder).removeRecursively())
+        // A save killed while writing a file in place left its old content
+        // here: it goes back before the folder goes.
+        if (isAbandoned(folder) && InPlaceWrite::restoreNotedLeftovers(folder) && QDir(folder).removeRecursively())
             ++removed;
     }
     return removed;

@@ -7,7 +7,8 @@
 // first use and holding a lock file for as long as the process lives; every
 // scratch folder of the process (TemporaryFolder) goes inside it. Folders of
 // processes that were killed are removed at start and on first use, never a
-// folder whose process still runs.
+// folder whose process still runs; a file a killed save was writing in place
+// gets its old content back from there first (InPlaceWrite).
 namespace ScratchRoot {
 
 // The root folder's path (it may not exist yet).

@@ -476,8 +476,11 @@ void fill(QTextDocument *document, const StyledText &text, FontUnit unit)
                 QTextImageFormat image;
                 image.merge(charFormat);
                 const QString name = attachmentScheme + QLatin1Char(':') + QString::number(++attachmentNumber);
-                const QImage picture = attachment.picture();
-                document->addResource(QTextDocument::ImageResource, QUrl(name), picture);
+                // A file that is no picture has no resource: the screen shows
+                // its placeholder for a missing picture, and the attachment
+                // itself rides along in the format.
+                if (const QImage picture = attachment.picture(); !picture.isNull())
+                    document->addResource(QTextDocument::ImageResource, QUrl(name), picture);
                 image.setName(name);
                 const QSizeF size = attachment.bounds.isEmpty() ? attachment.naturalSize() : attachment.bounds.size();
                 if (!size.isEmpty()) {

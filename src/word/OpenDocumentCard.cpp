@@ -4,6 +4,7 @@
 
 OpenDocumentCard::OpenDocumentCard(QWidget *parent)
     : OpenFileCard({.shape = Shape::document(),
+                    .editor = AppState::Editor::Word,
                     .title = QStringLiteral("Open Document"),
                     .boldTitle = true,
                     .rowSymbol = [](const QFileInfo &) {

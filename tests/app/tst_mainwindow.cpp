@@ -3,12 +3,20 @@
 #include "app/Sidebar.h"
 #include "platform/AppState.h"
 #include "platform/widgets/HorizontalScrollArea.h"
+#include "platform/widgets/OpenFileCard.h"
 #include "presentation/editor/MorvanePowerPointView.h"
 #include "presentation/editor/SlideInspector.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
+#include "spreadsheet/editor/OpenWorkbookDialog.h"
+#include "spreadsheet/engine/document/ExcelDocument.h"
+#include "presentation/document/PowerPointDocument.h"
+#include "presentation/editor/OpenPresentationDialog.h"
+#include "word/OpenDocumentCard.h"
+#include "word/WordRibbon.h"
 #include "word/MorvaneWordView.h"
 #include "word/layout/WordTextDocument.h"
 
+#include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -21,7 +29,10 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTimer>
 
 using Choice = QuitPrompt::Choice;
 using Editor = AppState::Editor;
@@ -54,6 +65,8 @@ private slots:
     void keysReachTheTextWhenTheWordScreenShows();
     void quitting_data();
     void quitting();
+    void openingAsksBeforeUnsavedWorkGoes_data();
+    void openingAsksBeforeUnsavedWorkGoes();
     void stockDialogsSpeakJapanese_data();
     void stockDialogsSpeakJapanese();
     void screenshot();
@@ -457,6 +470,122 @@ void TestMainWindow::quitting()
     }
     QCOMPARE(m_asked, unsaved ? 1 : 0);
     QCOMPARE(m_window->isVisible(), !closes);
+}
+
+namespace {
+
+// One editor's open path as a user meets it: a change of theirs, a file the
+// open card lists, and which document the screen holds.
+struct OpenScreen
+{
+    OpenFileCard *card = nullptr;
+    QString file;
+    std::function<void()> edit;
+    std::function<bool()> editShows;
+    std::function<QString()> fileName;
+};
+
+const QString unsavedWork = QStringLiteral("IMPORTANT UNSAVED WORK");
+
+OpenScreen openScreen(MainWindow &window, EditorTab tab, const QString &folder)
+{
+    window.setSelectedTab(tab);
+    QWidget *view = window.editorScreen(tab);
+    OpenScreen s;
+    if (auto *word = qobject_cast<MorvaneWordView *>(view)) {
+        s = {word->openCard(), folder + QStringLiteral("/letter.html"),
+             [word] { QTextCursor(word->document()).insertText(unsavedWork); },
+             [word] { return word->document()->toPlainText().contains(unsavedWork); },
+             [word] { return word->fileName(); }};
+        QFile file(s.file);
+        file.open(QIODevice::WriteOnly) && file.write("<p>opened</p>");
+        word->ribbon()->button(WordRibbon::Action::Open)->click();
+    } else if (auto *sheet = qobject_cast<MorvaneExcelView *>(view)) {
+        s = {sheet->openDialog(), folder + QStringLiteral("/book.csv"),
+             [sheet] { sheet->document()->setCell(0, 0, unsavedWork); },
+             [sheet] { return sheet->document()->cell(0, 0) == unsavedWork; }, [sheet] { return sheet->fileName(); }};
+        QFile file(s.file);
+        file.open(QIODevice::WriteOnly) && file.write("opened\n");
+        sheet->showOpenDialog();
+    } else if (auto *slides = qobject_cast<MorvanePowerPointView *>(view)) {
+        slides->setSelectedSaveLocation(folder);
+        slides->savePresentation();
+        const qsizetype saved = slides->document()->slideCount();
+        s = {slides->openDialog(), folder + QStringLiteral("/deck.pptx"),
+             [slides] { slides->document()->addSlide(); },
+             [slides, saved] { return slides->document()->slideCount() == saved + 1; },
+             [slides] { return slides->documentName(); }};
+        QFile::rename(folder + u'/' + slides->documentName() + QStringLiteral(".pptx"), s.file);
+        slides->showOpenDialog();
+    }
+    return s;
+}
+
+} // namespace
+
+void TestMainWindow::openingAsksBeforeUnsavedWorkGoes_data()
+{
+    QTest::addColumn<EditorTab>("tab");
+    QTest::addColumn<bool>("unsaved");
+    QTest::addColumn<Choice>("answer");
+    QTest::addColumn<bool>("messageBox"); // the real question, answered by a click
+    const std::pair<EditorTab, const char *> tabs[] = {
+        {EditorTab::Word, "word"}, {EditorTab::Spreadsheet, "spreadsheet"}, {EditorTab::Presentation, "presentation"}};
+    for (const auto &[tab, name] : tabs) {
+        QTest::addRow("%s, nothing unsaved", name) << tab << false << Choice::Cancel << false;
+        QTest::addRow("%s, unsaved, save", name) << tab << true << Choice::Save << false;
+        QTest::addRow("%s, unsaved, cancel", name) << tab << true << Choice::Cancel << false;
+        QTest::addRow("%s, unsaved, don't save", name) << tab << true << Choice::DontSave << false;
+    }
+    QTest::newRow("word, unsaved, message box cancel") << EditorTab::Word << true << Choice::Cancel << true;
+}
+
+// Opening a file from the open card while the screen's own document holds
+// unsaved changes asks first; only "保存しない" lets the open replace them.
+void TestMainWindow::openingAsksBeforeUnsavedWorkGoes()
+{
+    QFETCH(EditorTab, tab);
+    QFETCH(bool, unsaved);
+    QFETCH(Choice, answer);
+    QFETCH(bool, messageBox);
+    QTemporaryDir folder;
+    const OpenScreen screen = openScreen(*m_window, tab, folder.path());
+    QVERIFY(screen.card->isOpen());
+    if (unsaved)
+        screen.edit();
+    QCoreApplication::processEvents();
+    QCOMPARE(AppState::shared().hasUnsavedChanges(), unsaved);
+    const QString nameBefore = screen.fileName();
+
+    m_asked = 0;
+    QStringList boxTexts;
+    if (messageBox) {
+        QTimer::singleShot(0, this, [this, &boxTexts] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            ++m_asked;
+            boxTexts << box->text() << box->informativeText();
+            box->escapeButton()->click();
+        });
+    } else {
+        screen.card->setUnsavedChangesAsker([this, answer](QWidget *) {
+            ++m_asked;
+            return answer;
+        });
+    }
+    emit screen.card->fileList()->fileClicked(screen.file);
+    QCoreApplication::processEvents(); // the word screen shows an opened file on the next turn
+
+    const bool opens = !unsaved || answer == Choice::DontSave;
+    QCOMPARE(m_asked, unsaved ? 1 : 0);
+    if (messageBox)
+        QCOMPARE(boxTexts, QStringList({QStringLiteral("開く前にドキュメントを保存しますか？"),
+                                        QStringLiteral("保存しない場合、変更内容は失われます。")}));
+    QCOMPARE(screen.fileName(), opens ? QFileInfo(screen.file).completeBaseName() : nameBefore);
+    QCOMPARE(screen.card->isOpen(), !opens);
+    QCOMPARE(screen.editShows(), unsaved && !opens);
+    QCOMPARE(AppState::shared().hasUnsavedChanges(), unsaved && !opens);
 }
 
 void TestMainWindow::stockDialogsSpeakJapanese_data()

@@ -1,4 +1,5 @@
 #include "platform/SafeSave.h"
+#include "platform/ScratchRoot.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -7,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -29,6 +31,10 @@ private slots:
     void folderSaveKeepsModesInside();
     void failedBuildLeavesNothingBeside();
     void killedSaveIsCleanedByTheNext();
+    void leftoversMatchTheNameLiterally_data();
+    void leftoversMatchTheNameLiterally();
+    void sharedFileKeepsItsOwner_data();
+    void sharedFileKeepsItsOwner();
     void othersNeverReadTheDocument_data();
     void othersNeverReadTheDocument();
     void fileNameNeverLeavesDuringAReplace();
@@ -261,11 +267,148 @@ void TestSafeSave::killedSaveIsCleanedByTheNext()
     }
 
     // A live process's scratch file (pid 1 always runs) is not touched.
-    const QString live = folder.filePath(SafeSave::scratchPrefix(QStringLiteral("report.csv")) + QStringLiteral("1-abc"));
+    const QString live = folder.filePath(SafeSave::scratchPrefix(QStringLiteral("report.csv")) + QStringLiteral("1-0123456789abcdef"));
     QVERIFY(SafeSave::writeFile(live, "busy", nullptr));
     QVERIFY(SafeSave::writeFile(path, "new", nullptr));
     QCOMPARE(besides(folder.path()), QStringList({QFileInfo(live).fileName(), QStringLiteral("report.csv")}));
     QCOMPARE(contents(path), QByteArray("new"));
+}
+
+// Scratch folders beside a save are matched by the document's name as
+// written: brackets, stars and question marks are no pattern, so a killed
+// save's leftovers go and another document's scratch stays (with the old
+// folder it set aside, also when a long name's start is all that the
+// scratch name holds).
+void TestSafeSave::leftoversMatchTheNameLiterally_data()
+{
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("scratchOf");
+    QTest::addColumn<bool>("liveOwner"); // pid 1 always runs; the other pid never does
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("own, brackets") << "Report [draft].docx" << "Report [draft].docx" << false << true;
+    QTest::newRow("own, star and question mark") << "a*?.rtf" << "a*?.rtf" << false << true;
+    QTest::newRow("other live save, bracket class") << "a[12345].rtf" << "a1.rtf" << true << false;
+    QTest::newRow("other dead save, star") << "a*.rtf" << "ab.rtf" << false << false;
+    QTest::newRow("other dead save, question mark") << "q?.csv" << "qx.csv" << false << false;
+    const QString longStart(70, u'L');
+    QTest::newRow("other dead save, long name") << longStart + "A.rtfd" << longStart + "B.rtfd" << false << false;
+    QTest::newRow("own, long name") << longStart + "A.rtfd" << longStart + "A.rtfd" << false << true;
+}
+
+void TestSafeSave::leftoversMatchTheNameLiterally()
+{
+    QFETCH(QString, saved);
+    QFETCH(QString, scratchOf);
+    QFETCH(bool, liveOwner);
+    QFETCH(bool, removed);
+    QTemporaryDir folder;
+    const QString scratch = SafeSave::scratchPrefix(scratchOf) + (liveOwner ? "1-" : "2147483000-")
+                            + QStringLiteral("0123456789abcdef");
+    QVERIFY(QDir(folder.path()).mkdir(scratch));
+    const QString setAside = scratch + u'/' + scratchOf + QStringLiteral(".old");
+    QVERIFY(SafeSave::writeFile(folder.filePath(setAside), "old folder", nullptr));
+    QVERIFY(SafeSave::writeFile(folder.filePath(saved), "new", nullptr));
+    QCOMPARE(QFileInfo::exists(folder.filePath(scratch)), !removed);
+}
+
+namespace {
+
+constexpr uid_t fileOwner = 47001;
+constexpr uid_t groupMember = 47002;
+constexpr gid_t sharedGroup = 47000;
+constexpr gid_t memberOwnGroup = 47003;
+
+// Runs `work` in a child process as `groupMember` (its own group first, the
+// shared one too), which then removes its scratch root; returns the child's
+// wait status.
+int asGroupMember(const std::function<int()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(1, &sharedGroup) != 0 || ::setgid(memberOwnGroup) != 0 || ::setuid(groupMember) != 0)
+            ::_exit(3);
+        const int code = work();
+        QDir(ScratchRoot::rootPath()).removeRecursively();
+        ::_exit(code);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+} // namespace
+
+// Another member of a file's group saves a group-writable file: it stays its
+// owner's, in its group, with its mode, in a sticky folder as in an open one
+// or in one where the member may add no file.
+// A save of another's file writes it in place; the old content comes back
+// when that write fails (here: over the file size limit, as on a full disk)
+// or is killed (by the next save, which fails here to show it).
+void TestSafeSave::sharedFileKeepsItsOwner_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("saverOwns"); // the member's own file, in the shared group
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("sticky folder") << 01777 << false << "saved";
+    QTest::newRow("open folder") << 0777 << false << "saved";
+    QTest::newRow("own file in the shared group") << 0777 << true << "saved";
+    QTest::newRow("sticky folder, disk full") << 01777 << false << "full";
+    QTest::newRow("open folder, killed") << 0777 << false << "killed";
+    QTest::newRow("closed folder") << 0755 << false << "saved";
+    QTest::newRow("closed folder, killed") << 0755 << false << "killed";
+}
+
+void TestSafeSave::sharedFileKeepsItsOwner()
+{
+    QFETCH(int, folderMode);
+    QFETCH(bool, saverOwns);
+    QFETCH(QString, ending);
+    if (::geteuid() != 0)
+        QSKIP("saving as another user needs root");
+    QTemporaryDir folder;
+    QCOMPARE(::chmod(QFile::encodeName(folder.path()).constData(), mode_t(folderMode)), 0);
+    const QString path = folder.filePath(QStringLiteral("plan.rtf"));
+    const QByteArray native = QFile::encodeName(path);
+    const QByteArray old("old content");
+    QVERIFY(SafeSave::writeFile(path, old, nullptr));
+    QCOMPARE(::chown(native.constData(), saverOwns ? groupMember : fileOwner, sharedGroup), 0);
+    QCOMPARE(::chmod(native.constData(), 0664), 0);
+
+    const QByteArray fresh(64 * 1024, 'n');
+    const int status = asGroupMember([&] {
+        QString error;
+        const bool saved = SafeSave::save(path, SafeSave::Kind::File, [&](const QString &scratch, QString *buildError) {
+            if (!SafeSave::writeFile(scratch, fresh, buildError))
+                return false;
+            if (ending != QLatin1String("saved")) { // the target's write is the first to meet the limit
+                const struct rlimit limit{4096, 4096}, noCore{0, 0};
+                ::signal(SIGXFSZ, ending == QLatin1String("full") ? SIG_IGN : SIG_DFL);
+                ::setrlimit(RLIMIT_CORE, &noCore);
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            return true;
+        }, &error);
+        return saved ? 0 : error.contains(QStringLiteral("File too large")) && error.contains(path) ? 1 : 2;
+    });
+    if (ending == QLatin1String("killed")) {
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(contents(path) != old);
+        const int next = asGroupMember([&] {
+            const auto failing = [](const QString &, QString *) { return false; };
+            return SafeSave::save(path, SafeSave::Kind::File, failing, nullptr) ? 2 : 0;
+        });
+        QCOMPARE(WEXITSTATUS(next), 0);
+    } else {
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), ending == QLatin1String("saved") ? 0 : 1);
+    }
+    QCOMPARE(contents(path), ending == QLatin1String("saved") ? fresh : old);
+    struct stat after;
+    QCOMPARE(::stat(native.constData(), &after), 0);
+    QCOMPARE(after.st_uid, saverOwns ? groupMember : fileOwner);
+    QCOMPARE(after.st_gid, sharedGroup);
+    QCOMPARE(int(after.st_mode & 07777), 0664);
+    QCOMPARE(besides(folder.path()), QStringList(QStringLiteral("plan.rtf")));
 }
 
 // While the new document is written, and after a failure, no other user

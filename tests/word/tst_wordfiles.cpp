@@ -282,6 +282,55 @@ private slots:
         QCOMPARE(f.underlineStyle(), QTextCharFormat::NoUnderline);
     }
 
+    // An .rtfd's attachment that is no picture opens as a placeholder, and an
+    // edit and a save through the screen write it back under its name with
+    // its bytes; one the package lacks is named on the open card.
+    void rtfdFilesThatAreNoPicturesSurviveASave_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // null: the package lacks the file
+        QTest::newRow("text file") << "notes.txt" << QByteArray("Meeting at ten.\n\x01\xFF");
+        QTest::newRow("empty file") << "empty" << QByteArray("");
+        QTest::newRow("picture that does not decode") << "broken.png" << QByteArray("\x89PNG\r\n\x1A\nnot really");
+        QTest::newRow("missing file") << "gone.txt" << QByteArray();
+    }
+    void rtfdFilesThatAreNoPicturesSurviveASave()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString package = dir.filePath(QStringLiteral("In.rtfd"));
+        const auto put = [&package](const QString &file, const QByteArray &content) {
+            QFile out(package + u'/' + file);
+            return out.open(QIODevice::WriteOnly) && out.write(content) == content.size();
+        };
+        QVERIFY(QDir().mkpath(package));
+        QVERIFY(put(QStringLiteral("TXT.rtf"), "{\\rtf1 a{{\\NeXTGraphic " + name.toUtf8() + "}\\uc0\\u65532 }b}"));
+        QVERIFY(bytes.isNull() || put(name, bytes));
+        MorvaneWordView view;
+        view.loadDocument(package);
+        settle();
+        QCOMPARE(view.lastNotice().contains(name), bytes.isNull());
+        if (bytes.isNull())
+            return;
+        QTextCursor(view.document()).insertText(QStringLiteral("x"));
+        view.setSelectedSaveLocation(dir.path());
+        view.setSelectedFormat(DocumentFormat::Rtfd);
+        view.setFileName(QStringLiteral("Out"));
+        QVERIFY2(view.saveDocument(), qPrintable(view.lastError()));
+
+        MorvaneWordView reader;
+        reader.loadDocument(dir.filePath(QStringLiteral("Out.rtfd")));
+        settle();
+        QCOMPARE(reader.document()->toPlainText(), QStringLiteral("xa\uFFFCb"));
+        QTextCursor atFile(reader.document());
+        atFile.setPosition(3);
+        const auto file = atFile.charFormat().property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+        QVERIFY(file);
+        QCOMPARE(file->fileName, name);
+        QCOMPARE(file->contents, bytes);
+    }
+
     // Typed text around pictures inserted with the picture button, saved and
     // reopened: the text comes back whole, and each picture once. The
     // plain-text formats keep the text only; they may write a picture as

@@ -311,7 +311,10 @@ void DocXBodyReader::readRunContent(pugi::xml_node element, const DocXRunFormat 
 {
     const char *name = element.name();
     if (std::strcmp(name, "w:t") == 0) {
-        appendText(XmlRead::rawText(element), format);
+        if (format.latinFont && isSymbolFont(*format.latinFont))
+            appendSymbolFontText(XmlRead::rawText(element), format);
+        else
+            appendText(XmlRead::rawText(element), format);
     } else if (std::strcmp(name, "w:tab") == 0 || std::strcmp(name, "w:ptab") == 0) {
         appendText(QStringLiteral("\t"), format);
     } else if (std::strcmp(name, "w:br") == 0) {
@@ -370,6 +373,44 @@ void DocXBodyReader::appendSymbol(pugi::xml_node sym, const DocXRunFormat &forma
         inFont.eastAsianFont = font;
     }
     appendText(QString(QChar(char16_t(code))), inFont);
+}
+
+bool DocXBodyReader::isSymbolFont(const QString &family) const
+{
+    return SymbolFont::isSymbolFamily(family) || m_sources.symbolFonts.contains(family);
+}
+
+// Text of a run set in a symbol font names its glyphs by their codes
+// (0x20-0xFF, or the same at U+F020-U+F0FF). The Symbol font's become the
+// characters they show, set in the paragraph's font; another symbol font's,
+// and codes where Symbol has no glyph, stay in their font at the private-use
+// code, never a control character. Characters outside those codes are
+// characters of their own.
+void DocXBodyReader::appendSymbolFontText(const QString &text, const DocXRunFormat &format)
+{
+    constexpr char16_t privateUseStart = 0xF000;
+    const bool symbolFamily = SymbolFont::isSymbolFamily(*format.latinFont);
+    DocXRunFormat asText = format;
+    const auto textFont = [this](const std::optional<QString> &font) {
+        return font && isSymbolFont(*font) ? std::nullopt : font;
+    };
+    asText.latinFont = textFont(m_paragraphRunBase.latinFont);
+    asText.eastAsianFont =
+        textFont(format.eastAsianFont) ? format.eastAsianFont : textFont(m_paragraphRunBase.eastAsianFont);
+    QString run;
+    const DocXRunFormat *runFormat = &format;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        const bool glyphCode =
+            (code >= 0x20 && code <= 0xFF) || (code >= privateUseStart + 0x20 && code <= privateUseStart + 0xFF);
+        const std::optional<char16_t> shown = glyphCode && symbolFamily ? SymbolFont::unicodeFor(code) : std::nullopt;
+        const DocXRunFormat *charFormat = shown ? &asText : &format;
+        if (charFormat != runFormat)
+            appendText(std::exchange(run, QString()), *runFormat);
+        runFormat = charFormat;
+        run += QChar(shown ? *shown : glyphCode ? char16_t(privateUseStart | (code & 0xFF)) : code);
+    }
+    appendText(run, *runFormat);
 }
 
 void DocXBodyReader::readRuby(pugi::xml_node ruby, int depth)

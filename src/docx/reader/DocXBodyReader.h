@@ -5,6 +5,7 @@
 #include "textsystem/StyledText.h"
 #include "textsystem/StyledTextBudget.h"
 
+#include <QSet>
 #include <QString>
 #include <QUrl>
 #include <optional>
@@ -32,6 +33,9 @@ public:
         const DocXNumbering &numbering;
         const DocXThemeFonts &theme;
         const PackageRelationships &relationships;
+        // Fonts the font table gives the symbol character set: their glyphs
+        // stand at byte codes, not at characters.
+        const QSet<QString> &symbolFonts;
         DocXPictureLoader &pictures;
         // Charged as the text grows; reading stops when it runs out.
         StyledTextBudget &textBudget;
@@ -64,6 +68,8 @@ private:
     void readRun(pugi::xml_node run, int depth);
     void readRunContent(pugi::xml_node element, const DocXRunFormat &format);
     void appendSymbol(pugi::xml_node sym, const DocXRunFormat &format);
+    bool isSymbolFont(const QString &family) const;
+    void appendSymbolFontText(const QString &text, const DocXRunFormat &format);
     void readRuby(pugi::xml_node ruby, int depth);
     void readFieldCharacter(pugi::xml_node fieldCharacter);
     void readDrawing(pugi::xml_node drawing, const DocXRunFormat &format);

@@ -52,6 +52,18 @@ pugi::xml_node optionalRoot(const PackageParts &parts, const std::optional<QStri
     return XmlRead::firstChild(holder, rootName);
 }
 
+// The fonts of the font table with the symbol character set (w:charset 02).
+QSet<QString> symbolCharsetFonts(pugi::xml_node fontTable)
+{
+    QSet<QString> names;
+    for (const pugi::xml_node font : XmlRead::children(fontTable, "w:font")) {
+        const QString charset = XmlRead::attribute(XmlRead::firstChild(font, "w:charset"), "w:val");
+        if (charset == QLatin1String("02"))
+            names.insert(XmlRead::attribute(font, "w:name"));
+    }
+    return names;
+}
+
 QString tooLarge(const ReadBudget &budget)
 {
     return QStringLiteral("The document is too large: %1").arg(budget.ranOutMessage());
@@ -87,7 +99,7 @@ bool read(const QString &path, StyledText *text, QString *error, PictureCache *p
     if (!body)
         return fail(error, QStringLiteral("The file is not a Word document: %1 holds no document body.").arg(mainPart));
 
-    pugi::xml_document relationshipsXml, themeXml, stylesXml, numberingXml;
+    pugi::xml_document relationshipsXml, themeXml, stylesXml, numberingXml, fontTableXml;
     const PackageRelationships relationships = relationshipsOf(parts, mainPart, relationshipsXml, budget);
     const DocXThemeFonts theme(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("theme")),
                                             "a:theme", themeXml, budget));
@@ -97,12 +109,14 @@ bool read(const QString &path, StyledText *text, QString *error, PictureCache *p
     const DocXNumbering numbering(optionalRoot(parts, partOfType(relationships, mainPart, QStringLiteral("numbering")),
                                                "w:numbering", numberingXml, budget),
                                   styles);
+    const QSet<QString> symbolFonts = symbolCharsetFonts(optionalRoot(
+        parts, partOfType(relationships, mainPart, QStringLiteral("fontTable")), "w:fonts", fontTableXml, budget));
     if (budget.ranOut())
         return fail(error, tooLarge(budget));
     PictureCache ownPictures;
     DocXPictureLoader pictureLoader(parts, relationships, mainPart, budget, pictures ? *pictures : ownPictures);
     StyledTextBudget textBudget(budget);
-    DocXBodyReader reader({styles, numbering, theme, relationships, pictureLoader, textBudget});
+    DocXBodyReader reader({styles, numbering, theme, relationships, symbolFonts, pictureLoader, textBudget});
     std::optional<StyledText> loaded = reader.read(body);
     if (reader.hasTooManyParagraphs())
         return fail(error, QStringLiteral("The document is too large: it has more than %1 paragraphs")

@@ -8,6 +8,10 @@
 
 OpenFileCard::OpenFileCard(const Look &look, QWidget *parent)
     : DialogCard(look.shape, parent)
+    , m_editor(look.editor)
+    , m_askBeforeOpening([](QWidget *window) {
+        return UnsavedChangesPrompt::ask(window, QStringLiteral("開く前にドキュメントを保存しますか？"));
+    })
     , m_locationRow(new FolderLocationRow(card()))
     , m_fileList(new FileList(look.surface, look.rowSymbol, card()))
     , m_closeButton(look.closeButton == Look::CloseButton::Flat
@@ -22,7 +26,7 @@ OpenFileCard::OpenFileCard(const Look &look, QWidget *parent)
     layout->addWidget(m_closeButton, 0, Qt::AlignHCenter);
 
     connect(m_locationRow, &FolderLocationRow::changeRequested, this, &OpenFileCard::chooseFolderRequested);
-    connect(m_fileList, &FileList::fileClicked, this, &OpenFileCard::openRequested);
+    connect(m_fileList, &FileList::fileClicked, this, &OpenFileCard::requestOpen);
     connect(m_closeButton, &QPushButton::clicked, this, &DialogOverlay::close);
 }
 
@@ -39,4 +43,12 @@ void OpenFileCard::setFiles(const QStringList &paths)
 QStringList OpenFileCard::files() const
 {
     return m_fileList->files();
+}
+
+void OpenFileCard::requestOpen(const QString &path)
+{
+    if (AppState::shared().hasUnsavedChanges(m_editor)
+        && m_askBeforeOpening(window()) != UnsavedChangesPrompt::Choice::DontSave)
+        return;
+    emit openRequested(path);
 }

@@ -4,6 +4,7 @@
 
 OpenPresentationDialog::OpenPresentationDialog(QWidget *parent)
     : OpenFileCard({.shape = Shape::document(),
+                    .editor = AppState::Editor::Presentation,
                     .title = QStringLiteral("スライド読み込み"),
                     .boldTitle = true,
                     .rowSymbol = [](const QFileInfo &) {

@@ -78,10 +78,23 @@ void PowerPointObjectView::raiseWithHandle()
     m_handle->raise();
 }
 
+void PowerPointObjectView::setDrawsObject(bool draws)
+{
+    if (draws == m_drawsObject)
+        return;
+    m_drawsObject = draws;
+    if (draws)
+        clearMask(); // a mask is the canvas's, for what it draws above
+    update();
+}
+
 void PowerPointObjectView::placeOnCanvas()
 {
     const QRectF frame = Draw::rect(m_object, 1).translated(m_dragOffset);
+    const QRect before = geometry();
     setGeometry(frame.toRect());
+    if (!m_drawsObject) // the canvas draws the object where the view now lies
+        parentWidget()->update(before.united(geometry()));
     m_handle->placeAt(frame.bottomRight());
 }
 
@@ -137,20 +150,27 @@ void PowerPointObjectView::editorTextChanged()
 
 void PowerPointObjectView::paintEvent(QPaintEvent *)
 {
+    if (!m_drawsObject)
+        return;
     QPainter painter(this);
-    const QRectF frame = QRectF(rect());
-    const QFont objectFont = Draw::font(m_object, 1, this->font());
-    if (isTextKind()) {
-        if (!m_selected) {
-            const QString &text = m_object.text.isEmpty() ? emptyTextPlaceholder : m_object.text;
-            Draw::paintText(painter, text, Draw::color(m_object),
-                      frame.adjusted(textPadding, textPadding, -textPadding, -textPadding), objectFont,
-                      Qt::AlignLeft | Qt::AlignTop);
+    paintObject(painter, m_object, QRectF(rect()), m_selected, font());
+}
+
+void PowerPointObjectView::paintObject(QPainter &painter, const SlideObject &object, const QRectF &frame,
+                                       bool selected, const QFont &baseFont)
+{
+    const QFont objectFont = Draw::font(object, 1, baseFont);
+    if (SlideObjectTypes::isTextKind(object.type)) {
+        if (!selected) {
+            const QString &text = object.text.isEmpty() ? emptyTextPlaceholder : object.text;
+            Draw::paintText(painter, text, Draw::color(object),
+                            frame.adjusted(textPadding, textPadding, -textPadding, -textPadding), objectFont,
+                            Qt::AlignLeft | Qt::AlignTop);
         }
     } else {
-        Draw::paintShape(painter, m_object, frame, objectFont, shapeTextPadding);
+        Draw::paintShape(painter, object, frame, objectFont, shapeTextPadding);
     }
-    if (m_selected) {
+    if (selected) {
         painter.setPen(QPen(AccentColors::blue(), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(frame.adjusted(0.5, 0.5, -0.5, -0.5));

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class ObjectResizeHandle;
+class QPainter;
 class QTextEdit;
 
 // One object on the slide canvas. It draws the object by its type, selects
@@ -41,6 +42,15 @@ public:
     void setSelected(bool selected);
     // Raises the view and its handle above the objects drawn before.
     void raiseWithHandle();
+    // Whether the view draws its object (true) or leaves that to the canvas
+    // beneath and only takes the mouse and holds the in-place editor.
+    bool drawsObject() const { return m_drawsObject; }
+    void setDrawsObject(bool draws);
+
+    // Draws `object` filling `frame` as a view draws it, the outline when
+    // `selected`; a selected text kind leaves its text to the in-place editor.
+    static void paintObject(QPainter &painter, const SlideObject &object, const QRectF &frame,
+                            bool selected, const QFont &baseFont);
 
     // The translation of the move drag in progress; (0, 0) between drags.
     QPointF dragOffset() const { return m_dragOffset; }
@@ -71,6 +81,7 @@ private:
 
     SlideObject m_object;
     bool m_selected = false;
+    bool m_drawsObject = true;
     QPointF m_dragOffset;
     QPointF m_pressPosition;
     bool m_pressed = false;

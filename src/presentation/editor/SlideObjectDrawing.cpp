@@ -1,5 +1,6 @@
 #include "SlideObjectDrawing.h"
 
+#include "BoxTextFitting.h"
 #include "platform/widgets/ColorHex.h"
 
 #include <QPainter>
@@ -59,10 +60,13 @@ void paintShape(QPainter &painter, const SlideObject &object, const QRectF &rect
 void paintText(QPainter &painter, const QString &text, const QColor &color, const QRectF &rect,
                const QFont &font, Qt::Alignment alignment)
 {
+    const BoxTextFitting::Fitted fitted = BoxTextFitting::fit(text, font, rect.size());
+    if (fitted.cutBelow) // what fits is shown from its first line
+        alignment = (alignment & ~Qt::AlignVertical_Mask) | Qt::AlignTop;
     painter.save();
     painter.setFont(font);
     painter.setPen(color);
-    painter.drawText(rect, int(alignment) | Qt::TextWordWrap, text);
+    painter.drawText(rect, int(alignment) | Qt::TextWordWrap, fitted.text);
     painter.restore();
 }
 

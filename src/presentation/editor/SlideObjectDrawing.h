@@ -31,7 +31,9 @@ double clampedCoordinate(double value);
 // over the centre, `textPadding` in from the edges.
 void paintShape(QPainter &painter, const SlideObject &object, const QRectF &rect,
                 const QFont &font, double textPadding);
-// The text of a text kind in the object's colour, wrapped inside `rect`.
+// The text of a text kind in the object's colour, wrapped inside `rect` and
+// clipped to it. Of a long text only what fits is laid out; when lines are
+// left out below, the text is aligned to the top so its start shows.
 void paintText(QPainter &painter, const QString &text, const QColor &color, const QRectF &rect,
                const QFont &font, Qt::Alignment alignment);
 

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 
 CellEditor::CellEditor(QWidget *parent)
-    : QLineEdit(parent)
+    : LongTextLineEdit(parent)
 {
     setFrame(false);
     setAttribute(Qt::WA_MacShowFocusRect, false);
@@ -28,13 +28,13 @@ void CellEditor::keyPressEvent(QKeyEvent *event)
         emit cancelRequested();
         return;
     default:
-        QLineEdit::keyPressEvent(event);
+        LongTextLineEdit::keyPressEvent(event);
     }
 }
 
 void CellEditor::focusOutEvent(QFocusEvent *event)
 {
-    QLineEdit::focusOutEvent(event);
+    LongTextLineEdit::focusOutEvent(event);
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
         return;
     if (isVisible())

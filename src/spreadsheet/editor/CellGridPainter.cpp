@@ -79,14 +79,14 @@ void CellGridPainter::paint(QPainter &painter, const QRect &contentRect,
             if (covered[(r - span.firstRow) * spanCols + c - span.firstCol])
                 continue;
             const QRect rect = cellRect(r, c);
-            paintCell(painter, rect, r, c, columnNames[c - span.firstCol], selection);
+            paintCell(painter, rect, contentRect, r, c, columnNames[c - span.firstCol], selection);
             lines.append(QLine(rect.right(), rect.top(), rect.right(), rect.bottom()));
             lines.append(QLine(rect.left(), rect.bottom(), rect.right(), rect.bottom()));
         }
     }
     for (const VisibleMerge &merge : merges) {
         const QRect rect = rangeRect(merge.range);
-        paintCell(painter, rect, merge.startRow, merge.startCol,
+        paintCell(painter, rect, contentRect, merge.startRow, merge.startCol,
                   CellReference::columnName(merge.startCol), selection);
         lines.append(QLine(rect.right(), rect.top(), rect.right(), rect.bottom()));
         lines.append(QLine(rect.left(), rect.bottom(), rect.right(), rect.bottom()));
@@ -154,8 +154,9 @@ void CellGridPainter::paintHeaders(QPainter &painter, const QRect &contentRect, 
     painter.drawLines(lines.constData(), int(lines.size()));
 }
 
-void CellGridPainter::paintCell(QPainter &painter, const QRect &rect, int row, int col,
-                                const QString &columnName, const GridSelection &selection) const
+void CellGridPainter::paintCell(QPainter &painter, const QRect &rect, const QRect &contentRect,
+                                int row, int col, const QString &columnName,
+                                const GridSelection &selection) const
 {
     const CellStyleMap &styles = m_document.cellStyles();
     CellStyle style;
@@ -170,15 +171,18 @@ void CellGridPainter::paintCell(QPainter &painter, const QRect &rect, int row, i
         painter.fillRect(rect, background);
     const QString text = m_document.evaluatedCell(row, col);
     if (!text.isEmpty())
-        paintText(painter, rect, text, style);
+        paintText(painter, rect, contentRect, text, style);
 }
 
-void CellGridPainter::paintText(QPainter &painter, const QRect &rect, const QString &text,
-                                const CellStyle &style) const
+void CellGridPainter::paintText(QPainter &painter, const QRect &rect, const QRect &contentRect,
+                                const QString &text, const CellStyle &style) const
 {
     const int index = fontIndex(style);
-    const QStaticText &laidOut = m_texts.text(text, index, m_fonts[index]);
     const QRect area = rect.adjusted(4, 0, -4, 0);
+    // The text starts at the area's left edge: only what lies before the
+    // painted part's right edge (a wide merged range reaches past it) can show.
+    const int shownWidth = std::min(area.right(), contentRect.right()) - area.left() + 1;
+    const QStaticText &laidOut = m_texts.text(text, index, m_fonts[index], shownWidth);
     const QSizeF size = laidOut.size();
     const QPointF origin(area.left(), area.top() + (area.height() - size.height()) / 2);
     painter.setFont(m_fonts[index]);

@@ -40,6 +40,9 @@ public:
     static QColor cellBackground(int row, int col, const CellStyle &style,
                                  const GridSelection &selection);
 
+    // Characters of cell texts laid out so far.
+    qsizetype laidOutTextLength() const { return m_texts.laidOutLength(); }
+
 private:
     static int fontIndex(const CellStyle &style)
     {
@@ -55,13 +58,13 @@ private:
     QList<VisibleMerge> visibleMerges(int firstRow, int lastRow, int firstCol, int lastCol) const;
     void paintHeaders(QPainter &painter, const QRect &contentRect, int firstRow, int lastRow,
                       int firstCol, int lastCol) const;
-    void paintCell(QPainter &painter, const QRect &rect, int row, int col,
-                   const QString &columnName, const GridSelection &selection) const;
+    void paintCell(QPainter &painter, const QRect &rect, const QRect &contentRect, int row,
+                   int col, const QString &columnName, const GridSelection &selection) const;
     void paintSelectionEdges(QPainter &painter, const GridSelection &selection) const;
 
     const ExcelDocument &m_document;
-    void paintText(QPainter &painter, const QRect &rect, const QString &text,
-                   const CellStyle &style) const;
+    void paintText(QPainter &painter, const QRect &rect, const QRect &contentRect,
+                   const QString &text, const CellStyle &style) const;
 
     QFont m_fonts[4]; // regular, bold, italic, bold italic
     QFont m_headerFont;

@@ -232,7 +232,7 @@ void CellGridView::beginEditing(int row, int col)
         return;
     finishEditing();
     m_editingCell = CellAddress{row, col};
-    m_editor->setText(m_document->cell(row, col));
+    m_editor->setFullText(m_document->cell(row, col));
     m_editor->setModified(false);
     styleEditor();
     placeEditor();
@@ -247,7 +247,7 @@ void CellGridView::finishEditing()
     if (!m_editingCell)
         return;
     const CellAddress cell = *m_editingCell;
-    const QString text = m_editor->text();
+    const QString text = m_editor->fullText();
     closeEditor();
     if (text != m_document->cell(cell.row, cell.col))
         emit cellCommitted(cell.row, cell.col, text);

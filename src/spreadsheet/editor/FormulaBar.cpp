@@ -1,14 +1,15 @@
 #include "FormulaBar.h"
 
+#include "LongTextLineEdit.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QSignalBlocker>
 
 FormulaBar::FormulaBar(QWidget *parent)
     : QWidget(parent)
     , m_label(new QLabel(QStringLiteral("fx"), this))
-    , m_field(new QLineEdit(this))
+    , m_field(new LongTextLineEdit(this))
 {
     QFont labelFont = m_label->font();
     labelFont.setPixelSize(13);
@@ -28,18 +29,18 @@ FormulaBar::FormulaBar(QWidget *parent)
     layout->addWidget(m_label);
     layout->addWidget(m_field, 1);
 
-    connect(m_field, &QLineEdit::textEdited, this, &FormulaBar::textEdited);
+    connect(m_field, &QLineEdit::textEdited, this, [this] { emit textEdited(m_field->fullText()); });
 }
 
 QString FormulaBar::text() const
 {
-    return m_field->text();
+    return m_field->fullText();
 }
 
 void FormulaBar::setText(const QString &text)
 {
-    if (m_field->text() == text)
+    if (m_field->holds(text))
         return;
     const QSignalBlocker blocker(m_field);
-    m_field->setText(text);
+    m_field->setFullText(text);
 }

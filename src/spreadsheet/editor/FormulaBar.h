@@ -3,7 +3,7 @@
 #include <QWidget>
 
 class QLabel;
-class QLineEdit;
+class LongTextLineEdit;
 
 // The "fx" label and the formula field. textEdited fires for every change
 // the user makes (committed input-method text only); setText() loads the
@@ -14,7 +14,7 @@ class FormulaBar : public QWidget
 public:
     explicit FormulaBar(QWidget *parent = nullptr);
 
-    QLineEdit *field() const { return m_field; }
+    LongTextLineEdit *field() const { return m_field; }
     QString text() const;
     void setText(const QString &text);
 
@@ -23,5 +23,5 @@ signals:
 
 private:
     QLabel *m_label;
-    QLineEdit *m_field;
+    LongTextLineEdit *m_field;
 };

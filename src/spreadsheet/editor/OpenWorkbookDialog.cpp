@@ -17,6 +17,7 @@ FileList::RowSymbol workbookSymbol(const QFileInfo &file)
 
 OpenWorkbookDialog::OpenWorkbookDialog(QWidget *parent)
     : OpenFileCard({.shape = {.width = 450, .padding = 30, .cornerRadius = 15, .shadowRadius = 20},
+                    .editor = AppState::Editor::Spreadsheet,
                     .title = QStringLiteral("ドキュメントを開く"),
                     .titleStyle = TextStyle::Title3,
                     .surface = FileList::Surface::Dark,

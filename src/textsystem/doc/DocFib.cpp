@@ -19,8 +19,9 @@ std::optional<DocFib> DocFib::parse(DocByteView stream, QString *error)
     DocFib fib;
     const quint16 identifier = stream.u16(0);
     fib.nFib = stream.u16(2);
-    // Word 6.0 and 95 mark their streams with an identifier of their own.
-    if (identifier == word6Identifier || (identifier == wordIdentifier && fib.nFib < word97Version)) {
+    // Word 6.0 and 95 mark their streams with identifiers of their own.
+    const bool olderWord = identifier == word6Identifier || identifier == farEastWord95Identifier;
+    if (olderWord || (identifier == wordIdentifier && fib.nFib < word97Version)) {
         fail(error, QStringLiteral("The document was saved by a Word version older than Word 97, which is not supported"));
         return std::nullopt;
     }

@@ -35,6 +35,7 @@ struct DocFib
 
     static constexpr quint16 wordIdentifier = 0xA5EC;
     static constexpr quint16 word6Identifier = 0xA5DC; // Word 6.0 and Word 95
+    static constexpr quint16 farEastWord95Identifier = 0xA699; // Word 95's East Asian editions
     static constexpr quint16 word97Version = 0x00C1;
     static constexpr int pairCount97 = 0x5D;
     static constexpr int lwCount = 22;

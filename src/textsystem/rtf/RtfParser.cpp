@@ -449,10 +449,31 @@ void RtfParser::appendGraphic()
         return;
     const QSizeF size = graphic.width > 0 && graphic.height > 0 ? QSizeF(graphic.width / 20.0, graphic.height / 20.0)
                                                                 : QSizeF();
-    // A file the package names many times is read once.
-    const auto read = [this, &graphic] { return m_attachments(graphic.name); };
-    if (const TextAttachmentPointer attachment = m_pictures.picture(graphic.name, read, size))
+    if (const TextAttachmentPointer attachment = graphicAttachment(graphic.name, size))
         appendAttachment(attachment);
+}
+
+// The attachment file `name`, read once however often the package names it:
+// a picture, decoded through the document's cache, or any other file (a
+// picture that does not decode included) with its bytes, so that a save can
+// write it back. Null for a file the package lacks and for a picture left
+// out for its size.
+TextAttachmentPointer RtfParser::graphicAttachment(const QString &name, QSizeF size)
+{
+    if (const auto file = m_files.constFind(name); file != m_files.cend())
+        return *file;
+    std::optional<QByteArray> bytes;
+    const auto read = [this, &name, &bytes] { return bytes = m_attachments(name); };
+    const int leftOut = m_pictures.leftOutCount();
+    if (TextAttachmentPointer picture = m_pictures.picture(name, read, size))
+        return picture;
+    if (!bytes || m_pictures.leftOutCount() != leftOut)
+        return nullptr;
+    auto file = std::make_shared<TextAttachment>();
+    file->contents = std::move(*bytes);
+    file->fileName = name; // shown as a placeholder of its own size
+    m_files.insert(name, file);
+    return file;
 }
 
 void RtfParser::endParagraph(std::optional<BreakType> breakType)

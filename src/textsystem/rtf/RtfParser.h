@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -222,6 +223,11 @@ public:
     void enterPictureGroup(int);
 
 private:
+    // Measures (twips, half-points, percents) bounded far beyond any page,
+    // so that sums, differences and negations of two stay within int.
+    static constexpr int measureLimit = 1 << 24;
+    static int measure(int value) { return std::clamp(value, -measureLimit, measureLimit); }
+
     // The group a list-table control word opened.
     enum class ListGroup { None, List, Level, Override };
     struct GroupState {
@@ -294,6 +300,7 @@ private:
     void appendSymbolText(const QString &codes, const FontEntry &font);
     void appendAttachment(const TextAttachmentPointer &attachment);
     void appendGraphic();
+    TextAttachmentPointer graphicAttachment(const QString &name, QSizeF size);
     void endParagraph(std::optional<BreakType> breakType = std::nullopt);
     void flushCellParagraphEnd();
     void finishParagraphStyle(qsizetype end, const RtfParagraphState &paragraph);
@@ -325,6 +332,7 @@ private:
     QString m_destinationText; // of \fldinst, \leveltext, \NeXTGraphic and \sn
     int m_destinationDepth = 0;
     std::optional<Graphic> m_graphic; // the open \NeXTGraphic group, then its attachment
+    QHash<QString, TextAttachmentPointer> m_files; // attachment files that are no picture, by name
 
     QByteArray m_pendingBytes;
     int m_pendingCodePage = 0;

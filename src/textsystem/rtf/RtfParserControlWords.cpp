@@ -343,8 +343,8 @@ void RtfParser::noSuperSub(int)
     characters().raise = 0;
 }
 
-void RtfParser::raise(int halfPoints) { characters().raise = halfPoints; }
-void RtfParser::lower(int halfPoints) { characters().raise = -halfPoints; }
+void RtfParser::raise(int halfPoints) { characters().raise = measure(halfPoints); }
+void RtfParser::lower(int halfPoints) { characters().raise = -measure(halfPoints); }
 
 void RtfParser::outline(int on)
 {
@@ -355,12 +355,12 @@ void RtfParser::outline(int on)
         c.strokeWidth = 60; // an outline of 3 % of the size, as \strokewidth60 says
 }
 
-void RtfParser::strokeWidth(int value) { characters().strokeWidth = value; }
+void RtfParser::strokeWidth(int value) { characters().strokeWidth = measure(value); }
 void RtfParser::strokeColor(int index) { characters().strokeColor = index; }
 void RtfParser::shadow(int on) { characters().shadow = on; }
-void RtfParser::shadowX(int twips) { characters().shadowX = twips; }
-void RtfParser::shadowY(int twips) { characters().shadowY = twips; }
-void RtfParser::shadowRadius(int twips) { characters().shadowRadius = twips; }
+void RtfParser::shadowX(int twips) { characters().shadowX = measure(twips); }
+void RtfParser::shadowY(int twips) { characters().shadowY = measure(twips); }
+void RtfParser::shadowRadius(int twips) { characters().shadowRadius = measure(twips); }
 void RtfParser::shadowOpacity(int percent) { characters().shadowOpacity = percent; }
 void RtfParser::shadowColor(int index) { characters().shadowColor = index; }
 
@@ -385,12 +385,12 @@ void RtfParser::alignLeft(int) { paragraph().alignment = TextAlignment::Left; }
 void RtfParser::alignRight(int) { paragraph().alignment = TextAlignment::Right; }
 void RtfParser::alignCenter(int) { paragraph().alignment = TextAlignment::Center; }
 void RtfParser::alignJustified(int) { paragraph().alignment = TextAlignment::Justified; }
-void RtfParser::leftIndent(int twips) { paragraph().leftIndent = twips; }
-void RtfParser::rightIndent(int twips) { paragraph().rightIndent = twips; }
-void RtfParser::firstLineIndent(int twips) { paragraph().firstIndent = twips; }
-void RtfParser::spaceBefore(int twips) { paragraph().spaceBefore = twips; }
-void RtfParser::spaceAfter(int twips) { paragraph().spaceAfter = twips; }
-void RtfParser::lineSpacing(int value) { paragraph().lineSpacing = value; }
+void RtfParser::leftIndent(int twips) { paragraph().leftIndent = measure(twips); }
+void RtfParser::rightIndent(int twips) { paragraph().rightIndent = measure(twips); }
+void RtfParser::firstLineIndent(int twips) { paragraph().firstIndent = measure(twips); }
+void RtfParser::spaceBefore(int twips) { paragraph().spaceBefore = measure(twips); }
+void RtfParser::spaceAfter(int twips) { paragraph().spaceAfter = measure(twips); }
+void RtfParser::lineSpacing(int value) { paragraph().lineSpacing = measure(value); }
 void RtfParser::lineMultiple(int on) { paragraph().lineMultiple = on != 0; }
 void RtfParser::listOverride(int index) { paragraph().listOverride = index; }
 void RtfParser::listLevel(int level) { paragraph().listLevel = level; }
@@ -457,61 +457,61 @@ void RtfParser::pictureFormat(int readable)
 void RtfParser::pictureGoalWidth(int twips)
 {
     if (m_picture)
-        m_picture->goalWidth = twips;
+        m_picture->goalWidth = measure(twips);
 }
 
 void RtfParser::pictureGoalHeight(int twips)
 {
     if (m_picture)
-        m_picture->goalHeight = twips;
+        m_picture->goalHeight = measure(twips);
 }
 
 void RtfParser::pictureScaleX(int percent)
 {
     if (m_picture)
-        m_picture->scaleX = percent;
+        m_picture->scaleX = measure(percent);
 }
 
 void RtfParser::pictureScaleY(int percent)
 {
     if (m_picture)
-        m_picture->scaleY = percent;
+        m_picture->scaleY = measure(percent);
 }
 
 void RtfParser::graphicWidth(int twips)
 {
     if (m_graphic)
-        m_graphic->width = twips;
+        m_graphic->width = measure(twips);
 }
 
 void RtfParser::graphicHeight(int twips)
 {
     if (m_graphic)
-        m_graphic->height = twips;
+        m_graphic->height = measure(twips);
 }
 
 void RtfParser::shapeLeft(int twips)
 {
     if (m_shape)
-        m_shape->left = twips;
+        m_shape->left = measure(twips);
 }
 
 void RtfParser::shapeRight(int twips)
 {
     if (m_shape)
-        m_shape->right = twips;
+        m_shape->right = measure(twips);
 }
 
 void RtfParser::shapeTop(int twips)
 {
     if (m_shape)
-        m_shape->top = twips;
+        m_shape->top = measure(twips);
 }
 
 void RtfParser::shapeBottom(int twips)
 {
     if (m_shape)
-        m_shape->bottom = twips;
+        m_shape->bottom = measure(twips);
 }
 
 // ---- destinations; the parameter is 1 after \* ----

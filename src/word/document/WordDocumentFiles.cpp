@@ -98,11 +98,38 @@ QString leftOutPicturesNotice(const QString &path, const PictureCache &pictures)
               .arg(path, QString::number(count), names);
 }
 
+// The line for the screen when an .rtfd package was opened without some of
+// the files its text names: a save cannot write back what was never read.
+QString leftOutFilesNotice(const QString &path, const QStringList &files)
+{
+    constexpr int named = 3;
+    QString names = files.mid(0, named).join(QStringLiteral(", "));
+    if (files.size() > named)
+        names += QStringLiteral(", …");
+    return files.size() == 1
+        ? QStringLiteral("'%1' was opened without 1 attached file that is missing, unreadable or too large (%2); "
+                         "saving will not keep it.")
+              .arg(path, names)
+        : QStringLiteral("'%1' was opened without %2 attached files that are missing, unreadable or too large (%3); "
+                         "saving will not keep them.")
+              .arg(path, QString::number(files.size()), names);
+}
+
+bool readRtfd(const QString &path, StyledText *text, QString *error, QString *notice, PictureCache &pictures)
+{
+    QStringList leftOut;
+    if (!RtfdPackage::read(path, text, error, &pictures, &leftOut))
+        return false;
+    if (notice && !leftOut.isEmpty())
+        *notice = leftOutFilesNotice(path, leftOut);
+    return true;
+}
+
 bool readByExtension(const QString &extension, const QString &path, StyledText *text, QString *error,
                      QString *notice, PictureCache &pictures)
 {
     if (extension == QLatin1String("rtfd"))
-        return RtfdPackage::read(path, text, error, &pictures);
+        return readRtfd(path, text, error, notice, pictures);
     if (extension == QLatin1String("docx") || extension == QLatin1String("dotx"))
         return readDocx(path, text, error, pictures);
     QByteArray bytes;

@@ -2,6 +2,7 @@
 
 #include "textsystem/TextListMarker.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextBlock>
@@ -38,6 +39,9 @@ QTextCharFormat leadingFormat(const QTextBlock &block)
     return first.atEnd() ? block.charFormat() : first.fragment().charFormat();
 }
 
+// Between the marker and the text: a third of an em, about a space.
+constexpr qreal GapInEms = 1.0 / 3;
+
 } // namespace
 
 ListMarker ListMarker::of(const QTextBlock &block)
@@ -57,7 +61,7 @@ ListMarker ListMarker::of(const QTextBlock &block)
 
     const QFontMetricsF metrics(marker.m_font);
     const qreal advance = metrics.horizontalAdvance(marker.m_text);
-    const qreal gap = metrics.horizontalAdvance(QLatin1Char(' '));
+    const qreal gap = QFontInfo(marker.m_font).pixelSize() * GapInEms;
     const QTextLine line = layout->lineAt(0);
     const QPointF origin = layout->position();
     const qreal textStart = origin.x() + line.cursorToX(0);
@@ -73,9 +77,8 @@ void ListMarker::paint(QPainter *painter, const QColor &color) const
 {
     if (isEmpty())
         return;
-    painter->save();
     painter->setFont(m_font);
-    painter->setPen(color.isValid() ? color : m_color.isValid() ? m_color : painter->pen().color());
+    if (color.isValid() || m_color.isValid())
+        painter->setPen(color.isValid() ? color : m_color);
     painter->drawText(m_origin, m_text);
-    painter->restore();
 }

@@ -12,9 +12,10 @@ class QTextBlock;
 // The marker of a list paragraph, drawn as text: the item's number with the
 // list's prefix and suffix ("3.", "(c)"), or the bullet character of the
 // list's style. It takes the font and colour of the paragraph's first
-// character, stands on the first line's baseline and ends a space before
-// where the first line's text starts (begins a space after it in
-// right-to-left text), so it follows the text's indent and alignment.
+// character, stands on the first line's baseline and ends a third of its
+// font's em before where the first line's text starts (begins that far
+// after it in right-to-left text), so it follows the text's indent and
+// alignment.
 class ListMarker
 {
 public:
@@ -30,7 +31,9 @@ public:
     // about the baseline.
     QRectF rect() const { return m_rect; }
 
-    // Draws the marker in `color` (its own when invalid).
+    // Draws the marker in `color` (its own when invalid; the painter's pen
+    // when it has none either). Leaves the painter's font, and its pen
+    // when a colour was given, set to the marker's.
     void paint(QPainter *painter, const QColor &color = QColor()) const;
 
 private:

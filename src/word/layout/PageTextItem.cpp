@@ -224,8 +224,8 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
                 return true;
         }
         const QImage image = qvariant_cast<QImage>(source->imageData());
-        if (!image.isNull() && image.width() <= PictureAttachment::maximumSide
-            && image.height() <= PictureAttachment::maximumSide) {
+        if (!image.isNull() && image.width() <= PictureLimits::maximumSide
+            && image.height() <= PictureLimits::maximumSide) {
             QByteArray png;
             QBuffer buffer(&png);
             buffer.open(QIODevice::WriteOnly);

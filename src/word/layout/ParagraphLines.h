@@ -18,6 +18,8 @@ class QTextBlockFormat;
 //   right for right-to-left text.
 // - Breaks: at word boundaries, and anywhere within a word (or picture)
 //   longer than the line; none in a paragraph whose lines may not break.
+//   The time grows with the paragraph's length, also along a word that
+//   fills many lines.
 // - Heights: a line's natural height is its tallest font's line spacing
 //   (or tallest picture), rounded up to a whole pixel. The format's line
 //   height makes the advance from one line to the next and says where the
@@ -63,4 +65,10 @@ public:
     // Lays out the lines of `block` within `lineLength` (none or negative:
     // lines break only where the text does).
     static Measures layOut(const QTextBlock &block, qreal lineLength);
+
+    // For tests: how many lines so far were broken at word boundaries
+    // within a word longer than the line (each such line measures the
+    // whole rest of the word, so laying out a long word that way takes
+    // time that grows with the square of its length).
+    static int longWordLinesBrokenAtWords();
 };

@@ -1,6 +1,7 @@
 #include "ParagraphPainter.h"
 
 #include "ListMarker.h"
+#include "ParagraphLines.h"
 
 #include <QPainter>
 #include <QTextBlock>
@@ -22,16 +23,16 @@ void ParagraphPainter::paint(const QTextBlock &block, const QRectF &box) const
     const QBrush background = block.blockFormat().background();
     if (background.style() != Qt::NoBrush)
         m_painter->fillRect(box, background);
-    paintMarker(block);
+    paintRule(block, box);
 
-    const QPen pen = m_painter->pen();
+    // The pen gives the text (and the caret) its colour where its format
+    // gives none.
     m_painter->setPen(m_context.palette.color(QPalette::Text));
     layout->draw(m_painter, QPointF(), selectionsIn(block), m_context.clip);
     const int caret = caretIn(block);
     if (caret >= 0)
         layout->drawCursor(m_painter, QPointF(), caret, m_caretWidth);
-    paintRule(block, box);
-    m_painter->setPen(pen);
+    paintMarker(block);
 }
 
 int ParagraphPainter::caretIn(const QTextBlock &block) const
@@ -97,8 +98,27 @@ void ParagraphPainter::paintRule(const QTextBlock &block, const QRectF &box) con
     const QTextBlockFormat format = block.blockFormat();
     if (!format.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
         return;
-    const qreal width = format.lengthProperty(QTextFormat::BlockTrailingHorizontalRulerWidth).value(box.width());
-    const qreal y = block.length() <= 1 ? box.center().y() : box.bottom();
-    m_painter->setPen(m_context.palette.color(QPalette::Dark));
-    m_painter->drawLine(QLineF(box.center().x() - width / 2, y, box.center().x() + width / 2, y));
+    const QTextLayout *layout = block.layout();
+    if (layout->lineCount() == 0)
+        return;
+    // A band across the text's width (or the share of it the format asks
+    // for), centred between the margins.
+    const ParagraphLines::Margins margins = ParagraphLines::marginsOf(block);
+    const qreal textLeft = box.left() + margins.left;
+    const qreal textWidth = qMax<qreal>(0, box.width() - margins.left - margins.right);
+    const qreal width = qBound<qreal>(
+        0, format.lengthProperty(QTextFormat::BlockTrailingHorizontalRulerWidth).value(textWidth), textWidth);
+    // An empty paragraph is the rule alone: it stands where its text would.
+    // Under text, it stands just below the last line.
+    const QTextLine last = layout->lineAt(layout->lineCount() - 1);
+    const qreal lineTop = layout->position().y() + last.y();
+    const qreal middle = lineTop + (block.length() <= 1 ? last.height() / 2 : last.height() + RuleThickness / 2);
+    m_painter->fillRect(QRectF(textLeft + (textWidth - width) / 2, middle - RuleThickness / 2, width, RuleThickness),
+                        ruleColor(block));
+}
+
+QColor ParagraphPainter::ruleColor(const QTextBlock &block) const
+{
+    const QBrush foreground = block.charFormat().foreground();
+    return foreground.style() != Qt::NoBrush ? foreground.color() : m_context.palette.color(QPalette::Text);
 }

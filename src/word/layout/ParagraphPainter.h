@@ -6,10 +6,16 @@
 class QPainter;
 class QTextBlock;
 
-// Draws laid-out paragraphs of the page in horizontal writing, in this
-// order: the paragraph's background over its box, its list marker, its
-// text with the context's selections, the caret, and a rule under it when
-// it carries one (an empty paragraph carries it across its middle).
+// Draws laid-out paragraphs of the page in horizontal writing, each in
+// this order: its background over its box; a rule when it carries one
+// (beneath the text, so text over it stays readable); its text with the
+// context's selections; the caret; its list marker. Every step sets the
+// painter state it draws with (pen, brush, font) and leaves it set.
+//
+// The rule is a band RuleThickness high across the text's width (between
+// the margins) or the share of it the format gives, centred there, in the
+// colour of the paragraph's text: across the middle of an empty paragraph
+// (a paragraph that is a rule only), else just below the last line.
 class ParagraphPainter
 {
 public:
@@ -32,6 +38,9 @@ private:
     const QTextCharFormat *selectionAtStart(const QTextBlock &block) const;
     void paintMarker(const QTextBlock &block) const;
     void paintRule(const QTextBlock &block, const QRectF &box) const;
+    QColor ruleColor(const QTextBlock &block) const;
+
+    static constexpr qreal RuleThickness = 1;
 
     QPainter *m_painter;
     const QAbstractTextDocumentLayout::PaintContext &m_context;

@@ -3,12 +3,12 @@
 #include "VerticalOrientation.h"
 
 #include <QFont>
+#include <QFontInfo>
 #include <QGlyphRun>
 #include <QImage>
 #include <QRawFont>
 #include <QTextBlock>
 #include <QTextDocument>
-
 
 namespace {
 
@@ -57,8 +57,11 @@ void shiftPastComposition(QList<QTextLayout::FormatRange> &ranges, const QTextLa
 // How many pixel rows `glyph` inks as drawn (hinted), counting rows whose
 // coverage reaches a quarter somewhere: fainter rows of antialiasing read
 // as blank beside the next character.
+int rasterized = 0;
+
 int inkRows(const QRawFont &font, quint32 glyph)
 {
+    ++rasterized;
     const QImage coverage = font.alphaMapForGlyph(glyph, QRawFont::PixelAntialiasing);
     int first = -1;
     int last = -1;
@@ -77,12 +80,36 @@ int inkRows(const QRawFont &font, quint32 glyph)
 
 } // namespace
 
+int UprightCells::glyphsRasterized()
+{
+    return rasterized;
+}
+
 qreal UprightCells::extraFor(const QFont &font)
 {
     const QString key = font.key();
     const auto found = m_extraByFont.constFind(key);
     if (found != m_extraByFont.constEnd())
         return *found;
+    const qreal size = QFontInfo(font).pixelSize();
+    const qreal extra = size > ExactPixelSize ? scaledExtraFor(font, size) : measuredExtraFor(font);
+    if (m_extraByFont.size() >= MaxFonts)
+        m_extraByFont.clear();
+    m_extraByFont.insert(key, extra);
+    return extra;
+}
+
+qreal UprightCells::scaledExtraFor(const QFont &font, qreal pixelSize)
+{
+    // Ink, gap and advance all grow with the size; what a pixel of hinting
+    // adds or takes is small beside the gap at these sizes.
+    QFont reference = font;
+    reference.setPixelSize(ExactPixelSize);
+    return extraFor(reference) * pixelSize / ExactPixelSize;
+}
+
+qreal UprightCells::measuredExtraFor(const QFont &font)
+{
     // Some of the tallest ideographs laid out in the font show which font
     // draws them (the font itself or a fallback), the advance the layout
     // gives each and how many pixel rows its ink takes.
@@ -102,7 +129,6 @@ qreal UprightCells::extraFor(const QFont &font)
         const qreal advance = line.cursorToX(i + 1) - line.cursorToX(i);
         extra = qMax(extra, ink + gap - advance);
     }
-    m_extraByFont.insert(key, extra);
     return extra;
 }
 
@@ -118,6 +144,8 @@ qreal UprightCells::extraFor(const QTextBlock &block, const QTextFragment &fragm
     if (found != m_extraByFormat.constEnd())
         return *found;
     const qreal extra = extraFor(fragment.charFormat().font().resolve(standard));
+    if (m_extraByFormat.size() >= MaxFonts)
+        m_extraByFormat.clear();
     m_extraByFormat.insert(index, extra);
     return extra;
 }

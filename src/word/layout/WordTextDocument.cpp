@@ -64,7 +64,7 @@ QByteArray WordTextDocument::dataUriBytes(const QString &uri)
     if (!uri.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
         return {};
     // Base64 grows by a third; anything longer cannot hold an allowed picture.
-    if (uri.size() > PictureAttachment::maximumBytes / 3 * 4 + 1024)
+    if (uri.size() > PictureLimits::maximumBytes / 3 * 4 + 1024)
         return {};
     const qsizetype comma = uri.indexOf(u',');
     if (comma < 0)

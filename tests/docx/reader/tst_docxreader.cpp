@@ -196,6 +196,18 @@ void TestDocxReader::symbolCharacters_data()
         << QString::fromUtf16(u"\uF097\uF050") << "Wingdings 2";
     QTest::newRow("a C1 code without offset is no control character")
         << QByteArray(R"(<w:sym w:font="Wingdings" w:char="97"/>)") << QString::fromUtf16(u"\uF097") << "Wingdings";
+    QTest::newRow("run in Symbol: private-use codes")
+        << QByteArray(R"(<w:rPr><w:rFonts w:ascii="Symbol" w:hAnsi="Symbol"/></w:rPr><w:t>&#xF028;&#xF071;&#xF029;</w:t>)")
+        << QString::fromUtf16(u"(\u03B8)") << "Times New Roman";
+    QTest::newRow("run in Symbol: letters and a Latin-1 code")
+        << QByteArray(R"(<w:rPr><w:rFonts w:ascii="Symbol" w:hAnsi="Symbol"/></w:rPr><w:t>ab&#xB3;</w:t>)")
+        << QString::fromUtf16(u"\u03B1\u03B2\u2265") << "Times New Roman";
+    QTest::newRow("run in Symbol: a code without a glyph keeps the font")
+        << QByteArray(R"(<w:rPr><w:rFonts w:ascii="Symbol"/></w:rPr><w:t>&#x80;&#xF080;</w:t>)")
+        << QString::fromUtf16(u"\uF080\uF080") << "Symbol";
+    QTest::newRow("run in Wingdings, a symbol charset font")
+        << QByteArray(R"(<w:rPr><w:rFonts w:ascii="Wingdings" w:hAnsi="Wingdings"/></w:rPr><w:t>J&#xF04A;</w:t>)")
+        << QString::fromUtf16(u"\uF04A\uF04A") << "Wingdings";
     QTest::newRow("malformed codes are skipped")
         << QByteArray(R"(<w:sym w:char="zz"/><w:sym w:char="D800"/><w:sym w:char="2022"/>)")
         << QString::fromUtf16(u"\u2022") << "Times New Roman";
@@ -206,7 +218,13 @@ void TestDocxReader::symbolCharacters()
     QFETCH(QByteArray, symbols);
     QFETCH(QString, expected);
     QFETCH(QString, family);
-    const StyledText text = readBody(paragraph("<w:r>" + symbols + "</w:r>"));
+    const QMap<QString, QByteArray> fontTable{
+        {QStringLiteral("word/_rels/document.xml.rels"),
+         DocXTestPackage::relationships(relationship("rF", "fontTable", "fontTable.xml"))},
+        {QStringLiteral("word/fontTable.xml"),
+         QByteArray("<w:fonts ") + DocXTestPackage::wordNamespaces
+             + R"(><w:font w:name="Wingdings"><w:charset w:val="02"/></w:font></w:fonts>)"}};
+    const StyledText text = readBody(paragraph("<w:r>" + symbols + "</w:r>"), fontTable);
     QCOMPARE(text.string(), expected);
     for (qsizetype i = 0; i < text.length(); ++i)
         QCOMPARE(text.attributesAt(i).font->family, family);

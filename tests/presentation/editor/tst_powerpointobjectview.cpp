@@ -1,4 +1,5 @@
 #include "EditorTestSupport.h"
+#include "presentation/editor/BoxTextFitting.h"
 #include "presentation/editor/MorvanePowerPointView.h"
 #include "presentation/editor/ObjectResizeHandle.h"
 #include "presentation/editor/ObjectSelection.h"
@@ -187,6 +188,59 @@ private slots:
         QCOMPARE(view->height(), 0);
         canvas()->grab(); // paints without a crash or a Qt warning about the font
         QCOMPARE(stored(circle.id).width, 1e300);
+    }
+
+    // A slide of many objects: the canvas draws them without a view each,
+    // lays out of a long text only what its box shows, and repaints after a
+    // move only around the moved object, which still moves by a drag.
+    void manyObjectsCostWhatShows_data()
+    {
+        QTest::addColumn<int>("objectCount");
+        QTest::addColumn<int>("wordLength");
+        QTest::newRow("2,000 short text boxes") << 2000 << 8;
+        QTest::newRow("200 boxes of a 20,000-letter word") << 200 << 20000;
+    }
+    void manyObjectsCostWhatShows()
+    {
+        QFETCH(int, objectCount);
+        QFETCH(int, wordLength);
+        QList<Slide> slides = document()->slides();
+        slides[0].objects.clear();
+        for (int i = 0; i < objectCount; ++i) { // stacks in a grid of 10 × 10 cells 50 × 22 apart
+            SlideObject box = SlideObject::inserted(SlideObjectType::TextBox);
+            box.x = i % 10 * 50;
+            box.y = i / 10 % 10 * 22;
+            box.width = 30;
+            box.height = 16;
+            box.text = QString(wordLength, QChar(u'a' + i % 26));
+            slides[0].objects.append(box);
+        }
+        document()->setSlides(slides);
+        QCOMPARE(canvas()->objectViews().size(), 0);
+        const qint64 laidOutBefore = BoxTextFitting::charactersLaidOut();
+        canvas()->repaint();
+        QCOMPARE(canvas()->objectsDrawnLastPaint(), objectCount);
+        QVERIFY(BoxTextFitting::charactersLaidOut() - laidOutBefore <= objectCount * 1000);
+
+        const SlideObject moved = document()->currentSlide()->objects.last(); // on top of its stack
+        const QPoint from = QPointF(moved.x + 10, moved.y + 8).toPoint();
+        QSignalSpy writes(document(), &PowerPointDocument::slidesChanged);
+        drag(canvas(), canvas(), from, from + QPoint(12, 0), 1);
+        QCOMPARE(writes.count(), 1);
+        QCOMPARE(QPointF(stored(moved.id).x, stored(moved.id).y), QPointF(moved.x + 12, moved.y));
+        QCoreApplication::processEvents(); // the repaint the move asked for
+        QVERIFY(canvas()->objectsDrawnLastPaint() <= objectCount / 100 + 1);
+        QCOMPARE(canvas()->objectViews().size(), 0);
+
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, from + QPoint(12, 0));
+        QCOMPARE(m_view->selection()->selectedObjectId(), moved.id);
+        QCOMPARE(canvas()->objectViews(), {canvas()->objectView(moved.id)});
+        // The selected object beneath does not take a click on the one above.
+        m_view->selection()->setSelectedObjectId(document()->currentSlide()->objects[objectCount - 101].id);
+        const QPoint overBoth = from + QPoint(14, 0);
+        QCOMPARE(canvas()->childAt(overBoth), nullptr);
+        QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, overBoth);
+        QCOMPARE(m_view->selection()->selectedObjectId(), moved.id);
     }
 };
 

@@ -2,9 +2,11 @@
 #include "platform/AppState.h"
 #include "platform/widgets/ColorSwatchButton.h"
 #include "spreadsheet/editor/CellEditor.h"
+#include "spreadsheet/editor/CellGridPainter.h"
 #include "spreadsheet/editor/CellGridView.h"
 #include "spreadsheet/editor/ExcelToolbar.h"
 #include "spreadsheet/editor/FormulaBar.h"
+#include "spreadsheet/editor/LongTextLineEdit.h"
 #include "spreadsheet/editor/MorvaneExcelView.h"
 #include "spreadsheet/engine/document/ExcelDocument.h"
 #include "spreadsheet/engine/formula/FormulaEvaluator.h"
@@ -15,6 +17,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
@@ -101,6 +104,8 @@ private slots:
     void closingTheWindowCommitsTheEdit();
     void inputMethodTextIsCommittedOnlyWhenComposed();
     void cellShowsItsEvaluatedValue();
+    void longTextIsShownByItsVisiblePart_data();
+    void longTextIsShownByItsVisiblePart();
 
     void formulaFieldWritesEveryEdit();
     void formulaFieldWithoutSelectionDropsText();
@@ -410,6 +415,76 @@ void TestMorvaneExcelView::cellShowsItsEvaluatedValue()
     const QRect a1 = ExcelGridMetrics::cellRect(0, 0).adjusted(2, 2, -2, -2);
     const QRect b1 = ExcelGridMetrics::cellRect(0, 1).adjusted(2, 2, -2, -2);
     QCOMPARE(image.copy(b1), image.copy(a1));
+}
+
+// A million-letter cell: the grid lays out no more than fills the cell, the
+// editor and the formula field show a bounded part, and an edit keeps the
+// rest of the text.
+void TestMorvaneExcelView::longTextIsShownByItsVisiblePart_data()
+{
+    QString text;
+    while (text.size() < 1'000'000)
+        text += QStringLiteral("il.表 W");
+    using Keys = QList<QKeyCombination>;
+    const QKeyCombination undo = Qt::CTRL | Qt::Key_Z;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("inFormulaBar");
+    QTest::addColumn<Keys>("keys"); // the editor opens with all of it selected
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no change") << text << false << Keys() << text;
+    QTest::newRow("End, typing") << text << false << Keys{Qt::Key_End, Qt::Key_Exclam} << text + "!";
+    QTest::newRow("Home, typing") << text << false << Keys{Qt::Key_Home, Qt::Key_Exclam}
+                                  << "!" + text;
+    QTest::newRow("Home, typing, undo, End, typing")
+        << text << false << Keys{Qt::Key_Home, Qt::Key_Exclam, undo, Qt::Key_End, Qt::Key_Exclam}
+        << text + "!";
+    QTest::newRow("Backspace at the end") << text << false << Keys{Qt::Key_End, Qt::Key_Backspace}
+                                          << text.chopped(1);
+    QTest::newRow("all replaced, undo") << text << false << Keys{Qt::Key_X, undo} << "x";
+    QTest::newRow("Shift+End from the start replaced")
+        << text << false << Keys{Qt::Key_Home, Qt::SHIFT | Qt::Key_End, Qt::Key_X} << "x";
+    QTest::newRow("formula bar, End, typing") << text << true << Keys{Qt::Key_End, Qt::Key_Exclam}
+                                              << text + "!";
+    QTest::newRow("formula bar, all replaced")
+        << text << true << Keys{Qt::CTRL | Qt::Key_A, Qt::Key_X} << "x";
+}
+
+void TestMorvaneExcelView::longTextIsShownByItsVisiblePart()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, inFormulaBar);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, expected);
+    // What the grid lays out for the cell is bounded, yet fills the cell.
+    ExcelDocument alone;
+    alone.setCell(0, 0, text);
+    alone.setEvaluatedCells(alone.cells());
+    const CellGridPainter painter(alone, grid()->font());
+    const QRect cell = ExcelGridMetrics::cellRect(0, 0);
+    QImage image(cell.size(), QImage::Format_RGB32);
+    QPainter onImage(&image);
+    onImage.translate(-cell.topLeft());
+    painter.paint(onImage, cell, GridSelection());
+    const qsizetype laidOut = painter.laidOutTextLength();
+    QCOMPARE_LE(laidOut, CellTextCache::visibleLength(cell.width()));
+    const QFontMetricsF metrics(painter.cellFont(CellStyle()));
+    QCOMPARE_GT(metrics.horizontalAdvance(text.first(laidOut)), cell.width());
+
+    document()->setCell(0, 0, text);
+    QSignalSpy cellWrites(document(), &ExcelDocument::cellsChanged);
+    m_view->selectCell(0, 0);
+    LongTextLineEdit *field = toolbar()->formulaBar()->field();
+    if (!inFormulaBar) {
+        grid()->beginEditing(0, 0);
+        field = grid()->editor();
+    }
+    for (QKeyCombination key : keys)
+        QTest::keyClick(field, key.key(), key.keyboardModifiers());
+    QCOMPARE_LE(field->text().size(), LongTextLineEdit::windowLength + 1);
+    if (!inFormulaBar)
+        QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(document()->cell(0, 0) == expected);
+    QCOMPARE(cellWrites.isEmpty(), expected == text);
 }
 
 void TestMorvaneExcelView::formulaFieldWritesEveryEdit()

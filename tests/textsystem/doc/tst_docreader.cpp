@@ -229,6 +229,10 @@ private slots:
             setLittleEndian16(s["WordDocument"], 0, 0xA5DC);
             setLittleEndian16(s["WordDocument"], 2, 0x0068);
         }) << "older than Word 97";
+        QTest::newRow("Far East Word 95") << patched([](DocTestStreams &s) {
+            setLittleEndian16(s["WordDocument"], 0, 0xA699);
+            setLittleEndian16(s["WordDocument"], 2, 0x0068);
+        }) << "older than Word 97";
         QTest::newRow("encrypted") << patched([](DocTestStreams &s) { s["WordDocument"][0x0B] = char(s["WordDocument"][0x0B] | 0x01); })
                                    << "encrypted";
         QTest::newRow("table stream missing") << patched([](DocTestStreams &s) { s["WordDocument"][0x0B] = char(s["WordDocument"][0x0B] & ~0x02); })

@@ -57,6 +57,8 @@ private slots:
     void roundTripKeepsAttributes();
     void badInput_data();
     void badInput();
+    void measuresAtIntegerLimits_data();
+    void measuresAtIntegerLimits();
     void randomInputNeverCrashes();
 };
 
@@ -437,6 +439,38 @@ void TestRtfCodec::badInput()
     }
 }
 
+// Measures at the ends of int, added, subtracted or negated, read as the
+// far measures they say, not as wrapped-around ones.
+void TestRtfCodec::measuresAtIntegerLimits_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("measure");
+
+    QTest::newRow("line spacing at the lowest int") << QByteArray("{\\rtf1\\sl-2147483648 a\\par}") << "line spacing";
+    QTest::newRow("left indent plus first line") << QByteArray("{\\rtf1\\li2147483647\\fi2147483647 a\\par}")
+                                                 << "first line indent";
+    QTest::newRow("lowered by the lowest int") << QByteArray("{\\rtf1\\dn-2147483648 a}") << "baseline offset";
+    QTest::newRow("shape right minus left")
+        << QByteArray("{\\rtf1{\\shp{\\*\\shpinst\\shpleft-2147483000\\shpright1000\\shptop0\\shpbottom20"
+                      "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip HEX}}}}}}")
+        << "picture width";
+}
+
+void TestRtfCodec::measuresAtIntegerLimits()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, measure);
+    const StyledText text = readRtf(rtf.replace("HEX", pngBytes(2, 2).toHex()));
+    const TextAttributes first = text.attributesAt(0);
+    const ParagraphStyle paragraph = first.paragraphStyle.value_or(ParagraphStyle());
+    const double read = measure == QLatin1String("line spacing")        ? paragraph.lineSpacing
+                      : measure == QLatin1String("first line indent") ? paragraph.firstLineHeadIndent
+                      : measure == QLatin1String("baseline offset")   ? first.baselineOffset.value_or(0)
+                      : first.attachment                              ? first.attachment->bounds.width()
+                                                                      : 0;
+    QVERIFY2(read > 0, qPrintable(QString::number(read)));
+}
+
 // Mutated RTF of every feature, RTFD attachments and shapes included;
 // MORVANE_FUZZ_SECONDS runs longer.
 void TestRtfCodec::randomInputNeverCrashes()
@@ -450,6 +484,12 @@ void TestRtfCodec::randomInputNeverCrashes()
         "{\\rtf1 a{\\NeXTGraphic pic.png \\width20 \\height20}{{\\NeXTGraphic pic.png}\\u65532 }\\intbl b\\par\\cell"
         "{\\shp{\\*\\shpinst\\shpleft1\\shpright9{\\sp{\\sn pib}{\\sv {\\pict\\pngblip 89}}}}{\\shprslt x}}"
         "\\loch\\af1\\dbch\\af2\\rtlch\\ab\\ltrch\\hich c\\row}",
+        // Measures at the ends of int once overflowed.
+        "{\\rtf1\\sl-2147483648\\slmult0\\li2147483647\\fi2147483647\\ri-2147483648\\sb2147483647 a"
+        "{\\dn-2147483648\\up2147483647\\shadx-2147483648\\outl\\strokewidth-2147483648 b}"
+        "{\\shp{\\*\\shpinst\\shpleft-2147483648\\shpright2147483647\\shptop2147483647\\shpbottom-2147483648"
+        "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip\\picscalex2147483647\\picwgoal2147483647 89}}}}}"
+        "{{\\NeXTGraphic pic.png \\width-2147483648 \\height2147483647}\\u65532 }\\par}",
     };
     const QByteArray png = pngBytes(2, 2);
     const RtfReader::AttachmentLoader loader = [&png](const QString &name) -> std::optional<QByteArray> {

@@ -193,6 +193,11 @@ private slots:
         QTextBlockFormat stepped;
         stepped.setIndent(2);
         QTest::newRow("indent in steps") << stepped << Latin << 0 << 80.0 << -1.0;
+        QTextBlockFormat steppedRightToLeft;
+        steppedRightToLeft.setIndent(1);
+        steppedRightToLeft.setRightMargin(20);
+        QTest::newRow("right to left indent in steps at the right")
+            << steppedRightToLeft << Arabic.repeated(4) << 1 << -1.0 << 420.0;
     }
     void linesStandWhereTheFormatPutsThem()
     {
@@ -208,6 +213,47 @@ private slots:
             QVERIFY2(qAbs(found.left() - left) <= Slack, qPrintable(QString::number(found.left())));
         if (right >= 0)
             QVERIFY2(qAbs(found.right() - right) <= Slack, qPrintable(QString::number(found.right())));
+    }
+
+    // A word longer than many lines breaks where QTextLayout breaks it on
+    // its own, without measuring the rest of the word again for each line.
+    void longWordBreaksInLinearTime_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("vertical");
+        const QString word = QString(3000, QLatin1Char('w'));
+        QTest::newRow("horizontal") << QStringLiteral("before ") + word + QStringLiteral(" after ") + Latin.repeated(4)
+                                    << false;
+        QTest::newRow("two long words, spaces hanging at a line's end")
+            << word + QString(200, QLatin1Char(' ')) + word.left(900) << false;
+        QTest::newRow("right to left") << QString(2000, QChar(0x0628)) + QLatin1Char(' ') + Arabic.repeated(3) << false;
+        QTest::newRow("vertical, upright text after") << word + QLatin1Char(' ') + Japanese.repeated(4) << true;
+    }
+    void longWordBreaksInLinearTime()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, vertical);
+        WordTextDocument document;
+        QTextCursor(&document).insertText(text);
+        pageLayout(&document)->setVertical(vertical);
+        const int rescansBefore = ParagraphLines::longWordLinesBrokenAtWords();
+        document.setTextWidth(LineLength);
+        pageLayout(&document)->completeLayout();
+        QCOMPARE(ParagraphLines::longWordLinesBrokenAtWords(), rescansBefore);
+
+        // QTextLayout breaking the same text on its own.
+        const QTextLayout *layout = document.firstBlock().layout();
+        QTextLayout alone(document.firstBlock().text(), document.defaultFont());
+        alone.setTextOption(layout->textOption());
+        alone.setFormats(layout->formats());
+        alone.beginLayout();
+        for (QTextLine line = alone.createLine(); line.isValid(); line = alone.createLine())
+            line.setLineWidth(LineLength);
+        alone.endLayout();
+        QVERIFY(alone.lineCount() > 10);
+        QCOMPARE(layout->lineCount(), alone.lineCount());
+        for (int i = 0; i < alone.lineCount(); ++i)
+            QCOMPARE(layout->lineAt(i).textStart(), alone.lineAt(i).textStart());
     }
 
     // The last line of a justified paragraph keeps its natural length.
@@ -313,6 +359,50 @@ private slots:
         QVERIFY(qAbs(two.top() - one.bottom() - gap) < 0.01);
     }
 
+    // A paragraph's rule spans the share of the text's width its format
+    // gives, centred between the margins, in the text's colour: across the
+    // middle of an empty paragraph, else just below the last line.
+    void rulesSpanTheTextWidth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QTextLength>("width");
+        QTest::addColumn<qreal>("left");  // the rule's ends on the page
+        QTest::addColumn<qreal>("right");
+        QTest::newRow("empty paragraph, whole width")
+            << QString() << QTextLength(QTextLength::PercentageLength, 100) << 30.0 << 460.0;
+        QTest::newRow("under text, half the width")
+            << Latin << QTextLength(QTextLength::PercentageLength, 50) << 137.5 << 352.5;
+        QTest::newRow("fixed, wider than the text") << Latin << QTextLength(QTextLength::FixedLength, 900) << 30.0 << 460.0;
+    }
+    void rulesSpanTheTextWidth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QTextLength, width);
+        QFETCH(qreal, left);
+        QFETCH(qreal, right);
+        QTextBlockFormat format;
+        format.setLeftMargin(30);
+        format.setRightMargin(20);
+        format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, width);
+        QTextCharFormat red;
+        red.setForeground(Qt::red);
+        WordTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.setBlockFormat(format);
+        cursor.setBlockCharFormat(red);
+        cursor.insertText(text, red);
+        document.setTextWidth(LineLength);
+        const QRectF box = document.documentLayout()->blockBoundingRect(document.firstBlock());
+        const QTextLine line = document.firstBlock().layout()->lineAt(0);
+        const int y = int(text.isEmpty() ? line.y() + line.height() / 2 : line.y() + line.height());
+        QImage image(int(LineLength), int(box.height()) + 20, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        paintBand(image, &document, 0, image.rect());
+        const auto inked = [&](qreal x) { return image.pixelColor(int(x), y) == QColor(Qt::red); };
+        QVERIFY(inked(left + 1) && inked(right - 1) && inked((left + right) / 2));
+        QVERIFY(!inked(left - 2) && !inked(right + 2));
+    }
+
     // A picture stands on the baseline, or centred on the middle of the
     // lowercase letters; one wider than the line has a line of its own and
     // widens the document.
@@ -344,7 +434,8 @@ private slots:
     }
 
     // List markers: the item's text or the list's bullet, on the first
-    // line's baseline, a space before the text (after it, right to left).
+    // line's baseline, a third of an em before the text (after it, right
+    // to left).
     void listMarkers_data()
     {
         QTest::addColumn<int>("style");
@@ -399,14 +490,14 @@ private slots:
             const qreal textStart = layout->position().x() + line.cursorToX(0);
             QFont font = (item == 0 ? big : QTextCharFormat()).font().resolve(document.defaultFont());
             const QFontMetricsF metrics(font);
-            const qreal space = metrics.horizontalAdvance(QLatin1Char(' '));
+            const qreal gap = QFontInfo(font).pixelSize() / 3.0;
             // On the baseline, in the first character's font.
             QVERIFY(qAbs(marker.rect().top() + metrics.ascent() - baseline) < 0.01);
             QVERIFY(qAbs(marker.rect().width() - metrics.horizontalAdvance(marker.text())) < 0.01);
-            // A space away from the text, on the side where it starts.
-            const qreal gap = direction == Qt::RightToLeft ? marker.rect().left() - textStart
-                                                           : textStart - marker.rect().right();
-            QVERIFY2(qAbs(gap - space) < Slack, qPrintable(QString::number(gap)));
+            // A third of an em away from the text, on the side where it starts.
+            const qreal found = direction == Qt::RightToLeft ? marker.rect().left() - textStart
+                                                             : textStart - marker.rect().right();
+            QVERIFY2(qAbs(found - gap) < Slack, qPrintable(QString::number(found)));
         }
     }
 
@@ -618,6 +709,7 @@ private slots:
         }
         QTest::newRow("vertical, standard font at 18") << QString() << 18 << true << false;
         QTest::newRow("vertical, standard font at 24") << QString() << 24 << true << false;
+        QTest::newRow("vertical, standard font at 100") << QString() << 100 << true << false;
         QTest::newRow("horizontal, standard font at 18") << QString() << 18 << false << false;
         QTest::newRow("vertical off again, standard font at 18") << QString() << 18 << false << true;
     }
@@ -635,7 +727,8 @@ private slots:
         QTextCursor(&document).insertText(QStringLiteral("これは長い文書の縦書き"), format);
         PageTextLayout *layout = pageLayout(&document);
         layout->setVertical(vertical || switchedBack);
-        document.setTextWidth(LineLength);
+        // Wide enough for one line at every size.
+        document.setTextWidth(4 * LineLength);
         layout->completeLayout();
         if (switchedBack) {
             layout->setVertical(false);
@@ -657,6 +750,25 @@ private slots:
             QVERIFY2(cell >= inkRows(font, glyph) + 1, qPrintable(what));
             QVERIFY2(cell <= 1.15 * font.pixelSize(), qPrintable(what));
         }
+    }
+
+    // Ideographs in hundreds of large sizes get their cells from what their
+    // face inks at one size: no glyph is rasterized per size.
+    void uprightCellsOfManySizesMeasureOnce()
+    {
+        WordTextDocument document;
+        QTextCursor cursor(&document);
+        for (int size = 49; size < 349; ++size) {
+            QTextCharFormat format;
+            format.setProperty(QTextFormat::FontPixelSize, size);
+            cursor.insertText(Japanese.mid(size % Japanese.size(), 1), format);
+        }
+        const int before = UprightCells::glyphsRasterized();
+        pageLayout(&document)->setVertical(true);
+        document.setTextWidth(LineLength);
+        pageLayout(&document)->completeLayout();
+        QVERIFY2(UprightCells::glyphsRasterized() - before <= 20,
+                 qPrintable(QString::number(UprightCells::glyphsRasterized() - before)));
     }
 
     // Giving upright characters their cells when vertical writing comes on
