@@ -7,6 +7,7 @@
 #include "word/layout/PageTextItem.h"
 #include "TextFormattingHelper.h"
 #include "ListToggle.h"
+#include "MirrorScrollBar.h"
 #include "OpenDocumentCard.h"
 #include "SaveDocumentCard.h"
 #include "TextPageView.h"
@@ -30,6 +31,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -144,8 +146,17 @@ QWidget *MorvaneWordView::createPageArea()
     m_pageArea->setWidget(new PageColumn(m_page));
     // The desk under the page: black at 5 % over the screen's background.
     m_pageArea->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: rgba(0, 0, 0, 13); }"));
+    // The text's own bar, beside the page area's, stays in sight at any zoom.
+    m_textBarDown = new MirrorScrollBar(Qt::Vertical, area);
+    m_textBarAcross = new MirrorScrollBar(Qt::Horizontal, area);
+    auto *grid = new QGridLayout;
+    grid->setSpacing(0);
+    grid->addWidget(m_pageArea, 0, 0);
+    grid->addWidget(m_textBarDown, 0, 1);
+    grid->addWidget(m_textBarAcross, 1, 0);
     layout->addWidget(m_findBar);
-    layout->addWidget(m_pageArea, 1);
+    layout->addLayout(grid, 1);
+    followTextScrollBar();
     m_page->setMargin(m_margin);
     m_pageArea->setSpotFinder([this] { return caretInPageArea(); });
     connect(m_page->textView(), &TextPageView::caretMoved, this, &MorvaneWordView::keepCaretInSight);
@@ -500,6 +511,7 @@ void MorvaneWordView::setVertical(bool vertical)
 {
     m_vertical = vertical;
     m_page->setVertical(vertical);
+    followTextScrollBar();
     m_ribbon->setVertical(vertical);
     keepCaretInSight();
 }
@@ -568,6 +580,13 @@ void MorvaneWordView::fitPageArea()
     // the page's column takes it, then the area takes the column's.
     for (int step = 0; step < 2; ++step)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
+void MorvaneWordView::followTextScrollBar()
+{
+    const TextPageView *text = m_page->textView();
+    m_textBarDown->setSource(m_vertical ? nullptr : text->verticalScrollBar());
+    m_textBarAcross->setSource(m_vertical ? text->horizontalScrollBar() : nullptr);
 }
 
 bool MorvaneWordView::caretInSight() const

@@ -16,6 +16,7 @@
 #include <functional>
 
 class EditCommit;
+class MirrorScrollBar;
 class FindBar;
 class OpenDocumentCard;
 class SaveDocumentCard;
@@ -171,6 +172,9 @@ private:
     void showTextStart();
     // Lets the page area take the page's size at once.
     void fitPageArea();
+    // Shows the text view's bar for the writing direction at the page
+    // area's edge.
+    void followTextScrollBar();
 
     WordTextDocument *m_document;
     EditCommit *m_commit;
@@ -178,6 +182,8 @@ private:
     FindBar *m_findBar = nullptr;
     PageCanvas *m_page = nullptr;
     PageArea *m_pageArea = nullptr;
+    MirrorScrollBar *m_textBarDown = nullptr;   // horizontal writing, right of the page area
+    MirrorScrollBar *m_textBarAcross = nullptr; // vertical writing, below the page area
     WordStatusBar *m_statusBar = nullptr;
     QPointer<QWidget> m_lastFocused;
     QMetaObject::Connection m_focusConnection;

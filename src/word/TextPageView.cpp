@@ -32,6 +32,10 @@ TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setOptimizationFlag(QGraphicsView::DontAdjustForAntialiasing);
+    // The bars would lie over the text, and off-screen on a zoomed page: the
+    // screen shows them at its page area's edge instead.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTransformationAnchor(QGraphicsView::NoAnchor);
     setResizeAnchor(QGraphicsView::NoAnchor);
     m_scene->setFocusItem(m_item);
@@ -114,12 +118,6 @@ void TextPageView::fitScene()
     const QTransform scale = QTransform::fromScale(m_zoom, m_zoom);
     if (transform() != scale)
         setTransform(scale);
-    const Qt::ScrollBarPolicy across = m_vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-    const Qt::ScrollBarPolicy down = m_vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
-    if (horizontalScrollBarPolicy() != across)
-        setHorizontalScrollBarPolicy(across);
-    if (verticalScrollBarPolicy() != down)
-        setVerticalScrollBarPolicy(down);
     QRectF scene;
     if (!m_vertical) {
         m_item->setRotation(0);
@@ -235,9 +233,11 @@ void TextPageView::followAnchor()
         fitScene();
         const QRectF line = caretRect(m_anchor.position);
         // How far past the edge the line starts; a line that was in view
-        // stays in view when the view shrank.
+        // stays in view, its last pixel included, when the view shrank or
+        // the line grew.
         const qreal wanted = m_anchor.offset / m_zoom;
-        qreal start = qMin(m_anchor.byEnd ? wanted - line.height() : wanted, qMax<qreal>(0, extent - line.height()));
+        const qreal lastStart = qMax<qreal>(0, extent - line.height() - 1 / m_zoom);
+        qreal start = qMin(m_anchor.byEnd ? wanted - line.height() : wanted, lastStart);
         if (m_anchor.byEnd)
             start = qMax<qreal>(0, start);
         const qreal edge = line.top() - start;
@@ -427,10 +427,15 @@ void TextPageView::keyPressEvent(QKeyEvent *event)
         emit caretMoved();
         return;
     }
+    // Undo and redo hold the view's place as the commands they revisit do,
+    // rather than keep the text before the change still.
+    const bool revisits = event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
     {
-        const QScopedValueRollback<bool> editing(m_editing, true);
+        const QScopedValueRollback<bool> editing(m_editing, !revisits);
         QGraphicsView::keyPressEvent(event);
     }
+    if (revisits)
+        putAnchorBack();
     captureAnchor();
     if (event->isAccepted())
         emit caretMoved();

@@ -15,6 +15,10 @@ class WordTextDocument;
 // margins and drawn scaled by the zoom, so zooming never moves a line break;
 // the margin insets the text inside the scaled content.
 //
+// The view never shows its scroll bars, so no bar lies over the text: the
+// screen shows the bar that moves through the text (the vertical one, or the
+// horizontal one in vertical writing) where it stays in sight.
+//
 // In vertical writing the item is turned a quarter clockwise: its lines are
 // columns of the fixed column length, following one another right to left,
 // and the view opens on the first (rightmost) column.

@@ -19,6 +19,7 @@
 #include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QComboBox>
 #include <QMenu>
 #include <QKeyEvent>
@@ -40,6 +41,7 @@
 #include <QWindow>
 #include <QAbstractItemView>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -80,6 +82,20 @@ QRect inkBounds(const QImage &image)
         }
     }
     return bounds;
+}
+
+// `widget`'s rect in `window`, and the part of it its parents show.
+QRect inWindow(QWidget *window, QWidget *widget)
+{
+    return QRect(widget->mapTo(window, QPoint()), widget->size());
+}
+
+QRect shownInWindow(QWidget *window, QWidget *widget)
+{
+    QRect shown = inWindow(window, widget);
+    for (QWidget *parent = widget->parentWidget(); parent && parent != window; parent = parent->parentWidget())
+        shown &= inWindow(window, parent);
+    return shown;
 }
 
 struct ShownScreen
@@ -423,12 +439,15 @@ private slots:
         MorvaneWordView &view = shown.view;
         QApplication::focusWidget()->clearFocus(); // no blinking caret
         const QRect area(view.pageArea()->mapTo(&view, QPoint()), view.pageArea()->size());
-        for (int i = 0; i < 5; ++i) {
-            view.zoomOut();
-            QTest::qWait(50);
+        const auto shownAsFresh = [&] {
             const QImage onScreen = view.screen()->grabWindow(view.winId()).toImage().copy(area);
             const QImage fresh = view.grab(area).toImage();
-            QCOMPARE(onScreen.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
+            return onScreen.convertToFormat(QImage::Format_RGB32) == fresh.convertToFormat(QImage::Format_RGB32);
+        };
+        for (int i = 0; i < 5; ++i) {
+            view.zoomOut();
+            // However long the repaint takes; what it leaves stays.
+            QTRY_VERIFY_WITH_TIMEOUT(shownAsFresh(), 20000);
         }
     }
 
@@ -596,6 +615,105 @@ private slots:
                                                         : page;
         QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFromGlobal(page->mapToGlobal(point)));
         QTest::keyClick(view.windowHandle(), 'X');
+        QCOMPARE(view.document()->toPlainText(), result);
+    }
+
+    // The bar that moves through the text shows whole in the window at any
+    // zoom, and no scroll bar lies over the text's lines.
+    void textScrollBarStaysInSight_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<qreal>("margin");
+        QTest::addColumn<bool>("vertical");
+        QTest::newRow("100 %, margin 10") << 1.0 << qreal(10) << false;
+        QTest::newRow("300 %") << 3.0 << qreal(40) << false;
+        QTest::newRow("300 %, margin 10") << 3.0 << qreal(10) << false;
+        QTest::newRow("vertical at 300 %") << 3.0 << qreal(40) << true;
+    }
+    void textScrollBarStaysInSight()
+    {
+        QFETCH(double, zoom);
+        QFETCH(qreal, margin);
+        QFETCH(bool, vertical);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("段落の文章が続きます。").repeated(9).append(u'\n').repeated(200));
+        });
+        view.setVertical(vertical);
+        view.setMarginSize(margin);
+        view.setZoomLevel(zoom);
+        settle();
+        TextPageView *text = view.page()->textView();
+        QScrollBar *progress = vertical ? text->horizontalScrollBar() : text->verticalScrollBar();
+        QVERIFY(progress->maximum() > progress->minimum());
+        const QRectF lines = view.textItem()->mapRectToScene(view.textItem()->boundingRect());
+        const QRect textArea = QRect(text->mapTo(&view, text->mapFromScene(lines).boundingRect().topLeft()),
+                                     text->mapFromScene(lines).boundingRect().size())
+                               & shownInWindow(&view, text);
+        QList<QScrollBar *> wholeBars;
+        for (QScrollBar *bar : view.findChildren<QScrollBar *>()) {
+            if (!bar->isVisible())
+                continue;
+            QVERIFY2(!shownInWindow(&view, bar).intersects(textArea), qPrintable(bar->objectName()));
+            if (shownInWindow(&view, bar) == inWindow(&view, bar))
+                wholeBars << bar;
+        }
+        QScrollBar *mover = nullptr;
+        for (QScrollBar *bar : std::as_const(wholeBars)) {
+            const int before = progress->value();
+            const int was = bar->value();
+            bar->setValue(was == bar->maximum() ? bar->minimum() : bar->maximum());
+            if (progress->value() != before)
+                mover = bar;
+            bar->setValue(was);
+        }
+        QVERIFY(mover);
+    }
+
+    // A selection goes to the selection clipboard, and a middle click pastes
+    // that clipboard where it clicks, a picture as a picture. Where the
+    // system has no selection clipboard, the item is given what it holds.
+    void middleClickPastesTheSelection_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("text") << "text/plain" << QByteArray("XY") << QStringLiteral("first line\nXYsecond line");
+        QTest::newRow("picture") << "image/png" << pngBytes(QSize(12, 8))
+                                 << QStringLiteral("first line\n\uFFFCsecond line");
+    }
+    void middleClickPastesTheSelection()
+    {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, result);
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        view.showDocument([](WordTextDocument *document) {
+            document->setPlainText(QStringLiteral("first line\nsecond line"));
+        });
+        QWidget *viewport = view.page()->textView()->viewport();
+        QTest::keyClick(viewport, Qt::Key_End, Qt::ShiftModifier);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection())
+            QCOMPARE(clipboard->mimeData(QClipboard::Selection)->text(), QStringLiteral("first line"));
+
+        auto *selection = new QMimeData;
+        selection->setData(format, bytes);
+        std::unique_ptr<QMimeData> owned;
+        if (clipboard->supportsSelection()) {
+            clipboard->setMimeData(selection, QClipboard::Selection);
+        } else {
+            owned.reset(selection);
+            view.textItem()->setSelectionSource([selection] { return selection; });
+        }
+        // Just inside the start of the second line.
+        const QTextBlock second = view.document()->lastBlock();
+        const QRectF line = view.document()->documentLayout()->blockBoundingRect(second);
+        const QPointF inItem(line.left() + 1, line.center().y());
+        const QPoint at = view.page()->textView()->mapFromScene(view.textItem()->mapToScene(inItem));
+        QTest::mouseClick(viewport, Qt::MiddleButton, {}, at);
         QCOMPARE(view.document()->toPlainText(), result);
     }
 

@@ -2,13 +2,13 @@
 #include "word/MorvaneWordView.h"
 #include "word/PageCanvas.h"
 #include "word/layout/PageTextItem.h"
+#include "word/layout/PageTextLayout.h"
 #include "word/TextFormattingHelper.h"
 #include "word/TextPageView.h"
 #include "word/WordArtStyle.h"
 #include "word/layout/WordTextDocument.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QElapsedTimer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -48,32 +48,20 @@ void fillLongText(WordTextDocument *document)
 }
 
 // Waits until the layout has laid out every paragraph in quiet time and
-// reported it, calling `tick` every few milliseconds meanwhile.
+// reported it, calling `tick` every few turns of the event loop meanwhile.
 void finishLayout(MorvaneWordView &view, const std::function<void()> &tick = {})
 {
     settle();
-    QAbstractTextDocumentLayout *layout = view.document()->documentLayout();
-    int reports = 0;
-    const auto count = [&reports] { ++reports; };
-    const QMetaObject::Connection sized =
-        QObject::connect(layout, &QAbstractTextDocumentLayout::documentSizeChanged, count);
-    const QMetaObject::Connection updated = QObject::connect(layout, &QAbstractTextDocumentLayout::update, count);
-    QElapsedTimer quiet;
-    quiet.start();
-    QElapsedTimer sinceTick;
-    sinceTick.start();
-    for (int seen = -1; quiet.elapsed() < 300; QTest::qWait(10)) {
-        if (tick && sinceTick.elapsed() >= 60) {
+    const auto *layout = qobject_cast<PageTextLayout *>(view.document()->documentLayout());
+    QVERIFY(layout);
+    // Bounded by turns, not by time: a slow machine only takes longer.
+    constexpr int MostTurns = 20000;
+    for (int turn = 0; !layout->isCaughtUp(); ++turn) {
+        QVERIFY2(turn < MostTurns, "the layout never caught up");
+        if (tick && turn % 6 == 0)
             tick();
-            sinceTick.restart();
-        }
-        if (reports != seen) {
-            seen = reports;
-            quiet.restart();
-        }
+        QTest::qWait(10);
     }
-    QObject::disconnect(sized);
-    QObject::disconnect(updated);
     settle();
 }
 
@@ -289,6 +277,54 @@ private slots:
         }
         if (caretShown)
             QVERIFY(caretInWindow(view));
+    }
+
+    // Undo and redo of a command over the whole text select the whole text
+    // again, the caret at its end, and the caret's line stays where the
+    // command left it, right away and once the layout has caught up.
+    void undoAndRedoSelectWhatChangedInPlace_data()
+    {
+        QTest::addColumn<Change>("command");
+        QTest::addColumn<bool>("vertical");
+        const Change size24 = [](MorvaneWordView &v) { TextFormattingHelper::applyFontSize(v.textItem(), 24); };
+        QTest::newRow("bold") << Change([](MorvaneWordView &v) { TextFormattingHelper::addBold(v.textItem()); })
+                              << false;
+        QTest::newRow("size 24") << size24 << false;
+        QTest::newRow("WordArt") << Change([](MorvaneWordView &v) {
+            TextFormattingHelper::applyWordArtStyle(v.textItem(), WordArtStyle::RetroGold);
+        }) << false;
+        QTest::newRow("size 24, vertical") << size24 << true;
+    }
+    void undoAndRedoSelectWhatChangedInPlace()
+    {
+        QFETCH(Change, command);
+        QFETCH(bool, vertical);
+        Screen screen;
+        MorvaneWordView &view = screen.view;
+        view.showDocument(fillLongText);
+        view.setVertical(vertical);
+        layOutEverything(view);
+        QWidget *keys = textView(view)->viewport();
+        QTest::keyClick(keys, Qt::Key_A, Qt::ControlModifier);
+        command(view);
+        finishLayout(view);
+        const int end = view.document()->characterCount() - 1;
+        for (const auto step : {QKeySequence::Undo, QKeySequence::Redo}) {
+            // The caret's line may grow or shrink, and the end of the text
+            // stops the scrolling: it stays within a large line of its place.
+            const QPoint before = lineSpan(view, end);
+            const auto inPlace = [&] {
+                const QTextCursor cursor = view.textItem()->textCursor();
+                const QPoint span = lineSpan(view, end);
+                return cursor.selectionStart() == 0 && cursor.position() == end
+                       && qMin(qAbs(span.x() - before.x()), qAbs(span.y() - before.y())) <= 48;
+            };
+            QTest::keySequence(keys, QKeySequence(step));
+            QVERIFY(inPlace());
+            finishLayout(view);
+            QVERIFY(inPlace());
+            QVERIFY(caretInWindow(view));
+        }
     }
 
     // Opening shows the start of the new text with the caret, whatever was

@@ -44,6 +44,12 @@ int layoutKeyForVertical(int key)
     }
 }
 
+const QMimeData *systemSelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    return clipboard->supportsSelection() ? clipboard->mimeData(QClipboard::Selection) : nullptr;
+}
+
 bool carriesPicture(const QMimeData *source)
 {
     if (source->hasImage())
@@ -60,6 +66,7 @@ bool carriesPicture(const QMimeData *source)
 PageTextItem::PageTextItem(WordTextDocument *document, QGraphicsItem *parent)
     : QGraphicsTextItem(parent)
     , m_document(document)
+    , m_selectionSource(systemSelection)
 {
     setDocument(document);
     setTextInteractionFlags(Qt::TextEditorInteraction);
@@ -161,11 +168,14 @@ void PageTextItem::paintVertical(QPainter *painter, const QRectF &clip, bool wit
 
 void PageTextItem::keyPressEvent(QKeyEvent *event)
 {
-    // The clipboard keys carry the pictures' files (TextTransfer).
+    // The clipboard keys carry the pictures' files (TextTransfer); undo and
+    // redo select what they changed.
     const std::pair<QKeySequence::StandardKey, void (PageTextItem::*)()> transfers[] = {
         {QKeySequence::Paste, &PageTextItem::paste},
         {QKeySequence::Copy, &PageTextItem::copy},
         {QKeySequence::Cut, &PageTextItem::cut},
+        {QKeySequence::Undo, &PageTextItem::undo},
+        {QKeySequence::Redo, &PageTextItem::redo},
     };
     for (const auto &[keys, command] : transfers) {
         if (event->matches(keys)) {
@@ -183,6 +193,7 @@ void PageTextItem::keyPressEvent(QKeyEvent *event)
     const int mapped = m_vertical ? layoutKeyForVertical(event->key()) : event->key();
     if (mapped == event->key()) {
         QGraphicsTextItem::keyPressEvent(event);
+        offerSelection();
         return;
     }
     QKeyEvent turned(event->type(), mapped, event->modifiers(), event->text(), event->isAutoRepeat(),
@@ -192,6 +203,7 @@ void PageTextItem::keyPressEvent(QKeyEvent *event)
     event->setAccepted(turned.isAccepted());
     updateParagraph(before);
     updateParagraph(textCursor().block());
+    offerSelection();
 }
 
 void PageTextItem::paste()
@@ -234,6 +246,48 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
     if (!cuts.isEmpty())
         emit pastedWithCuts(cuts);
     return true;
+}
+
+void PageTextItem::undo()
+{
+    revisitStep(false);
+}
+
+void PageTextItem::redo()
+{
+    revisitStep(true);
+}
+
+void PageTextItem::revisitStep(bool forward)
+{
+    // The changed range grows over every change the step reports; a later
+    // change before its end shifts the end.
+    std::optional<std::pair<int, int>> changed;
+    const auto grow = [&changed](int position, int removed, int added) {
+        if (!changed) {
+            changed = {position, position + added};
+            return;
+        }
+        auto &[start, end] = *changed;
+        if (position <= end)
+            end = position + removed >= end ? position + added : end + added - removed;
+        start = qMin(start, position);
+        end = qMax(end, position + added);
+    };
+    const QMetaObject::Connection watch = connect(m_document, &QTextDocument::contentsChange, this, grow);
+    QTextCursor cursor = textCursor();
+    if (forward)
+        m_document->redo(&cursor);
+    else
+        m_document->undo(&cursor);
+    disconnect(watch);
+    if (changed) {
+        // The document reports its last paragraph's end, where no cursor goes.
+        const int last = m_document->characterCount() - 1;
+        cursor.setPosition(qBound(0, changed->first, last));
+        cursor.setPosition(qBound(0, changed->second, last), QTextCursor::KeepAnchor);
+    }
+    setTextCursor(cursor);
 }
 
 void PageTextItem::copy()
@@ -348,6 +402,11 @@ bool PageTextItem::dropAt(const QPointF &position, const QMimeData *source, bool
 void PageTextItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     m_dragFrom.reset();
+    if (event->button() == Qt::MiddleButton) {
+        // Taken here so that the release comes to this item.
+        event->accept();
+        return;
+    }
     const QTextCursor cursor = textCursor();
     if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) && cursor.hasSelection()) {
         const int at = m_document->documentLayout()->hitTest(event->pos(), Qt::ExactHit);
@@ -369,6 +428,37 @@ void PageTextItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
     }
 }
 
+void PageTextItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        pasteSelectionAt(event->pos());
+        event->accept();
+        return;
+    }
+    QGraphicsTextItem::mouseReleaseEvent(event);
+    offerSelection();
+}
+
+bool PageTextItem::pasteSelectionAt(const QPointF &position)
+{
+    const QMimeData *source = m_selectionSource ? m_selectionSource() : nullptr;
+    return source && dropAt(position, source, false);
+}
+
+void PageTextItem::offerSelection()
+{
+    const QTextCursor cursor = textCursor();
+    const std::pair<int, int> selection(cursor.selectionStart(), cursor.selectionEnd());
+    if (!cursor.hasSelection())
+        m_offered = {-1, -1};
+    if (!cursor.hasSelection() || selection == m_offered)
+        return;
+    m_offered = selection;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection())
+        clipboard->setMimeData(TextTransfer::mimeDataFor(cursor, *m_document), QClipboard::Selection);
+}
+
 void PageTextItem::dragSelection(QWidget *source)
 {
     auto *drag = new QDrag(source);
@@ -384,9 +474,9 @@ void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 {
     QMenu menu;
     const bool selected = textCursor().hasSelection();
-    menu.addAction(QStringLiteral("取り消す"), [this] { m_document->undo(); })
+    menu.addAction(QStringLiteral("取り消す"), [this] { undo(); })
         ->setEnabled(m_document->isUndoAvailable());
-    menu.addAction(QStringLiteral("やり直す"), [this] { m_document->redo(); })
+    menu.addAction(QStringLiteral("やり直す"), [this] { redo(); })
         ->setEnabled(m_document->isRedoAvailable());
     menu.addSeparator();
     menu.addAction(QStringLiteral("カット"), [this] { cut(); })->setEnabled(selected);
@@ -397,6 +487,7 @@ void PageTextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
         QTextCursor cursor = textCursor();
         cursor.select(QTextCursor::Document);
         setTextCursor(cursor);
+        offerSelection();
     });
     menu.exec(event->screenPos());
     event->accept();

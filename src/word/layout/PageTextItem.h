@@ -3,6 +3,7 @@
 #include <QBasicTimer>
 #include <QGraphicsTextItem>
 
+#include <functional>
 #include <optional>
 
 class QMimeData;
@@ -39,6 +40,10 @@ public:
     void paste();
     void copy();
     void cut();
+    // Undo and redo select the text the step changed (the caret alone
+    // where it only took text away), with the caret at its end.
+    void undo();
+    void redo();
     // Drops `source` at `position` (item coordinates); `movesSelection`:
     // it is the selection of this item, dragged, which moves there in the
     // same undo step. False when nothing was dropped (a move onto itself).
@@ -47,6 +52,16 @@ public:
     // size, keeping the bytes; false when the bytes are no picture or one too
     // large to decode.
     bool insertPicture(const QByteArray &bytes);
+
+    // Where a middle click takes what it pastes: by default the system's
+    // selection clipboard, where it has one (null otherwise). The selection
+    // is offered there whenever the user makes one.
+    using SelectionSource = std::function<const QMimeData *()>;
+    void setSelectionSource(SelectionSource source) { m_selectionSource = std::move(source); }
+    // Inserts what the selection source holds at `position` (item
+    // coordinates), as a middle click there does; false when nothing was
+    // inserted.
+    bool pasteSelectionAt(const QPointF &position);
 
     // Draws the document without caret or selection, as printing does.
     void paintDocument(QPainter *painter, const QRectF &clip);
@@ -66,6 +81,8 @@ protected:
     // selection with the data a copy carries.
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
     void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
+    // A middle click pastes the selection source where it is released.
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -84,11 +101,17 @@ private:
     // `text` was inserted.
     bool typeAsText(const QString &text);
     void updateParagraph(const QTextBlock &block);
+    // Undoes (`forward` false) or redoes one step and selects what it changed.
+    void revisitStep(bool forward);
     void dragSelection(QWidget *source);
+    // Puts a new selection on the system's selection clipboard.
+    void offerSelection();
 
     WordTextDocument *m_document;
     bool m_vertical = false;
     bool m_caretShown = true;
     QBasicTimer m_caretBlink;
     std::optional<QPointF> m_dragFrom; // screen position of a press on the selection
+    SelectionSource m_selectionSource;
+    std::pair<int, int> m_offered{-1, -1}; // the selection last offered
 };

@@ -57,6 +57,9 @@ public:
     bool isComplete() const { return m_pending == 0; }
     // Lays out every paragraph now.
     void completeLayout() const;
+    // Whether the catch-up in quiet time has ended: every paragraph is laid
+    // out and what that changed (the size, what to repaint) is reported.
+    bool isCaughtUp() const { return m_pending == 0 && !m_idle.isActive(); }
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;

@@ -831,8 +831,7 @@ private slots:
         PageTextLayout *layout = pageLayout(&document);
         QVERIFY(!layout->isComplete());
         BandView view(&document, layout->documentSize().height() / 2);
-        QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 30000);
-        QTest::qWait(ReportWait);
+        QTRY_VERIFY_WITH_TIMEOUT(layout->isCaughtUp(), 30000);
         QCOMPARE(view.image, view.freshPaint());
     }
 
@@ -865,14 +864,10 @@ private slots:
         QTextCursor(edited).insertText(typed);
         const QRectF after = layout->blockBoundingRect(edited);
         QVERIFY(repainted.contains(before | after));
-        QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 30000);
-        QTest::qWait(ReportWait);
+        QTRY_VERIFY_WITH_TIMEOUT(layout->isCaughtUp(), 30000);
         QCOMPARE(view.image, view.freshPaint());
     }
 
-private:
-    // Longer than the layout waits to report what quiet time changed.
-    static constexpr int ReportWait = 400;
 };
 
 QTEST_MAIN(TestPageTextLayout)
