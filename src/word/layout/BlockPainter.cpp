@@ -401,12 +401,21 @@ void boxBlurLine(const uchar *source, uchar *target, qsizetype step, int length,
     int sum = 0;
     for (int i = 0; i <= box && i < length; ++i)
         sum += source[i];
-    for (int i = 0; i < length; ++i) {
+    // The span reaches past the start, lies within the line, then reaches
+    // past the end: no checks per byte in the middle.
+    int i = 0;
+    for (; i < qMin(box, length); ++i) {
         target[i * step] = divided[sum];
         if (i + box + 1 < length)
             sum += source[i + box + 1];
-        if (i - box >= 0)
-            sum -= source[i - box];
+    }
+    for (; i + box + 1 < length; ++i) {
+        target[i * step] = divided[sum];
+        sum += source[i + box + 1] - source[i - box];
+    }
+    for (; i < length; ++i) {
+        target[i * step] = divided[sum];
+        sum -= source[i - box];
     }
 }
 
