@@ -2,7 +2,8 @@
 // each row in the last column), every 7th cell bold or italic, every 13th
 // with a background, and 100 merged 2 × 2 blocks. Writes it, reads it back,
 // and reads a workbook of the same content written by XlsxWriter (made once
-// in the temporary directory when /usr/bin/python3 has xlsxwriter).
+// in the temporary directory when /usr/bin/python3 has xlsxwriter). Opens a
+// small workbook too: what most files cost.
 //
 // For timing the whole process beside other programs (farm-bench):
 //   bench_xlsx --open IN.xlsx            opens the workbook
@@ -186,6 +187,48 @@ void importOurs(benchmark::State &state) // read, replace the sheets, recalculat
     }
 }
 
+// A small workbook as most files are: three sheets of 20 rows × 6 columns
+// (numbers, texts, a SUM per row, a bold header row), written once.
+QString smallFile() { return QDir::temp().filePath(QStringLiteral("morvane-bench-small.xlsx")); }
+
+bool ensureSmallFile()
+{
+    ExcelDocument document;
+    for (int s = 0; s < 3; ++s) {
+        if (s > 0)
+            document.addSheet();
+        CellGrid grid = makeEmptyGrid(20, 6);
+        for (int r = 0; r < 20; ++r) {
+            for (int c = 0; c < 5; ++c)
+                grid[r][c] = r == 0 ? QStringLiteral("head %1").arg(c)
+                             : c % 2 ? QStringLiteral("text %1").arg(r * 5 + c)
+                                     : QString::number(r * 7 + c) + QStringLiteral(".5");
+            grid[r][5] = QStringLiteral("=SUM(A%1:E%1)").arg(r + 1);
+        }
+        document.setCells(grid);
+        for (int c = 0; c < 6; ++c)
+            document.setCellStyle(CellReference::text(0, c), CellStyle{true, false, std::nullopt, std::nullopt});
+        document.recalculate();
+    }
+    ExcelError error;
+    return document.exportXLSX(smallFile(), &error);
+}
+
+void openSmallWorkbook(benchmark::State &state) // read, replace the sheets, recalculate
+{
+    if (!ensureSmallFile()) {
+        state.SkipWithError("cannot write the small workbook");
+        return;
+    }
+    ExcelDocument document;
+    for (auto _ : state) {
+        ExcelError error;
+        if (!document.importXLSX(smallFile(), &error))
+            state.SkipWithError(qPrintable(error.message));
+    }
+    state.counters["bytes"] = double(QFileInfo(smallFile()).size());
+}
+
 void readXlsxWriter(benchmark::State &state)
 {
     if (!ensureXlsxWriterFile()) {
@@ -209,6 +252,7 @@ BENCHMARK(buildWorksheetPart)->Unit(benchmark::kMillisecond);
 BENCHMARK(readOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(importOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(readXlsxWriter)->Unit(benchmark::kMillisecond);
+BENCHMARK(openSmallWorkbook)->Unit(benchmark::kMicrosecond);
 
 // Opens `in` as the editor does (read, replace the sheets, recalculate) and,
 // when `out` is given, saves it there. Returns the process exit code.

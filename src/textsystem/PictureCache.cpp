@@ -73,8 +73,8 @@ TextAttachmentPointer PictureCache::decoded(const QByteArray &bytes, QSizeF size
     if (const auto known = m_decoded.constFind(bytes); known != m_decoded.cend())
         return *known;
     const qint64 left = room(bytes);
-    const PictureAttachment::Decoded picture =
-        PictureAttachment::decode(bytes, isShowable(size) ? size : QSizeF(), qMin(left, PictureAttachment::maximumDecodedBytes));
+    const PictureDecoder::Decoded picture =
+        PictureDecoder::decode(bytes, isShowable(size) ? size : QSizeF(), qMin(left, PictureLimits::maximumDecodedBytes));
     TextAttachmentPointer attachment = PictureAttachment::attachmentFor(picture, bytes);
     if (picture.tooLarge)
         recordLeftOut(name, picture.format);

@@ -1,10 +1,8 @@
 #include "textsystem/TextAttachment.h"
 
 #include "textsystem/ImageDensity.h"
-#include "textsystem/PictureAttachment.h"
-
-#include <QBuffer>
-#include <QImageReader>
+#include "textsystem/PictureDecoder.h"
+#include "textsystem/ReadablePicture.h"
 
 namespace {
 
@@ -12,11 +10,8 @@ constexpr double pointsPerInch = 72.0;
 
 QSize pixelSizeOf(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.size();
+    ReadablePicture readable(bytes);
+    return readable.reader() ? readable.reader()->size() : QSize();
 }
 
 } // namespace
@@ -25,7 +20,7 @@ QImage TextAttachment::picture() const
 {
     if (!image.isNull())
         return image;
-    return contents.isEmpty() ? QImage() : PictureAttachment::decode(contents).image;
+    return contents.isEmpty() ? QImage() : PictureDecoder::decode(contents).image;
 }
 
 QSizeF TextAttachment::naturalSize() const

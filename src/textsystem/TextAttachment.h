@@ -44,7 +44,7 @@ struct TextAttachment
 
     bool isFileWrapper() const { return !fileName.isEmpty(); }
 
-    // The picture: `image`, else `contents` decoded within PictureAttachment's
+    // The picture: `image`, else `contents` decoded within PictureDecoder's
     // limits; null when neither is a picture. Decodes each time it is called.
     QImage picture() const;
 

@@ -31,6 +31,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -84,6 +85,7 @@ MorvaneWordView::MorvaneWordView(QWidget *parent)
     connectRibbon();
     createShortcuts();
     createCards();
+    connect(textItem(), &PageTextItem::pastedWithCuts, this, &MorvaneWordView::reportPasteCuts);
 
     m_lastFocused = m_page->textView();
     setFocusProxy(m_page->textView());
@@ -374,6 +376,23 @@ void MorvaneWordView::reportError(const QString &line, QWidget *card)
     if (auto *dialog = qobject_cast<DialogCard *>(card))
         dialog->showError(line);
     emit errorReported(line);
+}
+
+void MorvaneWordView::reportPasteCuts(const QStringList &cuts)
+{
+    // A paste has no card: a message over the screen says it, without
+    // holding up the drop or the key that pasted.
+    const QString notice =
+        QStringLiteral("The pasted text came in without parts that would take too long to read: %1.")
+            .arg(cuts.join(QStringLiteral("; ")));
+    printLine(notice);
+    if (!m_pasteNotice) {
+        m_pasteNotice = new QMessageBox(QMessageBox::Information, QStringLiteral("ペースト"), QString(),
+                                        QMessageBox::Ok, this);
+        m_pasteNotice->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pasteNotice->setText(notice);
+    m_pasteNotice->open();
 }
 
 void MorvaneWordView::createCards()

@@ -21,6 +21,7 @@ class OpenDocumentCard;
 class SaveDocumentCard;
 class PageCanvas;
 class PageTextItem;
+class QMessageBox;
 class WordRibbon;
 class WordStatusBar;
 class WordTextDocument;
@@ -155,6 +156,7 @@ private:
     void trackFocus(QWidget *now);
     void createCards();
     void reportError(const QString &line, QWidget *card);
+    void reportPasteCuts(const QStringList &cuts);
     bool chooseFolder();
     // Gives the text the keyboard unless a card is up or the focus is in
     // this screen already.
@@ -189,6 +191,7 @@ private:
     bool m_showingOpenDialog = false;
     QString m_lastError;
     QString m_lastNotice;
+    QPointer<QMessageBox> m_pasteNotice;
     QStringList m_fontFamilies;
     QString m_fontFamily = QStringLiteral("Helvetica");
     qreal m_fontSize = 14;

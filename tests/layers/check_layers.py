@@ -9,7 +9,9 @@ names is a violation itself, except main.cpp at the root. An include that
 names a file under SRC_ROOT, quoted or in angle brackets, must resolve to a
 layer that the file's layer may use; any other include, quoted ones that
 resolve elsewhere or nowhere included, must not be the header of a Qt module
-(QtGui, QtWidgets, ...) the layer may not link. Prints one line per violation.
+(QtGui, QtWidgets, ...) the layer may not link. Units (a header and its
+source, named alike) must not depend on each other in a cycle, within a
+layer too. Prints one line per violation.
 """
 import os
 import re
@@ -107,6 +109,7 @@ def qt_header_modules(qt_root):
 def check(src_root, qt_root):
     qt_modules = qt_header_modules(qt_root)
     violations = []
+    unit_includes = {}
     for folder, _, files in os.walk(src_root):
         for name in sorted(files):
             if not name.lower().endswith(CPP_EXTENSIONS):
@@ -117,12 +120,54 @@ def check(src_root, qt_root):
             if not layer and relative not in ROOT_FILES:
                 violations.append(f"{relative}: belongs to no layer (add its folder to LAYERS)")
                 continue
-            violations += check_file(src_root, path, relative, layer, qt_modules)
+            violations += check_file(src_root, path, relative, layer, qt_modules, unit_includes)
+    violations += unit_cycles(unit_includes)
     return sorted(violations)
 
 
-def check_file(src_root, path, relative, layer, qt_modules):
+def unit_of(relative_path):
+    return os.path.splitext(relative_path)[0]
+
+
+def unit_cycles(unit_includes):
+    """One violation per group of units that depend on each other in a cycle
+    (a strongly connected group of the include graph, found without recursion)."""
+    order, low, on_stack, stack, cycles = {}, {}, set(), [], []
+    for root in sorted(unit_includes):
+        if root in order:
+            continue
+        walk = [(root, iter(sorted(unit_includes.get(root, ()))))]
+        order[root] = low[root] = len(order)
+        stack.append(root)
+        on_stack.add(root)
+        while walk:
+            unit, targets = walk[-1]
+            target = next(targets, None)
+            if target is None:
+                walk.pop()
+                if walk:
+                    low[walk[-1][0]] = min(low[walk[-1][0]], low[unit])
+                if low[unit] == order[unit]:
+                    group = []
+                    while group[-1:] != [unit]:
+                        group.append(stack.pop())
+                        on_stack.discard(group[-1])
+                    if len(group) > 1:
+                        cycles.append(sorted(group))
+            elif target not in order:
+                order[target] = low[target] = len(order)
+                stack.append(target)
+                on_stack.add(target)
+                walk.append((target, iter(sorted(unit_includes.get(target, ())))))
+            elif target in on_stack:
+                low[unit] = min(low[unit], order[target])
+    return [f"{group[0]}: units depend on each other in a cycle: {', '.join(group)}" for group in cycles]
+
+
+def check_file(src_root, path, relative, layer, qt_modules, unit_includes):
     violations = []
+    unit = unit_of(relative)
+    unit_includes.setdefault(unit, set())
     folder = os.path.dirname(path)
     with open(path, encoding="utf-8-sig", errors="replace") as source:
         for number, line in enumerate(source, 1):
@@ -131,6 +176,10 @@ def check_file(src_root, path, relative, layer, qt_modules):
                 continue
             kind, target = match.groups()
             header = project_header(src_root, folder if kind == '"' else None, target)
+            if header:
+                target_unit = unit_of(os.path.relpath(header, os.path.realpath(src_root)))
+                if target_unit != unit:
+                    unit_includes[unit].add(target_unit)
             problem = (check_project(src_root, layer, header, target) if header
                        else check_qt(layer, target, qt_modules))
             if problem:

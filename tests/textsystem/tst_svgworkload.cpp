@@ -64,7 +64,7 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!PictureAttachment::fromBytes(nestedUses(30, 4)));
-        QVERIFY(PictureAttachment::decode(nestedUses(30, 4), QSizeF(20, 10)).image.isNull());
+        QVERIFY(PictureDecoder::decode(nestedUses(30, 4), QSizeF(20, 10)).image.isNull());
         QVERIFY(timer.elapsed() < 2000);
         QVERIFY(PictureAttachment::fromBytes(nestedUses(10, 3)));
     }
@@ -80,7 +80,7 @@ private slots:
         QTest::newRow("natural size") << small << QSizeF() << QSize(200, 100) << QSizeF(0, 0);
         QTest::newRow("shown larger than a raster may be")
             << small << QSizeF(10000, 5000)
-            << QSize(PictureAttachment::maximumVectorSide, PictureAttachment::maximumVectorSide / 2) << QSizeF(10000, 5000);
+            << QSize(PictureLimits::maximumVectorSide, PictureLimits::maximumVectorSide / 2) << QSizeF(10000, 5000);
         // 57,785 elements drawn: at most 2e10 / 57,785 pixels, the shape kept.
         QTest::newRow("many elements shown large")
             << nestedUses(30, 3) << QSizeF(4000, 2000) << QSize(831, 415) << QSizeF(4000, 2000);
@@ -104,7 +104,13 @@ private slots:
     void mutatedDrawingsCostedSafely()
     {
         const QList<QByteArray> tokens = {"<use href=\"#l1\"/>", "<use xlink:href=\"#l3\"/>", "<g id=\"l2\">", "</g>",
-                                          "<g>", "id=\"l0\" ", "<defs>", "</defs>", "<!DOCTYPE svg>", "&lt;", "\""};
+                                          "<g>", "id=\"l0\" ", "<defs>", "</defs>", "<!DOCTYPE svg>", "&lt;", "\"",
+                                          // files a drawing must never open
+                                          "<image width=\"9\" height=\"9\" xlink:href=\"/dev/zero\"/>",
+                                          "<?xml-stylesheet href=\"/dev/zero\"?>", "href=\"/dev/zero\" ",
+                                          // a drawing inside the drawing
+                                          "<image width=\"9\" height=\"9\" xlink:href=\"data:,%3Csvg xmlns='http://www.w3.org/"
+                                          "2000/svg' width='9' height='9'%3E%3Cuse href='%23l1'/%3E%3C/svg%3E\"/>"};
         Mutator mutator(fuzzSeed() + 11);
         QElapsedTimer timer;
         timer.start();
@@ -112,7 +118,7 @@ private slots:
             const QByteArray svg = mutator.mutate(nestedUses(4, 4), tokens);
             const qint64 drawn = SvgWorkload::drawnElements(svg);
             QVERIFY(drawn >= 1 && drawn <= SvgWorkload::maximumDrawnElements + 1);
-            PictureAttachment::decode(svg, QSizeF(40, 20));
+            PictureDecoder::decode(svg, QSizeF(40, 20));
         });
         qInfo() << runs << "mutated drawings in" << timer.elapsed() << "ms";
     }

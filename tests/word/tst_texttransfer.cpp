@@ -1,3 +1,4 @@
+#include "word/MorvaneWordView.h"
 #include "word/TextPageView.h"
 #include "word/document/WordDocumentFiles.h"
 #include "word/layout/PageTextItem.h"
@@ -7,6 +8,7 @@
 #include "word/layout/WordTextDocument.h"
 
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlBounds.h"
 #include "support/TestImages.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -14,11 +16,16 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDragEnterEvent>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextTable>
 
 #include <memory>
 
@@ -50,11 +57,11 @@ QColor colorOf(const QImage &image)
     return image.isNull() ? QColor() : QColor(image.pixel(image.width() / 2, image.height() / 2));
 }
 
-// The colour each picture of `document` shows, in order; an invalid colour
-// for one that shows nothing.
-QList<QColor> shownColors(const QTextDocument &document)
+// The image each picture of `document` shows, in order; a null image for
+// one that shows nothing.
+QList<QImage> shownImages(const QTextDocument &document)
 {
-    QList<QColor> colors;
+    QList<QImage> images;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat format = it.fragment().charFormat();
@@ -62,10 +69,27 @@ QList<QColor> shownColors(const QTextDocument &document)
                 continue;
             const QVariant shown = document.resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name()));
             for (int i = 0; i < it.fragment().length(); ++i)
-                colors.append(colorOf(shown.value<QImage>()));
+                images.append(shown.value<QImage>());
         }
     }
+    return images;
+}
+
+QList<QColor> shownColors(const QTextDocument &document)
+{
+    QList<QColor> colors;
+    for (const QImage &image : shownImages(document))
+        colors.append(colorOf(image));
     return colors;
+}
+
+// The decoded images `document` shows, by their cache keys.
+QSet<qint64> shownImageKeys(const QTextDocument &document)
+{
+    QSet<qint64> keys;
+    for (const QImage &image : shownImages(document))
+        keys.insert(image.cacheKey());
+    return keys;
 }
 
 // Whether every picture of `document` keeps the PNG file it was made from.
@@ -290,6 +314,207 @@ private slots:
         QVERIFY(target.document.toPlainText().contains(QStringLiteral("x\uFFFCy")));
     }
 
+    // HTML that names pictures by the names this program gives them, with
+    // no picture data beside it or with data that does not carry that name
+    // (another program, a clipboard manager after the source quit): the
+    // names never show, nor save, the target's own pictures.
+    void pastedNamesShowOnlyCarriedPictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("withPictureData");
+        QTest::newRow("opened picture's name, HTML alone") << QStringLiteral("morvane-attachment:1") << false;
+        QTest::newRow("inserted picture's name, HTML alone") << QStringLiteral("morvane-picture:1") << false;
+        QTest::newRow("name the picture data lacks") << QStringLiteral("morvane-attachment:1") << true;
+    }
+    void pastedNamesShowOnlyCarriedPictures()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, withPictureData);
+        Editor target;
+        target.open(picturesText({Qt::darkGray}));
+        target.caretAtEnd();
+        QVERIFY(target.item()->insertPicture(pngBytes(Qt::lightGray)));
+        QMimeData data;
+        data.setHtml(QStringLiteral("<p>x<img src=\"%1\" width=\"40\" height=\"30\">y</p>").arg(name));
+        if (withPictureData) {
+            PictureBundle bundle;
+            bundle.add({QStringLiteral("morvane-attachment:2"), {}, pngBytes(Qt::yellow)});
+            data.setData(PictureBundle::mimeType, bundle.serialized());
+        }
+        QVERIFY(target.item()->insertFromMimeData(&data));
+        QCOMPARE(shownColors(target.document),
+                 (QList<QColor>{QColor(Qt::darkGray), QColor(Qt::lightGray), QColor()}));
+        const QList<QColor> saved = savedColors(StyledTextDocument::toStyledText(target.document));
+        QCOMPARE(saved.count(QColor(Qt::darkGray)), 1);
+        QCOMPARE(saved.count(QColor(Qt::lightGray)), 1);
+    }
+
+    // A copy or cut whose pictures pass the picture data's size limit (here
+    // lowered to fit four of five): a paste or drop within the program gets
+    // every picture, the very pictures decoded already (no decoding again,
+    // so no decoding budget to pass); only another process is held to the
+    // limit.
+    void largeTransfersKeepEveryPictureWithinTheProgram_data()
+    {
+        QTest::addColumn<Transfer>("transfer");
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<QList<QColor>>("expected");
+        const QList<QColor> all = SourceColors;
+        QTest::newRow("cut, same document") << Transfer::Cut << Target::SameDocument << all;
+        QTest::newRow("copy, opened after") << Transfer::Copy << Target::OpenedInSameWindow << OtherColors + all;
+        QTest::newRow("drag, opened after") << Transfer::Drag << Target::OpenedInSameWindow << OtherColors + all;
+        QTest::newRow("cut, other program") << Transfer::Cut << Target::OtherProgram << all.mid(0, 4) + QList<QColor>{QColor()};
+    }
+    void largeTransfersKeepEveryPictureWithinTheProgram()
+    {
+        QFETCH(Transfer, transfer);
+        QFETCH(Target, target);
+        QFETCH(QList<QColor>, expected);
+        Editor source;
+        source.open(picturesText(SourceColors));
+        source.select(0, source.document.characterCount() - 1);
+        const QSet<qint64> decoded = shownImageKeys(source.document);
+        std::unique_ptr<QMimeData> whole(TextTransfer::mimeDataFor(source.item()->textCursor(), source.document));
+        PictureBundle fourPictures = *PictureBundle::parse(whole->data(PictureBundle::mimeType));
+        fourPictures.pictures.removeLast();
+        const TextTransfer::Limits limits{fourPictures.serialized().size()};
+        QMimeData *data = TextTransfer::mimeDataFor(source.item()->textCursor(), source.document, limits);
+
+        if (transfer == Transfer::Drag) {
+            std::unique_ptr<QMimeData> dragged(data);
+            source.open(picturesText(OtherColors));
+            source.dropAtEnd(dragged.get());
+        } else {
+            QGuiApplication::clipboard()->setMimeData(target == Target::OtherProgram ? asBytes(data) : data);
+            if (target == Target::OtherProgram)
+                delete data;
+            if (transfer == Transfer::Cut)
+                source.item()->textCursor().removeSelectedText();
+            if (target == Target::OpenedInSameWindow)
+                source.open(picturesText(OtherColors));
+            source.caretAtEnd();
+            source.keys(Qt::Key_V);
+        }
+        QCOMPARE(shownColors(source.document), expected);
+        if (target != Target::OtherProgram)
+            QVERIFY(shownImageKeys(source.document).contains(decoded));
+    }
+
+    // What other programs read of a copy: HTML whose pictures are embedded
+    // (as a plain Qt text box and LibreOffice Writer show them), up to the
+    // embedding bound, and a lone picture as the picture itself.
+    void otherProgramsReceiveThePictures_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("embeddedPictures"); // the bound: the files of the first this many
+        QTest::addColumn<QList<QColor>>("expected");
+        QTest::addColumn<QColor>("picture"); // the bare picture; invalid for none
+        QTest::newRow("whole text") << 0 << 11 << 5 << SourceColors << QColor();
+        QTest::newRow("one picture") << 3 << 4 << 5 << SourceColors.mid(1, 1) << QColor(SourceColors.at(1));
+        QTest::newRow("past the embedding bound") << 0 << 11 << 2 << SourceColors.mid(0, 2) << QColor();
+    }
+    void otherProgramsReceiveThePictures()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, embeddedPictures);
+        QFETCH(QList<QColor>, expected);
+        QFETCH(QColor, picture);
+        Editor source;
+        source.open(picturesText(SourceColors));
+        source.select(from, to);
+        TextTransfer::Limits limits;
+        limits.embeddedBytes = 0;
+        for (const QColor &color : SourceColors.mid(0, embeddedPictures))
+            limits.embeddedBytes += pngBytes(color).size();
+        std::unique_ptr<QMimeData> data(TextTransfer::mimeDataFor(source.item()->textCursor(), source.document, limits));
+        std::unique_ptr<QMimeData> received(asBytes(data.get()));
+
+        QTextDocument textBox;
+        textBox.setHtml(received->html());
+        QCOMPARE(shownColors(textBox), expected);
+        QCOMPARE(colorOf(QImage::fromData(received->data(QStringLiteral("image/png")))), picture);
+        QCOMPARE(colorOf(qvariant_cast<QImage>(data->imageData())), picture);
+
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed");
+        QTemporaryDir folder;
+        QFile html(folder.filePath(QStringLiteral("pasted.html")));
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write(received->data(QStringLiteral("text/html")));
+        html.close();
+        QProcess libreOffice;
+        libreOffice.start(QStringLiteral("soffice"),
+                          {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(m_libreOfficeProfile.path()).toString(),
+                           QStringLiteral("--headless"), QStringLiteral("--infilter=HTML (StarWriter)"),
+                           QStringLiteral("--convert-to"), QStringLiteral("fodt"), QStringLiteral("--outdir"),
+                           folder.path(), html.fileName()});
+        QVERIFY(libreOffice.waitForFinished(180 * 1000));
+        QFile converted(folder.filePath(QStringLiteral("pasted.fodt")));
+        QVERIFY(converted.open(QIODevice::ReadOnly));
+        const QByteArray flat = converted.readAll();
+        QCOMPARE(int(flat.count("<draw:image")), expected.size());
+        QCOMPARE(int(flat.count("<office:binary-data>")), expected.size());
+    }
+
+    // HTML pasted or dropped passes the bounds of an opened page, and the
+    // screen says what was cut; pictures that came with our own copy do not
+    // count against the page's picture limit.
+    void pastedHtmlIsBounded_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<bool>("cut");
+        const QString wideRow = QStringLiteral("<tr><td colspan=\"65535\">x</td></tr>");
+        const QString picture = QStringLiteral("<p><img src=\"data:image/png;base64,%1\"></p>")
+                                    .arg(QString::fromLatin1(pngBytes(Qt::red).toBase64()));
+        const int past = HtmlBounds::maximumPictures + 3;
+        QTest::newRow("wide table, pasted") << QStringLiteral("<table>%1</table>").arg(wideRow.repeated(8)) << false << 0 << true;
+        QTest::newRow("wide table, dropped") << QStringLiteral("<table>%1</table>").arg(wideRow.repeated(8)) << true << 0 << true;
+        QTest::newRow("pictures of another program") << picture.repeated(past) << false << HtmlBounds::maximumPictures << true;
+        QTest::newRow("pictures of our own copy") << QString() << false << past << false;
+    }
+    void pastedHtmlIsBounded()
+    {
+        QFETCH(QString, content);
+        QFETCH(bool, dropped);
+        QFETCH(int, pictures);
+        QFETCH(bool, cut);
+        MorvaneWordView screen;
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        std::unique_ptr<QMimeData> data;
+        if (content.isEmpty()) {
+            // Our own copy of a document with that many pictures.
+            WordTextDocument source;
+            PageTextItem item(&source);
+            for (int i = 0; i < pictures; ++i) {
+                item.insertPicture(pngBytes(Qt::red));
+                item.textCursor().insertBlock();
+            }
+            QTextCursor all(&source);
+            all.select(QTextCursor::Document);
+            data.reset(TextTransfer::mimeDataFor(all, source));
+        } else {
+            data = std::make_unique<QMimeData>();
+            data->setHtml(content);
+        }
+        PageTextItem *item = screen.textItem();
+        QVERIFY(dropped ? item->dropAt(QPointF(0, 0), data.get(), false) : item->insertFromMimeData(data.get()));
+
+        int widest = 0;
+        for (QTextBlock block = screen.document()->begin(); block.isValid(); block = block.next()) {
+            if (QTextTable *table = QTextCursor(block).currentTable())
+                widest = qMax(widest, table->columns());
+        }
+        QVERIFY(widest <= HtmlBounds::maximumSpan);
+        QCOMPARE(shownColors(*screen.document()).count(QColor(Qt::red)), pictures);
+        const auto *message = screen.findChild<QMessageBox *>();
+        QCOMPARE(message && message->isVisible() && message->text().contains(QStringLiteral("without")), cut);
+    }
+
     void bundleRoundTripsAndRefusesWhatPassesItsLimits()
     {
         PictureBundle bundle;
@@ -304,6 +529,9 @@ private slots:
         QCOMPARE(read->find(QStringLiteral("名前"))->bytes, pngBytes(Qt::red));
         QCOMPARE(read->find(QStringLiteral("b"))->bytes, QByteArray(3, '\0'));
     }
+
+private:
+    QTemporaryDir m_libreOfficeProfile; // one for every start: made once
 };
 
 QTEST_MAIN(TestTextTransfer)

@@ -1,6 +1,6 @@
 #include "docx/reader/DocXPictureLoader.h"
 
-#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureLimits.h"
 
 #include "platform/package/PackageParts.h"
 #include "platform/package/PackageRelationships.h"
@@ -22,7 +22,7 @@ TextAttachmentPointer DocXPictureLoader::picture(const QString &id, QSizeF size)
         const std::optional<qint64> size = m_parts.size(*part);
         if (!size)
             return std::nullopt;
-        if (*size > PictureAttachment::maximumBytes) {
+        if (*size > PictureLimits::maximumBytes) {
             m_pictures.leaveOut(*part);
             return std::nullopt;
         }

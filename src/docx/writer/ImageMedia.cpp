@@ -2,7 +2,8 @@
 
 #include "docx/writer/DocXNamespaces.h"
 #include "platform/FileBytes.h"
-#include "textsystem/PictureAttachment.h"
+#include "textsystem/PictureDecoder.h"
+#include "textsystem/ReadablePicture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -34,11 +35,8 @@ bool fitsAllocationLimit(QSize size)
 
 bool headerDecodes(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.canRead() && fitsAllocationLimit(reader.size());
+    ReadablePicture readable(bytes);
+    return readable.reader() && readable.reader()->canRead() && fitsAllocationLimit(readable.reader()->size());
 }
 
 std::optional<QByteArray> pngBytes(const QImage &image)
@@ -114,7 +112,7 @@ std::optional<MediaFile> mediaFile(const TextAttachment &attachment)
     // file's) are decoded within the same limits as every reader's pictures.
     QImage image = attachment.image;
     if (image.isNull() && !attachment.contents.isEmpty())
-        image = PictureAttachment::decode(attachment.contents).image;
+        image = PictureDecoder::decode(attachment.contents).image;
     if (const auto png = pngBytes(image))
         return MediaFile{*png, QStringLiteral("png")};
     return std::nullopt;

@@ -31,7 +31,7 @@ struct MediaFile
 // The bytes to store for an attachment: its contents unchanged when their
 // type is known (and, for a bitmap type, its header decodes within the image
 // allocation limit); otherwise its picture as PNG: the image it keeps, else
-// its contents decoded by PictureAttachment::decode. Nothing when there is no
+// its contents decoded by PictureDecoder::decode. Nothing when there is no
 // picture to store.
 std::optional<MediaFile> mediaFile(const TextAttachment &attachment);
 

@@ -1,11 +1,14 @@
 #include "textsystem/html/HtmlBounds.h"
 
+#include "textsystem/html/HtmlCellTag.h"
 #include "textsystem/html/HtmlNesting.h"
+#include "textsystem/html/HtmlTableLayout.h"
 #include "textsystem/html/HtmlTags.h"
 
 #include <QHash>
 #include <QRegularExpression>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -20,47 +23,27 @@ struct Token
     QString name; // lower case; empty for style text
 };
 
-// Elements whose text holds no elements, up to their end tag.
-bool isRawText(const QString &name)
-{
-    return name == QLatin1String("script") || name == QLatin1String("style");
-}
-
+// The page's tags; a style's text is also a token of its own, after the
+// tags inside it (Qt reads those too), so that replacements come in order.
 std::vector<Token> tokens(const QString &html)
 {
     std::vector<Token> found;
-    qsizetype at = 0;
-    while (at < html.size()) {
-        const qsizetype open = html.indexOf(u'<', at);
-        if (open < 0 || open + 1 >= html.size())
-            break;
-        const QStringView rest = QStringView(html).sliced(open);
-        if (rest.startsWith(u"<!--")) {
-            const qsizetype close = html.indexOf(QStringLiteral("-->"), open + 4);
-            at = close < 0 ? html.size() : close + 3;
-            continue;
+    std::optional<Token> style;
+    for (HtmlTags::Tag &tag : HtmlTags::tags(html)) {
+        if (style && tag.from >= style->to) {
+            found.push_back(*style);
+            style.reset();
         }
-        const bool closing = rest.size() > 2 && rest[1] == u'/' && rest[2].isLetter();
-        if (!closing && !rest[1].isLetter()) {
-            const qsizetype end = (rest[1] == u'!' || rest[1] == u'?') ? html.indexOf(u'>', open) : open;
-            at = end < 0 ? html.size() : end + 1;
-            continue;
-        }
-        const qsizetype nameStart = open + (closing ? 2 : 1);
-        const qsizetype nameEnd = HtmlTags::nameEnd(html, nameStart);
-        const qsizetype end = HtmlTags::tagEnd(html, nameEnd);
-        if (end < 0)
-            break;
-        const QString name = QStringView(html).sliced(nameStart, nameEnd - nameStart).toString().toLower();
-        found.push_back({closing ? Token::Kind::End : Token::Kind::Start, open, end, name});
-        at = end;
-        if (!closing && isRawText(name)) {
-            const qsizetype close = html.indexOf(QStringLiteral("</") + name, end, Qt::CaseInsensitive);
-            at = close < 0 ? html.size() : close;
-            if (name == QLatin1String("style"))
-                found.push_back({Token::Kind::Style, end, at, QString()});
+        const bool startsStyle = !tag.closing && tag.name == QLatin1String("style") && !style;
+        const qsizetype end = tag.to;
+        found.push_back({tag.closing ? Token::Kind::End : Token::Kind::Start, tag.from, tag.to, std::move(tag.name)});
+        if (startsStyle) {
+            const qsizetype close = html.indexOf(QStringLiteral("</style"), end, Qt::CaseInsensitive);
+            style = Token{Token::Kind::Style, end, close < 0 ? html.size() : close, QString()};
         }
     }
+    if (style)
+        found.push_back(*style);
     return found;
 }
 
@@ -73,7 +56,7 @@ struct Attribute
     QStringView value;
 };
 
-enum class Named { Class, Colspan, Rowspan, Id };
+enum class Named { Class, Id };
 
 const QRegularExpression &patternFor(Named name)
 {
@@ -82,7 +65,7 @@ const QRegularExpression &patternFor(Named name)
             QStringLiteral("[\\s\"'/]%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))").arg(QLatin1String(attributeName)),
             QRegularExpression::CaseInsensitiveOption);
     };
-    static const QRegularExpression patterns[] = {pattern("class"), pattern("colspan"), pattern("rowspan"), pattern("id")};
+    static const QRegularExpression patterns[] = {pattern("class"), pattern("id")};
     return patterns[int(name)];
 }
 
@@ -115,91 +98,11 @@ QList<QStringView> classNames(QStringView value)
     return names;
 }
 
-// The number a span attribute gives (its leading digits); 1 for none.
-qint64 spanOf(QStringView tag, Named name)
-{
-    const Attribute span = attribute(tag, name);
-    qint64 number = 0;
-    for (const QChar c : span.value.trimmed()) {
-        if (!c.isDigit() || number > 1'000'000'000)
-            break;
-        number = number * 10 + c.digitValue();
-    }
-    return number > 0 ? number : 1;
-}
-
 // Braces open one rule (or one block of them) each.
 int rulesIn(QStringView css)
 {
     return int(css.count(u'{'));
 }
-
-bool isCell(const QString &name)
-{
-    return name == QLatin1String("td") || name == QLatin1String("th");
-}
-
-struct TableShape
-{
-    int widestRow = 0;
-    int rows = 0;
-};
-
-// Follows the tables of a page through its tags: which table a row or cell
-// belongs to, and where it lies in it.
-class TableTracker
-{
-public:
-    explicit TableTracker(std::vector<TableShape> *shapes) : m_shapes(shapes) {}
-
-    // Updates for `token`; true when it is a cell of a table.
-    bool follow(const Token &token, bool survey)
-    {
-        if (token.name == QLatin1String("table")) {
-            if (token.kind == Token::Kind::Start) {
-                if (survey)
-                    m_shapes->emplace_back();
-                m_open.push_back({m_nextTable++, 0, 0});
-            } else if (token.kind == Token::Kind::End && !m_open.empty()) {
-                m_open.pop_back();
-            }
-            return false;
-        }
-        if (token.kind != Token::Kind::Start || m_open.empty())
-            return false;
-        Open &table = m_open.back();
-        if (token.name == QLatin1String("tr")) {
-            ++table.row;
-            table.cells = 0;
-        } else if (isCell(token.name)) {
-            if (table.row == 0)
-                table.row = 1; // a cell before any row starts one
-            ++table.cells;
-            if (survey) {
-                TableShape &shape = (*m_shapes)[table.index];
-                shape.widestRow = qMax(shape.widestRow, table.cells);
-                shape.rows = qMax(shape.rows, table.row);
-            }
-            return true;
-        }
-        return false;
-    }
-
-    const TableShape &shape() const { return (*m_shapes)[m_open.back().index]; }
-    // The rows of the current table from the current one to its last.
-    int rowsLeft() const { return shape().rows - m_open.back().row + 1; }
-
-private:
-    struct Open
-    {
-        size_t index;
-        int row;
-        int cells;
-    };
-    std::vector<TableShape> *m_shapes;
-    std::vector<Open> m_open;
-    size_t m_nextTable = 0;
-};
 
 // How deep each element lies, as Qt nests them: void elements and those
 // whose end tag HTML lets go unwritten (p, li, td, ...) hold nothing, an end
@@ -323,7 +226,7 @@ private:
 class Bounder
 {
 public:
-    explicit Bounder(const QString &html) : m_html(html), m_tokens(tokens(html)) {}
+    Bounder(const QString &html, qint64 tableCells) : m_html(html), m_tokens(tokens(html)), m_tableCells(tableCells) {}
 
     HtmlBounds::Result run()
     {
@@ -338,7 +241,7 @@ private:
     // them costs, which decides how many rules are kept.
     void survey()
     {
-        TableTracker tables(&m_shapes);
+        HtmlTableLayout tables(&m_shapes, HtmlTableLayout::Pass::Survey);
         Nesting nesting;
         StyleCost cost;
         std::vector<QStringView> styles;
@@ -347,11 +250,12 @@ private:
                 styles.push_back(QStringView(m_html).sliced(token.from, token.to - token.from));
                 continue;
             }
-            tables.follow(token, true);
             if (token.kind == Token::Kind::End) {
+                tables.endTag(token.name);
                 nesting.leave(token.name);
                 continue;
             }
+            tables.startTag(token.name);
             const QStringView tag = tagText(token);
             QList<QStringView> classes;
             if (tag.contains(QLatin1String("class"), Qt::CaseInsensitive))
@@ -390,7 +294,7 @@ private:
 
     QString rewrite(HtmlBounds::Result &result)
     {
-        TableTracker tables(&m_shapes);
+        HtmlTableLayout tables(&m_shapes, HtmlTableLayout::Pass::Layout, m_tableCells);
         QString out;
         out.reserve(m_html.size());
         qsizetype copied = 0;
@@ -403,16 +307,27 @@ private:
         };
         for (const Token &token : m_tokens) {
             if (token.kind == Token::Kind::Style) {
+                // Tags inside the text left out went before, bounded where they had to be.
                 const QStringView css = QStringView(m_html).sliced(token.from, token.to - token.from);
                 const qsizetype kept = keptCss(css, m_rulesKept - rules);
                 rules += rulesIn(css.first(kept));
-                if (kept < css.size())
-                    replace(token.from + kept, token.to, QString());
+                if (kept < css.size() && copied < token.to)
+                    replace(qMax(copied, token.from + kept), token.to, QString());
                 continue;
             }
-            const bool cell = tables.follow(token, false);
-            if (token.kind != Token::Kind::Start)
+            const bool ending = token.kind == Token::Kind::End;
+            const HtmlTableLayout::Role role = ending ? tables.endTag(token.name) : tables.startTag(token.name);
+            if (role == HtmlTableLayout::Role::OfParagraphTable) {
+                // Its cells become paragraphs; its other structure goes.
+                const bool cell = token.name == QLatin1String("td") || token.name == QLatin1String("th");
+                replace(token.from, token.to, cell ? QString(ending ? QStringLiteral("</p>") : QStringLiteral("<p>")) : QString());
+                if (!ending && token.name == QLatin1String("table"))
+                    ++result.tablesAsParagraphs;
                 continue;
+            }
+            if (ending)
+                continue;
+            const bool cell = role == HtmlTableLayout::Role::Cell;
             if (token.name == QLatin1String("img") && ++pictures > HtmlBounds::maximumPictures) {
                 replace(token.from, token.to, QString());
                 ++result.picturesLeftOut;
@@ -428,7 +343,7 @@ private:
     }
 
     // The start tag with its classes and spans bounded; null when unchanged.
-    QString boundedTag(const Token &token, const TableTracker *table, HtmlBounds::Result &result) const
+    QString boundedTag(const Token &token, HtmlTableLayout *table, HtmlBounds::Result &result) const
     {
         QString tag = tagText(token).toString();
         bool changed = false;
@@ -444,24 +359,17 @@ private:
                 changed = true;
             }
         }
-        if (table && tag.contains(QLatin1String("span"), Qt::CaseInsensitive)) {
-            if (spanOf(tag, Named::Colspan) > table->shape().widestRow) {
-                setAttribute(tag, Named::Colspan, table->shape().widestRow);
+        if (table) {
+            const HtmlCellTag cell(tag);
+            const HtmlTableLayout::Spans spans = table->place(cell.columnSpan(), cell.rowSpan(), HtmlBounds::maximumSpan);
+            if (spans.narrowed)
                 ++result.spansNarrowed;
-                changed = true;
-            }
-            if (spanOf(tag, Named::Rowspan) > table->rowsLeft()) {
-                setAttribute(tag, Named::Rowspan, table->rowsLeft());
+            if (!cell.isPlain() || spans.columns != cell.columnSpan() || spans.rows != cell.rowSpan()) {
+                tag = cell.withSpans(spans.columns, spans.rows);
                 changed = true;
             }
         }
         return changed ? tag : QString();
-    }
-
-    static void setAttribute(QString &tag, Named name, int value)
-    {
-        const Attribute found = attribute(tag, name);
-        tag.replace(found.from, found.to - found.from, QString::number(value));
     }
 
     // How much of `css` to keep so that at most `rules` rules are kept:
@@ -490,7 +398,8 @@ private:
 
     const QString &m_html;
     const std::vector<Token> m_tokens;
-    std::vector<TableShape> m_shapes;
+    const qint64 m_tableCells;
+    std::vector<HtmlTableLayout::Shape> m_shapes;
     int m_rules = 0;
     int m_rulesKept = 0;
 };
@@ -510,15 +419,18 @@ QStringList Result::cuts() const
         phrases << QStringLiteral("%1 elements kept only their first %2 classes")
                        .arg(elementsWithClassesLeftOut)
                        .arg(maximumClasses);
+    if (tablesAsParagraphs > 0)
+        phrases << QStringLiteral("%1 tables with rows far shorter than their widest were opened as paragraphs, a cell each")
+                       .arg(tablesAsParagraphs);
     if (spansNarrowed > 0)
-        phrases << QStringLiteral("%1 table cells spanning more columns than their table has were narrowed")
+        phrases << QStringLiteral("%1 table cells spanning more columns or rows than a table may have were narrowed")
                        .arg(spansNarrowed);
     return phrases;
 }
 
-Result bounded(const QString &html)
+Result bounded(const QString &html, qint64 tableCells)
 {
-    return Bounder(html).run();
+    return Bounder(html, tableCells).run();
 }
 
 } // namespace HtmlBounds

@@ -2,10 +2,12 @@
 
 #include "platform/FileBytes.h"
 #include "platform/WindowsCodePage.h"
-#include "textsystem/PictureAttachment.h"
 #include "textsystem/PictureCache.h"
+#include "textsystem/PictureLimits.h"
 #include "textsystem/StyledTextDocument.h"
+#include "textsystem/html/HtmlBlockStyles.h"
 #include "textsystem/html/HtmlBounds.h"
+#include "textsystem/html/HtmlExactMargins.h"
 #include "textsystem/html/HtmlNesting.h"
 #include "textsystem/html/HtmlWriter.h"
 
@@ -18,6 +20,9 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <cmath>
+#include <utility>
+
 namespace {
 
 // A document that loads pictures only from data: URIs and regular files in
@@ -26,7 +31,11 @@ class ConfinedHtmlDocument : public QTextDocument
 {
 public:
     // Picture files too large to decode are recorded in `pictures` as left out.
-    ConfinedHtmlDocument(const QString &folder, PictureCache &pictures) : m_folder(folder), m_pictures(pictures) {}
+    // Without undo: the formats put back after the import need none.
+    ConfinedHtmlDocument(const QString &folder, PictureCache &pictures) : m_folder(folder), m_pictures(pictures)
+    {
+        setUndoRedoEnabled(false);
+    }
 
 protected:
     QVariant loadResource(int type, const QUrl &name) override
@@ -64,7 +73,7 @@ private:
     static QVariant dataUriBytes(const QString &uri)
     {
         const qsizetype comma = uri.indexOf(QLatin1Char(','));
-        if (comma < 0 || uri.size() > PictureAttachment::maximumBytes * 2)
+        if (comma < 0 || uri.size() > PictureLimits::maximumBytes * 2)
             return QVariant();
         const QString header = uri.left(comma);
         const QByteArray payload = uri.mid(comma + 1).toLatin1();
@@ -102,6 +111,13 @@ QString decodeHtml(const QByteArray &html)
 // HTML sizes pictures and blocks in CSS pixels, 96 to the inch; the text in points.
 constexpr double pointsPerPixel = 0.75;
 
+// A length in pixels in points, to a ten-thousandth: a length the writer
+// wrote to a thousandth of a pixel reads as the points it was written from.
+double pixelsInPoints(double pixels)
+{
+    return std::round(pixels * pointsPerPixel * 10'000) / 10'000;
+}
+
 // `text` with its paragraphs' margins, indents and fixed line heights in
 // points: Qt's import keeps a page's block lengths as the pixels it gave.
 StyledText withBlockLengthsInPoints(StyledText text)
@@ -114,7 +130,7 @@ StyledText withBlockLengthsInPoints(StyledText text)
         ParagraphStyle inPoints = *style;
         for (double *length : {&inPoints.spacingBefore, &inPoints.spacingAfter, &inPoints.headIndent,
                                &inPoints.firstLineHeadIndent, &inPoints.tailIndent, &inPoints.lineSpacing})
-            *length *= pointsPerPixel;
+            *length = pixelsInPoints(*length);
         text.modifyAttributes(range, [&inPoints](TextAttributes &a) { a.paragraphStyle = inPoints; });
     });
     return text;
@@ -217,15 +233,29 @@ void restoreDoubleUnderlines(QTextDocument &document)
 
 namespace HtmlCodec {
 
+// Flattened first: taking out a tag may join what is left into a new one,
+// which the bounds must then see.
+BoundedHtml bounded(const QString &html)
+{
+    const HtmlBounds::Result result = HtmlBounds::bounded(HtmlNesting::flattened(html));
+    return {result.html, result.cuts()};
+}
+
 StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts, PictureCache *pictures)
 {
     PictureCache ownPictures;
     PictureCache &decoded = pictures ? *pictures : ownPictures;
     ConfinedHtmlDocument document(folder, decoded);
-    const HtmlBounds::Result bounded = HtmlBounds::bounded(decodeHtml(html));
+    BoundedHtml page = bounded(decodeHtml(html));
     if (cuts)
-        *cuts = bounded.cuts();
-    document.setHtml(withDoubleUnderlineCarried(withStrikeTagsAsS(HtmlNesting::flattened(bounded.html))));
+        *cuts = page.cuts;
+    // One pass at a time, each letting the page before it go: a page may be large.
+    page.html = withStrikeTagsAsS(page.html);
+    page.html = withDoubleUnderlineCarried(page.html);
+    page.html = HtmlBlockStyles::withJustifyAttributes(page.html);
+    const HtmlExactMargins margins(std::exchange(page.html, QString()));
+    document.setHtml(margins.markedHtml());
+    margins.restore(document);
     restoreDoubleUnderlines(document);
     const StyledText text = StyledTextDocument::toStyledText(document, decoded);
     return withBlockLengthsInPoints(withPictureSizesInPoints(text));

@@ -24,6 +24,17 @@ constexpr qint64 maximumPictureFileSize = 64 * 1024 * 1024;
 StyledText read(const QByteArray &html, const QString &folder, QStringList *cuts = nullptr,
                 PictureCache *pictures = nullptr);
 
+// What HTML from anywhere (a file, the clipboard, a drop) must pass through
+// before QTextDocument::setHtml: `html` with its nesting flattened
+// (HtmlNesting) and within HtmlBounds' limits, and one phrase for each limit
+// that cut something, for the screen to show.
+struct BoundedHtml
+{
+    QString html;
+    QStringList cuts;
+};
+BoundedHtml bounded(const QString &html);
+
 // The page for `text`, UTF-8, font sizes in points, pictures as data: URIs.
 QByteArray write(const StyledText &text);
 

@@ -15,16 +15,26 @@ constexpr double pixelsPerPoint = 96.0 / 72.0;
 
 bool isFinite(double value) { return std::isfinite(value); }
 
-// A length in points as whole CSS pixels: block lengths are read back in
-// whole pixels, so a second save writes what the first did.
-int wholePixels(double points)
+// A length in points, to a ten-thousandth, as CSS pixels to a
+// ten-thousandth: the reader keeps these (Qt's import alone keeps whole
+// pixels) and reads them as the points they came from, so a second save
+// writes what the first did.
+double pixels(double points)
 {
-    return isFinite(points) ? qRound(qBound(-1.0e6, points, 1.0e6) * pixelsPerPoint) : 0;
+    if (!isFinite(points))
+        return 0;
+    const double rounded = std::round(qBound(-1.0e6, points, 1.0e6) * 10'000) / 10'000;
+    return std::round(rounded * pixelsPerPoint * 10'000) / 10'000;
 }
 
-QString pixelText(int pixels)
+QString pixelText(double pixels)
 {
-    return QString::number(pixels) + QLatin1String("px");
+    QString text = QString::number(pixels, 'f', 4);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return (text == QLatin1String("-0") ? QStringLiteral("0") : text) + QLatin1String("px");
 }
 
 QString number(double value)
@@ -120,11 +130,11 @@ public:
     }
 
 private:
-    // The side margins of a block in whole pixels, as a reader sums them:
+    // The side margins of a block in pixels, as a reader sums them:
     // an item's own add to those of the items its list is nested in.
     struct SideMargins {
-        int left = 0;
-        int right = 0;
+        double left = 0;
+        double right = 0;
     };
     struct OpenList {
         TextList list;
@@ -134,7 +144,7 @@ private:
 
     static SideMargins sideMargins(const ParagraphStyle &style)
     {
-        return {wholePixels(style.headIndent), wholePixels(style.tailIndent < 0 ? -style.tailIndent : 0)};
+        return {pixels(style.headIndent), pixels(style.tailIndent < 0 ? -style.tailIndent : 0)};
     }
 
     // The margins of the item the innermost open list is nested in.
@@ -154,7 +164,11 @@ private:
         const SideMargins enclosing = enclosingMargins();
         if (item)
             m_lists.back() = OpenList{m_lists.back().list, true, sideMargins(style)};
-        m_out += QLatin1String(item ? "<li" : "<p") + QLatin1String(" style=\"") + blockStyle(style, enclosing, pageBreak);
+        m_out += QLatin1String(item ? "<li" : "<p");
+        // Qt's reader knows justify only as an attribute, the others only as CSS.
+        if (style.alignment == TextAlignment::Justified)
+            m_out += QLatin1String(" align=\"justify\"");
+        m_out += QLatin1String(" style=\"") + blockStyle(style, enclosing, pageBreak);
         if (paragraph.content.isEmpty()) {
             m_out += QLatin1String(" -qt-paragraph-type:empty;\"><br />");
         } else {
@@ -169,9 +183,9 @@ private:
     {
         const SideMargins own = sideMargins(style);
         QString css = QStringLiteral("margin-top:%1; margin-bottom:%2; margin-left:%3; margin-right:%4; text-indent:%5;")
-                          .arg(pixelText(wholePixels(style.spacingBefore)), pixelText(wholePixels(style.spacingAfter)),
+                          .arg(pixelText(pixels(style.spacingBefore)), pixelText(pixels(style.spacingAfter)),
                                pixelText(own.left - enclosing.left), pixelText(own.right - enclosing.right),
-                               pixelText(wholePixels(style.firstLineHeadIndent) - own.left));
+                               pixelText(pixels(style.firstLineHeadIndent) - own.left));
         switch (style.alignment) {
         case TextAlignment::Left: css += QLatin1String(" text-align:left;"); break;
         case TextAlignment::Right: css += QLatin1String(" text-align:right;"); break;
@@ -180,7 +194,7 @@ private:
         case TextAlignment::Natural: break;
         }
         if (style.lineSpacing > 0 && isFinite(style.lineSpacing))
-            css += QStringLiteral(" line-height:%1; -qt-line-height-type:fixed;").arg(pixelText(wholePixels(style.lineSpacing)));
+            css += QStringLiteral(" line-height:%1; -qt-line-height-type:fixed;").arg(pixelText(pixels(style.lineSpacing)));
         else if (style.lineHeightMultiple > 0 && isFinite(style.lineHeightMultiple))
             css += QStringLiteral(" line-height:%1%;").arg(qRound(qMin(style.lineHeightMultiple, 100.0) * 100));
         if (pageBreak)

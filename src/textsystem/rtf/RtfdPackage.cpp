@@ -1,7 +1,7 @@
 #include "textsystem/rtf/RtfdPackage.h"
 
-#include "textsystem/PictureAttachment.h"
 #include "textsystem/PictureCache.h"
+#include "textsystem/PictureLimits.h"
 
 #include "textsystem/rtf/RtfReader.h"
 #include "textsystem/rtf/RtfWriter.h"
@@ -58,7 +58,7 @@ public:
         if (!isPlainFileName(name) || info.isSymLink() || !info.isFile())
             return leaveOut(name, QString());
         const bool tooLarge = info.size() > RtfdPackage::maximumFileSize
-            || (info.size() > PictureAttachment::maximumBytes && isPictureFile(info.filePath()));
+            || (info.size() > PictureLimits::maximumBytes && isPictureFile(info.filePath()));
         if (tooLarge || m_bytesRead + info.size() > RtfdPackage::maximumAttachmentBytes)
             return leaveOut(name, info.filePath());
         std::optional<QByteArray> bytes = readRegularFile(info.filePath());

@@ -204,7 +204,9 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
 {
     if (!source)
         return false;
-    if (carriesPicture(source)) {
+    // Our own text with one picture also offers the bare picture to other
+    // programs; the text keeps the picture's file and shown size.
+    if (carriesPicture(source) && !TextTransfer::isOwnText(*source)) {
         for (const QString &format : source->formats()) {
             if (!format.startsWith(QLatin1String("image/")))
                 continue;
@@ -212,8 +214,8 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
                 return true;
         }
         const QImage image = qvariant_cast<QImage>(source->imageData());
-        if (!image.isNull() && image.width() <= PictureAttachment::maximumSide
-            && image.height() <= PictureAttachment::maximumSide) {
+        if (!image.isNull() && image.width() <= PictureLimits::maximumSide
+            && image.height() <= PictureLimits::maximumSide) {
             QByteArray png;
             QBuffer buffer(&png);
             buffer.open(QIODevice::WriteOnly);
@@ -225,9 +227,12 @@ bool PageTextItem::insertFromMimeData(const QMimeData *source)
             return false;
     }
     QTextCursor cursor = textCursor();
-    if (!TextTransfer::insert(cursor, *m_document, *source))
+    QStringList cuts;
+    if (!TextTransfer::insert(cursor, *m_document, *source, &cuts))
         return false;
     setTextCursor(cursor);
+    if (!cuts.isEmpty())
+        emit pastedWithCuts(cuts);
     return true;
 }
 

@@ -32,7 +32,9 @@ public:
 
     // Inserts what `source` carries at the caret, replacing the selection: a
     // picture (one within the size limits of picture attachments), else HTML,
-    // else plain text. Returns false when nothing was inserted.
+    // else plain text. Returns false when nothing was inserted. HTML past the
+    // bounds of an opened page comes in within them, and pastedWithCuts says
+    // what was cut.
     bool insertFromMimeData(const QMimeData *source);
     void paste();
     void copy();
@@ -48,6 +50,10 @@ public:
 
     // Draws the document without caret or selection, as printing does.
     void paintDocument(QPainter *painter, const QRectF &clip);
+
+signals:
+    // A paste or drop came in without what `cuts` says (one phrase each).
+    void pastedWithCuts(const QStringList &cuts);
 
 protected:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

@@ -71,9 +71,9 @@ bool PictureBundle::add(Picture picture)
 {
     const qsizetype size = serializedSize(picture);
     if (pictures.size() >= maximumPictures || picture.bytes.isEmpty()
-        || picture.bytes.size() > PictureAttachment::maximumBytes
+        || picture.bytes.size() > PictureLimits::maximumBytes
         || picture.name.toUtf8().size() > maximumNameBytes || picture.fileName.toUtf8().size() > maximumNameBytes
-        || MagicSize + 4 + m_size + size > maximumBytes)
+        || MagicSize + 4 + m_size + size > m_byteLimit)
         return false;
     m_size += size;
     pictures.append(std::move(picture));
@@ -118,7 +118,7 @@ std::optional<PictureBundle> PictureBundle::parse(QByteArrayView bytes)
         Picture picture;
         picture.name = QString::fromUtf8(reader.field(maximumNameBytes));
         picture.fileName = QString::fromUtf8(reader.field(maximumNameBytes));
-        picture.bytes = reader.field(PictureAttachment::maximumBytes).toByteArray();
+        picture.bytes = reader.field(PictureLimits::maximumBytes).toByteArray();
         if (reader.failed() || !bundle.add(std::move(picture)))
             return std::nullopt;
     }

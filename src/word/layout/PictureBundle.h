@@ -27,6 +27,11 @@ struct PictureBundle
         QByteArray bytes; // the picture file
     };
 
+    PictureBundle() = default;
+    // A bundle whose serialized bytes stay within `byteLimit` (at most
+    // maximumBytes) rather than maximumBytes.
+    explicit PictureBundle(qsizetype byteLimit) : m_byteLimit(qMin(byteLimit, maximumBytes)) {}
+
     QList<Picture> pictures;
 
     // Adds `picture` unless the bundle would pass its limits; false then.
@@ -39,5 +44,6 @@ struct PictureBundle
     static std::optional<PictureBundle> parse(QByteArrayView bytes);
 
 private:
+    qsizetype m_byteLimit = maximumBytes;
     qsizetype m_size = 0;
 };

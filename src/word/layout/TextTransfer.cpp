@@ -1,7 +1,10 @@
 #include "TextTransfer.h"
 
+#include "PastedHtml.h"
 #include "PictureBundle.h"
+#include "PicturePlace.h"
 #include "TextFormatProperty.h"
+#include "TransferData.h"
 #include "WordTextDocument.h"
 
 #include "textsystem/PictureAttachment.h"
@@ -10,10 +13,13 @@
 #include <QBuffer>
 #include <QHash>
 #include <QMimeData>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QUrl>
+
+#include <limits>
 
 namespace {
 
@@ -21,29 +27,23 @@ namespace {
 // no document holds it, so it shows as a missing picture.
 const QString MissingPicture = QStringLiteral("morvane-missing-picture:");
 
-struct PicturePlace
-{
-    int position;
-    QTextImageFormat format;
-};
+// The pictures a transfer carries, by the names its HTML gives them.
+using Pictures = QHash<QString, TransferData::Picture>;
 
-// The pictures between `start` and `end` of `document`, in order.
-QList<PicturePlace> picturesIn(const QTextDocument &document, int start, int end)
+// The pictures `source` carries: all of them when it is our own object,
+// else the files its bundle holds (none when that is missing or unreadable).
+Pictures carriedPictures(const QMimeData &source)
 {
-    QList<PicturePlace> places;
-    for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.charFormat().isImageFormat())
-                continue;
-            const int first = qMax(fragment.position(), start);
-            const int last = qMin(fragment.position() + fragment.length(), end);
-            for (int position = first; position < last; ++position)
-                places.append({position, fragment.charFormat().toImageFormat()});
-        }
+    Pictures pictures;
+    if (const auto *own = qobject_cast<const TransferData *>(&source)) {
+        for (const TransferData::Picture &picture : own->pictures())
+            pictures.insert(picture.file.name, picture);
+    } else if (source.hasFormat(PictureBundle::mimeType)) {
+        const PictureBundle bundle = PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle());
+        for (const PictureBundle::Picture &file : bundle.pictures)
+            pictures.insert(file.name, {file, nullptr});
     }
-    return places;
+    return pictures;
 }
 
 QByteArray pngBytes(const QImage &image)
@@ -55,17 +55,12 @@ QByteArray pngBytes(const QImage &image)
     return bytes;
 }
 
-// The file of the picture `format` shows: the bytes it was made from, else
-// the picture the document holds under its name, as PNG.
-PictureBundle::Picture pictureFile(const QTextImageFormat &format, const WordTextDocument &document)
+// A picture `format` shows without the bytes it was made from: its data:
+// URI's bytes, else the picture the document holds under its name, as PNG.
+PictureBundle::Picture pictureFile(const QTextImageFormat &format, const TextAttachmentPointer &attachment,
+                                   const WordTextDocument &document)
 {
     PictureBundle::Picture picture{format.name(), {}, {}};
-    const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
-    if (attachment && !attachment->contents.isEmpty()) {
-        picture.fileName = attachment->fileName;
-        picture.bytes = attachment->contents;
-        return picture;
-    }
     if (format.name().startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
         picture.bytes = WordTextDocument::dataUriBytes(format.name());
         return picture;
@@ -78,9 +73,20 @@ PictureBundle::Picture pictureFile(const QTextImageFormat &format, const WordTex
     return picture;
 }
 
-// Gives every picture between `start` and `end` its picture from `bundle`,
+// The picture `format` shows: the bytes it was made from and the picture
+// decoded from them, else the picture the document holds under its name,
+// as PNG.
+TransferData::Picture pictureOf(const QTextImageFormat &format, const WordTextDocument &document)
+{
+    const auto attachment = format.property(TextFormatProperty::Attachment).value<TextAttachmentPointer>();
+    if (attachment && !attachment->contents.isEmpty())
+        return {{format.name(), attachment->fileName, attachment->contents}, attachment->image.isNull() ? nullptr : attachment};
+    return {pictureFile(format, attachment, document), nullptr};
+}
+
+// Gives every picture between `start` and `end` its picture from `carried`,
 // held by `document`, with the size the HTML gave it.
-void adoptPictures(WordTextDocument &document, int start, int end, const PictureBundle &bundle)
+void adoptPictures(WordTextDocument &document, int start, int end, const Pictures &carried)
 {
     PictureCache decoded;
     QHash<QString, WordTextDocument::HeldPicture> held;
@@ -89,13 +95,15 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
         QTextImageFormat &format = place.format;
         const QString name = format.name();
         if (!held.contains(name)) {
-            const PictureBundle::Picture *carried = bundle.find(name);
+            const auto carriedPicture = carried.constFind(name);
             WordTextDocument::HeldPicture picture;
-            if (carried) {
-                picture = document.holdPicture(carried->bytes, decoded);
-                if (picture.attachment && !carried->fileName.isEmpty()) {
+            if (carriedPicture != carried.constEnd()) {
+                const PictureBundle::Picture &file = carriedPicture->file;
+                picture = carriedPicture->shown ? document.holdPicture(carriedPicture->shown)
+                                                : document.holdPicture(file.bytes, decoded);
+                if (picture.attachment && !file.fileName.isEmpty()) {
                     auto named = std::make_shared<TextAttachment>(*picture.attachment);
-                    named->fileName = carried->fileName;
+                    named->fileName = file.fileName;
                     picture.attachment = named;
                 }
             }
@@ -124,40 +132,57 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
 
 namespace TextTransfer {
 
-QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document)
+QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits)
 {
-    auto *data = new QMimeData;
-    const QTextDocumentFragment selection = cursor.selection();
-    data->setHtml(selection.toHtml());
-    data->setText(selection.toPlainText());
-    PictureBundle bundle;
-    for (const PicturePlace &place : picturesIn(document, cursor.selectionStart(), cursor.selectionEnd())) {
-        if (bundle.find(place.format.name()))
+    const QList<PicturePlace> places = picturesIn(document, cursor.selectionStart(), cursor.selectionEnd());
+    TransferData::Pictures pictures;
+    QSet<QString> named;
+    for (const PicturePlace &place : places) {
+        if (named.contains(place.format.name()))
             continue;
-        PictureBundle::Picture picture = pictureFile(place.format, document);
-        if (!picture.bytes.isEmpty())
-            bundle.add(std::move(picture));
+        named.insert(place.format.name());
+        TransferData::Picture picture = pictureOf(place.format, document);
+        if (!picture.file.bytes.isEmpty())
+            pictures.append(std::move(picture));
     }
-    if (!bundle.pictures.isEmpty())
-        data->setData(PictureBundle::mimeType, bundle.serialized());
-    return data;
+    QImage lonePicture;
+    if (places.size() == 1 && cursor.selectionEnd() - cursor.selectionStart() == 1 && !pictures.isEmpty()) {
+        const TransferData::Picture &picture = pictures.first();
+        lonePicture = picture.shown
+            ? picture.shown->image
+            : document.resource(QTextDocument::ImageResource, QUrl(picture.file.name)).value<QImage>();
+    }
+    return new TransferData(cursor.selection(), std::move(pictures), lonePicture, limits);
 }
 
-bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source)
+bool isOwnText(const QMimeData &source)
 {
-    if (source.hasHtml()) {
+    return source.hasFormat(TransferData::ownHtmlType);
+}
+
+bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &source, QStringList *cuts)
+{
+    if (isOwnText(source) || source.hasHtml()) {
+        // Our own HTML names the pictures the data carries, rather than
+        // embedding them as the HTML for other programs does.
+        const QString html = isOwnText(source) ? QString::fromUtf8(source.data(TransferData::ownHtmlType)) : source.html();
+        const Pictures carried = carriedPictures(source);
+        // Pictures of our own object come from a document that showed them
+        // all; another process's are as many as its bundle may hold.
+        const qsizetype ownPictures = qobject_cast<const TransferData *>(&source)
+            ? std::numeric_limits<qsizetype>::max()
+            : PictureBundle::maximumPictures;
+        const HtmlCodec::BoundedHtml page = PastedHtml::bounded(html, QSet<QString>(carried.keyBegin(), carried.keyEnd()), ownPictures);
+        if (cuts)
+            *cuts = page.cuts;
         cursor.beginEditBlock();
         const int start = cursor.selectionStart();
         // The document is the fragment's resource provider: it loads nothing
         // from paths or the network.
-        cursor.insertFragment(QTextDocumentFragment::fromHtml(source.html(), &document));
-        if (source.hasFormat(PictureBundle::mimeType)) {
-            // Data of ours: its HTML names pictures of the document it came
-            // from. Unreadable data carries none.
-            const PictureBundle bundle =
-                PictureBundle::parse(source.data(PictureBundle::mimeType)).value_or(PictureBundle());
-            adoptPictures(document, start, cursor.position(), bundle);
-        }
+        cursor.insertFragment(QTextDocumentFragment::fromHtml(page.html, &document));
+        // The HTML's picture names belong to the document it came from: they
+        // show only the pictures the data carries beside it.
+        adoptPictures(document, start, cursor.position(), carried);
         cursor.endEditBlock();
         return true;
     }

@@ -42,21 +42,50 @@ QString WordTextDocument::addPicture(const QImage &image)
     return name;
 }
 
+QString WordTextDocument::heldName(const QByteArray &bytes)
+{
+    return PictureScheme + QStringLiteral(":sha256-")
+        + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+TextAttachmentPointer WordTextDocument::held(const QString &name) const
+{
+    const TextAttachmentPointer picture = m_heldPictures.value(name);
+    // Clearing the document drops its resources: look again.
+    if (picture && !resource(QTextDocument::ImageResource, QUrl(name)).isNull())
+        return picture;
+    return nullptr;
+}
+
+WordTextDocument::HeldPicture WordTextDocument::hold(const QString &name, const TextAttachmentPointer &picture)
+{
+    addResource(QTextDocument::ImageResource, QUrl(name), picture->image);
+    m_heldPictures.insert(name, picture);
+    return {name, picture};
+}
+
 WordTextDocument::HeldPicture WordTextDocument::holdPicture(const QByteArray &bytes, PictureCache &cache)
 {
-    const QString name = PictureScheme + QStringLiteral(":sha256-")
-        + QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-    const QUrl address(name);
-    const TextAttachmentPointer held = m_heldPictures.value(name);
-    // Clearing the document drops its resources: look again.
-    if (held && !resource(QTextDocument::ImageResource, address).isNull())
-        return {name, held};
+    const QString name = heldName(bytes);
+    if (const TextAttachmentPointer picture = held(name))
+        return {name, picture};
     const TextAttachmentPointer picture = cache.picture(bytes);
     if (!picture)
         return {name, nullptr};
-    addResource(QTextDocument::ImageResource, address, picture->image);
-    m_heldPictures.insert(name, picture);
-    return {name, picture};
+    return hold(name, picture);
+}
+
+WordTextDocument::HeldPicture WordTextDocument::holdPicture(const TextAttachmentPointer &shown)
+{
+    const QString name = heldName(shown->contents);
+    if (const TextAttachmentPointer picture = held(name))
+        return {name, picture};
+    // At its natural size, as a decode of the file would give it.
+    auto picture = std::make_shared<TextAttachment>(*shown);
+    picture->bounds = QRectF();
+    picture->fileName.clear();
+    picture->docXImage.reset();
+    return hold(name, picture);
 }
 
 QByteArray WordTextDocument::dataUriBytes(const QString &uri)
@@ -64,7 +93,7 @@ QByteArray WordTextDocument::dataUriBytes(const QString &uri)
     if (!uri.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
         return {};
     // Base64 grows by a third; anything longer cannot hold an allowed picture.
-    if (uri.size() > PictureAttachment::maximumBytes / 3 * 4 + 1024)
+    if (uri.size() > PictureLimits::maximumBytes / 3 * 4 + 1024)
         return {};
     const qsizetype comma = uri.indexOf(u',');
     if (comma < 0)

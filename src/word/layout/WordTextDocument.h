@@ -34,6 +34,9 @@ public:
         TextAttachmentPointer attachment;
     };
     HeldPicture holdPicture(const QByteArray &bytes, PictureCache &cache);
+    // The same for a picture a document of this program shows (its file in
+    // `shown`'s contents), without decoding it again: the picture is shared.
+    HeldPicture holdPicture(const TextAttachmentPointer &shown);
 
     // The bytes of a "data:" URI with base64 or percent-encoded payload, or an
     // empty array when `uri` is not one or is too large to hold a picture.
@@ -46,6 +49,12 @@ protected:
     QVariant loadResource(int type, const QUrl &name) override;
 
 private:
+    // The name of held picture file `bytes`, made from the bytes themselves.
+    static QString heldName(const QByteArray &bytes);
+    // The picture held under `name`, when it still is.
+    TextAttachmentPointer held(const QString &name) const;
+    HeldPicture hold(const QString &name, const TextAttachmentPointer &picture);
+
     int m_nextPicture = 1;
     QHash<QString, TextAttachmentPointer> m_heldPictures;
 };

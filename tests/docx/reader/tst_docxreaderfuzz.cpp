@@ -20,6 +20,15 @@ QByteArray png()
     return TestImages::filled(QSize(3, 2), Qt::green);
 }
 
+// A drawing naming files it must never open, holding a picture.
+QByteArray svg()
+{
+    return R"(<?xml-stylesheet href="/dev/zero"?><svg xmlns="http://www.w3.org/2000/svg" )"
+           R"(xmlns:xlink="http://www.w3.org/1999/xlink" width="4" height="4"><image width="4" height="4" )"
+           R"(xlink:href="/dev/zero"/><image width="2" height="2" href="data:;base64,)"
+        + png().toBase64() + R"("/><rect width="1" height="1"/></svg>)";
+}
+
 QMap<QString, QByteArray> seedParts()
 {
     const QByteArray body =
@@ -31,6 +40,7 @@ QMap<QString, QByteArray> seedParts()
         R"(<w:sdt><w:sdtContent><w:ins><w:r><w:t>ins</w:t></w:r></w:ins><w:del><w:r><w:delText>del</w:delText></w:r></w:del></w:sdtContent></w:sdt>)"
         R"(<w:r><w:drawing><wp:inline><wp:extent cx="914400" cy="457200"/><a:blip r:embed="rP"/></wp:inline></w:drawing>)"
         R"(<w:pict><v:shape style="width:10pt;height:5pt"><v:imagedata r:id="rP"/></v:shape></w:pict>)"
+        R"(<w:drawing><wp:inline><wp:extent cx="914400" cy="914400"/><a:blip r:embed="rV"/></wp:inline></w:drawing>)"
         R"(<w:ruby><w:rubyPr><w:hps w:val="10"/><w:hpsBaseText w:val="20"/></w:rubyPr><w:rt><w:r><w:t>r</w:t></w:r></w:rt><w:rubyBase><w:r><w:t>b</w:t></w:r></w:rubyBase></w:ruby>)"
         R"(<w:br w:type="page"/><w:sym w:char="F0B7"/></w:r></w:p>)"
         R"(<w:tbl><w:tr><w:tc><w:p><w:r><w:t>c1</w:t></w:r></w:p></w:tc><w:tc><w:p><w:pPr><w:pageBreakBefore/></w:pPr><w:r><w:t>c2</w:t></w:r></w:p></w:tc></w:tr></w:tbl>)"
@@ -54,9 +64,11 @@ QMap<QString, QByteArray> seedParts()
         {QStringLiteral("word/numbering.xml"), DocXTestPackage::numbering(numbering)},
         {QStringLiteral("word/theme/theme1.xml"), theme},
         {QStringLiteral("word/media/p.png"), png()},
+        {QStringLiteral("word/media/v.svg"), svg()},
         {QStringLiteral("word/_rels/document.xml.rels"),
          DocXTestPackage::relationships(relationship("rS", "styles", "styles.xml") + relationship("rN", "numbering", "numbering.xml")
                                         + relationship("rT", "theme", "theme/theme1.xml") + relationship("rP", "image", "media/p.png")
+                                        + relationship("rV", "image", "media/v.svg")
                                         + relationship("rH", "hyperlink", "https://example.com/", true))},
     };
 }
@@ -103,7 +115,7 @@ void TestDocxReaderFuzz::mutatedPartsNeverCrash()
     const QMap<QString, QByteArray> seed = seedParts();
     const QStringList mutable_{QStringLiteral("word/document.xml"), QStringLiteral("word/styles.xml"),
                                QStringLiteral("word/numbering.xml"), QStringLiteral("word/_rels/document.xml.rels"),
-                               QStringLiteral("word/media/p.png")};
+                               QStringLiteral("word/media/p.png"), QStringLiteral("word/media/v.svg")};
     QRandomGenerator random(4711);
     QTemporaryDir folder;
     for (FuzzRun run(150); run.next();) {

@@ -961,7 +961,7 @@ void TestWordDocumentFiles::pictureFilesTooLargeToReadAreNamed()
         QVERIFY(small.open(QIODevice::WriteOnly));
         small.write(pngBytes());
     }
-    QVERIFY(QFile::resize(picture, PictureAttachment::maximumBytes + 1));
+    QVERIFY(QFile::resize(picture, PictureLimits::maximumBytes + 1));
     StyledText read;
     QString error, notice;
     QVERIFY2(WordDocumentFiles::read(path, &read, &error, &notice), qPrintable(error));

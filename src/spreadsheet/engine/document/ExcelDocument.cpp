@@ -112,6 +112,8 @@ void ExcelDocument::setCell(int row, int col, const QString &text)
 {
     if (row < 0 || row >= m_cells.size() || col < 0 || col >= m_cells.at(row).size())
         return;
+    if (m_cells.at(row).at(col) != text)
+        forgetCachedValue(row, col);
     m_cells[row][col] = text;
     m_calculator->cellEdited(row, col);
     emit cellsChanged();
@@ -124,9 +126,40 @@ void ExcelDocument::setCells(CellGrid grid)
     m_cells = rectangular(std::move(grid));
     reportEdits(previous);
     emit cellsChanged();
-    if (fitValueGrids())
+    const bool reshaped = fitValueGrids();
+    forgetCachedValuesOfChangedCells(previous);
+    if (reshaped)
         emit evaluatedCellsChanged();
     cellsWritten();
+}
+
+// A value a file cached belongs to the text it was cached for: a cell given
+// another text loses it, so a formula this program does not compute shows
+// "#VALUE!" or "#NAME?" rather than the old text's value, and a save caches
+// nothing for it. The same text written again keeps it.
+void ExcelDocument::forgetCachedValue(int row, int col)
+{
+    if (row >= m_cachedEvaluatedCells.size() || col >= m_cachedEvaluatedCells.at(row).size()
+        || m_cachedEvaluatedCells.at(row).at(col).isEmpty())
+        return;
+    // The cell is an edit for the calculator, which evaluates it anew.
+    m_cachedEvaluatedCells[row][col].clear();
+}
+
+void ExcelDocument::forgetCachedValuesOfChangedCells(const CellGrid &previous)
+{
+    const qsizetype rows = std::min(m_cells.size(), previous.size());
+    for (qsizetype r = 0; r < rows; ++r) {
+        const QStringList &now = m_cells.at(r);
+        const QStringList &before = previous.at(r);
+        if (now.isSharedWith(before))
+            continue;
+        const qsizetype columns = std::min(now.size(), before.size());
+        for (qsizetype c = 0; c < columns; ++c) {
+            if (!now.at(c).isSharedWith(before.at(c)) && now.at(c) != before.at(c))
+                forgetCachedValue(int(r), int(c));
+        }
+    }
 }
 
 void ExcelDocument::setEvaluatedCells(CellGrid grid)
@@ -319,6 +352,8 @@ void ExcelDocument::loadSheetIntoWorkingCopy(int index)
     emit mergedRangesChanged();
     m_exactResults = sheet.exactResults;
     m_calculator->reset();
+    if (!valuesFit)
+        m_calculator->valuesLoaded();
     cellsWritten();
 }
 

@@ -63,12 +63,14 @@ public:
     // The style at a canonical reference, or the default style.
     CellStyle cellStyle(const QString &reference) const;
 
-    // Writes one raw cell; ignored outside the grid.
+    // Writes one raw cell; ignored outside the grid. A cell given another
+    // text than it holds loses the value a file cached for it.
     void setCell(int row, int col, const QString &text);
     // Replaces the whole raw grid in one write (the bulk path for readers,
     // macros and structure operations): one cellsChanged, one queued task.
     // Short rows are padded with "" to the longest row. The value grids are
-    // brought to the new shape, keeping what overlaps.
+    // brought to the new shape, keeping what overlaps; cells whose text
+    // changed lose their cached values, as with setCell().
     void setCells(CellGrid grid);
     // Replace a value grid; a grid of another shape than cells() is brought
     // to that shape. Formula references read the given evaluated texts until
@@ -196,6 +198,9 @@ private:
     // After a write of the whole raw grid: the cells that differ from
     // `previous` are edits for the calculator.
     void reportEdits(const CellGrid &previous);
+    // The cell's text changed: the value a file cached for the old text goes.
+    void forgetCachedValue(int row, int col);
+    void forgetCachedValuesOfChangedCells(const CellGrid &previous);
     // Brings m_evaluatedCells and m_valueCells up to date; no signal.
     void evaluateAll();
     // After a row or column edit of all four grids, styles and merges.

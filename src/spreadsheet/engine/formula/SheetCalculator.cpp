@@ -108,6 +108,12 @@ void SheetCalculator::valuesReplaced()
     m_valuesReplaced = true;
 }
 
+void SheetCalculator::valuesLoaded()
+{
+    valuesReplaced();
+    m_valuesLoaded = true;
+}
+
 void SheetCalculator::cachedValuesReplaced()
 {
     m_evaluateAll = true;
@@ -278,11 +284,14 @@ void SheetCalculator::compactCode()
 void SheetCalculator::fullPass()
 {
     if (m_valuesReplaced) {
+        if (m_valuesLoaded)
+            roundLoadedNumbers();
         // The value grid may hold any text now: numbers are parsed anew.
         for (Formula &formula : m_formulas)
             formula.numericValue = false;
         m_numbers.reset();
         m_valuesReplaced = false;
+        m_valuesLoaded = false;
     }
     m_exact.reset(m_rows, m_columns);
     m_edited.clear();
@@ -296,6 +305,25 @@ void SheetCalculator::fullPass()
             else
                 store(m_values, r, c, m_cells.at(r).at(c));
         }
+    }
+}
+
+// A file caches a SUM's or AVERAGE's unrounded number (0.004), where a pass
+// leaves the text it shows ("0.00"), which references read: a cell before it
+// reads that text in the first pass too, so a reopened sheet shows what it
+// showed when it was saved.
+void SheetCalculator::roundLoadedNumbers()
+{
+    using Function = CompiledFormula::Function;
+    for (qint32 cell = 0; cell < qint32(m_formulaAt.size()); ++cell) {
+        const qint32 slot = m_formulaAt[cell];
+        if (slot < 0 || (m_formulas[slot].function != Function::Sum && m_formulas[slot].function != Function::Average))
+            continue;
+        const int row = cell / m_columns;
+        const int col = cell % m_columns;
+        const auto number = cellNumber(m_values.at(row).at(col));
+        if (number && isFraction(*number))
+            store(m_values, row, col, FormulaEvaluator::formatNumber(*number));
     }
 }
 

@@ -55,6 +55,11 @@ public:
     // The value grid was replaced: the next pass evaluates every cell,
     // keeping the compiled formulas.
     void valuesReplaced();
+    // The value grid was replaced by what a file cached (or what a sheet
+    // showed), not what a pass wrote: as valuesReplaced(), and until a SUM or
+    // AVERAGE is evaluated, references read its number as every pass leaves
+    // it, to hundredths, not the file's unrounded one.
+    void valuesLoaded();
     // The cached grid was replaced: the next pass evaluates every cell.
     void cachedValuesReplaced();
     // One pass over the sheet.
@@ -112,6 +117,7 @@ private:
     void compactCode();
 
     void fullPass();
+    void roundLoadedNumbers();
     void incrementalPass();
     void seedFromLastPass();
     void due(qint32 cell);
@@ -139,6 +145,7 @@ private:
     bool m_rebuild = true;
     bool m_evaluateAll = true;
     bool m_valuesReplaced = true; // the value grid holds texts no pass wrote
+    bool m_valuesLoaded = false;  // ... taken from a file
 
     std::vector<qint32> m_formulaAt; // cell → slot in m_formulas, or -1
     std::vector<Formula> m_formulas;

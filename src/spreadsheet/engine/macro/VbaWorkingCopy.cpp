@@ -47,6 +47,11 @@ void VbaWorkingCopy::setText(CellAddress address, const QString &text)
     if (!hasDocument() || address.col >= m_cells.at(address.row).size()
         || address.row >= m_values.size() || address.col >= m_values.at(address.row).size())
         return;
+    // A value a file cached belongs to the text it was cached for, as the
+    // document's own writes keep it (ExcelDocument::setCells).
+    if (m_cells.at(address.row).at(address.col) != text && address.row < m_cachedEvaluatedCells.size()
+        && address.col < m_cachedEvaluatedCells.at(address.row).size())
+        m_cachedEvaluatedCells[address.row][address.col].clear();
     m_cells[address.row][address.col] = text;
     m_cellsWritten = true;
     // A fresh evaluator each time: it caches the date header words of the

@@ -114,11 +114,26 @@ CellDateFormat::Rule CellDateFormat::headerRule(int col) const
         const QStringList &row = m_cells.at(r);
         if (col >= row.size())
             continue;
-        const QString text = row.at(col).trimmed();
-        if (text.contains(u"曜日"))
-            return Rule::Weekday;
-        if (text == u"日" || text.contains(u"日付") || text.contains(u"年月日"))
-            return Rule::MonthDay;
+        const Rule rule = headerWordRule(row.at(col));
+        if (rule != Rule::None)
+            return rule;
     }
     return Rule::None;
+}
+
+// Every header word holds "日": one search for it, looking around each one
+// found, rather than a search of the whole text per word and a trimmed copy,
+// as a header cell may hold a long text.
+CellDateFormat::Rule CellDateFormat::headerWordRule(QStringView text)
+{
+    text = text.trimmed();
+    if (text == u"日")
+        return Rule::MonthDay;
+    bool dateWord = false; // "日付" or "年月日"
+    for (qsizetype at = text.indexOf(u'日'); at >= 0; at = text.indexOf(u'日', at + 1)) {
+        if (text.first(at).endsWith(u"曜"))
+            return Rule::Weekday;
+        dateWord = dateWord || text.sliced(at).startsWith(u"日付") || text.first(at).endsWith(u"年月");
+    }
+    return dateWord ? Rule::MonthDay : Rule::None;
 }

@@ -46,6 +46,8 @@ private:
     Rule columnRule(int col) const;
     std::optional<QString> formatted(double serial, Rule rule) const;
     Rule headerRule(int col) const;
+    // The rule one header text asks for, None when it asks for none.
+    static Rule headerWordRule(QStringView text);
 
     const CellGrid &m_cells;
     mutable QList<Rule> m_columnRules; // header decisions, filled on first use

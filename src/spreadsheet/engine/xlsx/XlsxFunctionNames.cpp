@@ -1,5 +1,7 @@
 #include "spreadsheet/engine/xlsx/XlsxFunctionNames.h"
 
+#include <optional>
+
 namespace {
 
 const QLatin1String prefix("_xlfn.");
@@ -17,38 +19,65 @@ bool isPrefixedFunction(QStringView name)
 
 enum class Direction { ToFile, FromFile };
 
-// Copies `formula`, handing each name that is followed by "(" to the rewrite.
+// The name that `direction` writes for a call of `name`, or nullopt when it
+// stays as it is.
+std::optional<QStringView> rewrittenName(QStringView name, Direction direction)
+{
+    const bool prefixed = name.startsWith(prefix, Qt::CaseInsensitive);
+    if (direction == Direction::ToFile && !prefixed && isPrefixedFunction(name))
+        return name; // written after the prefix
+    if (direction == Direction::FromFile && prefixed && isPrefixedFunction(name.mid(prefix.size())))
+        return name.mid(prefix.size());
+    return std::nullopt;
+}
+
+// `formula` with each name followed by "(" outside double-quoted texts
+// rewritten. Calls are found by their "(" and quotes by a search for each,
+// each part of the text searched once, so a long formula costs a few scans
+// rather than work per character, and one with nothing to rewrite is
+// returned as it is, sharing its text.
 QString rewriteCalls(const QString &formula, Direction direction)
 {
+    const QStringView text(formula);
     QString out;
-    out.reserve(formula.size() + 12);
-    qsizetype i = 0;
-    while (i < formula.size()) {
-        if (formula[i] == u'"') {
-            qsizetype end = formula.indexOf(u'"', i + 1);
-            end = end < 0 ? formula.size() : end + 1;
-            out += QStringView(formula).mid(i, end - i);
-            i = end;
+    bool rewritten = false;
+    qsizetype copied = 0; // formula[0, copied) is in `out`
+    qsizetype at = 0;     // where the next name may start
+    qsizetype quote = text.indexOf(u'"');
+    qsizetype open = text.indexOf(u'(');
+    while (open >= 0) {
+        if (quote >= 0 && quote < open) {
+            const qsizetype close = text.indexOf(u'"', quote + 1);
+            if (close < 0)
+                break;
+            at = close + 1;
+            quote = text.indexOf(u'"', at);
+            if (open < at)
+                open = text.indexOf(u'(', at);
             continue;
         }
-        if (!isNameCharacter(formula[i])) {
-            out += formula[i++];
+        qsizetype start = open;
+        while (start > at && isNameCharacter(text[start - 1]))
+            --start;
+        const QStringView call = text.sliced(start, open - start);
+        const qsizetype nameEnd = open;
+        at = open + 1;
+        open = text.indexOf(u'(', at);
+        const auto name = rewrittenName(call, direction);
+        if (!name)
             continue;
-        }
-        qsizetype end = i;
-        while (end < formula.size() && isNameCharacter(formula[end]))
-            ++end;
-        QStringView name = QStringView(formula).mid(i, end - i);
-        const bool isCall = end < formula.size() && formula[end] == u'(';
-        const bool prefixed = name.startsWith(prefix, Qt::CaseInsensitive);
-        if (isCall && direction == Direction::ToFile && !prefixed && isPrefixedFunction(name))
+        if (!rewritten)
+            out.reserve(formula.size() + 12);
+        rewritten = true;
+        out += text.sliced(copied, start - copied);
+        if (direction == Direction::ToFile)
             out += prefix;
-        if (isCall && direction == Direction::FromFile && prefixed
-            && isPrefixedFunction(name.mid(prefix.size())))
-            name = name.mid(prefix.size());
-        out += name;
-        i = end;
+        out += *name;
+        copied = nameEnd;
     }
+    if (!rewritten)
+        return formula;
+    out += text.sliced(copied);
     return out;
 }
 

@@ -205,12 +205,38 @@ QByteArrayView trimmedValue(pugi::xml_attribute attribute, QByteArray &storage)
     return storage;
 }
 
-constexpr size_t gridCells = size_t(GridLimits::maxRowCount) * GridLimits::maxColumnCount;
+// What the reader notes of a cell besides its texts.
+struct CellNotes {
+    qint64 savedUnits = 0;   // taken from the budget for the cell's texts
+    qint32 format = -1;      // its visible cell format, -1 for none
+    bool showsOther = false; // its value is noted among the values unlike its text
+};
 
-size_t cellIndex(CellAddress address)
+// CellNotes by cell of the readers' grid, grown a row at a time as cells
+// arrive: a small sheet costs its own rows, not the whole grid's.
+class CellNotesGrid
 {
-    return size_t(address.row) * GridLimits::maxColumnCount + address.col;
-}
+public:
+    CellNotes &operator[](CellAddress address)
+    {
+        const size_t at = index(address.row, address.col);
+        if (at >= m_notes.size())
+            m_notes.resize((size_t(address.row) + 1) * GridLimits::maxColumnCount);
+        return m_notes[at];
+    }
+
+    const CellNotes &at(int row, int col) const
+    {
+        static const CellNotes none;
+        const size_t at = index(row, col);
+        return at < m_notes.size() ? m_notes[at] : none;
+    }
+
+private:
+    static size_t index(int row, int col) { return size_t(row) * GridLimits::maxColumnCount + col; }
+
+    std::vector<CellNotes> m_notes; // by row × maxColumnCount + column
+};
 
 // What a save counts for a cell: its text, and a formula's value too.
 qint64 savedUnits(const QString &raw, const QString &shown)
@@ -223,11 +249,7 @@ class SheetBuilder
 public:
     SheetBuilder(const QStringList &sharedStrings, const QList<CellStyle> &cellFormats, XlsxReadBudget &budget)
         : m_sharedStrings(sharedStrings), m_cellFormats(cellFormats), m_budget(budget),
-          m_cells(makeEmptyGrid(GridLimits::maxRowCount, GridLimits::maxColumnCount)),
-          m_writtenRows(GridLimits::maxRowCount, false),
-          m_showsOther(gridCells, false),
-          m_formats(gridCells, -1),
-          m_savedUnits(gridCells, 0)
+          m_writtenRows(GridLimits::maxRowCount, false)
     {
         m_visibleFormats.reserve(cellFormats.size());
         for (const CellStyle &style : cellFormats)
@@ -298,31 +320,34 @@ private:
     // Everything a cell adds is taken from the budget before it is kept.
     bool place(CellAddress address, CellTexts texts)
     {
-        const size_t at = cellIndex(address);
+        CellNotes &notes = m_notes[address];
         const QString &shown = texts.value ? *texts.value : texts.raw;
         const qint64 units = savedUnits(texts.raw, shown);
         const bool newRow = !m_writtenRows[size_t(address.row)];
-        const bool notesValue = texts.value || m_showsOther[at];
+        const bool notesValue = texts.value || notes.showsOther;
         const qint64 bytes = XlsxReadBudget::newTextBytes(texts.raw)
                              + (texts.value ? XlsxReadBudget::newTextBytes(*texts.value) : 0)
                              + (newRow ? GridLimits::maxColumnCount * XlsxReadBudget::cellBytes : 0)
                              + (notesValue ? qint64(sizeof(m_otherValues[0])) : 0);
-        m_budget.giveBackText(m_savedUnits[at]);
-        m_textUnits -= m_savedUnits[at];
-        m_savedUnits[at] = 0;
+        m_budget.giveBackText(notes.savedUnits);
+        m_textUnits -= notes.savedUnits;
+        notes.savedUnits = 0;
         if (!m_budget.takeText(units) || !m_budget.takeMemory(bytes))
             return false;
-        m_savedUnits[at] = units;
+        notes.savedUnits = units;
         m_textUnits += units;
         if (newRow) {
             m_writtenRows[size_t(address.row)] = true;
             ++m_writtenRowCount;
+            if (address.row >= m_cells.size())
+                m_cells.resize(address.row + 1);
+            m_cells[address.row].resize(GridLimits::maxColumnCount);
         }
         // Most cells show their text: the grid of values shares the rows of
         // texts but for the cells noted to show something else, in order,
         // so a later cell's value replaces an earlier one's.
         if (notesValue) {
-            m_showsOther[at] = true;
+            notes.showsOther = true;
             m_otherValues.emplace_back(address, texts.value ? std::move(*texts.value) : texts.raw);
         }
         m_cells[address.row][address.col] = std::move(texts.raw);
@@ -449,18 +474,18 @@ private:
             const auto defining = m_sharedFormulas.constFind(member.index);
             if (defining == m_sharedFormulas.cend())
                 continue;
-            const size_t at = cellIndex(member.address);
+            CellNotes &notes = m_notes[member.address];
             // The cached value was counted as the cell's text so far.
-            m_budget.giveBackText(m_savedUnits[at]);
-            m_textUnits -= m_savedUnits[at];
+            m_budget.giveBackText(notes.savedUnits);
+            m_textUnits -= notes.savedUnits;
             QString formula = u'=' + XlsxFunctionNames::fromFile(shiftedFormula(*defining, member.address));
             // Moved references may lengthen the text a little.
             const qint64 grown = formula.size() - 1 - defining->text.size();
             if (grown > 0 && !m_budget.takeText(grown))
                 return false;
             m_budget.giveBackText(-grown);
-            m_savedUnits[at] = savedUnits(formula, member.cached);
-            m_textUnits += m_savedUnits[at];
+            notes.savedUnits = savedUnits(formula, member.cached);
+            m_textUnits += notes.savedUnits;
             m_cells[member.address.row][member.address.col] = std::move(formula);
             m_otherValues.emplace_back(member.address, member.cached);
         }
@@ -516,7 +541,7 @@ private:
         const auto format = XlsxNodes::listIndex(trimmedValue(s, storage), m_cellFormats.size());
         if (!format || !m_visibleFormats[size_t(*format)])
             return;
-        qint32 &kept = m_formats[cellIndex(address)];
+        qint32 &kept = m_notes[address].format;
         if (kept < 0 && !m_budget.takeMemory(XlsxReadBudget::styleEntryBytes))
             return;
         kept = qint32(*format);
@@ -526,24 +551,31 @@ private:
     // letters, then row digits, compared as text) so each goes at its end.
     CellStyleMap styles() const
     {
-        std::vector<int> columns(static_cast<size_t>(m_columns)), rows(static_cast<size_t>(m_rows));
-        QStringList columnNames, rowNumbers;
-        for (int c = 0; c < m_columns; ++c) {
-            columns[size_t(c)] = c;
-            columnNames.append(CellReference::columnName(c));
-        }
+        // Only the rows and columns holding a style are named and sorted.
+        std::vector<bool> styledRows(size_t(m_rows), false), styledColumns(size_t(m_columns), false);
         for (int r = 0; r < m_rows; ++r) {
-            rows[size_t(r)] = r;
-            rowNumbers.append(QString::number(r + 1));
+            for (int c = 0; c < m_columns; ++c) {
+                if (m_notes.at(r, c).format >= 0)
+                    styledRows[size_t(r)] = styledColumns[size_t(c)] = true;
+            }
         }
-        std::sort(columns.begin(), columns.end(), [&](int a, int b) { return columnNames[a] < columnNames[b]; });
-        std::sort(rows.begin(), rows.end(), [&](int a, int b) { return rowNumbers[a] < rowNumbers[b]; });
+        const auto sortedNames = [](const std::vector<bool> &styled, const auto &name) {
+            std::vector<std::pair<QString, int>> names;
+            for (size_t i = 0; i < styled.size(); ++i) {
+                if (styled[i])
+                    names.emplace_back(name(int(i)), int(i));
+            }
+            std::sort(names.begin(), names.end());
+            return names;
+        };
+        const auto columns = sortedNames(styledColumns, [](int c) { return CellReference::columnName(c); });
+        const auto rows = sortedNames(styledRows, [](int r) { return QString::number(r + 1); });
         CellStyleMap styles;
-        for (const int c : columns) {
-            for (const int r : rows) {
-                const qint32 format = m_formats[size_t(r) * GridLimits::maxColumnCount + c];
+        for (const auto &[columnName, c] : columns) {
+            for (const auto &[rowNumber, r] : rows) {
+                const qint32 format = m_notes.at(r, c).format;
                 if (format >= 0)
-                    styles.insert(styles.cend(), columnNames[c] + rowNumbers[r], m_cellFormats[format]);
+                    styles.insert(styles.cend(), columnName + rowNumber, m_cellFormats[format]);
             }
         }
         return styles;
@@ -570,13 +602,11 @@ private:
     const QList<CellStyle> &m_cellFormats;
     XlsxReadBudget &m_budget;
     std::vector<bool> m_visibleFormats; // by format: differs from the default style
-    CellGrid m_cells;                   // at the readers' limit until finished
+    CellGrid m_cells; // rows written so far, each at the readers' full width, until finished
     std::vector<bool> m_writtenRows;
     qint64 m_writtenRowCount = 0;
     std::vector<std::pair<CellAddress, QString>> m_otherValues; // values unlike the cell's text
-    std::vector<bool> m_showsOther; // by row * maxColumnCount + column: noted in m_otherValues
-    std::vector<qint32> m_formats; // by row * maxColumnCount + column; -1 for none
-    std::vector<qint64> m_savedUnits; // by row * maxColumnCount + column: taken for the cell's texts
+    CellNotesGrid m_notes;
     qint64 m_textUnits = 0;
     TextPool m_pool; // keys point into the parsed part
     QHash<QString, SharedFormula> m_sharedFormulas; // by "si", the first defining cell

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -57,6 +58,16 @@ void checkPassAgainstFreshEvaluation(ExcelDocument &document)
     QVERIFY(document.sheets().at(document.activeSheetIndex()).exactResults == exact);
 }
 
+// `document` saved as an XLSX workbook and opened in `reopened`.
+void saveAndReopen(ExcelDocument &document, ExcelDocument &reopened)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+    ExcelError error;
+    QVERIFY2(document.exportXLSX(path, &error), qPrintable(error.message));
+    QVERIFY2(reopened.importXLSX(path, &error), qPrintable(error.message));
+}
+
 } // namespace
 
 class TestExcelDocument : public QObject
@@ -100,6 +111,10 @@ private slots:
     void cellStyleKeys();
     void valueGridsTakeTheRawShape();
     void cachedValueIsTheFallback();
+    void cachedValueBelongsToItsText_data();
+    void cachedValueBelongsToItsText();
+    void reopenShowsWhatWasShown_data();
+    void reopenShowsWhatWasShown();
 };
 
 void TestExcelDocument::initTestCase()
@@ -769,6 +784,75 @@ void TestExcelDocument::cachedValueIsTheFallback()
     QCOMPARE(document.parseRange("A1:A101"), QList<CellAddress>());
     QCOMPARE(document.parseRange("A1"), QList<CellAddress>());
     QCOMPARE(document.parseRange("A1:B2:C3"), QList<CellAddress>());
+}
+
+void TestExcelDocument::cachedValueBelongsToItsText_data()
+{
+    QTest::addColumn<QString>("saved");  // A1 of the saved workbook
+    QTest::addColumn<QString>("cached"); // the value it caches for A1, "" for none
+    QTest::addColumn<QString>("typed");  // then typed in A1
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("unknown function over a number") << "5" << "" << "=FOO(1)" << "#NAME?";
+    QTest::newRow("absolute reference over a text") << "abc" << "" << "=SUM($A$1)" << "#VALUE!";
+    QTest::newRow("unknown function written again") << "=FOO(1)" << "7" << "=FOO(1)" << "7";
+    QTest::newRow("unknown function changed") << "=FOO(1)" << "7" << "=FOO(2)" << "#NAME?";
+    QTest::newRow("macro-style bulk write") << "5" << "" << "bulk:=FOO(1)" << "#NAME?";
+}
+
+// A value a file cached for a cell belongs to the cell's text: typing
+// another text drops it, before and after the next save; typing the same
+// text again keeps it.
+void TestExcelDocument::cachedValueBelongsToItsText()
+{
+    QFETCH(QString, saved);
+    QFETCH(QString, cached);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    ExcelDocument original;
+    original.setCell(0, 0, saved);
+    original.setCachedEvaluatedCells(gridFromEntries("A1=" + cached, 100, 50));
+    drainDeferredWork();
+    ExcelDocument document;
+    saveAndReopen(original, document);
+    if (typed.startsWith("bulk:"))
+        document.setCells(gridFromEntries("A1=" + typed.mid(5), 100, 50));
+    else
+        document.setCell(0, 0, typed);
+    drainDeferredWork();
+    QCOMPARE(document.evaluatedCell(0, 0), shown);
+    ExcelDocument reopened;
+    saveAndReopen(document, reopened);
+    QCOMPARE(reopened.evaluatedCell(0, 0), shown);
+}
+
+void TestExcelDocument::reopenShowsWhatWasShown_data()
+{
+    QTest::addColumn<QString>("entries");
+
+    QTest::newRow("sum of a later sum") << "A1==SUM(B1,B1,B1,B1)|B1==SUM(0.004)";
+    QTest::newRow("sum of a later average") << "A1==SUM(B1,B1,B1,B1)|B1==AVERAGE(0.005,0.005)";
+    QTest::newRow("join of a later sum") << "A1==TEXTJOIN(\"\",TRUE,B1)|B1==SUM(0.004)";
+    QTest::newRow("sum of itself") << "A1==SUM(A1,0.004)";
+    QTest::newRow("unknown function keeps the file's value") << "A1==SUM(B1,B1)|B1==FOO(1)";
+}
+
+// A SUM or AVERAGE whose file value is unrounded (0.004) reads, in the first
+// pass after opening, as every pass reads it: as it shows ("0.00").
+void TestExcelDocument::reopenShowsWhatWasShown()
+{
+    QFETCH(QString, entries);
+    ExcelDocument document;
+    document.setCells(gridFromEntries(entries, 100, 50));
+    document.setCachedEvaluatedCells(gridFromEntries("B1=0.004", 100, 50));
+    drainDeferredWork();
+    document.recalculate();
+    ExcelDocument reopened;
+    saveAndReopen(document, reopened);
+    QCOMPARE(reopened.evaluatedCells(), document.evaluatedCells());
+    reopened.recalculate();
+    document.recalculate();
+    QCOMPARE(reopened.evaluatedCells(), document.evaluatedCells());
 }
 
 QTEST_GUILESS_MAIN(TestExcelDocument)

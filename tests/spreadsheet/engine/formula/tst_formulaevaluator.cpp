@@ -269,6 +269,7 @@ void TestFormulaEvaluator::dateRule_data()
     QTest::newRow("header 年月日") << "C1=年月日" << "45000" << 4 << 2 << "3/15";
     QTest::newRow("header overrides column A") << "A1=曜日" << "45000" << 4 << 0 << "水";
     QTest::newRow("first header row decides") << "C1=曜日|C2=日付" << "45000" << 4 << 2 << "水";
+    QTest::newRow("曜日 anywhere wins over 日付") << "C1=日付の曜日" << "45000" << 4 << 2 << "水";
     QTest::newRow("header in row 15 counts") << "C15=日" << "45000" << 16 << 2 << "3/15";
     QTest::newRow("header in row 16 ignored") << "C16=日" << "45000" << 17 << 2 << "";
     QTest::newRow("the cell itself is a header row") << "C3=45000" << "45000" << 2 << 2 << "";

@@ -1,6 +1,7 @@
 #include "spreadsheet/engine/xlsx/XlsxTestPackage.h"
 
 #include "spreadsheet/engine/document/ExcelDocument.h"
+#include "spreadsheet/engine/xlsx/XlsxFunctionNames.h"
 #include "spreadsheet/engine/xlsx/XlsxReader.h"
 #include "spreadsheet/engine/xlsx/XlsxStylesReader.h"
 #include "spreadsheet/engine/xlsx/XlsxWorksheetReader.h"
@@ -554,6 +555,33 @@ private slots:
         QVERIFY(cells[0][0].isSharedWith(cells[1][0]));
         QVERIFY(cells[0][1].isSharedWith(cells[1][1]));
         QVERIFY(sheets->first().evaluatedCells[1][1].isSharedWith(cells[0][1]));
+    }
+
+    void functionNames_data()
+    {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QString>("inFile");
+        const QString longSum = "SUM(" + QString("1,").repeated(500'000) + "1)";
+        QTest::newRow("long formula, nothing to rewrite") << longSum << longSum;
+        QTest::newRow("calls in calls") << "SUM(textjoin(\",\",TRUE,UNIQUE(A1)),B1)"
+                                        << "SUM(_xlfn.textjoin(\",\",TRUE,_xlfn.UNIQUE(A1)),B1)";
+        QTest::newRow("quoted names") << "TEXTJOIN(\"UNIQUE(\",1,\"(\",A1)&UNIQUE(B1)"
+                                      << "_xlfn.TEXTJOIN(\"UNIQUE(\",1,\"(\",A1)&_xlfn.UNIQUE(B1)";
+        QTest::newRow("unclosed quote") << "UNIQUE(\"TEXTJOIN(" << "_xlfn.UNIQUE(\"TEXTJOIN(";
+        QTest::newRow("names ending in a function's") << "XUNIQUE(1)+A.UNIQUE(2)" << "XUNIQUE(1)+A.UNIQUE(2)";
+    }
+
+    // Function names are translated in a few searches of the formula, and one
+    // with nothing to translate keeps its text: a long formula is not copied
+    // a character at a time.
+    void functionNames()
+    {
+        QFETCH(QString, formula);
+        QFETCH(QString, inFile);
+        QCOMPARE(XlsxFunctionNames::toFile(formula), inFile);
+        const QString read = XlsxFunctionNames::fromFile(inFile);
+        QCOMPARE(read, formula);
+        QCOMPARE(read.isSharedWith(inFile), formula == inFile);
     }
 
     void gridSize_data()

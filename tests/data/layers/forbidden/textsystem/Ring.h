@@ -1,0 +1,2 @@
+// Two units that include each other.
+#include "textsystem/Chain.h"
