@@ -29,6 +29,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QWheelEvent>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -228,6 +229,26 @@ BENCHMARK(keystroke)
     ->ArgsProduct({{0, 1}, {0, 500, 1000}})
     ->Iterations(60)
     ->Unit(benchmark::kMillisecond);
+
+// One wheel notch down over the text with its repaint, from the middle of
+// the text, horizontal or vertical.
+void wheelNotch(benchmark::State &state)
+{
+    Screen &s = screen();
+    const bool vertical = state.range(0) != 0;
+    s.reset(vertical);
+    s.placeCaret(500);
+    s.drain();
+    state.SetLabel(vertical ? "vertical" : "horizontal");
+    timeSteps(state, [&] {
+        const QPointF centre = s.viewport()->rect().center();
+        QWheelEvent wheel(centre, s.viewport()->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(s.viewport(), &wheel);
+        Screen::turn();
+    });
+}
+BENCHMARK(wheelNotch)->ArgName("vertical")->Arg(0)->Arg(1)->Iterations(40)->Unit(benchmark::kMillisecond);
 
 using Command = void (*)(PageTextItem *);
 

@@ -19,5 +19,11 @@ struct TextCounts
         words += other.words;
         return *this;
     }
+    TextCounts &operator-=(const TextCounts &other)
+    {
+        characters -= other.characters;
+        words -= other.words;
+        return *this;
+    }
     friend bool operator==(const TextCounts &, const TextCounts &) = default;
 };

@@ -26,8 +26,12 @@ TextPageView::TextPageView(WordTextDocument *document, QWidget *parent)
     m_scene->addItem(m_item);
     setScene(m_scene);
     setFrameShape(QFrame::NoFrame);
-    setBackgroundBrush(Qt::NoBrush);
-    setStyleSheet(QStringLiteral("QGraphicsView { background: transparent; }"));
+    // The text area lies on the white page. Painting its own white makes the
+    // viewport opaque, so a scroll moves what shows and paints only the strip
+    // it uncovers, and a repaint of the text does not repaint the page below.
+    setBackgroundBrush(Qt::white);
+    setStyleSheet(QStringLiteral("QGraphicsView { background: white; }"));
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);

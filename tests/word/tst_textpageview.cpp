@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <QWheelEvent>
 #include <functional>
 
 // Where the page's text view shows the text: it holds on to what the user
@@ -165,6 +166,23 @@ void scrollTo(MorvaneWordView &view, int position)
     bar->setValue(bar->value() + step * (lineOffset(view, position) - extent / 3));
     settle();
 }
+
+// Adds up the area of the paint events a widget gets.
+class PaintedArea : public QObject
+{
+public:
+    qint64 pixels = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            for (const QRect &rect : static_cast<QPaintEvent *>(event)->region())
+                pixels += qint64(rect.width()) * rect.height();
+        }
+        return false;
+    }
+};
 
 struct Screen
 {
@@ -417,6 +435,41 @@ private slots:
         QTest::keyClicks(keys, QStringLiteral("typed"));
         settle();
         QVERIFY(caretInWindow(view));
+    }
+
+    // A wheel notch moves what shows and paints only the strip it
+    // uncovers, not the whole text area, nor the page under it.
+    void wheelPaintsUncoveredStrip_data()
+    {
+        QTest::addColumn<bool>("vertical");
+        QTest::newRow("horizontal") << false;
+        QTest::newRow("vertical") << true;
+    }
+    void wheelPaintsUncoveredStrip()
+    {
+        QFETCH(bool, vertical);
+        Screen screen;
+        MorvaneWordView &view = screen.view;
+        view.showDocument(fillLongText);
+        view.setVertical(vertical);
+        layOutEverything(view);
+        QWidget *viewport = textView(view)->viewport();
+        PaintedArea text;
+        PaintedArea page;
+        viewport->installEventFilter(&text);
+        view.page()->installEventFilter(&page);
+        constexpr int Notches = 4;
+        for (int i = 0; i < Notches; ++i) {
+            const QPointF centre = viewport->rect().center();
+            QWheelEvent wheel(centre, viewport->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(viewport, &wheel);
+            settle();
+        }
+        const qint64 whole = qint64(viewport->width()) * viewport->height();
+        QVERIFY(text.pixels > 0);
+        QVERIFY2(text.pixels < Notches * whole / 3, qPrintable(QString::number(text.pixels)));
+        QVERIFY2(page.pixels < Notches * whole / 10, qPrintable(QString::number(page.pixels)));
     }
 };
 

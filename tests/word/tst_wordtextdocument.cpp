@@ -221,6 +221,33 @@ private slots:
         cursor.select(QTextCursor::Document);
         cursor.removeSelectedText();
         QCOMPARE(commit.recount(), (TextCounts{0, 0}));
+        document.undo();
+        QCOMPARE(commit.recount(), TextCounts::of(document.toPlainText()));
+    }
+
+    // Edits far apart before one count, paragraphs removed and brought back
+    // by undo: the running sum of the cached counts stays the text's.
+    void cachedSumFollowsEditsBetweenCounts()
+    {
+        WordTextDocument document;
+        document.setPlainText(QStringLiteral("a b\nc d e\nf\ng h\ni"));
+        EditCommit commit(&document);
+        QCOMPARE(commit.recount(), TextCounts::of(document.toPlainText()));
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("start "));
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QStringLiteral(" end words"));
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
+        cursor.removeSelectedText();
+        QCOMPARE(commit.recount(), TextCounts::of(document.toPlainText()));
+        document.undo();
+        document.undo();
+        QCOMPARE(commit.recount(), TextCounts::of(document.toPlainText()));
+        document.redo();
+        document.clear();
+        QCOMPARE(commit.recount(), (TextCounts{0, 0}));
     }
 };
 

@@ -391,12 +391,46 @@ QRectF BlockPainter::caretRect(const QTextBlock &block, int position, qreal widt
     return QRectF(line.cursorToX(local), top, width, bottom - top).translated(layout->position());
 }
 
+namespace {
+
+// One box blur of `length` bytes `step` apart, from `source` into `target`:
+// each byte becomes the sum of the span around it (clipped at the ends),
+// divided by the span through `divided`.
+void boxBlurLine(const uchar *source, uchar *target, qsizetype step, int length, int box, const uchar *divided)
+{
+    int sum = 0;
+    for (int i = 0; i <= box && i < length; ++i)
+        sum += source[i];
+    // The span reaches past the start, lies within the line, then reaches
+    // past the end: no checks per byte in the middle.
+    int i = 0;
+    for (; i < qMin(box, length); ++i) {
+        target[i * step] = divided[sum];
+        if (i + box + 1 < length)
+            sum += source[i + box + 1];
+    }
+    for (; i + box + 1 < length; ++i) {
+        target[i * step] = divided[sum];
+        sum += source[i + box + 1] - source[i - box];
+    }
+    for (; i < length; ++i) {
+        target[i * step] = divided[sum];
+        sum -= source[i - box];
+    }
+}
+
+} // namespace
+
 void BlockPainter::blur(QImage &image, qreal radius)
 {
-    // Three box blurs in each direction approximate a Gaussian.
+    // Three box blurs in each direction approximate a Gaussian. Each channel
+    // is blurred on its own, as a plane of bytes; a channel that is zero
+    // everywhere (the colour channels of a black shadow) stays zero.
     const int box = qMax(1, int(std::lround(radius / 1.5)));
     const int width = image.width();
     const int height = image.height();
+    if (width == 0 || height == 0)
+        return;
     const int span = 2 * box + 1;
     // Sums divided by the span, looked up rather than divided per pixel.
     QList<uchar> dividedSums(255 * span + 1);
@@ -405,40 +439,42 @@ void BlockPainter::blur(QImage &image, qreal radius)
     const uchar *const divided = dividedSums.constData();
     uchar *const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
-    QList<quint32> lineBuffer(qMax(width, height));
-    quint32 *const line = lineBuffer.data();
-    auto pass = [&](bool horizontal) {
-        const int count = horizontal ? height : width;
-        const int length = horizontal ? width : height;
-        // Bytes from one pixel of the line to the next.
-        const qsizetype step = horizontal ? qsizetype(sizeof(quint32)) : stride;
-        for (int n = 0; n < count; ++n) {
-            uchar *const start = horizontal ? bits + n * stride : bits + n * qsizetype(sizeof(quint32));
-            for (int i = 0; i < length; ++i)
-                line[i] = *reinterpret_cast<const quint32 *>(start + i * step);
-            int sums[4] = {0, 0, 0, 0};
-            auto add = [&](quint32 v, int sign) {
-                for (int c = 0; c < 4; ++c)
-                    sums[c] += sign * int((v >> (c * 8)) & 0xff);
-            };
-            for (int i = -box; i <= box; ++i) {
-                if (i >= 0 && i < length)
-                    add(line[i], 1);
+    quint32 used = 0;
+    for (int y = 0; y < height; ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(bits + y * stride);
+        for (int x = 0; x < width; ++x)
+            used |= row[x];
+    }
+    QList<uchar> planeBuffer(qsizetype(width) * height);
+    QList<uchar> lineBuffer(qMax(width, height));
+    uchar *const plane = planeBuffer.data();
+    uchar *const line = lineBuffer.data();
+    for (int channel = 0; channel < 4; ++channel) {
+        const int shift = channel * 8;
+        if (((used >> shift) & 0xff) == 0)
+            continue;
+        for (int y = 0; y < height; ++y) {
+            const auto *row = reinterpret_cast<const quint32 *>(bits + y * stride);
+            for (int x = 0; x < width; ++x)
+                plane[qsizetype(y) * width + x] = uchar(row[x] >> shift);
+        }
+        for (int k = 0; k < 3; ++k) {
+            for (int y = 0; y < height; ++y) {
+                uchar *const row = plane + qsizetype(y) * width;
+                std::copy(row, row + width, line);
+                boxBlurLine(line, row, 1, width, box, divided);
             }
-            for (int i = 0; i < length; ++i) {
-                quint32 out = 0;
-                for (int c = 0; c < 4; ++c)
-                    out |= quint32(divided[sums[c]]) << (c * 8);
-                *reinterpret_cast<quint32 *>(start + i * step) = out;
-                if (i + box + 1 < length)
-                    add(line[i + box + 1], 1);
-                if (i - box >= 0)
-                    add(line[i - box], -1);
+            for (int x = 0; x < width; ++x) {
+                for (int y = 0; y < height; ++y)
+                    line[y] = plane[qsizetype(y) * width + x];
+                boxBlurLine(line, plane + x, width, height, box, divided);
             }
         }
-    };
-    for (int k = 0; k < 3; ++k) {
-        pass(true);
-        pass(false);
+        const quint32 keep = ~(quint32(0xff) << shift);
+        for (int y = 0; y < height; ++y) {
+            auto *row = reinterpret_cast<quint32 *>(bits + y * stride);
+            for (int x = 0; x < width; ++x)
+                row[x] = (row[x] & keep) | (quint32(plane[qsizetype(y) * width + x]) << shift);
+        }
     }
 }
