@@ -81,6 +81,14 @@ TextPageView *textView(MorvaneWordView &view)
     return view.page()->textView();
 }
 
+// The long text in either writing direction, laid out to its end.
+void showLongText(MorvaneWordView &view, bool vertical)
+{
+    view.showDocument(fillLongText);
+    view.setVertical(vertical);
+    layOutEverything(view);
+}
+
 // The caret a cursor at `position` would show, in the text view's viewport.
 QRect caretOnScreen(MorvaneWordView &view, int position)
 {
@@ -243,9 +251,7 @@ private slots:
         QFETCH(bool, caretShown);
         Screen screen;
         MorvaneWordView &view = screen.view;
-        view.showDocument(fillLongText);
-        view.setVertical(vertical);
-        layOutEverything(view);
+        showLongText(view, vertical);
         // The caret near the end of a line in the middle of the text.
         const int middle = view.document()->findBlockByNumber(200).position() + 30;
         placeCaret(view, caretShown ? middle : 5);
@@ -319,9 +325,7 @@ private slots:
         QFETCH(bool, vertical);
         Screen screen;
         MorvaneWordView &view = screen.view;
-        view.showDocument(fillLongText);
-        view.setVertical(vertical);
-        layOutEverything(view);
+        showLongText(view, vertical);
         QWidget *keys = textView(view)->viewport();
         QTest::keyClick(keys, Qt::Key_A, Qt::ControlModifier);
         command(view);
@@ -450,9 +454,7 @@ private slots:
         QFETCH(bool, vertical);
         Screen screen;
         MorvaneWordView &view = screen.view;
-        view.showDocument(fillLongText);
-        view.setVertical(vertical);
-        layOutEverything(view);
+        showLongText(view, vertical);
         QWidget *viewport = textView(view)->viewport();
         PaintedArea text;
         PaintedArea page;

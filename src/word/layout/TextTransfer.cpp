@@ -10,7 +10,6 @@
 #include "textsystem/PictureAttachment.h"
 #include "textsystem/PictureCache.h"
 
-#include <QBuffer>
 #include <QHash>
 #include <QMimeData>
 #include <QSet>
@@ -46,15 +45,6 @@ Pictures carriedPictures(const QMimeData &source)
     return pictures;
 }
 
-QByteArray pngBytes(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // A picture `format` shows without the bytes it was made from: its data:
 // URI's bytes, else the picture the document holds under its name, as PNG.
 PictureBundle::Picture pictureFile(const QTextImageFormat &format, const TextAttachmentPointer &attachment,
@@ -69,7 +59,7 @@ PictureBundle::Picture pictureFile(const QTextImageFormat &format, const TextAtt
     if (image.isNull())
         image = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
     if (!image.isNull())
-        picture.bytes = pngBytes(image);
+        picture.bytes = TransferData::pngBytes(image);
     return picture;
 }
 

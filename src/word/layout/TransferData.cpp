@@ -19,15 +19,6 @@ const QString TextType = QStringLiteral("text/plain");
 const QString PngType = QStringLiteral("image/png");
 const QString QtImageType = QStringLiteral("application/x-qt-image");
 
-QByteArray pngBytes(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 QString mimeTypeOf(const QByteArray &bytes)
 {
     return QMimeDatabase().mimeTypeForData(bytes).name();
@@ -51,7 +42,7 @@ QString dataUri(const PictureBundle::Picture &picture)
         if (!decoded || decoded->image.isNull())
             return {};
         type = PngType;
-        bytes = pngBytes(decoded->image);
+        bytes = TransferData::pngBytes(decoded->image);
     }
     return QStringLiteral("data:") + type + QStringLiteral(";base64,") + QString::fromLatin1(bytes.toBase64());
 }
@@ -166,4 +157,13 @@ QString TransferData::htmlForOtherPrograms() const
         cursor.setCharFormat(format);
     }
     return QTextDocumentFragment(&copy).toHtml();
+}
+
+QByteArray TransferData::pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }

@@ -52,6 +52,9 @@ public:
 
     static const QString ownHtmlType;
 
+    // `image` as the bytes of a PNG file.
+    static QByteArray pngBytes(const QImage &image);
+
     // `lonePicture`: the picture the selection is made of alone, else null.
     TransferData(const QTextDocumentFragment &selection, Pictures pictures, const QImage &lonePicture,
                  const Limits &limits);
