@@ -37,7 +37,11 @@ private:
 EditCommit::EditCommit(QTextDocument *document, QObject *parent)
     : QObject(parent)
     , m_document(document)
+    , m_changedStart(document)
+    , m_changedEnd(document)
 {
+    // Text put in where the span starts belongs to it.
+    m_changedStart.setKeepPositionOnInsert(true);
     // A document reports its changes only once it has a layout.
     document->documentLayout();
     connect(document, &QTextDocument::contentsChange, this, &EditCommit::onContentsChange);
@@ -115,10 +119,6 @@ void EditCommit::widenChangedSpan(int from, int to)
     const int end = qBound(0, to, m_document->characterCount() - 1);
     const int start = qBound(0, from, end);
     if (!m_changed) {
-        m_changedStart = QTextCursor(m_document);
-        m_changedEnd = QTextCursor(m_document);
-        // Text put in where the span starts belongs to it.
-        m_changedStart.setKeepPositionOnInsert(true);
         m_changedStart.setPosition(start);
         m_changedEnd.setPosition(end);
     } else {

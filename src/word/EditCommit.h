@@ -56,7 +56,9 @@ private:
     std::shared_ptr<CachedSum> m_cachedSum = std::make_shared<CachedSum>();
     // The span of the text changed since the last count: its paragraphs
     // may be uncounted or hold counts to check. Cursors, so later edits
-    // move it along.
+    // move it along. Made once and only moved: a cursor made or dropped
+    // while the document reports a change corrupts the document's list of
+    // cursors (a later edit then crashes).
     mutable QTextCursor m_changedStart;
     mutable QTextCursor m_changedEnd;
     mutable bool m_changed = false;

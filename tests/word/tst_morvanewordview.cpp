@@ -120,6 +120,35 @@ class TestMorvaneWordView : public QObject
 {
     Q_OBJECT
 private slots:
+    // A text shown anew (cleared, then filled piece by piece) after typing
+    // in a long one: the count's bookkeeping of the typed span freed a
+    // cursor the document still listed, and the new text crashed.
+    void showingANewTextAfterTyping()
+    {
+        ShownScreen shown;
+        MorvaneWordView &view = shown.view;
+        const auto fill = [](WordTextDocument *document) {
+            document->clear();
+            QTextCursor cursor(document);
+            QTextCharFormat bold;
+            bold.setFontWeight(QFont::Bold);
+            for (int paragraph = 0; paragraph < 4720; ++paragraph) {
+                if (paragraph > 0)
+                    cursor.insertBlock();
+                cursor.insertText(QStringLiteral("The quick brown fox jumps over the lazy dog; "), QTextCharFormat());
+                cursor.insertText(QStringLiteral("bold words"), bold);
+                cursor.insertText(QStringLiteral("The quick brown fox jumps over the lazy dog; "), QTextCharFormat());
+            }
+        };
+        view.showDocument(fill);
+        settle();
+        QTest::keyClicks(view.page()->textView()->viewport(), QStringLiteral("ab"));
+        settle();
+        view.showDocument(fill);
+        settle();
+        QCOMPARE(view.document()->blockCount(), 4720);
+        QCOMPARE(view.charCount(), view.document()->characterCount() - 1);
+    }
     void startState()
     {
         AppState::shared().setHasUnsavedChanges(AppState::Editor::Word, false);
