@@ -5,6 +5,9 @@ MirrorScrollBar::MirrorScrollBar(Qt::Orientation orientation, QWidget *parent)
 {
     // A press scrolls the text; the keys stay with it.
     setFocusPolicy(Qt::NoFocus);
+    // Opaque: moving the thumb repaints the bar alone, not the screen
+    // behind it.
+    setAutoFillBackground(true);
     hide();
     connect(this, &QScrollBar::valueChanged, this, [this](int value) {
         if (m_source)

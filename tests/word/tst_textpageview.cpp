@@ -442,7 +442,8 @@ private slots:
     }
 
     // A wheel notch moves what shows and paints only the strip it
-    // uncovers, not the whole text area, nor the page under it.
+    // uncovers, not the whole text area, nor the page under it, nor the
+    // screen behind the moving scroll bar.
     void wheelPaintsUncoveredStrip_data()
     {
         QTest::addColumn<bool>("vertical");
@@ -458,8 +459,10 @@ private slots:
         QWidget *viewport = textView(view)->viewport();
         PaintedArea text;
         PaintedArea page;
+        PaintedArea screenBehind;
         viewport->installEventFilter(&text);
         view.page()->installEventFilter(&page);
+        view.installEventFilter(&screenBehind);
         constexpr int Notches = 4;
         for (int i = 0; i < Notches; ++i) {
             const QPointF centre = viewport->rect().center();
@@ -472,6 +475,7 @@ private slots:
         QVERIFY(text.pixels > 0);
         QVERIFY2(text.pixels < Notches * whole / 3, qPrintable(QString::number(text.pixels)));
         QVERIFY2(page.pixels < Notches * whole / 10, qPrintable(QString::number(page.pixels)));
+        QCOMPARE(screenBehind.pixels, 0);
     }
 };
 
