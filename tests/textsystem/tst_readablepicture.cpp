@@ -207,6 +207,10 @@ private slots:
             << imagesOf(svgStart + "<g id=\"g\"><use href=\"#g\"/></g></svg>", 1) << PictureCache::memoryBudget << qint64(0);
         QTest::newRow("drawings nested three deep")
             << imagesOf(imagesOf(small, 1), 1) << PictureCache::memoryBudget << qint64(0);
+        // Each picture a drawing holds is read: their number is bounded too.
+        QTest::newRow("more pictures than a drawing may hold")
+            << imagesOf(gifOnScreen(1), ReadablePicture::maximumNestedPictures + 1) << PictureCache::memoryBudget
+            << qint64(0);
     }
 
     // A picture inside a drawing is charged by the size it claims, against
