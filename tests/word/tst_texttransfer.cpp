@@ -400,6 +400,28 @@ private slots:
             QVERIFY(shownImageKeys(source.document).contains(decoded));
     }
 
+    // The selection clipboard's data are made when something reads them,
+    // not at each change of the selection (a copy of it per Shift+arrow):
+    // they show the selection as it stands then, and a paste of them within
+    // the program brings every picture whole.
+    void selectionOfferIsMadeWhenRead()
+    {
+        Editor source;
+        source.open(picturesText(SourceColors));
+        source.select(0, source.document.characterCount() - 1);
+        const QSet<qint64> decoded = shownImageKeys(source.document);
+        std::unique_ptr<QMimeData> offer(TextTransfer::selectionOfferFor(source.item()->textCursor()));
+        QTextCursor typing(&source.document);
+        typing.setPosition(1);
+        typing.insertText(QStringLiteral(" typed later"));
+        QVERIFY(offer->text().startsWith(QStringLiteral("A typed later")));
+
+        source.open(picturesText(OtherColors));
+        source.dropAtEnd(offer.get());
+        QCOMPARE(shownColors(source.document), OtherColors + SourceColors);
+        QVERIFY(shownImageKeys(source.document).contains(decoded));
+    }
+
     // What other programs read of a copy: HTML whose pictures are embedded
     // (as a plain Qt text box and LibreOffice Writer show them), up to the
     // embedding bound, and a lone picture as the picture itself.

@@ -456,7 +456,7 @@ void PageTextItem::offerSelection()
     m_offered = selection;
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (clipboard->supportsSelection())
-        clipboard->setMimeData(TextTransfer::mimeDataFor(cursor, *m_document), QClipboard::Selection);
+        clipboard->setMimeData(TextTransfer::selectionOfferFor(cursor), QClipboard::Selection);
 }
 
 void PageTextItem::dragSelection(QWidget *source)

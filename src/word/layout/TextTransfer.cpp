@@ -29,12 +29,15 @@ const QString MissingPicture = QStringLiteral("morvane-missing-picture:");
 // The pictures a transfer carries, by the names its HTML gives them.
 using Pictures = QHash<QString, TransferData::Picture>;
 
+// `source` as our own object in this process, whose pictures are all whole.
+const TransferData *ownData(const QMimeData &source);
+
 // The pictures `source` carries: all of them when it is our own object,
 // else the files its bundle holds (none when that is missing or unreadable).
 Pictures carriedPictures(const QMimeData &source)
 {
     Pictures pictures;
-    if (const auto *own = qobject_cast<const TransferData *>(&source)) {
+    if (const TransferData *own = ownData(source)) {
         for (const TransferData::Picture &picture : own->pictures())
             pictures.insert(picture.file.name, picture);
     } else if (source.hasFormat(PictureBundle::mimeType)) {
@@ -118,11 +121,9 @@ void adoptPictures(WordTextDocument &document, int start, int end, const Picture
     }
 }
 
-} // namespace
-
-namespace TextTransfer {
-
-QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits)
+// New data for the selection of `cursor`.
+TransferData *transferDataFor(const QTextCursor &cursor, const WordTextDocument &document,
+                              const TextTransfer::Limits &limits)
 {
     const QList<PicturePlace> places = picturesIn(document, cursor.selectionStart(), cursor.selectionEnd());
     TransferData::Pictures pictures;
@@ -145,6 +146,69 @@ QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &docume
     return new TransferData(cursor.selection(), std::move(pictures), lonePicture, limits);
 }
 
+// The selection as offered to the system's selection clipboard: a cursor on
+// it, its data made only when something reads them. The selection changes
+// with every Shift+arrow, and making the data copies the whole selection.
+class SelectionOffer : public QMimeData
+{
+public:
+    explicit SelectionOffer(const QTextCursor &selection)
+        : m_selection(selection)
+    {
+    }
+
+    // The data of the selection as it stands; null once it is gone.
+    const TransferData *data() const
+    {
+        if (!m_data) {
+            const auto *document = qobject_cast<const WordTextDocument *>(m_selection.document());
+            if (!document || !m_selection.hasSelection())
+                return nullptr;
+            m_data.reset(transferDataFor(m_selection, *document, {}));
+        }
+        return m_data.get();
+    }
+
+    bool hasFormat(const QString &mimeType) const override { return data() && data()->hasFormat(mimeType); }
+    QStringList formats() const override { return data() ? data()->formats() : QStringList(); }
+
+protected:
+    QVariant retrieveData(const QString &mimeType, QMetaType) const override
+    {
+        if (!data())
+            return {};
+        if (mimeType == QLatin1String("application/x-qt-image"))
+            return data()->imageData();
+        return data()->data(mimeType);
+    }
+
+private:
+    QTextCursor m_selection;
+    mutable std::unique_ptr<TransferData> m_data;
+};
+
+const TransferData *ownData(const QMimeData &source)
+{
+    if (const auto *offer = dynamic_cast<const SelectionOffer *>(&source))
+        return offer->data();
+    return qobject_cast<const TransferData *>(&source);
+}
+
+} // namespace
+
+namespace TextTransfer {
+
+QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits)
+{
+    return transferDataFor(cursor, document, limits);
+}
+
+QMimeData *selectionOfferFor(const QTextCursor &cursor)
+{
+    return new SelectionOffer(cursor);
+}
+
+
 bool isOwnText(const QMimeData &source)
 {
     return source.hasFormat(TransferData::ownHtmlType);
@@ -159,8 +223,7 @@ bool insert(QTextCursor &cursor, WordTextDocument &document, const QMimeData &so
         const Pictures carried = carriedPictures(source);
         // Pictures of our own object come from a document that showed them
         // all; another process's are as many as its bundle may hold.
-        const qsizetype ownPictures = qobject_cast<const TransferData *>(&source)
-            ? std::numeric_limits<qsizetype>::max()
+        const qsizetype ownPictures = ownData(source) ? std::numeric_limits<qsizetype>::max()
             : PictureBundle::maximumPictures;
         const HtmlCodec::BoundedHtml page = PastedHtml::bounded(html, QSet<QString>(carried.keyBegin(), carried.keyEnd()), ownPictures);
         if (cuts)

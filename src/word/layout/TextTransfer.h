@@ -21,6 +21,11 @@ using Limits = TransferData::Limits;
 // whatever its size; other processes get what fits `limits`.
 QMimeData *mimeDataFor(const QTextCursor &cursor, const WordTextDocument &document, const Limits &limits = {});
 
+// Data for the system's selection clipboard: the selection of `cursor` as it
+// stands when something reads the data, made only then. A paste of it within
+// the program gets every picture, as from mimeDataFor().
+QMimeData *selectionOfferFor(const QTextCursor &cursor);
+
 // Whether `source` is text copied by this program (in this process or
 // another): insert() reads its own HTML and picture data rather than what
 // it offers other programs.
