@@ -16,7 +16,6 @@ public:
 
     // Follows `source` from now on; null: follows nothing and hides.
     void setSource(QScrollBar *source);
-    QScrollBar *source() const { return m_source; }
 
 private:
     void takeRange();

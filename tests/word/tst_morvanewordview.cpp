@@ -98,6 +98,11 @@ QRect shownInWindow(QWidget *window, QWidget *widget)
     return shown;
 }
 
+void showText(MorvaneWordView &view, const QString &text)
+{
+    view.showDocument([&text](WordTextDocument *document) { document->setPlainText(text); });
+}
+
 struct ShownScreen
 {
     ShownScreen()
@@ -534,9 +539,7 @@ private slots:
     {
         ShownScreen shown;
         MorvaneWordView &view = shown.view;
-        view.showDocument([](WordTextDocument *document) {
-            document->setPlainText(QStringLiteral("縦書きの文章。").repeated(800));
-        });
+        showText(view, QStringLiteral("縦書きの文章。").repeated(800));
         view.setVertical(true);
         settle();
         QCOMPARE(view.page()->size(), QSize(1130, 800));
@@ -631,9 +634,7 @@ private slots:
         QFETCH(QString, result);
         ShownScreen shown;
         MorvaneWordView &view = shown.view;
-        view.showDocument([](WordTextDocument *document) {
-            document->setPlainText(QStringLiteral("first line\nsecond line"));
-        });
+        showText(view, QStringLiteral("first line\nsecond line"));
         QTextCursor middle(view.document());
         middle.setPosition(3);
         view.textItem()->setTextCursor(middle);
@@ -666,9 +667,7 @@ private slots:
         QFETCH(bool, vertical);
         ShownScreen shown;
         MorvaneWordView &view = shown.view;
-        view.showDocument([](WordTextDocument *document) {
-            document->setPlainText(QStringLiteral("段落の文章が続きます。").repeated(9).append(u'\n').repeated(200));
-        });
+        showText(view, QStringLiteral("段落の文章が続きます。").repeated(9).append(u'\n').repeated(200));
         view.setVertical(vertical);
         view.setMarginSize(margin);
         view.setZoomLevel(zoom);
@@ -719,9 +718,7 @@ private slots:
         QFETCH(QString, result);
         ShownScreen shown;
         MorvaneWordView &view = shown.view;
-        view.showDocument([](WordTextDocument *document) {
-            document->setPlainText(QStringLiteral("first line\nsecond line"));
-        });
+        showText(view, QStringLiteral("first line\nsecond line"));
         QWidget *viewport = view.page()->textView()->viewport();
         QTest::keyClick(viewport, Qt::Key_End, Qt::ShiftModifier);
         QClipboard *clipboard = QGuiApplication::clipboard();
@@ -806,9 +803,7 @@ private slots:
     {
         ShownScreen shown;
         MorvaneWordView &view = shown.view;
-        view.showDocument([](WordTextDocument *document) {
-            document->setPlainText(QStringLiteral("apple banana apple cherry"));
-        });
+        showText(view, QStringLiteral("apple banana apple cherry"));
         QTest::keyClick(view.page()->textView()->viewport(), Qt::Key_F, Qt::ControlModifier);
         FindBar *bar = view.findBar();
         QVERIFY(bar->isVisible());
@@ -930,7 +925,7 @@ private slots:
                                             ribbon->stylePicker()}.at(picker);
         QWindow *window = view.window()->windowHandle();
         for (int pick = 0; pick < 2; ++pick) {
-            view.showDocument([](WordTextDocument *document) { document->setPlainText(QStringLiteral("abc def")); });
+            showText(view, QStringLiteral("abc def"));
             selectAll(view);
             QTest::mouseClick(box, Qt::LeftButton);
             QAbstractItemView *list = box->view();

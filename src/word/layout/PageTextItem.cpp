@@ -439,10 +439,10 @@ void PageTextItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
     offerSelection();
 }
 
-bool PageTextItem::pasteSelectionAt(const QPointF &position)
+void PageTextItem::pasteSelectionAt(const QPointF &position)
 {
-    const QMimeData *source = m_selectionSource ? m_selectionSource() : nullptr;
-    return source && dropAt(position, source, false);
+    if (const QMimeData *source = m_selectionSource ? m_selectionSource() : nullptr)
+        dropAt(position, source, false);
 }
 
 void PageTextItem::offerSelection()

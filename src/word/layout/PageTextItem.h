@@ -58,10 +58,6 @@ public:
     // is offered there whenever the user makes one.
     using SelectionSource = std::function<const QMimeData *()>;
     void setSelectionSource(SelectionSource source) { m_selectionSource = std::move(source); }
-    // Inserts what the selection source holds at `position` (item
-    // coordinates), as a middle click there does; false when nothing was
-    // inserted.
-    bool pasteSelectionAt(const QPointF &position);
 
     // Draws the document without caret or selection, as printing does.
     void paintDocument(QPainter *painter, const QRectF &clip);
@@ -106,6 +102,9 @@ private:
     void dragSelection(QWidget *source);
     // Puts a new selection on the system's selection clipboard.
     void offerSelection();
+    // Inserts what the selection source holds at `position` (item
+    // coordinates), as a middle click there does.
+    void pasteSelectionAt(const QPointF &position);
 
     WordTextDocument *m_document;
     bool m_vertical = false;

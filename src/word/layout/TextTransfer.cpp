@@ -208,7 +208,6 @@ QMimeData *selectionOfferFor(const QTextCursor &cursor)
     return new SelectionOffer(cursor);
 }
 
-
 bool isOwnText(const QMimeData &source)
 {
     return source.hasFormat(TransferData::ownHtmlType);
